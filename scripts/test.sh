@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds Quaverly and runs every test: once in a
+# normal build and once under AddressSanitizer and UndefinedBehaviorSanitizer.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+bash scripts/install-deps.sh test
+jobs=$(nproc)
+
+for variant in build-test build-asan; do
+  options=(-DQUAVERLY_TESTS=ON -DQUAVERLY_BENCH=ON -DQUAVERLY_WERROR=ON)
+  if [ "$variant" = build-asan ]; then
+    options=(-DQUAVERLY_TESTS=ON -DQUAVERLY_SANITIZE=ON -DQUAVERLY_WERROR=ON -DCMAKE_BUILD_TYPE=Debug)
+  fi
+  echo "== $variant"
+  cmake -S . -B "$variant" -G Ninja "${options[@]}" >/dev/null
+  cmake --build "$variant" -j "$jobs"
+  (cd "$variant" && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j "$jobs")
+done

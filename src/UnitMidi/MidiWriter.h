@@ -1,0 +1,27 @@
+// The Standard MIDI File writer (format 1, 480 ticks to the quarter note):
+// a conductor track with a one-bar set-up, a "System Setup" track and one
+// channel track per voice of the PlayMask, from the SequenceList's EventLines.
+#pragma once
+
+#include <array>
+#include <string>
+
+#include "UnitMld/SequenceList.h"
+
+namespace quaverly {
+
+struct MidiSettings {
+    std::string title;                 // Shift-JIS, written as it is
+    int tempo = 125;                   // 1..255, validated by the caller
+    std::array<int, 4> tones{1, 1, 1, 1};
+    std::array<int, 4> volumes{63, 63, 63, 63};
+    std::array<bool, 4> playMask{true, true, true, true};
+    std::string editTempo = "95";      // the tempo adjustment text; not an integer counts as 100
+};
+
+// The file's bytes.
+std::string MidiFileBytes(const SequenceList& list, const MidiSettings& settings);
+// Writes them atomically. Throws FileError naming the path and the reason.
+void WriteMidiFile(const std::string& path, const SequenceList& list, const MidiSettings& settings);
+
+}  // namespace quaverly

@@ -1,0 +1,137 @@
+#include "FileIO.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "Errors.h"
+#include "Messages.h"
+
+namespace quaverly {
+
+namespace {
+
+std::string FolderOf(const std::string& path)
+{
+    size_t slash = path.find_last_of('/');
+    if (slash == std::string::npos) {
+        return ".";
+    }
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// Closes a descriptor and removes the temporary file unless released.
+class TemporaryFile {
+public:
+    explicit TemporaryFile(std::string name, int fd) : m_name(std::move(name)), m_fd(fd) {}
+    ~TemporaryFile()
+    {
+        if (m_fd >= 0) {
+            ::close(m_fd);
+        }
+        if (!m_kept) {
+            ::unlink(m_name.c_str());
+        }
+    }
+    TemporaryFile(const TemporaryFile&) = delete;
+    TemporaryFile& operator=(const TemporaryFile&) = delete;
+
+    int Fd() const { return m_fd; }
+    const std::string& Name() const { return m_name; }
+    int Close()
+    {
+        int rc = ::close(m_fd);
+        m_fd = -1;
+        return rc;
+    }
+    void Keep() { m_kept = true; }
+
+private:
+    std::string m_name;
+    int m_fd;
+    bool m_kept = false;
+};
+
+mode_t CreationMode()
+{
+    mode_t mask = ::umask(0);
+    ::umask(mask);
+    return 0666 & ~mask;
+}
+
+}  // namespace
+
+std::string ReadWholeFile(const std::string& path)
+{
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        throw FileError(Msg::FileOpenFailed, path, errno);
+    }
+    std::string bytes;
+    char buffer[65536];
+    for (;;) {
+        ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            int error = errno;
+            ::close(fd);
+            throw FileError(Msg::FileReadFailed, path, error);
+        }
+        if (n == 0) {
+            break;
+        }
+        bytes.append(buffer, static_cast<size_t>(n));
+    }
+    ::close(fd);
+    return bytes;
+}
+
+void WriteWholeFile(const std::string& path, const std::string& bytes)
+{
+    std::string pattern = path + ".XXXXXX";
+    int fd = ::mkstemp(pattern.data());
+    if (fd < 0) {
+        throw FileError(Msg::FileWriteFailed, path, errno);
+    }
+    TemporaryFile temporary(pattern, fd);
+    struct stat existing {};
+    mode_t mode = ::stat(path.c_str(), &existing) == 0 ? (existing.st_mode & 07777) : CreationMode();
+    ::fchmod(fd, mode);
+
+    size_t written = 0;
+    while (written < bytes.size()) {
+        ssize_t n = ::write(fd, bytes.data() + written, bytes.size() - written);
+        if (n < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            throw FileError(Msg::FileWriteFailed, path, errno);
+        }
+        if (n == 0) {
+            throw FileError(Msg::FileWriteFailed, path, ENOSPC);
+        }
+        written += static_cast<size_t>(n);
+    }
+    if (::fsync(fd) != 0) {
+        throw FileError(Msg::FileWriteFailed, path, errno);
+    }
+    if (temporary.Close() != 0) {
+        throw FileError(Msg::FileWriteFailed, path, errno);
+    }
+    if (::rename(temporary.Name().c_str(), path.c_str()) != 0) {
+        throw FileError(Msg::FileWriteFailed, path, errno);
+    }
+    temporary.Keep();
+    // Make the rename itself durable; a folder that cannot be synced is not a lost file.
+    int folder = ::open(FolderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folder >= 0) {
+        ::fsync(folder);
+        ::close(folder);
+    }
+}
+
+}  // namespace quaverly

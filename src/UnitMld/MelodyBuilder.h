@@ -1,0 +1,33 @@
+// BuildMelody: the only writer of MLD images. It merges the four voices of the
+// SequenceList into the single track by sorting the list as text and encodes
+// header chunks, set-up events and note events into a new MelodyImage.
+#pragma once
+
+#include <array>
+#include <string>
+
+#include "MelodyFileInfo.h"
+#include "MelodyStore.h"
+#include "SequenceList.h"
+
+namespace quaverly {
+
+struct MelodySettings {
+    std::string title;                 // "titl"
+    int tempo = 125;                   // 1..255
+    std::array<int, 4> tones{1, 1, 1, 1};        // 1..128
+    std::array<int, 4> volumes{63, 63, 63, 63};  // 0..63
+    // Only tested for emptiness: a voice is used when its text is not empty.
+    std::array<std::string, 4> scores;
+};
+
+// Builds into a new buffer and replaces store.MelodyImage() only on success;
+// leaves store.Sequence() sorted. Throws MelodyLimitError for what the format
+// cannot hold (times above 99999, header texts above 65535 bytes, a RawLine
+// that is not hexadecimal pairs); the store's image is then unchanged.
+void BuildMelody(MelodyStore& store, const MelodySettings& settings, const MelodyFileInfo& info);
+
+// The event bytes of the sorted list (sorts it first). Exposed for tests.
+std::string EncodeTrack(SequenceList& list);
+
+}  // namespace quaverly

@@ -1,0 +1,24 @@
+// The melody text file (".tml"): the editor's fields as Shift-JIS lines ended
+// by CR LF, in sections opened by "$" tags: "$T" title, "$t" tempo,
+// "$C" copyright, "$D" date, then "$1".."$4" each with "-" + tone text,
+// "-" + volume text and the score page.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "MelodyFileInfo.h"
+#include "ScoreAnalysis.h"
+
+namespace quaverly {
+
+// The file's bytes for the editor's texts (copyright and date from info).
+std::string MelodyTextBytes(const EditorTexts& texts, const MelodyFileInfo& info);
+// Writes them atomically. Throws FileError.
+void WriteMelodyText(const std::string& path, const EditorTexts& texts, const MelodyFileInfo& info);
+
+// Reads a melody text back: sets texts, info.copyright and info.date.
+// Throws QuaverlyError (Shift-JIS message) when the layout is not a melody text.
+void ReadMelodyText(std::string_view bytes, EditorTexts& texts, MelodyFileInfo& info);
+
+}  // namespace quaverly

@@ -1,0 +1,42 @@
+// The system MIDI player as the play commands see it: exactly the operations
+// they need. The real one plays through FluidSynth; tests use a scripted one.
+// The completion notice always arrives on the user-interface thread.
+#pragma once
+
+#include <functional>
+#include <string>
+
+namespace quaverly {
+
+class MidiPlayer {
+public:
+    virtual ~MidiPlayer() = default;
+
+    virtual void SetFileName(const std::string& path) = 0;
+    // Opens the file set last; throws QuaverlyError carrying the player's own message.
+    virtual void Open() = 0;
+    // Starts play (from the start when the last play reached the end) and asks
+    // for one completion notice; returns 0 on success, else an error code.
+    virtual int Play() = 0;
+    // Stops play; the completion notice of the stopped play still arrives.
+    virtual void Stop() = 0;
+    virtual void Close() = 0;
+    // The mode: the commands only ask whether the player is stopped.
+    virtual bool IsStopped() const = 0;
+
+    // Called on the user-interface thread when a play ends or is stopped.
+    void SetNotify(std::function<void()> notify) { m_notify = std::move(notify); }
+
+protected:
+    void Notify()
+    {
+        if (m_notify) {
+            m_notify();
+        }
+    }
+
+private:
+    std::function<void()> m_notify;
+};
+
+}  // namespace quaverly
