@@ -1,0 +1,2 @@
+// quaverly: the window program (being written).
+int main() { return 0; }

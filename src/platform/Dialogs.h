@@ -1,0 +1,37 @@
+// The window's dialogs as the commands use them. All are created once at
+// start and keep their contents between uses; each Run shows one modally.
+// The real implementation drives TFormMldSelect, TFileInfoDlg, TF0DataDlg,
+// TSetupDlg, TAboutDlg and TInKtlink; tests script it.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "UnitMld/MelodyFileInfo.h"
+
+namespace quaverly {
+
+class Dialogs {
+public:
+    virtual ~Dialogs() = default;
+    // The MLD file browser: the chosen file's full path, or nothing on Cancel.
+    virtual std::optional<QString> RunMldSelect() = 0;
+    // The file information dialog: false on Cancel (info unchanged).
+    virtual bool RunFileInfo(MelodyFileInfo& info) = 0;
+    // The FFF0 data dialog: false on Cancel (both unchanged).
+    virtual bool RunF0Data(bool& dataSet, std::string& dataHex) = 0;
+    // The settings dialog.
+    virtual void RunSetup() = 0;
+    // The live tempo adjustment text: the settings dialog's edit field.
+    virtual QString EditTempoText() const = 0;
+    // The about box.
+    virtual void RunAbout() = 0;
+    // The ringtone-book dialog on a file: the melody texts (Shift-JIS) of the
+    // chosen songs, at most four, or nothing on Cancel.
+    virtual std::optional<std::vector<std::string>> RunRingtoneBook(const QString& path) = 0;
+};
+
+}  // namespace quaverly
