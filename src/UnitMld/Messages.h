@@ -77,4 +77,7 @@ inline constexpr std::string_view FileEndsInRecord = "\x83t\x83@\x83" "C\x83\x8B
 // 「チャンネルは 0～3 で指定してください：」: numeric text, followed by the line
 inline constexpr std::string_view ChannelOutOfRange = "\x83`\x83\x83\x83\x93\x83l\x83\x8B\x82\xCD 0\x81`3 \x82\xC5\x8Ew\x92\xE8\x82\xB5\x82\xC4\x82\xAD\x82\xBE\x82\xB3\x82\xA2\x81" "F";
 
+// 「UTF-8 のテキストとして読めません：」: command-line tool, followed by the file name
+inline constexpr std::string_view NotUtf8Text = "UTF-8 \x82\xCC\x83" "e\x83L\x83X\x83g\x82\xC6\x82\xB5\x82\xC4\x93\xC7\x82\xDF\x82\xDC\x82\xB9\x82\xF1\x81" "F";
+
 }  // namespace quaverly::Msg
