@@ -1,0 +1,106 @@
+#include "EventWalk.h"
+
+#include <algorithm>
+
+namespace quaverly {
+
+namespace {
+
+// Offsets of the fixed fields of an image.
+constexpr size_t FileLengthOffset = 4;
+constexpr size_t HeaderLengthOffset = 8;
+// 10 bytes before the header, then "trac" and the track length.
+constexpr uint64_t FirstEventBase = 18;
+
+unsigned Byte(std::string_view bytes, size_t offset) { return static_cast<unsigned char>(bytes[offset]); }
+
+// Callers check that the bytes are there.
+uint32_t BigEndian16(std::string_view bytes, size_t offset)
+{
+    return (Byte(bytes, offset) << 8) | Byte(bytes, offset + 1);
+}
+
+uint32_t BigEndian32(std::string_view bytes, size_t offset)
+{
+    return (BigEndian16(bytes, offset) << 16) | BigEndian16(bytes, offset + 2);
+}
+
+// Data that starts at offset and claims length bytes, cut at the image end.
+std::string_view CutData(std::string_view image, uint64_t offset, uint64_t length)
+{
+    if (offset >= image.size()) {
+        return {};
+    }
+    return image.substr(static_cast<size_t>(offset), static_cast<size_t>(std::min<uint64_t>(length, image.size() - offset)));
+}
+
+}  // namespace
+
+bool ReadHeaderLength(std::string_view image, uint32_t& headerLength)
+{
+    if (image.size() < HeaderLengthOffset + 2) {
+        return false;
+    }
+    headerLength = BigEndian16(image, HeaderLengthOffset);
+    return true;
+}
+
+EventWalk::EventWalk(std::string_view image) : m_image(image)
+{
+    uint32_t headerLength = 0;
+    if (!ReadHeaderLength(image, headerLength)) {
+        m_ended = true;
+        return;
+    }
+    m_offset = FirstEventBase + headerLength;
+    uint64_t fileEnd = uint64_t{BigEndian32(image, FileLengthOffset)} + 8;
+    m_limit = std::min<uint64_t>(fileEnd, image.size());
+}
+
+bool EventWalk::Next(MelodyEvent& event)
+{
+    // The first event is visited whatever L says; later ones only before L + 8.
+    if (m_ended || (!m_first && m_offset >= m_limit)) {
+        m_ended = true;
+        return false;
+    }
+    m_first = false;
+    const uint64_t p = m_offset;
+    const uint64_t size = m_image.size();
+    // Delta, status and the third byte (gate or control code) are the least of any event.
+    if (p + 3 > size) {
+        m_ended = true;
+        return false;
+    }
+    const size_t at = static_cast<size_t>(p);
+    event = MelodyEvent{};
+    event.offset = at;
+    event.delta = static_cast<int>(Byte(m_image, at));
+    const unsigned status = Byte(m_image, at + 1);
+    if (status != 0xFF) {
+        event.kind = MelodyEventKind::Note;
+        event.voice = static_cast<int>(status >> 6);
+        event.note = static_cast<int>(status & 0x3F);
+        event.gate = static_cast<int>(Byte(m_image, at + 2));
+        m_offset = p + 3;
+        return true;
+    }
+    event.kind = MelodyEventKind::Control;
+    event.code = static_cast<int>(Byte(m_image, at + 2));
+    if (event.code == 0xF0 || event.code == 0xF1) {
+        // The length is part of the event's frame: without it the event cannot be stepped over.
+        if (p + 5 > size) {
+            m_ended = true;
+            return false;
+        }
+        const uint64_t length = BigEndian16(m_image, at + 3);
+        event.data = CutData(m_image, p + 5, length);
+        m_offset = p + 5 + length;
+        return true;
+    }
+    event.data = CutData(m_image, p + 3, 1);
+    m_offset = p + 4;
+    return true;
+}
+
+}  // namespace quaverly

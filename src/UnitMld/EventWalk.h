@@ -1,0 +1,55 @@
+// The walk over the events of a melody image's one track, and the header
+// chunk lookup. Both trust the image's length fields as the format says, but
+// never read outside the bytes they were given: a chunk or event whose fixed
+// part reaches past the end ends the lookup or walk, and data cut off by the
+// end is taken as far as it goes.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+
+namespace quaverly {
+
+enum class MelodyEventKind { Note, Control };
+
+struct MelodyEvent {
+    size_t offset = 0;  // of the delta byte
+    int delta = 0;      // ticks since the previous event, 0..255
+    MelodyEventKind kind = MelodyEventKind::Note;
+    // Note events: status bits 7..6 and 5..0, then the gate (0 is silent).
+    int voice = 0;
+    int note = 0;
+    int gate = 0;
+    // Control events (status 0xFF): the code and its data. FF F0 and FF F1
+    // carry a two-byte length and that many bytes; the others one byte. The
+    // data may be shorter (even empty) when the image ends inside it.
+    int code = 0;
+    std::string_view data;
+
+    bool IsControl(int wanted) const { return kind == MelodyEventKind::Control && code == wanted; }
+    // The one data byte of a short control event, or -1 when the image cut it off.
+    int DataByte() const { return data.empty() ? -1 : static_cast<unsigned char>(data[0]); }
+};
+
+// Reads the events in file order: the first at 18 + H, the next after the
+// event's full size; it goes on while the next event begins before L + 8
+// (L the file length field) and inside the image.
+class EventWalk {
+public:
+    explicit EventWalk(std::string_view image);
+    // Fills the next event; false when the walk has ended.
+    bool Next(MelodyEvent& event);
+
+private:
+    std::string_view m_image;
+    uint64_t m_offset = 0;
+    uint64_t m_limit = 0;  // the walk's end: L + 8, or the image end if that comes first
+    bool m_first = true;
+    bool m_ended = false;
+};
+
+// The header length H at offsets 8-9, or nothing when the image is too short.
+bool ReadHeaderLength(std::string_view image, uint32_t& headerLength);
+
+}  // namespace quaverly
