@@ -1,0 +1,167 @@
+#include "MidiWriter.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <string_view>
+
+#include "MidiTrackWork.h"
+#include "UnitMld/FileIO.h"
+#include "UnitMld/IntegerReading.h"
+#include "VNum/VNum.h"
+
+namespace quaverly {
+
+namespace {
+
+// Melody ticks (48 to the quarter) become file ticks at 480 to the quarter.
+constexpr int64_t TickScale = 10;
+constexpr uint32_t SetupBarTicks = 1920;
+constexpr int MidiNoteOffset = 45;
+// Variable-length quantities hold 28 bits.
+constexpr int64_t MaxVarLen = 0x0FFFFFFF;
+constexpr int64_t MaxTempoValue = 0xFFFFFF;
+
+std::string Delta(int64_t melodyTicks)
+{
+    const int64_t ticks = std::clamp<int64_t>(melodyTicks, 0, MaxVarLen / TickScale) * TickScale;
+    return ToVarLen(static_cast<uint32_t>(ticks));
+}
+
+std::string Byte(int value) { return std::string(1, static_cast<char>(value & 0xFF)); }
+
+// A meta event without its delta: FF, its type, the length as a
+// variable-length quantity (one byte up to 127) and the data.
+std::string MetaEvent(int type, std::string_view data)
+{
+    std::string event = "\xFF" + Byte(type);
+    event.append(ToVarLen(static_cast<uint32_t>(std::min<size_t>(data.size(), MaxVarLen))));
+    event.append(data);
+    return event;
+}
+
+std::string Chunk(std::string_view tag, std::string_view data)
+{
+    std::string chunk(tag);
+    chunk.append(ToBigEndian(static_cast<uint32_t>(data.size()), 4));
+    chunk.append(data);
+    return chunk;
+}
+
+// Microseconds per quarter note, scaled by the tempo adjustment in percent.
+// An adjustment that is not a positive integer counts as 100; the field has
+// 24 bits, so a longer quarter note is held at the longest it can say.
+uint32_t TempoValue(const MidiSettings& settings)
+{
+    int64_t adjustment = 100;
+    if (std::optional<int32_t> value = ReadInteger(settings.editTempo); value && *value > 0) {
+        adjustment = *value;
+    }
+    const int64_t tempo = std::max(settings.tempo, 1);
+    return static_cast<uint32_t>(std::min(adjustment * 600000 / tempo, MaxTempoValue));
+}
+
+// Delta 0 and the event: no sharps or flats, major; 4/4 with 24 clocks per
+// click and 8 thirty-second notes per quarter.
+constexpr std::string_view KeySignature("\x00\xFF\x59\x02\x00\x00", 6);
+constexpr std::string_view TimeSignature("\x00\xFF\x58\x04\x04\x02\x18\x08", 8);
+constexpr std::string_view EndOfTrack("\x00\xFF\x2F\x00", 4);
+
+std::string ConductorTrack(const SequenceList& list, const MidiSettings& settings)
+{
+    const std::string noDelta = Byte(0);
+    std::string data;
+    data += noDelta + MetaEvent(0x03, settings.title);
+    data += noDelta + MetaEvent(0x02, "Fernwick");
+    data += noDelta + MetaEvent(0x03, "Conductor Track");
+    data += noDelta + MetaEvent(0x06, "Setup");
+    data += KeySignature;
+    data += TimeSignature;
+    data += noDelta + MetaEvent(0x51, ToBigEndian(TempoValue(settings), 3));
+    // One 4/4 bar of set-up before the melody's own time runs.
+    data += ToVarLen(SetupBarTicks) + MetaEvent(0x06, "Start");
+    data += KeySignature;
+    data += TimeSignature;
+    // The track ends with the melody: at the time of the list's last line
+    // (with nothing listed yet, right after the set-up bar).
+    const int64_t endTime = list.empty() ? 0 : LineTime(list.back());
+    data += Delta(endTime);
+    data += "\xFF\x2F";
+    data += Byte(0);
+    return Chunk("MTrk", data);
+}
+
+std::string SystemSetupTrack()
+{
+    std::string data = Byte(0) + MetaEvent(0x03, "System Setup");
+    // Two empty system-exclusive messages.
+    data.append("\x00\xF0\x00\x00\xF0\x00", 6);
+    data += EndOfTrack;
+    return Chunk("MTrk", data);
+}
+
+std::string ChannelTrack(const SequenceList& list, const MidiSettings& settings, int voice)
+{
+    char name[16];
+    std::snprintf(name, sizeof name, "CH #%d", voice + 1);
+    std::string data = Byte(0) + MetaEvent(0x03, name);
+    data += Byte(0);
+    data += Byte(0xC0 + voice);
+    data += Byte(std::clamp(settings.tones[static_cast<size_t>(voice)] - 1, 0, 127));
+    const int volume = std::clamp(settings.volumes[static_cast<size_t>(voice)], 0, 63);
+    const int velocity = volume * 100 / 63;
+
+    WorkList work = BuildWorkList(list, voice);
+    SortWorkList(work);
+    MergeRepeatedNotes(work);
+
+    int64_t prev = 0;
+    for (const WorkLine& line : work) {
+        if (line.IsDeleted()) {
+            continue;
+        }
+        // Sorted times never fall, but a line that does must not wrap into a huge delta.
+        data += Delta(line.time - prev);
+        prev = std::max(prev, line.time);
+        data += Byte(0x80 + line.kind);
+        if (line.note == -1) {
+            // The voice's end: a note-off of key 72 that places the track's
+            // end at the melody's end time. Nothing after it is written.
+            data += Byte(0x48);
+            data += Byte(0);
+            break;
+        }
+        data += Byte(std::clamp(line.note + MidiNoteOffset, 0, 127));
+        data += Byte(velocity);
+    }
+    data += EndOfTrack;
+    return Chunk("MTrk", data);
+}
+
+}  // namespace
+
+std::string MidiFileBytes(const SequenceList& list, const MidiSettings& settings)
+{
+    const int voices = static_cast<int>(std::count(settings.playMask.begin(), settings.playMask.end(), true));
+    std::string header;
+    header.append("\x00\x01", 2);  // format 1
+    header.append(ToBigEndian(static_cast<uint32_t>(2 + voices), 2));
+    header.append(ToBigEndian(480, 2));
+
+    std::string bytes = Chunk("MThd", header);
+    bytes += ConductorTrack(list, settings);
+    bytes += SystemSetupTrack();
+    for (int voice = 0; voice < 4; ++voice) {
+        if (settings.playMask[static_cast<size_t>(voice)]) {
+            bytes += ChannelTrack(list, settings, voice);
+        }
+    }
+    return bytes;
+}
+
+void WriteMidiFile(const std::string& path, const SequenceList& list, const MidiSettings& settings)
+{
+    WriteWholeFile(path, MidiFileBytes(list, settings));
+}
+
+}  // namespace quaverly
