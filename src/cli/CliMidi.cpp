@@ -1,0 +1,103 @@
+// quaverly-cli midi: a Standard MIDI File from a melody file, opened as the
+// window opens one, or from a melody text file after the score analysis; the
+// tempo, tone and volume texts pass the checks of the window's MIDI export.
+#include "CliSupport.h"
+#include "Subcommands.h"
+#include "UnitMidi/MidiWriter.h"
+#include "UnitMld/MelodyStore.h"
+#include "UnitMld/MelodyText.h"
+#include "UnitMld/Messages.h"
+#include "UnitMld/ScoreAnalysis.h"
+
+namespace quaverly::cli {
+
+namespace {
+
+constexpr std::string_view Help =
+    "Usage: quaverly-cli midi INPUT -o OUT.mid [--edit-tempo TEXT] [--voices DIGITS|none] [--extended]\n"
+    "\n"
+    "Writes a Standard MIDI File (format 1, 480 ticks to the quarter note).\n"
+    "INPUT is a melody file (.mld, .pmr, or \"-\" for an image on standard\n"
+    "input), opened as the window opens one, or a melody text file (.tml),\n"
+    "analysed as \"build\" does. Refusals (exit 1): another extension, a file\n"
+    "that is not a melody, a tempo, tone or volume the window would refuse.\n"
+    "\n"
+    "  -o FILE            the MIDI file to write (\"-\": standard output)\n"
+    "  --edit-tempo TEXT  the tempo adjustment in percent (default 95)\n"
+    "  --voices DIGITS    the voices to write, e.g. 13 (default 1234);\n"
+    "                     \"none\" writes no voice track\n"
+    "  --extended         the extended notation, for a .tml input\n";
+
+std::array<bool, 4> PlayMaskOf(const std::string& digits)
+{
+    std::array<bool, 4> mask{false, false, false, false};
+    if (digits == "none") {
+        return mask;
+    }
+    if (digits.empty()) {
+        throw UsageError("--voices needs the digits 1 to 4, or none");
+    }
+    for (char c : digits) {
+        if (c < '1' || c > '4') {
+            throw UsageError("--voices needs the digits 1 to 4, or none");
+        }
+        mask[static_cast<size_t>(c - '1')] = true;
+    }
+    return mask;
+}
+
+int RunMidi(const std::vector<std::string>& args)
+{
+    Arguments arguments(args, {{"-o", true}, {"--edit-tempo", true}, {"--voices", true}, {"--extended", false}}, 1,
+                        1);
+    std::string input = arguments.Positional()[0];
+    std::string output = arguments.Required("-o");
+    MidiSettings settings;
+    settings.playMask = PlayMaskOf(arguments.Value("--voices", "1234"));
+    settings.editTempo = ArgumentToSjis(arguments.Value("--edit-tempo", "95"), "--edit-tempo");
+
+    MelodyStore store;
+    MelodyFileInfo info;
+    EditorTexts texts;
+    std::string extension = UpperExtension(input);
+    if (extension == ".TML") {
+        ReadMelodyText(ReadInput(input), texts, info);
+        AnalysisResult result = AnalyseScore(store, texts, info, arguments.Has("--extended"));
+        if (result.refusal) {
+            Refuse(*result.refusal);
+        }
+    } else if (extension == ".MLD" || extension == ".PMR" || input == "-") {
+        EditorFields fields = LoadMelody(store, info, input);
+        texts = {.tempo = fields.tempoText,
+                 .title = fields.title,
+                 .tones = fields.toneTexts,
+                 .volumes = fields.volumeTexts,
+                 .scores = {}};
+    } else {
+        Refuse(Msg::NotSupported);
+    }
+
+    settings.title = texts.title;
+    // The checks have no effect but their values: the first refusal in the
+    // window's order (tempo, tones, volumes) is the one reported.
+    for (const auto& refusal : {CheckTempoText(texts.tempo, settings.tempo),
+                                CheckToneTexts(texts.tones, settings.tones),
+                                CheckVolumeTexts(texts.volumes, settings.volumes)}) {
+        if (refusal) {
+            Refuse(*refusal);
+        }
+    }
+    if (output == "-") {
+        WriteOutput(output, MidiFileBytes(store.Sequence(), settings));
+    } else {
+        WriteMidiFile(output, store.Sequence(), settings);
+    }
+    return ExitSuccess;
+}
+
+}  // namespace
+
+extern const Subcommand MidiCommand{"midi", "write a Standard MIDI File from a melody or melody text file", Help,
+                                    RunMidi};
+
+}  // namespace quaverly::cli

@@ -1,0 +1,38 @@
+// quaverly-cli seq: the sequence lines of a melody file, as the sequence
+// listing makes them (note events and the end event, in file order).
+#include "CliSupport.h"
+#include "Subcommands.h"
+#include "UnitMld/MelodyStore.h"
+#include "UnitMld/Messages.h"
+
+namespace quaverly::cli {
+
+namespace {
+
+constexpr std::string_view Help =
+    "Usage: quaverly-cli seq SONG.mld|SONG.pmr|-\n"
+    "\n"
+    "Prints one sequence line per note event and per end event of the melody,\n"
+    "in file order: time, voice, note and gate in the columns \"%5d %1d %2d %3d\".\n"
+    "A file that is not a melody is refused (exit 1).\n";
+
+int RunSeq(const std::vector<std::string>& args)
+{
+    Arguments arguments(args, {}, 1, 1);
+    MelodyStore store;
+    LoadImage(store, arguments.Positional()[0]);
+    if (!store.IsMelodyImage()) {
+        Refuse(Msg::DataFormatAbnormal);
+    }
+    store.ListSequence();
+    for (const std::string& line : store.Sequence()) {
+        PrintLine(stdout, line);
+    }
+    return ExitSuccess;
+}
+
+}  // namespace
+
+extern const Subcommand SeqCommand{"seq", "list the sequence lines of a melody file", Help, RunSeq};
+
+}  // namespace quaverly::cli

@@ -1,0 +1,223 @@
+#include "CliSupport.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <optional>
+
+#include "UnitMld/Errors.h"
+#include "UnitMld/FileIO.h"
+#include "UnitMld/MelodyStore.h"
+#include "UnitMld/Messages.h"
+#include "UnitMld/TextEncoding.h"
+
+namespace quaverly::cli {
+
+namespace {
+
+// How standard input and output are named in messages.
+constexpr const char* StandardStreamName = "-";
+
+const OptionSpec* FindOption(std::initializer_list<OptionSpec> options, std::string_view name)
+{
+    for (const OptionSpec& option : options) {
+        if (option.name == name) {
+            return &option;
+        }
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+Arguments::Arguments(const std::vector<std::string>& args, std::initializer_list<OptionSpec> options,
+                     size_t minPositional, size_t maxPositional)
+{
+    bool optionsEnded = false;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (optionsEnded || arg == "-" || arg.empty() || arg[0] != '-') {
+            m_positional.push_back(arg);
+            continue;
+        }
+        if (arg == "--") {
+            optionsEnded = true;
+            continue;
+        }
+        size_t equals = arg.find('=');
+        std::string name = arg.substr(0, equals);
+        const OptionSpec* spec = FindOption(options, name);
+        if (spec == nullptr) {
+            throw UsageError("unknown option '" + name + "'");
+        }
+        if (!spec->takesValue) {
+            if (equals != std::string::npos) {
+                throw UsageError("option '" + name + "' takes no value");
+            }
+            m_options[name];
+        } else if (equals != std::string::npos) {
+            m_options[name] = arg.substr(equals + 1);
+        } else if (i + 1 < args.size()) {
+            m_options[name] = args[++i];
+        } else {
+            throw UsageError("option '" + name + "' needs a value");
+        }
+    }
+    if (m_positional.size() < minPositional) {
+        throw UsageError("missing argument");
+    }
+    if (m_positional.size() > maxPositional) {
+        throw UsageError("too many arguments");
+    }
+}
+
+std::string Arguments::Value(std::string_view name, std::string_view fallback) const
+{
+    auto found = m_options.find(std::string(name));
+    return found == m_options.end() ? std::string(fallback) : found->second;
+}
+
+std::string Arguments::Required(std::string_view name) const
+{
+    auto found = m_options.find(std::string(name));
+    if (found == m_options.end()) {
+        throw UsageError("missing option '" + std::string(name) + "'");
+    }
+    return found->second;
+}
+
+std::string Arguments::PositionalOr(size_t index, std::string_view fallback) const
+{
+    return index < m_positional.size() ? m_positional[index] : std::string(fallback);
+}
+
+std::string ReadInput(const std::string& path)
+{
+    if (path != StandardStreamName) {
+        return ReadWholeFile(path);
+    }
+    std::string bytes;
+    char buffer[65536];
+    for (;;) {
+        ssize_t n = ::read(STDIN_FILENO, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n < 0) {
+            throw FileError(Msg::FileReadFailed, StandardStreamName, errno);
+        }
+        if (n == 0) {
+            return bytes;
+        }
+        bytes.append(buffer, static_cast<size_t>(n));
+    }
+}
+
+void WriteOutput(const std::string& path, const std::string& bytes)
+{
+    if (path != StandardStreamName) {
+        WriteWholeFile(path, bytes);
+        return;
+    }
+    // Whatever stdio holds must come out first; the bytes then go unbuffered.
+    if (std::fflush(stdout) != 0) {
+        throw FileError(Msg::FileWriteFailed, StandardStreamName, errno);
+    }
+    size_t done = 0;
+    while (done < bytes.size()) {
+        ssize_t n = ::write(STDOUT_FILENO, bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
+            throw FileError(Msg::FileWriteFailed, StandardStreamName, n < 0 ? errno : EIO);
+        }
+        done += static_cast<size_t>(n);
+    }
+}
+
+void LoadImage(MelodyStore& store, const std::string& path)
+{
+    if (path == StandardStreamName) {
+        store.MelodyImage() = ReadInput(path);
+    } else {
+        store.OpenMelodyFile(path);
+    }
+}
+
+void SaveImage(const MelodyStore& store, const std::string& path)
+{
+    if (path == StandardStreamName) {
+        WriteOutput(path, store.MelodyImage());
+    } else {
+        store.SaveMelodyFile(path);
+    }
+}
+
+EditorFields LoadMelody(MelodyStore& store, MelodyFileInfo& info, const std::string& path)
+{
+    LoadImage(store, path);
+    std::optional<EditorFields> fields = LoadMelodyIntoEditor(store, info);
+    if (!fields) {
+        Refuse(Msg::DataFormatAbnormal);
+    }
+    return std::move(*fields);
+}
+
+std::string UpperExtension(std::string_view path)
+{
+    size_t dot = path.find_last_of('.');
+    size_t slash = path.find_last_of('/');
+    if (dot == std::string_view::npos || (slash != std::string_view::npos && dot < slash)) {
+        return {};
+    }
+    std::string extension(path.substr(dot));
+    std::transform(extension.begin(), extension.end(), extension.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+    return extension;
+}
+
+std::string ForPerson(std::string_view sjis)
+{
+    std::string text = SjisToUtf8Lenient(sjis);
+    std::string out;
+    out.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
+            continue;
+        }
+        out.push_back(text[i]);
+    }
+    return out;
+}
+
+void Print(std::FILE* stream, std::string_view sjis)
+{
+    std::string text = ForPerson(sjis);
+    std::fwrite(text.data(), 1, text.size(), stream);
+}
+
+void PrintLine(std::FILE* stream, std::string_view sjis)
+{
+    std::string text = ForPerson(sjis);
+    text.push_back('\n');
+    std::fwrite(text.data(), 1, text.size(), stream);
+}
+
+std::string ArgumentToSjis(std::string_view utf8, std::string_view optionName)
+{
+    try {
+        return Utf8ToSjis(utf8);
+    } catch (const QuaverlyError&) {
+        throw UsageError("the text of '" + std::string(optionName) + "' has characters Shift-JIS cannot hold");
+    }
+}
+
+void Refuse(std::string_view sjisMessage)
+{
+    throw QuaverlyError(std::string(sjisMessage));
+}
+
+}  // namespace quaverly::cli

@@ -1,0 +1,48 @@
+// quaverly-cli text: a melody file (or pocket-melody file) back into melody
+// text, exactly as the window's text export writes it right after opening it.
+#include "CliSupport.h"
+#include "Subcommands.h"
+#include "UnitMld/MelodyStore.h"
+#include "UnitMld/MelodyText.h"
+
+namespace quaverly::cli {
+
+namespace {
+
+constexpr std::string_view Help =
+    "Usage: quaverly-cli text SONG.mld|SONG.pmr [-o SONG.tml]\n"
+    "\n"
+    "Opens the melody as the window does (a .pmr file skips its 192-byte header;\n"
+    "\"-\" reads a melody image from standard input), turns it back into score\n"
+    "text and writes the melody text file. A file that is not a melody is\n"
+    "refused (exit 1).\n"
+    "\n"
+    "  -o FILE   the melody text file to write, in Shift-JIS with CR LF line ends\n"
+    "            (\"-\": the same bytes to standard output). Without -o the text\n"
+    "            is printed in UTF-8 with LF line ends.\n";
+
+int RunText(const std::vector<std::string>& args)
+{
+    Arguments arguments(args, {{"-o", true}}, 1, 1);
+    MelodyStore store;
+    MelodyFileInfo info;
+    EditorFields fields = LoadMelody(store, info, arguments.Positional()[0]);
+    EditorTexts texts{.tempo = fields.tempoText,
+                      .title = fields.title,
+                      .tones = fields.toneTexts,
+                      .volumes = fields.volumeTexts,
+                      .scores = fields.scoreTexts};
+    std::string bytes = MelodyTextBytes(texts, info);
+    if (arguments.Has("-o")) {
+        WriteOutput(arguments.Value("-o", ""), bytes);
+    } else {
+        Print(stdout, bytes);
+    }
+    return ExitSuccess;
+}
+
+}  // namespace
+
+extern const Subcommand TextCommand{"text", "turn a melody file (.mld, .pmr) into melody text (.tml)", Help, RunText};
+
+}  // namespace quaverly::cli
