@@ -1,0 +1,333 @@
+#include "ScoreParser.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <limits>
+#include <optional>
+
+#include "NotationTables.h"
+#include "WidthMap.h"
+
+namespace quaverly {
+
+namespace {
+
+constexpr int DefaultDuration = 48;
+constexpr int RestNote = 17;  // placeholder note of a rest line: the builder gives rests a pitch of its own
+constexpr int EndNote = -1;
+
+constexpr std::string_view LengthOpen = "\x81\x69";   // （
+constexpr std::string_view LengthClose = "\x81\x6A";  // ）
+constexpr std::string_view GateOpen = "\x81\x6D";     // ［
+constexpr std::string_view GateClose = "\x81\x6E";    // ］
+constexpr std::string_view RawDelimiter = "\x81\x5E";  // ／
+constexpr std::string_view WideBlank = "\x81\x40";     // 　
+constexpr std::string_view RestName = "\x81\x9C";      // ●
+constexpr std::string_view StaccatoSuffix = "\x81\x96";  // ＊
+constexpr std::string_view TieSuffix = "\x82\x73";       // Ｔ
+
+constexpr int RestValue = -1;
+constexpr int RawDataValue = -2;
+
+bool IsLeadByte(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
+
+// Event lines hold ints; values built from huge groups are kept in 64 bits and
+// saturate here instead of overflowing.
+int Saturate(int64_t value)
+{
+    return static_cast<int>(
+        std::clamp<int64_t>(value, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
+}
+
+template <size_t N>
+const TMLDConst* MatchTable(const std::array<TMLDConst, N>& table, std::string_view rest, bool skipRawDelimiter = false)
+{
+    for (const TMLDConst& entry : table) {
+        if (skipRawDelimiter && entry.value == RawDataValue) {
+            continue;
+        }
+        if (rest.starts_with(entry.text)) {
+            return &entry;
+        }
+    }
+    return nullptr;
+}
+
+// The scan state of one ParseScore call.
+class ScoreScan {
+public:
+    ScoreScan(std::string_view text, int voice, SequenceList& list, bool extendedNotation)
+        : m_text(text), m_voice(voice), m_list(list), m_extendedNotation(extendedNotation)
+    {
+    }
+
+    std::string Run();
+
+private:
+    bool AtHead();
+    bool AtMark();
+    void SkipCharacter();
+    void Flush();
+    void ReadRawBlock();
+    std::optional<int32_t> ReadGroup(std::string_view close, size_t& end) const;
+
+    std::string_view m_text;  // already mapped to full width
+    int m_voice;
+    SequenceList& m_list;
+    bool m_extendedNotation;
+
+    size_t m_position = 0;
+    int64_t m_time = 0;
+    int64_t m_pendingValue = 0;  // 0 nothing, -1 a rest, else the pitch value (note number + 1)
+    int64_t m_pendingDuration = -1;
+    int64_t m_articulation = 0;  // 0 normal, 1 staccato, 2 tie, else the negated gate of a gate group
+    bool m_markContext = false;
+    std::string m_canonical;
+};
+
+std::string ScoreScan::Run()
+{
+    while (m_position < m_text.size()) {
+        if (AtHead()) {
+            continue;
+        }
+        if (m_markContext && AtMark()) {
+            continue;
+        }
+        SkipCharacter();
+    }
+    if (m_pendingValue != 0) {
+        Flush();
+        m_list.push_back(FormatEventLine(Saturate(m_time), m_voice, EndNote, 0));
+    }
+    return std::move(m_canonical);
+}
+
+bool ScoreScan::AtHead()
+{
+    const TMLDConst* head = MatchTable(NoteHeadTable, m_text.substr(m_position), !m_extendedNotation);
+    if (head == nullptr) {
+        return false;
+    }
+    if (m_pendingValue != 0) {
+        Flush();
+    }
+    m_pendingValue = head->value;
+    if (m_pendingValue == RawDataValue) {
+        ReadRawBlock();
+        return true;
+    }
+    m_pendingDuration = -1;
+    m_articulation = 0;
+    m_position += head->text.size();
+    m_markContext = true;
+    return true;
+}
+
+bool ScoreScan::AtMark()
+{
+    const std::string_view rest = m_text.substr(m_position);
+    if (const TMLDConst* duration = MatchTable(DurationTable, rest);
+        duration != nullptr && m_pendingValue != 0 && m_pendingDuration == -1) {
+        m_pendingDuration = duration->value;
+        m_position += duration->text.size();
+        return true;
+    }
+    if (const TMLDConst* mark = MatchTable(PitchMarkTable, rest)) {
+        m_pendingValue += mark->value;
+        m_position += mark->text.size();
+        return true;
+    }
+    if (const TMLDConst* articulation = MatchTable(ArticulationTable, rest)) {
+        m_articulation = articulation->value;
+        m_position += articulation->text.size();
+        return true;
+    }
+    size_t end = 0;
+    if (rest.starts_with(LengthOpen)) {
+        if (std::optional<int32_t> ticks = ReadGroup(LengthClose, end)) {
+            m_pendingDuration = *ticks;
+            m_position = end;
+            return true;
+        }
+    }
+    if (rest.starts_with(GateOpen)) {
+        if (std::optional<int32_t> gate = ReadGroup(GateClose, end)) {
+            m_articulation = -static_cast<int64_t>(*gate);
+            m_position = end;
+            return true;
+        }
+    }
+    return false;
+}
+
+void ScoreScan::SkipCharacter()
+{
+    const auto c = static_cast<unsigned char>(m_text[m_position]);
+    if (IsLeadByte(c)) {
+        if (m_text.substr(m_position, 2) != WideBlank) {
+            m_markContext = false;
+        }
+        m_position = std::min(m_position + 2, m_text.size());
+    } else {
+        if (c != ' ') {
+            m_markContext = false;
+        }
+        ++m_position;
+    }
+}
+
+// A group is the opening bracket at the position, the text up to the first
+// closing bracket after it, and that bracket; it is accepted when that text,
+// mapped to half width, is an optionally signed decimal integer of 32 bits.
+//
+// Such a text holds only digits and sign characters, and none of them can hold
+// the bytes of a closing bracket, so the group is accepted exactly when a run
+// of them starts right after the opening bracket and the closing bracket comes
+// right after the run. Walking only that run keeps the scan linear, where a
+// search for the closing bracket from every opening one would not be.
+std::optional<int32_t> ScoreScan::ReadGroup(std::string_view close, size_t& end) const
+{
+    size_t i = m_position + 2;
+    bool negative = false;
+    bool signAllowed = true;
+    bool anyDigit = false;
+    int64_t value = 0;
+    while (i < m_text.size()) {
+        const auto c = static_cast<unsigned char>(m_text[i]);
+        const auto next = i + 1 < m_text.size() ? static_cast<unsigned char>(m_text[i + 1]) : 0;
+        int digit = -1;
+        int sign = 0;
+        size_t length = 1;
+        if (c >= '0' && c <= '9') {
+            digit = c - '0';
+        } else if (c == '+' || c == '-') {
+            sign = c == '-' ? -1 : 1;
+        } else if (c == 0x82 && next >= 0x4F && next <= 0x58) {  // ０..９
+            digit = next - 0x4F;
+            length = 2;
+        } else if (c == 0x81 && (next == 0x7B || next == 0x7C)) {  // ＋ －
+            sign = next == 0x7C ? -1 : 1;
+            length = 2;
+        } else {
+            break;
+        }
+        if (sign != 0) {
+            if (!signAllowed) {
+                return std::nullopt;
+            }
+            negative = sign < 0;
+        } else {
+            anyDigit = true;
+            value = value * 10 + digit;
+            if (value > int64_t{std::numeric_limits<int32_t>::max()} + 1) {
+                return std::nullopt;
+            }
+        }
+        signAllowed = false;
+        i += length;
+    }
+    if (!anyDigit || m_text.substr(i, close.size()) != close) {
+        return std::nullopt;
+    }
+    if (negative) {
+        value = -value;
+    }
+    if (value > std::numeric_limits<int32_t>::max()) {
+        return std::nullopt;
+    }
+    end = i + close.size();
+    return static_cast<int32_t>(value);
+}
+
+void ScoreScan::Flush()
+{
+    if (m_pendingDuration == -1) {
+        m_pendingDuration = DefaultDuration;
+    }
+    int64_t duration = m_pendingDuration;
+    if (m_pendingValue == RestValue) {
+        // A rest keeps its length as given, even a negative one.
+        m_list.push_back(FormatEventLine(Saturate(m_time), m_voice, RestNote, 0));
+        m_canonical += RestName;
+        m_canonical += DurationText(Saturate(duration));
+        m_time += duration;
+        return;
+    }
+    int64_t gate = 0;
+    std::string suffix;
+    switch (m_articulation) {
+        case 0:
+            gate = duration - 2;
+            break;
+        case 1:
+            gate = duration / 2;
+            suffix = StaccatoSuffix;
+            break;
+        case 2:
+            gate = duration + 1;
+            suffix = TieSuffix;
+            break;
+        default: {
+            gate = m_articulation;
+            char buffer[32];
+            std::snprintf(buffer, sizeof buffer, "[%lld]", static_cast<long long>(-m_articulation));
+            suffix = buffer;
+            break;
+        }
+    }
+    duration = std::max<int64_t>(duration, 0);
+    gate = gate < 0 ? -gate : gate;
+    const int highest = m_voice == 3 ? 62 : 63;
+    const int note = static_cast<int>(std::clamp<int64_t>(m_pendingValue - 1, 0, highest));
+    m_list.push_back(FormatEventLine(Saturate(m_time), m_voice, note, Saturate(gate)));
+    m_canonical += NoteName(note);
+    m_canonical += DurationText(Saturate(duration));
+    m_canonical += suffix;
+    m_time += duration;
+}
+
+// "／" hex text "／": bytes placed among the voice's events at the current
+// time. An unclosed block is dropped and its text read as ordinary score.
+void ScoreScan::ReadRawBlock()
+{
+    m_pendingValue = 0;
+    m_pendingDuration = -1;
+    m_articulation = 0;
+    m_markContext = false;
+    const size_t start = m_position + RawDelimiter.size();
+    m_position = start;
+    const size_t close = m_text.find(RawDelimiter, start);
+    if (close == std::string_view::npos) {
+        return;
+    }
+    const std::string collected = MapWidth(m_text.substr(start, close - start), WidthDirection::Half);
+    m_canonical += '/';
+    m_canonical += collected;
+    m_canonical += '/';
+    m_list.push_back(FormatRawLine(Saturate(m_time), m_voice, collected));
+    m_position = close + RawDelimiter.size();
+}
+
+}  // namespace
+
+std::string ParseScore(std::string_view text, int voice, SequenceList& list, bool extendedNotation)
+{
+    const std::string fullWidth = MapWidth(text, WidthDirection::Full);
+    return ScoreScan(fullWidth, voice, list, extendedNotation).Run();
+}
+
+std::string DurationText(int ticks)
+{
+    for (const TMLDConst& entry : DurationTable) {
+        if (entry.value == ticks) {
+            return std::string(entry.text);
+        }
+    }
+    char buffer[32];
+    std::snprintf(buffer, sizeof buffer, "(%d)", ticks);
+    return buffer;
+}
+
+}  // namespace quaverly
