@@ -8,6 +8,8 @@
 //     where Run(const std::vector<std::string>& args) gets the arguments after
 //     the name, parses them with cli::Arguments, does the work through the
 //     core, and returns an ExitCode; help starts with its "Usage: " line.
+//     CliSupport.h has the rest: Refuse() for the system's refusals,
+//     ReadInput/WriteOutput/SaveImage for files and "-", Print for people.
 //  2. Add the line QUAVERLY_CLI_SUBCOMMAND(<Name>), to the table in
 //     Subcommands.cpp, where the top-level --help should list it. A subcommand
 //     that needs an optional library (the "wav" command: QUAVERLY_HAVE_SYNTH)
