@@ -163,6 +163,8 @@ private:
     void OpenMelodyIntoEditor(const QString& path);
     void ImportNumericFile(const QString& path);
     void SaveMelodyTo(const QString& path);
+    // Save As after its question: the dialog, the ".mld" check, the save.
+    void RunSaveAs();
 
     // Score keyboard input (KeyInput.cpp): true when the key was replaced.
     bool Memo1KeyPress(QPlainTextEdit* memo, const QString& keyText);

@@ -1,0 +1,113 @@
+// The edit, settings and help commands of the main window: score analysis,
+// the file information and FFF0 data dialogs, the mail text on the
+// clipboard, the scale shift, the settings dialog, help and about.
+#include <QComboBox>
+#include <QPlainTextEdit>
+#include <QTabWidget>
+#include <QTreeWidget>
+
+#include "TFormMain.h"
+#include "UnitMld/MailText.h"
+#include "UnitMld/Messages.h"
+#include "UnitMld/ScoreAnalysis.h"
+#include "platform/SjisText.h"
+#include "ui_TFormMain.h"
+
+namespace quaverly {
+
+namespace {
+
+constexpr int Voices = 4;
+
+// The message text with its "%d" replaced by the number.
+std::string WithNumber(std::string_view format, long long number)
+{
+    std::string text(format);
+    const size_t place = text.find("%d");
+    if (place != std::string::npos) {
+        text.replace(place, 2, std::to_string(number));
+    }
+    return text;
+}
+
+}  // namespace
+
+void TFormMain::mnMakeMldClick()
+{
+    RunCommand([this] {
+        m_ui->ListViewSeq->clear();
+        const AnalysisResult result =
+            AnalyseScore(m_store, CollectEditorTexts(), m_melodyFileInfo, m_extendedNotation);
+        if (result.refusal) {
+            m_services.messageBoxes.Warning(FromSjis(*result.refusal));
+            return;
+        }
+        FillSequenceRows(result.sequenceRows);
+        for (int voice = 1; voice <= Voices; ++voice) {
+            SetMemoText(voice, result.canonicalScores[voice - 1]);
+        }
+        m_ui->PageControl1->setCurrentWidget(m_ui->TabSheet5);
+        m_services.messageBoxes.Information(FromSjis(result.report));
+        // After the pages were rewritten: their change notices do not outlast the command.
+        m_editState = EditState::Current;
+    });
+}
+
+void TFormMain::mnInfoClick()
+{
+    MelodyFileInfo info = m_melodyFileInfo;
+    if (!m_services.dialogs.RunFileInfo(info)) {
+        return;
+    }
+    m_melodyFileInfo = info;
+    m_editState = EditState::SettingsEdited;
+}
+
+void TFormMain::mnF0DataClick()
+{
+    bool dataSet = m_store.fff0DataSet;
+    std::string dataHex = m_store.fff0DataHex;
+    if (!m_services.dialogs.RunF0Data(dataSet, dataHex)) {
+        return;
+    }
+    m_store.fff0DataSet = dataSet;
+    m_store.fff0DataHex = dataHex;
+    m_editState = EditState::SettingsEdited;
+}
+
+void TFormMain::mnGetMailClick()
+{
+    RunCommand([this] {
+        if (!AskLossQuestion()) {
+            return;
+        }
+        ResetEditor();
+        MailFromClipboard(m_store, m_services.clipboard);
+        LoadMelodyIntoControls();
+        // Also when the text was no melody: the editor is reset and shown as current.
+        m_editState = EditState::Current;
+    });
+}
+
+void TFormMain::mnCreateMailClick()
+{
+    RunCommand([this] {
+        if (!AskAnalysisQuestion()) {
+            return;
+        }
+        const size_t length = MailToClipboard(m_store, m_services.clipboard);
+        m_services.messageBoxes.Information(FromSjis(WithNumber(Msg::MailSize, static_cast<long long>(length))));
+    });
+}
+
+void TFormMain::mnMeloPClick() { ShowNotSupported(); }
+
+void TFormMain::mnMeloMClick() { ShowNotSupported(); }
+
+void TFormMain::mnOptionClick() { m_services.dialogs.RunSetup(); }
+
+void TFormMain::mnContentsClick() { m_services.helpViewer.ShowContents(HelpFileName()); }
+
+void TFormMain::mnAbout1Click() { m_services.dialogs.RunAbout(); }
+
+}  // namespace quaverly

@@ -1,0 +1,78 @@
+// Score keyboard input: on the four voice pages, the Latin letters of the note
+// names (English and German), the rest and the octave marks are replaced, as
+// they are typed, by their notation in full-width kana and signs.
+#include <QKeyEvent>
+#include <QPlainTextEdit>
+#include <QTextCursor>
+
+#include "TFormMain.h"
+
+namespace quaverly {
+
+namespace {
+
+// The same for upper- and lower-case letters; no other key is mapped.
+QString MappedText(QChar key)
+{
+    switch (key.toLatin1() | 0x20) {
+    case 'c':
+        return QStringLiteral("ド");
+    case 'd':
+        return QStringLiteral("レ");
+    case 'e':
+        return QStringLiteral("ミ");
+    case 'f':
+        return QStringLiteral("ファ");
+    case 'g':
+        return QStringLiteral("ソ");
+    case 'a':
+        return QStringLiteral("ラ");
+    case 'b':
+    case 'h':
+        return QStringLiteral("シ");
+    case 'o':
+        return QStringLiteral("●");
+    case 'w':
+        return QStringLiteral("▲");
+    case 'q':
+        return QStringLiteral("▼");
+    default:
+        return {};
+    }
+}
+
+}  // namespace
+
+bool TFormMain::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::KeyPress) {
+        auto* memo = qobject_cast<QPlainTextEdit*>(watched);
+        const auto* key = static_cast<QKeyEvent*>(event);
+        // Only plain character keys: Ctrl, Alt and Meta combinations are commands.
+        const bool plain = !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier));
+        if (memo != nullptr && plain && Memo1KeyPress(memo, key->text())) {
+            return true;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+bool TFormMain::Memo1KeyPress(QPlainTextEdit* memo, const QString& keyText)
+{
+    if (m_keyMappingOff || keyText.size() != 1 || keyText[0].unicode() >= 0x80 || !keyText[0].isLetter()) {
+        return false;
+    }
+    const QString mapped = MappedText(keyText[0]);
+    if (mapped.isEmpty()) {
+        return false;
+    }
+    // Replaces the selection, or inserts at the caret; the page's change
+    // notice follows as for typing.
+    QTextCursor cursor = memo->textCursor();
+    cursor.insertText(mapped);
+    memo->setTextCursor(cursor);
+    memo->ensureCursorVisible();
+    return true;
+}
+
+}  // namespace quaverly

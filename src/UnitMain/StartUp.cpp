@@ -1,0 +1,54 @@
+// The start-up of the main window: the placement, the editor's first state,
+// the command line, the "/CIN" import from a file or the clipboard, the file
+// argument, and the play-at-once mode "/P".
+#include <QComboBox>
+
+#include "CommandLine.h"
+#include "NativePath.h"
+#include "TFormMain.h"
+#include "UnitMld/FileIO.h"
+#include "UnitNum/NumericImport.h"
+#include "ui_TFormMain.h"
+
+namespace quaverly {
+
+void TFormMain::StartUp(const QStringList& arguments)
+{
+    m_editState = EditState::Empty;
+    // Window placement hook (TWinPlace): restore the stored placement here,
+    // before the window is first shown.
+    m_melodyFileInfo.version = "0100";
+    ResetEditor();
+
+    const CommandLine line = ParseCommandLine(arguments);
+    m_extendedNotation = line.extendedNotation;
+    m_keyMappingOff = line.keyMappingOff;
+    m_playAndExit = line.playAndExit;
+    m_commandLineMode = line.mode;
+    m_currentFileName = line.fileName;
+
+    if (m_commandLineMode == QLatin1String("/CIN")) {
+        // The file argument is the text to import, not a melody file to open,
+        // also when it cannot be read.
+        const QString textFile = m_currentFileName;
+        m_currentFileName.clear();
+        RunCommand([this, &textFile] {
+            const std::string text = textFile.isEmpty() ? m_services.clipboard.Text().value_or(std::string())
+                                                        : ReadWholeFile(NativePath(textFile));
+            const int tempo = ImportNumericText(m_store, text);
+            m_ui->ComboBoxTempo->setEditText(QString::number(tempo));
+            LoadMelodyIntoControls();
+            m_editState = EditState::Current;
+        });
+    }
+
+    if (!m_currentFileName.isEmpty()) {
+        RunCommand([this] { OpenMelodyIntoEditor(m_currentFileName); });
+    }
+
+    if (m_playAndExit) {
+        StartPlayAndExit();
+    }
+}
+
+}  // namespace quaverly

@@ -1,0 +1,233 @@
+// Construction and wiring of the main window, the change notices that keep
+// EditState, and the steps that move texts between the controls and the core.
+#include "TFormMain.h"
+
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QTreeWidget>
+#include <QTreeWidgetItem>
+
+#include "UnitMld/Errors.h"
+#include "UnitMld/Messages.h"
+#include "components/FormLook.h"
+#include "platform/SjisText.h"
+#include "ui_TFormMain.h"
+
+namespace quaverly {
+
+namespace {
+
+constexpr int Voices = 4;
+
+// Designed place of the window; a stored placement replaces it at start-up.
+constexpr int DesignedLeft = 192;
+constexpr int DesignedTop = 107;
+
+// The controls keep "\n" line ends; the score text and the files keep CR LF.
+QString ToControlLineEnds(QString text)
+{
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return text;
+}
+
+QString ToCoreLineEnds(QString text)
+{
+    text.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
+    return text;
+}
+
+}  // namespace
+
+TFormMain::TFormMain(MelodyStore& store, const WindowServices& services, QWidget* parent)
+    : QMainWindow(parent),
+      m_ui(std::make_unique<Ui::TFormMain>()),
+      m_store(store),
+      m_services(services),
+      m_programFolder(QCoreApplication::applicationDirPath()),
+      m_terminateHandler([] { QCoreApplication::exit(0); })
+{
+    m_ui->setupUi(this);
+    SetUpFont();
+    move(DesignedLeft, DesignedTop);
+    for (int voice = 1; voice <= Voices; ++voice) {
+        VoiceMemo(voice)->installEventFilter(this);
+    }
+    ConnectMenu();
+    ConnectChangeNotices();
+    m_services.player.SetNotify([this] { MediaPlayer1Notify(); });
+    // File drop hook (TFileDrop on the whole window): the component calls
+    // FileDrop1FileDrop with the dropped names.
+    ResetEditor();
+}
+
+TFormMain::~TFormMain()
+{
+    // The player outlives the window: it must not call back into it.
+    m_services.player.SetNotify({});
+    // Window placement hook (TWinPlace): save the placement here.
+}
+
+void TFormMain::SetUpFont()
+{
+    ApplyWindowFont(this);
+    // Menus are windows of their own and do not inherit the form's font.
+    for (QMenu* menu : findChildren<QMenu*>()) {
+        menu->setFont(font());
+    }
+}
+
+void TFormMain::ConnectMenu()
+{
+    const std::pair<QAction*, void (TFormMain::*)()> commands[] = {
+        {m_ui->mnNew, &TFormMain::mnNewClick},
+        {m_ui->mnOpen1, &TFormMain::mnOpen1Click},
+        {m_ui->mnSave1, &TFormMain::mnSave1Click},
+        {m_ui->mnSaveAs1, &TFormMain::mnSaveAs1Click},
+        {m_ui->mnImport, &TFormMain::mnImportClick},
+        {m_ui->mnExport, &TFormMain::mnExportClick},
+        {m_ui->mnPutMidi, &TFormMain::mnPutMidiClick},
+        {m_ui->mnExit1, &TFormMain::mnExit1Click},
+        {m_ui->mnMakeMld, &TFormMain::mnMakeMldClick},
+        {m_ui->mnInfo, &TFormMain::mnInfoClick},
+        {m_ui->mnF0Data, &TFormMain::mnF0DataClick},
+        {m_ui->mnGetMail, &TFormMain::mnGetMailClick},
+        {m_ui->mnCreateMail, &TFormMain::mnCreateMailClick},
+        {m_ui->mnMeloP, &TFormMain::mnMeloPClick},
+        {m_ui->mnMeloM, &TFormMain::mnMeloMClick},
+        {m_ui->mnPlay, &TFormMain::mnPlayClick},
+        {m_ui->mnRepeatPlay, &TFormMain::mnRepeatPlayClick},
+        {m_ui->mnOption, &TFormMain::mnOptionClick},
+        {m_ui->mnContents, &TFormMain::mnContentsClick},
+        {m_ui->mnAbout1, &TFormMain::mnAbout1Click},
+    };
+    for (const auto& [action, handler] : commands) {
+        connect(action, &QAction::triggered, this, handler);
+    }
+    for (int voice = 1; voice <= Voices; ++voice) {
+        QAction* item = VoicePlayItem(voice);
+        connect(item, &QAction::triggered, this, [this, item] { mnPlay1Click(item); });
+    }
+}
+
+void TFormMain::ConnectChangeNotices()
+{
+    // Set whatever the previous state, also while a command fills the
+    // controls: such a command sets its own final state afterwards.
+    auto settingsEdited = [this] { m_editState = EditState::SettingsEdited; };
+    auto scoreEdited = [this] { m_editState = EditState::ScoreEdited; };
+    connect(m_ui->ComboBoxTempo, &QComboBox::currentTextChanged, this, settingsEdited);
+    connect(m_ui->ComboBoxTempo, &QComboBox::editTextChanged, this, settingsEdited);
+    connect(m_ui->EditTitle, &QLineEdit::textChanged, this, settingsEdited);
+    for (int voice = 1; voice <= Voices; ++voice) {
+        connect(VoiceTone(voice), &QComboBox::currentTextChanged, this, settingsEdited);
+        connect(VoiceTone(voice), &QComboBox::editTextChanged, this, settingsEdited);
+        connect(VoiceVolume(voice), &QLineEdit::textChanged, this, settingsEdited);
+        connect(VoiceMemo(voice), &QPlainTextEdit::textChanged, this, scoreEdited);
+    }
+}
+
+void TFormMain::SetTerminateHandler(std::function<void()> handler) { m_terminateHandler = std::move(handler); }
+
+void TFormMain::TerminateApplication()
+{
+    m_terminateRequested = true;
+    if (m_terminateHandler) {
+        m_terminateHandler();
+    }
+}
+
+QString TFormMain::HelpFileName() const { return m_programFolder + QStringLiteral("/help/index.html"); }
+
+QPlainTextEdit* TFormMain::VoiceMemo(int voice) const
+{
+    return findChild<QPlainTextEdit*>(QStringLiteral("Memo%1").arg(voice));
+}
+
+QComboBox* TFormMain::VoiceTone(int voice) const
+{
+    return findChild<QComboBox*>(QStringLiteral("ComboBoxTone%1").arg(voice));
+}
+
+QLineEdit* TFormMain::VoiceVolume(int voice) const
+{
+    return findChild<QLineEdit*>(QStringLiteral("EditVol%1").arg(voice));
+}
+
+QWidget* TFormMain::VoicePage(int voice) const { return findChild<QWidget*>(QStringLiteral("TabSheet%1").arg(voice)); }
+
+QAction* TFormMain::VoicePlayItem(int voice) const
+{
+    return findChild<QAction*>(QStringLiteral("mnPlay%1").arg(voice));
+}
+
+EditorTexts TFormMain::CollectEditorTexts() const
+{
+    EditorTexts texts;
+    texts.tempo = ToSjis(m_ui->ComboBoxTempo->currentText());
+    texts.title = ToSjis(m_ui->EditTitle->text());
+    for (int voice = 1; voice <= Voices; ++voice) {
+        texts.tones[voice - 1] = ToSjis(VoiceTone(voice)->currentText());
+        texts.volumes[voice - 1] = ToSjis(VoiceVolume(voice)->text());
+        texts.scores[voice - 1] = ToSjis(ToCoreLineEnds(VoiceMemo(voice)->toPlainText()));
+    }
+    return texts;
+}
+
+void TFormMain::SetMemoText(int voice, const std::string& sjis)
+{
+    VoiceMemo(voice)->setPlainText(ToControlLineEnds(FromSjis(sjis)));
+}
+
+void TFormMain::FillEditorFields(const EditorFields& fields)
+{
+    m_ui->EditTitle->setText(FromSjis(fields.title));
+    FillSequenceRows(fields.sequenceRows);
+    m_ui->ComboBoxTempo->setEditText(FromSjis(fields.tempoText));
+    for (int voice = 1; voice <= Voices; ++voice) {
+        VoiceTone(voice)->setEditText(FromSjis(fields.toneTexts[voice - 1]));
+        VoiceVolume(voice)->setText(FromSjis(fields.volumeTexts[voice - 1]));
+        SetMemoText(voice, fields.scoreTexts[voice - 1]);
+    }
+}
+
+void TFormMain::FillSequenceRows(const std::vector<SequenceRow>& rows)
+{
+    QList<QTreeWidgetItem*> items;
+    items.reserve(static_cast<qsizetype>(rows.size()));
+    for (const SequenceRow& row : rows) {
+        items.append(new QTreeWidgetItem(QStringList{FromSjis(row.time), FromSjis(row.channel), FromSjis(row.tone),
+                                                     FromSjis(row.length)}));
+    }
+    m_ui->ListViewSeq->addTopLevelItems(items);
+}
+
+void TFormMain::LoadMelodyIntoControls()
+{
+    const std::optional<EditorFields> fields = LoadMelodyIntoEditor(m_store, m_melodyFileInfo);
+    if (!fields) {
+        m_services.messageBoxes.Warning(FromSjis(Msg::DataFormatAbnormal));
+        return;
+    }
+    FillEditorFields(*fields);
+}
+
+void TFormMain::RunCommand(const std::function<void()>& body)
+{
+    try {
+        body();
+    } catch (const std::exception& error) {
+        // QuaverlyError texts are Shift-JIS; others are plain ASCII.
+        ShowError(error);
+    }
+}
+
+void TFormMain::ShowError(const std::exception& error) { m_services.messageBoxes.Error(FromSjis(error.what())); }
+
+void TFormMain::ShowNotSupported() { m_services.messageBoxes.Warning(FromSjis(Msg::NotSupported)); }
+
+}  // namespace quaverly

@@ -1,0 +1,22 @@
+#include "ScriptedMessageBoxes.h"
+
+namespace quaverly {
+
+bool ScriptedMessageBoxes::Question(const QString& text)
+{
+    records.append({Kind::Question, text});
+    return answers.isEmpty() ? defaultAnswer : answers.takeFirst();
+}
+
+QStringList ScriptedMessageBoxes::Texts(Kind kind) const
+{
+    QStringList texts;
+    for (const Record& record : records) {
+        if (record.kind == kind) {
+            texts.append(record.text);
+        }
+    }
+    return texts;
+}
+
+}  // namespace quaverly

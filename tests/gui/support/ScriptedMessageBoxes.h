@@ -1,0 +1,37 @@
+// A message-box stand-in for headless window tests: records every box in
+// order and answers each question from a queue (Yes when the queue is empty,
+// unless defaultAnswer says otherwise).
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include "platform/MessageBoxes.h"
+
+namespace quaverly {
+
+class ScriptedMessageBoxes : public MessageBoxes {
+public:
+    enum class Kind { Warning, Information, Question, Error };
+    struct Record {
+        Kind kind;
+        QString text;
+    };
+
+    void Warning(const QString& text) override { records.append({Kind::Warning, text}); }
+    void Information(const QString& text) override { records.append({Kind::Information, text}); }
+    bool Question(const QString& text) override;
+    void Error(const QString& text) override { records.append({Kind::Error, text}); }
+
+    // The texts of the boxes of one kind, in order.
+    QStringList Texts(Kind kind) const;
+    int Count(Kind kind) const { return static_cast<int>(Texts(kind).size()); }
+    void Clear() { records.clear(); }
+
+    QList<Record> records;
+    QList<bool> answers;  // taken from the front, one per question
+    bool defaultAnswer = true;
+};
+
+}  // namespace quaverly

@@ -1,0 +1,60 @@
+// A MIDI player stand-in: records every operation in order ("SetFileName <path>",
+// "Open", "Play", "Stop", "Close"), fails as scripted, and delivers the
+// completion notice only when the test calls Finish().
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <optional>
+#include <string>
+
+#include "UnitMld/Errors.h"
+#include "UnitPlay/MidiPlayer.h"
+
+namespace quaverly {
+
+class ScriptedPlayer : public MidiPlayer {
+public:
+    void SetFileName(const std::string& path) override
+    {
+        fileName = path;
+        calls.append(QStringLiteral("SetFileName ") + QString::fromStdString(path));
+    }
+    void Open() override
+    {
+        calls.append(QStringLiteral("Open"));
+        if (openError) {
+            throw QuaverlyError(*openError);
+        }
+    }
+    int Play() override
+    {
+        calls.append(QStringLiteral("Play"));
+        if (playResult == 0) {
+            stopped = false;
+        }
+        return playResult;
+    }
+    void Stop() override
+    {
+        calls.append(QStringLiteral("Stop"));
+        stopped = true;
+    }
+    void Close() override { calls.append(QStringLiteral("Close")); }
+    bool IsStopped() const override { return stopped; }
+
+    // The play ended (or was stopped): the player is stopped and sends its notice.
+    void Finish()
+    {
+        stopped = true;
+        Notify();
+    }
+
+    QStringList calls;
+    std::string fileName;
+    std::optional<std::string> openError;  // Open throws this (Shift-JIS) when set
+    int playResult = 0;
+    bool stopped = true;
+};
+
+}  // namespace quaverly
