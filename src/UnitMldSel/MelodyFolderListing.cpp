@@ -1,0 +1,91 @@
+#include "MelodyFolderListing.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
+#include <QFontMetrics>
+#include <QHeaderView>
+#include <QLabel>
+#include <QTreeWidget>
+#include <algorithm>
+
+namespace quaverly {
+
+namespace {
+
+constexpr int ColumnPadding = 16;
+constexpr qint64 RepaintIntervalMs = 50;
+
+}  // namespace
+
+bool IsMelodyFileName(const QString& name)
+{
+    return name.endsWith(QLatin1String(".mld"), Qt::CaseInsensitive);
+}
+
+QStringList MelodyFileNames(const QString& folder)
+{
+    QStringList names;
+    QDirIterator entries(folder, QDir::Files | QDir::Hidden);
+    while (entries.hasNext()) {
+        entries.next();
+        QFileInfo entry = entries.fileInfo();
+        if (IsMelodyFileName(entry.fileName()) && entry.isFile()) {
+            names.append(entry.fileName());
+        }
+    }
+    return names;
+}
+
+QString WithTrailingSeparator(const QString& folder)
+{
+    return folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/');
+}
+
+QString MelodyFileDate(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        return {};
+    }
+    return file.fileTime(QFileDevice::FileModificationTime)
+        .toLocalTime()
+        .toString(QStringLiteral("yyyy/MM/dd hh:mm:ss"));
+}
+
+void SizeColumnsToContents(QTreeWidget* list)
+{
+    QFontMetrics metrics(list->font());
+    QTreeWidgetItem* header = list->headerItem();
+    for (int column = 0; column < list->columnCount(); ++column) {
+        int widest = metrics.horizontalAdvance(header->text(column));
+        for (int row = 0; row < list->topLevelItemCount(); ++row) {
+            widest = std::max(widest, metrics.horizontalAdvance(list->topLevelItem(row)->text(column)));
+        }
+        list->setColumnWidth(column, widest + ColumnPadding);
+    }
+}
+
+ProgressLabel::ProgressLabel(QLabel* label) : m_label(label)
+{
+    m_sinceRepaint.start();
+}
+
+void ProgressLabel::Show(const QString& text)
+{
+    m_label->setText(text);
+    if (m_sinceRepaint.elapsed() >= RepaintIntervalMs) {
+        m_label->repaint();
+        m_sinceRepaint.restart();
+    }
+}
+
+void ProgressLabel::ShowFinal(const QString& text)
+{
+    m_label->setText(text);
+    m_label->repaint();
+}
+
+}  // namespace quaverly

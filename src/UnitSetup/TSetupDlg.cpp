@@ -1,0 +1,66 @@
+#include "TSetupDlg.h"
+
+#include <QKeyEvent>
+
+#include "components/FormLook.h"
+#include "platform/SettingsStore.h"
+#include "ui_TSetupDlg.h"
+
+namespace quaverly {
+
+TSetupDlg::TSetupDlg(SettingsStore& store, QWidget* parent)
+    : QDialog(parent), ui(std::make_unique<Ui::TSetupDlg>()), m_store(store)
+{
+    ui->setupUi(this);
+    ApplyWindowFont(this);
+    // About five digits wide, whatever the font.
+    ui->EditTempo->setFixedWidth(ui->EditTempo->fontMetrics().horizontalAdvance(QStringLiteral("000000")) + 8);
+    connect(ui->OKBtn, &QPushButton::clicked, this, &TSetupDlg::OKBtnClick);
+    connect(ui->CancelBtn, &QPushButton::clicked, this, &TSetupDlg::CancelBtnClick);
+    FormCreate();
+}
+
+TSetupDlg::~TSetupDlg() = default;
+
+QString TSetupDlg::EditTempoText() const
+{
+    return ui->EditTempo->text();
+}
+
+void TSetupDlg::LoadSettings()
+{
+    ui->EditTempo->setText(m_store.Value(QLatin1String(EditTempoKey), QLatin1String(EditTempoDefault)).toString());
+}
+
+void TSetupDlg::SaveSettings()
+{
+    m_store.SetValue(QLatin1String(EditTempoKey), ui->EditTempo->text());
+}
+
+void TSetupDlg::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        CancelBtnClick();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+void TSetupDlg::FormCreate()
+{
+    LoadSettings();
+}
+
+void TSetupDlg::OKBtnClick()
+{
+    SaveSettings();
+    accept();
+}
+
+void TSetupDlg::CancelBtnClick()
+{
+    LoadSettings();
+    reject();
+}
+
+}  // namespace quaverly

@@ -1,0 +1,51 @@
+// The settings dialog "環境設定": the program's one user setting, the MIDI
+// tempo adjustment in percent. The live value is the text of its edit field
+// EditTempo, which the play and MIDI export commands hand to the MIDI writer;
+// the settings store is read only when the setting is loaded.
+#pragma once
+
+#include <QDialog>
+#include <QString>
+#include <memory>
+
+namespace Ui {
+class TSetupDlg;
+}
+
+namespace quaverly {
+
+class SettingsStore;
+
+// Where the setting lives in the store, and its value when absent.
+inline constexpr char EditTempoKey[] = "Midi/EditTempo";
+inline constexpr char EditTempoDefault[] = "95";
+
+class TSetupDlg : public QDialog {
+    Q_OBJECT
+
+public:
+    // Creating the dialog loads the setting (FormCreate).
+    explicit TSetupDlg(SettingsStore& store, QWidget* parent = nullptr);
+    ~TSetupDlg() override;
+
+    // The live tempo adjustment: whatever the field holds now.
+    QString EditTempoText() const;
+
+    void LoadSettings();
+    void SaveSettings();
+
+protected:
+    // Escape answers like the Cancel button, so the edit is dropped. Closing
+    // by the window frame runs neither handler: the text stays live unsaved.
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void FormCreate();
+    void OKBtnClick();
+    void CancelBtnClick();
+
+    std::unique_ptr<Ui::TSetupDlg> ui;
+    SettingsStore& m_store;
+};
+
+}  // namespace quaverly
