@@ -17,20 +17,23 @@ constexpr int DefaultDuration = 48;
 constexpr int RestNote = 17;  // placeholder note of a rest line: the builder gives rests a pitch of its own
 constexpr int EndNote = -1;
 
-constexpr std::string_view LengthOpen = "\x81\x69";   // （
-constexpr std::string_view LengthClose = "\x81\x6A";  // ）
-constexpr std::string_view GateOpen = "\x81\x6D";     // ［
-constexpr std::string_view GateClose = "\x81\x6E";    // ］
-constexpr std::string_view RawDelimiter = "\x81\x5E";  // ／
-constexpr std::string_view WideBlank = "\x81\x40";     // 　
-constexpr std::string_view RestName = "\x81\x9C";      // ●
+constexpr std::string_view LengthOpen = "\x81\x69";      // （
+constexpr std::string_view LengthClose = "\x81\x6A";     // ）
+constexpr std::string_view GateOpen = "\x81\x6D";        // ［
+constexpr std::string_view GateClose = "\x81\x6E";       // ］
+constexpr std::string_view RawDelimiter = "\x81\x5E";    // ／
+constexpr std::string_view WideBlank = "\x81\x40";       // 　
+constexpr std::string_view RestName = "\x81\x9C";        // ●
 constexpr std::string_view StaccatoSuffix = "\x81\x96";  // ＊
 constexpr std::string_view TieSuffix = "\x82\x73";       // Ｔ
 
 constexpr int RestValue = -1;
 constexpr int RawDataValue = -2;
 
-bool IsLeadByte(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
+bool IsLeadByte(unsigned char c)
+{
+    return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
+}
 
 // Event lines hold ints; values built from huge groups are kept in 64 bits and
 // saturate here instead of overflowing.
@@ -40,19 +43,59 @@ int Saturate(int64_t value)
         std::clamp<int64_t>(value, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
 }
 
-template <size_t N>
-const TMLDConst* MatchTable(const std::array<TMLDConst, N>& table, std::string_view rest, bool skipRawDelimiter = false)
+// Whether the text starts with the symbol. Symbols are a few bytes long and
+// this runs at every character of a page, so it compares byte by byte.
+bool StartsWith(std::string_view text, std::string_view symbol)
 {
-    for (const TMLDConst& entry : table) {
-        if (skipRawDelimiter && entry.value == RawDataValue) {
-            continue;
-        }
-        if (rest.starts_with(entry.text)) {
-            return &entry;
+    if (text.size() < symbol.size()) {
+        return false;
+    }
+    for (size_t i = 0; i < symbol.size(); ++i) {
+        if (text[i] != symbol[i]) {
+            return false;
         }
     }
-    return nullptr;
+    return true;
 }
+
+// A notation table with the first two bytes of each text as one number. The
+// scan tries the tables at every character of a page; comparing those numbers
+// first keeps that cheap. Every text of the tables is at least two bytes long.
+template <size_t N>
+class KeyedTable {
+public:
+    explicit KeyedTable(const std::array<TMLDConst, N>& table) : m_table(table)
+    {
+        for (size_t i = 0; i < N; ++i) {
+            m_keys[i] = KeyAt(table[i].text);
+        }
+    }
+
+    // The first entry whose text starts the rest of the text.
+    const TMLDConst* Match(std::string_view rest, bool skipRawDelimiter = false) const
+    {
+        const uint16_t key = KeyAt(rest);
+        for (size_t i = 0; i < N; ++i) {
+            if (m_keys[i] == key && StartsWith(rest, m_table[i].text) &&
+                !(skipRawDelimiter && m_table[i].value == RawDataValue)) {
+                return &m_table[i];
+            }
+        }
+        return nullptr;
+    }
+
+private:
+    // A text shorter than two bytes gets 0, which starts no entry.
+    static uint16_t KeyAt(std::string_view text)
+    {
+        return text.size() < 2 ? 0
+                               : static_cast<uint16_t>(static_cast<unsigned char>(text[0]) << 8 |
+                                                       static_cast<unsigned char>(text[1]));
+    }
+
+    const std::array<TMLDConst, N>& m_table;
+    std::array<uint16_t, N> m_keys{};
+};
 
 // The scan state of one ParseScore call.
 class ScoreScan {
@@ -71,6 +114,11 @@ private:
     void Flush();
     void ReadRawBlock();
     std::optional<int32_t> ReadGroup(std::string_view close, size_t& end) const;
+
+    KeyedTable<NoteHeadTable.size()> m_heads{NoteHeadTable};
+    KeyedTable<DurationTable.size()> m_durations{DurationTable};
+    KeyedTable<PitchMarkTable.size()> m_pitchMarks{PitchMarkTable};
+    KeyedTable<ArticulationTable.size()> m_articulations{ArticulationTable};
 
     std::string_view m_text;  // already mapped to full width
     int m_voice;
@@ -106,7 +154,7 @@ std::string ScoreScan::Run()
 
 bool ScoreScan::AtHead()
 {
-    const TMLDConst* head = MatchTable(NoteHeadTable, m_text.substr(m_position), !m_extendedNotation);
+    const TMLDConst* head = m_heads.Match(m_text.substr(m_position), !m_extendedNotation);
     if (head == nullptr) {
         return false;
     }
@@ -128,31 +176,31 @@ bool ScoreScan::AtHead()
 bool ScoreScan::AtMark()
 {
     const std::string_view rest = m_text.substr(m_position);
-    if (const TMLDConst* duration = MatchTable(DurationTable, rest);
+    if (const TMLDConst* duration = m_durations.Match(rest);
         duration != nullptr && m_pendingValue != 0 && m_pendingDuration == -1) {
         m_pendingDuration = duration->value;
         m_position += duration->text.size();
         return true;
     }
-    if (const TMLDConst* mark = MatchTable(PitchMarkTable, rest)) {
+    if (const TMLDConst* mark = m_pitchMarks.Match(rest)) {
         m_pendingValue += mark->value;
         m_position += mark->text.size();
         return true;
     }
-    if (const TMLDConst* articulation = MatchTable(ArticulationTable, rest)) {
+    if (const TMLDConst* articulation = m_articulations.Match(rest)) {
         m_articulation = articulation->value;
         m_position += articulation->text.size();
         return true;
     }
     size_t end = 0;
-    if (rest.starts_with(LengthOpen)) {
+    if (StartsWith(rest, LengthOpen)) {
         if (std::optional<int32_t> ticks = ReadGroup(LengthClose, end)) {
             m_pendingDuration = *ticks;
             m_position = end;
             return true;
         }
     }
-    if (rest.starts_with(GateOpen)) {
+    if (StartsWith(rest, GateOpen)) {
         if (std::optional<int32_t> gate = ReadGroup(GateClose, end)) {
             m_articulation = -static_cast<int64_t>(*gate);
             m_position = end;

@@ -114,9 +114,15 @@ constexpr std::array<HalfForm, HalfFormCount> MakeHalfFormTable()
 
 constexpr std::array<HalfForm, HalfFormCount> HalfFormTable = MakeHalfFormTable();
 
-constexpr bool IsLeadByte(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
+constexpr bool IsLeadByte(unsigned char c)
+{
+    return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
+}
 
-constexpr bool IsHalfKana(unsigned char c) { return c >= 0xA1 && c <= 0xDF; }
+constexpr bool IsHalfKana(unsigned char c)
+{
+    return c >= 0xA1 && c <= 0xDF;
+}
 
 void AppendCode(std::string& out, uint16_t code)
 {
