@@ -1,0 +1,100 @@
+// Plays a Standard MIDI File through the Synthesizer in real time: open,
+// play with one completion call per play, stop, close, and "rewind when
+// played at the end". FluidSynth's player does the playing; this class knows
+// when a play has reached the file's end (FluidSynth itself waits on for a
+// couple of seconds of release tail) and tells its caller once, from its own
+// watcher thread, never from the audio thread.
+//
+// Where the sound goes is an AudioOutput: the system's audio device through a
+// FluidSynth driver, FluidSynth's "file" driver, or a silent output that
+// renders in real time and throws the samples away (for machines without a
+// sound device, tests and measurements).
+#pragma once
+
+#include <atomic>
+#include <condition_variable>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+
+#include "MidiFileTiming.h"
+#include "Synthesizer.h"
+
+namespace quaverly {
+
+enum class AudioOutputKind {
+    Device,  // a FluidSynth audio driver
+    File,    // FluidSynth's "file" driver, paced in real time
+    Silent,  // rendered in real time, then dropped
+};
+
+struct AudioOutput {
+    AudioOutputKind kind = AudioOutputKind::Device;
+    // Device: the FluidSynth driver to use. Empty: the QUAVERLY_AUDIO_DRIVER
+    // environment variable when set, else "pulseaudio", then "alsa".
+    std::string driver;
+    // File: the file the driver writes.
+    std::string fileName;
+    // Silent: sees every rendered block (left and right, frames) on the audio thread.
+    std::function<void(const float*, const float*, int)> observer;
+};
+
+// Play's result codes (0 is success).
+enum PlayErrorCode : int {
+    PlayErrorNotOpen = 1,
+    PlayErrorRefused = 2,
+};
+
+class SequencePlayer {
+public:
+    class Output;  // what renders the synthesizer while a file is open
+
+    SequencePlayer(Synthesizer& synth, AudioOutput output);
+    ~SequencePlayer();
+    SequencePlayer(const SequencePlayer&) = delete;
+    SequencePlayer& operator=(const SequencePlayer&) = delete;
+
+    // Reads the file and opens the audio output (closing what was open).
+    // Throws FileError, or QuaverlyError for a malformed file or an audio
+    // output that cannot be opened.
+    void Open(const std::string& path);
+    // Starts play: from the start after a play that reached the end, else from
+    // where the last play stopped. completion is called exactly once when this
+    // play ends or is stopped, on the watcher thread; it must not call Close.
+    // Returns 0, or a PlayErrorCode.
+    int Play(std::function<void()> completion);
+    // Stops play; the play's completion call still comes.
+    void Stop();
+    // Stops play without its completion call and releases the output.
+    void Close();
+
+    bool IsOpen() const { return m_player != nullptr; }
+    // Playing from Play until the play ends or Stop is called.
+    bool IsPlaying() const;
+    const MidiFileTiming& Timing() const { return m_timing; }
+
+private:
+    static int OnTick(void* data, int tick);
+    void WatchPlays();
+    void StopWatcher();
+
+    Synthesizer& m_synth;
+    AudioOutput m_outputConfig;
+    MidiFileTiming m_timing;
+    fluid_player_t* m_player = nullptr;
+    std::unique_ptr<Output> m_output;
+
+    mutable std::mutex m_mutex;
+    std::condition_variable m_wake;
+    std::thread m_watcher;
+    std::function<void()> m_completion;
+    bool m_playing = false;  // a completion call is due
+    bool m_stopRequested = false;
+    bool m_atEnd = false;  // the last play reached the end: the next one rewinds
+    bool m_shutdown = false;
+    std::atomic<bool> m_endReached{false};  // set on the audio thread
+};
+
+}  // namespace quaverly

@@ -1,0 +1,49 @@
+// One FluidSynth synthesizer with its settings and a General MIDI soundfont,
+// loaded once and kept, so that a play sounds at once. The player
+// (SequencePlayer) and the WAV renderer (AudioRenderer) both play through it,
+// one at a time. The soundfont is an explicit path, else the
+// QUAVERLY_SOUNDFONT environment variable, else the first of Debian's
+// General MIDI soundfonts that exists.
+#pragma once
+
+#include <fluidsynth/types.h>
+
+#include <string>
+#include <vector>
+
+namespace quaverly {
+
+// The places searched, in order, when no soundfont is named.
+std::vector<std::string> DefaultSoundFontPaths();
+
+// The soundfont to load: explicitPath when given, else the environment
+// variable's path when set, else the first default path that exists.
+// Throws QuaverlyError: a named file that cannot be read, or none found
+// (the message lists the places searched).
+std::string FindSoundFont(const std::string& explicitPath);
+
+class Synthesizer {
+public:
+    static constexpr int SampleRate = 44100;
+
+    // Loads the soundfont (see FindSoundFont). Throws QuaverlyError.
+    explicit Synthesizer(const std::string& soundFontPath = {});
+    ~Synthesizer();
+    Synthesizer(const Synthesizer&) = delete;
+    Synthesizer& operator=(const Synthesizer&) = delete;
+
+    fluid_synth_t* Handle() const { return m_synth; }
+    fluid_settings_t* Settings() const { return m_settings; }
+    const std::string& SoundFontPath() const { return m_soundFontPath; }
+
+    // Silences every voice and returns the channels to their power-on state,
+    // so that one play does not colour the next.
+    void Reset();
+
+private:
+    fluid_settings_t* m_settings = nullptr;
+    fluid_synth_t* m_synth = nullptr;
+    std::string m_soundFontPath;
+};
+
+}  // namespace quaverly
