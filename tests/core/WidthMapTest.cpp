@@ -1,0 +1,231 @@
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "UnitMld/Errors.h"
+#include "UnitMld/TextEncoding.h"
+#include "UnitMld/WidthMap.h"
+
+namespace quaverly {
+namespace {
+
+// The expected mapping is derived in Unicode, independently of the Shift-JIS
+// tables of the mapping: decode with the system's code page conversion, apply
+// Unicode's half-width and full-width relation, encode again.
+
+// U+FF61..U+FF9F and their full-width counterparts, in order. The voiced marks
+// map to the spacing marks "゛" and "゜", which code page 932 has.
+constexpr std::string_view HalfKana = "｡｢｣､･ｦｧｨｩｪｫｬｭｮｯｰｱｲｳｴｵｶｷｸｹｺｻｼｽｾｿﾀﾁﾂﾃﾄﾅﾆﾇﾈﾉﾊﾋﾌﾍﾎﾏﾐﾑﾒﾓﾔﾕﾖﾗﾘﾙﾚﾛﾜﾝﾞﾟ";
+constexpr std::string_view FullKana =
+    "。「」、・ヲァィゥェォャュョッーアイウエオカキクケコサシスセソタチツテトナニヌネノハヒフヘホマミムメモヤユヨラリル"
+    "レロワン゛゜";
+// Kana with a voiced or semi-voiced mark, which half width writes as two characters.
+constexpr std::string_view VoicedFull = "ヴガギグゲゴザジズゼゾダヂヅデドバビブベボパピプペポ";
+constexpr std::string_view VoicedHalf = "ｳﾞｶﾞｷﾞｸﾞｹﾞｺﾞｻﾞｼﾞｽﾞｾﾞｿﾞﾀﾞﾁﾞﾂﾞﾃﾞﾄﾞﾊﾞﾋﾞﾌﾞﾍﾞﾎﾞﾊﾟﾋﾟﾌﾟﾍﾟﾎﾟ";
+
+// Splits UTF-8 text into its characters.
+std::vector<std::string> Characters(std::string_view utf8)
+{
+    std::vector<std::string> out;
+    for (size_t i = 0; i < utf8.size();) {
+        const auto c = static_cast<unsigned char>(utf8[i]);
+        const size_t length = c < 0x80 ? 1 : c < 0xE0 ? 2 : c < 0xF0 ? 3 : 4;
+        out.emplace_back(utf8.substr(i, length));
+        i += length;
+    }
+    return out;
+}
+
+char32_t CodePoint(std::string_view utf8)
+{
+    const auto c = static_cast<unsigned char>(utf8[0]);
+    if (c < 0x80) {
+        return c;
+    }
+    const int length = c < 0xE0 ? 2 : c < 0xF0 ? 3 : 4;
+    char32_t cp = c & (0x7F >> length);
+    for (int i = 1; i < length; ++i) {
+        cp = cp << 6 | (static_cast<unsigned char>(utf8[i]) & 0x3F);
+    }
+    return cp;
+}
+
+std::string Utf8(char32_t cp)
+{
+    std::string out;
+    if (cp < 0x80) {
+        out += static_cast<char>(cp);
+    } else if (cp < 0x800) {
+        out += static_cast<char>(0xC0 | cp >> 6);
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else {
+        out += static_cast<char>(0xE0 | cp >> 12);
+        out += static_cast<char>(0x80 | (cp >> 6 & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    }
+    return out;
+}
+
+std::optional<std::string> Decode(std::string_view sjis)
+{
+    try {
+        return SjisToUtf8(sjis);
+    } catch (const QuaverlyError&) {
+        return std::nullopt;
+    }
+}
+
+// The Unicode relation for one character; nothing when it has no counterpart.
+std::optional<std::string> Counterpart(const std::string& utf8, WidthDirection direction)
+{
+    const char32_t cp = CodePoint(utf8);
+    const std::vector<std::string> halfKana = Characters(HalfKana);
+    const std::vector<std::string> fullKana = Characters(FullKana);
+    const std::vector<std::string> voicedFull = Characters(VoicedFull);
+    if (direction == WidthDirection::Full) {
+        if (cp >= 0x21 && cp <= 0x7E) {
+            return Utf8(cp - 0x21 + 0xFF01);
+        }
+        if (cp == 0x20) {
+            return Utf8(0x3000);
+        }
+        for (size_t i = 0; i < halfKana.size(); ++i) {
+            if (halfKana[i] == utf8) {
+                return fullKana[i];
+            }
+        }
+        return std::nullopt;
+    }
+    if (cp >= 0xFF01 && cp <= 0xFF5E) {
+        return Utf8(cp - 0xFF01 + 0x21);
+    }
+    if (cp == 0x3000) {
+        return " ";
+    }
+    for (size_t i = 0; i < fullKana.size(); ++i) {
+        if (fullKana[i] == utf8) {
+            return halfKana[i];
+        }
+    }
+    const std::vector<std::string> voicedHalf = Characters(VoicedHalf);
+    for (size_t i = 0; i < voicedFull.size(); ++i) {
+        if (voicedFull[i] == utf8) {
+            return voicedHalf[2 * i] + voicedHalf[2 * i + 1];
+        }
+    }
+    return std::nullopt;
+}
+
+// What the mapping must make of one Shift-JIS character.
+std::string Expected(const std::string& sjis, WidthDirection direction)
+{
+    const std::optional<std::string> utf8 = Decode(sjis);
+    if (!utf8) {
+        return sjis;
+    }
+    const std::optional<std::string> counterpart = Counterpart(*utf8, direction);
+    return counterpart ? Utf8ToSjis(*counterpart) : sjis;
+}
+
+bool IsLeadByte(int c)
+{
+    return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
+}
+
+TEST(WidthMap, EverySingleByteMapsByTheUnicodeRelation)
+{
+    int mapped = 0;
+    for (int c = 0; c < 256; ++c) {
+        if (IsLeadByte(c)) {
+            continue;
+        }
+        const std::string sjis(1, static_cast<char>(c));
+        SCOPED_TRACE(c);
+        for (WidthDirection direction : {WidthDirection::Full, WidthDirection::Half}) {
+            const std::string expected = Expected(sjis, direction);
+            EXPECT_EQ(MapWidth(sjis, direction), expected);
+            mapped += expected != sjis;
+        }
+    }
+    EXPECT_EQ(mapped, 94 + 1 + 63);
+}
+
+TEST(WidthMap, EveryDoubleByteCharacterMapsByTheUnicodeRelation)
+{
+    int mapped = 0;
+    for (int lead = 0x81; lead <= 0xFC; ++lead) {
+        if (!IsLeadByte(lead)) {
+            continue;
+        }
+        for (int trail = 0x40; trail <= 0xFC; ++trail) {
+            const std::string sjis{static_cast<char>(lead), static_cast<char>(trail)};
+            SCOPED_TRACE(testing::Message() << std::hex << lead << " " << trail);
+            const std::string expected = Expected(sjis, WidthDirection::Half);
+            ASSERT_EQ(MapWidth(sjis, WidthDirection::Half), expected);
+            ASSERT_EQ(MapWidth(sjis, WidthDirection::Full), sjis);
+            mapped += expected != sjis;
+        }
+    }
+    // 94 ASCII forms (two of them in two rows each), the space, 63 kana and 26 voiced kana.
+    EXPECT_EQ(mapped, 96 + 1 + 63 + 26);
+}
+
+TEST(WidthMap, VoicedMarksJoinTheKanaBeforeThem)
+{
+    const std::vector<std::string> full = Characters(VoicedFull);
+    const std::vector<std::string> half = Characters(VoicedHalf);
+    for (size_t i = 0; i < full.size(); ++i) {
+        SCOPED_TRACE(full[i]);
+        const std::string pair = Utf8ToSjis(half[2 * i] + half[2 * i + 1]);
+        EXPECT_EQ(MapWidth(pair, WidthDirection::Full), Utf8ToSjis(full[i]));
+        EXPECT_EQ(MapWidth(Utf8ToSjis(full[i]), WidthDirection::Half), pair);
+    }
+    // A mark with no joined form stays a mark of its own, and so does a lone one.
+    EXPECT_EQ(MapWidth(Utf8ToSjis("ｱﾞﾏﾟﾞ"), WidthDirection::Full), Utf8ToSjis("ア゛マ゜゛"));
+    EXPECT_EQ(MapWidth(Utf8ToSjis("ｶ"), WidthDirection::Full), Utf8ToSjis("カ"));
+    EXPECT_EQ(MapWidth(Utf8ToSjis("ﾊﾟﾊﾞﾊ"), WidthDirection::Full), Utf8ToSjis("パバハ"));
+}
+
+TEST(WidthMap, TextsRoundTrip)
+{
+    std::string ascii;
+    for (int c = 0x20; c <= 0x7E; ++c) {
+        ascii += static_cast<char>(c);
+    }
+    const std::string half = ascii + Utf8ToSjis(HalfKana) + Utf8ToSjis(VoicedHalf);
+    EXPECT_EQ(MapWidth(MapWidth(half, WidthDirection::Full), WidthDirection::Half), half);
+    const std::string full = Utf8ToSjis("ドレミ（１００）［－２］　ガパヴ／０ａ／ｶﾞ");
+    EXPECT_EQ(MapWidth(MapWidth(full, WidthDirection::Half), WidthDirection::Full),
+              Utf8ToSjis("ドレミ（１００）［－２］　ガパヴ／０ａ／ガ"));
+}
+
+TEST(WidthMap, BreaksHiraganaAndKanjiPassThrough)
+{
+    const std::string text = Utf8ToSjis("ふるさと\r\n兎追いし\n");
+    EXPECT_EQ(MapWidth(text, WidthDirection::Full), text);
+    EXPECT_EQ(MapWidth(text, WidthDirection::Half), text);
+    EXPECT_EQ(MapWidth(Utf8ToSjis("ド 4\r\n"), WidthDirection::Full), Utf8ToSjis("ド　４\r\n"));
+}
+
+TEST(WidthMap, InvalidBytesPassThroughWithoutReadingPastTheEnd)
+{
+    for (WidthDirection direction : {WidthDirection::Full, WidthDirection::Half}) {
+        EXPECT_EQ(MapWidth("", direction), "");
+        // A lead byte at the very end, and one with a trail byte that is no character.
+        EXPECT_EQ(MapWidth(std::string_view("\x82", 1), direction), "\x82");
+        EXPECT_EQ(MapWidth(std::string_view("\x82\x0A", 2), direction), std::string("\x82\x0A", 2));
+        EXPECT_EQ(MapWidth(std::string_view("\x80\xA0\xFD\xFE\xFF", 5), direction), "\x80\xA0\xFD\xFE\xFF");
+        EXPECT_EQ(MapWidth(std::string_view("\x00\x7F", 2), direction), std::string("\x00\x7F", 2));
+    }
+    // The lead byte takes the next byte with it: "\x82" "A" is one (invalid) character.
+    EXPECT_EQ(MapWidth("\x82"
+                       "AB",
+                       WidthDirection::Full),
+              "\x82"
+              "A\x82\x61");
+}
+
+}  // namespace
+}  // namespace quaverly
