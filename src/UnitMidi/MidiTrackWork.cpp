@@ -2,8 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cinttypes>
-#include <cstdio>
 
 namespace quaverly {
 
@@ -18,14 +16,6 @@ int DigitCount(int64_t value)
     return digits;
 }
 
-// A line before its text is made; the text needs the track's widest time.
-struct PendingLine {
-    int64_t time;
-    int kind;
-    int note;
-    int64_t gate;
-};
-
 // Where the search for a note-off of one note may resume: no live note-off
 // of that note lies in [start, resume). Deleting lines keeps this true.
 struct NoteOffSearch {
@@ -37,51 +27,104 @@ struct NoteOffSearch {
 constexpr int NoteIndexOffset = 9;
 constexpr size_t NoteIndexCount = 109;
 
+// printf's "%*d": right-aligned with blanks, wider when the number needs it.
+// Written out by hand because the list of a long melody has many thousand lines.
+// Returns the end of what it wrote; out has room for width + 21 characters.
+char* WriteRightAligned(char* out, int64_t value, int width)
+{
+    char digits[24];
+    int count = 0;
+    uint64_t magnitude = value < 0 ? 0 - static_cast<uint64_t>(value) : static_cast<uint64_t>(value);
+    do {
+        digits[count++] = static_cast<char>('0' + magnitude % 10);
+        magnitude /= 10;
+    } while (magnitude != 0);
+    if (value < 0) {
+        digits[count++] = '-';
+    }
+    for (int pad = width - count; pad > 0; --pad) {
+        *out++ = ' ';
+    }
+    while (count > 0) {
+        *out++ = digits[--count];
+    }
+    return out;
+}
+
 }  // namespace
 
 std::string FormatWorkLine(int64_t time, int kind, int note, int64_t gate, int timeWidth)
 {
-    char buffer[96];
-    std::snprintf(buffer, sizeof buffer, "%*" PRId64 " %2d %2d %3" PRId64, timeWidth, time, kind, note, gate);
-    return buffer;
+    timeWidth = std::clamp(timeWidth, 1, 20);
+    char buffer[128];
+    char* end = WriteRightAligned(buffer, time, timeWidth);
+    *end++ = ' ';
+    end = WriteRightAligned(end, kind, 2);
+    *end++ = ' ';
+    end = WriteRightAligned(end, note, 2);
+    *end++ = ' ';
+    end = WriteRightAligned(end, gate, 3);
+    return std::string(buffer, static_cast<size_t>(end - buffer));
 }
 
-WorkList BuildWorkList(const SequenceList& list, int voice)
+std::array<WorkList, 4> BuildWorkLists(const SequenceList& list, const std::array<bool, 4>& voices)
 {
-    std::vector<PendingLine> pending;
-    for (const std::string& line : list) {
+    std::array<WorkList, 4> works;
+    std::array<int, 4> timeWidths{5, 5, 5, 5};
+    auto add = [&](int voice, int64_t time, int kind, int note, int64_t gate) {
+        const size_t v = static_cast<size_t>(voice);
+        timeWidths[v] = std::max(timeWidths[v], DigitCount(time));
+        works[v].push_back({FormatWorkLine(time, kind, note, gate), time, kind, note, gate});
+    };
+
+    // A voice is read up to its first EndLine; once all wanted voices have
+    // ended the rest of the list is not read.
+    std::array<bool, 4> reading = voices;
+    int stillReading = static_cast<int>(std::count(reading.begin(), reading.end(), true));
+    for (size_t i = 0; i < list.size() && stillReading > 0; ++i) {
+        const std::string& line = list[i];
         // RawLines carry set-up bytes for the melody file, nothing to sound.
-        if (IsRawLine(line) || LineVoice(line) != voice) {
+        if (IsRawLine(line)) {
+            continue;
+        }
+        const int voice = LineVoice(line);
+        if (voice < 0 || voice > 3 || !reading[static_cast<size_t>(voice)]) {
             continue;
         }
         const int64_t time = LineTime(line);
         const int note = LineNote(line);
         if (note == -1) {
-            pending.push_back({time, voice, -1, 0});
-            break;
+            add(voice, time, voice, -1, 0);
+            reading[static_cast<size_t>(voice)] = false;
+            --stillReading;
+            continue;
         }
         const int64_t gate = LineGate(line);
         if (gate > 0) {
-            pending.push_back({time, voice + NoteOnKind, note, gate});
-            pending.push_back({time + gate, voice, note, gate});
+            add(voice, time, voice + NoteOnKind, note, gate);
+            add(voice, time + gate, voice, note, gate);
         }
     }
 
-    int timeWidth = 5;
-    for (const PendingLine& line : pending) {
-        timeWidth = std::max(timeWidth, DigitCount(line.time));
+    // A note that ends after tick 99999 widens the time field of all its
+    // voice's lines, so that the columns and the text order stay intact.
+    for (size_t v = 0; v < 4; ++v) {
+        if (timeWidths[v] != 5) {
+            for (WorkLine& line : works[v]) {
+                line.text = FormatWorkLine(line.time, line.kind, line.note, line.gate, timeWidths[v]);
+            }
+        }
     }
-    WorkList work;
-    work.reserve(pending.size());
-    for (const PendingLine& line : pending) {
-        work.push_back({FormatWorkLine(line.time, line.kind, line.note, line.gate, timeWidth), line.time, line.kind,
-                        line.note});
-    }
-    return work;
+    return works;
 }
 
 void SortWorkList(WorkList& work)
 {
+    auto outOfOrder = [](const WorkLine& a, const WorkLine& b) { return SequenceTextLess(b.text, a.text); };
+    // A voice's lines are mostly made in order already; one pass finds that out.
+    if (std::adjacent_find(work.begin(), work.end(), outOfOrder) == work.end()) {
+        return;
+    }
     std::stable_sort(work.begin(), work.end(),
                      [](const WorkLine& a, const WorkLine& b) { return SequenceTextLess(a.text, b.text); });
 }
@@ -132,8 +175,8 @@ void MergeRepeatedNotes(WorkList& work)
             }
             const size_t k = findNoteOff(note, j + 1);
             if (k < count) {
-                work[j].text = "D";
-                work[k].text = "D";
+                work[j].MarkDeleted();
+                work[k].MarkDeleted();
             }
         }
     }

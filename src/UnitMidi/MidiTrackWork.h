@@ -6,6 +6,7 @@
 // before note-ons, then by the note's and the gate's text.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -19,8 +20,14 @@ struct WorkLine {
     int64_t time = 0;
     int kind = 0;
     int note = 0;
+    int64_t gate = 0;
 
-    bool IsDeleted() const { return text == "D"; }
+    bool IsDeleted() const { return text.size() == 1 && text[0] == 'D'; }
+    void MarkDeleted()
+    {
+        text.clear();
+        text.push_back('D');
+    }
     bool IsNoteOn() const { return kind >= 16; }
 };
 
@@ -34,9 +41,9 @@ inline constexpr int NoteOnKind = 16;
 // lines of the track, which keeps the columns and the text order intact.
 std::string FormatWorkLine(int64_t time, int kind, int note, int64_t gate, int timeWidth = 5);
 
-// The voice's lines from the SequenceList in list order, up to and including
-// its first EndLine. RawLines and rests add nothing.
-WorkList BuildWorkList(const SequenceList& list, int voice);
+// For each wanted voice its lines from the SequenceList in list order, up to
+// and including its first EndLine. RawLines and rests add nothing.
+std::array<WorkList, 4> BuildWorkLists(const SequenceList& list, const std::array<bool, 4>& voices);
 
 // Stable ascending order of the line texts.
 void SortWorkList(WorkList& work);

@@ -28,13 +28,15 @@ std::string Delta(int64_t melodyTicks)
     return ToVarLen(static_cast<uint32_t>(ticks));
 }
 
-std::string Byte(int value) { return std::string(1, static_cast<char>(value & 0xFF)); }
+char Byte(int value) { return static_cast<char>(value & 0xFF); }
 
 // A meta event without its delta: FF, its type, the length as a
 // variable-length quantity (one byte up to 127) and the data.
 std::string MetaEvent(int type, std::string_view data)
 {
-    std::string event = "\xFF" + Byte(type);
+    std::string event;
+    event.push_back('\xFF');
+    event.push_back(static_cast<char>(type));
     event.append(ToVarLen(static_cast<uint32_t>(std::min<size_t>(data.size(), MaxVarLen))));
     event.append(data);
     return event;
@@ -69,17 +71,23 @@ constexpr std::string_view EndOfTrack("\x00\xFF\x2F\x00", 4);
 
 std::string ConductorTrack(const SequenceList& list, const MidiSettings& settings)
 {
-    const std::string noDelta = Byte(0);
+    constexpr char noDelta = '\0';
     std::string data;
-    data += noDelta + MetaEvent(0x03, settings.title);
-    data += noDelta + MetaEvent(0x02, "Fernwick");
-    data += noDelta + MetaEvent(0x03, "Conductor Track");
-    data += noDelta + MetaEvent(0x06, "Setup");
+    data += noDelta;
+    data += MetaEvent(0x03, settings.title);
+    data += noDelta;
+    data += MetaEvent(0x02, "Fernwick");
+    data += noDelta;
+    data += MetaEvent(0x03, "Conductor Track");
+    data += noDelta;
+    data += MetaEvent(0x06, "Setup");
     data += KeySignature;
     data += TimeSignature;
-    data += noDelta + MetaEvent(0x51, ToBigEndian(TempoValue(settings), 3));
+    data += noDelta;
+    data += MetaEvent(0x51, ToBigEndian(TempoValue(settings), 3));
     // One 4/4 bar of set-up before the melody's own time runs.
-    data += ToVarLen(SetupBarTicks) + MetaEvent(0x06, "Start");
+    data += ToVarLen(SetupBarTicks);
+    data += MetaEvent(0x06, "Start");
     data += KeySignature;
     data += TimeSignature;
     // The track ends with the melody: at the time of the list's last line
@@ -93,25 +101,27 @@ std::string ConductorTrack(const SequenceList& list, const MidiSettings& setting
 
 std::string SystemSetupTrack()
 {
-    std::string data = Byte(0) + MetaEvent(0x03, "System Setup");
+    std::string data(1, '\0');
+    data += MetaEvent(0x03, "System Setup");
     // Two empty system-exclusive messages.
     data.append("\x00\xF0\x00\x00\xF0\x00", 6);
     data += EndOfTrack;
     return Chunk("MTrk", data);
 }
 
-std::string ChannelTrack(const SequenceList& list, const MidiSettings& settings, int voice)
+std::string ChannelTrack(WorkList& work, const MidiSettings& settings, int voice)
 {
     char name[16];
     std::snprintf(name, sizeof name, "CH #%d", voice + 1);
-    std::string data = Byte(0) + MetaEvent(0x03, name);
+    std::string data(1, '\0');
+    data += MetaEvent(0x03, name);
     data += Byte(0);
     data += Byte(0xC0 + voice);
     data += Byte(std::clamp(settings.tones[static_cast<size_t>(voice)] - 1, 0, 127));
     const int volume = std::clamp(settings.volumes[static_cast<size_t>(voice)], 0, 63);
     const int velocity = volume * 100 / 63;
+    data.reserve(data.size() + work.size() * 5 + 16);
 
-    WorkList work = BuildWorkList(list, voice);
     SortWorkList(work);
     MergeRepeatedNotes(work);
 
@@ -151,9 +161,10 @@ std::string MidiFileBytes(const SequenceList& list, const MidiSettings& settings
     std::string bytes = Chunk("MThd", header);
     bytes += ConductorTrack(list, settings);
     bytes += SystemSetupTrack();
+    std::array<WorkList, 4> works = BuildWorkLists(list, settings.playMask);
     for (int voice = 0; voice < 4; ++voice) {
         if (settings.playMask[static_cast<size_t>(voice)]) {
-            bytes += ChannelTrack(list, settings, voice);
+            bytes += ChannelTrack(works[static_cast<size_t>(voice)], settings, voice);
         }
     }
     return bytes;

@@ -217,13 +217,24 @@ TEST(MidiWriter, ListedMelodyClosesOnlyTheFirstVoice)
     EXPECT_EQ(NoteEvents(tracks.at(3)).back(), "460 81 76 100");
 }
 
+TEST(MidiWriter, WorkLinesHavePrintfColumns)
+{
+    for (const auto& [time, kind, note, gate] : {std::array<int, 4>{0, 0, -1, 0}, {99999, 19, 63, 255}, {-5, 3, -9, 7},
+                                                 {100036, 0, 27, 46}, {7, 16, 99, 1000}}) {
+        char expected[64];
+        std::snprintf(expected, sizeof expected, "%5d %2d %2d %3d", time, kind, note, gate);
+        EXPECT_EQ(FormatWorkLine(time, kind, note, gate), expected);
+    }
+    EXPECT_EQ(FormatWorkLine(12, 16, 5, 46, 6), "    12 16  5  46");
+}
+
 // The texts after sorting and merging notes given as (time, note, gate) of voice 0.
 std::vector<std::string> Merged(std::initializer_list<std::array<int, 3>> notes)
 {
     WorkList work;
     for (const auto& [time, note, gate] : notes) {
-        work.push_back({FormatWorkLine(time, NoteOnKind, note, gate), time, NoteOnKind, note});
-        work.push_back({FormatWorkLine(time + gate, 0, note, gate), time + gate, 0, note});
+        work.push_back({FormatWorkLine(time, NoteOnKind, note, gate), time, NoteOnKind, note, gate});
+        work.push_back({FormatWorkLine(time + gate, 0, note, gate), time + gate, 0, note, gate});
     }
     SortWorkList(work);
     MergeRepeatedNotes(work);
@@ -244,8 +255,8 @@ TEST(MidiWriter, MergeRepeatedNotesDeletesLaterOnsWithTheirEarliestOffs)
               (std::vector<std::string>{"    0 16 27 100", "    5 16 30   5", "   10  0 30   5", "   10 16 27  20", "D",
                                         "D", "   70  0 27  50", "  100  0 27 100"}));
     // A strike with no off left after it stays.
-    WorkList work{{FormatWorkLine(0, NoteOnKind, 27, 5), 0, NoteOnKind, 27},
-                  {FormatWorkLine(1, NoteOnKind, 27, 5), 1, NoteOnKind, 27}};
+    WorkList work{{FormatWorkLine(0, NoteOnKind, 27, 5), 0, NoteOnKind, 27, 5},
+                  {FormatWorkLine(1, NoteOnKind, 27, 5), 1, NoteOnKind, 27, 5}};
     MergeRepeatedNotes(work);
     EXPECT_EQ(work[1].text, "    1 16 27   5");
 }
