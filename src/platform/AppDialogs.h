@@ -1,0 +1,67 @@
+// The program's dialogs behind the Dialogs interface: the MLD file browser,
+// the file information and FFF0 data dialogs, the settings dialog, the about
+// box and the ringtone-book dialog. All are created once, when the window
+// starts, and keep their contents between uses; creating the settings dialog
+// loads the tempo adjustment.
+#pragma once
+
+#include <QPointer>
+
+#include "Dialogs.h"
+
+class QDialog;
+class QWidget;
+
+namespace quaverly {
+
+class MessageBoxes;
+class SettingsStore;
+class TAboutDlg;
+class TF0DataDlg;
+class TFileInfoDlg;
+class TFormMldSelect;
+class TInKtlink;
+class TSetupDlg;
+
+class AppDialogs : public Dialogs {
+public:
+    // The boxes and the store must outlive this object. The dialogs are
+    // centred on the screen when shown.
+    AppDialogs(MessageBoxes& boxes, SettingsStore& settings);
+    // Deletes the dialogs that a parent window has not already deleted.
+    ~AppDialogs() override;
+    AppDialogs(const AppDialogs&) = delete;
+    AppDialogs& operator=(const AppDialogs&) = delete;
+
+    // Keeps the dialogs above that window (the main window, once it exists).
+    // When the window is destroyed first, it takes the dialogs with it.
+    void SetParentWindow(QWidget* window);
+
+    std::optional<QString> RunMldSelect() override;
+    bool RunFileInfo(MelodyFileInfo& info) override;
+    bool RunF0Data(bool& dataSet, std::string& dataHex) override;
+    void RunSetup() override;
+    QString EditTempoText() const override;
+    void RunAbout() override;
+    std::optional<std::vector<std::string>> RunRingtoneBook(const QString& path) override;
+
+    // The dialogs themselves, for the program's screenshots and for tests.
+    TFormMldSelect& MldSelect() { return *m_mldSelect; }
+    TFileInfoDlg& FileInfo() { return *m_fileInfo; }
+    TF0DataDlg& F0Data() { return *m_f0Data; }
+    TSetupDlg& Setup() { return *m_setup; }
+    TAboutDlg& About() { return *m_about; }
+    TInKtlink& RingtoneBook() { return *m_ringtoneBook; }
+
+private:
+    QList<QDialog*> All() const;
+
+    QPointer<TAboutDlg> m_about;
+    QPointer<TFileInfoDlg> m_fileInfo;
+    QPointer<TF0DataDlg> m_f0Data;
+    QPointer<TInKtlink> m_ringtoneBook;
+    QPointer<TFormMldSelect> m_mldSelect;
+    QPointer<TSetupDlg> m_setup;
+};
+
+}  // namespace quaverly

@@ -1,0 +1,86 @@
+#include "HelpBrowser.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QPushButton>
+#include <QTextBrowser>
+#include <QUrl>
+#include <QVBoxLayout>
+#include <QWidget>
+
+#include "components/FormLook.h"
+
+namespace quaverly {
+
+namespace {
+
+constexpr int WindowWidth = 640;
+constexpr int WindowHeight = 560;
+
+}  // namespace
+
+HelpBrowser::~HelpBrowser()
+{
+    delete m_window;
+}
+
+QString HelpBrowser::ContentsPage(const QString& helpFile)
+{
+    QFileInfo file(helpFile);
+    QString suffix = file.suffix().toLower();
+    if (suffix == QLatin1String("html") || suffix == QLatin1String("htm")) {
+        return file.absoluteFilePath();
+    }
+    return QDir(file.absolutePath()).filePath(QStringLiteral("help/index.html"));
+}
+
+void HelpBrowser::CreateWindow()
+{
+    m_window = new QWidget(nullptr, Qt::Window);
+    m_window->setObjectName(QStringLiteral("HelpWindow"));
+    m_window->setWindowTitle(QStringLiteral("Quaverly ヘルプ"));
+    ApplyWindowFont(m_window);
+    m_window->resize(WindowWidth, WindowHeight);
+
+    auto* contents = new QPushButton(QStringLiteral("目次(&C)"), m_window);
+    auto* back = new QPushButton(QStringLiteral("戻る(&B)"), m_window);
+    m_browser = new QTextBrowser(m_window);
+    m_browser->setObjectName(QStringLiteral("HelpText"));
+    m_browser->setOpenExternalLinks(true);
+    QFont text = WindowFont();
+    text.setPixelSize(14);
+    m_browser->setFont(text);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(contents);
+    buttons->addWidget(back);
+    buttons->addStretch();
+    auto* layout = new QVBoxLayout(m_window);
+    layout->addLayout(buttons);
+    layout->addWidget(m_browser);
+
+    QObject::connect(contents, &QPushButton::clicked, m_browser.data(), &QTextBrowser::home);
+    QObject::connect(back, &QPushButton::clicked, m_browser.data(), &QTextBrowser::backward);
+    QObject::connect(m_browser.data(), &QTextBrowser::backwardAvailable, back, &QPushButton::setEnabled);
+    back->setEnabled(false);
+}
+
+void HelpBrowser::ShowContents(const QString& helpFile)
+{
+    if (!m_window) {
+        CreateWindow();
+    }
+    QString page = ContentsPage(helpFile);
+    if (QFileInfo::exists(page)) {
+        m_browser->clearHistory();
+        m_browser->setSource(QUrl::fromLocalFile(page));
+    } else {
+        m_browser->setHtml(QStringLiteral("<p>ヘルプファイルが見つかりません：%1</p>").arg(page.toHtmlEscaped()));
+    }
+    m_window->show();
+    m_window->raise();
+    m_window->activateWindow();
+}
+
+}  // namespace quaverly
