@@ -94,4 +94,23 @@ inline constexpr std::string_view MidiFileMalformed = "MIDI\x83t\x83@\x83" "C\x8
 // 「音声が長すぎます（1 時間まで）：」: a WAV rendering beyond one hour, followed by the file name
 inline constexpr std::string_view AudioTooLong = "\x89\xB9\x90\xBA\x82\xAA\x92\xB7\x82\xB7\x82\xAC\x82\xDC\x82\xB7\x81i1 \x8E\x9E\x8A\xD4\x82\xDC\x82\xC5\x81j\x81" "F";
 
+// 「iメロディテキストの形式が正しくありません。見つからない行：」: melody text: followed by the missing line and MelodyTextAtLine
+inline constexpr std::string_view MelodyTextLineMissing = "i\x83\x81\x83\x8D\x83" "f\x83" "B\x83" "e\x83L\x83X\x83g\x82\xCC\x8C`\x8E\xAE\x82\xAA\x90\xB3\x82\xB5\x82\xAD\x82\xA0\x82\xE8\x82\xDC\x82\xB9\x82\xF1\x81" "B\x8C\xA9\x82\xC2\x82\xA9\x82\xE7\x82\xC8\x82\xA2\x8Ds\x81" "F";
+// 「（%d 行目）」: printf format with the 1-based line number where the line was expected
+inline constexpr std::string_view MelodyTextAtLine = "\x81i%d \x8Ds\x96\xDA\x81j";
+// 「タイトルの行」: melody text: the line after "$T"
+inline constexpr std::string_view MelodyTextTitleLine = "\x83^\x83" "C\x83g\x83\x8B\x82\xCC\x8Ds";
+// 「テンポの行」: melody text: the line after "$t"
+inline constexpr std::string_view MelodyTextTempoLine = "\x83" "e\x83\x93\x83|\x82\xCC\x8Ds";
+// 「著作権の行」: melody text: the line after "$C"
+inline constexpr std::string_view MelodyTextCopyrightLine = "\x92\x98\x8D\xEC\x8C\xA0\x82\xCC\x8Ds";
+// 「日付の行」: melody text: the line after "$D"
+inline constexpr std::string_view MelodyTextDateLine = "\x93\xFA\x95t\x82\xCC\x8Ds";
+// 「第」: melody text: before the voice number of a voice's line
+inline constexpr std::string_view MelodyTextVoice = "\x91\xE6";
+// 「音の音色の行（"-" で始まる行）」: melody text: the first line after a voice tag
+inline constexpr std::string_view MelodyTextToneLine = "\x89\xB9\x82\xCC\x89\xB9\x90" "F\x82\xCC\x8Ds\x81i\x22-\x22 \x82\xC5\x8En\x82\xDC\x82\xE9\x8Ds\x81j";
+// 「音の音量の行（"-" で始まる行）」: melody text: the second line after a voice tag
+inline constexpr std::string_view MelodyTextVolumeLine = "\x89\xB9\x82\xCC\x89\xB9\x97\xCA\x82\xCC\x8Ds\x81i\x22-\x22 \x82\xC5\x8En\x82\xDC\x82\xE9\x8Ds\x81j";
+
 }  // namespace quaverly::Msg
