@@ -1,0 +1,386 @@
+#include "FuzzEntries.h"
+
+#include <unistd.h>
+
+#include <array>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "InKtlSrc/RingtoneBook.h"
+#include "UnitMld/Errors.h"
+#include "UnitMld/IntegerReading.h"
+#include "UnitMld/MailText.h"
+#include "UnitMld/MelodyBuilder.h"
+#include "UnitMld/MelodyStore.h"
+#include "UnitMld/MelodyText.h"
+#include "UnitMld/MelodyToScore.h"
+#include "UnitMld/ScoreAnalysis.h"
+#include "UnitMld/ScoreParser.h"
+#include "UnitMld/SequenceList.h"
+#include "UnitNum/NumericImport.h"
+#include "jconvert/Base64.h"
+
+namespace quaverly::fuzz {
+
+namespace {
+
+void Expect(bool condition, const char* what)
+{
+    if (!condition) {
+        throw FuzzFailure(what);
+    }
+}
+
+unsigned ByteAt(std::string_view data, size_t index) { return static_cast<unsigned char>(data[index]); }
+
+// The parts of data between zero bytes, at most count of them (the last takes the rest).
+std::vector<std::string_view> SplitAtZeros(std::string_view data, size_t count)
+{
+    std::vector<std::string_view> parts;
+    while (parts.size() + 1 < count) {
+        size_t zero = data.find('\0');
+        if (zero == std::string_view::npos) {
+            break;
+        }
+        parts.push_back(data.substr(0, zero));
+        data.remove_prefix(zero + 1);
+    }
+    parts.push_back(data);
+    return parts;
+}
+
+// A line the parser or the listing made must read back from its columns as
+// long as its time fits the five-digit column (longer melodies are refused by
+// the builder, which reads the same columns).
+void CheckMadeLine(std::string_view line, std::optional<int> expectedVoice)
+{
+    std::optional<int32_t> time = ReadInteger(TrimBlanks(line.substr(0, 5)));
+    if (line.size() < 14 || !time || line[5] != ' ') {
+        return;
+    }
+    Expect(*time >= -9999 && *time <= MaxSequenceTime, "time column out of range");
+    const int voice = LineVoice(line);
+    Expect(voice >= 0 && voice <= 3, "voice column outside 0..3");
+    if (expectedVoice) {
+        Expect(voice == *expectedVoice, "line of another voice");
+    }
+    if (IsRawLine(line)) {
+        return;
+    }
+    const int note = LineNote(line);
+    Expect(note >= -1 && note <= 63, "note outside -1..63");
+    // Voice 3 with note 63 would make the status byte 0xFF, a control event.
+    Expect(!(voice == 3 && note == 63), "voice 3 holds note 63");
+    Expect(LineGate(line) >= 0, "negative gate");
+}
+
+void CheckFieldsOfLoad(const EditorFields& fields)
+{
+    std::optional<int32_t> tempo = ReadInteger(fields.tempoText);
+    Expect(tempo && *tempo >= 0 && *tempo <= 255, "loaded tempo outside 0..255");
+    for (int voice = 0; voice < 4; ++voice) {
+        std::optional<int32_t> volume = ReadInteger(fields.volumeTexts[voice]);
+        Expect(volume && *volume >= 0 && *volume <= 63, "loaded volume outside 0..63");
+        Expect(!fields.toneTexts[voice].empty(), "loaded tone text empty");
+    }
+}
+
+// Every query of the store on one image; none may read outside it.
+void QueryImage(std::string_view image)
+{
+    MelodyStore store;
+    store.MelodyImage() = std::string(image);
+    const bool isMelody = store.IsMelodyImage();
+    Expect(isMelody == (image.substr(0, 4) == "melo"), "IsMelodyImage disagrees with the magic");
+    for (std::string_view tag : {"sorc", "titl", "vers", "date", "copy", "trac"}) {
+        Expect(store.HeaderChunk(tag).size() <= image.size(), "header chunk longer than the image");
+    }
+    const int tempo = store.MelodyTempo();
+    Expect(tempo >= 0 && tempo <= 255, "tempo outside 0..255");
+    for (int voice = 0; voice < 4; ++voice) {
+        Expect(!store.VoiceToneText(voice).empty(), "empty tone text");
+        const int volume = store.VoiceVolume(voice);
+        Expect(volume >= 0 && volume <= 63, "volume outside 0..63");
+    }
+    store.LoadFFF0Data();
+    Expect(store.fff0DataHex.size() % 2 == 0 && store.fff0DataHex.size() <= 2 * image.size(),
+           "FFF0 text not two digits per image byte");
+    store.ListSequence();
+    Expect(store.Sequence().size() <= image.size() / 3 + 1, "more events listed than the image holds");
+    for (const std::string& line : store.Sequence()) {
+        CheckMadeLine(line, std::nullopt);
+    }
+}
+
+// LoadMelodyIntoEditor on a store holding the image: fields for a melody
+// image, nothing (and no change) for anything else.
+std::optional<EditorFields> LoadImage(MelodyStore& store)
+{
+    MelodyFileInfo info;
+    info.copyright = "unchanged";
+    std::optional<EditorFields> fields = LoadMelodyIntoEditor(store, info);
+    if (!store.IsMelodyImage()) {
+        Expect(!fields && info.copyright == "unchanged" && store.Sequence().empty(),
+               "a non-melody image was loaded");
+        return fields;
+    }
+    Expect(fields.has_value(), "a melody image was not loaded");
+    CheckFieldsOfLoad(*fields);
+    std::vector<SequenceRow> rows;
+    FillSequenceView(store.Sequence(), rows);
+    return fields;
+}
+
+std::string TemporaryPath(std::string_view extension)
+{
+    return (std::filesystem::temp_directory_path() /
+            ("quaverly-fuzz-" + std::to_string(::getpid()) + std::string(extension)))
+        .string();
+}
+
+// A note or rest whose length the image cannot show again (zero or negative
+// length rests vanish on the way back, gaps and gates beyond one byte are the
+// builder's business) makes the round trip's equality meaningless.
+bool FitsTheFormat(const SequenceList& sortedList)
+{
+    std::array<std::optional<int>, 4> lastTime{};
+    std::array<bool, 4> lastIsRest{};
+    int previousTime = 0;
+    for (const std::string& line : sortedList) {
+        if (line.size() != 14 || IsRawLine(line)) {
+            return false;
+        }
+        const int time = LineTime(line);
+        const int voice = LineVoice(line);
+        const int gate = LineGate(line);
+        if (time < 0 || time - previousTime > 255 || gate > 255) {
+            return false;
+        }
+        previousTime = time;
+        if (lastTime[voice] && lastIsRest[voice] && time <= *lastTime[voice]) {
+            return false;
+        }
+        lastTime[voice] = time;
+        lastIsRest[voice] = gate == 0 && LineNote(line) != -1;
+    }
+    return true;
+}
+
+}  // namespace
+
+void ScoreParserEntry(std::string_view data)
+{
+    if (data.empty()) {
+        return;
+    }
+    const int voice = static_cast<int>(ByteAt(data, 0) & 3);
+    const bool extendedNotation = (ByteAt(data, 0) & 4) != 0;
+    SequenceList list;
+    const std::string canonical = ParseScore(data.substr(1), voice, list, extendedNotation);
+    for (const std::string& line : list) {
+        CheckMadeLine(line, voice);
+    }
+    Expect(canonical.find_first_of("\r\n") == std::string::npos || extendedNotation,
+           "canonical text holds a line break");
+    // The canonical text is the parser's own spelling: reading it again gives it back.
+    if (!extendedNotation) {
+        SequenceList again;
+        Expect(ParseScore(canonical, voice, again, false) == canonical, "canonical text does not parse to itself");
+    }
+}
+
+void MelodyImageEntry(std::string_view data)
+{
+    QueryImage(data);
+    // Most inputs lack the magic; give them one so that the walk is exercised.
+    std::string image = data.substr(0, 4) == "melo" ? std::string(data) : "melo" + std::string(data);
+    if (data.substr(0, 4) != "melo") {
+        QueryImage(image);
+    }
+    MelodyStore store;
+    store.MelodyImage() = image;
+    LoadImage(store);
+    Expect(FindHeaderChunk(data, "titl").size() <= data.size(), "title longer than the file");
+}
+
+void MelodyTextEntry(std::string_view data)
+{
+    EditorTexts texts;
+    MelodyFileInfo info;
+    try {
+        ReadMelodyText(data, texts, info);
+    } catch (const QuaverlyError&) {
+        return;
+    }
+    // What was read, written and read again, is what was read.
+    EditorTexts again;
+    MelodyFileInfo againInfo;
+    ReadMelodyText(MelodyTextBytes(texts, info), again, againInfo);
+    Expect(again.title == texts.title && again.tempo == texts.tempo && again.tones == texts.tones &&
+               again.volumes == texts.volumes && again.scores == texts.scores &&
+               againInfo.copyright == info.copyright && againInfo.date == info.date,
+           "a melody text read, written and read again changed");
+    MelodyStore store;
+    try {
+        AnalysisResult result = AnalyseScore(store, texts, info, true);
+        if (!result.refusal) {
+            Expect(store.IsMelodyImage(), "analysis left no melody image");
+        }
+    } catch (const QuaverlyError&) {
+        // A melody the format cannot hold is refused with its message.
+    }
+}
+
+void MailTextEntry(std::string_view data)
+{
+    const std::string decoded = Base64Decode(data);
+    Expect(decoded.size() <= data.size(), "decoded text longer than its input");
+    ReadMailText(data);
+    Expect(ReadMailText(MakeMailText(data)) == data, "mail text does not decode to its image");
+    const std::string encoded = Base64Encode(data, "\r\n");
+    const size_t full = 4 * (data.size() / 3);
+    Expect(encoded.size() == full + (data.size() % 3 != 0 ? 4 : 0) + 2 * (full / 76),
+           "encoded length differs from the formula");
+    Expect(Base64Decode(encoded) == data, "Base64 does not decode to its input");
+}
+
+void NumericTextEntry(std::string_view data)
+{
+    MelodyStore store;
+    try {
+        Expect(ImportNumericText(store, data) == 125, "numeric import tempo is not 125");
+    } catch (const QuaverlyError&) {
+        Expect(store.MelodyImage().empty(), "failed numeric import changed the image");
+        return;
+    }
+    Expect(store.Sequence().empty(), "numeric import left lines behind");
+    Expect(store.IsMelodyImage(), "numeric import made no melody image");
+    LoadImage(store);
+}
+
+void PocketMelodyEntry(std::string_view data)
+{
+    const std::string path = TemporaryPath(".pmr");
+    {
+        std::ofstream file(path, std::ios::binary | std::ios::trunc);
+        file.write(data.data(), static_cast<std::streamsize>(data.size()));
+    }
+    MelodyStore store;
+    store.OpenMelodyFile(path);
+    const std::string title = ReadMelodyTitle(path);
+    std::filesystem::remove(path);
+    Expect(store.MelodyImage() == (data.size() > 192 ? data.substr(192) : std::string_view{}),
+           "pocket melody image is not the bytes after the 192-byte header");
+    Expect(title == FindHeaderChunk(data, "titl"), "file title differs from the chunk lookup");
+    LoadImage(store);
+}
+
+void RingtoneBookEntry(std::string_view data)
+{
+    std::vector<RingtoneSong> songs;
+    try {
+        songs = ReadRingtoneBook(data);
+    } catch (const RingtoneBookError& error) {
+        songs = error.SongsSoFar();
+    }
+    Expect(songs.size() <= data.size() / 5, "more songs than the file can hold");
+    for (const RingtoneSong& song : songs) {
+        for (const std::string* field : {&song.title, &song.artist, &song.melody}) {
+            Expect(field->size() <= data.size() && field->find('\0') == std::string::npos,
+                   "song field holds a zero byte or overruns the file");
+        }
+    }
+    // The OK button copies up to four melodies into the voice pages.
+    SequenceList list;
+    for (size_t voice = 0; voice < songs.size() && voice < 4; ++voice) {
+        ParseScore(songs[voice].melody, static_cast<int>(voice), list, false);
+    }
+}
+
+void RoundTripEntry(std::string_view data)
+{
+    // Byte 0: flags; byte 1: tempo; bytes 2-5: tones; bytes 6-9: volumes; then,
+    // split at zero bytes: four scores, title, copyright, date, FFF0 hex text.
+    if (data.size() < 10) {
+        return;
+    }
+    const unsigned flags = ByteAt(data, 0);
+    EditorTexts texts;
+    texts.tempo = std::to_string(1 + ByteAt(data, 1) % 255);
+    for (size_t voice = 0; voice < 4; ++voice) {
+        texts.tones[voice] = std::to_string(1 + ByteAt(data, 2 + voice) % 128);
+        texts.volumes[voice] = std::to_string(ByteAt(data, 6 + voice) % 64);
+    }
+    std::vector<std::string_view> parts = SplitAtZeros(data.substr(10), 8);
+    parts.resize(8);
+    for (size_t voice = 0; voice < 4; ++voice) {
+        texts.scores[voice] = std::string(parts[voice]);
+    }
+    texts.title = std::string(parts[4]);
+    MelodyFileInfo info;
+    info.copyright = std::string(parts[5]);
+    info.date = std::string(parts[6]);
+    info.sorc = (flags & 1) != 0;
+
+    MelodyStore first;
+    first.fff0DataSet = (flags & 2) != 0;
+    first.fff0DataHex = std::string(parts[7]);
+    AnalysisResult built;
+    try {
+        built = AnalyseScore(first, texts, info, false);
+    } catch (const MelodyLimitError&) {
+        return;  // too long, or a header text beyond 65535 bytes
+    }
+    Expect(!built.refusal, "valid tempo, tones and volumes were refused");
+    if (!FitsTheFormat(first.Sequence())) {
+        return;
+    }
+
+    MelodyStore second;
+    second.MelodyImage() = first.MelodyImage();
+    MelodyFileInfo loadedInfo;
+    std::optional<EditorFields> fields = LoadMelodyIntoEditor(second, loadedInfo);
+    Expect(fields.has_value(), "a built image does not load");
+    Expect(fields->title == texts.title && loadedInfo.copyright == info.copyright && loadedInfo.date == info.date &&
+               loadedInfo.sorc == info.sorc,
+           "header texts changed on the way back");
+
+    EditorTexts loaded;
+    loaded.tempo = fields->tempoText;
+    loaded.title = fields->title;
+    loaded.tones = fields->toneTexts;
+    loaded.volumes = fields->volumeTexts;
+    loaded.scores = fields->scoreTexts;
+    MelodyStore third;
+    third.fff0DataSet = second.fff0DataSet;
+    third.fff0DataHex = second.fff0DataHex;
+    AnalysisResult rebuilt;
+    try {
+        rebuilt = AnalyseScore(third, loaded, loadedInfo, false);
+    } catch (const MelodyLimitError&) {
+        throw FuzzFailure("the texts of a loaded melody do not compile");
+    }
+    Expect(!rebuilt.refusal, "the texts of a loaded melody were refused");
+    Expect(third.MelodyImage() == first.MelodyImage(), "the loaded texts rebuild to another image");
+}
+
+std::span<const NamedEntry> Entries()
+{
+    static constexpr std::array<NamedEntry, 8> table{{
+        {"ScoreParser", ScoreParserEntry},
+        {"MelodyImage", MelodyImageEntry},
+        {"MelodyText", MelodyTextEntry},
+        {"MailText", MailTextEntry},
+        {"NumericText", NumericTextEntry},
+        {"PocketMelody", PocketMelodyEntry},
+        {"RingtoneBook", RingtoneBookEntry},
+        {"RoundTrip", RoundTripEntry},
+    }};
+    return table;
+}
+
+}  // namespace quaverly::fuzz

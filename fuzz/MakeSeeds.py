@@ -1,0 +1,158 @@
+#!/usr/bin/env python3
+"""Writes the seed corpora of the fuzz targets into fuzz/seeds/<target>/.
+
+Seeds are small valid (and a few nearly valid) inputs of each reader: hand-made
+ones below and, for the melody text and the round trip, the melody texts of
+examples/*.tml. Run it again after adding an example; it replaces the folders.
+"""
+import base64
+import pathlib
+import shutil
+import struct
+
+ROOT = pathlib.Path(__file__).resolve().parent
+EXAMPLES = ROOT.parent / "examples"
+SEEDS = ROOT / "seeds"
+MAX_SEED = 4096  # bytes; larger examples are cut to keep the corpora small
+
+
+def sjis(text):
+    return text.encode("cp932")
+
+
+SCORES = [
+    "ド",
+    "ド４　レ８．＊　●２",
+    "ドレミファソラシ▲ド",
+    "ド▲▲▲",
+    "ド４４",
+    "ド（100）レ(30)",
+    "ド（10",
+    "ミ［10］ミ［0］ミ［-1］ミ［-2］",
+    "ド\r\n８",
+    "●▲",
+    "ド▼▼♭♭♭♭",
+    "ソ＃▼▼ラ￣↑シ＿↓ド♯ド♭",
+    "・４△８○１６休３２Ｒ６４",
+    "ド全レ２．ミ２３ファ４．ソ４３ラ８３シ１６．ド１６３レ３２．ミ３２３ファ１",
+    "ドＴレ⌒ミ＊",
+    "ド4 レ8.* ●2 (100) [10] R t r",
+    "ﾄﾞﾚﾐ ｿﾗｼ",
+]
+EXTENDED_SCORES = ["ド／0102／レ", "／00FFE230／ド", "ド／８", "／ab"]
+
+
+def melody_image(title=b"A", tempo=125, events=b"\x00\x1b\x2e", extra_chunks=b"", end_delta=0x30):
+    """An MLD image as the builder writes it: voice 0 used, tone 1, volume 63."""
+    chunks = b"sorc\x00\x01\x00" + b"titl" + struct.pack(">H", len(title)) + title
+    chunks += b"vers\x00\x040100" + extra_chunks
+    track = b"\x00\xff\xd0\x00\x00\xff\xc3" + bytes([tempo])
+    track += b"\x00\xff\xe0\x00\x00\xff\xe1\x02\x00\xff\xe2\x3f" + events
+    track += bytes([end_delta]) + b"\xff\xdf\x00"
+    body = struct.pack(">H", 3 + len(chunks)) + b"\x01\x01\x01" + chunks
+    body += b"trac" + struct.pack(">I", len(track)) + track
+    return b"melo" + struct.pack(">I", len(body)) + body
+
+
+IMAGES = [
+    melody_image(),
+    melody_image(title=sjis("着メロ"), events=b"\x00\x1b\x2e\x30\x1f\x18\x30\x22\x31\x30\x24\x0a", end_delta=0x30),
+    melody_image(extra_chunks=b"date\x00\x0820240101copy\x00\x03(c)", events=b"\x00\x5b\x5e\x00\x1b\x2e"),
+    melody_image(events=b"\x00\xff\xf0\x00\x04\x0a\xff\xe0\x3c\x00\xff\xc2\xf0\x00\xff\xf1\x00\x01\x00\x00\x1b\x2e"),
+    melody_image(events=b"\x00\xff\xe0\x49\x00\xff\xe1\x43\x00\xff\xe2\x50\x00\x5b\x2e\x00\xdb\x2e"),
+    b"melo",
+    b"melo\x00\x00\x00\x40\x00\x1b",
+    b"melo\xff\xff\xff\xff\xff\xff\x01\x01\x01titl\xff\xff",
+]
+
+
+def melody_text(title, tempo, voices, copyright="", date=""):
+    lines = ["$T", title, "$t", tempo, "$C", copyright, "$D", date]
+    for number, (tone, volume, score) in enumerate(voices, start=1):
+        lines += ["$%d" % number, "-" + tone, "-" + volume, score]
+    return sjis("\r\n".join(lines) + "\r\n")
+
+
+TEXTS = [
+    melody_text("A", "125", [("1 - ピアノ", "63", "ド４")] + [("1 - ピアノ", "63", "")] * 3),
+    melody_text("", "120", [("74 - フルート", "40", "ドレミ\r\nファソ"), ("5", "63", "●２ソ４"),
+                            ("1 - ピアノ", "0", "ラ▼８＊"), ("128", "63", "ド▲▲▲")], "(c) 2024", "20240101"),
+    melody_text("", "0", [("1", "63", "$x")] + [("1", "63", "")] * 3),
+    sjis("$T\r\nA\r\n"),
+]
+
+NUMERIC = [
+    b"72,480,0\r\n74,240,0",
+    b"72,480,0\r\n0,-1,0\r\n60,960,1\r\n",
+    b"!comment\r\n@x\r\n72 480 0\r\n72,480,-3\r\n",
+    b"",
+    b"72,480,0\n74,240,0\n",
+    b"108,20,3\r\n45,100000,2\r\n",
+]
+
+
+def ringtone_book(songs):
+    data = bytearray(b"KTM" + bytes(16))
+    for title, artist, melody in songs:
+        data += b"\x00\x00\x00"
+        for field in (title, b"x", artist, b"", b"y", melody, b"", b"z"):
+            if len(field) >= 255:
+                data += b"\xff" + struct.pack("<H", len(field))
+            else:
+                data += bytes([len(field)])
+            data += field
+        data += b"\x01\x80"
+    return bytes(data)
+
+
+BOOKS = [
+    ringtone_book([(sjis("曲"), sjis("歌手"), sjis("ドレミ"))]),
+    ringtone_book([(b"a", b"b", sjis("ド４") * 100), (b"t\x00cut", b"", b"\x00")]),
+    ringtone_book([(b"one", b"two", b"")])[:-2],
+    b"",
+    bytes(19),
+]
+
+
+def round_trip(scores, flags=0, tempo=124, tones=(0, 73, 4, 127), volumes=(63, 40, 0, 63),
+               title=b"", copyright=b"", date=b"", fff0=b""):
+    head = bytes([flags, tempo]) + bytes(tones) + bytes(volumes)
+    return head + b"\x00".join([sjis(s) for s in scores] + [title, copyright, date, fff0])
+
+
+ROUND_TRIPS = [
+    round_trip(["ド４"]),
+    round_trip(["ド４ミ４＊ソ４Ｔラ４[10]", "●２ド８", "ラ▼８．レ１６", "ド▲▲▲全"], flags=3,
+               title=sjis("曲"), copyright=b"(c)", date=b"20240101", fff0=b"0102ff"),
+    round_trip(["ド(30)●(300)レ", "ミ", "", "ソ４＃"]),
+]
+
+
+def write(target, named):
+    folder = SEEDS / target
+    shutil.rmtree(folder, ignore_errors=True)
+    folder.mkdir(parents=True)
+    for name, data in named:
+        (folder / name).write_bytes(data[:MAX_SEED])
+
+
+def main():
+    examples = sorted(EXAMPLES.glob("*.tml"))
+    example_texts = [(p.stem + ".tml", p.read_bytes()) for p in examples]
+
+    write("ScoreParser", [("score%02d" % i, bytes([i % 4]) + sjis(s)) for i, s in enumerate(SCORES)]
+          + [("extended%02d" % i, bytes([4 | i % 4]) + sjis(s)) for i, s in enumerate(EXTENDED_SCORES)])
+    write("MelodyImage", [("image%02d.mld" % i, d) for i, d in enumerate(IMAGES)])
+    write("MelodyText", [("text%02d.tml" % i, d) for i, d in enumerate(TEXTS)] + example_texts)
+    mails = [b"--B:M\r\n" + base64.b64encode(d) for d in IMAGES[:3]]
+    mails += [base64.encodebytes(IMAGES[1]).replace(b"\n", b"\r\n"), b"QQ==", b"QUI=\nQUJD\rQUJD", b"--B:M", b"!!!!"]
+    write("MailText", [("mail%02d" % i, d) for i, d in enumerate(mails)])
+    write("NumericText", [("numeric%02d.c99" % i, d) for i, d in enumerate(NUMERIC)])
+    write("PocketMelody", [("pocket%02d.pmr" % i, bytes(192) + d) for i, d in enumerate(IMAGES[:4])]
+          + [("short.pmr", bytes(100))])
+    write("RingtoneBook", [("book%02d.ktm" % i, d) for i, d in enumerate(BOOKS)])
+    write("RoundTrip", [("trip%02d" % i, d) for i, d in enumerate(ROUND_TRIPS)])
+
+
+if __name__ == "__main__":
+    main()
