@@ -1,41 +1,180 @@
-// PLACEHOLDER, owned by the player engineer: replace this file's contents
-// with the real play, stop, repeat and MIDI export commands (MidiPlayer,
-// TFormPlay, "Play.mid" in ProgramFolder()). The declarations are in
-// TFormMain.h; the window already connects the menu items and the player's
-// completion notice to these handlers. Until then the commands only ask the
-// analysis question, so that the window's state rules hold.
+// The play, stop, repeat, voice-switch and MIDI export commands. The caption
+// of the play item is the play state: "再生(&P)" idle, "停止(&P)" playing; the
+// player's completion notice reads it back to decide whether to play again,
+// to close, or (after "/P") to end the program.
 #include <QAction>
+#include <QComboBox>
+#include <QDir>
+#include <QLineEdit>
+#include <QStandardPaths>
+#include <QTabWidget>
 
 #include "TFormMain.h"
+#include "UnitMain/NativePath.h"
+#include "UnitMain/SuggestedFileName.h"
+#include "UnitMidi/MidiWriter.h"
+#include "UnitPlay/TFormPlay.h"
+#include "platform/SjisText.h"
+#include "ui_TFormMain.h"
 
 namespace quaverly {
 
+namespace {
+
+constexpr int Voices = 4;
+
+QString PlayCaption()
+{
+    return QStringLiteral("再生(&P)");
+}
+QString StopCaption()
+{
+    return QStringLiteral("停止(&P)");
+}
+
+// The play file lives in the user's own data folder: the program's folder is
+// not writable for the user on a system installation.
+QString PlayFileName()
+{
+    QString folder = QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation);
+    if (folder.isEmpty()) {
+        folder = QStandardPaths::writableLocation(QStandardPaths::CacheLocation);
+    }
+    QDir().mkpath(folder);
+    return QDir(folder).filePath(QStringLiteral("Play.mid"));
+}
+
+}  // namespace
+
+bool TFormMain::CheckAndWriteMidi(const QString& path)
+{
+    const EditorTexts texts = CollectEditorTexts();
+    MidiSettings settings;
+    std::optional<std::string> refusal = CheckTempoText(texts.tempo, settings.tempo);
+    if (!refusal) {
+        refusal = CheckToneTexts(texts.tones, settings.tones);
+    }
+    if (!refusal) {
+        refusal = CheckVolumeTexts(texts.volumes, settings.volumes);
+    }
+    if (refusal) {
+        m_services.messageBoxes.Warning(FromSjis(*refusal));
+        return false;
+    }
+    for (int voice = 1; voice <= Voices; ++voice) {
+        settings.playMask[static_cast<size_t>(voice - 1)] = VoicePlayItem(voice)->isChecked();
+    }
+    settings.title = texts.title;
+    settings.editTempo = ToSjis(m_services.dialogs.EditTempoText());
+    // A file that cannot be written is an error the caller's command shows.
+    WriteMidiFile(NativePath(path), m_store.Sequence(), settings);
+    return true;
+}
+
 void TFormMain::mnPlayClick()
 {
+    QAction* play = m_ui->mnPlay;
+    if (play->text() == StopCaption()) {
+        // The player's notice finishes the play (MediaPlayer1Notify).
+        play->setText(PlayCaption());
+        m_services.player.Stop();
+        return;
+    }
     if (!AskAnalysisQuestion()) {
         return;
     }
+    RunCommand([this, play] {
+        const QString fileName = PlayFileName();
+        if (!CheckAndWriteMidi(fileName)) {
+            return;
+        }
+        m_services.player.SetFileName(NativePath(fileName));
+        m_services.player.Open();
+        const int code = m_services.player.Play();
+        if (code == 0) {
+            play->setText(StopCaption());
+            return;
+        }
+        m_services.player.Close();
+        m_services.messageBoxes.Warning(QStringLiteral("MIDI Pley Error: %1").arg(code));
+    });
 }
 
-void TFormMain::MediaPlayer1Notify() {}
+void TFormMain::MediaPlayer1Notify()
+{
+    if (!m_services.player.IsStopped()) {
+        return;
+    }
+    QAction* play = m_ui->mnPlay;
+    if (m_ui->mnRepeatPlay->isChecked() && play->text() == StopCaption()) {
+        // The player rewinds: the file is played again as it was written.
+        const int code = m_services.player.Play();
+        if (code == 0) {
+            return;
+        }
+        // Not playing any more: the play ends here rather than keep "停止(&P)".
+        m_services.messageBoxes.Warning(QStringLiteral("MIDI Pley Error: %1").arg(code));
+    }
+    play->setText(PlayCaption());
+    m_services.player.Close();
+    if (m_playAndExit) {
+        if (auto* playing = findChild<TFormPlay*>()) {
+            playing->close();
+        }
+        TerminateApplication();
+    }
+}
 
 void TFormMain::mnPutMidiClick()
 {
     if (!AskAnalysisQuestion()) {
         return;
     }
+    FileDialogOptions options;
+    options.filter = QStringLiteral("標準MIDIファイル(*.mid)");
+    options.defaultSuffix = QStringLiteral("mid");
+    options.initialFile =
+        ChangeExtension(SuggestedFileName(m_currentFileName, ToSjis(m_ui->EditTitle->text())), QStringLiteral(".mid"));
+    const std::optional<QString> chosen = m_services.fileDialogs.SaveFile(options);
+    if (!chosen) {
+        return;
+    }
+    RunCommand([this, &chosen] { CheckAndWriteMidi(*chosen); });
 }
 
-void TFormMain::mnPlay1Click(QAction* /*item*/) {}
+void TFormMain::mnPlay1Click(QAction* item)
+{
+    // The voice number is the 7th character of the item's name ("mnPlay1").
+    const QString name = item->objectName();
+    const int voice = name.size() >= 7 ? name.at(6).digitValue() : -1;
+    if (voice < 1 || voice > Voices) {
+        return;
+    }
+    QTabWidget* pages = m_ui->PageControl1;
+    const QString caption =
+        (item->isChecked() ? QStringLiteral("♪第") : QStringLiteral("第")) + name.at(6) + QStringLiteral("音");
+    pages->setTabText(pages->indexOf(VoicePage(voice)), caption);
+}
 
-void TFormMain::mnRepeatPlayClick() {}
-
-bool TFormMain::CheckAndWriteMidi(const QString& /*path*/) { return false; }
+void TFormMain::mnRepeatPlayClick()
+{
+    // The menu has toggled the check mark; it is read when a play ends.
+}
 
 void TFormMain::StartPlayAndExit()
 {
     mnPlayClick();
-    TerminateApplication();
+    // Nothing plays after a refusal or an error: no window claims otherwise.
+    if (m_ui->mnPlay->text() != StopCaption()) {
+        TerminateApplication();
+        return;
+    }
+    TFormPlay playing(this);
+    playing.EditTitle()->setText(m_ui->EditTitle->text());
+    playing.exec();
+    if (!TerminateRequested()) {
+        TerminateApplication();
+    }
 }
 
 }  // namespace quaverly

@@ -1,0 +1,44 @@
+// The program's MIDI player: MidiPlayer over the FluidSynth sequence player.
+// The synthesizer and its soundfont are made when the player is created, so
+// that the first play sounds at once; a missing soundfont is reported by Open.
+// The sequence player calls back from its own thread; the completion notice
+// is queued to this object, so the window gets it on the user-interface thread.
+#pragma once
+
+#include <QObject>
+#include <memory>
+#include <string>
+
+#include "UnitPlay/MidiPlayer.h"
+#include "synth/SequencePlayer.h"
+#include "synth/Synthesizer.h"
+
+namespace quaverly {
+
+class FluidSynthPlayer : public QObject, public MidiPlayer {
+    Q_OBJECT
+
+public:
+    // soundFont: an explicit soundfont path, or empty to search for one.
+    explicit FluidSynthPlayer(AudioOutput output = {}, std::string soundFont = {}, QObject* parent = nullptr);
+    ~FluidSynthPlayer() override;
+
+    void SetFileName(const std::string& path) override;
+    void Open() override;
+    int Play() override;
+    void Stop() override;
+    void Close() override;
+    bool IsStopped() const override;
+
+private:
+    // The synthesizer, made on first need when the constructor could not.
+    Synthesizer& Synth();
+
+    AudioOutput m_output;
+    std::string m_soundFont;
+    std::string m_fileName;
+    std::unique_ptr<Synthesizer> m_synth;
+    std::unique_ptr<SequencePlayer> m_sequence;
+};
+
+}  // namespace quaverly
