@@ -1,5 +1,7 @@
 #include "FluidSynthPlayer.h"
 
+#ifdef QUAVERLY_HAVE_SYNTH
+
 #include <QMetaObject>
 
 #include "UnitMld/Errors.h"
@@ -75,3 +77,5 @@ bool FluidSynthPlayer::IsStopped() const
 }
 
 }  // namespace quaverly
+
+#endif  // QUAVERLY_HAVE_SYNTH

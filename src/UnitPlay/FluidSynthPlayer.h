@@ -5,6 +5,9 @@
 // is queued to this object, so the window gets it on the user-interface thread.
 #pragma once
 
+// Built with the synthesizer only (QUAVERLY_PLAYER).
+#ifdef QUAVERLY_HAVE_SYNTH
+
 #include <QObject>
 #include <memory>
 #include <string>
@@ -42,3 +45,5 @@ private:
 };
 
 }  // namespace quaverly
+
+#endif  // QUAVERLY_HAVE_SYNTH
