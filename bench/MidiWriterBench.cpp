@@ -1,10 +1,10 @@
 // MIDI writing of the longest melody the SequenceList can hold: four voices of
 // sixty-fourth notes (3 ticks) from 0 up to tick 99999, about 133,000 lines.
 #include <benchmark/benchmark.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <string>
-#include <unistd.h>
 
 #include "UnitMidi/MidiWriter.h"
 

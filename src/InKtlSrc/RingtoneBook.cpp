@@ -74,7 +74,10 @@ private:
 };
 
 // Text fields end at their first zero byte, if they have one.
-std::string FieldText(std::string_view field) { return std::string(field.substr(0, field.find('\0'))); }
+std::string FieldText(std::string_view field)
+{
+    return std::string(field.substr(0, field.find('\0')));
+}
 
 }  // namespace
 

@@ -144,8 +144,7 @@ void MergeRepeatedNotes(WorkList& work)
                 pos = std::max(from, memory->resume);
             }
         }
-        while (pos < count &&
-               (work[pos].IsDeleted() || work[pos].IsNoteOn() || work[pos].note != note)) {
+        while (pos < count && (work[pos].IsDeleted() || work[pos].IsNoteOn() || work[pos].note != note)) {
             ++pos;
         }
         if (memory != nullptr) {

@@ -28,7 +28,10 @@ std::string Delta(int64_t melodyTicks)
     return ToVarLen(static_cast<uint32_t>(ticks));
 }
 
-char Byte(int value) { return static_cast<char>(value & 0xFF); }
+char Byte(int value)
+{
+    return static_cast<char>(value & 0xFF);
+}
 
 // A meta event without its delta: FF, its type, the length as a
 // variable-length quantity (one byte up to 127) and the data.

@@ -39,7 +39,10 @@ std::string MakeMailText(std::string_view image)
     return text;
 }
 
-std::string ReadMailText(std::string_view text) { return Base64Decode(SkipMarkerLine(text)); }
+std::string ReadMailText(std::string_view text)
+{
+    return Base64Decode(SkipMarkerLine(text));
+}
 
 size_t MailToClipboard(const MelodyStore& store, Clipboard& clipboard)
 {

@@ -30,7 +30,10 @@ constexpr std::array<int, 256> MakeValues()
 
 constexpr std::array<int, 256> Values = MakeValues();
 
-bool IsLineBreak(char c) { return c == '\r' || c == '\n'; }
+bool IsLineBreak(char c)
+{
+    return c == '\r' || c == '\n';
+}
 
 size_t DecodedLength(std::string_view text)
 {
@@ -118,8 +121,7 @@ std::string Base64Decode(std::string_view text)
         const unsigned s2 = static_cast<unsigned>(slots[2]);
         const unsigned s3 = static_cast<unsigned>(slots[3]);
         std::array<uint8_t, 3> group{static_cast<uint8_t>((s0 << 2) | (s1 >> 4)),
-                                     static_cast<uint8_t>((s1 << 4) | (s2 >> 2)),
-                                     static_cast<uint8_t>((s2 << 6) | s3)};
+                                     static_cast<uint8_t>((s1 << 4) | (s2 >> 2)), static_cast<uint8_t>((s2 << 6) | s3)};
         size_t count = 3;
         if (slots[2] == Fill) {
             count = 1;

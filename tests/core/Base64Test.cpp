@@ -1,5 +1,3 @@
-#include "jconvert/Base64.h"
-
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -7,6 +5,8 @@
 #include <cstdlib>
 #include <fstream>
 #include <random>
+
+#include "jconvert/Base64.h"
 
 namespace quaverly {
 namespace {

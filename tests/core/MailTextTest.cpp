@@ -1,8 +1,8 @@
-#include "UnitMld/MailText.h"
-
 #include <gtest/gtest.h>
 
 #include <random>
+
+#include "UnitMld/MailText.h"
 
 namespace quaverly {
 namespace {

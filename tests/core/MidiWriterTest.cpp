@@ -1,5 +1,3 @@
-#include "UnitMidi/MidiWriter.h"
-
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -13,6 +11,7 @@
 #include <sstream>
 
 #include "UnitMidi/MidiTrackWork.h"
+#include "UnitMidi/MidiWriter.h"
 #include "UnitMld/Errors.h"
 #include "UnitMld/FileIO.h"
 
@@ -86,17 +85,24 @@ TEST(MidiWriter, EmptyListWritesConductorEndingAfterSetupBar)
 {
     const std::string conductor =
         "\x00\xFF\x03\x00"
-        "\x00\xFF\x02\x08" "Fernwick"
-        "\x00\xFF\x03\x0F" "Conductor Track"
-        "\x00\xFF\x06\x05" "Setup"
+        "\x00\xFF\x02\x08"
+        "Fernwick"
+        "\x00\xFF\x03\x0F"
+        "Conductor Track"
+        "\x00\xFF\x06\x05"
+        "Setup"
         "\x00\xFF\x59\x02\x00\x00"
         "\x00\xFF\x58\x04\x04\x02\x18\x08"
         "\x00\xFF\x51\x03\x07\x53\x00"
-        "\x8F\x00\xFF\x06\x05" "Start"
+        "\x8F\x00\xFF\x06\x05"
+        "Start"
         "\x00\xFF\x59\x02\x00\x00"
         "\x00\xFF\x58\x04\x04\x02\x18\x08"
         "\x00\xFF\x2F\x00"s;
-    const std::string systemSetup = "\x00\xFF\x03\x0C" "System Setup" "\x00\xF0\x00\x00\xF0\x00\x00\xFF\x2F\x00"s;
+    const std::string systemSetup =
+        "\x00\xFF\x03\x0C"
+        "System Setup"
+        "\x00\xF0\x00\x00\xF0\x00\x00\xFF\x2F\x00"s;
     const std::string expected = "MThd\x00\x00\x00\x06\x00\x01\x00\x02\x01\xE0"s + "MTrk\x00\x00\x00"s +
                                  char(conductor.size()) + conductor + "MTrk\x00\x00\x00\x1A"s + systemSetup;
     EXPECT_EQ(MidiFileBytes({}, Voices({false, false, false, false})), expected);
@@ -110,22 +116,38 @@ TEST(MidiWriter, TracksFollowThePlayMaskInVoiceOrder)
     const std::vector<std::string> tracks = Tracks(bytes);
     ASSERT_EQ(tracks.size(), 5u);
     for (int voice = 1; voice <= 3; ++voice) {
-        EXPECT_EQ(tracks[static_cast<size_t>(voice + 1)].substr(0, 9), "\x00\xFF\x03\x05" "CH #"s + char('1' + voice));
+        EXPECT_EQ(tracks[static_cast<size_t>(voice + 1)].substr(0, 9),
+                  "\x00\xFF\x03\x05"
+                  "CH #"s +
+                      char('1' + voice));
     }
     // A voice without lines: its name, its program and the end of the track.
-    EXPECT_EQ(tracks[2], "\x00\xFF\x03\x05" "CH #2" "\x00\xC1\x00" "\x00\xFF\x2F\x00"s);
+    EXPECT_EQ(tracks[2],
+              "\x00\xFF\x03\x05"
+              "CH #2"
+              "\x00\xC1\x00"
+              "\x00\xFF\x2F\x00"s);
 }
 
 TEST(MidiWriter, TempoBytesFollowTheAdjustment)
 {
     const std::pair<std::pair<int, std::string>, std::string> cases[] = {
-        {{125, "100"}, "\x07\x53\x00"s}, {{125, "95"}, "\x06\xF5\x40"s},  {{120, "100"}, "\x07\xA1\x20"s},
-        {{120, "95"}, "\x07\x3F\x78"s},  {{125, " 95"}, "\x06\xF5\x40"s}, {{125, "$5F"}, "\x06\xF5\x40"s},
+        {{125, "100"}, "\x07\x53\x00"s},
+        {{125, "95"}, "\x06\xF5\x40"s},
+        {{120, "100"}, "\x07\xA1\x20"s},
+        {{120, "95"}, "\x07\x3F\x78"s},
+        {{125, " 95"}, "\x06\xF5\x40"s},
+        {{125, "$5F"}, "\x06\xF5\x40"s},
         // Not a positive integer: the adjustment counts as 100.
-        {{125, "abc"}, "\x07\x53\x00"s}, {{125, ""}, "\x07\x53\x00"s},    {{125, "0"}, "\x07\x53\x00"s},
-        {{125, "-95"}, "\x07\x53\x00"s}, {{125, "95 "}, "\x07\x53\x00"s},
+        {{125, "abc"}, "\x07\x53\x00"s},
+        {{125, ""}, "\x07\x53\x00"s},
+        {{125, "0"}, "\x07\x53\x00"s},
+        {{125, "-95"}, "\x07\x53\x00"s},
+        {{125, "95 "}, "\x07\x53\x00"s},
         // Beyond 24 bits the value is held at the longest quarter note.
-        {{1, "100"}, "\xFF\xFF\xFF"s},   {{4, "112"}, "\xFF\xFF\xFF"s},   {{1, "2147483647"}, "\xFF\xFF\xFF"s},
+        {{1, "100"}, "\xFF\xFF\xFF"s},
+        {{4, "112"}, "\xFF\xFF\xFF"s},
+        {{1, "2147483647"}, "\xFF\xFF\xFF"s},
     };
     for (const auto& [input, tempoBytes] : cases) {
         MidiSettings settings = Voices({false, false, false, false}, input.second);
@@ -142,7 +164,9 @@ TEST(MidiWriter, LongTitleHasVariableLengthLength)
         MidiSettings settings = FirstVoiceOnly;
         settings.title = std::string(length, '\x82');
         const std::string conductor = Tracks(MidiFileBytes({}, settings)).at(0);
-        const std::string lengthBytes = length < 128 ? std::string(1, char(length)) : length == 128 ? "\x81\x00"s : "\x82\x2C"s;
+        const std::string lengthBytes = length < 128    ? std::string(1, char(length))
+                                        : length == 128 ? "\x81\x00"s
+                                                        : "\x82\x2C"s;
         EXPECT_EQ(conductor.substr(0, 3 + lengthBytes.size() + length), "\x00\xFF\x03"s + lengthBytes + settings.title);
     }
 }
@@ -153,8 +177,14 @@ TEST(MidiWriter, OneNoteTrackByteForByte)
     const std::vector<std::string> tracks = Tracks(MidiFileBytes(list, FirstVoiceOnly));
     ASSERT_EQ(tracks.size(), 3u);
     // Note 27 is key 72 (0x48); the end line is a note-off of key 72 at time 48.
-    EXPECT_EQ(tracks[2], "\x00\xFF\x03\x05" "CH #1" "\x00\xC0\x00" "\x00\x90\x48\x64" "\x83\x4C\x80\x48\x64"
-                         "\x14\x80\x48\x00" "\x00\xFF\x2F\x00"s);
+    EXPECT_EQ(tracks[2],
+              "\x00\xFF\x03\x05"
+              "CH #1"
+              "\x00\xC0\x00"
+              "\x00\x90\x48\x64"
+              "\x83\x4C\x80\x48\x64"
+              "\x14\x80\x48\x00"
+              "\x00\xFF\x2F\x00"s);
     // The conductor ends at 1920 + 10 x 48 ticks: delta 480 after the set-up bar.
     EXPECT_EQ(tracks[0].substr(tracks[0].size() - 5), "\x83\x60\xFF\x2F\x00"s);
 }
@@ -167,7 +197,9 @@ TEST(MidiWriter, NoteEventsOfComposedLists)
         Events events;
     };
     const Case cases[] = {
-        {"time 100 is tick 1000", {"  100 0 27  46", "  148 0 -1   0"}, {"1000 90 72 100", "1460 80 72 100", "1480 80 72 0"}},
+        {"time 100 is tick 1000",
+         {"  100 0 27  46", "  148 0 -1   0"},
+         {"1000 90 72 100", "1460 80 72 100", "1480 80 72 0"}},
         {"overlapping same notes merge", {"    0 0 27  60", "   48 0 27  48"}, {"0 90 72 100", "960 80 72 100"}},
         // The note-off at the end time sorts after the end line and is not written.
         {"end line before a two-digit note's off",
@@ -219,8 +251,11 @@ TEST(MidiWriter, ListedMelodyClosesOnlyTheFirstVoice)
 
 TEST(MidiWriter, WorkLinesHavePrintfColumns)
 {
-    for (const auto& [time, kind, note, gate] : {std::array<int, 4>{0, 0, -1, 0}, {99999, 19, 63, 255}, {-5, 3, -9, 7},
-                                                 {100036, 0, 27, 46}, {7, 16, 99, 1000}}) {
+    for (const auto& [time, kind, note, gate] : {std::array<int, 4>{0, 0, -1, 0},
+                                                 {99999, 19, 63, 255},
+                                                 {-5, 3, -9, 7},
+                                                 {100036, 0, 27, 46},
+                                                 {7, 16, 99, 1000}}) {
         char expected[64];
         std::snprintf(expected, sizeof expected, "%5d %2d %2d %3d", time, kind, note, gate);
         EXPECT_EQ(FormatWorkLine(time, kind, note, gate), expected);
@@ -345,7 +380,9 @@ struct RandomMelody {
 RandomMelody MakeRandomMelody(unsigned seed)
 {
     std::mt19937 random(seed);
-    auto pick = [&random](int low, int high) { return low + static_cast<int>(random() % static_cast<unsigned>(high - low + 1)); };
+    auto pick = [&random](int low, int high) {
+        return low + static_cast<int>(random() % static_cast<unsigned>(high - low + 1));
+    };
     RandomMelody melody;
     MidiSettings& settings = melody.settings;
     settings.tempo = pick(30, 255);
@@ -368,9 +405,9 @@ RandomMelody MakeRandomMelody(unsigned seed)
             melody.list.push_back(FormatEventLine(time, voice, note, gate));
             if (gate > 0 && settings.playMask[static_cast<size_t>(voice)]) {
                 auto event = [&](const char* kind, int at) {
-                    melody.summary.push_back(kind + (" " + std::to_string(track) + " " + std::to_string(10 * at) + " ") +
-                                             std::to_string(voice) + " " + std::to_string(note + 45) + " " +
-                                             std::to_string(velocity));
+                    melody.summary.push_back(
+                        kind + (" " + std::to_string(track) + " " + std::to_string(10 * at) + " ") +
+                        std::to_string(voice) + " " + std::to_string(note + 45) + " " + std::to_string(velocity));
                 };
                 event("on", time);
                 event("off", time + gate);

@@ -1,10 +1,9 @@
-#include "UnitNum/NumericImport.h"
-
 #include <gtest/gtest.h>
 
 #include "UnitMld/Errors.h"
 #include "UnitMld/MelodyBuilder.h"
 #include "UnitMld/Messages.h"
+#include "UnitNum/NumericImport.h"
 
 namespace quaverly {
 namespace {
@@ -43,10 +42,12 @@ TEST(NumericImport, RecordsBecomeEventLines)
         {"NotesOutsideTheMelodyRangeAreClamped",
          "30,480,0\r\n120,480,1\r\n108,480,3\r\n",
          {"    0 0  0  46", "   48 1 63  46", "   96 3 62  46", "  144 0 -1   0"}},
-        {"NegativeGateBecomesItsAbsoluteValue", "72,10,0\r\n72,0,0\r\n74,480,0", {"    0 0 27   1", "    1 0 27   2",
-                                                                                  "    1 0 29  46", "   49 0 -1   0"}},
-        {"NegativeLengthNeverMovesTimeBeforeTheStart", "72,-500,0\r\n74,480,0", {"    0 0 27  52", "    0 0 29  46",
-                                                                                  "   48 0 -1   0"}},
+        {"NegativeGateBecomesItsAbsoluteValue",
+         "72,10,0\r\n72,0,0\r\n74,480,0",
+         {"    0 0 27   1", "    1 0 27   2", "    1 0 29  46", "   49 0 -1   0"}},
+        {"NegativeLengthNeverMovesTimeBeforeTheStart",
+         "72,-500,0\r\n74,480,0",
+         {"    0 0 27  52", "    0 0 29  46", "   48 0 -1   0"}},
     };
     for (const ImportCase& c : cases) {
         MelodyStore store;

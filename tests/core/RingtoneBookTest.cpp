@@ -1,9 +1,8 @@
-#include "InKtlSrc/RingtoneBook.h"
-
 #include <gtest/gtest.h>
 
 #include <random>
 
+#include "InKtlSrc/RingtoneBook.h"
 #include "UnitMld/Messages.h"
 
 namespace quaverly {
@@ -61,7 +60,8 @@ TEST(RingtoneBook, FieldLengthsAndZeroCut)
     EXPECT_EQ(ReadRingtoneBook(Header + record).at(0).melody, long300);
 
     const std::string longest(65535, 'n');
-    const std::vector<RingtoneSong> songs = ReadRingtoneBook(Header + Record(longest, "a", longest) + Record("next", "", ""));
+    const std::vector<RingtoneSong> songs =
+        ReadRingtoneBook(Header + Record(longest, "a", longest) + Record("next", "", ""));
     ASSERT_EQ(songs.size(), 2u);
     EXPECT_EQ(songs[0].title, longest);
     EXPECT_EQ(songs[0].melody, longest);

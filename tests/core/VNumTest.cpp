@@ -1,6 +1,6 @@
-#include "VNum/VNum.h"
-
 #include <gtest/gtest.h>
+
+#include "VNum/VNum.h"
 
 namespace quaverly {
 namespace {
