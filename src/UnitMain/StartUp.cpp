@@ -8,6 +8,7 @@
 #include "TFormMain.h"
 #include "UnitMld/FileIO.h"
 #include "UnitNum/NumericImport.h"
+#include "components/TWinPlace.h"
 #include "ui_TFormMain.h"
 
 namespace quaverly {
@@ -15,8 +16,8 @@ namespace quaverly {
 void TFormMain::StartUp(const QStringList& arguments)
 {
     m_editState = EditState::Empty;
-    // Window placement hook (TWinPlace): restore the stored placement here,
-    // before the window is first shown.
+    // Before the window is first shown: a stored placement replaces the designed one.
+    m_winPlace->RestorePlacement();
     m_melodyFileInfo.version = "0100";
     ResetEditor();
 

@@ -14,6 +14,8 @@
 #include "UnitMld/Errors.h"
 #include "UnitMld/Messages.h"
 #include "components/FormLook.h"
+#include "components/TFileDrop.h"
+#include "components/TWinPlace.h"
 #include "platform/SjisText.h"
 #include "ui_TFormMain.h"
 
@@ -60,8 +62,14 @@ TFormMain::TFormMain(MelodyStore& store, const WindowServices& services, QWidget
     ConnectMenu();
     ConnectChangeNotices();
     m_services.player.SetNotify([this] { MediaPlayer1Notify(); });
-    // File drop hook (TFileDrop on the whole window): the component calls
-    // FileDrop1FileDrop with the dropped names.
+    // Both components belong to the window: the placement is saved when it
+    // closes and when it is destroyed.
+    m_winPlace = new TWinPlace(this, m_services.settings, QStringLiteral("WinPlace1"));
+    m_fileDrop = new TFileDrop(this, m_services.messageBoxes);
+    m_fileDrop->setObjectName(QStringLiteral("FileDrop1"));
+    m_fileDrop->OnFileDrop = [this](int /*count*/, QPoint /*point*/, const QStringList& names) {
+        FileDrop1FileDrop(names);
+    };
     ResetEditor();
 }
 
@@ -69,7 +77,6 @@ TFormMain::~TFormMain()
 {
     // The player outlives the window: it must not call back into it.
     m_services.player.SetNotify({});
-    // Window placement hook (TWinPlace): save the placement here.
 }
 
 void TFormMain::SetUpFont()

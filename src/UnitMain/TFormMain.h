@@ -41,6 +41,9 @@ namespace quaverly {
 // SettingsEdited mean the MelodyImage no longer matches the editor.
 enum class EditState { Empty = 0, Current = 1, ScoreEdited = 2, SettingsEdited = 3, Saved = 4 };
 
+class TFileDrop;
+class TWinPlace;
+
 class TFormMain : public QMainWindow {
     Q_OBJECT
 
@@ -180,6 +183,9 @@ private:
     bool m_keyMappingOff = false;
     bool m_playAndExit = false;
     QString m_commandLineMode;
+
+    TWinPlace* m_winPlace = nullptr;  // WinPlace1: owned by the window
+    TFileDrop* m_fileDrop = nullptr;  // FileDrop1: owned by the window
 
     QString m_programFolder;
     std::function<void()> m_terminateHandler;

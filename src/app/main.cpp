@@ -1,2 +1,66 @@
-// quaverly: the window program (being written).
-int main() { return 0; }
+// quaverly: the window program. Creates the melody document store and the
+// real platform services, the main window, runs its start-up on the command
+// line and then the event loop.
+#include <QApplication>
+#include <csignal>
+#include <cstdio>
+
+#include "TemporaryServices.h"
+#include "UnitMain/TFormMain.h"
+#include "UnitMld/MelodyStore.h"
+#include "platform/QSettingsStore.h"
+#include "platform/QtClipboard.h"
+#include "platform/QtFileDialogs.h"
+#include "platform/QtMessageBoxes.h"
+
+namespace {
+
+// Without a display Qt would abort with a message in English; say it plainly.
+bool HasDisplay()
+{
+#if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
+    return !qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") ||
+           !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");
+#else
+    return true;
+#endif
+}
+
+}  // namespace
+
+int main(int argc, char* argv[])
+{
+    // A file-size limit must come back from a write as EFBIG, not end the program.
+    std::signal(SIGXFSZ, SIG_IGN);
+    if (!HasDisplay()) {
+        std::fputs(
+            "quaverly: 画面に接続できません。DISPLAY または WAYLAND_DISPLAY のある環境で起動するか、"
+            "QT_QPA_PLATFORM を指定してください。\n",
+            stderr);
+        return 1;
+    }
+
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Quaverly"));
+    QApplication::setOrganizationName(QStringLiteral("Fernwick"));
+
+    quaverly::MelodyStore store;
+    quaverly::QtMessageBoxes messageBoxes;
+    quaverly::QtFileDialogs fileDialogs;
+    quaverly::QtClipboard clipboard;
+    quaverly::QSettingsStore settings;
+    quaverly::StandInHelpViewer helpViewer;
+    // The dialogs load the settings when they are created: before the start-up
+    // acts on the command line, since "/P" writes a MIDI file at once.
+    quaverly::StandInDialogs dialogs;
+    quaverly::StandInPlayer player;
+
+    quaverly::TFormMain window(
+        store, quaverly::WindowServices{messageBoxes, fileDialogs, clipboard, settings, helpViewer, dialogs, player});
+    window.StartUp(QApplication::arguments().mid(1));
+    if (window.TerminateRequested()) {
+        return 0;
+    }
+    window.show();
+    return QApplication::exec();
+}

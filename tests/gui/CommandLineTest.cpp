@@ -1,0 +1,145 @@
+// The command line: the switches and the file argument, then the start-up's
+// "/CIN" import from a file or the clipboard and the opening of a file.
+#include <QAction>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QtTest>
+
+#include "UnitMain/CommandLine.h"
+#include "WindowFixture.h"
+
+using namespace quaverly;
+
+namespace {
+
+// Two notes of voice 0; the closing line follows from the importer.
+const std::string NumericText = "72,480,0\r\n74,240,0\r\n";
+
+}  // namespace
+
+class CommandLineTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void ParsesSwitches_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<bool>("extended");
+        QTest::addColumn<bool>("play");
+        QTest::addColumn<QString>("mode");
+        QTest::addColumn<QString>("file");
+        QTest::newRow("nothing") << QStringList{} << false << false << "" << "";
+        QTest::newRow("lower-case /d") << QStringList{"/d"} << true << false << "" << "";
+        QTest::newRow("/P") << QStringList{"/p"} << false << true << "" << "";
+        QTest::newRow("longer than a switch is a file") << QStringList{"/Dx"} << false << false << "" << "/Dx";
+        QTest::newRow("last file wins") << QStringList{"a.mld", "/D", "B.mld"} << true << false << "" << "B.mld";
+        QTest::newRow("file kept as typed") << QStringList{"Song.MLD"} << false << false << "" << "Song.MLD";
+        QTest::newRow("/CIN then /COUT") << QStringList{"/cin", "/COUT"} << false << false << "/COUT" << "";
+        QTest::newRow("/COUT then /CIN") << QStringList{"/cout", "/Cin"} << false << false << "/CIN" << "";
+        QTest::newRow("dotless i is no switch") << QStringList{QStringLiteral("/cın")} << false << false << ""
+                                                << QStringLiteral("/cın");
+    }
+    void ParsesSwitches()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(bool, extended);
+        QFETCH(bool, play);
+        QFETCH(QString, mode);
+        QFETCH(QString, file);
+        const CommandLine line = ParseCommandLine(arguments);
+        QCOMPARE(line.extendedNotation, extended);
+        QCOMPARE(line.keyMappingOff, extended);
+        QCOMPARE(line.playAndExit, play);
+        QCOMPARE(line.mode, mode);
+        QCOMPARE(line.fileName, file);
+    }
+
+    void StartsEmptyWithoutArguments()
+    {
+        WindowFixture fixture;
+        fixture.window.StartUp({});
+        TFormMain& window = fixture.window;
+        QCOMPARE(window.State(), EditState::Empty);
+        QCOMPARE(window.findChild<QComboBox*>("ComboBoxTempo")->currentText(), QStringLiteral("125"));
+        QCOMPARE(window.VoiceTone(4)->currentText(), QStringLiteral("1 - ピアノ"));
+        QVERIFY(!window.findChild<QAction*>("mnSave1")->isEnabled());
+        QCOMPARE(window.FileInfo().version, std::string("0100"));
+        QVERIFY(!window.ExtendedNotation());
+        QVERIFY(fixture.boxes.records.isEmpty());
+    }
+
+    void ImportsNumericTextFromFile()
+    {
+        WindowFixture fixture;
+        const QString path = fixture.WriteFile("tune.c99", NumericText);
+        fixture.window.StartUp({"/CIN", path});
+        QCOMPARE(fixture.window.State(), EditState::Current);
+        QVERIFY(fixture.window.CurrentFileName().isEmpty());
+        QVERIFY(!fixture.window.findChild<QAction*>("mnSave1")->isEnabled());
+        QVERIFY(!fixture.window.VoiceMemo(1)->toPlainText().isEmpty());
+        QVERIFY(fixture.boxes.records.isEmpty());
+    }
+
+    void ImportsNumericTextFromClipboard()
+    {
+        WindowFixture fixture;
+        fixture.clipboard.text = NumericText;
+        fixture.window.StartUp({"/cin"});
+        QCOMPARE(fixture.window.State(), EditState::Current);
+        QVERIFY(!fixture.window.VoiceMemo(1)->toPlainText().isEmpty());
+    }
+
+    void EmptyClipboardImportsEmptyText()
+    {
+        WindowFixture fixture;
+        fixture.window.StartUp({"/CIN"});
+        QCOMPARE(fixture.window.State(), EditState::Current);
+        QVERIFY(fixture.window.VoiceMemo(1)->toPlainText().isEmpty());
+        QVERIFY(fixture.boxes.records.isEmpty());
+    }
+
+    void CoutCancelsCin()
+    {
+        WindowFixture fixture;
+        fixture.clipboard.text = NumericText;
+        fixture.window.StartUp({"/CIN", "/COUT"});
+        QCOMPARE(fixture.window.State(), EditState::Empty);
+        QCOMPARE(fixture.window.CommandLineMode(), QStringLiteral("/COUT"));
+    }
+
+    void UnreadableCinFileIsNotOpenedAsMelody()
+    {
+        WindowFixture fixture;
+        fixture.window.StartUp({"/CIN", fixture.PathOf("missing.c99")});
+        QCOMPARE(fixture.boxes.Count(ScriptedMessageBoxes::Kind::Error), 1);
+        QVERIFY(fixture.window.CurrentFileName().isEmpty());
+        QCOMPARE(fixture.window.State(), EditState::Empty);
+    }
+
+    void OpensLastFileArgument()
+    {
+        WindowFixture fixture;
+        const QString first = fixture.WriteFile("first.mld", CompiledMelody("ド", "First"));
+        const QString last = fixture.WriteFile("last.mld", CompiledMelody("レ", "Last"));
+        fixture.window.StartUp({first, "/d", last});
+        QCOMPARE(fixture.window.CurrentFileName(), last);
+        QCOMPARE(fixture.window.findChild<QLineEdit*>("EditTitle")->text(), QStringLiteral("Last"));
+        QCOMPARE(fixture.window.State(), EditState::Current);
+        QVERIFY(fixture.window.findChild<QAction*>("mnSave1")->isEnabled());
+        QVERIFY(fixture.window.ExtendedNotation());
+        QVERIFY(fixture.window.KeyMappingOff());
+    }
+
+    void MissingFileArgumentShowsError()
+    {
+        WindowFixture fixture;
+        fixture.window.StartUp({fixture.PathOf("none.mld")});
+        QCOMPARE(fixture.boxes.Count(ScriptedMessageBoxes::Kind::Error), 1);
+        QCOMPARE(fixture.window.State(), EditState::Empty);
+        QVERIFY(!fixture.window.findChild<QAction*>("mnSave1")->isEnabled());
+    }
+};
+
+QTEST_MAIN(CommandLineTest)
+#include "CommandLineTest.moc"
