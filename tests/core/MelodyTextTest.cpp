@@ -8,6 +8,7 @@
 #include "UnitMld/Errors.h"
 #include "UnitMld/FileIO.h"
 #include "UnitMld/MelodyText.h"
+#include "UnitMld/ScoreParser.h"
 #include "UnitMld/TextEncoding.h"
 
 namespace quaverly {
@@ -220,6 +221,41 @@ TEST(MelodyText, CutAndDamagedTextsFailCleanlyOrRoundTrip)
         ExpectSameTexts(again, read);
         EXPECT_EQ(againInfo.copyright, readInfo.copyright);
         EXPECT_EQ(againInfo.date, readInfo.date);
+    }
+}
+
+struct ExampleSong {
+    const char* file;
+    const char* title;            // UTF-8
+    std::array<int, 4> endTimes;  // ticks at the end of each voice, 0 for an unused one
+};
+
+// The example songs are melody texts with CR LF line ends whose voices are
+// whole bars: 3/4 in ふるさと (144 ticks a bar), 4/4 elsewhere (192), with the
+// voices of the round entering two bars apart.
+TEST(MelodyText, ExampleSongsAreMelodyTextsOfWholeBars)
+{
+    const std::vector<ExampleSong> songs{
+        {"furusato.tml", "ふるさと", {16 * 144, 16 * 144, 0, 0}},
+        {"kaeru.tml", "かえるの合唱", {8 * 192, 10 * 192, 12 * 192, 14 * 192}},
+        {"kirakira.tml", "きらきら星", {12 * 192, 12 * 192, 0, 0}},
+    };
+    for (const ExampleSong& song : songs) {
+        SCOPED_TRACE(song.file);
+        const std::string bytes = ReadWholeFile(std::string(QUAVERLY_EXAMPLES_DIR) + "/" + song.file);
+        for (size_t i = 0; i < bytes.size(); ++i) {
+            ASSERT_TRUE(bytes[i] != '\n' || (i > 0 && bytes[i - 1] == '\r')) << "line feed without CR at " << i;
+        }
+        EditorTexts texts;
+        MelodyFileInfo info;
+        ReadMelodyText(bytes, texts, info);
+        EXPECT_EQ(SjisToUtf8(texts.title), song.title);
+        for (int voice = 0; voice < 4; ++voice) {
+            SequenceList list;
+            ParseScore(texts.scores[voice], voice, list, false);
+            const int end = list.empty() ? 0 : LineTime(list.back());
+            EXPECT_EQ(end, song.endTimes[voice]) << "voice " << voice + 1;
+        }
     }
 }
 
