@@ -5,10 +5,7 @@
 
 #include <csignal>
 #include <cstdio>
-#include <fstream>
-#include <map>
 #include <random>
-#include <sstream>
 
 #include "UnitMidi/MidiTrackWork.h"
 #include "UnitMidi/MidiWriter.h"
