@@ -2,6 +2,7 @@
 // window opens one, or from a melody text file after the score analysis; the
 // tempo, tone and volume texts pass the checks of the window's MIDI export.
 #include "CliSupport.h"
+#include "MidiInput.h"
 #include "Subcommands.h"
 #include "UnitMidi/MidiWriter.h"
 #include "UnitMld/MelodyStore.h"
@@ -48,13 +49,23 @@ std::array<bool, 4> PlayMaskOf(const std::string& digits)
 
 int RunMidi(const std::vector<std::string>& args)
 {
-    Arguments arguments(args, {{"-o", true}, {"--edit-tempo", true}, {"--voices", true}, {"--extended", false}}, 1,
-                        1);
+    Arguments arguments(args, {{"-o", true}, {"--edit-tempo", true}, {"--voices", true}, {"--extended", false}}, 1, 1);
     std::string input = arguments.Positional()[0];
     std::string output = arguments.Required("-o");
+    MidiInputOptions options{.editTempo = arguments.Value("--edit-tempo", "95"),
+                             .voices = arguments.Value("--voices", "1234"),
+                             .extended = arguments.Has("--extended")};
+    WriteOutput(output, MidiBytesForInput(input, options));
+    return ExitSuccess;
+}
+
+}  // namespace
+
+std::string MidiBytesForInput(const std::string& input, const MidiInputOptions& options)
+{
     MidiSettings settings;
-    settings.playMask = PlayMaskOf(arguments.Value("--voices", "1234"));
-    settings.editTempo = ArgumentToSjis(arguments.Value("--edit-tempo", "95"), "--edit-tempo");
+    settings.playMask = PlayMaskOf(options.voices);
+    settings.editTempo = ArgumentToSjis(options.editTempo, "--edit-tempo");
 
     MelodyStore store;
     MelodyFileInfo info;
@@ -62,7 +73,7 @@ int RunMidi(const std::vector<std::string>& args)
     std::string extension = UpperExtension(input);
     if (extension == ".TML") {
         ReadMelodyText(ReadInput(input), texts, info);
-        AnalysisResult result = AnalyseScore(store, texts, info, arguments.Has("--extended"));
+        AnalysisResult result = AnalyseScore(store, texts, info, options.extended);
         if (result.refusal) {
             Refuse(*result.refusal);
         }
@@ -80,22 +91,15 @@ int RunMidi(const std::vector<std::string>& args)
     settings.title = texts.title;
     // The checks have no effect but their values: the first refusal in the
     // window's order (tempo, tones, volumes) is the one reported.
-    for (const auto& refusal : {CheckTempoText(texts.tempo, settings.tempo),
-                                CheckToneTexts(texts.tones, settings.tones),
-                                CheckVolumeTexts(texts.volumes, settings.volumes)}) {
+    for (const auto& refusal :
+         {CheckTempoText(texts.tempo, settings.tempo), CheckToneTexts(texts.tones, settings.tones),
+          CheckVolumeTexts(texts.volumes, settings.volumes)}) {
         if (refusal) {
             Refuse(*refusal);
         }
     }
-    if (output == "-") {
-        WriteOutput(output, MidiFileBytes(store.Sequence(), settings));
-    } else {
-        WriteMidiFile(output, store.Sequence(), settings);
-    }
-    return ExitSuccess;
+    return MidiFileBytes(store.Sequence(), settings);
 }
-
-}  // namespace
 
 extern const Subcommand MidiCommand{"midi", "write a Standard MIDI File from a melody or melody text file", Help,
                                     RunMidi};

@@ -21,6 +21,9 @@ std::span<const Subcommand* const> Subcommands()
         QUAVERLY_CLI_SUBCOMMAND(Seq),
         QUAVERLY_CLI_SUBCOMMAND(Info),
         QUAVERLY_CLI_SUBCOMMAND(Midi),
+#ifdef QUAVERLY_HAVE_SYNTH
+        QUAVERLY_CLI_SUBCOMMAND(Wav),
+#endif
         QUAVERLY_CLI_SUBCOMMAND(Mail),
         QUAVERLY_CLI_SUBCOMMAND(Unmail),
         QUAVERLY_CLI_SUBCOMMAND(Import),

@@ -4,6 +4,7 @@
 #ifdef QUAVERLY_HAVE_SYNTH
 
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 
 #include <chrono>
 #include <cmath>
@@ -305,6 +306,41 @@ TEST_F(PlayerFixture, UnreadableOrMalformedFilesFailTheOpen)
     WriteWholeFile(bad, "MThd\x00\x00");
     EXPECT_THROW(player.Open(bad), QuaverlyError);
     EXPECT_FALSE(player.IsOpen());
+}
+
+// quaverly-cli wav renders the very file quaverly-cli midi writes.
+int RunCli(const std::string& arguments)
+{
+    int status = std::system((std::string(QUAVERLY_CLI) + " " + arguments + " 2>/dev/null").c_str());
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+TEST(CliWavTest, RendersTheMidiFileOfTheSameInputForItsLength)
+{
+    const std::string input = std::string(QUAVERLY_EXAMPLES_DIR) + "/kirakira.tml";
+    const std::string midi = TempPath("cli.mid").string();
+    const std::string wav = TempPath("cli.wav").string();
+    for (const std::string voices : {"1234", "none"}) {
+        ASSERT_EQ(RunCli("midi " + input + " -o " + midi + " --voices " + voices + " --edit-tempo 300"), 0);
+        ASSERT_EQ(RunCli("wav " + input + " -o " + wav + " --voices " + voices + " --edit-tempo 300"), 0);
+        MidiFileTiming timing = ReadMidiTiming(ReadWholeFile(midi), midi);
+        std::string bytes = ReadWholeFile(wav);
+        ASSERT_GT(bytes.size(), 44u);
+        EXPECT_EQ((bytes.size() - 44) / 4, static_cast<size_t>(std::llround(timing.seconds * Synthesizer::SampleRate)));
+        int loudest = 0;
+        for (size_t i = 44; i + 1 < bytes.size(); i += 2) {
+            auto sample =
+                static_cast<int16_t>(static_cast<uint8_t>(bytes[i]) | (static_cast<uint8_t>(bytes[i + 1]) << 8));
+            loudest = std::max(loudest, std::abs(static_cast<int>(sample)));
+        }
+        if (voices == "none") {
+            EXPECT_LE(loudest, 1);
+        } else {
+            EXPECT_GT(loudest, 1000);
+        }
+    }
+    EXPECT_EQ(RunCli("wav " + input + " -o " + wav + " --soundfont /nonexistent/none.sf2"), 1);
+    EXPECT_EQ(RunCli("wav " + input + " -o -"), 2);
 }
 
 }  // namespace

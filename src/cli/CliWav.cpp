@@ -1,0 +1,59 @@
+// quaverly-cli wav: what the window's play would sound, as a WAV file. The
+// MIDI file is the one `midi` writes for the same input and options; it is
+// rendered through the player's synthesizer faster than real time into
+// 44.1 kHz 16-bit stereo. Built only with the synthesizer.
+#ifdef QUAVERLY_HAVE_SYNTH
+
+#include "CliSupport.h"
+#include "MidiInput.h"
+#include "Subcommands.h"
+#include "synth/AudioRenderer.h"
+#include "synth/Synthesizer.h"
+
+namespace quaverly::cli {
+
+namespace {
+
+constexpr std::string_view Help =
+    "Usage: quaverly-cli wav INPUT -o OUT.wav [--edit-tempo TEXT] [--voices DIGITS|none] [--soundfont FILE] "
+    "[--extended]\n"
+    "\n"
+    "Renders the melody as play sounds it, into a WAV file (44.1 kHz, 16-bit,\n"
+    "stereo) as long as the MIDI file that \"midi\" writes for the same INPUT\n"
+    "and options: the notes, then one silent bar. INPUT and the refusals are\n"
+    "those of \"midi\".\n"
+    "\n"
+    "  -o FILE            the WAV file to write\n"
+    "  --edit-tempo TEXT  the tempo adjustment in percent (default 95)\n"
+    "  --voices DIGITS    the voices to sound, e.g. 13 (default 1234);\n"
+    "                     \"none\" renders silence\n"
+    "  --soundfont FILE   the General MIDI soundfont (default: the environment\n"
+    "                     variable QUAVERLY_SOUNDFONT, else the system's)\n"
+    "  --extended         the extended notation, for a .tml input\n";
+
+int RunWav(const std::vector<std::string>& args)
+{
+    Arguments arguments(
+        args, {{"-o", true}, {"--edit-tempo", true}, {"--voices", true}, {"--soundfont", true}, {"--extended", false}},
+        1, 1);
+    const std::string input = arguments.Positional()[0];
+    const std::string output = arguments.Required("-o");
+    if (output == "-") {
+        throw UsageError("wav writes a file: -o needs a file name");
+    }
+    MidiInputOptions options{.editTempo = arguments.Value("--edit-tempo", "95"),
+                             .voices = arguments.Value("--voices", "1234"),
+                             .extended = arguments.Has("--extended")};
+    const std::string midi = MidiBytesForInput(input, options);
+    Synthesizer synth(arguments.Value("--soundfont", ""));
+    RenderMidiToWav(synth, midi, input, output);
+    return ExitSuccess;
+}
+
+}  // namespace
+
+extern const Subcommand WavCommand{"wav", "render a melody as play sounds it into a WAV file", Help, RunWav};
+
+}  // namespace quaverly::cli
+
+#endif  // QUAVERLY_HAVE_SYNTH
