@@ -80,10 +80,11 @@ std::optional<std::string> Decode(std::string_view sjis)
 // The Unicode relation for one character; nothing when it has no counterpart.
 std::optional<std::string> Counterpart(const std::string& utf8, WidthDirection direction)
 {
+    static const std::vector<std::string> halfKana = Characters(HalfKana);
+    static const std::vector<std::string> fullKana = Characters(FullKana);
+    static const std::vector<std::string> voicedFull = Characters(VoicedFull);
+    static const std::vector<std::string> voicedHalf = Characters(VoicedHalf);
     const char32_t cp = CodePoint(utf8);
-    const std::vector<std::string> halfKana = Characters(HalfKana);
-    const std::vector<std::string> fullKana = Characters(FullKana);
-    const std::vector<std::string> voicedFull = Characters(VoicedFull);
     if (direction == WidthDirection::Full) {
         if (cp >= 0x21 && cp <= 0x7E) {
             return Utf8(cp - 0x21 + 0xFF01);
@@ -109,7 +110,6 @@ std::optional<std::string> Counterpart(const std::string& utf8, WidthDirection d
             return halfKana[i];
         }
     }
-    const std::vector<std::string> voicedHalf = Characters(VoicedHalf);
     for (size_t i = 0; i < voicedFull.size(); ++i) {
         if (voicedFull[i] == utf8) {
             return voicedHalf[2 * i] + voicedHalf[2 * i + 1];
