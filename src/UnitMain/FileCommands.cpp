@@ -234,16 +234,19 @@ void TFormMain::mnExit1Click()
     }
     m_closeApproved = true;
     close();
-    TerminateApplication();
 }
 
 void TFormMain::closeEvent(QCloseEvent* event)
 {
-    if (m_closeApproved || m_terminateRequested || AskLossQuestion()) {
-        m_closeApproved = true;
-        event->accept();
-    } else {
+    if (!m_closeApproved && !m_terminateRequested && !AskLossQuestion()) {
         event->ignore();
+        return;
+    }
+    m_closeApproved = true;
+    event->accept();
+    // Closing the main window ends the program, also with the help window open.
+    if (!m_terminateRequested) {
+        TerminateApplication();
     }
 }
 

@@ -5,9 +5,12 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPlainTextEdit>
+#include <QProxyStyle>
+#include <QTabBar>
 #include <QTreeWidget>
 #include <QTreeWidgetItem>
 
@@ -28,6 +31,7 @@ constexpr int Voices = 4;
 // Designed place of the window; a stored placement replaces it at start-up.
 constexpr int DesignedLeft = 192;
 constexpr int DesignedTop = 107;
+constexpr int SequenceColumnWidth = 64;
 
 // The controls keep "\n" line ends; the score text and the files keep CR LF.
 QString ToControlLineEnds(QString text)
@@ -43,6 +47,19 @@ QString ToCoreLineEnds(QString text)
     return text;
 }
 
+// Tabs with the narrow padding of the designed form, so that the five page
+// captions fit the designed width without scroll buttons.
+class CompactTabStyle : public QProxyStyle {
+public:
+    int pixelMetric(PixelMetric metric, const QStyleOption* option, const QWidget* widget) const override
+    {
+        if (metric == PM_TabBarTabHSpace) {
+            return 12;
+        }
+        return QProxyStyle::pixelMetric(metric, option, widget);
+    }
+};
+
 }  // namespace
 
 TFormMain::TFormMain(MelodyStore& store, const WindowServices& services, QWidget* parent)
@@ -54,7 +71,7 @@ TFormMain::TFormMain(MelodyStore& store, const WindowServices& services, QWidget
       m_terminateHandler([] { QCoreApplication::exit(0); })
 {
     m_ui->setupUi(this);
-    SetUpFont();
+    SetUpLook();
     move(DesignedLeft, DesignedTop);
     for (int voice = 1; voice <= Voices; ++voice) {
         VoiceMemo(voice)->installEventFilter(this);
@@ -79,12 +96,20 @@ TFormMain::~TFormMain()
     m_services.player.SetNotify({});
 }
 
-void TFormMain::SetUpFont()
+void TFormMain::SetUpLook()
 {
     ApplyWindowFont(this);
     // Menus are windows of their own and do not inherit the form's font.
     for (QMenu* menu : findChildren<QMenu*>()) {
         menu->setFont(font());
+    }
+    auto* tabStyle = new CompactTabStyle;
+    tabStyle->setParent(this);
+    m_ui->PageControl1->tabBar()->setStyle(tabStyle);
+    // Four narrow number columns fit the designed width; the last one stretches.
+    QHeaderView* header = m_ui->ListViewSeq->header();
+    for (int column = 0; column < header->count(); ++column) {
+        header->resizeSection(column, SequenceColumnWidth);
     }
 }
 

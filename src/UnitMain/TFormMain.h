@@ -145,7 +145,7 @@ protected:
 
 private:
     // Wiring (TFormMain.cpp).
-    void SetUpFont();
+    void SetUpLook();
     void ConnectMenu();
     void ConnectChangeNotices();
 

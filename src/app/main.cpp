@@ -2,16 +2,33 @@
 // real platform services, the main window, runs its start-up on the command
 // line and then the event loop.
 #include <QApplication>
+#include <QTextBrowser>
 #include <csignal>
 #include <cstdio>
 
-#include "TemporaryServices.h"
+#include "InKtlSrc/TInKtlink.h"
+#include "UnitAbout/TAboutDlg.h"
+#include "UnitF0Data/TF0DataDlg.h"
+#include "UnitInfo/TFileInfoDlg.h"
 #include "UnitMain/TFormMain.h"
+#include "UnitMldSel/TFormMldSelect.h"
+#include "UnitSetup/TSetupDlg.h"
 #include "UnitMld/MelodyStore.h"
+// The dialog classes before AppDialogs.h: its accessors need them complete.
+#include "platform/AppDialogs.h"
+#include "platform/HelpBrowser.h"
 #include "platform/QSettingsStore.h"
 #include "platform/QtClipboard.h"
 #include "platform/QtFileDialogs.h"
 #include "platform/QtMessageBoxes.h"
+
+#if defined(QUAVERLY_HAVE_SYNTH) && __has_include("UnitPlay/FluidSynthPlayer.h")
+#include "UnitPlay/FluidSynthPlayer.h"
+using ProgramPlayer = quaverly::FluidSynthPlayer;
+#else
+#include "SilentPlayer.h"
+using ProgramPlayer = quaverly::SilentPlayer;
+#endif
 
 namespace {
 
@@ -43,20 +60,23 @@ int main(int argc, char* argv[])
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quaverly"));
     QApplication::setOrganizationName(QStringLiteral("Fernwick"));
+    // The main window ends the program when it closes (TerminateApplication).
+    QApplication::setQuitOnLastWindowClosed(false);
 
     quaverly::MelodyStore store;
     quaverly::QtMessageBoxes messageBoxes;
     quaverly::QtFileDialogs fileDialogs;
     quaverly::QtClipboard clipboard;
     quaverly::QSettingsStore settings;
-    quaverly::StandInHelpViewer helpViewer;
-    // The dialogs load the settings when they are created: before the start-up
-    // acts on the command line, since "/P" writes a MIDI file at once.
-    quaverly::StandInDialogs dialogs;
-    quaverly::StandInPlayer player;
+    quaverly::HelpBrowser helpViewer;
+    // Creating the dialogs loads the settings: before the start-up acts on
+    // the command line, since "/P" writes a MIDI file at once.
+    quaverly::AppDialogs dialogs(messageBoxes, settings);
+    ProgramPlayer player;
 
     quaverly::TFormMain window(
         store, quaverly::WindowServices{messageBoxes, fileDialogs, clipboard, settings, helpViewer, dialogs, player});
+    dialogs.SetParentWindow(&window);
     window.StartUp(QApplication::arguments().mid(1));
     if (window.TerminateRequested()) {
         return 0;

@@ -1,0 +1,32 @@
+// A player that plays nothing, for builds without the synthesizer
+// (QUAVERLY_PLAYER off): every play ends at once with its completion notice.
+#pragma once
+
+#include <QTimer>
+
+#include "UnitPlay/MidiPlayer.h"
+
+namespace quaverly {
+
+class SilentPlayer : public MidiPlayer {
+public:
+    void SetFileName(const std::string& /*path*/) override {}
+    void Open() override {}
+    int Play() override
+    {
+        m_stopped = false;
+        QTimer::singleShot(0, [this] {
+            m_stopped = true;
+            Notify();
+        });
+        return 0;
+    }
+    void Stop() override { m_stopped = true; }
+    void Close() override {}
+    bool IsStopped() const override { return m_stopped; }
+
+private:
+    bool m_stopped = true;
+};
+
+}  // namespace quaverly
