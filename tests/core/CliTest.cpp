@@ -1,0 +1,380 @@
+// quaverly-cli as a user runs it: the built program in a shell, each test in
+// its own temporary folder. Covers the exit codes (0, refusal 1, usage 2),
+// that a refusal writes nothing, the round trips through the file formats and
+// what is printed for a person.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::string Corpus = std::string(QUAVERLY_CORPUS_DIR) + "/cli/";
+
+struct CliRun {
+    int exitCode;
+    std::string out;
+    std::string err;
+};
+
+std::string ReadBytes(const fs::path& path)
+{
+    std::ifstream file(path, std::ios::binary);
+    std::ostringstream bytes;
+    bytes << file.rdbuf();
+    return bytes.str();
+}
+
+void WriteBytes(const fs::path& path, const std::string& bytes)
+{
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+std::vector<std::string> Lines(const std::string& text)
+{
+    std::vector<std::string> lines;
+    std::istringstream stream(text);
+    for (std::string line; std::getline(stream, line);) {
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+class CliTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        std::string pattern = (fs::temp_directory_path() / "quaverly-cli-XXXXXX").string();
+        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+        m_dir = pattern;
+    }
+    void TearDown() override { fs::remove_all(m_dir); }
+
+    std::string Path(const std::string& name) const { return (m_dir / name).string(); }
+
+    // Runs "quaverly-cli ARGS" (ARGS as shell words) with the given standard
+    // input; standard output goes to outPath when one is given.
+    CliRun Run(const std::string& args, const std::string& input = {}, const std::string& outPath = {}) const
+    {
+        WriteBytes(Path("stdin"), input);
+        std::string command = std::string("'") + QUAVERLY_CLI + "' " + args + " <'" + Path("stdin") + "' >'" +
+                              (outPath.empty() ? Path("stdout") : outPath) + "' 2>'" + Path("stderr") + "'";
+        int status = std::system(command.c_str());
+        return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadBytes(Path("stdout")), ReadBytes(Path("stderr"))};
+    }
+
+    // Builds a corpus melody text into the temporary folder and returns the melody file's path.
+    std::string Build(const std::string& tml, const std::string& name = "song.mld") const
+    {
+        CliRun run = Run("build '" + tml + "' -o '" + Path(name) + "'");
+        EXPECT_EQ(run.exitCode, 0) << run.err;
+        return Path(name);
+    }
+
+    fs::path m_dir;
+};
+
+// The corpus song and every example song.
+std::vector<std::string> Songs()
+{
+    std::vector<std::string> songs{Corpus + "song.tml"};
+    if (fs::is_directory(QUAVERLY_EXAMPLES_DIR)) {
+        for (const auto& entry : fs::directory_iterator(QUAVERLY_EXAMPLES_DIR)) {
+            if (entry.path().extension() == ".tml") {
+                songs.push_back(entry.path().string());
+            }
+        }
+    }
+    return songs;
+}
+
+const std::vector<std::string> SubcommandNames{"build", "parse", "text",   "seq",    "info",
+                                               "midi",  "mail",  "unmail", "import", "ktm"};
+
+TEST_F(CliTest, HelpOfTheToolAndOfEverySubcommand)
+{
+    CliRun top = Run("--help");
+    EXPECT_EQ(top.exitCode, 0);
+    for (const std::string& name : SubcommandNames) {
+        EXPECT_NE(top.out.find("  " + name + " "), std::string::npos) << name;
+        CliRun run = Run(name + " --help");
+        EXPECT_EQ(run.exitCode, 0) << name;
+        EXPECT_EQ(run.out.rfind("Usage: quaverly-cli " + name + " ", 0), 0u) << run.out;
+        EXPECT_EQ(run.err, "");
+    }
+    CliRun version = Run("--version");
+    EXPECT_EQ(version.exitCode, 0);
+    EXPECT_EQ(version.out.rfind("quaverly-cli ", 0), 0u);
+}
+
+TEST_F(CliTest, UsageErrorsExitTwoWithUsageOnStandardError)
+{
+    const std::string song = "'" + Corpus + "song.tml' ";
+    const std::string out = "-o '" + Path("out.mld") + "' ";
+    const std::vector<std::string> cases{
+        "",
+        "nosuch",
+        "build",
+        "build " + song,
+        "build " + song + song + out,
+        "build " + song + out + "--fff0 0",
+        "build " + song + out + "--fff0 zz",
+        "build " + song + out + "--fff0 " + std::string(84, '0'),
+        "build " + song + out + "--bogus",
+        "build " + song + out + "--protect=yes",
+        "build " + song + "-o",
+        "parse --voice 5",
+        "parse --voice 0 -",
+        "text",
+        "seq",
+        "info a.mld b.mld",
+        "midi " + song,
+        "midi " + song + out + "--voices 15",
+        "midi " + song + out + "--voices ''",
+        "mail",
+        "unmail -",
+        "import a.c99",
+        "ktm",
+    };
+    for (const std::string& args : cases) {
+        CliRun run = Run(args);
+        EXPECT_EQ(run.exitCode, 2) << args;
+        EXPECT_EQ(run.out, "") << args;
+        EXPECT_NE(run.err.find("quaverly-cli"), std::string::npos) << args;
+    }
+    EXPECT_FALSE(fs::exists(Path("out.mld")));
+}
+
+TEST_F(CliTest, BuildWritesTheMelodyAndPrintsTheReport)
+{
+    for (const std::string& song : Songs()) {
+        CliRun run = Run("build '" + song + "' -o '" + Path("out.mld") + "'");
+        ASSERT_EQ(run.exitCode, 0) << song << run.err;
+        std::string image = ReadBytes(Path("out.mld"));
+        EXPECT_EQ(image.substr(0, 4), "melo") << song;
+        std::vector<std::string> report = Lines(run.out);
+        ASSERT_GE(report.size(), 2u) << song;
+        EXPECT_EQ(report[0], "音譜解析結果");
+        EXPECT_EQ(report[1], "　サイズ： " + std::to_string(image.size()) + " バイト");
+        EXPECT_EQ(run.out.find('\r'), std::string::npos);
+    }
+}
+
+TEST_F(CliTest, BuildReportsTheRangeOfEachVoiceWithNotes)
+{
+    CliRun run = Run("build '" + Corpus + "song.tml' -o '" + Path("song.mld") + "'");
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    std::vector<std::string> report = Lines(run.out);
+    ASSERT_EQ(report.size(), 4u) << run.out;
+    EXPECT_EQ(report[2], "　第1音の範囲：ド～ラ");
+    EXPECT_EQ(report[3], "　第2音の範囲：ド▼～ソ▼");
+}
+
+// Each refusal prints the window's message, exits 1 and leaves an existing
+// output file as it was; the tone check comes before the volume check.
+TEST_F(CliTest, RefusalsPrintTheMessageAndWriteNothing)
+{
+    struct Case {
+        std::string args;
+        std::string message;
+    };
+    const std::string out = " -o '" + Path("out") + "'";
+    const std::vector<Case> cases{
+        {"build '" + Corpus + "tempo_refused.tml'" + out, "このテンポは指定できません\n  0\n"},
+        {"build '" + Corpus + "tone_refused.tml'" + out, "この音色は指定できません\n  129\n"},
+        {"build '" + Corpus + "volume_refused.tml'" + out, "この音量は指定できません\n  64\n"},
+        {"build '" + Corpus + "tone_checked_before_volume.tml'" + out, "この音色は指定できません\n  ピアノ\n"},
+        {"midi '" + Corpus + "tempo_refused.tml'" + out, "このテンポは指定できません\n  0\n"},
+        {"midi '" + Corpus + "song.txt'" + out, "未サポートです\n"},
+        {"midi '" + Corpus + "not_a_melody.mld'" + out, "データ形式が異常です\n"},
+        {"text '" + Corpus + "not_a_melody.mld'" + out, "データ形式が異常です\n"},
+        {"import '" + Corpus + "song.tml'" + out, "未サポートです\n"},
+        {"import '" + Corpus + "not_a_melody.mld'" + out, "未サポートです\n"},
+        {"unmail '" + Corpus + "song.tml'" + out, "データ形式が異常です\n"},
+        {"mail '" + Corpus + "not_a_melody.mld'" + out, "データ形式が異常です\n"},
+    };
+    for (const Case& test : cases) {
+        WriteBytes(Path("out"), "old");
+        CliRun run = Run(test.args);
+        EXPECT_EQ(run.exitCode, 1) << test.args;
+        EXPECT_EQ(run.err, test.message) << test.args;
+        EXPECT_EQ(ReadBytes(Path("out")), "old") << test.args;
+    }
+    for (const char* command : {"seq", "info"}) {
+        CliRun run = Run(std::string(command) + " '" + Corpus + "not_a_melody.mld'");
+        EXPECT_EQ(run.exitCode, 1);
+        EXPECT_EQ(run.err, "データ形式が異常です\n");
+        EXPECT_EQ(run.out, "");
+    }
+}
+
+TEST_F(CliTest, MissingInputFileIsAnErrorNamingTheFile)
+{
+    CliRun run = Run("build '" + Path("nothere.tml") + "' -o '" + Path("out.mld") + "'");
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_NE(run.err.find("nothere.tml"), std::string::npos);
+    EXPECT_FALSE(fs::exists(Path("out.mld")));
+}
+
+TEST_F(CliTest, BuildTextBuildGivesTheSameBytes)
+{
+    for (const std::string& song : Songs()) {
+        std::string first = Build(song, "first.mld");
+        CliRun text = Run("text '" + first + "' -o '" + Path("song.tml") + "'");
+        ASSERT_EQ(text.exitCode, 0) << text.err;
+        std::string second = Build(Path("song.tml"), "second.mld");
+        EXPECT_EQ(ReadBytes(first), ReadBytes(second)) << song;
+    }
+    std::string first = Build(Corpus + "song.tml", "first.mld");
+    ASSERT_EQ(Run("text '" + first + "' -o '" + Path("song.tml") + "'").exitCode, 0);
+
+    // Printed for a person, the same text is UTF-8 with LF line ends.
+    CliRun printed = Run("text '" + first + "'");
+    ASSERT_EQ(printed.exitCode, 0);
+    EXPECT_EQ(printed.out.rfind("$T\nテスト曲\n$t\n120\n$C\nFernwick\n$D\n20240102\n$1\n-1 - ピアノ\n-63\n", 0), 0u)
+        << printed.out;
+    EXPECT_EQ(ReadBytes(Path("song.tml")).substr(0, 10), "$T\r\n\x83\x65\x83\x58\x83\x67");
+}
+
+TEST_F(CliTest, BuildOptionsSetProtectVersionAndFff0)
+{
+    std::string image = Path("song.mld");
+    CliRun build = Run("build '" + Corpus + "song.tml' -o '" + image + "' --protect --version-text ０２ --fff0 0aFF");
+    ASSERT_EQ(build.exitCode, 0) << build.err;
+    EXPECT_NE(ReadBytes(image).find(std::string("vers\0\x04\x82\x4f\x82\x51", 10)), std::string::npos);
+    std::vector<std::string> info = Lines(Run("info '" + image + "'").out);
+    const std::vector<std::string> expected{
+        "Title: テスト曲",         "Tempo: 120",
+        "Voice 1 tone: 1 - ピアノ", "Voice 1 volume: 63",
+        "Voice 2 tone: 74 - フルート", "Voice 2 volume: 40",
+        "Voice 3 tone: 1 - ピアノ", "Voice 3 volume: 63",
+        "Voice 4 tone: 1 - ピアノ", "Voice 4 volume: 63",
+        "Copyright: Fernwick",      "Date: 20240102",
+        "Protect: yes",             "FFF0: 0aff" + std::string(78, '0'),
+    };
+    EXPECT_EQ(info, expected);
+    EXPECT_EQ(Lines(Run("info '" + Build(Corpus + "song.tml") + "'").out).back(), "FFF0: none");
+}
+
+TEST_F(CliTest, MailThenUnmailGivesTheSameBytes)
+{
+    std::string image = Build(Corpus + "song.tml");
+    CliRun mail = Run("mail '" + image + "'");
+    ASSERT_EQ(mail.exitCode, 0) << mail.err;
+    EXPECT_EQ(mail.out.rfind("--B:M\r\n", 0), 0u);
+    WriteBytes(Path("mail.txt"), mail.out);
+    ASSERT_EQ(Run("unmail '" + Path("mail.txt") + "' -o '" + Path("back.mld") + "'").exitCode, 0);
+    EXPECT_EQ(ReadBytes(Path("back.mld")), ReadBytes(image));
+    // Standard input and output stand for the files.
+    CliRun piped = Run("unmail -o -", mail.out);
+    EXPECT_EQ(piped.exitCode, 0);
+    EXPECT_EQ(piped.out, ReadBytes(image));
+}
+
+TEST_F(CliTest, MidiWritesTheSelectedVoiceTracks)
+{
+    std::string image = Build(Corpus + "song.tml");
+    struct Case {
+        std::string input;
+        std::string voices;
+        char tracks;
+    };
+    const std::vector<Case> cases{
+        {image, "", 6}, {image, " --voices 13", 4}, {image, " --voices none", 2}, {Corpus + "song.tml", "", 6}};
+    for (const Case& test : cases) {
+        CliRun run = Run("midi '" + test.input + "' -o '" + Path("out.mid") + "'" + test.voices);
+        ASSERT_EQ(run.exitCode, 0) << run.err;
+        std::string midi = ReadBytes(Path("out.mid"));
+        ASSERT_GE(midi.size(), 14u);
+        EXPECT_EQ(midi.substr(0, 4), "MThd");
+        EXPECT_EQ(midi.substr(10, 2), std::string({0, test.tracks})) << test.input << test.voices;
+    }
+}
+
+TEST_F(CliTest, ParsePrintsTheSequenceLinesThenTheCanonicalText)
+{
+    const std::string expected = "    0 1 27  46\n   48 1 29  46\n   96 1 31  46\n  144 1 -1   0\nド４レ４ミ４\n";
+    CliRun sjis = Run("parse --voice 2", "\x83h\x81@\x83\x8C\r\n\x83~");
+    EXPECT_EQ(sjis.exitCode, 0) << sjis.err;
+    EXPECT_EQ(sjis.out, expected);
+    CliRun utf8 = Run("parse --voice 2 --utf8 -", "\xEF\xBB\xBFド　レ\r\nミ");
+    EXPECT_EQ(utf8.out, expected);
+    CliRun empty = Run("parse", "");
+    EXPECT_EQ(empty.out, "\n");
+    CliRun extended = Run("parse --extended --utf8", "ド／0102／レ");
+    EXPECT_EQ(Lines(extended.out)[1], "   48 0       0102");
+}
+
+TEST_F(CliTest, ParseRefusesTextThatIsNotUtf8)
+{
+    CliRun run = Run("parse --utf8", "\x83h");
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.err.rfind("UTF-8 のテキストとして読めません：", 0), 0u) << run.err;
+}
+
+TEST_F(CliTest, SeqListsTheNoteEventsAndTheEnd)
+{
+    std::vector<std::string> lines = Lines(Run("seq '" + Build(Corpus + "song.tml") + "'").out);
+    ASSERT_FALSE(lines.empty());
+    EXPECT_EQ(lines.front(), "    0 0 27  46");
+    EXPECT_EQ(lines.back().substr(5), " 0 -1   0");
+}
+
+TEST_F(CliTest, ImportNumericTextAndPocketMelody)
+{
+    ASSERT_EQ(Run("import '" + Corpus + "numbers.c99' -o '" + Path("n.mld") + "'").exitCode, 0);
+    EXPECT_EQ(Run("seq '" + Path("n.mld") + "'").out, "    0 0 27  46\n   48 0 29  22\n   72 0 -1   0\n");
+
+    std::string image = ReadBytes(Build(Corpus + "song.tml"));
+    WriteBytes(Path("pocket.pmr"), std::string(192, 'h') + image);
+    ASSERT_EQ(Run("import '" + Path("pocket.pmr") + "' -o '" + Path("p.mld") + "'").exitCode, 0);
+    EXPECT_EQ(ReadBytes(Path("p.mld")), image);
+
+    WriteBytes(Path("short.pmr"), std::string(192, 'h'));
+    CliRun run = Run("import '" + Path("short.pmr") + "' -o '" + Path("s.mld") + "'");
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.err, "データ形式が異常です\n");
+    EXPECT_FALSE(fs::exists(Path("s.mld")));
+}
+
+TEST_F(CliTest, KtmListsTheSongsAndStopsAtACutRecord)
+{
+    CliRun run = Run("ktm '" + Corpus + "two_songs.ktm'");
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    std::vector<std::string> lines = Lines(run.out);
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0], "さくら\t日本古謡\tラ４ラ４シ２");
+    EXPECT_EQ(lines[1].substr(0, 15), "Song B\tSomeone\t");
+
+    CliRun cut = Run("ktm '" + Corpus + "ktm_ends_inside_record.ktm'");
+    EXPECT_EQ(cut.exitCode, 1);
+    EXPECT_EQ(cut.out, lines[0] + "\n");
+    EXPECT_NE(cut.err.find("ktm_ends_inside_record.ktm"), std::string::npos);
+}
+
+// A report or file that could not be written in full must not look like success.
+TEST_F(CliTest, WriteFailuresExitOne)
+{
+    std::string song = Corpus + "song.tml";
+    EXPECT_EQ(Run("build '" + song + "' -o '" + Path("out.mld") + "'", "", "/dev/full").exitCode, 1);
+    EXPECT_EQ(Run("build '" + song + "' -o -", "", "/dev/full").exitCode, 1);
+    EXPECT_EQ(Run("text '" + Build(song) + "'", "", "/dev/full").exitCode, 1);
+
+    // With a file-size limit of zero the write fails with EFBIG; the message
+    // still arrives through the pipe and no file is left behind.
+    std::string command = "( ( ulimit -f 0; exec '" + std::string(QUAVERLY_CLI) + "' build '" + song + "' -o '" +
+                          Path("big.mld") + "' 2>&1 ); echo $? >'" + Path("rc") + "' ) | cat >'" + Path("err") + "'";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    EXPECT_EQ(ReadBytes(Path("rc")), "1\n");
+    EXPECT_NE(ReadBytes(Path("err")).find("ファイルが大きすぎます"), std::string::npos) << ReadBytes(Path("err"));
+    EXPECT_FALSE(fs::exists(Path("big.mld")));
+}
+
+}  // namespace
