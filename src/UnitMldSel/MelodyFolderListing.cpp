@@ -3,7 +3,6 @@
 #include <QDateTime>
 #include <QDir>
 #include <QDirIterator>
-#include <QFile>
 #include <QFileInfo>
 #include <QFontMetrics>
 #include <QHeaderView>
@@ -25,18 +24,18 @@ bool IsMelodyFileName(const QString& name)
     return name.endsWith(QLatin1String(".mld"), Qt::CaseInsensitive);
 }
 
-QStringList MelodyFileNames(const QString& folder)
+QList<QFileInfo> MelodyFiles(const QString& folder)
 {
-    QStringList names;
+    QList<QFileInfo> files;
     QDirIterator entries(folder, QDir::Files | QDir::Hidden);
     while (entries.hasNext()) {
         entries.next();
         QFileInfo entry = entries.fileInfo();
         if (IsMelodyFileName(entry.fileName()) && entry.isFile()) {
-            names.append(entry.fileName());
+            files.append(entry);
         }
     }
-    return names;
+    return files;
 }
 
 QString WithTrailingSeparator(const QString& folder)
@@ -44,15 +43,12 @@ QString WithTrailingSeparator(const QString& folder)
     return folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/');
 }
 
-QString MelodyFileDate(const QString& path)
+QString MelodyFileDate(const QFileInfo& file)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
+    if (!file.isReadable()) {
         return {};
     }
-    return file.fileTime(QFileDevice::FileModificationTime)
-        .toLocalTime()
-        .toString(QStringLiteral("yyyy/MM/dd hh:mm:ss"));
+    return file.lastModified().toLocalTime().toString(QStringLiteral("yyyy/MM/dd hh:mm:ss"));
 }
 
 void SizeColumnsToContents(QTreeWidget* list)

@@ -4,6 +4,8 @@
 #pragma once
 
 #include <QElapsedTimer>
+#include <QFileInfo>
+#include <QList>
 #include <QString>
 #include <QStringList>
 
@@ -19,14 +21,15 @@ bool IsMelodyFileName(const QString& name);
 // files (a symbolic link counts by its target), hidden ones included. Folders,
 // FIFOs, devices and broken links are left out: reading a FIFO or a device
 // could block or never end.
-QStringList MelodyFileNames(const QString& folder);
+QList<QFileInfo> MelodyFiles(const QString& folder);
 
 // The folder with a trailing "/" unless it already ends with one.
 QString WithTrailingSeparator(const QString& folder);
 
 // The file's last-write time in local time as "yyyy/MM/dd hh:mm:ss", or empty
-// when the file cannot be opened for reading.
-QString MelodyFileDate(const QString& path);
+// when the file cannot be opened for reading. Uses what the folder search
+// already knows of the file, so that a large folder costs no extra opening.
+QString MelodyFileDate(const QFileInfo& file);
 
 // Widest text of each column (header caption included) in the list's font,
 // plus 16 pixels.

@@ -156,15 +156,15 @@ void TFormMldSelect::ListFolder()
         QString folder = WithTrailingSeparator(m_currentFolder);
         QList<QTreeWidgetItem*> rows;
         try {
-            QStringList names = MelodyFileNames(folder);
-            int total = static_cast<int>(names.size());
+            QList<QFileInfo> files = MelodyFiles(folder);
+            int total = static_cast<int>(files.size());
             int done = 0;
             ProgressLabel progress(ui->Label1);
-            for (const QString& name : names) {
+            for (const QFileInfo& file : files) {
                 progress.Show(ProgressText(Msg::Reading, done, total));
-                QString path = folder + name;
-                QString title = FromSjis(m_readTitle(QFile::encodeName(path).toStdString()));
-                rows.append(new QTreeWidgetItem(QStringList{name, title, MelodyFileDate(path)}));
+                QString name = file.fileName();
+                QString title = FromSjis(m_readTitle(QFile::encodeName(folder + name).toStdString()));
+                rows.append(new QTreeWidgetItem(QStringList{name, title, MelodyFileDate(file)}));
                 ++done;
             }
             progress.ShowFinal(ProgressText(Msg::ReadingDone, done, total));

@@ -49,6 +49,31 @@ QList<QDialog*> AppDialogs::All() const
     return dialogs;
 }
 
+TFormMldSelect& AppDialogs::MldSelect()
+{
+    return *m_mldSelect;
+}
+TFileInfoDlg& AppDialogs::FileInfo()
+{
+    return *m_fileInfo;
+}
+TF0DataDlg& AppDialogs::F0Data()
+{
+    return *m_f0Data;
+}
+TSetupDlg& AppDialogs::Setup()
+{
+    return *m_setup;
+}
+TAboutDlg& AppDialogs::About()
+{
+    return *m_about;
+}
+TInKtlink& AppDialogs::RingtoneBook()
+{
+    return *m_ringtoneBook;
+}
+
 void AppDialogs::SetParentWindow(QWidget* window)
 {
     for (QDialog* dialog : All()) {

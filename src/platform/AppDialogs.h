@@ -46,12 +46,12 @@ public:
     std::optional<std::vector<std::string>> RunRingtoneBook(const QString& path) override;
 
     // The dialogs themselves, for the program's screenshots and for tests.
-    TFormMldSelect& MldSelect() { return *m_mldSelect; }
-    TFileInfoDlg& FileInfo() { return *m_fileInfo; }
-    TF0DataDlg& F0Data() { return *m_f0Data; }
-    TSetupDlg& Setup() { return *m_setup; }
-    TAboutDlg& About() { return *m_about; }
-    TInKtlink& RingtoneBook() { return *m_ringtoneBook; }
+    TFormMldSelect& MldSelect();
+    TFileInfoDlg& FileInfo();
+    TF0DataDlg& F0Data();
+    TSetupDlg& Setup();
+    TAboutDlg& About();
+    TInKtlink& RingtoneBook();
 
 private:
     QList<QDialog*> All() const;
