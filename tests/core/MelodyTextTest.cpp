@@ -151,9 +151,6 @@ struct BrokenText {
 
 TEST(MelodyText, TextWithoutTheLayoutNamesWhatIsMissing)
 {
-    const std::string voices =
-        "$1\r\n-1\r\n-63\r\n\r\n$2\r\n-1\r\n-63\r\n\r\n$3\r\n-1\r\n-63\r\n\r\n$4\r\n-1\r\n-63\r\n";
-    const std::string header = "$T\r\n\r\n$t\r\n125\r\n$C\r\n\r\n$D\r\n\r\n";
     const std::vector<BrokenText> cases{
         {"empty file", "", "$T（1 行目）"},
         {"not a melody text", "ドレミ\r\n", "$T（1 行目）"},
@@ -186,9 +183,6 @@ TEST(MelodyText, TextWithoutTheLayoutNamesWhatIsMissing)
         ExpectSameTexts(texts, SampleTexts());
         EXPECT_EQ(info.copyright, "kept");
     }
-    EditorTexts texts;
-    MelodyFileInfo info;
-    EXPECT_NO_THROW(ReadMelodyText(header + voices, texts, info));
 }
 
 TEST(MelodyText, CutAndDamagedTextsFailCleanlyOrRoundTrip)

@@ -15,10 +15,15 @@ namespace {
 // tables of the mapping: decode with the system's code page conversion, apply
 // Unicode's half-width and full-width relation, encode again.
 
-// U+FF61..U+FF9F and their full-width counterparts, in order. The voiced marks
-// map to the spacing marks "゛" and "゜", which code page 932 has.
-constexpr std::string_view HalfKana = "｡｢｣､･ｦｧｨｩｪｫｬｭｮｯｰｱｲｳｴｵｶｷｸｹｺｻｼｽｾｿﾀﾁﾂﾃﾄﾅﾆﾇﾈﾉﾊﾋﾌﾍﾎﾏﾐﾑﾒﾓﾔﾕﾖﾗﾘﾙﾚﾛﾜﾝﾞﾟ";
-constexpr std::string_view FullKana =
+// U+0020..U+007E and U+FF61..U+FF9F, and their full-width counterparts
+// U+3000, U+FF01..U+FF5E and the katakana and punctuation, in order. The
+// voiced marks map to the spacing marks "゛" and "゜", which code page 932 has.
+constexpr std::string_view HalfForms =
+    " !\"#$%&'()*+,-./0123456789:;<=>?@ABCDEFGHIJKLMNOPQRSTUVWXYZ[\\]^_`abcdefghijklmnopqrstuvwxyz{|}~"
+    "｡｢｣､･ｦｧｨｩｪｫｬｭｮｯｰｱｲｳｴｵｶｷｸｹｺｻｼｽｾｿﾀﾁﾂﾃﾄﾅﾆﾇﾈﾉﾊﾋﾌﾍﾎﾏﾐﾑﾒﾓﾔﾕﾖﾗﾘﾙﾚﾛﾜﾝﾞﾟ";
+constexpr std::string_view FullForms =
+    "　！＂＃＄％＆＇（）＊＋，－．／０１２３４５６７８９：；＜＝＞？＠ＡＢＣＤＥＦＧＨＩＪＫＬＭＮＯ"
+    "ＰＱＲＳＴＵＶＷＸＹＺ［＼］＾＿｀ａｂｃｄｅｆｇｈｉｊｋｌｍｎｏｐｑｒｓｔｕｖｗｘｙｚ｛｜｝～"
     "。「」、・ヲァィゥェォャュョッーアイウエオカキクケコサシスセソタチツテトナニヌネノハヒフヘホマミムメモヤユヨラリル"
     "レロワン゛゜";
 // Kana with a voiced or semi-voiced mark, which half width writes as two characters.
@@ -38,34 +43,26 @@ std::vector<std::string> Characters(std::string_view utf8)
     return out;
 }
 
-char32_t CodePoint(std::string_view utf8)
+// The Unicode relation for one character; nothing when it has no counterpart.
+std::optional<std::string> Counterpart(const std::string& utf8, WidthDirection direction)
 {
-    const auto c = static_cast<unsigned char>(utf8[0]);
-    if (c < 0x80) {
-        return c;
+    static const std::vector<std::string> half = Characters(HalfForms);
+    static const std::vector<std::string> full = Characters(FullForms);
+    static const std::vector<std::string> voicedFull = Characters(VoicedFull);
+    static const std::vector<std::string> voicedHalf = Characters(VoicedHalf);
+    const std::vector<std::string>& from = direction == WidthDirection::Full ? half : full;
+    const std::vector<std::string>& to = direction == WidthDirection::Full ? full : half;
+    for (size_t i = 0; i < from.size(); ++i) {
+        if (from[i] == utf8) {
+            return to[i];
+        }
     }
-    const int length = c < 0xE0 ? 2 : c < 0xF0 ? 3 : 4;
-    char32_t cp = c & (0x7F >> length);
-    for (int i = 1; i < length; ++i) {
-        cp = cp << 6 | (static_cast<unsigned char>(utf8[i]) & 0x3F);
+    for (size_t i = 0; direction == WidthDirection::Half && i < voicedFull.size(); ++i) {
+        if (voicedFull[i] == utf8) {
+            return voicedHalf[2 * i] + voicedHalf[2 * i + 1];
+        }
     }
-    return cp;
-}
-
-std::string Utf8(char32_t cp)
-{
-    std::string out;
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | cp >> 6);
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xE0 | cp >> 12);
-        out += static_cast<char>(0x80 | (cp >> 6 & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-    return out;
+    return std::nullopt;
 }
 
 std::optional<std::string> Decode(std::string_view sjis)
@@ -75,47 +72,6 @@ std::optional<std::string> Decode(std::string_view sjis)
     } catch (const QuaverlyError&) {
         return std::nullopt;
     }
-}
-
-// The Unicode relation for one character; nothing when it has no counterpart.
-std::optional<std::string> Counterpart(const std::string& utf8, WidthDirection direction)
-{
-    static const std::vector<std::string> halfKana = Characters(HalfKana);
-    static const std::vector<std::string> fullKana = Characters(FullKana);
-    static const std::vector<std::string> voicedFull = Characters(VoicedFull);
-    static const std::vector<std::string> voicedHalf = Characters(VoicedHalf);
-    const char32_t cp = CodePoint(utf8);
-    if (direction == WidthDirection::Full) {
-        if (cp >= 0x21 && cp <= 0x7E) {
-            return Utf8(cp - 0x21 + 0xFF01);
-        }
-        if (cp == 0x20) {
-            return Utf8(0x3000);
-        }
-        for (size_t i = 0; i < halfKana.size(); ++i) {
-            if (halfKana[i] == utf8) {
-                return fullKana[i];
-            }
-        }
-        return std::nullopt;
-    }
-    if (cp >= 0xFF01 && cp <= 0xFF5E) {
-        return Utf8(cp - 0xFF01 + 0x21);
-    }
-    if (cp == 0x3000) {
-        return " ";
-    }
-    for (size_t i = 0; i < fullKana.size(); ++i) {
-        if (fullKana[i] == utf8) {
-            return halfKana[i];
-        }
-    }
-    for (size_t i = 0; i < voicedFull.size(); ++i) {
-        if (voicedFull[i] == utf8) {
-            return voicedHalf[2 * i] + voicedHalf[2 * i + 1];
-        }
-    }
-    return std::nullopt;
 }
 
 // What the mapping must make of one Shift-JIS character.
@@ -190,11 +146,7 @@ TEST(WidthMap, VoicedMarksJoinTheKanaBeforeThem)
 
 TEST(WidthMap, TextsRoundTrip)
 {
-    std::string ascii;
-    for (int c = 0x20; c <= 0x7E; ++c) {
-        ascii += static_cast<char>(c);
-    }
-    const std::string half = ascii + Utf8ToSjis(HalfKana) + Utf8ToSjis(VoicedHalf);
+    const std::string half = Utf8ToSjis(HalfForms) + Utf8ToSjis(VoicedHalf);
     EXPECT_EQ(MapWidth(MapWidth(half, WidthDirection::Full), WidthDirection::Half), half);
     const std::string full = Utf8ToSjis("ドレミ（１００）［－２］　ガパヴ／０ａ／ｶﾞ");
     EXPECT_EQ(MapWidth(MapWidth(full, WidthDirection::Half), WidthDirection::Full),
