@@ -1,0 +1,301 @@
+// The file commands: New, Open, Save, Save As, Import, the file drop, Exit
+// and closing, with the faults they mend: Save with no bound file, Exit
+// with unsaved work, and a failing save that must not pass for a success.
+#include <QAction>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QTreeWidget>
+#include <QtTest>
+
+#include "UnitMld/Messages.h"
+#include "WindowFixture.h"
+#include "platform/SjisText.h"
+
+using namespace quaverly;
+using Kind = ScriptedMessageBoxes::Kind;
+
+Q_DECLARE_METATYPE(quaverly::EditState)
+
+namespace {
+
+const std::string NumericText = "72,480,0\r\n74,240,0\r\n";
+
+QString Title(const TFormMain& window) { return window.findChild<QLineEdit*>("EditTitle")->text(); }
+bool SaveEnabled(const TFormMain& window) { return window.findChild<QAction*>("mnSave1")->isEnabled(); }
+QString NotSupported() { return FromSjis(Msg::NotSupported); }
+
+}  // namespace
+
+class FileCommandsTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void NewResetsEveryControl()
+    {
+        WindowFixture fixture;
+        TFormMain& window = fixture.window;
+        window.findChild<QComboBox*>("ComboBoxTempo")->setEditText("200");
+        window.findChild<QLineEdit*>("EditTitle")->setText("x");
+        window.VoiceTone(3)->setEditText("5");
+        window.VoiceVolume(2)->setText("1");
+        window.VoiceMemo(4)->setPlainText("ド");
+        window.findChild<QTabWidget*>("PageControl1")->setCurrentIndex(4);
+        window.statusBar()->showMessage("x");
+        window.SetEditState(EditState::Saved);
+        window.mnNewClick();
+
+        auto* tempo = window.findChild<QComboBox*>("ComboBoxTempo");
+        QCOMPARE(tempo->count(), 11);
+        QCOMPARE(tempo->itemText(0), QStringLiteral("35"));
+        QCOMPARE(tempo->itemText(10), QStringLiteral("225"));
+        QCOMPARE(tempo->currentText(), QStringLiteral("125"));
+        QCOMPARE(window.VoiceTone(3)->count(), 16);
+        QCOMPARE(window.VoiceTone(3)->itemText(15), QStringLiteral("108 - 琴"));
+        QCOMPARE(window.VoiceTone(3)->currentText(), QStringLiteral("1 - ピアノ"));
+        QCOMPARE(window.VoiceVolume(2)->text(), QStringLiteral("63"));
+        QVERIFY(window.VoiceMemo(4)->toPlainText().isEmpty());
+        QVERIFY(Title(window).isEmpty());
+        QCOMPARE(window.findChild<QTabWidget*>("PageControl1")->currentIndex(), 0);
+        QVERIFY(window.statusBar()->currentMessage().isEmpty());
+        QVERIFY(!SaveEnabled(window));
+        QCOMPARE(window.State(), EditState::Empty);
+        QVERIFY(fixture.boxes.records.isEmpty());
+    }
+
+    void OpenLoadsChosenFile()
+    {
+        WindowFixture fixture;
+        const QString path = fixture.WriteFile("song.mld", CompiledMelody("ドレミ", "Song"));
+        fixture.dialogs.mldSelectAnswer = path;
+        fixture.window.mnOpen1Click();
+        QCOMPARE(fixture.window.CurrentFileName(), path);
+        QCOMPARE(Title(fixture.window), QStringLiteral("Song"));
+        QVERIFY(!fixture.window.VoiceMemo(1)->toPlainText().isEmpty());
+        QVERIFY(fixture.window.findChild<QTreeWidget*>("ListViewSeq")->topLevelItemCount() > 0);
+        QVERIFY(SaveEnabled(fixture.window));
+        QCOMPARE(fixture.window.State(), EditState::Current);
+    }
+
+    void OpenOfMissingFileStopsAfterReset()
+    {
+        WindowFixture fixture;
+        fixture.window.VoiceMemo(1)->setPlainText("ド");
+        fixture.window.SetEditState(EditState::Saved);
+        fixture.dialogs.mldSelectAnswer = fixture.PathOf("gone.mld");
+        fixture.window.mnOpen1Click();
+        QCOMPARE(fixture.boxes.Count(Kind::Error), 1);
+        QVERIFY(fixture.window.VoiceMemo(1)->toPlainText().isEmpty());
+        QCOMPARE(fixture.window.CurrentFileName(), fixture.PathOf("gone.mld"));
+        QVERIFY(!SaveEnabled(fixture.window));
+        QCOMPARE(fixture.window.State(), EditState::Empty);
+    }
+
+    void OpenOfNonMelodyStillBindsFile()
+    {
+        WindowFixture fixture;
+        fixture.dialogs.mldSelectAnswer = fixture.WriteFile("text.mld", "hello");
+        fixture.window.mnOpen1Click();
+        QCOMPARE(fixture.boxes.Texts(Kind::Warning), QStringList{FromSjis(Msg::DataFormatAbnormal)});
+        QVERIFY(SaveEnabled(fixture.window));
+        QCOMPARE(fixture.window.State(), EditState::Current);
+    }
+
+    void SaveWritesBoundFile()
+    {
+        WindowFixture fixture;
+        const std::string image = CompiledMelody("ソ", "Saved");
+        const QString path = fixture.WriteFile("song.mld", image);
+        fixture.dialogs.mldSelectAnswer = path;
+        fixture.window.mnOpen1Click();
+        fixture.WriteFile("song.mld", "old");
+        fixture.window.mnSave1Click();
+        QCOMPARE(FileBytes(path), image);
+        QCOMPARE(fixture.window.State(), EditState::Saved);
+        QVERIFY(SaveEnabled(fixture.window));
+        QVERIFY(fixture.fileDialogs.saveCalls.isEmpty());
+    }
+
+    void SaveFailureIsReportedNotSaved()
+    {
+        WindowFixture fixture;
+        fixture.window.SetEditState(EditState::Current);
+        fixture.fileDialogs.saveAnswers = {fixture.PathOf("no-such-folder/song.mld")};
+        fixture.window.mnSaveAs1Click();
+        QCOMPARE(fixture.boxes.Count(Kind::Error), 1);
+        QCOMPARE(fixture.window.State(), EditState::Current);
+    }
+
+    // A dropped ".c99" enables Save with no bound file: Save asks for a name
+    // instead of writing anywhere, and writes nothing when cancelled.
+    void SaveWithoutBoundFileRunsSaveAs()
+    {
+        WindowFixture fixture;
+        const QString numeric = fixture.WriteFile("tune.c99", NumericText);
+        fixture.window.FileDrop1FileDrop({numeric});
+        QVERIFY(SaveEnabled(fixture.window));
+        QVERIFY(fixture.window.CurrentFileName().isEmpty());
+
+        fixture.window.mnSave1Click();
+        QCOMPARE(fixture.fileDialogs.saveCalls.size(), 1);
+        QCOMPARE(fixture.window.State(), EditState::Current);
+
+        fixture.fileDialogs.saveAnswers = {fixture.PathOf("named.mld")};
+        fixture.window.mnSave1Click();
+        QCOMPARE(FileBytes(fixture.PathOf("named.mld")), fixture.store.MelodyImage());
+        QCOMPARE(fixture.window.CurrentFileName(), fixture.PathOf("named.mld"));
+        QCOMPARE(fixture.window.State(), EditState::Saved);
+    }
+
+    void SaveAsProposesNameAndBindsFile()
+    {
+        WindowFixture fixture;
+        fixture.window.findChild<QLineEdit*>("EditTitle")->setText("a/b:c*d<e>");
+        fixture.window.SetEditState(EditState::Current);
+        fixture.fileDialogs.saveAnswers = {fixture.PathOf("song.MLD")};
+        fixture.window.mnSaveAs1Click();
+        const FileDialogOptions shown = fixture.fileDialogs.saveCalls.value(0);
+        QCOMPARE(shown.initialFile, QStringLiteral("a_b!c_d(e)"));
+        QCOMPARE(shown.defaultSuffix, QStringLiteral("mld"));
+        QCOMPARE(shown.filter, QStringLiteral("iメロディファイル(*.mld)"));
+        QCOMPARE(fixture.window.CurrentFileName(), fixture.PathOf("song.MLD"));
+        QVERIFY(QFile::exists(fixture.PathOf("song.MLD")));
+        QVERIFY(SaveEnabled(fixture.window));
+        QCOMPARE(fixture.window.State(), EditState::Saved);
+
+        fixture.window.mnSaveAs1Click();
+        QCOMPARE(fixture.fileDialogs.saveCalls.value(1).initialFile, fixture.PathOf("song.MLD"));
+    }
+
+    void SaveAsRefusesOtherExtension()
+    {
+        WindowFixture fixture;
+        fixture.window.SetEditState(EditState::Current);
+        fixture.fileDialogs.saveAnswers = {fixture.PathOf("song.txt")};
+        fixture.window.mnSaveAs1Click();
+        QCOMPARE(fixture.boxes.Texts(Kind::Warning), QStringList{NotSupported()});
+        QVERIFY(!QFile::exists(fixture.PathOf("song.txt")));
+        QVERIFY(fixture.window.CurrentFileName().isEmpty());
+        QCOMPARE(fixture.window.State(), EditState::Current);
+    }
+
+    void ImportByExtension_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("loads");
+        QTest::newRow("pmr") << "tune.pmr" << true;
+        QTest::newRow("PMR upper case") << "TUNE.PMR" << true;
+        QTest::newRow("c99") << "tune.c99" << true;
+        QTest::newRow("ktm") << "book.ktm" << false;
+        QTest::newRow("tml") << "song.tml" << false;
+        QTest::newRow("other") << "song.txt" << false;
+    }
+    void ImportByExtension()
+    {
+        QFETCH(QString, name);
+        QFETCH(bool, loads);
+        WindowFixture fixture;
+        const bool numeric = name.endsWith(".c99");
+        const std::string bytes = numeric ? NumericText : std::string(192, '\0') + CompiledMelody("ミ", "Pocket");
+        fixture.fileDialogs.openAnswers = {fixture.WriteFile(name, bytes)};
+        fixture.window.VoiceMemo(2)->setPlainText("ソ");
+        fixture.window.SetEditState(EditState::Saved);
+        fixture.window.mnImportClick();
+
+        QCOMPARE(fixture.boxes.Texts(Kind::Warning), QStringList{NotSupported()});
+        QCOMPARE(fixture.window.State(), loads ? EditState::Current : EditState::Saved);
+        QCOMPARE(fixture.window.VoiceMemo(2)->toPlainText().isEmpty(), loads);
+        QVERIFY(!fixture.window.VoiceMemo(1)->toPlainText().isEmpty() || !loads);
+        QVERIFY(fixture.window.CurrentFileName().isEmpty());
+        QVERIFY(!SaveEnabled(fixture.window));
+        if (loads && !numeric) {
+            QCOMPARE(Title(fixture.window), QStringLiteral("Pocket"));
+        }
+    }
+
+    void BrokenNumericTextStopsBeforeFilling()
+    {
+        WindowFixture fixture;
+        fixture.fileDialogs.openAnswers = {fixture.WriteFile("bad.c99", "72,x,0\r")};
+        fixture.window.mnImportClick();
+        QCOMPARE(fixture.boxes.Count(Kind::Error), 1);
+        QCOMPARE(fixture.window.State(), EditState::Empty);
+        QVERIFY(fixture.window.VoiceMemo(1)->toPlainText().isEmpty());
+    }
+
+    void DropByExtension_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("warnings");
+        QTest::addColumn<bool>("loads");
+        QTest::addColumn<bool>("binds");
+        QTest::newRow("mld") << "a.mld" << 0 << true << true;
+        QTest::newRow("MLD upper case") << "A.MLD" << 0 << true << true;
+        QTest::newRow("pmr") << "a.pmr" << 1 << true << true;
+        QTest::newRow("c99") << "a.c99" << 1 << true << false;
+        QTest::newRow("ktm") << "a.ktm" << 1 << false << false;
+        QTest::newRow("tml") << "a.tml" << 1 << false << false;
+    }
+    void DropByExtension()
+    {
+        QFETCH(QString, name);
+        QFETCH(int, warnings);
+        QFETCH(bool, loads);
+        QFETCH(bool, binds);
+        WindowFixture fixture;
+        const std::string image = CompiledMelody("ラ", "Dropped");
+        const std::string bytes = name.endsWith(".c99")   ? NumericText
+                                  : name.endsWith(".pmr") ? std::string(192, 'h') + image
+                                                          : image;
+        const QString path = fixture.WriteFile(name, bytes);
+        fixture.window.FileDrop1FileDrop({path, fixture.WriteFile("second.mld", image)});
+
+        QCOMPARE(fixture.boxes.Count(Kind::Warning), warnings);
+        QCOMPARE(fixture.window.State(), loads ? EditState::Current : EditState::Empty);
+        QCOMPARE(SaveEnabled(fixture.window), loads);
+        QCOMPARE(fixture.window.CurrentFileName(), binds ? path : QString());
+    }
+
+    void DropAsksLossQuestion()
+    {
+        WindowFixture fixture;
+        fixture.window.SetEditState(EditState::ScoreEdited);
+        fixture.boxes.answers = {false};
+        fixture.window.FileDrop1FileDrop({fixture.WriteFile("a.mld", CompiledMelody("ド"))});
+        QCOMPARE(fixture.boxes.Texts(Kind::Question), QStringList{FromSjis(Msg::LossQuestion)});
+        QCOMPARE(fixture.window.State(), EditState::ScoreEdited);
+        QVERIFY(fixture.window.CurrentFileName().isEmpty());
+    }
+
+    // Exit once ended the program at once, dropping unsaved work.
+    void ExitAsksBeforeDroppingUnsavedWork()
+    {
+        WindowFixture fixture;
+        fixture.window.SetEditState(EditState::ScoreEdited);
+        fixture.boxes.answers = {false};
+        fixture.window.mnExit1Click();
+        QCOMPARE(fixture.terminations, 0);
+        fixture.boxes.answers = {true};
+        fixture.window.mnExit1Click();
+        QCOMPARE(fixture.terminations, 1);
+        QCOMPARE(fixture.boxes.Count(Kind::Question), 2);  // closing does not ask again
+    }
+
+    void CloseAsksLossQuestion()
+    {
+        WindowFixture fixture;
+        fixture.window.show();
+        fixture.window.SetEditState(EditState::Current);
+        fixture.boxes.answers = {false};
+        QVERIFY(!fixture.window.close());
+        QVERIFY(fixture.window.isVisible());
+        QCOMPARE(fixture.terminations, 0);
+        QVERIFY(fixture.window.close());
+        QCOMPARE(fixture.terminations, 1);
+    }
+};
+
+QTEST_MAIN(FileCommandsTest)
+#include "FileCommandsTest.moc"
