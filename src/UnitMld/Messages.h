@@ -113,4 +113,7 @@ inline constexpr std::string_view MelodyTextToneLine = "\x89\xB9\x82\xCC\x89\xB9
 // 「音の音量の行（"-" で始まる行）」: melody text: the second line after a voice tag
 inline constexpr std::string_view MelodyTextVolumeLine = "\x89\xB9\x82\xCC\x89\xB9\x97\xCA\x82\xCC\x8Ds\x81i\x22-\x22 \x82\xC5\x8En\x82\xDC\x82\xE9\x8Ds\x81j";
 
+// 「文字コードを変換できません」: a text that has no form in the other code page
+inline constexpr std::string_view TextNotConvertible = "\x95\xB6\x8E\x9A\x83R\x81[\x83h\x82\xF0\x95\xCF\x8A\xB7\x82\xC5\x82\xAB\x82\xDC\x82\xB9\x82\xF1";
+
 }  // namespace quaverly::Msg

@@ -5,6 +5,7 @@
 #include <cerrno>
 
 #include "Errors.h"
+#include "Messages.h"
 
 namespace quaverly {
 
@@ -16,7 +17,7 @@ std::string Convert(std::string_view text, const char* from, const char* to, boo
 {
     iconv_t cd = iconv_open(to, from);
     if (cd == reinterpret_cast<iconv_t>(-1)) {
-        throw QuaverlyError(std::string("iconv: ") + from + " -> " + to);
+        throw QuaverlyError(std::string(Msg::TextNotConvertible) + from + " -> " + to);
     }
     std::string out;
     out.reserve(text.size() * 2);
@@ -36,7 +37,7 @@ std::string Convert(std::string_view text, const char* from, const char* to, boo
         }
         if (!lenient) {
             iconv_close(cd);
-            throw QuaverlyError("invalid text for code page conversion");
+            throw QuaverlyError(std::string(Msg::TextNotConvertible));
         }
         // EILSEQ or EINVAL: replace one byte and go on.
         out.push_back('?');
