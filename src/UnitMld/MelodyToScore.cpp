@@ -47,7 +47,11 @@ std::string GateSuffix(int duration, int gate)
     if (gate == duration + 1) {
         return std::string(TieMark);
     }
-    return "[" + std::to_string(gate) + "]";
+    // Appended piece by piece: "[" + std::to_string(...) trips a false -Wrestrict of GCC 12 at -O3.
+    std::string suffix = "[";
+    suffix += std::to_string(gate);
+    suffix += ']';
+    return suffix;
 }
 
 std::string VoiceScoreText(SequenceList& list, int voice)
@@ -82,8 +86,10 @@ void FillSequenceView(const SequenceList& list, std::vector<SequenceRow>& rows)
     for (size_t k = 0; k < list.size(); ++k) {
         const std::string& line = list[k];
         if (IsRawLine(line)) {
-            rows.push_back({std::to_string(LineTime(line)), std::to_string(LineVoice(line)), std::string{},
-                            "/" + std::string(RawLineHex(line)) + "/"});
+            std::string data = "/";
+            data += RawLineHex(line);
+            data += '/';
+            rows.push_back({std::to_string(LineTime(line)), std::to_string(LineVoice(line)), std::string{}, data});
             continue;
         }
         const int note = LineNote(line);

@@ -1,0 +1,74 @@
+// The compile road and the way back at melody sizes from 1,000 events to the
+// longest melody the SequenceList can hold: four voices of sixty-fourth notes
+// (3 ticks) up to tick 99999, about 133,000 events. "Analyse" is the whole
+// analysis command (four parses, the build, the view rows and the report);
+// "Load" is the load of the built image back into editor fields and score text.
+#include <benchmark/benchmark.h>
+
+#include <string>
+
+#include "UnitMld/MelodyToScore.h"
+#include "UnitMld/ScoreAnalysis.h"
+
+namespace {
+
+using namespace quaverly;
+
+constexpr int MaximalEvents = 4 * (MaxSequenceTime / 3);
+
+// "ド６４", "レ６４", ... in Shift-JIS: sixty-fourth notes over one octave.
+EditorTexts SixtyFourthNotes(int events)
+{
+    static const char* const Heads[] = {"\x83h", "\x83\x8C", "\x83~", "\x83t\x83@", "\x83\\", "\x83\x89", "\x83V"};
+    EditorTexts texts;
+    texts.tempo = "125";
+    texts.title = "Bench";
+    texts.tones.fill("1");
+    texts.volumes.fill("63");
+    for (int voice = 0; voice < 4; ++voice) {
+        std::string& score = texts.scores[static_cast<size_t>(voice)];
+        for (int i = voice; i < events; i += 4) {
+            score += Heads[(i / 4 + voice) % 7];
+            score += "\x82U\x82S";  // ６４
+        }
+    }
+    return texts;
+}
+
+void Arguments(benchmark::internal::Benchmark* benchmark)
+{
+    benchmark->Arg(1000)->Arg(10000)->Arg(100000)->Arg(MaximalEvents);
+    benchmark->Unit(benchmark::kMillisecond)->Complexity(benchmark::oNLogN);
+}
+
+void BM_AnalyseScore(benchmark::State& state)
+{
+    const EditorTexts texts = SixtyFourthNotes(static_cast<int>(state.range(0)));
+    MelodyStore store;
+    for (auto _ : state) {
+        AnalysisResult result = AnalyseScore(store, texts, MelodyFileInfo{}, false);
+        benchmark::DoNotOptimize(result);
+    }
+    state.SetComplexityN(state.range(0));
+    state.counters["bytes"] = static_cast<double>(store.MelodyImage().size());
+}
+BENCHMARK(BM_AnalyseScore)->Apply(Arguments);
+
+void BM_LoadMelodyIntoEditor(benchmark::State& state)
+{
+    MelodyStore built;
+    AnalyseScore(built, SixtyFourthNotes(static_cast<int>(state.range(0))), MelodyFileInfo{}, false);
+    MelodyStore store;
+    MelodyFileInfo info;
+    for (auto _ : state) {
+        store.ClearMelody();
+        store.MelodyImage() = built.MelodyImage();
+        std::optional<EditorFields> fields = LoadMelodyIntoEditor(store, info);
+        benchmark::DoNotOptimize(fields);
+    }
+    state.SetComplexityN(state.range(0));
+    state.counters["lines"] = static_cast<double>(store.Sequence().size());
+}
+BENCHMARK(BM_LoadMelodyIntoEditor)->Apply(Arguments);
+
+}  // namespace
