@@ -82,14 +82,14 @@ constexpr std::array<VoicedKana, 26> VoicedKanaTable{{
     {0xCE, SemiVoicedMark, 0x837C},  // ﾎﾟ ポ
 }};
 
-// The half-width direction: a full-width character and its one or two bytes.
+// The half-width direction: a full-width character and the one or two bytes of its form.
 struct HalfForm {
     uint16_t full;
     unsigned char first;
-    unsigned char second;  // 0 when the half-width form is one byte
+    unsigned char second;  // 0 when the form is one byte
 };
 
-constexpr size_t HalfFormCount = FullFormOfAscii.size() + 1 + FullFormOfKana.size() + VoicedKanaTable.size() + 2;
+constexpr size_t HalfFormCount = FullFormOfAscii.size() + 1 + FullFormOfKana.size() + VoicedKanaTable.size() + 5;
 
 // Every full-width form above, inverted and sorted for a binary search.
 constexpr std::array<HalfForm, HalfFormCount> MakeHalfFormTable()
@@ -108,6 +108,13 @@ constexpr std::array<HalfForm, HalfFormCount> MakeHalfFormTable()
     }
     table[n++] = {0xEEFC, '"', 0};   // ＂ of the NEC-selected row
     table[n++] = {0xEEFB, '\'', 0};  // ＇ of the NEC-selected row
+    // ￥: the half-width yen sign is the byte 0x5C, where code page 932 puts
+    // the yen. One way only: 0x5C itself reads as the backslash, "＼".
+    table[n++] = {0x818F, '\\', 0};
+    // ￢ of the NEC-selected and IBM rows: its half-width form, the not sign,
+    // is held by code page 932 only in the JIS row.
+    table[n++] = {0xEEF9, 0x81, 0xCA};
+    table[n++] = {0xFA54, 0x81, 0xCA};
     std::sort(table.begin(), table.end(), [](const HalfForm& a, const HalfForm& b) { return a.full < b.full; });
     return table;
 }

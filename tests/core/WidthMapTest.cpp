@@ -26,6 +26,10 @@ constexpr std::string_view FullForms =
     "ＰＱＲＳＴＵＶＷＸＹＺ［＼］＾＿｀ａｂｃｄｅｆｇｈｉｊｋｌｍｎｏｐｑｒｓｔｕｖｗｘｙｚ｛｜｝～"
     "。「」、・ヲァィゥェォャュョッーアイウエオカキクケコサシスセソタチツテトナニヌネノハヒフヘホマミムメモヤユヨラリル"
     "レロワン゛゜";
+// The full-width signs and their half-width forms, which code page 932 mostly
+// does not hold (a half-width form it cannot encode leaves the character as it is).
+constexpr std::string_view FullSigns = "￠￡￢￣￤￥";
+constexpr std::string_view HalfSigns = "¢£¬¯¦¥";
 // Kana with a voiced or semi-voiced mark, which half width writes as two characters.
 constexpr std::string_view VoicedFull = "ヴガギグゲゴザジズゼゾダヂヅデドバビブベボパピプペポ";
 constexpr std::string_view VoicedHalf = "ｳﾞｶﾞｷﾞｸﾞｹﾞｺﾞｻﾞｼﾞｽﾞｾﾞｿﾞﾀﾞﾁﾞﾂﾞﾃﾞﾄﾞﾊﾞﾋﾞﾌﾞﾍﾞﾎﾞﾊﾟﾋﾟﾌﾟﾍﾟﾎﾟ";
@@ -57,6 +61,13 @@ std::optional<std::string> Counterpart(const std::string& utf8, WidthDirection d
             return to[i];
         }
     }
+    static const std::vector<std::string> fullSigns = Characters(FullSigns);
+    static const std::vector<std::string> halfSigns = Characters(HalfSigns);
+    for (size_t i = 0; direction == WidthDirection::Half && i < fullSigns.size(); ++i) {
+        if (fullSigns[i] == utf8) {
+            return halfSigns[i];
+        }
+    }
     for (size_t i = 0; direction == WidthDirection::Half && i < voicedFull.size(); ++i) {
         if (voicedFull[i] == utf8) {
             return voicedHalf[2 * i] + voicedHalf[2 * i + 1];
@@ -82,7 +93,14 @@ std::string Expected(const std::string& sjis, WidthDirection direction)
         return sjis;
     }
     const std::optional<std::string> counterpart = Counterpart(*utf8, direction);
-    return counterpart ? Utf8ToSjis(*counterpart) : sjis;
+    if (!counterpart) {
+        return sjis;
+    }
+    try {
+        return Utf8ToSjis(*counterpart);
+    } catch (const QuaverlyError&) {
+        return sjis;
+    }
 }
 
 bool IsLeadByte(int c)
@@ -124,8 +142,9 @@ TEST(WidthMap, EveryDoubleByteCharacterMapsByTheUnicodeRelation)
             mapped += expected != sjis;
         }
     }
-    // 94 ASCII forms (two of them in two rows each), the space, 63 kana and 26 voiced kana.
-    EXPECT_EQ(mapped, 96 + 1 + 63 + 26);
+    // 94 ASCII forms (two of them in two rows each), the space, 63 kana, 26 voiced
+    // kana, the yen, and the two other rows of the not sign.
+    EXPECT_EQ(mapped, 96 + 1 + 63 + 26 + 1 + 2);
 }
 
 TEST(WidthMap, VoicedMarksJoinTheKanaBeforeThem)
