@@ -1,0 +1,138 @@
+// The settings dialog and the settings store: the first-run default, OK,
+// Cancel and Escape, closing by the frame, and the tempo adjustment surviving
+// a restart through an ini file of the test's own.
+#include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "MemorySettingsStore.h"
+#include "UnitSetup/TSetupDlg.h"
+#include "platform/QSettingsStore.h"
+
+using namespace quaverly;
+
+namespace {
+
+QLineEdit* Tempo(TSetupDlg& dialog)
+{
+    return dialog.findChild<QLineEdit*>("EditTempo");
+}
+QPushButton* Button(TSetupDlg& dialog, const char* name)
+{
+    return dialog.findChild<QPushButton*>(name);
+}
+
+}  // namespace
+
+class SetupTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void firstRunShowsDefault()
+    {
+        MemorySettingsStore store;
+        TSetupDlg dialog(store);
+        QCOMPARE(Tempo(dialog)->text(), "95");
+        QCOMPARE(dialog.EditTempoText(), "95");
+        QVERIFY(!store.Contains("Midi/EditTempo"));
+    }
+
+    void okStoresTheFieldAsTyped_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::newRow("number") << "100";
+        QTest::newRow("letters are stored too") << "abc";
+        QTest::newRow("empty") << "";
+    }
+
+    void okStoresTheFieldAsTyped()
+    {
+        QFETCH(QString, typed);
+        MemorySettingsStore store;
+        TSetupDlg dialog(store);
+        dialog.open();
+        Tempo(dialog)->setText(typed);
+        Button(dialog, "OKBtn")->click();
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+        QCOMPARE(store.Value("Midi/EditTempo").toString(), typed);
+        QCOMPARE(dialog.EditTempoText(), typed);
+    }
+
+    void cancelAndEscapeReloadTheStoredValue()
+    {
+        MemorySettingsStore store;
+        store.SetValue("Midi/EditTempo", "110");
+        TSetupDlg dialog(store);
+        QCOMPARE(Tempo(dialog)->text(), "110");
+
+        dialog.open();
+        Tempo(dialog)->setText("80");
+        Button(dialog, "CancelBtn")->click();
+        QCOMPARE(dialog.result(), int(QDialog::Rejected));
+        QCOMPARE(dialog.EditTempoText(), "110");
+
+        dialog.open();
+        Tempo(dialog)->setText("70");
+        QTest::keyClick(&dialog, Qt::Key_Escape);
+        QVERIFY(!dialog.isVisible());
+        QCOMPARE(dialog.EditTempoText(), "110");
+        QCOMPARE(store.Value("Midi/EditTempo").toString(), "110");
+    }
+
+    void closingByFrameKeepsEditLiveButUnsaved()
+    {
+        MemorySettingsStore store;
+        TSetupDlg dialog(store);
+        dialog.open();
+        Tempo(dialog)->setText("120");
+        dialog.close();
+        QCOMPARE(dialog.EditTempoText(), "120");
+        QVERIFY(!store.Contains("Midi/EditTempo"));
+
+        // Showing again does not reload either.
+        dialog.open();
+        QCOMPARE(dialog.EditTempoText(), "120");
+    }
+
+    void settingSurvivesRestart()
+    {
+        QTemporaryDir folder;
+        const QString ini = folder.filePath("Quaverly.conf");
+        {
+            QSettingsStore store(ini);
+            TSetupDlg dialog(store);
+            QCOMPARE(dialog.EditTempoText(), "95");
+            dialog.open();
+            Tempo(dialog)->setText("100");
+            Button(dialog, "OKBtn")->click();
+        }
+        // Written through at once, under the group "Midi".
+        QSettings written(ini, QSettings::IniFormat);
+        QCOMPARE(written.childGroups(), QStringList{"Midi"});
+        QCOMPARE(written.value("Midi/EditTempo").toString(), "100");
+
+        QSettingsStore restarted(ini);
+        TSetupDlg dialog(restarted);
+        QCOMPARE(dialog.EditTempoText(), "100");
+    }
+
+    void storeWritesThroughAtOnce()
+    {
+        QTemporaryDir folder;
+        const QString ini = folder.filePath("Quaverly.conf");
+        QSettingsStore store(ini);
+        QVERIFY(!store.Contains("FormMainWinPlace1"));
+        store.SetValue("FormMainWinPlace1", QByteArray("\x00\x01\xff", 3));
+        QVERIFY(store.Contains("FormMainWinPlace1"));
+        // Another reader sees it while the first store is still open.
+        QSettings reader(ini, QSettings::IniFormat);
+        QCOMPARE(reader.value("FormMainWinPlace1").toByteArray(), QByteArray("\x00\x01\xff", 3));
+        QCOMPARE(store.Value("Missing", "fallback").toString(), "fallback");
+    }
+};
+
+QTEST_MAIN(SetupTest)
+#include "SetupTest.moc"
