@@ -103,7 +103,7 @@ std::unique_ptr<SequencePlayer::Output> OpenOutput(Synthesizer& synth, const Aud
         if (fluid_audio_driver_t* handle = new_fluid_audio_driver(synth.Settings(), synth.Handle())) {
             return std::make_unique<DriverOutput>(handle);
         }
-        tried += (tried.empty() ? "" : ", ") + driver;
+        tried.append(tried.empty() ? "" : ", ").append(driver);
     }
     throw QuaverlyError(std::string(Msg::AudioDeviceUnavailable) + tried);
 }

@@ -57,7 +57,7 @@ std::string FindSoundFont(const std::string& explicitPath)
         if (IsReadableFile(path)) {
             return path;
         }
-        searched += "\r\n" + path;
+        searched.append("\r\n").append(path);
     }
     throw QuaverlyError(std::string(Msg::SoundFontNotFound) + searched);
 }
@@ -76,6 +76,12 @@ Synthesizer::Synthesizer(const std::string& soundFontPath)
     // the audio device when playing and runs as fast as the CPU when rendering.
     fluid_settings_setstr(m_settings, "player.timing-source", "sample");
     fluid_settings_setint(m_settings, "player.reset-synth", 0);
+    // A melody sounds at most four notes at once; what piles up beyond that
+    // are release tails of notes already ended. Thirty-two voices hold every
+    // tail of ordinary melodies, and keep fast runs (sixty-fourth notes in four
+    // voices would keep some 250 tails alive) rendering many times faster than
+    // real time by ending their oldest tails early.
+    fluid_settings_setint(m_settings, "synth.polyphony", 32);
     fluid_settings_setint(m_settings, "audio.realtime-prio", 0);
 
     m_synth = new_fluid_synth(m_settings);

@@ -1,0 +1,107 @@
+// The player's two figures: how soon the play command sounds (writing
+// "Play.mid", opening it and starting play, to the first rendered audio frame
+// that carries the melody, with the synthesizer warm), and how fast the
+// longest melody renders to audio, as a multiple of real time.
+#ifdef QUAVERLY_HAVE_SYNTH
+
+#include <benchmark/benchmark.h>
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <filesystem>
+#include <mutex>
+
+#include "UnitMidi/MidiWriter.h"
+#include "UnitMld/FileIO.h"
+#include "synth/AudioRenderer.h"
+#include "synth/SequencePlayer.h"
+#include "synth/Synthesizer.h"
+
+namespace {
+
+using namespace quaverly;
+
+// A short tune that sounds from its first tick.
+SequenceList ShortTune()
+{
+    SequenceList list;
+    for (int i = 0; i < 8; ++i) {
+        list.push_back(FormatEventLine(i * 24, 0, 27 + i, 24));
+    }
+    list.push_back(FormatEventLine(192, 0, -1, 0));
+    return list;
+}
+
+// Four voices of sixty-fourth notes (3 ticks) up to the last melody time.
+SequenceList LongestMelody()
+{
+    SequenceList list;
+    for (int voice = 0; voice < 4; ++voice) {
+        for (int time = 0; time + 3 <= MaxSequenceTime; time += 3) {
+            list.push_back(FormatEventLine(time, voice, (time / 3 + voice * 7) % 64, 3));
+        }
+        list.push_back(FormatEventLine(MaxSequenceTime, voice, -1, 0));
+    }
+    SortSequenceList(list);
+    return list;
+}
+
+void PlayCommandToFirstSound(benchmark::State& state)
+{
+    Synthesizer synth;
+    std::mutex mutex;
+    std::condition_variable sounded;
+    std::atomic<bool> heard{false};
+    AudioOutput output{.kind = AudioOutputKind::Silent,
+                       .driver = {},
+                       .fileName = {},
+                       .observer = [&](const float* left, const float* right, int frames) {
+                           for (int i = 0; i < frames && !heard; ++i) {
+                               if (left[i] != 0.0F || right[i] != 0.0F) {
+                                   std::lock_guard lock(mutex);
+                                   heard = true;
+                                   sounded.notify_all();
+                               }
+                           }
+                       }};
+    SequencePlayer player(synth, output);
+    const SequenceList tune = ShortTune();
+    const std::string path = (std::filesystem::temp_directory_path() / "quaverly-bench-Play.mid").string();
+    for (auto _ : state) {
+        heard = false;
+        const auto start = std::chrono::steady_clock::now();
+        WriteMidiFile(path, tune, MidiSettings{});
+        player.Open(path);
+        player.Play([] {});
+        {
+            std::unique_lock lock(mutex);
+            sounded.wait(lock, [&] { return heard.load(); });
+        }
+        state.SetIterationTime(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+        player.Close();
+    }
+}
+BENCHMARK(PlayCommandToFirstSound)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(50);
+
+void RenderLongestMelody(benchmark::State& state)
+{
+    Synthesizer synth;
+    const std::string midi = MidiFileBytes(LongestMelody(), MidiSettings{});
+    double audioSeconds = 0;
+    double wallSeconds = 0;
+    for (auto _ : state) {
+        const auto start = std::chrono::steady_clock::now();
+        RenderedAudio audio = RenderMidi(synth, midi, "longest.mid");
+        wallSeconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        audioSeconds += static_cast<double>(audio.Frames()) / Synthesizer::SampleRate;
+        benchmark::DoNotOptimize(audio.samples.data());
+    }
+    state.counters["audio_seconds"] = audioSeconds / static_cast<double>(state.iterations());
+    state.counters["times_real_time"] = audioSeconds / wallSeconds;
+}
+BENCHMARK(RenderLongestMelody)->Unit(benchmark::kSecond)->Iterations(1);
+
+}  // namespace
+
+#endif  // QUAVERLY_HAVE_SYNTH
