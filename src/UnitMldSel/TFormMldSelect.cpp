@@ -3,9 +3,11 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QFileSystemModel>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QTimer>
 #include <exception>
 
 #include "MelodyFolderListing.h"
@@ -23,6 +25,7 @@ namespace quaverly {
 namespace {
 
 constexpr int TreeWidth = 201;
+constexpr int RevealDelayMs = 100;
 constexpr int TitleColumnWidths[] = {100, 200, 100};
 
 // Restores the cursor and the list's drawing however the listing ends.
@@ -85,6 +88,7 @@ TFormMldSelect::TFormMldSelect(MessageBoxes& boxes, QWidget* parent, TitleReader
                      palette.color(QPalette::Active, QPalette::HighlightedText));
     ui->ListView1->setPalette(palette);
 
+    connect(m_folders, &QFileSystemModel::directoryLoaded, this, &TFormMldSelect::FolderLoaded);
     connect(ui->ShellTreeView1, &QTreeView::doubleClicked, this, &TFormMldSelect::ShellTreeView1DblClick);
     connect(ui->ButtonOK, &QPushButton::clicked, this, &TFormMldSelect::ButtonOKClick);
     connect(ui->ButtonCancel, &QPushButton::clicked, this, &QDialog::reject);
@@ -105,8 +109,28 @@ void TFormMldSelect::SelectFolderInTree(const QString& folder)
     QModelIndex node = m_folders->index(folder);
     ui->ShellTreeView1->setCurrentIndex(node);
     if (node.isValid()) {
-        ui->ShellTreeView1->scrollTo(node);
+        m_folderToReveal = m_folders->filePath(node);
+        ui->ShellTreeView1->scrollTo(node, QAbstractItemView::PositionAtCenter);
     }
+}
+
+void TFormMldSelect::FolderLoaded(const QString& folder)
+{
+    if (m_folderToReveal.isEmpty() || !m_folderToReveal.startsWith(folder)) {
+        return;
+    }
+    // The loaded rows are inserted and sorted after this notice: scroll once
+    // the tree has them.
+    const bool lastLevel = folder == QFileInfo(m_folderToReveal).path();
+    QTimer::singleShot(RevealDelayMs, this, [this, lastLevel] {
+        if (m_folderToReveal.isEmpty()) {
+            return;
+        }
+        ui->ShellTreeView1->scrollTo(m_folders->index(m_folderToReveal), QAbstractItemView::PositionAtCenter);
+        if (lastLevel) {
+            m_folderToReveal.clear();  // from here on the user scrolls
+        }
+    });
 }
 
 bool TFormMldSelect::IsLocalFolderPath(const QString& path)

@@ -55,6 +55,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void FolderLoaded(const QString& folder);
     void ShellTreeView1DblClick(const QModelIndex& index);
     void ShellTreeView1KeyDown();
     void ButtonOKClick();
@@ -63,6 +64,9 @@ private:
     MessageBoxes& m_boxes;
     TitleReader m_readTitle;
     QFileSystemModel* m_folders;
+    // The tree loads folders in the background: the selected folder is
+    // scrolled into view again as each level of its path arrives.
+    QString m_folderToReveal;
     QString m_currentFolder;
     QString m_selectedFileName;
 };
