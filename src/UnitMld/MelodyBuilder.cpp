@@ -8,6 +8,7 @@
 
 #include "Errors.h"
 #include "Messages.h"
+#include "SequenceLineFields.h"
 
 namespace quaverly {
 
@@ -97,19 +98,11 @@ TrackLine ReadTrackLine(const std::string& line)
     if (line.size() >= 6 && line[5] != ' ') {
         throw MelodyLimitError(std::string(Msg::MelodyTooLong));
     }
-    TrackLine parsed;
-    parsed.text = &line;
-    parsed.time = LineTime(line);
-    if (parsed.time > MaxSequenceTime) {
+    const SequenceLineFields fields = ReadSequenceLineFields(line);
+    if (fields.time > MaxSequenceTime) {
         throw MelodyLimitError(std::string(Msg::MelodyTooLong));
     }
-    parsed.voice = LineVoice(line);
-    parsed.raw = IsRawLine(line);
-    if (!parsed.raw) {
-        parsed.note = LineNote(line);
-        parsed.gate = std::clamp(LineGate(line), 0, MaxByte);
-    }
-    return parsed;
+    return TrackLine{&line, fields.raw, fields.time, fields.voice, fields.note, std::clamp(fields.gate, 0, MaxByte)};
 }
 
 void AppendRawBytes(std::string& out, const std::string& line)
@@ -168,17 +161,9 @@ void AppendFFF0Event(std::string& out, std::string_view hex)
 
 }  // namespace
 
-void SortSequenceForTrack(SequenceList& list)
-{
-    if (!std::is_sorted(list.begin(), list.end(),
-                        [](const std::string& a, const std::string& b) { return SequenceTextLess(a, b); })) {
-        SortSequenceList(list);
-    }
-}
-
 std::string EncodeTrack(SequenceList& list)
 {
-    SortSequenceForTrack(list);
+    SortSequenceLines(list);
     std::vector<TrackLine> lines;
     lines.reserve(list.size());
     for (const std::string& line : list) {

@@ -30,8 +30,4 @@ void BuildMelody(MelodyStore& store, const MelodySettings& settings, const Melod
 // The event bytes of the sorted list (sorts it first). Exposed for tests.
 std::string EncodeTrack(SequenceList& list);
 
-// Sorts the list into the track's order (SortSequenceList) unless it is
-// already in it, so that sorting an already sorted list costs one pass.
-void SortSequenceForTrack(SequenceList& list);
-
 }  // namespace quaverly

@@ -153,6 +153,8 @@ void MelodyStore::ListSequence()
     // Lines are collected first so that a melody too long for the time column
     // leaves the list as it was.
     SequenceList lines;
+    // Room for the longest melody of sixty-fourth notes; more only if it comes.
+    lines.reserve(std::min<size_t>(m_image.size() / 3, 4 * (MaxSequenceTime / 3) + 1));
     int64_t time = 0;
     EventWalk walk(m_image);
     MelodyEvent event;
@@ -168,7 +170,11 @@ void MelodyStore::ListSequence()
         const int t = static_cast<int>(time);
         lines.push_back(isEnd ? FormatEventLine(t, 0, -1, 0) : FormatEventLine(t, event.voice, event.note, event.gate));
     }
-    m_sequence.insert(m_sequence.end(), std::make_move_iterator(lines.begin()), std::make_move_iterator(lines.end()));
+    if (m_sequence.empty()) {
+        m_sequence.swap(lines);
+    } else {
+        m_sequence.insert(m_sequence.end(), std::make_move_iterator(lines.begin()), std::make_move_iterator(lines.end()));
+    }
 }
 
 void MelodyStore::SaveMelodyFile(const std::string& path) const { WriteWholeFile(path, m_image); }

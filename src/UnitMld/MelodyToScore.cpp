@@ -1,8 +1,8 @@
 #include "MelodyToScore.h"
 
-#include "MelodyBuilder.h"
 #include "NotationTables.h"
 #include "ScoreParser.h"
+#include "SequenceLineFields.h"
 
 namespace quaverly {
 
@@ -54,50 +54,79 @@ std::string GateSuffix(int duration, int gate)
     return suffix;
 }
 
-std::string VoiceScoreText(SequenceList& list, int voice)
+std::array<std::string, 4> VoiceScoreTexts(SequenceList& list)
 {
-    SortSequenceForTrack(list);
-    PendingEvent pending;
+    SortSequenceLines(list);
+    // One pass for all four voices; each follows its own lines only.
+    struct VoiceState {
+        PendingEvent pending;
+        bool found = false;
+        bool ended = false;
+        std::string text;
+    };
+    std::array<VoiceState, 4> voices;
     int time = 0;
-    bool found = false;
-    std::string text;
     for (const std::string& line : list) {
-        time = LineTime(line);
-        if (LineVoice(line) != voice || IsRawLine(line)) {
+        time = ReadLineTime(line);
+        const int voice = ReadLineVoice(line);
+        if (voice < 0 || voice > 3 || voices[static_cast<size_t>(voice)].ended) {
+            continue;
+        }
+        VoiceState& state = voices[static_cast<size_t>(voice)];
+        const SequenceLineFields fields = ReadSequenceLineFields(line);
+        if (fields.raw) {
             continue;  // raw bytes have no note and no length
         }
-        EmitPending(text, pending, time - pending.start);
-        const int note = LineNote(line);
-        if (note == -1) {
-            // The voice ends here. An end line alone (the track's end, listed
-            // on voice 0) does not make a voice that holds no event of its own.
-            return found ? text : std::string{};
+        EmitPending(state.text, state.pending, time - state.pending.start);
+        if (fields.note == -1) {
+            // The voice ends at its end line. An end line alone (the track's
+            // end, listed on voice 0) does not make a voice with no event of its own.
+            state.ended = true;
+            continue;
         }
-        found = true;
-        pending = PendingEvent{note, LineGate(line), time};
+        state.found = true;
+        state.pending = PendingEvent{fields.note, fields.gate, time};
     }
-    // The last event lasts until the last line of the whole list.
-    EmitPending(text, pending, time - pending.start);
-    return found ? text : std::string{};
+    std::array<std::string, 4> texts;
+    for (size_t i = 0; i < voices.size(); ++i) {
+        VoiceState& state = voices[i];
+        if (!state.ended) {
+            // The last event lasts until the last line of the whole list.
+            EmitPending(state.text, state.pending, time - state.pending.start);
+        }
+        if (state.found) {
+            texts[i] = std::move(state.text);
+        }
+    }
+    return texts;
+}
+
+std::string VoiceScoreText(SequenceList& list, int voice)
+{
+    if (voice < 0 || voice > 3) {
+        return {};
+    }
+    return std::move(VoiceScoreTexts(list)[static_cast<size_t>(voice)]);
 }
 
 void FillSequenceView(const SequenceList& list, std::vector<SequenceRow>& rows)
 {
+    rows.reserve(rows.size() + list.size());
     for (size_t k = 0; k < list.size(); ++k) {
         const std::string& line = list[k];
-        if (IsRawLine(line)) {
+        const SequenceLineFields fields = ReadSequenceLineFields(line);
+        if (fields.raw) {
             std::string data = "/";
             data += RawLineHex(line);
             data += '/';
-            rows.push_back({std::to_string(LineTime(line)), std::to_string(LineVoice(line)), std::string{}, data});
+            rows.push_back({std::to_string(fields.time), std::to_string(fields.voice), std::string{}, data});
             continue;
         }
-        const int note = LineNote(line);
-        if (note == -1 && k + 1 != list.size()) {
+        if (fields.note == -1 && k + 1 != list.size()) {
             continue;
         }
-        rows.push_back({std::to_string(LineTime(line)), std::to_string(LineVoice(line)), std::to_string(note),
-                        std::to_string(LineGate(line))});
+        rows.push_back({std::to_string(fields.time), std::to_string(fields.voice), std::to_string(fields.note),
+                        std::to_string(fields.gate)});
     }
 }
 
@@ -124,8 +153,8 @@ std::optional<EditorFields> LoadMelodyIntoEditor(MelodyStore& store, MelodyFileI
         const auto i = static_cast<size_t>(voice);
         fields.toneTexts[i] = store.VoiceToneText(voice);
         fields.volumeTexts[i] = std::to_string(store.VoiceVolume(voice));
-        fields.scoreTexts[i] = VoiceScoreText(store.Sequence(), voice);
     }
+    fields.scoreTexts = VoiceScoreTexts(store.Sequence());
     return fields;
 }
 

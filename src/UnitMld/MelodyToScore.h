@@ -44,6 +44,8 @@ void FillSequenceView(const SequenceList& list, std::vector<SequenceRow>& rows);
 
 // Canonical score text of a voice 0..3 from the list (sorts the list first).
 std::string VoiceScoreText(SequenceList& list, int voice);
+// The four voices' texts at once, in one pass over the list.
+std::array<std::string, 4> VoiceScoreTexts(SequenceList& list);
 
 // Articulation suffix for duration d and gate g: "", "＊", "Ｔ" or "[g]".
 std::string GateSuffix(int duration, int gate);

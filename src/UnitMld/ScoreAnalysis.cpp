@@ -5,7 +5,7 @@
 #include "Messages.h"
 #include "NotationTables.h"
 #include "ScoreParser.h"
-#include "SequenceList.h"
+#include "SequenceLineFields.h"
 
 namespace quaverly {
 
@@ -104,13 +104,11 @@ std::string AnalysisReport(const MelodyStore& store)
     std::array<int, Voices> lowest{64, 64, 64, 64};
     std::array<int, Voices> highest{-1, -1, -1, -1};
     for (const std::string& line : store.Sequence()) {
-        if (IsRawLine(line)) {
-            continue;
-        }
-        const int voice = LineVoice(line);
-        const int note = LineNote(line);
-        if (voice < 0 || voice >= Voices || note == -1 || LineGate(line) == 0) {
-            continue;  // end lines and rests have no pitch
+        const SequenceLineFields fields = ReadSequenceLineFields(line);
+        const int voice = fields.voice;
+        const int note = fields.note;
+        if (fields.raw || voice < 0 || voice >= Voices || note == -1 || fields.gate == 0) {
+            continue;  // raw data, end lines and rests have no pitch
         }
         const auto i = static_cast<size_t>(voice);
         lowest[i] = std::min(lowest[i], note);

@@ -3,6 +3,7 @@
 // go through every query and the load without a read outside the image.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <random>
 
 #include "MelodyTestImages.h"
@@ -154,6 +155,22 @@ TEST(RoundTrip, RandomScoresCompileToTheSameBytesAfterALoad)
         EXPECT_EQ(reloaded.scoreTexts, loaded.scoreTexts) << "seed " << seed;
     }
     EXPECT_GT(bridged, 10);  // the silent bridge events are part of what was checked
+}
+
+// Lines written by hand must be those of "%5d %1d %2d %3d", in and beyond the columns.
+TEST(RoundTrip, EventLinesAreThoseOfTheirFormat)
+{
+    Random random(7);
+    for (int i = 0; i < 20000; ++i) {
+        const int time = random.Chance(90) ? random.Between(0, 99999) : random.Between(-200000, 200000);
+        const int voice = random.Between(-2, 12);
+        const int note = random.Between(-12, 120);
+        const int gate = random.Chance(90) ? random.Between(0, 999) : random.Between(-5000, 5000);
+        char expected[64];
+        std::snprintf(expected, sizeof expected, "%5d %1d %2d %3d", time, voice, note, gate);
+        ASSERT_EQ(FormatEventLine(time, voice, note, gate), expected);
+    }
+    EXPECT_EQ(FormatEventLine(INT32_MIN, 0, -1, 0), std::to_string(INT32_MIN) + " 0 -1   0");
 }
 
 // Every query and the whole load on one image; only a melody longer than the
