@@ -41,7 +41,7 @@ TInKtlink::TInKtlink(MessageBoxes& boxes, QWidget* parent)
 
 TInKtlink::~TInKtlink() = default;
 
-void TInKtlink::ReadKtl(const QString& path)
+bool TInKtlink::ReadKtl(const QString& path)
 {
     ui->StaticText1->setText(path);
     QApplication::setOverrideCursor(Qt::WaitCursor);
@@ -59,7 +59,9 @@ void TInKtlink::ReadKtl(const QString& path)
     QApplication::restoreOverrideCursor();
     if (!error.isEmpty()) {
         m_boxes.Error(error);
+        return false;
     }
+    return true;
 }
 
 void TInKtlink::ShowSongs(const std::vector<RingtoneSong>& songs)

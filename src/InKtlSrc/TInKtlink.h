@@ -29,8 +29,11 @@ public:
     ~TInKtlink() override;
 
     // Fills the list from the file. A file that cannot be read, or that ends
-    // inside a record, keeps the songs read so far and shows the error.
-    void ReadKtl(const QString& path);
+    // inside a record, keeps the songs read so far and shows the error; the
+    // result says whether the whole book was read.
+    bool ReadKtl(const QString& path);
+    // The number of songs in the list.
+    int SongCount() const { return static_cast<int>(m_songs.size()); }
 
     // After OK: the melody data (Shift-JIS, as in the file) of the selected
     // rows in list order, at most four.

@@ -77,7 +77,10 @@ TFormMldSelect::TFormMldSelect(MessageBoxes& boxes, QWidget* parent, TitleReader
     ui->Splitter1->setStretchFactor(1, 1);
 
     ui->ListView1->setItemDelegate(new GridLineDelegate(ui->ListView1));
+    // The rows stay sorted by their caption: the headers do not re-sort.
     ui->ListView1->sortByColumn(0, Qt::AscendingOrder);
+    ui->ListView1->header()->setSectionsClickable(false);
+    ui->ListView1->header()->setSortIndicatorShown(false);
     for (int column = 0; column < 3; ++column) {
         ui->ListView1->setColumnWidth(column, TitleColumnWidths[column]);
     }

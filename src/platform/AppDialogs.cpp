@@ -126,7 +126,11 @@ void AppDialogs::RunAbout()
 
 std::optional<std::vector<std::string>> AppDialogs::RunRingtoneBook(const QString& path)
 {
-    m_ringtoneBook->ReadKtl(path);
+    // A book of which nothing could be read has nothing to choose from: the
+    // error has been shown, and the dialog is not.
+    if (!m_ringtoneBook->ReadKtl(path) && m_ringtoneBook->SongCount() == 0) {
+        return std::nullopt;
+    }
     if (!ShowModal(*m_ringtoneBook)) {
         return std::nullopt;
     }

@@ -134,7 +134,7 @@ private slots:
         QVERIFY(WriteBytes(path, bytes));
         ScriptedMessageBoxes boxes;
         TInKtlink dialog(boxes);
-        dialog.ReadKtl(path);
+        QVERIFY(!dialog.ReadKtl(path));
         QCOMPARE(List(dialog)->topLevelItemCount(), 4);
         QCOMPARE(boxes.Count(ScriptedMessageBoxes::Kind::Error), 1);
         QCOMPARE(QApplication::overrideCursor(), nullptr);
@@ -149,6 +149,22 @@ private slots:
         QCOMPARE(List(dialog)->topLevelItemCount(), 0);
         QCOMPARE(boxes.Count(ScriptedMessageBoxes::Kind::Error), 1);
         QVERIFY(boxes.Texts(ScriptedMessageBoxes::Kind::Error).first().contains("missing.ktm"));
+    }
+
+    void unreadableBookIsNotShown()
+    {
+        ScriptedMessageBoxes boxes;
+        MemorySettingsStore settings;
+        AppDialogs dialogs(boxes, settings);
+        bool shown = false;
+        WhenModal([&shown](QWidget* dialog) {
+            shown = true;
+            dialog->close();
+        });
+        QVERIFY(!dialogs.RunRingtoneBook(m_folder.filePath("missing.ktm")).has_value());
+        QCoreApplication::processEvents();
+        QVERIFY(!shown);
+        QCOMPARE(boxes.Count(ScriptedMessageBoxes::Kind::Error), 1);
     }
 
     void melodyBytesComeBackAsInTheFile()
