@@ -1,7 +1,6 @@
 // The command line: the switches and the file argument, then the start-up's
 // "/CIN" import from a file or the clipboard and the opening of a file.
 #include <QAction>
-#include <QComboBox>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QtTest>
@@ -55,47 +54,41 @@ private slots:
         QCOMPARE(line.fileName, file);
     }
 
-    void StartsEmptyWithoutArguments()
+    void StartsWithoutArguments()
     {
         WindowFixture fixture;
         fixture.window.StartUp({});
-        TFormMain& window = fixture.window;
-        QCOMPARE(window.State(), EditState::Empty);
-        QCOMPARE(window.findChild<QComboBox*>("ComboBoxTempo")->currentText(), QStringLiteral("125"));
-        QCOMPARE(window.VoiceTone(4)->currentText(), QStringLiteral("1 - ピアノ"));
-        QVERIFY(!window.findChild<QAction*>("mnSave1")->isEnabled());
-        QCOMPARE(window.FileInfo().version, std::string("0100"));
-        QVERIFY(!window.ExtendedNotation());
+        QCOMPARE(fixture.window.State(), EditState::Empty);
+        QVERIFY(!fixture.window.findChild<QAction*>("mnSave1")->isEnabled());
+        QCOMPARE(fixture.window.FileInfo().version, std::string("0100"));
+        QVERIFY(!fixture.window.ExtendedNotation());
         QVERIFY(fixture.boxes.records.isEmpty());
     }
 
-    void ImportsNumericTextFromFile()
+    void ImportsNumericText_data()
     {
+        QTest::addColumn<QString>("source");
+        QTest::addColumn<bool>("notes");
+        QTest::newRow("file") << "file" << true;
+        QTest::newRow("clipboard") << "clipboard" << true;
+        QTest::newRow("empty clipboard") << "" << false;
+    }
+    void ImportsNumericText()
+    {
+        QFETCH(QString, source);
+        QFETCH(bool, notes);
         WindowFixture fixture;
-        const QString path = fixture.WriteFile("tune.c99", NumericText);
-        fixture.window.StartUp({"/CIN", path});
+        QStringList arguments{"/cin"};
+        if (source == "file") {
+            arguments.append(fixture.WriteFile("tune.c99", NumericText));
+        } else if (source == "clipboard") {
+            fixture.clipboard.text = NumericText;
+        }
+        fixture.window.StartUp(arguments);
         QCOMPARE(fixture.window.State(), EditState::Current);
         QVERIFY(fixture.window.CurrentFileName().isEmpty());
         QVERIFY(!fixture.window.findChild<QAction*>("mnSave1")->isEnabled());
-        QVERIFY(!fixture.window.VoiceMemo(1)->toPlainText().isEmpty());
-        QVERIFY(fixture.boxes.records.isEmpty());
-    }
-
-    void ImportsNumericTextFromClipboard()
-    {
-        WindowFixture fixture;
-        fixture.clipboard.text = NumericText;
-        fixture.window.StartUp({"/cin"});
-        QCOMPARE(fixture.window.State(), EditState::Current);
-        QVERIFY(!fixture.window.VoiceMemo(1)->toPlainText().isEmpty());
-    }
-
-    void EmptyClipboardImportsEmptyText()
-    {
-        WindowFixture fixture;
-        fixture.window.StartUp({"/CIN"});
-        QCOMPARE(fixture.window.State(), EditState::Current);
-        QVERIFY(fixture.window.VoiceMemo(1)->toPlainText().isEmpty());
+        QCOMPARE(fixture.window.VoiceMemo(1)->toPlainText().isEmpty(), !notes);
         QVERIFY(fixture.boxes.records.isEmpty());
     }
 

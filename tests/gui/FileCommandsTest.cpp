@@ -258,17 +258,6 @@ private slots:
         QCOMPARE(fixture.window.CurrentFileName(), binds ? path : QString());
     }
 
-    void DropAsksLossQuestion()
-    {
-        WindowFixture fixture;
-        fixture.window.SetEditState(EditState::ScoreEdited);
-        fixture.boxes.answers = {false};
-        fixture.window.FileDrop1FileDrop({fixture.WriteFile("a.mld", CompiledMelody("ド"))});
-        QCOMPARE(fixture.boxes.Texts(Kind::Question), QStringList{FromSjis(Msg::LossQuestion)});
-        QCOMPARE(fixture.window.State(), EditState::ScoreEdited);
-        QVERIFY(fixture.window.CurrentFileName().isEmpty());
-    }
-
     // Exit once ended the program at once, dropping unsaved work.
     void ExitAsksBeforeDroppingUnsavedWork()
     {
@@ -281,19 +270,6 @@ private slots:
         fixture.window.mnExit1Click();
         QCOMPARE(fixture.terminations, 1);
         QCOMPARE(fixture.boxes.Count(Kind::Question), 2);  // closing does not ask again
-    }
-
-    void CloseAsksLossQuestion()
-    {
-        WindowFixture fixture;
-        fixture.window.show();
-        fixture.window.SetEditState(EditState::Current);
-        fixture.boxes.answers = {false};
-        QVERIFY(!fixture.window.close());
-        QVERIFY(fixture.window.isVisible());
-        QCOMPARE(fixture.terminations, 0);
-        QVERIFY(fixture.window.close());
-        QCOMPARE(fixture.terminations, 1);
     }
 };
 

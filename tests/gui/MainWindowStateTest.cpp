@@ -177,27 +177,6 @@ private slots:
         QCOMPARE(window.State(), EditState::Empty);
         QCOMPARE(fixture.boxes.Count(Kind::Question), 2);  // Save As and New after the info edit
     }
-
-    void CancelledDialogsKeepState()
-    {
-        WindowFixture fixture;
-        fixture.window.SetEditState(EditState::Saved);
-        fixture.window.mnInfoClick();
-        fixture.window.mnF0DataClick();
-        fixture.window.mnExportClick();
-        fixture.window.mnCreateMailClick();
-        QCOMPARE(fixture.window.State(), EditState::Saved);
-    }
-
-    void FailedAnalysisKeepsState()
-    {
-        WindowFixture fixture;
-        fixture.window.findChild<QComboBox*>("ComboBoxTempo")->setEditText(QStringLiteral("0"));
-        fixture.window.SetEditState(EditState::Saved);
-        fixture.window.mnMakeMldClick();
-        QCOMPARE(fixture.window.State(), EditState::Saved);
-        QCOMPARE(fixture.boxes.Count(Kind::Warning), 1);
-    }
 };
 
 QTEST_MAIN(MainWindowStateTest)
