@@ -44,6 +44,8 @@ public:
     // Sets fff0DataSet and fff0DataHex from the first FF F0 event of the image.
     void LoadFFF0Data();
     // Appends one EventLine per note event and per end event (FF DF) of the image.
+    // A time beyond the five-digit column throws MelodyLimitError ("音譜が長すぎます")
+    // and leaves the list as it was.
     void ListSequence();
     // Writes the image to the file, replacing it atomically. Throws FileError.
     void SaveMelodyFile(const std::string& path) const;

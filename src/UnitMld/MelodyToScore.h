@@ -36,7 +36,8 @@ struct EditorFields {
 // Loads store.MelodyImage(): sets info's copyright, date and sorc (not its
 // version), the store's FFF0 data, appends to its SequenceList, and returns
 // the fields. Returns nothing when the image is not a melody image (the
-// caller shows "データ形式が異常です"); then nothing has changed.
+// caller shows "データ形式が異常です"); then nothing has changed. A melody
+// longer than the time column throws MelodyLimitError, also before any change.
 std::optional<EditorFields> LoadMelodyIntoEditor(MelodyStore& store, MelodyFileInfo& info);
 
 // Appends the view rows of the list, in its present order.

@@ -58,23 +58,6 @@ TEST(MelodyBuilder, HeaderChunksInTheirOrder)
     EXPECT_EQ(store.MelodyImage().find("vers"), std::string::npos);
 }
 
-TEST(MelodyBuilder, LengthFieldsMatchTheImage)
-{
-    MelodyStore store;
-    store.Sequence() = {"    0 0 27  46", "   48 0 -1   0", "    0 2 30  10", "   24 2 -1   0"};
-    MelodySettings settings = OneVoice(std::string(300, 't'));
-    settings.scores[2] = "y";
-    BuildMelody(store, settings, MelodyFileInfo{});
-    const std::string& image = store.MelodyImage();
-    const size_t fileLength = (size_t{static_cast<unsigned char>(image[6])} << 8) | static_cast<unsigned char>(image[7]);
-    const size_t headerLength = (size_t{static_cast<unsigned char>(image[8])} << 8) | static_cast<unsigned char>(image[9]);
-    const size_t trackLength = (size_t{static_cast<unsigned char>(image[16 + headerLength])} << 8) |
-                               static_cast<unsigned char>(image[17 + headerLength]);
-    EXPECT_EQ(fileLength, image.size() - 8);
-    EXPECT_EQ(image.substr(10 + headerLength, 4), "trac");
-    EXPECT_EQ(trackLength, image.size() - 18 - headerLength);
-}
-
 TEST(MelodyBuilder, ToneAndVolumeEventsOfUsedVoicesOnly)
 {
     MelodyStore store;

@@ -146,13 +146,10 @@ TEST(MelodyStore, FFF0DataAsLowercaseHex)
     store.LoadFFF0Data();
     EXPECT_TRUE(store.fff0DataSet);
     EXPECT_EQ(store.fff0DataHex, "");
-}
 
-TEST(MelodyStore, FFF0DataCutOffByTheEndIsTakenAsFarAsItGoes)
-{
-    MelodyStore store = StoreWith(ImageWithEvents("00 FF F0 00 29 01 02 03"));
+    // Data cut off by the end of the image is taken as far as it goes.
+    store.MelodyImage() = ImageWithEvents("00 FF F0 00 29 01 02 03");
     store.LoadFFF0Data();
-    EXPECT_TRUE(store.fff0DataSet);
     EXPECT_EQ(store.fff0DataHex, "010203");
 }
 
@@ -182,19 +179,6 @@ TEST(MelodyStore, ListSequenceRefusesTimesBeyondTheTimeColumn)
     store.Sequence() = {"kept"};
     EXPECT_THROW(store.ListSequence(), MelodyLimitError);
     EXPECT_EQ(store.Sequence(), SequenceList{"kept"});
-}
-
-TEST(MelodyStore, ClearMelodyEmptiesImageAndListButNotFFF0Data)
-{
-    MelodyStore store = StoreWith(ExampleImage);
-    store.Sequence() = {"x"};
-    store.fff0DataSet = true;
-    store.fff0DataHex = "01";
-    store.ClearMelody();
-    EXPECT_TRUE(store.MelodyImage().empty());
-    EXPECT_TRUE(store.Sequence().empty());
-    EXPECT_TRUE(store.fff0DataSet);
-    EXPECT_EQ(store.fff0DataHex, "01");
 }
 
 // The walk's own rules, seen through the offsets it visits.
