@@ -118,20 +118,6 @@ private slots:
         TSetupDlg dialog(restarted);
         QCOMPARE(dialog.EditTempoText(), "100");
     }
-
-    void storeWritesThroughAtOnce()
-    {
-        QTemporaryDir folder;
-        const QString ini = folder.filePath("Quaverly.conf");
-        QSettingsStore store(ini);
-        QVERIFY(!store.Contains("FormMainWinPlace1"));
-        store.SetValue("FormMainWinPlace1", QByteArray("\x00\x01\xff", 3));
-        QVERIFY(store.Contains("FormMainWinPlace1"));
-        // Another reader sees it while the first store is still open.
-        QSettings reader(ini, QSettings::IniFormat);
-        QCOMPARE(reader.value("FormMainWinPlace1").toByteArray(), QByteArray("\x00\x01\xff", 3));
-        QCOMPARE(store.Value("Missing", "fallback").toString(), "fallback");
-    }
 };
 
 QTEST_MAIN(SetupTest)
