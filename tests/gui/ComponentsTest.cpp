@@ -267,6 +267,19 @@ private slots:
         QCOMPARE(calls, 1);
     }
 
+    void fileDropGoesWithItsForm()
+    {
+        ScriptedMessageBoxes boxes;
+        auto form = MakeForm();
+        new TFileDrop(form.get(), boxes);  // owned by the form
+        form.reset();
+        // The application no longer passes drags through the deleted component.
+        auto other = MakeForm();
+        other->setAcceptDrops(true);
+        QScopedPointer<QMimeData> files(FileDrag({"/tmp/x.mld"}));
+        QVERIFY(!Drop(other.get(), QPoint(1, 1), files.get()));
+    }
+
     void destroyedControlClearsControlAndAccept()
     {
         ScriptedMessageBoxes boxes;
