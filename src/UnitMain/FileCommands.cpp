@@ -133,9 +133,10 @@ void TFormMain::mnSave1Click()
         if (!AskAnalysisQuestion()) {
             return;
         }
-        // A dropped ".c99" enables Save without binding a file: the user
-        // names one instead of having the melody written somewhere unasked.
-        if (m_currentFileName.isEmpty()) {
+        // Save overwrites only a melody file. A dropped ".c99" enables Save
+        // without binding a file, and a dropped ".pmr" binds a pocket-melody
+        // file whose header Save would drop: the user names a file instead.
+        if (UpperExtension(m_currentFileName) != QLatin1String(".MLD")) {
             RunSaveAs();
             return;
         }
@@ -158,6 +159,10 @@ void TFormMain::RunSaveAs()
     options.filter = MelodyFilter;
     options.defaultSuffix = QStringLiteral("mld");
     options.initialFile = SuggestedFileName(m_currentFileName, ToSjis(m_ui->EditTitle->text()));
+    if (!m_currentFileName.isEmpty() && UpperExtension(m_currentFileName) != QLatin1String(".MLD")) {
+        // A bound pocket-melody file: only a ".mld" name can be saved.
+        options.initialFile = ChangeExtension(m_currentFileName, QStringLiteral(".mld"));
+    }
     const std::optional<QString> chosen = m_services.fileDialogs.SaveFile(options);
     if (!chosen) {
         return;

@@ -149,6 +149,20 @@ private slots:
         QCOMPARE(fixture.window.State(), EditState::Saved);
     }
 
+    // A dropped ".pmr" binds the pocket-melody file: Save must not replace
+    // it by a bare melody image, dropping its 192-byte header.
+    void SaveOfDroppedPocketMelodyKeepsItsFile()
+    {
+        WindowFixture fixture;
+        const std::string pocket = std::string(192, 'h') + CompiledMelody("ド", "Pocket");
+        const QString path = fixture.WriteFile("tune.pmr", pocket);
+        fixture.window.FileDrop1FileDrop({path});
+        fixture.window.mnSave1Click();
+        QCOMPARE(fixture.fileDialogs.saveCalls.value(0).initialFile, fixture.PathOf("tune.mld"));
+        QCOMPARE(FileBytes(path), pocket);
+        QCOMPARE(fixture.window.State(), EditState::Current);
+    }
+
     void SaveAsProposesNameAndBindsFile()
     {
         WindowFixture fixture;
