@@ -142,13 +142,18 @@ std::string TemporaryPath(std::string_view extension)
         .string();
 }
 
-// A note or rest whose length the image cannot show again (zero or negative
-// length rests vanish on the way back, gaps and gates beyond one byte are the
-// builder's business) makes the round trip's equality meaningless.
+// Events whose lengths the image cannot show again make the round trip's
+// equality meaningless: an event of zero or negative length (a zero-length
+// rest vanishes on the way back; a zero-length last note sorts after its end
+// line and gives way to the end event), and gaps or gates beyond one byte,
+// which are the builder's business. And every voice must close with its end
+// line. A page whose text ends in a rest that its marks cancel has none: its
+// last note then either is the melody's last line, which the builder replaces
+// by the end event, or starts when the melody ends and comes back with no length.
 bool FitsTheFormat(const SequenceList& sortedList)
 {
+    std::array<bool, 4> closed{true, true, true, true};
     std::array<std::optional<int>, 4> lastTime{};
-    std::array<bool, 4> lastIsRest{};
     int previousTime = 0;
     for (const std::string& line : sortedList) {
         if (line.size() != 14 || IsRawLine(line)) {
@@ -156,18 +161,17 @@ bool FitsTheFormat(const SequenceList& sortedList)
         }
         const int time = LineTime(line);
         const int voice = LineVoice(line);
-        const int gate = LineGate(line);
-        if (time < 0 || time - previousTime > 255 || gate > 255) {
+        if (time < 0 || time - previousTime > 255 || LineGate(line) > 255) {
+            return false;
+        }
+        if (lastTime[voice] && time <= *lastTime[voice]) {
             return false;
         }
         previousTime = time;
-        if (lastTime[voice] && lastIsRest[voice] && time <= *lastTime[voice]) {
-            return false;
-        }
         lastTime[voice] = time;
-        lastIsRest[voice] = gate == 0 && LineNote(line) != -1;
+        closed[voice] = LineNote(line) == -1;
     }
-    return true;
+    return closed == std::array<bool, 4>{true, true, true, true};
 }
 
 }  // namespace
