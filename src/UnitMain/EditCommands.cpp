@@ -36,8 +36,7 @@ void TFormMain::mnMakeMldClick()
 {
     RunCommand([this] {
         m_ui->ListViewSeq->clear();
-        const AnalysisResult result =
-            AnalyseScore(m_store, CollectEditorTexts(), m_melodyFileInfo, m_extendedNotation);
+        const AnalysisResult result = AnalyseScore(m_store, CollectEditorTexts(), m_melodyFileInfo, m_extendedNotation);
         if (result.refusal) {
             m_services.messageBoxes.Warning(FromSjis(*result.refusal));
             return;
@@ -100,14 +99,29 @@ void TFormMain::mnCreateMailClick()
     });
 }
 
-void TFormMain::mnMeloPClick() { ShowNotSupported(); }
+void TFormMain::mnMeloPClick()
+{
+    ShowNotSupported();
+}
 
-void TFormMain::mnMeloMClick() { ShowNotSupported(); }
+void TFormMain::mnMeloMClick()
+{
+    ShowNotSupported();
+}
 
-void TFormMain::mnOptionClick() { m_services.dialogs.RunSetup(); }
+void TFormMain::mnOptionClick()
+{
+    m_services.dialogs.RunSetup();
+}
 
-void TFormMain::mnContentsClick() { m_services.helpViewer.ShowContents(HelpFileName()); }
+void TFormMain::mnContentsClick()
+{
+    m_services.helpViewer.ShowContents(HelpFileName());
+}
 
-void TFormMain::mnAbout1Click() { m_services.dialogs.RunAbout(); }
+void TFormMain::mnAbout1Click()
+{
+    m_services.dialogs.RunAbout();
+}
 
 }  // namespace quaverly

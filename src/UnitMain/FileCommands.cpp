@@ -27,7 +27,8 @@ constexpr int Voices = 4;
 
 const QString MelodyFilter = QStringLiteral("iメロディファイル(*.mld)");
 const QString OtherFormatsFilter = QStringLiteral(
-    "iメロディテキストファイル(*.tml);;chakumelo数値形式(*.c99);;ケータイリンク着メロ帳(*.ktm);;ポケットメロディ(*.pmr)");
+    "iメロディテキストファイル(*.tml);;chakumelo数値形式(*.c99);;ケータイリンク着メロ帳(*.ktm);;ポケットメロディ(*."
+    "pmr)");
 
 }  // namespace
 

@@ -15,29 +15,29 @@ namespace {
 QString MappedText(QChar key)
 {
     switch (key.toLatin1() | 0x20) {
-    case 'c':
-        return QStringLiteral("ド");
-    case 'd':
-        return QStringLiteral("レ");
-    case 'e':
-        return QStringLiteral("ミ");
-    case 'f':
-        return QStringLiteral("ファ");
-    case 'g':
-        return QStringLiteral("ソ");
-    case 'a':
-        return QStringLiteral("ラ");
-    case 'b':
-    case 'h':
-        return QStringLiteral("シ");
-    case 'o':
-        return QStringLiteral("●");
-    case 'w':
-        return QStringLiteral("▲");
-    case 'q':
-        return QStringLiteral("▼");
-    default:
-        return {};
+        case 'c':
+            return QStringLiteral("ド");
+        case 'd':
+            return QStringLiteral("レ");
+        case 'e':
+            return QStringLiteral("ミ");
+        case 'f':
+            return QStringLiteral("ファ");
+        case 'g':
+            return QStringLiteral("ソ");
+        case 'a':
+            return QStringLiteral("ラ");
+        case 'b':
+        case 'h':
+            return QStringLiteral("シ");
+        case 'o':
+            return QStringLiteral("●");
+        case 'w':
+            return QStringLiteral("▲");
+        case 'q':
+            return QStringLiteral("▼");
+        default:
+            return {};
     }
 }
 

@@ -9,6 +9,9 @@
 
 namespace quaverly {
 
-inline std::string NativePath(const QString& path) { return QFile::encodeName(path).toStdString(); }
+inline std::string NativePath(const QString& path)
+{
+    return QFile::encodeName(path).toStdString();
+}
 
 }  // namespace quaverly

@@ -6,28 +6,31 @@ namespace quaverly {
 
 namespace {
 
-bool IsLeadByte(unsigned char byte) { return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC); }
+bool IsLeadByte(unsigned char byte)
+{
+    return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
+}
 
 char Replacement(char c)
 {
     switch (c) {
-    case '\\':
-    case '/':
-    case '"':
-    case ',':
-    case '*':
-        return '_';
-    case ':':
-    case ';':
-    case '?':
-    case '|':
-        return '!';
-    case '<':
-        return '(';
-    case '>':
-        return ')';
-    default:
-        return c;
+        case '\\':
+        case '/':
+        case '"':
+        case ',':
+        case '*':
+            return '_';
+        case ':':
+        case ';':
+        case '?':
+        case '|':
+            return '!';
+        case '<':
+            return '(';
+        case '>':
+            return ')';
+        default:
+            return c;
     }
 }
 

@@ -163,7 +163,10 @@ void TFormMain::ConnectChangeNotices()
     }
 }
 
-void TFormMain::SetTerminateHandler(std::function<void()> handler) { m_terminateHandler = std::move(handler); }
+void TFormMain::SetTerminateHandler(std::function<void()> handler)
+{
+    m_terminateHandler = std::move(handler);
+}
 
 void TFormMain::TerminateApplication()
 {
@@ -173,7 +176,10 @@ void TFormMain::TerminateApplication()
     }
 }
 
-QString TFormMain::HelpFileName() const { return m_programFolder + QStringLiteral("/help/index.html"); }
+QString TFormMain::HelpFileName() const
+{
+    return m_programFolder + QStringLiteral("/help/index.html");
+}
 
 QPlainTextEdit* TFormMain::VoiceMemo(int voice) const
 {
@@ -190,7 +196,10 @@ QLineEdit* TFormMain::VoiceVolume(int voice) const
     return findChild<QLineEdit*>(QStringLiteral("EditVol%1").arg(voice));
 }
 
-QWidget* TFormMain::VoicePage(int voice) const { return findChild<QWidget*>(QStringLiteral("TabSheet%1").arg(voice)); }
+QWidget* TFormMain::VoicePage(int voice) const
+{
+    return findChild<QWidget*>(QStringLiteral("TabSheet%1").arg(voice));
+}
 
 QAction* TFormMain::VoicePlayItem(int voice) const
 {
@@ -232,8 +241,8 @@ void TFormMain::FillSequenceRows(const std::vector<SequenceRow>& rows)
     QList<QTreeWidgetItem*> items;
     items.reserve(static_cast<qsizetype>(rows.size()));
     for (const SequenceRow& row : rows) {
-        items.append(new QTreeWidgetItem(QStringList{FromSjis(row.time), FromSjis(row.channel), FromSjis(row.tone),
-                                                     FromSjis(row.length)}));
+        items.append(new QTreeWidgetItem(
+            QStringList{FromSjis(row.time), FromSjis(row.channel), FromSjis(row.tone), FromSjis(row.length)}));
     }
     m_ui->ListViewSeq->addTopLevelItems(items);
 }
@@ -258,8 +267,14 @@ void TFormMain::RunCommand(const std::function<void()>& body)
     }
 }
 
-void TFormMain::ShowError(const std::exception& error) { m_services.messageBoxes.Error(FromSjis(error.what())); }
+void TFormMain::ShowError(const std::exception& error)
+{
+    m_services.messageBoxes.Error(FromSjis(error.what()));
+}
 
-void TFormMain::ShowNotSupported() { m_services.messageBoxes.Warning(FromSjis(Msg::NotSupported)); }
+void TFormMain::ShowNotSupported()
+{
+    m_services.messageBoxes.Warning(FromSjis(Msg::NotSupported));
+}
 
 }  // namespace quaverly

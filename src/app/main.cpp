@@ -11,9 +11,9 @@
 #include "UnitF0Data/TF0DataDlg.h"
 #include "UnitInfo/TFileInfoDlg.h"
 #include "UnitMain/TFormMain.h"
+#include "UnitMld/MelodyStore.h"
 #include "UnitMldSel/TFormMldSelect.h"
 #include "UnitSetup/TSetupDlg.h"
-#include "UnitMld/MelodyStore.h"
 // The dialog classes before AppDialogs.h: its accessors need them complete.
 #include "platform/AppDialogs.h"
 #include "platform/HelpBrowser.h"

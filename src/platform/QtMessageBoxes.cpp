@@ -33,8 +33,7 @@ void QtMessageBoxes::Information(const QString& text)
 
 bool QtMessageBoxes::Question(const QString& text)
 {
-    return Show(QMessageBox::Question, text, QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes) ==
-           QMessageBox::Yes;
+    return Show(QMessageBox::Question, text, QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes) == QMessageBox::Yes;
 }
 
 void QtMessageBoxes::Error(const QString& text)

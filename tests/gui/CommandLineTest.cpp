@@ -28,16 +28,24 @@ private slots:
         QTest::addColumn<bool>("play");
         QTest::addColumn<QString>("mode");
         QTest::addColumn<QString>("file");
-        QTest::newRow("nothing") << QStringList{} << false << false << "" << "";
-        QTest::newRow("lower-case /d") << QStringList{"/d"} << true << false << "" << "";
-        QTest::newRow("/P") << QStringList{"/p"} << false << true << "" << "";
-        QTest::newRow("longer than a switch is a file") << QStringList{"/Dx"} << false << false << "" << "/Dx";
-        QTest::newRow("last file wins") << QStringList{"a.mld", "/D", "B.mld"} << true << false << "" << "B.mld";
-        QTest::newRow("file kept as typed") << QStringList{"Song.MLD"} << false << false << "" << "Song.MLD";
-        QTest::newRow("/CIN then /COUT") << QStringList{"/cin", "/COUT"} << false << false << "/COUT" << "";
-        QTest::newRow("/COUT then /CIN") << QStringList{"/cout", "/Cin"} << false << false << "/CIN" << "";
-        QTest::newRow("dotless i is no switch") << QStringList{QStringLiteral("/cın")} << false << false << ""
-                                                << QStringLiteral("/cın");
+        QTest::newRow("nothing") << QStringList{} << false << false << ""
+                                 << "";
+        QTest::newRow("lower-case /d") << QStringList{"/d"} << true << false << ""
+                                       << "";
+        QTest::newRow("/P") << QStringList{"/p"} << false << true << ""
+                            << "";
+        QTest::newRow("longer than a switch is a file") << QStringList{"/Dx"} << false << false << ""
+                                                        << "/Dx";
+        QTest::newRow("last file wins") << QStringList{"a.mld", "/D", "B.mld"} << true << false << ""
+                                        << "B.mld";
+        QTest::newRow("file kept as typed") << QStringList{"Song.MLD"} << false << false << ""
+                                            << "Song.MLD";
+        QTest::newRow("/CIN then /COUT") << QStringList{"/cin", "/COUT"} << false << false << "/COUT"
+                                         << "";
+        QTest::newRow("/COUT then /CIN") << QStringList{"/cout", "/Cin"} << false << false << "/CIN"
+                                         << "";
+        QTest::newRow("dotless i is no switch")
+            << QStringList{QStringLiteral("/cın")} << false << false << "" << QStringLiteral("/cın");
     }
     void ParsesSwitches()
     {

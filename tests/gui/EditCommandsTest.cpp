@@ -19,8 +19,14 @@ using Kind = ScriptedMessageBoxes::Kind;
 
 namespace {
 
-QComboBox* Tempo(const TFormMain& window) { return window.findChild<QComboBox*>("ComboBoxTempo"); }
-QString Msgs(std::string_view sjis) { return FromSjis(sjis); }
+QComboBox* Tempo(const TFormMain& window)
+{
+    return window.findChild<QComboBox*>("ComboBoxTempo");
+}
+QString Msgs(std::string_view sjis)
+{
+    return FromSjis(sjis);
+}
 
 }  // namespace
 
@@ -69,13 +75,20 @@ private slots:
         const QString tempo = Msgs(Msg::TempoRefused);
         const QString tone = Msgs(Msg::ToneRefused);
         const QString volume = Msgs(Msg::VolumeRefused);
-        QTest::newRow("tempo 0") << "ComboBoxTempo" << "0" << tempo;
-        QTest::newRow("tempo 256") << "ComboBoxTempo" << "256" << tempo;
-        QTest::newRow("tempo abc") << "ComboBoxTempo" << "abc" << tempo;
-        QTest::newRow("tone 129") << "ComboBoxTone2" << "129" << tone;
-        QTest::newRow("tone name only") << "ComboBoxTone4" << "ピアノ" << tone;
-        QTest::newRow("volume 64") << "EditVol1" << "64" << volume;
-        QTest::newRow("volume -1") << "EditVol3" << "-1" << volume;
+        QTest::newRow("tempo 0") << "ComboBoxTempo"
+                                 << "0" << tempo;
+        QTest::newRow("tempo 256") << "ComboBoxTempo"
+                                   << "256" << tempo;
+        QTest::newRow("tempo abc") << "ComboBoxTempo"
+                                   << "abc" << tempo;
+        QTest::newRow("tone 129") << "ComboBoxTone2"
+                                  << "129" << tone;
+        QTest::newRow("tone name only") << "ComboBoxTone4"
+                                        << "ピアノ" << tone;
+        QTest::newRow("volume 64") << "EditVol1"
+                                   << "64" << volume;
+        QTest::newRow("volume -1") << "EditVol3"
+                                   << "-1" << volume;
     }
     void AnalysisRefusals()
     {

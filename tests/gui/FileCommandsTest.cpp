@@ -23,9 +23,18 @@ namespace {
 
 const std::string NumericText = "72,480,0\r\n74,240,0\r\n";
 
-QString Title(const TFormMain& window) { return window.findChild<QLineEdit*>("EditTitle")->text(); }
-bool SaveEnabled(const TFormMain& window) { return window.findChild<QAction*>("mnSave1")->isEnabled(); }
-QString NotSupported() { return FromSjis(Msg::NotSupported); }
+QString Title(const TFormMain& window)
+{
+    return window.findChild<QLineEdit*>("EditTitle")->text();
+}
+bool SaveEnabled(const TFormMain& window)
+{
+    return window.findChild<QAction*>("mnSave1")->isEnabled();
+}
+QString NotSupported()
+{
+    return FromSjis(Msg::NotSupported);
+}
 
 }  // namespace
 

@@ -18,11 +18,16 @@ private slots:
         QTest::addColumn<int>("voice");
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("notes and digits") << 1 << "c4d8" << "ド4レ8";
-        QTest::newRow("fa is two characters") << 2 << "F" << "ファ";
-        QTest::newRow("every letter") << 3 << "cdefgabhowq" << "ドレミファソラシシ●▲▼";
-        QTest::newRow("upper case") << 4 << "CDEGABHOWQ" << "ドレミソラシシ●▲▼";
-        QTest::newRow("unmapped kept") << 1 << "xR#1 " << "xR#1 ";
+        QTest::newRow("notes and digits") << 1 << "c4d8"
+                                          << "ド4レ8";
+        QTest::newRow("fa is two characters") << 2 << "F"
+                                              << "ファ";
+        QTest::newRow("every letter") << 3 << "cdefgabhowq"
+                                      << "ドレミファソラシシ●▲▼";
+        QTest::newRow("upper case") << 4 << "CDEGABHOWQ"
+                                    << "ドレミソラシシ●▲▼";
+        QTest::newRow("unmapped kept") << 1 << "xR#1 "
+                                       << "xR#1 ";
     }
     void MapsLetters()
     {

@@ -6,9 +6,9 @@
 #include <QPlainTextEdit>
 #include <QtTest>
 
+#include "UnitMld/Messages.h"
 #include "WindowFixture.h"
 #include "platform/SjisText.h"
-#include "UnitMld/Messages.h"
 
 using namespace quaverly;
 
@@ -25,19 +25,45 @@ void Run(WindowFixture& fixture, Command command, bool& closed)
 {
     TFormMain& window = fixture.window;
     switch (command) {
-    case Command::New: window.mnNewClick(); break;
-    case Command::Open: window.mnOpen1Click(); break;
-    case Command::Import: window.mnImportClick(); break;
-    case Command::GetMail: window.mnGetMailClick(); break;
-    case Command::Drop: window.FileDrop1FileDrop({fixture.PathOf("song.txt")}); break;
-    case Command::Close: closed = window.close(); break;
-    case Command::Exit: window.mnExit1Click(); break;
-    case Command::Save: window.mnSave1Click(); break;
-    case Command::SaveAs: window.mnSaveAs1Click(); break;
-    case Command::Export: window.mnExportClick(); break;
-    case Command::CreateMail: window.mnCreateMailClick(); break;
-    case Command::Play: window.mnPlayClick(); break;
-    case Command::PutMidi: window.mnPutMidiClick(); break;
+        case Command::New:
+            window.mnNewClick();
+            break;
+        case Command::Open:
+            window.mnOpen1Click();
+            break;
+        case Command::Import:
+            window.mnImportClick();
+            break;
+        case Command::GetMail:
+            window.mnGetMailClick();
+            break;
+        case Command::Drop:
+            window.FileDrop1FileDrop({fixture.PathOf("song.txt")});
+            break;
+        case Command::Close:
+            closed = window.close();
+            break;
+        case Command::Exit:
+            window.mnExit1Click();
+            break;
+        case Command::Save:
+            window.mnSave1Click();
+            break;
+        case Command::SaveAs:
+            window.mnSaveAs1Click();
+            break;
+        case Command::Export:
+            window.mnExportClick();
+            break;
+        case Command::CreateMail:
+            window.mnCreateMailClick();
+            break;
+        case Command::Play:
+            window.mnPlayClick();
+            break;
+        case Command::PutMidi:
+            window.mnPutMidiClick();
+            break;
     }
 }
 
@@ -45,19 +71,28 @@ void Run(WindowFixture& fixture, Command command, bool& closed)
 std::optional<bool> WentOn(const WindowFixture& fixture, Command command, bool closed)
 {
     switch (command) {
-    case Command::New:
-    case Command::GetMail: return fixture.window.VoiceMemo(1)->toPlainText().isEmpty();
-    case Command::Open: return fixture.dialogs.mldSelectCalls == 1;
-    case Command::Import: return fixture.fileDialogs.openCalls.size() == 1;
-    case Command::Drop: return fixture.boxes.Count(Kind::Warning) == 1;
-    case Command::Close: return closed;
-    case Command::Exit: return fixture.terminations == 1;
-    case Command::Save:
-    case Command::SaveAs:
-    case Command::Export: return fixture.fileDialogs.saveCalls.size() == 1;
-    case Command::CreateMail: return fixture.clipboard.text.has_value();
-    case Command::Play:
-    case Command::PutMidi: return std::nullopt;
+        case Command::New:
+        case Command::GetMail:
+            return fixture.window.VoiceMemo(1)->toPlainText().isEmpty();
+        case Command::Open:
+            return fixture.dialogs.mldSelectCalls == 1;
+        case Command::Import:
+            return fixture.fileDialogs.openCalls.size() == 1;
+        case Command::Drop:
+            return fixture.boxes.Count(Kind::Warning) == 1;
+        case Command::Close:
+            return closed;
+        case Command::Exit:
+            return fixture.terminations == 1;
+        case Command::Save:
+        case Command::SaveAs:
+        case Command::Export:
+            return fixture.fileDialogs.saveCalls.size() == 1;
+        case Command::CreateMail:
+            return fixture.clipboard.text.has_value();
+        case Command::Play:
+        case Command::PutMidi:
+            return std::nullopt;
     }
     return std::nullopt;
 }
@@ -80,8 +115,8 @@ private slots:
             {Command::GetMail, "GetMail"}, {Command::Drop, "Drop"}, {Command::Close, "Close"},
             {Command::Exit, "Exit"}};
         const std::pair<Command, const char*> analysisCommands[] = {
-            {Command::Save, "Save"},     {Command::SaveAs, "SaveAs"},         {Command::Export, "Export"},
-            {Command::Play, "Play"},     {Command::CreateMail, "CreateMail"}, {Command::PutMidi, "PutMidi"}};
+            {Command::Save, "Save"}, {Command::SaveAs, "SaveAs"},         {Command::Export, "Export"},
+            {Command::Play, "Play"}, {Command::CreateMail, "CreateMail"}, {Command::PutMidi, "PutMidi"}};
         const std::pair<EditState, const char*> states[] = {{EditState::Empty, "Empty"},
                                                             {EditState::Current, "Current"},
                                                             {EditState::ScoreEdited, "ScoreEdited"},
@@ -94,8 +129,7 @@ private slots:
                 QTest::addRow("%s in %s", name, stateName) << int(command) << state << (losable ? loss : QString());
             }
             for (const auto& [command, name] : analysisCommands) {
-                QTest::addRow("%s in %s", name, stateName)
-                    << int(command) << state << (edited ? analysis : QString());
+                QTest::addRow("%s in %s", name, stateName) << int(command) << state << (edited ? analysis : QString());
             }
         }
     }

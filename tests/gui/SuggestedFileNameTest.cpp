@@ -44,11 +44,16 @@ private slots:
     {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("title with a full stop") << "Ver.2" << "Ver.mid";
-        QTest::newRow("no extension") << "song" << "song.mid";
-        QTest::newRow("melody path") << "/home/u/song.mld" << "/home/u/song.mid";
-        QTest::newRow("full stop in a folder only") << "/home/u.v/song" << "/home/u.v/song.mid";
-        QTest::newRow("sanitised title") << "a_b!c!" << "a_b!c!.mid";
+        QTest::newRow("title with a full stop") << "Ver.2"
+                                                << "Ver.mid";
+        QTest::newRow("no extension") << "song"
+                                      << "song.mid";
+        QTest::newRow("melody path") << "/home/u/song.mld"
+                                     << "/home/u/song.mid";
+        QTest::newRow("full stop in a folder only") << "/home/u.v/song"
+                                                    << "/home/u.v/song.mid";
+        QTest::newRow("sanitised title") << "a_b!c!"
+                                         << "a_b!c!.mid";
     }
     void ChangesExtension()
     {

@@ -14,7 +14,10 @@ WindowFixture::WindowFixture()
     window.SetTerminateHandler([this] { ++terminations; });
 }
 
-QString WindowFixture::PathOf(const QString& name) const { return folder.filePath(name); }
+QString WindowFixture::PathOf(const QString& name) const
+{
+    return folder.filePath(name);
+}
 
 QString WindowFixture::WriteFile(const QString& name, std::string_view bytes) const
 {
@@ -48,6 +51,9 @@ std::string FileBytes(const QString& path)
     return file.readAll().toStdString();
 }
 
-std::string Sjis(const QString& text) { return ToSjis(text); }
+std::string Sjis(const QString& text)
+{
+    return ToSjis(text);
+}
 
 }  // namespace quaverly
