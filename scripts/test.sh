@@ -17,3 +17,7 @@ for variant in build-test build-asan; do
   cmake --build "$variant" -j "$jobs"
   (cd "$variant" && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j "$jobs")
 done
+
+# Fuzzing: every reader of outside data for 60 s (scripts/fuzz.sh; about 8
+# minutes with its clang build on two processors).
+bash scripts/fuzz.sh 60
