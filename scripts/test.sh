@@ -18,6 +18,6 @@ for variant in build-test build-asan; do
   (cd "$variant" && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j "$jobs")
 done
 
-# Fuzzing: every reader of outside data for 60 s (scripts/fuzz.sh; about 8
+# Fuzzing: every reader of outside data for 60 s (scripts/fuzz.sh; about 5
 # minutes with its clang build on two processors).
 bash scripts/fuzz.sh 60
