@@ -128,6 +128,26 @@ ROUND_TRIPS = [
 ]
 
 
+def example_sections(data):
+    """(tempo, [(tone, volume, score)] * 4, title) of a melody text; scores keep their CR LF."""
+    lines = data.split(b"\r\n")
+    title, tempo = lines[1], lines[3]
+    voices = []
+    for number in range(1, 5):
+        start = lines.index(b"$%d" % number)
+        end = lines.index(b"$%d" % (number + 1)) if number < 4 else len(lines) - 1
+        voices.append((lines[start + 1][1:], lines[start + 2][1:], b"\r\n".join(lines[start + 3:end])))
+    return tempo, voices, title
+
+
+def example_round_trip(data):
+    tempo, voices, title = example_sections(data)
+    tones = [int(tone.split(b" ")[0]) - 1 for tone, _, _ in voices]
+    volumes = [int(volume) for _, volume, _ in voices]
+    head = bytes([0, (int(tempo) - 1) % 255]) + bytes(tones) + bytes(volumes)
+    return head + b"\x00".join([score for _, _, score in voices] + [title, b"", b"", b""])
+
+
 def write(target, named):
     folder = SEEDS / target
     shutil.rmtree(folder, ignore_errors=True)
@@ -140,8 +160,11 @@ def main():
     examples = sorted(EXAMPLES.glob("*.tml"))
     example_texts = [(p.stem + ".tml", p.read_bytes()) for p in examples]
 
+    example_pages = [("%s-%d" % (p.stem, voice + 1), bytes([voice]) + score)
+                     for p in examples for voice, (_, _, score) in enumerate(example_sections(p.read_bytes())[1])]
     write("ScoreParser", [("score%02d" % i, bytes([i % 4]) + sjis(s)) for i, s in enumerate(SCORES)]
-          + [("extended%02d" % i, bytes([4 | i % 4]) + sjis(s)) for i, s in enumerate(EXTENDED_SCORES)])
+          + [("extended%02d" % i, bytes([4 | i % 4]) + sjis(s)) for i, s in enumerate(EXTENDED_SCORES)]
+          + example_pages)
     write("MelodyImage", [("image%02d.mld" % i, d) for i, d in enumerate(IMAGES)])
     write("MelodyText", [("text%02d.tml" % i, d) for i, d in enumerate(TEXTS)] + example_texts)
     mails = [b"--B:M\r\n" + base64.b64encode(d) for d in IMAGES[:3]]
@@ -151,7 +174,8 @@ def main():
     write("PocketMelody", [("pocket%02d.pmr" % i, bytes(192) + d) for i, d in enumerate(IMAGES[:4])]
           + [("short.pmr", bytes(100))])
     write("RingtoneBook", [("book%02d.ktm" % i, d) for i, d in enumerate(BOOKS)])
-    write("RoundTrip", [("trip%02d" % i, d) for i, d in enumerate(ROUND_TRIPS)])
+    write("RoundTrip", [("trip%02d" % i, d) for i, d in enumerate(ROUND_TRIPS)]
+          + [(p.stem, example_round_trip(p.read_bytes())) for p in examples])
 
 
 if __name__ == "__main__":
