@@ -35,7 +35,10 @@ void Expect(bool condition, const char* what)
     }
 }
 
-unsigned ByteAt(std::string_view data, size_t index) { return static_cast<unsigned char>(data[index]); }
+unsigned ByteAt(std::string_view data, size_t index)
+{
+    return static_cast<unsigned char>(data[index]);
+}
 
 // The parts of data between zero bytes, at most count of them (the last takes the rest).
 std::vector<std::string_view> SplitAtZeros(std::string_view data, size_t count)
@@ -124,8 +127,7 @@ std::optional<EditorFields> LoadImage(MelodyStore& store)
     info.copyright = "unchanged";
     std::optional<EditorFields> fields = LoadMelodyIntoEditor(store, info);
     if (!store.IsMelodyImage()) {
-        Expect(!fields && info.copyright == "unchanged" && store.Sequence().empty(),
-               "a non-melody image was loaded");
+        Expect(!fields && info.copyright == "unchanged" && store.Sequence().empty(), "a non-melody image was loaded");
         return fields;
     }
     Expect(fields.has_value(), "a melody image was not loaded");

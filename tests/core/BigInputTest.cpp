@@ -5,7 +5,6 @@
 // (getrusage of the child) is its own and a runaway case cannot take the
 // test program down with it.
 #include <gtest/gtest.h>
-
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -55,7 +54,7 @@ constexpr double PageFactorAllowed = 32.0;
 
 struct ChildUsage {
     bool finished = false;  // exited normally with status 0
-    double seconds = 0;    // processor time
+    double seconds = 0;     // processor time
     long peakKb = 0;        // peak resident size, above the empty child's
 };
 
@@ -99,8 +98,8 @@ void ExpectWithinBounds(const ChildUsage& usage, size_t inputBytes, double facto
     EXPECT_LT(usage.seconds, SecondsAllowed);
     const long allowedKb = static_cast<long>(factorAllowed * static_cast<double>(inputBytes) / 1024) + SlackKbAllowed;
     EXPECT_LT(usage.peakKb, allowedKb) << "input " << inputBytes / 1024 << " KB";
-    std::printf("[   INFO   ] %zu KB input: %.2f s processor time, peak %ld KB above an empty process\n", inputBytes / 1024,
-                usage.seconds, usage.peakKb);
+    std::printf("[   INFO   ] %zu KB input: %.2f s processor time, peak %ld KB above an empty process\n",
+                inputBytes / 1024, usage.seconds, usage.peakKb);
 }
 
 class TemporaryFolder {
@@ -193,7 +192,9 @@ TEST(BigInputTest, TenMegabyteScorePagesParse)
     };
     const Page pages[] = {
         // ド４▲レ８．＊●２ド（100）ミ［10］, line break
-        {"notes", "\x83h\x82S\x81\xA3\x83\x8C\x82W\x81" "D\x81\x96\x81\x9C\x82Q\x83h\x81i100\x81j\x83~\x81m10\x81n\r\n",
+        {"notes",
+         "\x83h\x82S\x81\xA3\x83\x8C\x82W\x81"
+         "D\x81\x96\x81\x9C\x82Q\x83h\x81i100\x81j\x83~\x81m10\x81n\r\n",
          false},
         // ド（ : every group left open, its closing bracket never comes
         {"open length groups", "\x83h\x81i", false},
