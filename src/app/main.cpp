@@ -2,6 +2,7 @@
 // real platform services, the main window, runs its start-up on the command
 // line and then the event loop.
 #include <QApplication>
+#include <QEvent>
 #include <QTextBrowser>
 #include <csignal>
 #include <cstdio>
@@ -43,6 +44,22 @@ bool HasDisplay()
 #endif
 }
 
+// QUAVERLY_EXIT_AFTER_SHOW=1, a developer option for timing the start-up
+// (bench/window/StartupBench.cpp): the program ends as soon as the main
+// window has been painted for the first time.
+class ExitAfterFirstPaint : public QObject {
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint) {
+            // Queued, so that the window's first paint completes.
+            QMetaObject::invokeMethod(qApp, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
+            watched->removeEventFilter(this);
+        }
+        return false;
+    }
+};
+
 }  // namespace
 
 int main(int argc, char* argv[])
@@ -80,6 +97,10 @@ int main(int argc, char* argv[])
     window.StartUp(QApplication::arguments().mid(1));
     if (window.TerminateRequested()) {
         return 0;
+    }
+    ExitAfterFirstPaint exitAfterFirstPaint;
+    if (qEnvironmentVariableIntValue("QUAVERLY_EXIT_AFTER_SHOW") == 1) {
+        window.installEventFilter(&exitAfterFirstPaint);
     }
     window.show();
     return QApplication::exec();

@@ -1,0 +1,90 @@
+// The analysis command mnMakeMldClick in the main window on the longest
+// melody: four voices of sixty-fourth notes (3 ticks) up to tick 99999, about
+// 133,000 events, typed into the four pages. The time covers the whole
+// command: reading the pages, the analysis, filling the sequence view
+// ListViewSeq and writing the canonical texts back into the pages; the
+// "...AndPaint" case adds the processing of the events the command leaves
+// behind (the switch to the sequence page, its layout and the repaint). The
+// window is shown on the caller's platform (offscreen unless one is set) with
+// the scripted services of the window tests, so the report box is only recorded.
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QPlainTextEdit>
+#include <QAbstractItemView>
+#include <cstdlib>
+
+#include "UnitMld/SequenceList.h"
+#include "WindowFixture.h"
+
+namespace {
+
+using namespace quaverly;
+
+constexpr int NotesPerVoice = MaxSequenceTime / 3;  // 33,333 sixty-fourth notes
+
+QString VoiceText()
+{
+    return QStringLiteral("ド６４").repeated(NotesPerVoice);
+}
+
+// Types the four pages and runs the command, with the page filling untimed.
+void RunAnalysis(benchmark::State& state, bool processEvents)
+{
+    WindowFixture fixture;
+    fixture.window.show();
+    QApplication::processEvents();
+    const QString text = VoiceText();
+    const auto* sequenceView = fixture.window.findChild<QAbstractItemView*>(QStringLiteral("ListViewSeq"));
+
+    for (auto _ : state) {
+        state.PauseTiming();
+        for (int voice = 1; voice <= 4; ++voice) {
+            fixture.window.VoiceMemo(voice)->setPlainText(text);
+        }
+        fixture.window.SetEditState(EditState::ScoreEdited);
+        fixture.boxes.Clear();
+        QApplication::processEvents();
+        state.ResumeTiming();
+
+        fixture.window.mnMakeMldClick();
+        if (processEvents) {
+            QApplication::processEvents();
+        }
+
+        state.PauseTiming();
+        if (fixture.boxes.Count(ScriptedMessageBoxes::Kind::Information) != 1 ||
+            fixture.window.State() != EditState::Current) {
+            state.SkipWithError("the analysis did not report a melody");
+            break;
+        }
+        state.counters["rows"] = sequenceView->model()->rowCount();
+        state.ResumeTiming();
+    }
+}
+
+void BM_MakeMldLongestMelody(benchmark::State& state)
+{
+    RunAnalysis(state, false);
+}
+BENCHMARK(BM_MakeMldLongestMelody)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(10);
+
+void BM_MakeMldLongestMelodyAndPaint(benchmark::State& state)
+{
+    RunAnalysis(state, true);
+}
+BENCHMARK(BM_MakeMldLongestMelodyAndPaint)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(10);
+
+}  // namespace
+
+int main(int argc, char* argv[])
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    QApplication application(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
