@@ -112,7 +112,13 @@ void QueryImage(std::string_view image)
     store.LoadFFF0Data();
     Expect(store.fff0DataHex.size() % 2 == 0 && store.fff0DataHex.size() <= 2 * image.size(),
            "FFF0 text not two digits per image byte");
-    store.ListSequence();
+    try {
+        store.ListSequence();
+    } catch (const MelodyLimitError&) {
+        // A melody longer than the time column holds is refused with its message.
+        Expect(store.Sequence().size() <= image.size() / 3 + 1, "more events listed than the image holds");
+        return;
+    }
     Expect(store.Sequence().size() <= image.size() / 3 + 1, "more events listed than the image holds");
     for (const std::string& line : store.Sequence()) {
         CheckMadeLine(line, std::nullopt);
@@ -125,7 +131,13 @@ std::optional<EditorFields> LoadImage(MelodyStore& store)
 {
     MelodyFileInfo info;
     info.copyright = "unchanged";
-    std::optional<EditorFields> fields = LoadMelodyIntoEditor(store, info);
+    std::optional<EditorFields> fields;
+    try {
+        fields = LoadMelodyIntoEditor(store, info);
+    } catch (const MelodyLimitError&) {
+        Expect(store.IsMelodyImage(), "a non-melody image was refused as too long");
+        return std::nullopt;  // longer than the time column holds: refused with its message
+    }
     if (!store.IsMelodyImage()) {
         Expect(!fields && info.copyright == "unchanged" && store.Sequence().empty(), "a non-melody image was loaded");
         return fields;
