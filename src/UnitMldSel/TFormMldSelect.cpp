@@ -59,19 +59,11 @@ TFormMldSelect::TFormMldSelect(MessageBoxes& boxes, QWidget* parent, TitleReader
     : QDialog(parent),
       ui(std::make_unique<Ui::TFormMldSelect>()),
       m_boxes(boxes),
-      m_readTitle(readTitle ? std::move(readTitle) : TitleReader(ReadMelodyTitle)),
-      m_folders(new QFileSystemModel(this))
+      m_readTitle(readTitle ? std::move(readTitle) : TitleReader(ReadMelodyTitle))
 {
     ui->setupUi(this);
     ApplyWindowFont(this);
 
-    m_folders->setFilter(QDir::Dirs | QDir::NoDotAndDotDot | QDir::Drives);
-    m_folders->setReadOnly(true);
-    m_folders->setRootPath(QString());
-    ui->ShellTreeView1->setModel(m_folders);
-    for (int column = 1; column < m_folders->columnCount(); ++column) {
-        ui->ShellTreeView1->hideColumn(column);
-    }
     ui->ShellTreeView1->installEventFilter(this);
     ui->Splitter1->setSizes({TreeWidth, width() - TreeWidth});
     ui->Splitter1->setStretchFactor(1, 1);
@@ -91,24 +83,48 @@ TFormMldSelect::TFormMldSelect(MessageBoxes& boxes, QWidget* parent, TitleReader
                      palette.color(QPalette::Active, QPalette::HighlightedText));
     ui->ListView1->setPalette(palette);
 
-    connect(m_folders, &QFileSystemModel::directoryLoaded, this, &TFormMldSelect::FolderLoaded);
     connect(ui->ShellTreeView1, &QTreeView::doubleClicked, this, &TFormMldSelect::ShellTreeView1DblClick);
     connect(ui->ButtonOK, &QPushButton::clicked, this, &TFormMldSelect::ButtonOKClick);
     connect(ui->ButtonCancel, &QPushButton::clicked, this, &QDialog::reject);
-
-    SelectFolderInTree(QDir::homePath());
 }
 
 TFormMldSelect::~TFormMldSelect() = default;
 
+void TFormMldSelect::StartFolderTree()
+{
+    if (m_folders != nullptr) {
+        return;
+    }
+    m_folders = new QFileSystemModel(this);
+    m_folders->setFilter(QDir::Dirs | QDir::NoDotAndDotDot | QDir::Drives);
+    m_folders->setReadOnly(true);
+    m_folders->setRootPath(QString());
+    ui->ShellTreeView1->setModel(m_folders);
+    for (int column = 1; column < m_folders->columnCount(); ++column) {
+        ui->ShellTreeView1->hideColumn(column);
+    }
+    connect(m_folders, &QFileSystemModel::directoryLoaded, this, &TFormMldSelect::FolderLoaded);
+}
+
+void TFormMldSelect::showEvent(QShowEvent* event)
+{
+    // The first showing opens the tree at the home folder, unless a folder
+    // was selected before.
+    if (m_folders == nullptr) {
+        SelectFolderInTree(QDir::homePath());
+    }
+    QDialog::showEvent(event);
+}
+
 QString TFormMldSelect::SelectedNodePath() const
 {
     QModelIndex node = ui->ShellTreeView1->currentIndex();
-    return node.isValid() ? m_folders->filePath(node) : QString();
+    return node.isValid() && m_folders != nullptr ? m_folders->filePath(node) : QString();
 }
 
 void TFormMldSelect::SelectFolderInTree(const QString& folder)
 {
+    StartFolderTree();
     QModelIndex node = m_folders->index(folder);
     ui->ShellTreeView1->setCurrentIndex(node);
     if (node.isValid()) {
@@ -153,6 +169,9 @@ bool TFormMldSelect::eventFilter(QObject* watched, QEvent* event)
 
 void TFormMldSelect::ShellTreeView1DblClick(const QModelIndex& index)
 {
+    if (m_folders == nullptr) {
+        return;
+    }
     QString path = m_folders->filePath(index);
     if (path.isEmpty()) {
         return;

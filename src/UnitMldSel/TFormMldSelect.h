@@ -53,8 +53,13 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
+    // The folder model reads the file system in the background from the
+    // moment it has a root: it is made when the browser is first shown or a
+    // folder is first selected, not when the dialog is created at start-up.
+    void StartFolderTree();
     void FolderLoaded(const QString& folder);
     void ShellTreeView1DblClick(const QModelIndex& index);
     void ShellTreeView1KeyDown();
@@ -63,7 +68,7 @@ private:
     std::unique_ptr<Ui::TFormMldSelect> ui;
     MessageBoxes& m_boxes;
     TitleReader m_readTitle;
-    QFileSystemModel* m_folders;
+    QFileSystemModel* m_folders = nullptr;
     // The tree loads folders in the background: the selected folder is
     // scrolled into view again as each level of its path arrives.
     QString m_folderToReveal;

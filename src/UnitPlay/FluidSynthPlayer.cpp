@@ -3,6 +3,7 @@
 #ifdef QUAVERLY_HAVE_SYNTH
 
 #include <QMetaObject>
+#include <system_error>
 
 #include "UnitMld/Errors.h"
 
@@ -12,9 +13,10 @@ FluidSynthPlayer::FluidSynthPlayer(AudioOutput output, std::string soundFont, QO
     : QObject(parent), m_output(std::move(output)), m_soundFont(std::move(soundFont))
 {
     try {
-        Synth();
-    } catch (const QuaverlyError&) {
-        // Reported when a play opens the file: the window can start without sound.
+        m_loading = std::async(std::launch::async,
+                               [soundFont = m_soundFont] { return std::make_unique<Synthesizer>(soundFont); });
+    } catch (const std::system_error&) {
+        // No thread to spare: the first play loads the soundfont.
     }
 }
 
@@ -26,6 +28,13 @@ FluidSynthPlayer::~FluidSynthPlayer()
 
 Synthesizer& FluidSynthPlayer::Synth()
 {
+    if (!m_synth && m_loading.valid()) {
+        try {
+            m_synth = m_loading.get();
+        } catch (const QuaverlyError&) {
+            // Tried once more below, so that the error reaches the play that needs it.
+        }
+    }
     if (!m_synth) {
         m_synth = std::make_unique<Synthesizer>(m_soundFont);
     }

@@ -1,6 +1,8 @@
 // The program's MIDI player: MidiPlayer over the FluidSynth sequence player.
-// The synthesizer and its soundfont are made when the player is created, so
-// that the first play sounds at once; a missing soundfont is reported by Open.
+// The synthesizer and its soundfont are loaded on a worker thread from the
+// player's creation, so that the window shows without waiting for the
+// soundfont and the first play still sounds at once; a missing soundfont is
+// reported by Open.
 // The sequence player calls back from its own thread; the completion notice
 // is queued to this object, so the window gets it on the user-interface thread.
 #pragma once
@@ -9,6 +11,7 @@
 #ifdef QUAVERLY_HAVE_SYNTH
 
 #include <QObject>
+#include <future>
 #include <memory>
 #include <string>
 
@@ -34,12 +37,15 @@ public:
     bool IsStopped() const override;
 
 private:
-    // The synthesizer, made on first need when the constructor could not.
+    // The synthesizer once the background load has ended; made again on
+    // first need when that load failed. Throws QuaverlyError.
     Synthesizer& Synth();
 
     AudioOutput m_output;
     std::string m_soundFont;
     std::string m_fileName;
+    // The background load; its destructor waits for a load still running.
+    std::future<std::unique_ptr<Synthesizer>> m_loading;
     std::unique_ptr<Synthesizer> m_synth;
     std::unique_ptr<SequencePlayer> m_sequence;
 };

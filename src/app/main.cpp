@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QEvent>
 #include <QTextBrowser>
+#include <chrono>
 #include <csignal>
 #include <cstdio>
 
@@ -45,13 +46,17 @@ bool HasDisplay()
 }
 
 // QUAVERLY_EXIT_AFTER_SHOW=1, a developer option for timing the start-up
-// (bench/window/StartupBench.cpp): the program ends as soon as the main
-// window has been painted for the first time.
+// (bench/window/StartupBench.cpp): at the main window's first paint the
+// program prints the steady clock's time in milliseconds, from which the
+// launcher subtracts the time it started the program, and ends.
 class ExitAfterFirstPaint : public QObject {
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
         if (event->type() == QEvent::Paint) {
+            const auto now = std::chrono::steady_clock::now().time_since_epoch();
+            std::printf("%.3f\n", std::chrono::duration<double, std::milli>(now).count());
+            std::fflush(stdout);
             // Queued, so that the window's first paint completes.
             QMetaObject::invokeMethod(qApp, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
             watched->removeEventFilter(this);
@@ -86,8 +91,8 @@ int main(int argc, char* argv[])
     quaverly::QtClipboard clipboard;
     quaverly::QSettingsStore settings;
     quaverly::HelpBrowser helpViewer;
-    // Creating the dialogs loads the settings: before the start-up acts on
-    // the command line, since "/P" writes a MIDI file at once.
+    // Each dialog is made on its first use; the settings dialog, which loads
+    // the tempo adjustment, when a MIDI file is first written ("/P" at once).
     quaverly::AppDialogs dialogs(messageBoxes, settings);
     ProgramPlayer player;
 

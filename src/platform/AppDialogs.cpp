@@ -21,13 +21,20 @@ bool ShowModal(QDialog& dialog)
 }  // namespace
 
 AppDialogs::AppDialogs(MessageBoxes& boxes, SettingsStore& settings)
-    : m_about(new TAboutDlg),
-      m_fileInfo(new TFileInfoDlg),
-      m_f0Data(new TF0DataDlg),
-      m_ringtoneBook(new TInKtlink(boxes)),
-      m_mldSelect(new TFormMldSelect(boxes)),
-      m_setup(new TSetupDlg(settings))
+    : m_boxes(boxes), m_settings(settings)
 {
+}
+
+template <class Dialog, class... Arguments>
+Dialog& AppDialogs::Made(QPointer<Dialog>& dialog, Arguments&... arguments) const
+{
+    if (dialog == nullptr) {
+        dialog = new Dialog(arguments...);
+        if (m_parent != nullptr) {
+            dialog->setParent(m_parent, dialog->windowFlags());
+        }
+    }
+    return *dialog;
 }
 
 AppDialogs::~AppDialogs()
@@ -51,31 +58,32 @@ QList<QDialog*> AppDialogs::All() const
 
 TFormMldSelect& AppDialogs::MldSelect()
 {
-    return *m_mldSelect;
+    return Made(m_mldSelect, m_boxes);
 }
 TFileInfoDlg& AppDialogs::FileInfo()
 {
-    return *m_fileInfo;
+    return Made(m_fileInfo);
 }
 TF0DataDlg& AppDialogs::F0Data()
 {
-    return *m_f0Data;
+    return Made(m_f0Data);
 }
 TSetupDlg& AppDialogs::Setup()
 {
-    return *m_setup;
+    return Made(m_setup, m_settings);
 }
 TAboutDlg& AppDialogs::About()
 {
-    return *m_about;
+    return Made(m_about);
 }
 TInKtlink& AppDialogs::RingtoneBook()
 {
-    return *m_ringtoneBook;
+    return Made(m_ringtoneBook, m_boxes);
 }
 
 void AppDialogs::SetParentWindow(QWidget* window)
 {
+    m_parent = window;
     for (QDialog* dialog : All()) {
         dialog->setParent(window, dialog->windowFlags());
     }
@@ -83,58 +91,58 @@ void AppDialogs::SetParentWindow(QWidget* window)
 
 std::optional<QString> AppDialogs::RunMldSelect()
 {
-    if (!ShowModal(*m_mldSelect)) {
+    if (!ShowModal(MldSelect())) {
         return std::nullopt;
     }
-    return m_mldSelect->SelectedFileName();
+    return MldSelect().SelectedFileName();
 }
 
 bool AppDialogs::RunFileInfo(MelodyFileInfo& info)
 {
-    m_fileInfo->LoadFrom(info);
-    if (!ShowModal(*m_fileInfo)) {
+    FileInfo().LoadFrom(info);
+    if (!ShowModal(FileInfo())) {
         return false;
     }
-    m_fileInfo->StoreInto(info);
+    FileInfo().StoreInto(info);
     return true;
 }
 
 bool AppDialogs::RunF0Data(bool& dataSet, std::string& dataHex)
 {
-    m_f0Data->LoadFrom(dataSet, dataHex);
-    if (!ShowModal(*m_f0Data)) {
+    F0Data().LoadFrom(dataSet, dataHex);
+    if (!ShowModal(F0Data())) {
         return false;
     }
-    m_f0Data->StoreInto(dataSet, dataHex);
+    F0Data().StoreInto(dataSet, dataHex);
     return true;
 }
 
 void AppDialogs::RunSetup()
 {
-    ShowModal(*m_setup);
+    ShowModal(Setup());
 }
 
 QString AppDialogs::EditTempoText() const
 {
-    return m_setup->EditTempoText();
+    return Made(m_setup, m_settings).EditTempoText();
 }
 
 void AppDialogs::RunAbout()
 {
-    ShowModal(*m_about);
+    ShowModal(About());
 }
 
 std::optional<std::vector<std::string>> AppDialogs::RunRingtoneBook(const QString& path)
 {
     // A book of which nothing could be read has nothing to choose from: the
     // error has been shown, and the dialog is not.
-    if (!m_ringtoneBook->ReadKtl(path) && m_ringtoneBook->SongCount() == 0) {
+    if (!RingtoneBook().ReadKtl(path) && RingtoneBook().SongCount() == 0) {
         return std::nullopt;
     }
-    if (!ShowModal(*m_ringtoneBook)) {
+    if (!ShowModal(RingtoneBook())) {
         return std::nullopt;
     }
-    return m_ringtoneBook->SelectedMelodies();
+    return RingtoneBook().SelectedMelodies();
 }
 
 }  // namespace quaverly

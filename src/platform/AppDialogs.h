@@ -1,8 +1,9 @@
 // The program's dialogs behind the Dialogs interface: the MLD file browser,
 // the file information and FFF0 data dialogs, the settings dialog, the about
-// box and the ringtone-book dialog. All are created once, when the window
-// starts, and keep their contents between uses; creating the settings dialog
-// loads the tempo adjustment.
+// box and the ringtone-book dialog. Each is created on its first use, so that
+// the main window shows without waiting for them, and keeps its contents
+// between uses; creating the settings dialog loads the tempo adjustment, so
+// the first reading of the tempo adjustment creates it.
 #pragma once
 
 #include <QPointer>
@@ -55,13 +56,20 @@ public:
 
 private:
     QList<QDialog*> All() const;
+    // The dialog, created with the arguments on first use.
+    template <class Dialog, class... Arguments>
+    Dialog& Made(QPointer<Dialog>& dialog, Arguments&... arguments) const;
 
+    MessageBoxes& m_boxes;
+    SettingsStore& m_settings;
+    QPointer<QWidget> m_parent;
     QPointer<TAboutDlg> m_about;
     QPointer<TFileInfoDlg> m_fileInfo;
     QPointer<TF0DataDlg> m_f0Data;
     QPointer<TInKtlink> m_ringtoneBook;
     QPointer<TFormMldSelect> m_mldSelect;
-    QPointer<TSetupDlg> m_setup;
+    // Also made by EditTempoText, which only reads.
+    mutable QPointer<TSetupDlg> m_setup;
 };
 
 }  // namespace quaverly

@@ -82,6 +82,20 @@ private slots:
         QVERIFY(player.Play() != 0);
         QVERIFY(player.IsStopped());
     }
+
+    // The soundfont loads in the background: its failure reaches every open.
+    void MissingSoundFontFailsEachOpen()
+    {
+        QTemporaryDir folder;
+        const std::string path = folder.filePath(QStringLiteral("Play.mid")).toStdString();
+        WriteWholeFile(path, ShortMelody());
+        FluidSynthPlayer player(AudioOutput{.kind = AudioOutputKind::Silent, .driver = {}, .fileName = {}, .observer = {}},
+                                folder.filePath(QStringLiteral("missing.sf2")).toStdString());
+        player.SetFileName(path);
+        QVERIFY_THROWS_EXCEPTION(QuaverlyError, player.Open());
+        QVERIFY_THROWS_EXCEPTION(QuaverlyError, player.Open());
+        QVERIFY(player.Play() != 0);
+    }
 };
 
 #else  // without the synthesizer there is no real player to test

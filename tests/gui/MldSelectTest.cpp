@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 
 #include <QDir>
+#include <QFileSystemModel>
 #include <QFontMetrics>
 #include <QKeyEvent>
 #include <QLabel>
@@ -221,6 +222,25 @@ private slots:
         QCOMPARE(dialog.CurrentFolder(), folder.path());
         QCOMPARE(List(dialog)->topLevelItemCount(), 3);
         QCOMPARE(Progress(dialog), u"読みとり終了(3/3)"_qs);
+    }
+
+    // Created at start-up, the browser reads no folders until it is first shown.
+    void folderTreeStartsAtFirstShowing()
+    {
+        ScriptedMessageBoxes boxes;
+        TFormMldSelect dialog(boxes);
+        QCOMPARE(dialog.findChild<QFileSystemModel*>(), nullptr);
+        QCOMPARE(dialog.SelectedNodePath(), QString());
+        dialog.show();
+        QVERIFY(dialog.findChild<QFileSystemModel*>() != nullptr);
+        QCOMPARE(dialog.SelectedNodePath(), QDir::homePath());
+
+        // A folder selected before the first showing stays selected.
+        QTemporaryDir folder;
+        TFormMldSelect selected(boxes);
+        selected.SelectFolderInTree(folder.path());
+        selected.show();
+        QCOMPARE(selected.SelectedNodePath(), folder.path());
     }
 
     void doubleClickOnTreeListsFolder()
