@@ -4,6 +4,7 @@
 #ifdef QUAVERLY_HAVE_SYNTH
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 #include <sys/wait.h>
 
 #include <chrono>
@@ -47,7 +48,9 @@ std::string MelodyMidi(int tempo, const std::string& editTempo, std::array<bool,
 
 std::filesystem::path TempPath(const std::string& name)
 {
-    std::filesystem::path dir = std::filesystem::temp_directory_path() / "quaverly-synth-test";
+    // One folder per process: ctest runs these tests in parallel processes.
+    std::filesystem::path dir =
+        std::filesystem::temp_directory_path() / ("quaverly-synth-test-" + std::to_string(::getpid()));
     std::filesystem::create_directories(dir);
     return dir / name;
 }
