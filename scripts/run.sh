@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds Quaverly and starts it.
+# Installs what is missing, builds Quaverly and starts the window program.
+# Arguments go to the program, e.g. `bash scripts/run.sh examples/song.mld` or `/D`.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -7,4 +8,4 @@ bash scripts/install-deps.sh run
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUAVERLY_TESTS=OFF >/dev/null
 cmake --build build
 
-exec build/src/quaverly-cli build examples/furusato.tml -o build/furusato.mld "$@"
+exec build/src/quaverly "$@"
