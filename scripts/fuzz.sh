@@ -62,9 +62,9 @@ total=0
 printf '%-14s %14s %8s\n' target executions crashes
 for target in "${targets[@]}"; do
   # The final statistics, or after a crash the last progress line "#N ...".
-  executions=$(grep -o 'stat::number_of_executed_units: *[0-9]*' "$logs/$target.log" | grep -o '[0-9]*$' || true)
+  executions=$(grep -ao 'stat::number_of_executed_units: *[0-9]*' "$logs/$target.log" | grep -o '[0-9]*$' || true)
   if [ -z "$executions" ]; then
-    executions=$(grep -o '^#[0-9]*' "$logs/$target.log" | tail -1 | tr -d '#' || true)
+    executions=$(grep -ao '^#[0-9]*' "$logs/$target.log" | tail -1 | tr -d '#' || true)
   fi
   executions=${executions:-0}
   code=$(cat "$logs/$target.status" 2>/dev/null || echo 1)
@@ -77,7 +77,7 @@ for target in "${targets[@]}"; do
   printf '%-14s %14s %8s\n' "$target" "$executions" "$crashes"
   if [ "$code" != 0 ]; then
     echo "   $target failed (exit $code); the end of $logs/$target.log:"
-    grep -E 'ERROR|SUMMARY|what\(\)|Test unit written' "$logs/$target.log" | head -8 | sed 's/^/   | /'
+    grep -aE 'ERROR|SUMMARY|what\(\)|Test unit written' "$logs/$target.log" | head -8 | sed 's/^/   | /'
   fi
 done
 printf '%-14s %14s\n' total "$total"
