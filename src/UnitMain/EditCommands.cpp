@@ -4,8 +4,8 @@
 #include <QComboBox>
 #include <QPlainTextEdit>
 #include <QTabWidget>
-#include <QTreeWidget>
 
+#include "SequenceRowModel.h"
 #include "TFormMain.h"
 #include "UnitMld/MailText.h"
 #include "UnitMld/Messages.h"
@@ -35,13 +35,13 @@ std::string WithNumber(std::string_view format, long long number)
 void TFormMain::mnMakeMldClick()
 {
     RunCommand([this] {
-        m_ui->ListViewSeq->clear();
-        const AnalysisResult result = AnalyseScore(m_store, CollectEditorTexts(), m_melodyFileInfo, m_extendedNotation);
+        m_sequenceRows->Clear();
+        AnalysisResult result = AnalyseScore(m_store, CollectEditorTexts(), m_melodyFileInfo, m_extendedNotation);
         if (result.refusal) {
             m_services.messageBoxes.Warning(FromSjis(*result.refusal));
             return;
         }
-        FillSequenceRows(result.sequenceRows);
+        FillSequenceRows(std::move(result.sequenceRows));
         for (int voice = 1; voice <= Voices; ++voice) {
             SetMemoText(voice, result.canonicalScores[voice - 1]);
         }

@@ -7,9 +7,9 @@
 #include <QPlainTextEdit>
 #include <QStatusBar>
 #include <QTabWidget>
-#include <QTreeWidget>
 
 #include "NativePath.h"
+#include "SequenceRowModel.h"
 #include "SuggestedFileName.h"
 #include "TFormMain.h"
 #include "UnitMld/FileIO.h"
@@ -72,7 +72,7 @@ void TFormMain::ResetEditor()
     }
 
     m_store.ClearMelody();
-    m_ui->ListViewSeq->clear();
+    m_sequenceRows->Clear();
     m_ui->EditTitle->clear();
     m_currentFileName.clear();
     m_ui->mnSave1->setEnabled(false);

@@ -11,9 +11,9 @@
 #include <QPlainTextEdit>
 #include <QProxyStyle>
 #include <QTabBar>
-#include <QTreeWidget>
-#include <QTreeWidgetItem>
+#include <QTreeView>
 
+#include "SequenceRowModel.h"
 #include "UnitMld/Errors.h"
 #include "UnitMld/Messages.h"
 #include "components/FormLook.h"
@@ -71,6 +71,8 @@ TFormMain::TFormMain(MelodyStore& store, const WindowServices& services, QWidget
       m_terminateHandler([] { QCoreApplication::exit(0); })
 {
     m_ui->setupUi(this);
+    m_sequenceRows = new SequenceRowModel(this);
+    m_ui->ListViewSeq->setModel(m_sequenceRows);
     SetUpLook();
     move(DesignedLeft, DesignedTop);
     for (int voice = 1; voice <= Voices; ++voice) {
@@ -221,13 +223,25 @@ EditorTexts TFormMain::CollectEditorTexts() const
 
 void TFormMain::SetMemoText(int voice, const std::string& sjis)
 {
-    VoiceMemo(voice)->setPlainText(ToControlLineEnds(FromSjis(sjis)));
+    QPlainTextEdit* memo = VoiceMemo(voice);
+    const QString text = ToControlLineEnds(FromSjis(sjis));
+    // Laying out a page's text is most of the time the analysis of a long
+    // melody takes (its canonical text is one line of up to 100,000
+    // characters): a page that already holds the text keeps it, with its
+    // cursor and undo steps.
+    if (memo->toPlainText() == text) {
+        return;
+    }
+    // Replacing a text lays the old one out once more before the new one; an
+    // emptied page lays out only the new text.
+    memo->clear();
+    memo->setPlainText(text);
 }
 
-void TFormMain::FillEditorFields(const EditorFields& fields)
+void TFormMain::FillEditorFields(EditorFields fields)
 {
     m_ui->EditTitle->setText(FromSjis(fields.title));
-    FillSequenceRows(fields.sequenceRows);
+    FillSequenceRows(std::move(fields.sequenceRows));
     m_ui->ComboBoxTempo->setEditText(FromSjis(fields.tempoText));
     for (int voice = 1; voice <= Voices; ++voice) {
         VoiceTone(voice)->setEditText(FromSjis(fields.toneTexts[voice - 1]));
@@ -236,25 +250,19 @@ void TFormMain::FillEditorFields(const EditorFields& fields)
     }
 }
 
-void TFormMain::FillSequenceRows(const std::vector<SequenceRow>& rows)
+void TFormMain::FillSequenceRows(std::vector<SequenceRow> rows)
 {
-    QList<QTreeWidgetItem*> items;
-    items.reserve(static_cast<qsizetype>(rows.size()));
-    for (const SequenceRow& row : rows) {
-        items.append(new QTreeWidgetItem(
-            QStringList{FromSjis(row.time), FromSjis(row.channel), FromSjis(row.tone), FromSjis(row.length)}));
-    }
-    m_ui->ListViewSeq->addTopLevelItems(items);
+    m_sequenceRows->Append(std::move(rows));
 }
 
 void TFormMain::LoadMelodyIntoControls()
 {
-    const std::optional<EditorFields> fields = LoadMelodyIntoEditor(m_store, m_melodyFileInfo);
+    std::optional<EditorFields> fields = LoadMelodyIntoEditor(m_store, m_melodyFileInfo);
     if (!fields) {
         m_services.messageBoxes.Warning(FromSjis(Msg::DataFormatAbnormal));
         return;
     }
-    FillEditorFields(*fields);
+    FillEditorFields(std::move(*fields));
 }
 
 void TFormMain::RunCommand(const std::function<void()>& body)

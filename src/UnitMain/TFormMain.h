@@ -29,7 +29,6 @@ class QCloseEvent;
 class QComboBox;
 class QLineEdit;
 class QPlainTextEdit;
-class QTreeWidget;
 
 namespace Ui {
 class TFormMain;
@@ -41,6 +40,7 @@ namespace quaverly {
 // SettingsEdited mean the MelodyImage no longer matches the editor.
 enum class EditState { Empty = 0, Current = 1, ScoreEdited = 2, SettingsEdited = 3, Saved = 4 };
 
+class SequenceRowModel;
 class TFileDrop;
 class TWinPlace;
 
@@ -156,8 +156,8 @@ private:
     void ShowNotSupported();
 
     // Filling the controls from the core (TFormMain.cpp).
-    void FillEditorFields(const EditorFields& fields);
-    void FillSequenceRows(const std::vector<SequenceRow>& rows);
+    void FillEditorFields(EditorFields fields);
+    void FillSequenceRows(std::vector<SequenceRow> rows);
     void SetMemoText(int voice, const std::string& sjis);
     // LoadMelodyIntoEditor with its "データ形式が異常です" refusal.
     void LoadMelodyIntoControls();
@@ -184,8 +184,9 @@ private:
     bool m_playAndExit = false;
     QString m_commandLineMode;
 
-    TWinPlace* m_winPlace = nullptr;  // WinPlace1: owned by the window
-    TFileDrop* m_fileDrop = nullptr;  // FileDrop1: owned by the window
+    SequenceRowModel* m_sequenceRows = nullptr;  // ListViewSeq's rows: owned by the window
+    TWinPlace* m_winPlace = nullptr;             // WinPlace1: owned by the window
+    TFileDrop* m_fileDrop = nullptr;             // FileDrop1: owned by the window
 
     QString m_programFolder;
     std::function<void()> m_terminateHandler;

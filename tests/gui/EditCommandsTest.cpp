@@ -1,12 +1,12 @@
 // The edit commands: score analysis with its refusals and results in the
 // controls, the file information and FFF0 dialogs, the mail text round trip
 // through the clipboard, the text export, and the small commands.
+#include <QAbstractItemView>
 #include <QAction>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QTabWidget>
-#include <QTreeWidget>
 #include <QtTest>
 
 #include "UnitMld/MelodyText.h"
@@ -45,7 +45,7 @@ private slots:
         QCOMPARE(window.VoiceMemo(1)->toPlainText(), QStringLiteral("ド４レ４ミ４"));
         QCOMPARE(window.findChild<QTabWidget*>("PageControl1")->currentWidget()->objectName(),
                  QStringLiteral("TabSheet5"));
-        QVERIFY(window.findChild<QTreeWidget*>("ListViewSeq")->topLevelItemCount() >= 3);
+        QVERIFY(window.findChild<QAbstractItemView*>("ListViewSeq")->model()->rowCount() >= 3);
         const QStringList reports = fixture.boxes.Texts(Kind::Information);
         QCOMPARE(reports.size(), 1);
         const QString expectedHead = Msgs(Msg::ReportHead) + Msgs(Msg::ReportSize) +
@@ -62,9 +62,9 @@ private slots:
         WindowFixture fixture;
         fixture.window.VoiceMemo(1)->setPlainText(QStringLiteral("ドレ"));
         fixture.window.mnMakeMldClick();
-        const int rows = fixture.window.findChild<QTreeWidget*>("ListViewSeq")->topLevelItemCount();
+        const int rows = fixture.window.findChild<QAbstractItemView*>("ListViewSeq")->model()->rowCount();
         fixture.window.mnMakeMldClick();
-        QCOMPARE(fixture.window.findChild<QTreeWidget*>("ListViewSeq")->topLevelItemCount(), rows);
+        QCOMPARE(fixture.window.findChild<QAbstractItemView*>("ListViewSeq")->model()->rowCount(), rows);
     }
 
     void AnalysisRefusals_data()
@@ -108,7 +108,7 @@ private slots:
         QCOMPARE(fixture.boxes.Texts(Kind::Warning), QStringList{message + text});
         QVERIFY(fixture.boxes.Texts(Kind::Information).isEmpty());
         QCOMPARE(window.VoiceMemo(1)->toPlainText(), QStringLiteral("ド　レ"));
-        QCOMPARE(window.findChild<QTreeWidget*>("ListViewSeq")->topLevelItemCount(), 0);
+        QCOMPARE(window.findChild<QAbstractItemView*>("ListViewSeq")->model()->rowCount(), 0);
         QVERIFY(fixture.store.MelodyImage().empty());
         QCOMPARE(window.State(), EditState::ScoreEdited);
     }

@@ -1,13 +1,13 @@
 // The file commands: New, Open, Save, Save As, Import, the file drop, Exit
 // and closing, with the faults they mend: Save with no bound file, Exit
 // with unsaved work, and a failing save that must not pass for a success.
+#include <QAbstractItemView>
 #include <QAction>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QStatusBar>
 #include <QTabWidget>
-#include <QTreeWidget>
 #include <QtTest>
 
 #include "UnitMld/Messages.h"
@@ -83,7 +83,7 @@ private slots:
         QCOMPARE(fixture.window.CurrentFileName(), path);
         QCOMPARE(Title(fixture.window), QStringLiteral("Song"));
         QVERIFY(!fixture.window.VoiceMemo(1)->toPlainText().isEmpty());
-        QVERIFY(fixture.window.findChild<QTreeWidget*>("ListViewSeq")->topLevelItemCount() > 0);
+        QVERIFY(fixture.window.findChild<QAbstractItemView*>("ListViewSeq")->model()->rowCount() > 0);
         QVERIFY(SaveEnabled(fixture.window));
         QCOMPARE(fixture.window.State(), EditState::Current);
     }

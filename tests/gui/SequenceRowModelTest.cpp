@@ -1,0 +1,109 @@
+// The sequence page: the row model behind ListViewSeq (its columns, cells,
+// read-only rows, appending and clearing) and what the analysis leaves in the
+// view and in the voice pages.
+#include <QAbstractItemView>
+#include <QHeaderView>
+#include <QPlainTextEdit>
+#include <QSignalSpy>
+#include <QTreeView>
+#include <QtTest>
+
+#include "UnitMain/SequenceRowModel.h"
+#include "WindowFixture.h"
+
+using namespace quaverly;
+
+namespace {
+
+const std::vector<SequenceRow> TwoRows{{"0", "0", "27", "48"}, {"48", "1", "", "/ff0102/"}};
+
+QStringList RowTexts(const QAbstractItemModel& model, int row)
+{
+    QStringList texts;
+    for (int column = 0; column < model.columnCount(); ++column) {
+        texts.append(model.data(model.index(row, column)).toString());
+    }
+    return texts;
+}
+
+}  // namespace
+
+class SequenceRowModelTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void ColumnsCellsAndReadOnlyRows()
+    {
+        SequenceRowModel model;
+        model.Append(TwoRows);
+        QCOMPARE(model.columnCount(), 4);
+        QCOMPARE(model.rowCount(), 2);
+        QStringList titles;
+        for (int column = 0; column < 4; ++column) {
+            titles.append(model.headerData(column, Qt::Horizontal).toString());
+        }
+        QCOMPARE(titles, (QStringList{"Time", "Ch", "Tone", "Len"}));
+        QCOMPARE(RowTexts(model, 0), (QStringList{"0", "0", "27", "48"}));
+        QCOMPARE(RowTexts(model, 1), (QStringList{"48", "1", "", "/ff0102/"}));
+        QVERIFY(!(model.flags(model.index(0, 0)) & Qt::ItemIsEditable));
+        // Outside the table there is nothing, and rows have no children.
+        QVERIFY(!model.data(model.index(2, 0)).isValid());
+        QVERIFY(!model.headerData(4, Qt::Horizontal).isValid());
+        QCOMPARE(model.rowCount(model.index(0, 0)), 0);
+    }
+
+    void AppendKeepsEarlierRowsAndClearEmpties()
+    {
+        SequenceRowModel model;
+        model.Append(TwoRows);
+        QSignalSpy inserted(&model, &QAbstractItemModel::rowsInserted);
+        model.Append({{"96", "2", "30", "12"}});
+        QCOMPARE(model.rowCount(), 3);
+        QCOMPARE(inserted.size(), 1);
+        QCOMPARE(inserted.first().at(1).toInt(), 2);
+        QCOMPARE(inserted.first().at(2).toInt(), 2);
+        QCOMPARE(RowTexts(model, 0).first(), "0");
+        QCOMPARE(RowTexts(model, 2), (QStringList{"96", "2", "30", "12"}));
+        model.Clear();
+        QCOMPARE(model.rowCount(), 0);
+    }
+
+    void AnalysisShowsRowsInTheSequenceView()
+    {
+        WindowFixture fixture;
+        fixture.window.VoiceMemo(1)->setPlainText(QStringLiteral("ドレ"));
+        fixture.window.mnMakeMldClick();
+        auto* view = fixture.window.findChild<QTreeView*>("ListViewSeq");
+        QVERIFY(view != nullptr);
+        const QAbstractItemModel& model = *view->model();
+        QCOMPARE(model.headerData(0, Qt::Horizontal).toString(), "Time");
+        // The last row ends the melody: note -1 after the two quarter notes.
+        QCOMPARE(RowTexts(model, model.rowCount() - 1).mid(0, 3), (QStringList{"96", "0", "-1"}));
+        QCOMPARE(view->selectionBehavior(), QAbstractItemView::SelectRows);
+        QCOMPARE(view->editTriggers(), QAbstractItemView::NoEditTriggers);
+    }
+
+    // A page already in canonical form is not written again: its cursor
+    // stays. The others are rewritten, and typing afterwards is a change.
+    void AnalysisRewritesOnlyPagesThatChange()
+    {
+        WindowFixture fixture;
+        TFormMain& window = fixture.window;
+        window.VoiceMemo(1)->setPlainText(QStringLiteral("ド４レ４"));
+        QTextCursor cursor = window.VoiceMemo(1)->textCursor();
+        cursor.setPosition(3);
+        window.VoiceMemo(1)->setTextCursor(cursor);
+        window.VoiceMemo(2)->setPlainText(QStringLiteral("ミ\nファ"));
+        window.mnMakeMldClick();
+
+        QCOMPARE(window.VoiceMemo(1)->toPlainText(), QStringLiteral("ド４レ４"));
+        QCOMPARE(window.VoiceMemo(1)->textCursor().position(), 3);
+        QCOMPARE(window.VoiceMemo(2)->toPlainText(), QStringLiteral("ミ４ファ４"));
+        QCOMPARE(window.State(), EditState::Current);
+        window.VoiceMemo(1)->insertPlainText(QStringLiteral("ミ"));
+        QCOMPARE(window.State(), EditState::ScoreEdited);
+    }
+};
+
+QTEST_MAIN(SequenceRowModelTest)
+#include "SequenceRowModelTest.moc"
