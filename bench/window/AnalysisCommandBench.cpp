@@ -9,9 +9,9 @@
 // the scripted services of the window tests, so the report box is only recorded.
 #include <benchmark/benchmark.h>
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QPlainTextEdit>
-#include <QAbstractItemView>
 #include <cstdlib>
 
 #include "UnitMld/SequenceList.h"

@@ -12,6 +12,10 @@
 //
 // quaverly keeps its window placement in the settings store when it closes:
 // its runs get a temporary XDG_CONFIG_HOME so that the user's is not touched.
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <QApplication>
 #include <QMainWindow>
 #include <QTemporaryDir>
@@ -20,10 +24,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <spawn.h>
 #include <string>
-#include <sys/wait.h>
-#include <unistd.h>
 #include <vector>
 
 extern char** environ;
@@ -49,7 +50,8 @@ protected:
             m_painted = true;
             std::printf("%.3f\n", SteadyMs());
             std::fflush(stdout);
-            QMetaObject::invokeMethod(qApp, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(
+                qApp, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
         }
     }
 

@@ -14,14 +14,14 @@ constexpr std::array<const char*, 4> ColumnTitles{"Time", "Ch", "Tone", "Len"};
 const std::string& Field(const SequenceRow& row, int column)
 {
     switch (column) {
-    case 0:
-        return row.time;
-    case 1:
-        return row.channel;
-    case 2:
-        return row.tone;
-    default:
-        return row.length;
+        case 0:
+            return row.time;
+        case 1:
+            return row.channel;
+        case 2:
+            return row.tone;
+        default:
+            return row.length;
     }
 }
 

@@ -58,7 +58,8 @@ protected:
             std::printf("%.3f\n", std::chrono::duration<double, std::milli>(now).count());
             std::fflush(stdout);
             // Queued, so that the window's first paint completes.
-            QMetaObject::invokeMethod(qApp, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(
+                qApp, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
             watched->removeEventFilter(this);
         }
         return false;

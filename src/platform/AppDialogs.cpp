@@ -20,10 +20,7 @@ bool ShowModal(QDialog& dialog)
 
 }  // namespace
 
-AppDialogs::AppDialogs(MessageBoxes& boxes, SettingsStore& settings)
-    : m_boxes(boxes), m_settings(settings)
-{
-}
+AppDialogs::AppDialogs(MessageBoxes& boxes, SettingsStore& settings) : m_boxes(boxes), m_settings(settings) {}
 
 template <class Dialog, class... Arguments>
 Dialog& AppDialogs::Made(QPointer<Dialog>& dialog, Arguments&... arguments) const

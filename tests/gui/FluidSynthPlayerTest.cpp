@@ -89,8 +89,9 @@ private slots:
         QTemporaryDir folder;
         const std::string path = folder.filePath(QStringLiteral("Play.mid")).toStdString();
         WriteWholeFile(path, ShortMelody());
-        FluidSynthPlayer player(AudioOutput{.kind = AudioOutputKind::Silent, .driver = {}, .fileName = {}, .observer = {}},
-                                folder.filePath(QStringLiteral("missing.sf2")).toStdString());
+        FluidSynthPlayer player(
+            AudioOutput{.kind = AudioOutputKind::Silent, .driver = {}, .fileName = {}, .observer = {}},
+            folder.filePath(QStringLiteral("missing.sf2")).toStdString());
         player.SetFileName(path);
         QVERIFY_THROWS_EXCEPTION(QuaverlyError, player.Open());
         QVERIFY_THROWS_EXCEPTION(QuaverlyError, player.Open());
