@@ -48,11 +48,11 @@ Arguments::Arguments(const std::vector<std::string>& args, std::initializer_list
         }
         size_t equals = arg.find('=');
         std::string name = arg.substr(0, equals);
-        const OptionSpec* spec = FindOption(options, name);
-        if (spec == nullptr) {
+        const OptionSpec* option = FindOption(options, name);
+        if (option == nullptr) {
             throw UsageError("unknown option '" + name + "'");
         }
-        if (!spec->takesValue) {
+        if (!option->takesValue) {
             if (equals != std::string::npos) {
                 throw UsageError("option '" + name + "' takes no value");
             }
