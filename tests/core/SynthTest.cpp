@@ -169,17 +169,6 @@ TEST_F(SynthFixture, AllVoicesSwitchedOffRenderSilence)
     EXPECT_LE(loudest, 1);  // dither at most
 }
 
-TEST_F(SynthFixture, WavFileHoldsTheRenderedFrames)
-{
-    std::filesystem::path path = TempPath("render.wav");
-    RenderMidiToWav(*s_synth, MelodyMidi(250, "20"), "t.mid", path.string());
-    std::string wav = ReadWholeFile(path.string());
-    const size_t frames = std::lround(0.288 * Synthesizer::SampleRate);
-    EXPECT_EQ(wav.size(), 44 + frames * 4);
-    EXPECT_EQ(wav.substr(0, 4), "RIFF");
-    EXPECT_THROW(RenderMidi(*s_synth, "MThd", "bad.mid"), QuaverlyError);
-}
-
 TEST(SynthesizerTest, ANamedSoundFontThatIsMissingIsRefusedByName)
 {
     try {
