@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <filesystem>
@@ -156,14 +157,24 @@ std::string TemporaryPath(std::string_view extension)
         .string();
 }
 
+// The note events that sound (gate above 0); silent events that bridge long
+// gaps have none, so a list without raw lines gives its image as many as it has.
+size_t SoundingNotes(const SequenceList& list)
+{
+    return static_cast<size_t>(std::count_if(list.begin(), list.end(), [](const std::string& line) {
+        return !IsRawLine(line) && LineNote(line) != -1 && LineGate(line) > 0;
+    }));
+}
+
 // Events whose lengths the image cannot show again make the round trip's
 // equality meaningless: an event of zero or negative length (a zero-length
 // rest vanishes on the way back; a zero-length last note sorts after its end
-// line and gives way to the end event), and gaps or gates beyond one byte,
-// which are the builder's business. And every voice must close with its end
-// line. A page whose text ends in a rest that its marks cancel has none: its
-// last note then either is the melody's last line, which the builder replaces
-// by the end event, or starts when the melody ends and comes back with no length.
+// line and the track then ends when its gate does), and gaps or gates beyond
+// one byte, which are the builder's business. And every voice must close with
+// its end line. A page whose text ends in a rest that its marks cancel has none,
+// so the image keeps no length for its last note: when that note is the
+// melody's last line the track ends with its gate and it comes back one gate
+// long; otherwise it comes back as long as the other voices run on after it.
 bool FitsTheFormat(const SequenceList& sortedList)
 {
     std::array<bool, 4> closed{true, true, true, true};
@@ -354,6 +365,14 @@ void RoundTripEntry(std::string_view data)
         return;  // too long, or a header text beyond 65535 bytes
     }
     Expect(!built.refusal, "valid tempo, tones and volumes were refused");
+    // Whatever the image cannot show again, no sounding note is lost in it.
+    const SequenceList& builtList = first.Sequence();
+    if (std::none_of(builtList.begin(), builtList.end(), [](const std::string& line) { return IsRawLine(line); })) {
+        MelodyStore listed;
+        listed.MelodyImage() = first.MelodyImage();
+        listed.ListSequence();
+        Expect(SoundingNotes(listed.Sequence()) == SoundingNotes(builtList), "a sounding note is missing from the image");
+    }
     if (!FitsTheFormat(first.Sequence())) {
         return;
     }

@@ -142,6 +142,8 @@ void AppendDelta(std::string& out, int delta, int voice, const std::array<int, 4
     out += static_cast<char>(delta);
 }
 
+void AppendEndEvent(std::string& out) { out += std::string_view("\xFF\xDF\x00", 3); }
+
 void AppendFFF0Event(std::string& out, std::string_view hex)
 {
     out += std::string_view("\x00\xFF\xF0\x00\x29", 5);
@@ -192,20 +194,29 @@ std::string EncodeTrack(SequenceList& list)
             AppendRawBytes(out, *line.text);
             continue;
         }
-        if (k + 1 == lines.size()) {
-            // The last line in time order ends the track, whatever its note.
-            AppendDelta(out, line.time - prev, line.voice, firstNote);
-            out += std::string_view("\xFF\xDF\x00", 3);
-            break;
-        }
+        const bool last = k + 1 == lines.size();
         if (line.note == -1) {
-            continue;  // the end of one voice is no event of the track
+            if (last) {
+                // The end line of the voice that ends last ends the track.
+                AppendDelta(out, line.time - prev, line.voice, firstNote);
+                AppendEndEvent(out);
+            }
+            continue;  // the end of any other voice is no event of the track
         }
         AppendDelta(out, line.time - prev, line.voice, firstNote);
         out += NoteStatus(line.voice, line.gate != 0 ? line.note : firstNote[static_cast<size_t>(line.voice & 0x03)]);
         out += static_cast<char>(line.gate);
         // Times never run backwards in the sorted list unless a line holds a negative time.
         prev = std::max(prev, line.time);
+        if (last) {
+            // The voice that ends last has no end line (its closing rest was
+            // cancelled, its last note has no length, or the events came from
+            // elsewhere): the note stays, and the track ends when its gate
+            // does, so it sounds whole; its own length is not known here. The
+            // end stays within the time column, or the melody would not load.
+            AppendDelta(out, std::min(line.gate, MaxSequenceTime - prev), line.voice, firstNote);
+            AppendEndEvent(out);
+        }
     }
     return out;
 }

@@ -19,6 +19,12 @@ constexpr int DefaultTempo = 125;
 constexpr int DefaultVolume = 63;
 // A pocket-melody file holds an MLD image behind a header of this size.
 constexpr size_t PocketMelodyHeaderSize = 192;
+// The most events ListSequence lists. A built melody has at most four voices
+// of sixty-fourth notes over the time column, with silent bridging events,
+// about 140,000 events; a crafted file of zero-delta events never reaches the
+// time limit, and listing it whole would take some 60 bytes of memory for each
+// of its bytes (in the list, the view rows and the page texts).
+constexpr size_t MaxListedEvents = 1'500'000;
 
 int LowSixBits(int data) { return data & 0x3F; }
 int VoiceBits(int data) { return (data >> 6) & 0x03; }
@@ -150,8 +156,8 @@ void MelodyStore::LoadFFF0Data()
 
 void MelodyStore::ListSequence()
 {
-    // Lines are collected first so that a melody too long for the time column
-    // leaves the list as it was.
+    // Lines are collected first so that a melody too long for the time column,
+    // or with too many events, leaves the list as it was.
     SequenceList lines;
     // Room for the longest melody of sixty-fourth notes; more only if it comes.
     lines.reserve(std::min<size_t>(m_image.size() / 3, 4 * (MaxSequenceTime / 3) + 1));
@@ -166,6 +172,9 @@ void MelodyStore::ListSequence()
         }
         if (time > MaxSequenceTime) {
             throw MelodyLimitError(std::string(Msg::MelodyTooLong));
+        }
+        if (lines.size() >= MaxListedEvents) {
+            throw MelodyLimitError(std::string(Msg::MelodyTooManyEvents));
         }
         const int t = static_cast<int>(time);
         lines.push_back(isEnd ? FormatEventLine(t, 0, -1, 0) : FormatEventLine(t, event.voice, event.note, event.gate));

@@ -177,6 +177,37 @@ std::string RepeatTo(std::string_view unit, size_t size)
     return text;
 }
 
+// Mended memory blow-up: note events that all have delta 0 never reach the
+// time limit, and ten megabytes of them once took over 600 MB to list, show
+// and spell as score text. The listing now refuses beyond 1,500,000 events,
+// at most that many lines of 32 bytes (with the doubling of the list's growth).
+TEST(BigInputTest, MemoryBlowUpOfZeroDeltaEventsIsRefused)
+{
+    TemporaryFolder folder;
+    const fs::path path = folder / "zero-deltas.mld";
+    {
+        std::string image("melo\xFF\xFF\xFF\xFF\x00\x03\x01\x01\x01trac\xFF\xFF\xFF\xFF", 21);
+        image += RepeatTo(std::string_view("\x00\x1B\x2E", 3), TenMegabytes);
+        std::ofstream(path, std::ios::binary) << image;
+    }
+    constexpr double ListingKb = 1'500'000.0 * 32 * 2 / 1024;
+    ExpectWithinBounds(RunInChild([&] {
+                           MelodyStore store;
+                           store.OpenMelodyFile(path.string());
+                           MelodyFileInfo info;
+                           info.copyright = "kept";
+                           try {
+                               LoadMelodyIntoEditor(store, info);
+                           } catch (const MelodyLimitError&) {
+                               if (store.Sequence().empty() && info.copyright == "kept") {
+                                   return;
+                               }
+                           }
+                           ::_exit(4);  // listed, or changed something on the refusal
+                       }),
+                       TenMegabytes, FileFactorAllowed + ListingKb * 1024 / static_cast<double>(TenMegabytes));
+}
+
 void ParsePage(const std::string& text, bool extendedNotation)
 {
     SequenceList list;

@@ -2,9 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "MelodyTestImages.h"
 #include "UnitMld/Errors.h"
 #include "UnitMld/Messages.h"
+#include "UnitMld/ScoreParser.h"
 
 namespace quaverly {
 namespace {
@@ -85,12 +88,73 @@ TEST(MelodyBuilder, RestsCarryTheVoicesFirstSoundingNote)
     EXPECT_EQ(Encoded({"    0 2 17   0", "   48 2 17   0", "   96 2 -1   0"}), "00 91 00 30 91 00 30 FF DF 00");
 }
 
-TEST(MelodyBuilder, LastLineEndsTheTrackWhateverItHolds)
+TEST(MelodyBuilder, LastLineEndsTheTrack)
 {
-    EXPECT_EQ(Encoded({"    0 0 27  46", "   48 0 29  46"}), "00 1B 2E 30 FF DF 00");
+    EXPECT_EQ(Encoded({"    0 0 27  46", "   48 0 -1   0", "    0 1 29  94", "   96 1 -1   0"}),
+              "00 1B 2E 00 5D 5E 60 FF DF 00");
     EXPECT_EQ(Encoded({}), "");
     // A raw line last: its bytes and no end event.
     EXPECT_EQ(Encoded({"    0 0 27  46", "   48 0       0102"}), "00 1B 2E 01 02");
+}
+
+// Mended: the last line in time order used to give way to the end event
+// whatever it held, so a melody whose last voice has no end line lost its last
+// note. The note is now written, and the track ends when its gate does.
+TEST(MelodyBuilder, LostLastNoteWithoutEndLineIsKept)
+{
+    struct Case {
+        SequenceList lines;
+        const char* events;
+    };
+    const Case cases[] = {
+        // Numeric import: the last line is a note.
+        {{"    0 0 27  46", "   48 0 29  46"}, "00 1B 2E 30 1D 2E 2E FF DF 00"},
+        // Its gap runs from the last note event; a gate above 255 is clamped.
+        {{"    0 0 27  46", "   48 0 -1   0", "   60 1 34 300"}, "00 1B 2E 3C 62 FF FF FF DF 00"},
+        // A rest last: a silent event, and the end at once.
+        {{"    0 0 27  46", "   48 0 17   0"}, "00 1B 2E 30 1B 00 00 FF DF 00"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(Encoded(c.lines), c.events) << c.lines.back();
+    }
+    // A note at the end of the time column ends the track there, so that the
+    // melody still loads.
+    MelodyStore store;
+    store.Sequence() = {"99990 0 27  46"};
+    BuildMelody(store, OneVoice(), MelodyFileInfo{});
+    EXPECT_EQ(ToHex(store.MelodyImage().substr(store.MelodyImage().size() - 6)), "1B 2E 09 FF DF 00");
+    store.Sequence().clear();
+    store.ListSequence();
+    EXPECT_EQ(store.Sequence().back(), "99999 0 -1   0");
+}
+
+// The same fault through the parser: a page whose closing rest its sharp
+// cancels has no end line, and a zero-length last note sorts after its end line.
+TEST(MelodyBuilder, LostLastNoteOfPagesWithoutClosingEndLine)
+{
+    struct Case {
+        const char* page;  // UTF-8
+        const char* events;
+    };
+    const Case cases[] = {
+        {"ド●＃", "00 1B 2E 2E FF DF 00"},
+        {"レ８ド●＃", "00 1D 16 18 1B 2E 2E FF DF 00"},
+        {"レ４ド（0）", "00 1D 2E 30 1B 02 02 FF DF 00"},
+    };
+    for (const Case& c : cases) {
+        MelodyStore store;
+        ParseScore(Sjis(c.page), 0, store.Sequence(), false);
+        BuildMelody(store, OneVoice(), MelodyFileInfo{});
+        const std::string track = TrackEvents(store.MelodyImage());
+        EXPECT_EQ(ToHex(track.substr(std::min<size_t>(20, track.size()))), c.events) << c.page;
+    }
+    // What loads back holds the note with its gate.
+    MelodyStore store;
+    ParseScore(Sjis("ド●＃"), 0, store.Sequence(), false);
+    BuildMelody(store, OneVoice(), MelodyFileInfo{});
+    store.Sequence().clear();
+    store.ListSequence();
+    EXPECT_EQ(store.Sequence(), (SequenceList{"    0 0 27  46", "   46 0 -1   0"}));
 }
 
 TEST(MelodyBuilder, RawLineBytesGoInPlaceWithoutDelta)

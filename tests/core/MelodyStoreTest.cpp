@@ -10,6 +10,7 @@
 #include "UnitMld/Errors.h"
 #include "UnitMld/EventWalk.h"
 #include "UnitMld/FileIO.h"
+#include "UnitMld/Messages.h"
 
 namespace quaverly {
 namespace {
@@ -179,6 +180,34 @@ TEST(MelodyStore, ListSequenceRefusesTimesBeyondTheTimeColumn)
     store.Sequence() = {"kept"};
     EXPECT_THROW(store.ListSequence(), MelodyLimitError);
     EXPECT_EQ(store.Sequence(), SequenceList{"kept"});
+}
+
+// Mended: zero-delta events never reach the time limit, so a crafted file
+// used to be listed whole, some 60 bytes of memory for each byte of it.
+TEST(MelodyStore, MemoryBlowUpOfZeroDeltaEventsIsRefused)
+{
+    constexpr size_t Cap = 1'500'000;
+    std::string events;
+    for (size_t i = 0; i < Cap + 1; ++i) {
+        events.append("\x00\x1B\x2E", 3);
+    }
+    MelodyStore store = StoreWith(MakeImage({}, events));
+    store.Sequence() = {"kept"};
+    try {
+        store.ListSequence();
+        ADD_FAILURE() << "listed " << store.Sequence().size() << " lines";
+    } catch (const MelodyLimitError& error) {
+        EXPECT_EQ(std::string(error.what()), Msg::MelodyTooManyEvents);
+    }
+    EXPECT_EQ(store.Sequence(), SequenceList{"kept"});
+
+    // As many events as the cap are still listed.
+    events.resize(3 * (Cap - 1));
+    events.append("\x00\xFF\xDF\x00", 4);
+    store = StoreWith(MakeImage({}, events));
+    store.ListSequence();
+    EXPECT_EQ(store.Sequence().size(), Cap);
+    EXPECT_EQ(store.Sequence().back(), "    0 0 -1   0");
 }
 
 // The walk's own rules, seen through the offsets it visits.
