@@ -38,8 +38,6 @@ private slots:
                                                         << "/Dx";
         QTest::newRow("last file wins") << QStringList{"a.mld", "/D", "B.mld"} << true << false << ""
                                         << "B.mld";
-        QTest::newRow("file kept as typed") << QStringList{"Song.MLD"} << false << false << ""
-                                            << "Song.MLD";
         QTest::newRow("/CIN then /COUT") << QStringList{"/cin", "/COUT"} << false << false << "/COUT"
                                          << "";
         QTest::newRow("/COUT then /CIN") << QStringList{"/cout", "/Cin"} << false << false << "/CIN"
