@@ -1,7 +1,7 @@
 // The help viewer and the help document: which page a help file name stands
 // for, one reused window that opens at the contents, a missing document, and
 // the document itself (every page declares UTF-8 and every link leads to a
-// page that exists). Also the about box's texts.
+// page that exists). Also the about box's version.
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -89,13 +89,12 @@ private slots:
         }
     }
 
-    void aboutBoxShowsProductVersionAndCopyright()
+    // The version comes from the build, not from the form.
+    void aboutBoxShowsTheBuildVersion()
     {
         TAboutDlg about;
-        QCOMPARE(about.findChild<QLabel*>("ProductName")->text(), "Quaverly");
         QVERIFY(
             QRegularExpression(R"(^Ver \d+\.\d+\.\d+$)").match(about.findChild<QLabel*>("Version")->text()).hasMatch());
-        QVERIFY(about.findChild<QLabel*>("Copyright")->text().startsWith("Copyright (C) "));
     }
 };
 
