@@ -14,7 +14,6 @@ private slots:
     {
         QTest::addColumn<QByteArray>("title");
         QTest::addColumn<QByteArray>("expected");
-        QTest::newRow("slash colon asterisk") << QByteArray("a/b:c*d") << QByteArray("a_b!c_d");
         QTest::newRow("angle brackets") << QByteArray("<x>") << QByteArray("(x)");
         QTest::newRow("to underscore") << QByteArray("\\/\",*") << QByteArray("_____");
         QTest::newRow("to exclamation") << QByteArray(":;?|") << QByteArray("!!!!");
