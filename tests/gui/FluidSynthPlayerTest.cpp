@@ -1,7 +1,7 @@
 // The real player behind the window's MidiPlayer interface: the completion
 // notice crosses from the synthesizer's thread to the user-interface thread,
-// once per play, with the player already stopped; without a sound device the
-// open fails with the player's own message.
+// once per play, with the player already stopped; a failed open (tested for
+// each cause in the synthesizer's own tests) leaves it unable to play.
 #include <QtTest>
 
 #ifdef QUAVERLY_HAVE_SYNTH
@@ -68,19 +68,6 @@ private slots:
         QVERIFY(onWindowThread);
         QVERIFY(stoppedAtNotice);
         player.Close();
-    }
-
-    void NoSoundDeviceFailsTheOpen()
-    {
-        QTemporaryDir folder;
-        const std::string path = folder.filePath(QStringLiteral("Play.mid")).toStdString();
-        WriteWholeFile(path, ShortMelody());
-        FluidSynthPlayer player(
-            AudioOutput{.kind = AudioOutputKind::Device, .driver = "nosuchdriver", .fileName = {}, .observer = {}});
-        player.SetFileName(path);
-        QVERIFY_THROWS_EXCEPTION(QuaverlyError, player.Open());
-        QVERIFY(player.Play() != 0);
-        QVERIFY(player.IsStopped());
     }
 
     // The soundfont loads in the background: its failure reaches every open.
