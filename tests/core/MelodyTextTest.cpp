@@ -151,7 +151,6 @@ TEST(MelodyText, TextWithoutTheLayoutNamesWhatIsMissing)
 {
     const std::vector<BrokenText> cases{
         {"empty file", "", "$T（1 行目）"},
-        {"not a melody text", "ドレミ\r\n", "$T（1 行目）"},
         {"title missing", "$T\r\n", "タイトルの行（2 行目）"},
         {"tempo tag missing", "$T\r\nx\r\n125\r\n", "$t（3 行目）"},
         {"tempo missing", "$T\r\nx\r\n$t\r\n", "テンポの行（4 行目）"},
