@@ -94,10 +94,6 @@ TEST(NumericImport, RefusedTextsChangeNothing)
     ExpectRefused<ConversionError>(",480,0", ",480,0");
     ExpectRefused<ConversionError>("72,480,0\n74,240,0 1", "74,240,0 1");
     ExpectRefused<MelodyLimitError>("72,999990,0\r\n72,480,0", std::string(Msg::MelodyTooLong));
-}
-
-TEST(NumericImport, ChannelAboveThreeIsRefusedNamingTheLine)
-{
     ExpectRefused<QuaverlyError>("72,480,0\r\n74,240,4\r\n", std::string(Msg::ChannelOutOfRange) + "74,240,4");
 }
 
