@@ -2,14 +2,17 @@
 
 #include <QKeyEvent>
 
+#include "UnitMld/Errors.h"
 #include "components/FormLook.h"
+#include "platform/MessageBoxes.h"
 #include "platform/SettingsStore.h"
+#include "platform/SjisText.h"
 #include "ui_TSetupDlg.h"
 
 namespace quaverly {
 
-TSetupDlg::TSetupDlg(SettingsStore& store, QWidget* parent)
-    : QDialog(parent), ui(std::make_unique<Ui::TSetupDlg>()), m_store(store)
+TSetupDlg::TSetupDlg(SettingsStore& store, MessageBoxes& boxes, QWidget* parent)
+    : QDialog(parent), ui(std::make_unique<Ui::TSetupDlg>()), m_store(store), m_boxes(boxes)
 {
     ui->setupUi(this);
     ApplyWindowFont(this);
@@ -32,9 +35,15 @@ void TSetupDlg::LoadSettings()
     ui->EditTempo->setText(m_store.Value(QLatin1String(EditTempoKey), QLatin1String(EditTempoDefault)).toString());
 }
 
-void TSetupDlg::SaveSettings()
+bool TSetupDlg::SaveSettings()
 {
-    m_store.SetValue(QLatin1String(EditTempoKey), ui->EditTempo->text());
+    try {
+        m_store.SetValue(QLatin1String(EditTempoKey), ui->EditTempo->text());
+        return true;
+    } catch (const QuaverlyError& error) {
+        m_boxes.Error(FromSjis(error.what()));
+        return false;
+    }
 }
 
 void TSetupDlg::keyPressEvent(QKeyEvent* event)
@@ -53,6 +62,8 @@ void TSetupDlg::FormCreate()
 
 void TSetupDlg::OKBtnClick()
 {
+    // An unsaved setting still holds for this run: the field keeps the text
+    // and the dialog closes as after any OK, once the user has been told.
     SaveSettings();
     accept();
 }

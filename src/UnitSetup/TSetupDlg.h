@@ -14,6 +14,7 @@ class TSetupDlg;
 
 namespace quaverly {
 
+class MessageBoxes;
 class SettingsStore;
 
 // Where the setting lives in the store, and its value when absent.
@@ -24,15 +25,17 @@ class TSetupDlg : public QDialog {
     Q_OBJECT
 
 public:
-    // Creating the dialog loads the setting (FormCreate).
-    explicit TSetupDlg(SettingsStore& store, QWidget* parent = nullptr);
+    // Creating the dialog loads the setting (FormCreate). A setting that
+    // cannot be saved is reported through boxes.
+    TSetupDlg(SettingsStore& store, MessageBoxes& boxes, QWidget* parent = nullptr);
     ~TSetupDlg() override;
 
     // The live tempo adjustment: whatever the field holds now.
     QString EditTempoText() const;
 
     void LoadSettings();
-    void SaveSettings();
+    // False, after telling the user why, when the store could not save it.
+    bool SaveSettings();
 
 protected:
     // Escape answers like the Cancel button, so the edit is dropped. Closing
@@ -46,6 +49,7 @@ private:
 
     std::unique_ptr<Ui::TSetupDlg> ui;
     SettingsStore& m_store;
+    MessageBoxes& m_boxes;
 };
 
 }  // namespace quaverly

@@ -6,6 +6,7 @@
 #include <QRect>
 #include <QWidget>
 
+#include "UnitMld/Errors.h"
 #include "platform/SettingsStore.h"
 
 namespace quaverly {
@@ -103,7 +104,12 @@ void TWinPlace::SavePlacement()
     if (!m_owner) {
         return;
     }
-    m_store.SetValue(ValueName(), m_owner->saveGeometry());
+    // A placement that cannot be saved is not worth a message: the window
+    // opens where it last could be saved, and the store keeps its old file.
+    try {
+        m_store.SetValue(ValueName(), m_owner->saveGeometry());
+    } catch (const QuaverlyError&) {
+    }
 }
 
 bool TWinPlace::eventFilter(QObject* watched, QEvent* event)

@@ -67,7 +67,7 @@ TF0DataDlg& AppDialogs::F0Data()
 }
 TSetupDlg& AppDialogs::Setup()
 {
-    return Made(m_setup, m_settings);
+    return Made(m_setup, m_settings, m_boxes);
 }
 TAboutDlg& AppDialogs::About()
 {
@@ -121,7 +121,7 @@ void AppDialogs::RunSetup()
 
 QString AppDialogs::EditTempoText() const
 {
-    return Made(m_setup, m_settings).EditTempoText();
+    return Made(m_setup, m_settings, m_boxes).EditTempoText();
 }
 
 void AppDialogs::RunAbout()

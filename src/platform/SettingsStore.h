@@ -13,6 +13,8 @@ public:
     virtual ~SettingsStore() = default;
     virtual bool Contains(const QString& key) const = 0;
     virtual QVariant Value(const QString& key, const QVariant& fallback = {}) const = 0;
+    // Stores and saves the value; throws QuaverlyError (a FileError naming
+    // the settings file) when it cannot be saved, leaving the old value.
     virtual void SetValue(const QString& key, const QVariant& value) = 0;
 };
 

@@ -22,6 +22,12 @@ Faults, SQLite-style (every call the save makes, not only the first):
     remounted read-only (EROFS).
 A kind of fault whose tool is missing or not permitted is skipped with a
 message; when every kind is skipped the script exits 77 (ctest's skip code).
+
+When QUAVERLY_SETTINGS_PROBE names the settings-saving test program, the
+window's settings store gets the same strace faults: each run saves one value
+over an existing settings file, which must stay byte for byte unless the
+save is reported as done (QSettings alone reports a write cut short by a
+full disk as success and leaves an empty file).
 """
 import json
 import os
@@ -224,6 +230,56 @@ def strace_cases(fixture, root, report):
                 shutil.rmtree(trial)
 
 
+def settings_cases(probe, root, report):
+    if shutil.which("strace") is None or subprocess.run(["strace", "-qq", "-o", os.devnull, "true"],
+                                                        capture_output=True).returncode != 0:
+        report.skip("settings store", "strace is not installed or not permitted")
+        return
+    save = ["Midi/EditTempo", "123"]
+
+    def prepared():
+        trial = tempfile.mkdtemp(dir=root)
+        target = os.path.join(trial, "Quaverly.conf")
+        for key, value in (("FormMainWinPlace1", "abc"), ("Midi/EditTempo", "100")):
+            subprocess.run([probe, target, key, value], check=True, capture_output=True, env=ENVIRONMENT)
+        return trial, target
+
+    trial, target = prepared()
+    old = open(target, "rb").read()
+    subprocess.run([probe, target] + save, check=True, capture_output=True, env=ENVIRONMENT)
+    expected = open(target, "rb").read()
+    shutil.rmtree(trial)
+    log = os.path.join(root, "settings.log")
+    for syscalls, error in INJECTIONS:
+        trial, target = prepared()
+        subprocess.run(["strace", "-f", "-qq", "-y", "-o", log, "-e", "trace=" + ",".join(syscalls), probe, target]
+                       + save, capture_output=True, env=ENVIRONMENT)
+        ours = [(call, index) for call, index, line in strace_calls(log, syscalls) if trial in line]
+        shutil.rmtree(trial)
+        for call, index in ours:
+            trial, target = prepared()
+            result = subprocess.run(
+                ["strace", "-f", "-qq", "-y", "-o", log, "-e", "trace=" + call,
+                 "-e", "inject=%s:error=%s:when=%d" % (call, error, index), probe, target] + save,
+                capture_output=True, env=ENVIRONMENT)
+            injected = [line for _, _, line in strace_calls(log, [call]) if "(INJECTED)" in line]
+            hit = bool(injected) and trial in injected[0]
+            # A failed sync of the folder after the rename loses nothing: the save stands.
+            # QSettings ignores a failed read at the end of a file, a failed close
+            # of a file and its own data sync (the store syncs the file itself
+            # before the rename), and the store reads the old file twice (at its
+            # load and again at the save): such a save may still be whole, and is
+            # then judged by what it left on disk.
+            harmless = hit and (re.search(r'[<"]%s[>"]' % re.escape(trial), injected[0]) is not None
+                                or call in ("read", "close", "fdatasync")
+                                or (call == "openat" and "O_RDONLY" in injected[0]))
+            problems, left = judge(result, trial, target, expected, fault_hit=hit and not harmless, old=old)
+            if not hit:
+                problems.append("the fault did not land on our file")
+            report.check("settings: %s #%d %s" % (call, index, error), problems, left)
+            shutil.rmtree(trial)
+
+
 def file_size_limit_cases(fixture, root, report):
     limit = 1024  # bytes: every output is larger (ulimit -f 1)
 
@@ -312,6 +368,9 @@ def main():
         fixture = Fixture(cli, fixture_folder)
         report = Report()
         strace_cases(fixture, root, report)
+        probe = os.environ.get("QUAVERLY_SETTINGS_PROBE")
+        if probe:
+            settings_cases(os.path.abspath(probe), root, report)
         file_size_limit_cases(fixture, root, report)
         tmpfs_cases(fixture, root, report)
     finally:

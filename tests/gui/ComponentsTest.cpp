@@ -115,6 +115,20 @@ private slots:
         QCOMPARE(form->geometry(), moved);
     }
 
+    // Placement errors are not reported: a store that cannot save neither
+    // stops the close nor escapes the destructor.
+    void placementSaveFailureIsSilent()
+    {
+        MemorySettingsStore store;
+        store.failSaves = true;
+        auto form = MakeForm();
+        {
+            TWinPlace place(form.get(), store);
+            form->close();
+        }
+        QVERIFY(store.values.isEmpty());
+    }
+
     void maximisedStateSurvivesRestart()
     {
         MemorySettingsStore store;

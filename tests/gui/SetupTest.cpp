@@ -1,6 +1,6 @@
 // The settings dialog and the settings store: the first-run default, OK,
-// Cancel and Escape, closing by the frame, and the tempo adjustment surviving
-// a restart through an ini file of the test's own.
+// Cancel and Escape, closing by the frame, a save that fails, and the tempo
+// adjustment surviving a restart through an ini file of the test's own.
 #include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
@@ -9,6 +9,7 @@
 #include <QTest>
 
 #include "MemorySettingsStore.h"
+#include "ScriptedMessageBoxes.h"
 #include "UnitSetup/TSetupDlg.h"
 #include "platform/QSettingsStore.h"
 
@@ -30,11 +31,15 @@ QPushButton* Button(TSetupDlg& dialog, const char* name)
 class SetupTest : public QObject {
     Q_OBJECT
 
+    ScriptedMessageBoxes boxes;
+
 private slots:
+    void init() { boxes.Clear(); }
+
     void firstRunShowsDefault()
     {
         MemorySettingsStore store;
-        TSetupDlg dialog(store);
+        TSetupDlg dialog(store, boxes);
         QCOMPARE(Tempo(dialog)->text(), "95");
         QCOMPARE(dialog.EditTempoText(), "95");
         QVERIFY(!store.Contains("Midi/EditTempo"));
@@ -52,7 +57,7 @@ private slots:
     {
         QFETCH(QString, typed);
         MemorySettingsStore store;
-        TSetupDlg dialog(store);
+        TSetupDlg dialog(store, boxes);
         dialog.open();
         Tempo(dialog)->setText(typed);
         Button(dialog, "OKBtn")->click();
@@ -65,7 +70,7 @@ private slots:
     {
         MemorySettingsStore store;
         store.SetValue("Midi/EditTempo", "110");
-        TSetupDlg dialog(store);
+        TSetupDlg dialog(store, boxes);
         QCOMPARE(Tempo(dialog)->text(), "110");
 
         dialog.open();
@@ -82,10 +87,28 @@ private slots:
         QCOMPARE(store.Value("Midi/EditTempo").toString(), "110");
     }
 
+    // A full disk: OK tells the user, the typed tempo stays live for this
+    // run and the stored value is the old one.
+    void okReportsSettingsLostOnFullDisk()
+    {
+        MemorySettingsStore store;
+        store.SetValue("Midi/EditTempo", "110");
+        store.failSaves = true;
+        TSetupDlg dialog(store, boxes);
+        dialog.open();
+        Tempo(dialog)->setText("80");
+        Button(dialog, "OKBtn")->click();
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+        QCOMPARE(boxes.Count(ScriptedMessageBoxes::Kind::Error), 1);
+        QVERIFY(boxes.Texts(ScriptedMessageBoxes::Kind::Error).front().contains("Quaverly.conf"));
+        QCOMPARE(dialog.EditTempoText(), "80");
+        QCOMPARE(store.Value("Midi/EditTempo").toString(), "110");
+    }
+
     void closingByFrameKeepsEditLiveButUnsaved()
     {
         MemorySettingsStore store;
-        TSetupDlg dialog(store);
+        TSetupDlg dialog(store, boxes);
         dialog.open();
         Tempo(dialog)->setText("120");
         dialog.close();
@@ -103,7 +126,7 @@ private slots:
         const QString ini = folder.filePath("Quaverly.conf");
         {
             QSettingsStore store(ini);
-            TSetupDlg dialog(store);
+            TSetupDlg dialog(store, boxes);
             QCOMPARE(dialog.EditTempoText(), "95");
             dialog.open();
             Tempo(dialog)->setText("100");
@@ -115,8 +138,9 @@ private slots:
         QCOMPARE(written.value("Midi/EditTempo").toString(), "100");
 
         QSettingsStore restarted(ini);
-        TSetupDlg dialog(restarted);
+        TSetupDlg dialog(restarted, boxes);
         QCOMPARE(dialog.EditTempoText(), "100");
+        QCOMPARE(boxes.records.size(), 0);
     }
 };
 

@@ -4,7 +4,10 @@
 #include <QMap>
 #include <QString>
 #include <QVariant>
+#include <cerrno>
 
+#include "UnitMld/Errors.h"
+#include "UnitMld/Messages.h"
 #include "platform/SettingsStore.h"
 
 namespace quaverly {
@@ -16,9 +19,17 @@ public:
     {
         return values.value(key, fallback);
     }
-    void SetValue(const QString& key, const QVariant& value) override { values.insert(key, value); }
+    void SetValue(const QString& key, const QVariant& value) override
+    {
+        if (failSaves) {
+            throw FileError(Msg::FileWriteFailed, "Quaverly.conf", ENOSPC);
+        }
+        values.insert(key, value);
+    }
 
     QMap<QString, QVariant> values;
+    // Every save fails as on a full disk, leaving the values as they were.
+    bool failSaves = false;
 };
 
 }  // namespace quaverly
