@@ -4,8 +4,12 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 namespace quaverly {
+
+// The path's extension including its dot, upper-cased (".MLD"); empty without one.
+std::string UpperExtension(std::string_view path);
 
 // The file's bytes. Throws FileError (open or read failure) naming the path.
 std::string ReadWholeFile(const std::string& path);

@@ -29,20 +29,6 @@ constexpr size_t MaxListedEvents = 1'500'000;
 int LowSixBits(int data) { return data & 0x3F; }
 int VoiceBits(int data) { return (data >> 6) & 0x03; }
 
-// The path's extension including its dot, upper-cased ("" without one).
-std::string UpperExtension(const std::string& path)
-{
-    size_t dot = path.find_last_of('.');
-    size_t slash = path.find_last_of('/');
-    if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) {
-        return {};
-    }
-    std::string extension = path.substr(dot);
-    std::transform(extension.begin(), extension.end(), extension.begin(),
-                   [](char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; });
-    return extension;
-}
-
 }  // namespace
 
 std::string FindHeaderChunk(std::string_view image, std::string_view tag)

@@ -2,6 +2,7 @@
 // window opens one, or from a melody text file after the score analysis; the
 // tempo, tone and volume texts pass the checks of the window's MIDI export.
 #include "CliSupport.h"
+#include "UnitMld/FileIO.h"
 #include "MidiInput.h"
 #include "Subcommands.h"
 #include "UnitMidi/MidiWriter.h"

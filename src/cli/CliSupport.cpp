@@ -166,19 +166,6 @@ EditorFields LoadMelody(MelodyStore& store, MelodyFileInfo& info, const std::str
     return std::move(*fields);
 }
 
-std::string UpperExtension(std::string_view path)
-{
-    size_t dot = path.find_last_of('.');
-    size_t slash = path.find_last_of('/');
-    if (dot == std::string_view::npos || (slash != std::string_view::npos && dot < slash)) {
-        return {};
-    }
-    std::string extension(path.substr(dot));
-    std::transform(extension.begin(), extension.end(), extension.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
-    return extension;
-}
-
 std::string ForPerson(std::string_view sjis)
 {
     std::string text = SjisToUtf8Lenient(sjis);

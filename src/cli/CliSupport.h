@@ -76,9 +76,6 @@ void SaveImage(const MelodyStore& store, const std::string& path);
 // refuses with "データ形式が異常です" when the bytes are not a melody.
 EditorFields LoadMelody(MelodyStore& store, MelodyFileInfo& info, const std::string& path);
 
-// The path's extension with its dot, upper-cased (".MLD"), or empty.
-std::string UpperExtension(std::string_view path);
-
 // Shift-JIS text for a person: converted to UTF-8, CR LF turned into LF.
 std::string ForPerson(std::string_view sjis);
 // Prints ForPerson(sjis); PrintLine adds a line feed.
