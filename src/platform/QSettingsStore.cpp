@@ -8,12 +8,12 @@
 #include <cstdio>
 
 #ifndef Q_OS_WIN
-#include <fcntl.h>
 #include <unistd.h>
 #endif
 
 #include "SjisText.h"
 #include "UnitMld/Errors.h"
+#include "UnitMld/FileIO.h"
 #include "UnitMld/Messages.h"
 
 namespace quaverly {
@@ -75,19 +75,6 @@ QString NewStagingFile(const QString& folder, const QString& name, QTemporaryFil
     const QString path = file.fileName();
     file.close();
     return QFileInfo::exists(path) ? path : QString();
-}
-
-bool SyncToDisk(const QString& path, int flags)
-{
-    int descriptor = ::open(QFile::encodeName(path).constData(), flags | O_CLOEXEC);
-    if (descriptor < 0) {
-        return false;
-    }
-    bool synced = ::fsync(descriptor) == 0;
-    int error = errno;
-    ::close(descriptor);
-    errno = error;
-    return synced;
 }
 
 bool RenameOver(const QString& from, const QString& to)
@@ -226,12 +213,15 @@ void QSettingsStore::Save(const QMap<QString, QVariant>& values) const
     if (!HoldsExactly(QSettings(checked, QSettings::IniFormat), values)) {
         ThrowWriteFailed(m_filePath, EIO);
     }
-    if (!SyncToDisk(checked, O_RDONLY) || !RenameOver(checked, m_filePath)) {
-        ThrowWriteFailed(m_filePath, errno);
+    // The checked bytes replace the settings file the way every file of the
+    // program is saved: synced temporary file, then rename.
+    std::string bytes;
+    try {
+        bytes = ReadWholeFile(QFile::encodeName(checked).toStdString());
+    } catch (const FileError& error) {
+        ThrowWriteFailed(m_filePath, error.ErrorNumber());
     }
-    // The new file is in place; a folder that cannot be synced (some file
-    // systems refuse) does not make the save a failure.
-    SyncToDisk(folder, O_RDONLY | O_DIRECTORY);
+    WriteWholeFile(QFile::encodeName(m_filePath).toStdString(), bytes);
 }
 #endif
 
