@@ -13,7 +13,7 @@
 #include <mutex>
 
 #include "UnitMidi/MidiWriter.h"
-#include "UnitMld/FileIO.h"
+#include "base/FileIO.h"
 #include "synth/AudioRenderer.h"
 #include "synth/SequencePlayer.h"
 #include "synth/Synthesizer.h"

@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "InKtlSrc/RingtoneBook.h"
-#include "UnitMld/Errors.h"
-#include "UnitMld/IntegerReading.h"
+#include "base/Errors.h"
+#include "base/IntegerReading.h"
 #include "UnitMld/MailText.h"
 #include "UnitMld/MelodyBuilder.h"
 #include "UnitMld/MelodyStore.h"

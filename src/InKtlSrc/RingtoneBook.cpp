@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <optional>
 
-#include "UnitMld/Messages.h"
+#include "base/Messages.h"
 
 namespace quaverly {
 

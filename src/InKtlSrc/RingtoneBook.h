@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "UnitMld/Errors.h"
+#include "base/Errors.h"
 
 namespace quaverly {
 

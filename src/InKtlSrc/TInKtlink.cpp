@@ -5,8 +5,8 @@
 #include <QHeaderView>
 #include <exception>
 
-#include "UnitMld/FileIO.h"
-#include "UnitMld/Messages.h"
+#include "base/FileIO.h"
+#include "base/Messages.h"
 #include "components/FormLook.h"
 #include "platform/MessageBoxes.h"
 #include "platform/SjisText.h"

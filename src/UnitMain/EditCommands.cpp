@@ -8,7 +8,7 @@
 #include "SequenceRowModel.h"
 #include "TFormMain.h"
 #include "UnitMld/MailText.h"
-#include "UnitMld/Messages.h"
+#include "base/Messages.h"
 #include "UnitMld/ScoreAnalysis.h"
 #include "platform/SjisText.h"
 #include "ui_TFormMain.h"

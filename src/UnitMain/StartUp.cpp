@@ -6,7 +6,7 @@
 #include "CommandLine.h"
 #include "NativePath.h"
 #include "TFormMain.h"
-#include "UnitMld/FileIO.h"
+#include "base/FileIO.h"
 #include "UnitNum/NumericImport.h"
 #include "components/TWinPlace.h"
 #include "ui_TFormMain.h"

@@ -14,8 +14,8 @@
 #include <QTreeView>
 
 #include "SequenceRowModel.h"
-#include "UnitMld/Errors.h"
-#include "UnitMld/Messages.h"
+#include "base/Errors.h"
+#include "base/Messages.h"
 #include "components/FormLook.h"
 #include "components/TFileDrop.h"
 #include "components/TWinPlace.h"

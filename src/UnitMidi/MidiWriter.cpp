@@ -6,8 +6,8 @@
 #include <string_view>
 
 #include "MidiTrackWork.h"
-#include "UnitMld/FileIO.h"
-#include "UnitMld/IntegerReading.h"
+#include "base/FileIO.h"
+#include "base/IntegerReading.h"
 #include "VNum/VNum.h"
 
 namespace quaverly {

@@ -6,8 +6,8 @@
 #include <string_view>
 #include <vector>
 
-#include "Errors.h"
-#include "Messages.h"
+#include "base/Errors.h"
+#include "base/Messages.h"
 #include "SequenceLineFields.h"
 
 namespace quaverly {

@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <cstdint>
 
-#include "Errors.h"
+#include "base/Errors.h"
 #include "EventWalk.h"
-#include "FileIO.h"
-#include "Messages.h"
+#include "base/FileIO.h"
+#include "base/Messages.h"
 #include "NotationTables.h"
 
 namespace quaverly {

@@ -4,9 +4,9 @@
 #include <cstdio>
 #include <optional>
 
-#include "Errors.h"
-#include "FileIO.h"
-#include "Messages.h"
+#include "base/Errors.h"
+#include "base/FileIO.h"
+#include "base/Messages.h"
 
 namespace quaverly {
 

@@ -1,8 +1,8 @@
 #include "ScoreAnalysis.h"
 
-#include "IntegerReading.h"
+#include "base/IntegerReading.h"
 #include "MelodyBuilder.h"
-#include "Messages.h"
+#include "base/Messages.h"
 #include "NotationTables.h"
 #include "ScoreParser.h"
 #include "SequenceLineFields.h"

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "IntegerReading.h"
+#include "base/IntegerReading.h"
 
 namespace quaverly {
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "IntegerReading.h"
+#include "base/IntegerReading.h"
 
 namespace quaverly {
 

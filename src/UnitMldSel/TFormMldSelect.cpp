@@ -11,9 +11,9 @@
 #include <exception>
 
 #include "MelodyFolderListing.h"
-#include "UnitMld/Errors.h"
+#include "base/Errors.h"
 #include "UnitMld/MelodyStore.h"
-#include "UnitMld/Messages.h"
+#include "base/Messages.h"
 #include "components/FormLook.h"
 #include "components/GridLineDelegate.h"
 #include "platform/MessageBoxes.h"

@@ -5,10 +5,10 @@
 #include <cstdlib>
 #include <string>
 
-#include "UnitMld/Errors.h"
-#include "UnitMld/IntegerReading.h"
+#include "base/Errors.h"
+#include "base/IntegerReading.h"
 #include "UnitMld/MelodyBuilder.h"
-#include "UnitMld/Messages.h"
+#include "base/Messages.h"
 
 namespace quaverly {
 

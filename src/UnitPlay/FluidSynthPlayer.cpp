@@ -5,7 +5,7 @@
 #include <QMetaObject>
 #include <system_error>
 
-#include "UnitMld/Errors.h"
+#include "base/Errors.h"
 
 namespace quaverly {
 

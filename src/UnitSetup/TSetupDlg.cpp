@@ -2,7 +2,7 @@
 
 #include <QKeyEvent>
 
-#include "UnitMld/Errors.h"
+#include "base/Errors.h"
 #include "components/FormLook.h"
 #include "platform/MessageBoxes.h"
 #include "platform/SettingsStore.h"

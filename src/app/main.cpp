@@ -17,7 +17,7 @@
 #include "UnitMldSel/TFormMldSelect.h"
 #include "UnitSetup/TSetupDlg.h"
 // The dialog classes before AppDialogs.h: its accessors need them complete.
-#include "platform/AppDialogs.h"
+#include "app/AppDialogs.h"
 #include "platform/HelpBrowser.h"
 #include "platform/QSettingsStore.h"
 #include "platform/QtClipboard.h"

@@ -1,10 +1,10 @@
 // quaverly-cli import: numeric melody text (".c99") or a pocket-melody file
 // (".pmr") into a melody file, as the window's import command reads them.
 #include "CliSupport.h"
-#include "UnitMld/FileIO.h"
+#include "base/FileIO.h"
 #include "Subcommands.h"
 #include "UnitMld/MelodyStore.h"
-#include "UnitMld/Messages.h"
+#include "base/Messages.h"
 #include "UnitNum/NumericImport.h"
 
 namespace quaverly::cli {

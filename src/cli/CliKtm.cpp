@@ -4,7 +4,7 @@
 #include "CliSupport.h"
 #include "InKtlSrc/RingtoneBook.h"
 #include "Subcommands.h"
-#include "UnitMld/TextEncoding.h"
+#include "base/TextEncoding.h"
 
 namespace quaverly::cli {
 

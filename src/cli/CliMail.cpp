@@ -4,7 +4,7 @@
 #include "Subcommands.h"
 #include "UnitMld/MailText.h"
 #include "UnitMld/MelodyStore.h"
-#include "UnitMld/Messages.h"
+#include "base/Messages.h"
 
 namespace quaverly::cli {
 

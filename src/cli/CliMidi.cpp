@@ -2,13 +2,13 @@
 // window opens one, or from a melody text file after the score analysis; the
 // tempo, tone and volume texts pass the checks of the window's MIDI export.
 #include "CliSupport.h"
-#include "UnitMld/FileIO.h"
+#include "base/FileIO.h"
 #include "MidiInput.h"
 #include "Subcommands.h"
 #include "UnitMidi/MidiWriter.h"
 #include "UnitMld/MelodyStore.h"
 #include "UnitMld/MelodyText.h"
-#include "UnitMld/Messages.h"
+#include "base/Messages.h"
 #include "UnitMld/ScoreAnalysis.h"
 
 namespace quaverly::cli {

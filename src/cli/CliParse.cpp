@@ -2,10 +2,10 @@
 // the sequence lines it appends and then its canonical text.
 #include "CliSupport.h"
 #include "Subcommands.h"
-#include "UnitMld/Errors.h"
-#include "UnitMld/Messages.h"
+#include "base/Errors.h"
+#include "base/Messages.h"
 #include "UnitMld/ScoreParser.h"
-#include "UnitMld/TextEncoding.h"
+#include "base/TextEncoding.h"
 
 namespace quaverly::cli {
 

@@ -3,7 +3,7 @@
 #include "CliSupport.h"
 #include "Subcommands.h"
 #include "UnitMld/MelodyStore.h"
-#include "UnitMld/Messages.h"
+#include "base/Messages.h"
 
 namespace quaverly::cli {
 

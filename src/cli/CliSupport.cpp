@@ -7,11 +7,11 @@
 #include <cerrno>
 #include <optional>
 
-#include "UnitMld/Errors.h"
-#include "UnitMld/FileIO.h"
+#include "base/Errors.h"
+#include "base/FileIO.h"
 #include "UnitMld/MelodyStore.h"
-#include "UnitMld/Messages.h"
-#include "UnitMld/TextEncoding.h"
+#include "base/Messages.h"
+#include "base/TextEncoding.h"
 
 namespace quaverly::cli {
 

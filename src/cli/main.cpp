@@ -11,8 +11,8 @@
 
 #include "CliSupport.h"
 #include "Subcommands.h"
-#include "UnitMld/Errors.h"
-#include "UnitMld/Messages.h"
+#include "base/Errors.h"
+#include "base/Messages.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <QRect>
 #include <QWidget>
 
-#include "UnitMld/Errors.h"
+#include "base/Errors.h"
 #include "platform/SettingsStore.h"
 
 namespace quaverly {

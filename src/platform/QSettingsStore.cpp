@@ -12,9 +12,9 @@
 #endif
 
 #include "SjisText.h"
-#include "UnitMld/Errors.h"
-#include "UnitMld/FileIO.h"
-#include "UnitMld/Messages.h"
+#include "base/Errors.h"
+#include "base/FileIO.h"
+#include "base/Messages.h"
 
 namespace quaverly {
 

@@ -1,6 +1,6 @@
 #include "SjisText.h"
 
-#include "UnitMld/TextEncoding.h"
+#include "base/TextEncoding.h"
 
 namespace quaverly {
 

@@ -7,9 +7,9 @@
 #include <functional>
 
 #include "MidiFileTiming.h"
-#include "UnitMld/Errors.h"
-#include "UnitMld/FileIO.h"
-#include "UnitMld/Messages.h"
+#include "base/Errors.h"
+#include "base/FileIO.h"
+#include "base/Messages.h"
 #include "WavFile.h"
 
 namespace quaverly {

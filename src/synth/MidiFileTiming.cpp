@@ -4,8 +4,8 @@
 #include <map>
 #include <optional>
 
-#include "UnitMld/Errors.h"
-#include "UnitMld/Messages.h"
+#include "base/Errors.h"
+#include "base/Messages.h"
 
 namespace quaverly {
 

@@ -6,9 +6,9 @@
 #include <cstdlib>
 #include <vector>
 
-#include "UnitMld/Errors.h"
-#include "UnitMld/FileIO.h"
-#include "UnitMld/Messages.h"
+#include "base/Errors.h"
+#include "base/FileIO.h"
+#include "base/Messages.h"
 
 namespace quaverly {
 

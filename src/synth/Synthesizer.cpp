@@ -6,8 +6,8 @@
 #include <filesystem>
 #include <system_error>
 
-#include "UnitMld/Errors.h"
-#include "UnitMld/Messages.h"
+#include "base/Errors.h"
+#include "base/Messages.h"
 
 namespace quaverly {
 

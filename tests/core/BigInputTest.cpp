@@ -19,7 +19,7 @@
 #include <string>
 
 #include "InKtlSrc/RingtoneBook.h"
-#include "UnitMld/Errors.h"
+#include "base/Errors.h"
 #include "UnitMld/MelodyStore.h"
 #include "UnitMld/MelodyToScore.h"
 #include "UnitMld/ScoreParser.h"

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "FuzzEntries.h"
-#include "UnitMld/FileIO.h"
+#include "base/FileIO.h"
 
 namespace quaverly::fuzz {
 namespace {

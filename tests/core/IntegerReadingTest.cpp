@@ -1,8 +1,8 @@
-#include "UnitMld/IntegerReading.h"
+#include "base/IntegerReading.h"
 
 #include <gtest/gtest.h>
 
-#include "UnitMld/Errors.h"
+#include "base/Errors.h"
 
 namespace quaverly {
 namespace {

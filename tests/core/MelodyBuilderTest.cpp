@@ -5,8 +5,8 @@
 #include <algorithm>
 
 #include "MelodyTestImages.h"
-#include "UnitMld/Errors.h"
-#include "UnitMld/Messages.h"
+#include "base/Errors.h"
+#include "base/Messages.h"
 #include "UnitMld/ScoreParser.h"
 
 namespace quaverly {

@@ -7,10 +7,10 @@
 #include <fstream>
 
 #include "MelodyTestImages.h"
-#include "UnitMld/Errors.h"
+#include "base/Errors.h"
 #include "UnitMld/EventWalk.h"
-#include "UnitMld/FileIO.h"
-#include "UnitMld/Messages.h"
+#include "base/FileIO.h"
+#include "base/Messages.h"
 
 namespace quaverly {
 namespace {

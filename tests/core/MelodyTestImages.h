@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-#include "UnitMld/TextEncoding.h"
+#include "base/TextEncoding.h"
 
 namespace quaverly::testimages {
 

@@ -5,11 +5,11 @@
 #include <string>
 #include <vector>
 
-#include "UnitMld/Errors.h"
-#include "UnitMld/FileIO.h"
+#include "base/Errors.h"
+#include "base/FileIO.h"
 #include "UnitMld/MelodyText.h"
 #include "UnitMld/ScoreParser.h"
-#include "UnitMld/TextEncoding.h"
+#include "base/TextEncoding.h"
 
 namespace quaverly {
 namespace {

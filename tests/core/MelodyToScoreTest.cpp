@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "MelodyTestImages.h"
-#include "UnitMld/Errors.h"
+#include "base/Errors.h"
 
 namespace quaverly {
 namespace {

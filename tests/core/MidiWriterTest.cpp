@@ -6,7 +6,7 @@
 
 #include "UnitMidi/MidiTrackWork.h"
 #include "UnitMidi/MidiWriter.h"
-#include "UnitMld/Errors.h"
+#include "base/Errors.h"
 
 namespace quaverly {
 namespace {

@@ -6,7 +6,7 @@
 
 #include "UnitMld/NotationTables.h"
 #include "UnitMld/ScoreParser.h"
-#include "UnitMld/TextEncoding.h"
+#include "base/TextEncoding.h"
 
 namespace quaverly {
 namespace {

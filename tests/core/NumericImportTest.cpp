@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "UnitMld/Errors.h"
+#include "base/Errors.h"
 #include "UnitMld/MelodyBuilder.h"
-#include "UnitMld/Messages.h"
+#include "base/Messages.h"
 #include "UnitNum/NumericImport.h"
 
 namespace quaverly {

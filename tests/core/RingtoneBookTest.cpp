@@ -3,7 +3,7 @@
 #include <random>
 
 #include "InKtlSrc/RingtoneBook.h"
-#include "UnitMld/Messages.h"
+#include "base/Messages.h"
 
 namespace quaverly {
 namespace {

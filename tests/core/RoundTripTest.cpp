@@ -9,10 +9,10 @@
 #include <tuple>
 
 #include "MelodyTestImages.h"
-#include "UnitMld/Errors.h"
+#include "base/Errors.h"
 #include "UnitMld/MelodyBuilder.h"
 #include "UnitMld/MelodyToScore.h"
-#include "UnitMld/Messages.h"
+#include "base/Messages.h"
 #include "UnitMld/NotationTables.h"
 #include "UnitMld/ScoreAnalysis.h"
 #include "UnitMld/SequenceLineFields.h"

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "MelodyTestImages.h"
-#include "UnitMld/Messages.h"
+#include "base/Messages.h"
 
 namespace quaverly {
 namespace {

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "UnitMld/ScoreParser.h"
-#include "UnitMld/TextEncoding.h"
+#include "base/TextEncoding.h"
 
 namespace quaverly {
 namespace {

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "UnitMld/Errors.h"
+#include "base/Errors.h"
 
 namespace quaverly {
 namespace {

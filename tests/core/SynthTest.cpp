@@ -17,9 +17,9 @@
 #include <thread>
 
 #include "UnitMidi/MidiWriter.h"
-#include "UnitMld/Errors.h"
-#include "UnitMld/FileIO.h"
-#include "UnitMld/Messages.h"
+#include "base/Errors.h"
+#include "base/FileIO.h"
+#include "base/Messages.h"
 #include "synth/AudioRenderer.h"
 #include "synth/MidiFileTiming.h"
 #include "synth/SequencePlayer.h"

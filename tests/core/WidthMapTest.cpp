@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "UnitMld/Errors.h"
-#include "UnitMld/TextEncoding.h"
+#include "base/Errors.h"
+#include "base/TextEncoding.h"
 #include "UnitMld/WidthMap.h"
 
 namespace quaverly {

@@ -4,7 +4,7 @@
 // it reports a failure.
 #include <cstdio>
 
-#include "UnitMld/Errors.h"
+#include "base/Errors.h"
 #include "platform/QSettingsStore.h"
 #include "platform/SjisText.h"
 

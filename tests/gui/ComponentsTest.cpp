@@ -15,7 +15,7 @@
 #include "DialogTestSupport.h"
 #include "MemorySettingsStore.h"
 #include "ScriptedMessageBoxes.h"
-#include "UnitMld/Errors.h"
+#include "base/Errors.h"
 #include "components/TFileDrop.h"
 #include "components/TWinPlace.h"
 #include "platform/QSettingsStore.h"

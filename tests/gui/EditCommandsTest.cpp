@@ -10,7 +10,7 @@
 #include <QtTest>
 
 #include "UnitMld/MelodyText.h"
-#include "UnitMld/Messages.h"
+#include "base/Messages.h"
 #include "WindowFixture.h"
 #include "platform/SjisText.h"
 

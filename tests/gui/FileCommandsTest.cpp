@@ -10,7 +10,7 @@
 #include <QTabWidget>
 #include <QtTest>
 
-#include "UnitMld/Messages.h"
+#include "base/Messages.h"
 #include "WindowFixture.h"
 #include "platform/SjisText.h"
 

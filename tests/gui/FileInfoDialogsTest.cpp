@@ -11,7 +11,7 @@
 #include "ScriptedMessageBoxes.h"
 #include "UnitF0Data/TF0DataDlg.h"
 #include "UnitInfo/TFileInfoDlg.h"
-#include "platform/AppDialogs.h"
+#include "app/AppDialogs.h"
 
 using namespace quaverly;
 using quaverly::test::Sjis;

@@ -11,8 +11,8 @@
 #include <QThread>
 
 #include "UnitMidi/MidiWriter.h"
-#include "UnitMld/Errors.h"
-#include "UnitMld/FileIO.h"
+#include "base/Errors.h"
+#include "base/FileIO.h"
 #include "UnitPlay/FluidSynthPlayer.h"
 
 using namespace quaverly;

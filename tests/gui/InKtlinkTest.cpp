@@ -11,7 +11,7 @@
 #include "InKtlSrc/TInKtlink.h"
 #include "MemorySettingsStore.h"
 #include "ScriptedMessageBoxes.h"
-#include "platform/AppDialogs.h"
+#include "app/AppDialogs.h"
 
 using namespace quaverly;
 using quaverly::test::BookSong;

@@ -6,7 +6,7 @@
 #include <QPlainTextEdit>
 #include <QtTest>
 
-#include "UnitMld/Messages.h"
+#include "base/Messages.h"
 #include "WindowFixture.h"
 #include "platform/SjisText.h"
 

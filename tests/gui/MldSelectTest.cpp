@@ -17,7 +17,7 @@
 
 #include "DialogTestSupport.h"
 #include "ScriptedMessageBoxes.h"
-#include "UnitMld/Errors.h"
+#include "base/Errors.h"
 #include "UnitMld/MelodyStore.h"
 #include "UnitMldSel/MelodyFolderListing.h"
 #include "UnitMldSel/TFormMldSelect.h"

@@ -11,7 +11,7 @@
 #include <QtTest>
 #include <memory>
 
-#include "UnitMld/Messages.h"
+#include "base/Messages.h"
 #include "UnitPlay/TFormPlay.h"
 #include "WindowFixture.h"
 #include "platform/SjisText.h"

@@ -8,7 +8,7 @@
 #include <QTest>
 #include <functional>
 
-#include "UnitMld/Errors.h"
+#include "base/Errors.h"
 #include "platform/QSettingsStore.h"
 #include "platform/SjisText.h"
 

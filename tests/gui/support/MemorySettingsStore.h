@@ -6,8 +6,8 @@
 #include <QVariant>
 #include <cerrno>
 
-#include "UnitMld/Errors.h"
-#include "UnitMld/Messages.h"
+#include "base/Errors.h"
+#include "base/Messages.h"
 #include "platform/SettingsStore.h"
 
 namespace quaverly {

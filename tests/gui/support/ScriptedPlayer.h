@@ -8,7 +8,7 @@
 #include <optional>
 #include <string>
 
-#include "UnitMld/Errors.h"
+#include "base/Errors.h"
 #include "UnitPlay/MidiPlayer.h"
 
 namespace quaverly {

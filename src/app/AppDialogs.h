@@ -8,7 +8,7 @@
 
 #include <QPointer>
 
-#include "Dialogs.h"
+#include "platform/Dialogs.h"
 
 class QDialog;
 class QWidget;
