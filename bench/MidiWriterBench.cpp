@@ -1,5 +1,5 @@
 // MIDI writing of the longest melody the SequenceList can hold: four voices of
-// sixty-fourth notes (3 ticks) from 0 up to tick 99999, about 133,000 lines.
+// sixty-fourth notes (3 ticks) from 0 up to tick 99999, about 133,000 events.
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
@@ -18,9 +18,9 @@ SequenceList MaximalMelody()
     for (int voice = 0; voice < 4; ++voice) {
         int time = 0;
         for (int i = 0; time + 3 <= MaxSequenceTime; ++i, time += 3) {
-            list.push_back(FormatEventLine(time, voice, (i * 7 + voice * 5) % 63, 2));
+            list.AddEvent(time, voice, (i * 7 + voice * 5) % 63, 2);
         }
-        list.push_back(FormatEventLine(time, voice, -1, 0));
+        list.AddEvent(time, voice, EndNote, 0);
     }
     return list;
 }

@@ -27,9 +27,9 @@ SequenceList ShortTune()
 {
     SequenceList list;
     for (int i = 0; i < 8; ++i) {
-        list.push_back(FormatEventLine(i * 24, 0, 27 + i, 24));
+        list.AddEvent(i * 24, 0, 27 + i, 24);
     }
-    list.push_back(FormatEventLine(192, 0, -1, 0));
+    list.AddEvent(192, 0, EndNote, 0);
     return list;
 }
 
@@ -39,11 +39,11 @@ SequenceList LongestMelody()
     SequenceList list;
     for (int voice = 0; voice < 4; ++voice) {
         for (int time = 0; time + 3 <= MaxSequenceTime; time += 3) {
-            list.push_back(FormatEventLine(time, voice, (time / 3 + voice * 7) % 64, 3));
+            list.AddEvent(time, voice, (time / 3 + voice * 7) % 64, 3);
         }
-        list.push_back(FormatEventLine(MaxSequenceTime, voice, -1, 0));
+        list.AddEvent(MaxSequenceTime, voice, EndNote, 0);
     }
-    SortSequenceList(list);
+    list.Sort();
     return list;
 }
 

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <limits>
 #include <optional>
 #include <string>
 #include <vector>
@@ -57,29 +58,21 @@ std::vector<std::string_view> SplitAtZeros(std::string_view data, size_t count)
     return parts;
 }
 
-// A line the parser or the listing made must read back from its columns as
-// long as its time fits the five-digit column (longer melodies are refused by
-// the builder, which reads the same columns).
-void CheckMadeLine(std::string_view line, std::optional<int> expectedVoice)
+// An entry the parser or the listing made holds what the builder can encode:
+// a voice 0..3, a note -1..63 (never 63 on voice 3) and a gate that is not negative.
+void CheckMadeEntry(const SequenceEntry& entry, std::optional<int> expectedVoice)
 {
-    std::optional<int32_t> time = ReadInteger(TrimBlanks(line.substr(0, 5)));
-    if (line.size() < 14 || !time || line[5] != ' ') {
-        return;
-    }
-    Expect(*time >= -9999 && *time <= MaxSequenceTime, "time column out of range");
-    const int voice = LineVoice(line);
-    Expect(voice >= 0 && voice <= 3, "voice column outside 0..3");
+    Expect(entry.Voice() >= 0 && entry.Voice() <= 3, "voice outside 0..3");
     if (expectedVoice) {
-        Expect(voice == *expectedVoice, "line of another voice");
+        Expect(entry.Voice() == *expectedVoice, "entry of another voice");
     }
-    if (IsRawLine(line)) {
+    if (entry.IsRaw()) {
         return;
     }
-    const int note = LineNote(line);
-    Expect(note >= -1 && note <= 63, "note outside -1..63");
+    Expect(entry.Note() >= -1 && entry.Note() <= 63, "note outside -1..63");
     // Voice 3 with note 63 would make the status byte 0xFF, a control event.
-    Expect(!(voice == 3 && note == 63), "voice 3 holds note 63");
-    Expect(LineGate(line) >= 0, "negative gate");
+    Expect(!(entry.Voice() == 3 && entry.Note() == 63), "voice 3 holds note 63");
+    Expect(entry.Gate() >= 0, "negative gate");
 }
 
 void CheckFieldsOfLoad(const EditorFields& fields)
@@ -121,8 +114,9 @@ void QueryImage(std::string_view image)
         return;
     }
     Expect(store.Sequence().size() <= image.size() / 3 + 1, "more events listed than the image holds");
-    for (const std::string& line : store.Sequence()) {
-        CheckMadeLine(line, std::nullopt);
+    for (const SequenceEntry& entry : store.Sequence()) {
+        CheckMadeEntry(entry, std::nullopt);
+        Expect(!entry.Source().IsSet(), "a listed event claims a place in a page");
     }
 }
 
@@ -161,8 +155,8 @@ std::string TemporaryPath(std::string_view extension)
 // gaps have none, so a list without raw lines gives its image as many as it has.
 size_t SoundingNotes(const SequenceList& list)
 {
-    return static_cast<size_t>(std::count_if(list.begin(), list.end(), [](const std::string& line) {
-        return !IsRawLine(line) && LineNote(line) != -1 && LineGate(line) > 0;
+    return static_cast<size_t>(std::count_if(list.begin(), list.end(), [](const SequenceEntry& entry) {
+        return !entry.IsRaw() && !entry.IsEnd() && entry.Gate() > 0;
     }));
 }
 
@@ -180,13 +174,13 @@ bool FitsTheFormat(const SequenceList& sortedList)
     std::array<bool, 4> closed{true, true, true, true};
     std::array<std::optional<int>, 4> lastTime{};
     int previousTime = 0;
-    for (const std::string& line : sortedList) {
-        if (line.size() != 14 || IsRawLine(line)) {
+    for (const SequenceEntry& entry : sortedList) {
+        if (entry.IsRaw()) {
             return false;
         }
-        const int time = LineTime(line);
-        const int voice = LineVoice(line);
-        if (time < 0 || time - previousTime > 255 || LineGate(line) > 255) {
+        const int time = entry.Time();
+        const int voice = entry.Voice();
+        if (time < 0 || time > MaxSequenceTime || time - previousTime > 255 || entry.Gate() > 255) {
             return false;
         }
         if (lastTime[voice] && time <= *lastTime[voice]) {
@@ -194,9 +188,51 @@ bool FitsTheFormat(const SequenceList& sortedList)
         }
         previousTime = time;
         lastTime[voice] = time;
-        closed[voice] = LineNote(line) == -1;
+        closed[static_cast<size_t>(voice)] = entry.IsEnd();
     }
     return closed == std::array<bool, 4>{true, true, true, true};
+}
+
+// Every entry but the end event knows its place in the page, and the
+// characters there, parsed alone as a page of the same voice, give the same
+// entry. The notation carries nothing from one note to the next but the
+// running time (every note names its own pitch, length and articulation), so
+// "the same" is: raw data with the same text, or an event with the same note
+// and gate at time 0, followed by the end event at its length, that is, the
+// time of the entry after it in the whole page's list, when the running time
+// did not saturate on the way.
+void CheckPlace(std::string_view page, const SequenceList& list, size_t k, bool extendedNotation)
+{
+    const SequenceEntry& entry = list[k];
+    const SourceSpan span = entry.Source();
+    if (entry.IsEnd()) {
+        Expect(!span.IsSet(), "the end event claims a place");
+        return;
+    }
+    Expect(span.IsSet() && span.page == entry.Voice(), "an entry of a page has no place in it");
+    Expect(span.offset >= 0 && span.length > 0 && static_cast<size_t>(span.offset) + static_cast<size_t>(span.length) <= page.size(),
+           "a place lies outside its page");
+    if (k > 0 && list[k - 1].Source().IsSet()) {
+        const SourceSpan before = list[k - 1].Source();
+        Expect(before.offset + before.length <= span.offset, "places overlap or run backwards");
+    }
+    SequenceList alone;
+    ParseScore(page.substr(static_cast<size_t>(span.offset), static_cast<size_t>(span.length)), entry.Voice(), alone,
+               extendedNotation);
+    if (entry.IsRaw()) {
+        Expect(alone.size() == 1 && alone[0].IsRaw() && alone.RawText(alone[0]) == list.RawText(entry),
+               "the characters of raw data give other data");
+        return;
+    }
+    Expect(alone.size() == 2 && !alone[0].IsRaw() && alone[0].Time() == 0 && alone[0].Note() == entry.Note() &&
+               alone[0].Gate() == entry.Gate() && alone[1].IsEnd(),
+           "the characters of an event give another event");
+    constexpr int Saturated = std::numeric_limits<int>::max();
+    if (k + 1 < list.size() && entry.Time() != Saturated && list[k + 1].Time() != Saturated &&
+        entry.Time() != -Saturated - 1 && list[k + 1].Time() != -Saturated - 1) {
+        const int64_t length = int64_t{list[k + 1].Time()} - entry.Time();
+        Expect(alone[1].Time() == length, "the characters of an event give another length");
+    }
 }
 
 }  // namespace
@@ -208,10 +244,12 @@ void ScoreParserEntry(std::string_view data)
     }
     const int voice = static_cast<int>(ByteAt(data, 0) & 3);
     const bool extendedNotation = (ByteAt(data, 0) & 4) != 0;
+    const std::string_view page = data.substr(1);
     SequenceList list;
-    const std::string canonical = ParseScore(data.substr(1), voice, list, extendedNotation);
-    for (const std::string& line : list) {
-        CheckMadeLine(line, voice);
+    const std::string canonical = ParseScore(page, voice, list, extendedNotation);
+    for (size_t k = 0; k < list.size(); ++k) {
+        CheckMadeEntry(list[k], voice);
+        CheckPlace(page, list, k, extendedNotation);
     }
     Expect(canonical.find_first_of("\r\n") == std::string::npos || extendedNotation,
            "canonical text holds a line break");
@@ -367,7 +405,7 @@ void RoundTripEntry(std::string_view data)
     Expect(!built.refusal, "valid tempo, tones and volumes were refused");
     // Whatever the image cannot show again, no sounding note is lost in it.
     const SequenceList& builtList = first.Sequence();
-    if (std::none_of(builtList.begin(), builtList.end(), [](const std::string& line) { return IsRawLine(line); })) {
+    if (std::none_of(builtList.begin(), builtList.end(), [](const SequenceEntry& entry) { return entry.IsRaw(); })) {
         MelodyStore listed;
         listed.MelodyImage() = first.MelodyImage();
         listed.ListSequence();

@@ -16,6 +16,7 @@ test_packages=(
   xvfb xauth
   clang libclang-rt-14-dev llvm
   strace util-linux coreutils
+  hyperfine abcmidi time
 )
 
 wanted=("${run_packages[@]}")

@@ -7,7 +7,7 @@
 
 #include "base/FileIO.h"
 #include "base/Messages.h"
-#include "components/FormLook.h"
+#include "platform/FormLook.h"
 #include "platform/MessageBoxes.h"
 #include "platform/SjisText.h"
 #include "ui_TInKtlink.h"

@@ -1,6 +1,6 @@
 #include "TAboutDlg.h"
 
-#include "components/FormLook.h"
+#include "platform/FormLook.h"
 #include "ui_TAboutDlg.h"
 
 namespace quaverly {

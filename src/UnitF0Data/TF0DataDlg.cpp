@@ -1,6 +1,6 @@
 #include "TF0DataDlg.h"
 
-#include "components/FormLook.h"
+#include "platform/FormLook.h"
 #include "platform/SjisText.h"
 #include "ui_TF0DataDlg.h"
 

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "components/FormLook.h"
+#include "platform/FormLook.h"
 #include "platform/SjisText.h"
 #include "ui_TFileInfoDlg.h"
 

@@ -10,6 +10,7 @@
 #include "UnitMld/MailText.h"
 #include "base/Messages.h"
 #include "UnitMld/ScoreAnalysis.h"
+#include "UnitMld/MldLayout.h"
 #include "platform/SjisText.h"
 #include "ui_TFormMain.h"
 
@@ -17,7 +18,6 @@ namespace quaverly {
 
 namespace {
 
-constexpr int Voices = 4;
 
 // The message text with its "%d" replaced by the number.
 std::string WithNumber(std::string_view format, long long number)
@@ -42,7 +42,7 @@ void TFormMain::mnMakeMldClick()
             return;
         }
         FillSequenceRows(std::move(result.sequenceRows));
-        for (int voice = 1; voice <= Voices; ++voice) {
+        for (int voice = 1; voice <= VoiceCount; ++voice) {
             SetMemoText(voice, result.canonicalScores[voice - 1]);
         }
         m_ui->PageControl1->setCurrentWidget(m_ui->TabSheet5);

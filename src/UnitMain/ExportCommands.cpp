@@ -3,6 +3,7 @@
 #include "NativePath.h"
 #include "SuggestedFileName.h"
 #include "TFormMain.h"
+#include "UnitMld/FileKind.h"
 #include "UnitMld/MelodyText.h"
 
 namespace quaverly {
@@ -20,7 +21,7 @@ void TFormMain::mnExportClick()
         if (!chosen) {
             return;
         }
-        if (UpperExtension(*chosen) != QLatin1String(".TML")) {
+        if (FileKindOf(NativePath(*chosen)) != FileKind::MelodyText) {
             ShowNotSupported();
             return;
         }

@@ -12,10 +12,12 @@
 #include "SequenceRowModel.h"
 #include "SuggestedFileName.h"
 #include "TFormMain.h"
+#include "UnitMld/FileKind.h"
 #include "base/FileIO.h"
 #include "base/Messages.h"
 #include "UnitMld/NotationTables.h"
 #include "UnitNum/NumericImport.h"
+#include "UnitMld/MldLayout.h"
 #include "platform/SjisText.h"
 #include "ui_TFormMain.h"
 
@@ -23,7 +25,6 @@ namespace quaverly {
 
 namespace {
 
-constexpr int Voices = 4;
 
 const QString MelodyFilter = QStringLiteral("iメロディファイル(*.mld)");
 const QString OtherFormatsFilter = QStringLiteral(
@@ -61,7 +62,7 @@ void TFormMain::ResetEditor()
     for (const TMLDConst& entry : ToneTable) {
         tones.append(QString::number(entry.value + 1) + QStringLiteral(" - ") + FromSjis(entry.text));
     }
-    for (int voice = 1; voice <= Voices; ++voice) {
+    for (int voice = 1; voice <= VoiceCount; ++voice) {
         QComboBox* tone = VoiceTone(voice);
         tone->clear();
         tone->addItems(tones);
@@ -137,7 +138,7 @@ void TFormMain::mnSave1Click()
         // Save overwrites only a melody file. A dropped ".c99" enables Save
         // without binding a file, and a dropped ".pmr" binds a pocket-melody
         // file whose header Save would drop: the user names a file instead.
-        if (UpperExtension(m_currentFileName) != QLatin1String(".MLD")) {
+        if (FileKindOf(NativePath(m_currentFileName)) != FileKind::Melody) {
             RunSaveAs();
             return;
         }
@@ -160,7 +161,7 @@ void TFormMain::RunSaveAs()
     options.filter = MelodyFilter;
     options.defaultSuffix = QStringLiteral("mld");
     options.initialFile = SuggestedFileName(m_currentFileName, ToSjis(m_ui->EditTitle->text()));
-    if (!m_currentFileName.isEmpty() && UpperExtension(m_currentFileName) != QLatin1String(".MLD")) {
+    if (!m_currentFileName.isEmpty() && FileKindOf(NativePath(m_currentFileName)) != FileKind::Melody) {
         // A bound pocket-melody file: only a ".mld" name can be saved.
         options.initialFile = ChangeExtension(m_currentFileName, QStringLiteral(".mld"));
     }
@@ -168,7 +169,7 @@ void TFormMain::RunSaveAs()
     if (!chosen) {
         return;
     }
-    if (UpperExtension(*chosen) != QLatin1String(".MLD")) {
+    if (FileKindOf(NativePath(*chosen)) != FileKind::Melody) {
         ShowNotSupported();
         return;
     }
@@ -188,15 +189,15 @@ void TFormMain::mnImportClick()
         if (!chosen) {
             return;
         }
-        const QString extension = UpperExtension(*chosen);
+        const FileKind kind = FileKindOf(NativePath(*chosen));
         // Every choice is answered "未サポートです" first; two formats are read after it.
         ShowNotSupported();
-        if (extension == QLatin1String(".PMR")) {
+        if (kind == FileKind::PocketMelody) {
             ResetEditor();
             m_store.OpenMelodyFile(NativePath(*chosen));
             LoadMelodyIntoControls();
             m_editState = EditState::Current;
-        } else if (extension == QLatin1String(".C99")) {
+        } else if (kind == FileKind::NumericText) {
             ResetEditor();
             ImportNumericFile(*chosen);
             m_editState = EditState::Current;
@@ -211,15 +212,15 @@ void TFormMain::FileDrop1FileDrop(const QStringList& fileNames)
             return;
         }
         const QString name = fileNames.first();
-        const QString extension = UpperExtension(name);
-        if (extension == QLatin1String(".MLD") || extension == QLatin1String(".PMR")) {
-            if (extension == QLatin1String(".PMR")) {
+        const FileKind kind = FileKindOf(NativePath(name));
+        if (kind == FileKind::Melody || kind == FileKind::PocketMelody) {
+            if (kind == FileKind::PocketMelody) {
                 ShowNotSupported();
             }
             ResetEditor();
             m_currentFileName = name;
             OpenMelodyIntoEditor(name);
-        } else if (extension == QLatin1String(".C99")) {
+        } else if (kind == FileKind::NumericText) {
             ShowNotSupported();
             ResetEditor();
             ImportNumericFile(name);

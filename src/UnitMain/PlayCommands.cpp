@@ -14,6 +14,8 @@
 #include "UnitMain/SuggestedFileName.h"
 #include "UnitMidi/MidiWriter.h"
 #include "UnitPlay/TFormPlay.h"
+#include "UnitMld/MldLayout.h"
+#include "base/Messages.h"
 #include "platform/SjisText.h"
 #include "ui_TFormMain.h"
 
@@ -21,7 +23,6 @@ namespace quaverly {
 
 namespace {
 
-constexpr int Voices = 4;
 
 QString PlayCaption()
 {
@@ -49,19 +50,16 @@ QString PlayFileName()
 bool TFormMain::CheckAndWriteMidi(const QString& path)
 {
     const EditorTexts texts = CollectEditorTexts();
-    MidiSettings settings;
-    std::optional<std::string> refusal = CheckTempoText(texts.tempo, settings.tempo);
-    if (!refusal) {
-        refusal = CheckToneTexts(texts.tones, settings.tones);
-    }
-    if (!refusal) {
-        refusal = CheckVolumeTexts(texts.volumes, settings.volumes);
-    }
-    if (refusal) {
+    SettingValues values;
+    if (std::optional<std::string> refusal = CheckSettingTexts(texts, values)) {
         m_services.messageBoxes.Warning(FromSjis(*refusal));
         return false;
     }
-    for (int voice = 1; voice <= Voices; ++voice) {
+    MidiSettings settings;
+    settings.tempo = values.tempo;
+    settings.tones = values.tones;
+    settings.volumes = values.volumes;
+    for (int voice = 1; voice <= VoiceCount; ++voice) {
         settings.playMask[static_cast<size_t>(voice - 1)] = VoicePlayItem(voice)->isChecked();
     }
     settings.title = texts.title;
@@ -96,7 +94,7 @@ void TFormMain::mnPlayClick()
             return;
         }
         m_services.player.Close();
-        m_services.messageBoxes.Warning(QStringLiteral("MIDI Pley Error: %1").arg(code));
+        m_services.messageBoxes.Warning(FromSjis(Msg::MidiPlayError) + QString::number(code));
     });
 }
 
@@ -113,7 +111,7 @@ void TFormMain::MediaPlayer1Notify()
             return;
         }
         // Not playing any more: the play ends here rather than keep "停止(&P)".
-        m_services.messageBoxes.Warning(QStringLiteral("MIDI Pley Error: %1").arg(code));
+        m_services.messageBoxes.Warning(FromSjis(Msg::MidiPlayError) + QString::number(code));
     }
     play->setText(PlayCaption());
     m_services.player.Close();
@@ -147,7 +145,7 @@ void TFormMain::mnPlay1Click(QAction* item)
     // The voice number is the 7th character of the item's name ("mnPlay1").
     const QString name = item->objectName();
     const int voice = name.size() >= 7 ? name.at(6).digitValue() : -1;
-    if (voice < 1 || voice > Voices) {
+    if (voice < 1 || voice > VoiceCount) {
         return;
     }
     QTabWidget* pages = m_ui->PageControl1;

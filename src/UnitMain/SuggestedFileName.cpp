@@ -84,19 +84,4 @@ QString ChangeExtension(const QString& fileName, const QString& extension)
     return (stop < 0 ? fileName : fileName.left(stop)) + extension;
 }
 
-QString UpperExtension(const QString& fileName)
-{
-    const qsizetype stop = ExtensionStart(fileName);
-    if (stop < 0) {
-        return {};
-    }
-    QString extension = fileName.mid(stop);
-    for (QChar& c : extension) {
-        if (c >= QLatin1Char('a') && c <= QLatin1Char('z')) {
-            c = QChar(c.unicode() - 'a' + 'A');
-        }
-    }
-    return extension;
-}
-
 }  // namespace quaverly

@@ -1,6 +1,6 @@
 // The file name rules that Save As shares with the MIDI export: the name
-// proposed in the save dialog, the change of its extension, and the
-// upper-cased extension that the commands dispatch on.
+// proposed in the save dialog and the change of its extension. The commands
+// tell file kinds apart with the core's FileKindOf.
 #pragma once
 
 #include <QString>
@@ -22,9 +22,5 @@ QString SuggestedFileName(const QString& currentFileName, std::string_view sjisT
 // folder separator) by the extension, or appends it when there is none.
 // extension includes its full stop: ".mid".
 QString ChangeExtension(const QString& fileName, const QString& extension);
-
-// The name's extension from its last full stop, upper-cased (ASCII letters
-// only, as code page 932 upper-casing does); empty when there is none.
-QString UpperExtension(const QString& fileName);
 
 }  // namespace quaverly

@@ -16,9 +16,10 @@
 #include "SequenceRowModel.h"
 #include "base/Errors.h"
 #include "base/Messages.h"
-#include "components/FormLook.h"
+#include "platform/FormLook.h"
 #include "components/TFileDrop.h"
 #include "components/TWinPlace.h"
+#include "UnitMld/MldLayout.h"
 #include "platform/SjisText.h"
 #include "ui_TFormMain.h"
 
@@ -26,7 +27,6 @@ namespace quaverly {
 
 namespace {
 
-constexpr int Voices = 4;
 
 // Designed place of the window; a stored placement replaces it at start-up.
 constexpr int DesignedLeft = 192;
@@ -75,7 +75,7 @@ TFormMain::TFormMain(MelodyStore& store, const WindowServices& services, QWidget
     m_ui->ListViewSeq->setModel(m_sequenceRows);
     SetUpLook();
     move(DesignedLeft, DesignedTop);
-    for (int voice = 1; voice <= Voices; ++voice) {
+    for (int voice = 1; voice <= VoiceCount; ++voice) {
         VoiceMemo(voice)->installEventFilter(this);
     }
     ConnectMenu();
@@ -142,7 +142,7 @@ void TFormMain::ConnectMenu()
     for (const auto& [action, handler] : commands) {
         connect(action, &QAction::triggered, this, handler);
     }
-    for (int voice = 1; voice <= Voices; ++voice) {
+    for (int voice = 1; voice <= VoiceCount; ++voice) {
         QAction* item = VoicePlayItem(voice);
         connect(item, &QAction::triggered, this, [this, item] { mnPlay1Click(item); });
     }
@@ -157,7 +157,7 @@ void TFormMain::ConnectChangeNotices()
     connect(m_ui->ComboBoxTempo, &QComboBox::currentTextChanged, this, settingsEdited);
     connect(m_ui->ComboBoxTempo, &QComboBox::editTextChanged, this, settingsEdited);
     connect(m_ui->EditTitle, &QLineEdit::textChanged, this, settingsEdited);
-    for (int voice = 1; voice <= Voices; ++voice) {
+    for (int voice = 1; voice <= VoiceCount; ++voice) {
         connect(VoiceTone(voice), &QComboBox::currentTextChanged, this, settingsEdited);
         connect(VoiceTone(voice), &QComboBox::editTextChanged, this, settingsEdited);
         connect(VoiceVolume(voice), &QLineEdit::textChanged, this, settingsEdited);
@@ -213,7 +213,7 @@ EditorTexts TFormMain::CollectEditorTexts() const
     EditorTexts texts;
     texts.tempo = ToSjis(m_ui->ComboBoxTempo->currentText());
     texts.title = ToSjis(m_ui->EditTitle->text());
-    for (int voice = 1; voice <= Voices; ++voice) {
+    for (int voice = 1; voice <= VoiceCount; ++voice) {
         texts.tones[voice - 1] = ToSjis(VoiceTone(voice)->currentText());
         texts.volumes[voice - 1] = ToSjis(VoiceVolume(voice)->text());
         texts.scores[voice - 1] = ToSjis(ToCoreLineEnds(VoiceMemo(voice)->toPlainText()));
@@ -243,7 +243,7 @@ void TFormMain::FillEditorFields(EditorFields fields)
     m_ui->EditTitle->setText(FromSjis(fields.title));
     FillSequenceRows(std::move(fields.sequenceRows));
     m_ui->ComboBoxTempo->setEditText(FromSjis(fields.tempoText));
-    for (int voice = 1; voice <= Voices; ++voice) {
+    for (int voice = 1; voice <= VoiceCount; ++voice) {
         VoiceTone(voice)->setEditText(FromSjis(fields.toneTexts[voice - 1]));
         VoiceVolume(voice)->setText(FromSjis(fields.volumeTexts[voice - 1]));
         SetMemoText(voice, fields.scoreTexts[voice - 1]);

@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <array>
 
+#include "UnitMld/SequenceText.h"
+#include "UnitMld/MldLayout.h"
+
 namespace quaverly {
 
 namespace {
@@ -23,96 +26,44 @@ struct NoteOffSearch {
     size_t resume = 0;
 };
 
-// Note fields are two columns wide (-9..99); others get no search memory.
+// Notes -9..99 get a search memory each; others search from where they are asked to.
 constexpr int NoteIndexOffset = 9;
 constexpr size_t NoteIndexCount = 109;
 
-// printf's "%*d": right-aligned with blanks, wider when the number needs it.
-// Written out by hand because the list of a long melody has many thousand lines.
-// Returns the end of what it wrote; out has room for width + 21 characters.
-char* WriteRightAligned(char* out, int64_t value, int width)
-{
-    char digits[24];
-    int count = 0;
-    uint64_t magnitude = value < 0 ? 0 - static_cast<uint64_t>(value) : static_cast<uint64_t>(value);
-    do {
-        digits[count++] = static_cast<char>('0' + magnitude % 10);
-        magnitude /= 10;
-    } while (magnitude != 0);
-    if (value < 0) {
-        digits[count++] = '-';
-    }
-    for (int pad = width - count; pad > 0; --pad) {
-        *out++ = ' ';
-    }
-    while (count > 0) {
-        *out++ = digits[--count];
-    }
-    return out;
-}
-
 }  // namespace
 
-std::string FormatWorkLine(int64_t time, int kind, int note, int64_t gate, int timeWidth)
+std::array<WorkList, VoiceCount> BuildWorkLists(const SequenceList& list, const std::array<bool, VoiceCount>& voices)
 {
-    timeWidth = std::clamp(timeWidth, 1, 20);
-    char buffer[128];
-    char* end = WriteRightAligned(buffer, time, timeWidth);
-    *end++ = ' ';
-    end = WriteRightAligned(end, kind, 2);
-    *end++ = ' ';
-    end = WriteRightAligned(end, note, 2);
-    *end++ = ' ';
-    end = WriteRightAligned(end, gate, 3);
-    return std::string(buffer, static_cast<size_t>(end - buffer));
-}
-
-std::array<WorkList, 4> BuildWorkLists(const SequenceList& list, const std::array<bool, 4>& voices)
-{
-    std::array<WorkList, 4> works;
-    std::array<int, 4> timeWidths{5, 5, 5, 5};
+    std::array<WorkList, VoiceCount> works;
     auto add = [&](int voice, int64_t time, int kind, int note, int64_t gate) {
-        const size_t v = static_cast<size_t>(voice);
-        timeWidths[v] = std::max(timeWidths[v], DigitCount(time));
-        works[v].push_back({FormatWorkLine(time, kind, note, gate), time, kind, note, gate});
+        works[static_cast<size_t>(voice)].push_back({time, kind, note, gate});
     };
 
-    // A voice is read up to its first EndLine; once all wanted voices have
+    // A voice is read up to its first end event; once all wanted voices have
     // ended the rest of the list is not read.
-    std::array<bool, 4> reading = voices;
+    std::array<bool, VoiceCount> reading = voices;
     int stillReading = static_cast<int>(std::count(reading.begin(), reading.end(), true));
     for (size_t i = 0; i < list.size() && stillReading > 0; ++i) {
-        const std::string& line = list[i];
-        // RawLines carry set-up bytes for the melody file, nothing to sound.
-        if (IsRawLine(line)) {
+        const SequenceEntry& entry = list[i];
+        // Raw data carries set-up bytes for the melody file, nothing to sound.
+        if (entry.IsRaw()) {
             continue;
         }
-        const int voice = LineVoice(line);
+        const int voice = entry.Voice();
         if (voice < 0 || voice > 3 || !reading[static_cast<size_t>(voice)]) {
             continue;
         }
-        const int64_t time = LineTime(line);
-        const int note = LineNote(line);
-        if (note == -1) {
-            add(voice, time, voice, -1, 0);
+        const int64_t time = entry.Time();
+        if (entry.IsEnd()) {
+            add(voice, time, voice, EndNote, 0);
             reading[static_cast<size_t>(voice)] = false;
             --stillReading;
             continue;
         }
-        const int64_t gate = LineGate(line);
+        const int64_t gate = entry.Gate();
         if (gate > 0) {
-            add(voice, time, voice + NoteOnKind, note, gate);
-            add(voice, time + gate, voice, note, gate);
-        }
-    }
-
-    // A note that ends after tick 99999 widens the time field of all its
-    // voice's lines, so that the columns and the text order stay intact.
-    for (size_t v = 0; v < 4; ++v) {
-        if (timeWidths[v] != 5) {
-            for (WorkLine& line : works[v]) {
-                line.text = FormatWorkLine(line.time, line.kind, line.note, line.gate, timeWidths[v]);
-            }
+            add(voice, time, voice + NoteOnKind, entry.Note(), gate);
+            add(voice, time + gate, voice, entry.Note(), gate);
         }
     }
     return works;
@@ -120,13 +71,29 @@ std::array<WorkList, 4> BuildWorkLists(const SequenceList& list, const std::arra
 
 void SortWorkList(WorkList& work)
 {
-    auto outOfOrder = [](const WorkLine& a, const WorkLine& b) { return SequenceTextLess(b.text, a.text); };
-    // A voice's lines are mostly made in order already; one pass finds that out.
-    if (std::adjacent_find(work.begin(), work.end(), outOfOrder) == work.end()) {
+    // A note that ends after tick 99999 widens the time of all the voice's
+    // entries, so the times compare as right-aligned texts of one width.
+    int timeWidth = 5;
+    for (const WorkLine& line : work) {
+        timeWidth = std::max(timeWidth, DigitCount(line.time));
+    }
+    auto less = [timeWidth](const WorkLine& a, const WorkLine& b) {
+        if (int order = CompareRightAlignedText(a.time, b.time, timeWidth); order != 0) {
+            return order < 0;
+        }
+        if (int order = CompareRightAlignedText(a.kind, b.kind, 2); order != 0) {
+            return order < 0;
+        }
+        if (int order = CompareRightAlignedText(a.note, b.note, 2); order != 0) {
+            return order < 0;
+        }
+        return CompareRightAlignedText(a.gate, b.gate, 3) < 0;
+    };
+    // A voice's entries are mostly made in order already; one pass finds that out.
+    if (std::is_sorted(work.begin(), work.end(), less)) {
         return;
     }
-    std::stable_sort(work.begin(), work.end(),
-                     [](const WorkLine& a, const WorkLine& b) { return SequenceTextLess(a.text, b.text); });
+    std::stable_sort(work.begin(), work.end(), less);
 }
 
 void MergeRepeatedNotes(WorkList& work)
@@ -144,7 +111,7 @@ void MergeRepeatedNotes(WorkList& work)
                 pos = std::max(from, memory->resume);
             }
         }
-        while (pos < count && (work[pos].IsDeleted() || work[pos].IsNoteOn() || work[pos].note != note)) {
+        while (pos < count && (work[pos].deleted || work[pos].IsNoteOn() || work[pos].note != note)) {
             ++pos;
         }
         if (memory != nullptr) {
@@ -155,7 +122,7 @@ void MergeRepeatedNotes(WorkList& work)
     };
 
     for (size_t i = 0; i + 1 < count; ++i) {
-        if (work[i].IsDeleted()) {
+        if (work[i].deleted) {
             continue;
         }
         if (work[i].note == -1) {
@@ -166,7 +133,7 @@ void MergeRepeatedNotes(WorkList& work)
         }
         const int note = work[i].note;
         for (size_t j = i + 1; j < count; ++j) {
-            if (work[j].IsDeleted()) {
+            if (work[j].deleted) {
                 continue;
             }
             if (!work[j].IsNoteOn() || work[j].note != note) {
@@ -174,8 +141,8 @@ void MergeRepeatedNotes(WorkList& work)
             }
             const size_t k = findNoteOff(note, j + 1);
             if (k < count) {
-                work[j].MarkDeleted();
-                work[k].MarkDeleted();
+                work[j].deleted = true;
+                work[k].deleted = true;
             }
         }
     }

@@ -9,6 +9,7 @@
 #include "base/FileIO.h"
 #include "base/IntegerReading.h"
 #include "VNum/VNum.h"
+#include "UnitMld/MldLayout.h"
 
 namespace quaverly {
 
@@ -93,9 +94,9 @@ std::string ConductorTrack(const SequenceList& list, const MidiSettings& setting
     data += MetaEvent(0x06, "Start");
     data += KeySignature;
     data += TimeSignature;
-    // The track ends with the melody: at the time of the list's last line
+    // The track ends with the melody: at the time of the list's last entry
     // (with nothing listed yet, right after the set-up bar).
-    const int64_t endTime = list.empty() ? 0 : LineTime(list.back());
+    const int64_t endTime = list.empty() ? 0 : list.back().Time();
     data += Delta(endTime);
     data += "\xFF\x2F";
     data += Byte(0);
@@ -130,7 +131,7 @@ std::string ChannelTrack(WorkList& work, const MidiSettings& settings, int voice
 
     int64_t prev = 0;
     for (const WorkLine& line : work) {
-        if (line.IsDeleted()) {
+        if (line.deleted) {
             continue;
         }
         // Sorted times never fall, but a line that does must not wrap into a huge delta.
@@ -164,8 +165,8 @@ std::string MidiFileBytes(const SequenceList& list, const MidiSettings& settings
     std::string bytes = Chunk("MThd", header);
     bytes += ConductorTrack(list, settings);
     bytes += SystemSetupTrack();
-    std::array<WorkList, 4> works = BuildWorkLists(list, settings.playMask);
-    for (int voice = 0; voice < 4; ++voice) {
+    std::array<WorkList, VoiceCount> works = BuildWorkLists(list, settings.playMask);
+    for (int voice = 0; voice < VoiceCount; ++voice) {
         if (settings.playMask[static_cast<size_t>(voice)]) {
             bytes += ChannelTrack(works[static_cast<size_t>(voice)], settings, voice);
         }

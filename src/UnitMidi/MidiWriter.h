@@ -1,11 +1,12 @@
 // The Standard MIDI File writer (format 1, 480 ticks to the quarter note):
 // a conductor track with a one-bar set-up, a "System Setup" track and one
-// channel track per voice of the PlayMask, from the SequenceList's EventLines.
+// channel track per voice of the PlayMask, from the SequenceList's events.
 #pragma once
 
 #include <array>
 #include <string>
 
+#include "UnitMld/MldLayout.h"
 #include "UnitMld/SequenceList.h"
 
 namespace quaverly {
@@ -13,9 +14,9 @@ namespace quaverly {
 struct MidiSettings {
     std::string title;                 // Shift-JIS, written as it is
     int tempo = 125;                   // 1..255, validated by the caller
-    std::array<int, 4> tones{1, 1, 1, 1};
-    std::array<int, 4> volumes{63, 63, 63, 63};
-    std::array<bool, 4> playMask{true, true, true, true};
+    std::array<int, VoiceCount> tones{1, 1, 1, 1};
+    std::array<int, VoiceCount> volumes{63, 63, 63, 63};
+    std::array<bool, VoiceCount> playMask{true, true, true, true};
     std::string editTempo = "95";      // the tempo adjustment text; not an integer counts as 100
 };
 

@@ -2,15 +2,12 @@
 
 #include <algorithm>
 
+#include "MldLayout.h"
+
 namespace quaverly {
 
 namespace {
 
-// Offsets of the fixed fields of an image.
-constexpr size_t FileLengthOffset = 4;
-constexpr size_t HeaderLengthOffset = 8;
-// 10 bytes before the header, then "trac" and the track length.
-constexpr uint64_t FirstEventBase = 18;
 
 unsigned Byte(std::string_view bytes, size_t offset) { return static_cast<unsigned char>(bytes[offset]); }
 
@@ -38,10 +35,10 @@ std::string_view CutData(std::string_view image, uint64_t offset, uint64_t lengt
 
 bool ReadHeaderLength(std::string_view image, uint32_t& headerLength)
 {
-    if (image.size() < HeaderLengthOffset + 2) {
+    if (image.size() < Mld::HeaderLengthOffset + 2) {
         return false;
     }
-    headerLength = BigEndian16(image, HeaderLengthOffset);
+    headerLength = BigEndian16(image, Mld::HeaderLengthOffset);
     return true;
 }
 
@@ -52,8 +49,8 @@ EventWalk::EventWalk(std::string_view image) : m_image(image)
         m_ended = true;
         return;
     }
-    m_offset = FirstEventBase + headerLength;
-    uint64_t fileEnd = uint64_t{BigEndian32(image, FileLengthOffset)} + 8;
+    m_offset = Mld::FirstEventBase + headerLength;
+    uint64_t fileEnd = uint64_t{BigEndian32(image, Mld::FileLengthOffset)} + 8;
     m_limit = std::min<uint64_t>(fileEnd, image.size());
 }
 
@@ -77,17 +74,17 @@ bool EventWalk::Next(MelodyEvent& event)
     event.offset = at;
     event.delta = static_cast<int>(Byte(m_image, at));
     const unsigned status = Byte(m_image, at + 1);
-    if (status != 0xFF) {
+    if (status != Mld::ControlStatus) {
         event.kind = MelodyEventKind::Note;
-        event.voice = static_cast<int>(status >> 6);
-        event.note = static_cast<int>(status & 0x3F);
+        event.voice = static_cast<int>(status >> Mld::VoiceShift);
+        event.note = static_cast<int>(status & Mld::NoteBits);
         event.gate = static_cast<int>(Byte(m_image, at + 2));
         m_offset = p + 3;
         return true;
     }
     event.kind = MelodyEventKind::Control;
     event.code = static_cast<int>(Byte(m_image, at + 2));
-    if (event.code == 0xF0 || event.code == 0xF1) {
+    if (event.code == Mld::CodeData || event.code == Mld::CodeDataAlternative) {
         // The length is part of the event's frame: without it the event cannot be stepped over.
         if (p + 5 > size) {
             m_ended = true;

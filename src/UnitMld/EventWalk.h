@@ -1,8 +1,9 @@
-// The walk over the events of a melody image's one track, and the header
-// chunk lookup. Both trust the image's length fields as the format says, but
-// never read outside the bytes they were given: a chunk or event whose fixed
-// part reaches past the end ends the lookup or walk, and data cut off by the
-// end is taken as far as it goes.
+// The walk over the events of a melody image's one track, and the reader of
+// its header length (the header chunk lookup, FindHeaderChunk, is in
+// MelodyStore.h). Both trust the image's length fields as the format says
+// (MldLayout.h), but never read outside the bytes they were given: an event
+// whose fixed part reaches past the end ends the walk, and data cut off by
+// the end is taken as far as it goes.
 #pragma once
 
 #include <cstddef>

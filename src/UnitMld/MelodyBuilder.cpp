@@ -8,30 +8,24 @@
 
 #include "base/Errors.h"
 #include "base/Messages.h"
-#include "SequenceLineFields.h"
+#include "MldLayout.h"
+#include "SequenceText.h"
 
 namespace quaverly {
 
 namespace {
 
-constexpr uint32_t MaxChunkData = 0xFFFF;   // two-byte chunk lengths
-constexpr uint32_t MaxHeaderLength = 0xFFFF;  // two-byte header length H
+// Two-byte header length H; a chunk's own two-byte length is never more, as
+// its data is part of the header.
+constexpr uint32_t MaxHeaderLength = 0xFFFF;
 constexpr uint64_t MaxFileLength = 0xFFFFFFFF;
 constexpr int MaxByte = 255;
 // The note of silent events of a voice without a sounding note.
 constexpr int DefaultSilentNote = 17;
-constexpr size_t FFF0DataSize = 41;
 
-// One SequenceList line with its fields read once, so that encoding never
-// cuts and converts the same columns twice.
-struct TrackLine {
-    const std::string* text = nullptr;
-    bool raw = false;
-    int time = 0;
-    int voice = 0;
-    int note = 0;
-    int gate = 0;  // clamped to what a byte holds
-};
+// The times a melody can hold: the five columns of the sequence listing, in
+// which a negative time takes the minus sign too.
+constexpr int LowestSequenceTime = -9999;
 
 void AppendBigEndian(std::string& out, uint64_t value, int size)
 {
@@ -49,22 +43,20 @@ void PutBigEndian(std::string& out, size_t offset, uint64_t value, int size)
 
 void AppendChunk(std::string& image, std::string_view tag, std::string_view data)
 {
-    if (data.size() > MaxChunkData) {
+    // H counts the three format bytes and every chunk before: a header that
+    // holds this chunk whole fits H's two bytes, and then so does the chunk's length.
+    if (image.size() + Mld::ChunkFrameSize + data.size() - Mld::HeaderBase > MaxHeaderLength) {
         throw MelodyLimitError(std::string(Msg::HeaderTextTooLong) + std::string(tag));
     }
     image += tag;
     AppendBigEndian(image, data.size(), 2);
     image += data;
-    // H counts from offset 10; the three header bytes come first.
-    if (image.size() - 10 > MaxHeaderLength) {
-        throw MelodyLimitError(std::string(Msg::HeaderTextTooLong) + std::string(tag));
-    }
 }
 
 void AppendControl(std::string& out, int code, int data)
 {
     out += '\0';
-    out += '\xFF';
+    out += static_cast<char>(Mld::ControlStatus);
     out += static_cast<char>(code);
     out += static_cast<char>(data & 0xFF);
 }
@@ -88,28 +80,17 @@ int HexDigit(char c)
 // as note 62, as the parser spells it.
 char NoteStatus(int voice, int note)
 {
-    int status = (voice & 0x03) * 64 + (note & 0x3F);
+    int status = (voice & (VoiceCount - 1)) << Mld::VoiceShift | (note & Mld::NoteBits);
     return static_cast<char>(status == 0xFF ? 0xFE : status);
 }
 
-TrackLine ReadTrackLine(const std::string& line)
+void AppendRawBytes(std::string& out, const SequenceList& list, const SequenceEntry& entry)
 {
-    // "%5d" of a time above 99999 pushes every column right: column 6 is then a digit.
-    if (line.size() >= 6 && line[5] != ' ') {
-        throw MelodyLimitError(std::string(Msg::MelodyTooLong));
-    }
-    const SequenceLineFields fields = ReadSequenceLineFields(line);
-    if (fields.time > MaxSequenceTime) {
-        throw MelodyLimitError(std::string(Msg::MelodyTooLong));
-    }
-    return TrackLine{&line, fields.raw, fields.time, fields.voice, fields.note, std::clamp(fields.gate, 0, MaxByte)};
-}
-
-void AppendRawBytes(std::string& out, const std::string& line)
-{
-    const std::string_view hex = RawLineHex(line);
+    const std::string_view hex = list.RawText(entry);
     auto refuse = [&] {
-        throw MelodyLimitError(std::string(Msg::NotHexData) + "'" + std::string(hex.empty() ? line : hex) + "'");
+        // Data that is not there at all is named by its whole line.
+        const std::string named = hex.empty() ? FormatSequenceLine(list, entry) : std::string(hex);
+        throw MelodyLimitError(std::string(Msg::NotHexData) + "'" + named + "'");
     };
     if (hex.empty()) {
         refuse();
@@ -130,25 +111,34 @@ void AppendRawBytes(std::string& out, const std::string& line)
 
 // Deltas are single bytes: a longer gap needs silent events in between, here
 // of the voice of the event that follows, so the melody keeps its timing.
-void AppendDelta(std::string& out, int delta, int voice, const std::array<int, 4>& firstNote)
+void AppendDelta(std::string& out, int delta, int voice, const std::array<int, VoiceCount>& firstNote)
 {
     delta = std::max(delta, 0);
     while (delta > MaxByte) {
         out += static_cast<char>(MaxByte);
-        out += NoteStatus(voice, firstNote[static_cast<size_t>(voice & 0x03)]);
+        out += NoteStatus(voice, firstNote[static_cast<size_t>(voice & (VoiceCount - 1))]);
         out += '\0';
         delta -= MaxByte;
     }
     out += static_cast<char>(delta);
 }
 
-void AppendEndEvent(std::string& out) { out += std::string_view("\xFF\xDF\x00", 3); }
+// The end event's delta comes before it.
+void AppendEndEvent(std::string& out)
+{
+    out += static_cast<char>(Mld::ControlStatus);
+    out += static_cast<char>(Mld::CodeEnd);
+    out += '\0';
+}
 
 void AppendFFF0Event(std::string& out, std::string_view hex)
 {
-    out += std::string_view("\x00\xFF\xF0\x00\x29", 5);
+    out += '\0';
+    out += static_cast<char>(Mld::ControlStatus);
+    out += static_cast<char>(Mld::CodeData);
+    AppendBigEndian(out, Mld::DataEventSize, 2);
     // Byte k comes from characters 2k-1 and 2k; a missing or invalid pair gives 0.
-    for (size_t k = 0; k < FFF0DataSize; ++k) {
+    for (size_t k = 0; k < Mld::DataEventSize; ++k) {
         int value = 0;
         if (2 * k + 1 < hex.size()) {
             int high = HexDigit(hex[2 * k]);
@@ -165,19 +155,19 @@ void AppendFFF0Event(std::string& out, std::string_view hex)
 
 std::string EncodeTrack(SequenceList& list)
 {
-    SortSequenceLines(list);
-    std::vector<TrackLine> lines;
-    lines.reserve(list.size());
-    for (const std::string& line : list) {
-        lines.push_back(ReadTrackLine(line));
+    list.Sort();
+    for (const SequenceEntry& entry : list) {
+        if (entry.Time() > MaxSequenceTime || entry.Time() < LowestSequenceTime) {
+            throw MelodyLimitError(std::string(Msg::MelodyTooLong));
+        }
     }
 
     // Silent events carry the voice's first sounding note (17 without one).
-    std::array<int, 4> firstNote{-1, -1, -1, -1};
-    for (const TrackLine& line : lines) {
-        int& first = firstNote[static_cast<size_t>(line.voice & 0x03)];
-        if (!line.raw && line.note != -1 && line.gate != 0 && first == -1) {
-            first = line.note;
+    std::array<int, VoiceCount> firstNote{-1, -1, -1, -1};
+    for (const SequenceEntry& entry : list) {
+        int& first = firstNote[static_cast<size_t>(entry.Voice() & (VoiceCount - 1))];
+        if (!entry.IsRaw() && !entry.IsEnd() && std::clamp(entry.Gate(), 0, MaxByte) != 0 && first == -1) {
+            first = entry.Note();
         }
     }
     for (int& first : firstNote) {
@@ -185,36 +175,39 @@ std::string EncodeTrack(SequenceList& list)
     }
 
     std::string out;
-    out.reserve(lines.size() * 3 + 8);
+    out.reserve(list.size() * 3 + 8);
     int prev = 0;  // time of the last note event written
-    for (size_t k = 0; k < lines.size(); ++k) {
-        const TrackLine& line = lines[k];
-        if (line.raw) {
+    for (size_t k = 0; k < list.size(); ++k) {
+        const SequenceEntry& entry = list[k];
+        if (entry.IsRaw()) {
             // Raw bytes go in as written: no delta, and prev stays.
-            AppendRawBytes(out, *line.text);
+            AppendRawBytes(out, list, entry);
             continue;
         }
-        const bool last = k + 1 == lines.size();
-        if (line.note == -1) {
+        const int time = entry.Time();
+        const int voice = entry.Voice();
+        const bool last = k + 1 == list.size();
+        if (entry.IsEnd()) {
             if (last) {
-                // The end line of the voice that ends last ends the track.
-                AppendDelta(out, line.time - prev, line.voice, firstNote);
+                // The end event of the voice that ends last ends the track.
+                AppendDelta(out, time - prev, voice, firstNote);
                 AppendEndEvent(out);
             }
             continue;  // the end of any other voice is no event of the track
         }
-        AppendDelta(out, line.time - prev, line.voice, firstNote);
-        out += NoteStatus(line.voice, line.gate != 0 ? line.note : firstNote[static_cast<size_t>(line.voice & 0x03)]);
-        out += static_cast<char>(line.gate);
-        // Times never run backwards in the sorted list unless a line holds a negative time.
-        prev = std::max(prev, line.time);
+        const int gate = std::clamp(entry.Gate(), 0, MaxByte);
+        AppendDelta(out, time - prev, voice, firstNote);
+        out += NoteStatus(voice, gate != 0 ? entry.Note() : firstNote[static_cast<size_t>(voice & (VoiceCount - 1))]);
+        out += static_cast<char>(gate);
+        // Times never run backwards in the sorted list unless an entry holds a negative time.
+        prev = std::max(prev, time);
         if (last) {
-            // The voice that ends last has no end line (its closing rest was
+            // The voice that ends last has no end event (its closing rest was
             // cancelled, its last note has no length, or the events came from
             // elsewhere): the note stays, and the track ends when its gate
             // does, so it sounds whole; its own length is not known here. The
             // end stays within the time column, or the melody would not load.
-            AppendDelta(out, std::min(line.gate, MaxSequenceTime - prev), line.voice, firstNote);
+            AppendDelta(out, std::min(gate, MaxSequenceTime - prev), voice, firstNote);
             AppendEndEvent(out);
         }
     }
@@ -224,36 +217,40 @@ std::string EncodeTrack(SequenceList& list)
 void BuildMelody(MelodyStore& store, const MelodySettings& settings, const MelodyFileInfo& info)
 {
     // Built aside: the store's image is replaced only by a complete one.
-    std::string image("melo\0\0\0\0\0\0\x01\x01\x01", 13);
-    AppendChunk(image, "sorc", info.sorc ? std::string_view("\x01", 1) : std::string_view("\x00", 1));
-    AppendChunk(image, "titl", settings.title);
+    std::string image(Mld::Magic);
+    image.resize(Mld::HeaderBase, '\0');  // L and H come when they are known
+    image += Mld::FormatBytes;
+    AppendChunk(image, Mld::ProtectTag, info.sorc ? std::string_view("\x01", 1) : std::string_view("\x00", 1));
+    AppendChunk(image, Mld::TitleTag, settings.title);
     if (!info.version.empty()) {
-        AppendChunk(image, "vers", info.version);
+        AppendChunk(image, Mld::VersionTag, info.version);
     }
     if (!info.date.empty()) {
-        AppendChunk(image, "date", info.date);
+        AppendChunk(image, Mld::DateTag, info.date);
     }
     if (!info.copyright.empty()) {
-        AppendChunk(image, "copy", info.copyright);
+        AppendChunk(image, Mld::CopyrightTag, info.copyright);
     }
-    PutBigEndian(image, 8, image.size() - 10, 2);
+    PutBigEndian(image, Mld::HeaderLengthOffset, image.size() - Mld::HeaderBase, 2);
 
-    std::string track("trac\0\0\0\0", 8);
-    AppendControl(track, 0xD0, 0x00);
-    AppendControl(track, 0xC3, settings.tempo);
-    for (int voice = 0; voice < 4; ++voice) {
+    std::string track(Mld::TrackTag);
+    track.resize(Mld::TrackFrameSize, '\0');  // the track length comes last
+    AppendControl(track, Mld::CodeTimebase, 0x00);
+    AppendControl(track, Mld::CodeTempo, settings.tempo);
+    auto voiceBits = [](int voice) { return voice << Mld::VoiceShift; };
+    for (int voice = 0; voice < VoiceCount; ++voice) {
         const auto i = static_cast<size_t>(voice);
         if (settings.scores[i].empty()) {
             continue;
         }
         const int program = settings.tones[i] - 1;
-        AppendControl(track, 0xE0, voice * 64 + (program & 0x3F));
-        AppendControl(track, 0xE1, voice * 64 + (0x02 | ((program >> 6) & 0x01)));
+        AppendControl(track, Mld::CodeToneLow, voiceBits(voice) + (program & Mld::NoteBits));
+        AppendControl(track, Mld::CodeToneHigh, voiceBits(voice) + (0x02 | ((program >> 6) & 0x01)));
     }
-    for (int voice = 0; voice < 4; ++voice) {
+    for (int voice = 0; voice < VoiceCount; ++voice) {
         const auto i = static_cast<size_t>(voice);
         if (!settings.scores[i].empty()) {
-            AppendControl(track, 0xE2, voice * 64 + (settings.volumes[i] & 0x3F));
+            AppendControl(track, Mld::CodeVolume, voiceBits(voice) + (settings.volumes[i] & Mld::NoteBits));
         }
     }
     if (store.fff0DataSet) {
@@ -264,9 +261,9 @@ void BuildMelody(MelodyStore& store, const MelodySettings& settings, const Melod
     if (image.size() + track.size() - 8 > MaxFileLength) {
         throw MelodyLimitError(std::string(Msg::MelodyTooLong));
     }
-    PutBigEndian(track, 4, track.size() - 8, 4);
+    PutBigEndian(track, 4, track.size() - Mld::TrackFrameSize, 4);
     image += track;
-    PutBigEndian(image, 4, image.size() - 8, 4);
+    PutBigEndian(image, Mld::FileLengthOffset, image.size() - 8, 4);
     store.MelodyImage() = std::move(image);
 }
 

@@ -6,6 +6,7 @@
 #include <array>
 #include <string>
 
+#include "MldLayout.h"
 #include "MelodyFileInfo.h"
 #include "MelodyStore.h"
 #include "SequenceList.h"
@@ -15,16 +16,16 @@ namespace quaverly {
 struct MelodySettings {
     std::string title;                 // "titl"
     int tempo = 125;                   // 1..255
-    std::array<int, 4> tones{1, 1, 1, 1};        // 1..128
-    std::array<int, 4> volumes{63, 63, 63, 63};  // 0..63
+    std::array<int, VoiceCount> tones{1, 1, 1, 1};        // 1..128
+    std::array<int, VoiceCount> volumes{63, 63, 63, 63};  // 0..63
     // Only tested for emptiness: a voice is used when its text is not empty.
-    std::array<std::string, 4> scores;
+    std::array<std::string, VoiceCount> scores;
 };
 
 // Builds into a new buffer and replaces store.MelodyImage() only on success;
 // leaves store.Sequence() sorted. Throws MelodyLimitError for what the format
-// cannot hold (times above 99999, header texts above 65535 bytes, a RawLine
-// that is not hexadecimal pairs); the store's image is then unchanged.
+// cannot hold (times above 99999 or below -9999, header texts above 65535
+// bytes, raw data that is not hexadecimal pairs); the store's image is then unchanged.
 void BuildMelody(MelodyStore& store, const MelodySettings& settings, const MelodyFileInfo& info);
 
 // The event bytes of the sorted list (sorts it first). Exposed for tests.

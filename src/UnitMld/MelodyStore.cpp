@@ -5,6 +5,8 @@
 
 #include "base/Errors.h"
 #include "EventWalk.h"
+#include "FileKind.h"
+#include "MldLayout.h"
 #include "base/FileIO.h"
 #include "base/Messages.h"
 #include "NotationTables.h"
@@ -13,12 +15,8 @@ namespace quaverly {
 
 namespace {
 
-constexpr size_t FirstChunkOffset = 13;
-constexpr size_t ChunkFrameSize = 6;  // tag and two-byte length
 constexpr int DefaultTempo = 125;
 constexpr int DefaultVolume = 63;
-// A pocket-melody file holds an MLD image behind a header of this size.
-constexpr size_t PocketMelodyHeaderSize = 192;
 // The most events ListSequence lists. A built melody has at most four voices
 // of sixty-fourth notes over the time column, with silent bridging events,
 // about 140,000 events; a crafted file of zero-delta events never reaches the
@@ -26,8 +24,8 @@ constexpr size_t PocketMelodyHeaderSize = 192;
 // of its bytes (in the list, the view rows and the page texts).
 constexpr size_t MaxListedEvents = 1'500'000;
 
-int LowSixBits(int data) { return data & 0x3F; }
-int VoiceBits(int data) { return (data >> 6) & 0x03; }
+int LowSixBits(int data) { return data & Mld::NoteBits; }
+int VoiceBits(int data) { return (data >> Mld::VoiceShift) & (VoiceCount - 1); }
 
 }  // namespace
 
@@ -37,18 +35,18 @@ std::string FindHeaderChunk(std::string_view image, std::string_view tag)
     if (!ReadHeaderLength(image, headerLength)) {
         return {};
     }
-    const uint64_t headerEnd = 10 + uint64_t{headerLength};
-    uint64_t offset = FirstChunkOffset;
-    while (offset < headerEnd && offset + ChunkFrameSize <= image.size()) {
+    const uint64_t headerEnd = Mld::HeaderBase + uint64_t{headerLength};
+    uint64_t offset = Mld::FirstChunkOffset;
+    while (offset < headerEnd && offset + Mld::ChunkFrameSize <= image.size()) {
         const size_t at = static_cast<size_t>(offset);
         const uint64_t length = (uint64_t{static_cast<unsigned char>(image[at + 4])} << 8) |
                                 static_cast<unsigned char>(image[at + 5]);
         if (image.substr(at, 4) == tag) {
             // A chunk cut off by the end of the image gives what it has.
-            const size_t dataAt = at + ChunkFrameSize;
+            const size_t dataAt = at + Mld::ChunkFrameSize;
             return std::string(image.substr(dataAt, static_cast<size_t>(std::min<uint64_t>(length, image.size() - dataAt))));
         }
-        offset += ChunkFrameSize + length;
+        offset += Mld::ChunkFrameSize + length;
     }
     return {};
 }
@@ -59,7 +57,7 @@ void MelodyStore::ClearMelody()
     m_image.clear();
 }
 
-bool MelodyStore::IsMelodyImage() const { return m_image.size() >= 4 && m_image.compare(0, 4, "melo") == 0; }
+bool MelodyStore::IsMelodyImage() const { return m_image.starts_with(Mld::Magic); }
 
 std::string MelodyStore::HeaderChunk(std::string_view tag) const { return FindHeaderChunk(m_image, tag); }
 
@@ -68,10 +66,10 @@ int MelodyStore::MelodyTempo() const
     EventWalk walk(m_image);
     MelodyEvent event;
     while (walk.Next(event)) {
-        if (event.IsControl(0xC3) && event.DataByte() >= 0) {
+        if (event.IsControl(Mld::CodeTempo) && event.DataByte() >= 0) {
             return event.DataByte();
         }
-        if (event.IsControl(0xC2) && event.DataByte() >= 0) {
+        if (event.IsControl(Mld::CodeTempoAlternative) && event.DataByte() >= 0) {
             return event.DataByte() / 2;
         }
     }
@@ -90,9 +88,9 @@ std::string MelodyStore::VoiceToneText(int voice) const
         if (data < 0 || VoiceBits(data) != voice) {
             continue;
         }
-        if (event.IsControl(0xE0)) {
+        if (event.IsControl(Mld::CodeToneLow)) {
             e0 = LowSixBits(data);
-        } else if (event.IsControl(0xE1)) {
+        } else if (event.IsControl(Mld::CodeToneHigh)) {
             e1 = LowSixBits(data);
         }
     }
@@ -112,7 +110,7 @@ int MelodyStore::VoiceVolume(int voice) const
     MelodyEvent event;
     while (walk.Next(event)) {
         const int data = event.DataByte();
-        if (event.IsControl(0xE2) && data >= 0 && VoiceBits(data) == voice) {
+        if (event.IsControl(Mld::CodeVolume) && data >= 0 && VoiceBits(data) == voice) {
             return LowSixBits(data);
         }
     }
@@ -126,7 +124,7 @@ void MelodyStore::LoadFFF0Data()
     EventWalk walk(m_image);
     MelodyEvent event;
     while (walk.Next(event)) {
-        if (event.IsControl(0xF0)) {
+        if (event.IsControl(Mld::CodeData)) {
             fff0DataSet = true;
             static constexpr char Digits[] = "0123456789abcdef";
             fff0DataHex.reserve(event.data.size() * 2);
@@ -142,8 +140,8 @@ void MelodyStore::LoadFFF0Data()
 
 void MelodyStore::ListSequence()
 {
-    // Lines are collected first so that a melody too long for the time column,
-    // or with too many events, leaves the list as it was.
+    // Entries are collected first so that a melody too long for the time
+    // column, or with too many events, leaves the list as it was.
     SequenceList lines;
     // Room for the longest melody of sixty-fourth notes; more only if it comes.
     lines.reserve(std::min<size_t>(m_image.size() / 3, 4 * (MaxSequenceTime / 3) + 1));
@@ -152,7 +150,7 @@ void MelodyStore::ListSequence()
     MelodyEvent event;
     while (walk.Next(event)) {
         time += event.delta;
-        const bool isEnd = event.IsControl(0xDF);
+        const bool isEnd = event.IsControl(Mld::CodeEnd);
         if (event.kind != MelodyEventKind::Note && !isEnd) {
             continue;
         }
@@ -163,12 +161,16 @@ void MelodyStore::ListSequence()
             throw MelodyLimitError(std::string(Msg::MelodyTooManyEvents));
         }
         const int t = static_cast<int>(time);
-        lines.push_back(isEnd ? FormatEventLine(t, 0, -1, 0) : FormatEventLine(t, event.voice, event.note, event.gate));
+        if (isEnd) {
+            lines.AddEvent(t, 0, EndNote, 0);
+        } else {
+            lines.AddEvent(t, event.voice, event.note, event.gate);
+        }
     }
     if (m_sequence.empty()) {
-        m_sequence.swap(lines);
+        std::swap(m_sequence, lines);
     } else {
-        m_sequence.insert(m_sequence.end(), std::make_move_iterator(lines.begin()), std::make_move_iterator(lines.end()));
+        m_sequence.Append(lines);
     }
 }
 
@@ -179,11 +181,11 @@ void MelodyStore::OpenMelodyFile(const std::string& path)
     // A failed read must not leave the previous melody looking like the file's.
     m_image.clear();
     std::string bytes = ReadWholeFile(path);
-    const size_t skip = UpperExtension(path) == ".PMR" ? std::min(PocketMelodyHeaderSize, bytes.size()) : 0;
+    const size_t skip = FileKindOf(path) == FileKind::PocketMelody ? std::min(Mld::PocketMelodyHeaderSize, bytes.size()) : 0;
     bytes.erase(0, skip);
     m_image = std::move(bytes);
 }
 
-std::string ReadMelodyTitle(const std::string& path) { return FindHeaderChunk(ReadWholeFile(path), "titl"); }
+std::string ReadMelodyTitle(const std::string& path) { return FindHeaderChunk(ReadWholeFile(path), Mld::TitleTag); }
 
 }  // namespace quaverly

@@ -7,6 +7,7 @@
 #include "base/Errors.h"
 #include "base/FileIO.h"
 #include "base/Messages.h"
+#include "MldLayout.h"
 
 namespace quaverly {
 
@@ -168,7 +169,7 @@ std::string MelodyTextBytes(const EditorTexts& texts, const MelodyFileInfo& info
     line(info.copyright);
     line(DateTag);
     line(info.date);
-    for (int voice = 0; voice < 4; ++voice) {
+    for (int voice = 0; voice < VoiceCount; ++voice) {
         line(VoiceTag(voice + 1));
         line(FieldMark + texts.tones[voice]);
         line(FieldMark + texts.volumes[voice]);
@@ -199,7 +200,7 @@ void ReadMelodyText(std::string_view bytes, EditorTexts& texts, MelodyFileInfo& 
     readInfo.copyright = ReadField(lines, Msg::MelodyTextCopyrightLine);
     ExpectTag(lines, DateTag);
     readInfo.date = ReadField(lines, Msg::MelodyTextDateLine);
-    for (int voice = 0; voice < 4; ++voice) {
+    for (int voice = 0; voice < VoiceCount; ++voice) {
         ExpectTag(lines, VoiceTag(voice + 1));
         read.tones[voice] = ReadMarkedField(lines, VoiceLineName(voice + 1, Msg::MelodyTextToneLine));
         read.volumes[voice] = ReadMarkedField(lines, VoiceLineName(voice + 1, Msg::MelodyTextVolumeLine));

@@ -2,7 +2,7 @@
 
 #include "NotationTables.h"
 #include "ScoreParser.h"
-#include "SequenceLineFields.h"
+#include "MldLayout.h"
 
 namespace quaverly {
 
@@ -10,9 +10,6 @@ namespace {
 
 // 「●」: every rest is written with this head.
 constexpr std::string_view RestHead = "\x81\x9C";
-// 「＊」 staccato and 「Ｔ」 tie.
-constexpr std::string_view StaccatoMark = "\x81\x96";
-constexpr std::string_view TieMark = "\x82\x73";
 
 struct PendingEvent {
     int note = 0;  // 0 with gate 0: nothing yet
@@ -36,27 +33,9 @@ void EmitPending(std::string& text, const PendingEvent& pending, int duration)
 
 }  // namespace
 
-std::string GateSuffix(int duration, int gate)
+std::array<std::string, VoiceCount> VoiceScoreTexts(SequenceList& list)
 {
-    if (duration == gate + 2) {
-        return {};
-    }
-    if (duration == 2 * gate) {
-        return std::string(StaccatoMark);
-    }
-    if (gate == duration + 1) {
-        return std::string(TieMark);
-    }
-    // Appended piece by piece: "[" + std::to_string(...) trips a false -Wrestrict of GCC 12 at -O3.
-    std::string suffix = "[";
-    suffix += std::to_string(gate);
-    suffix += ']';
-    return suffix;
-}
-
-std::array<std::string, 4> VoiceScoreTexts(SequenceList& list)
-{
-    SortSequenceLines(list);
+    list.Sort();
     // One pass for all four voices; each follows its own lines only.
     struct VoiceState {
         PendingEvent pending;
@@ -64,30 +43,29 @@ std::array<std::string, 4> VoiceScoreTexts(SequenceList& list)
         bool ended = false;
         std::string text;
     };
-    std::array<VoiceState, 4> voices;
+    std::array<VoiceState, VoiceCount> voices;
     int time = 0;
-    for (const std::string& line : list) {
-        time = ReadLineTime(line);
-        const int voice = ReadLineVoice(line);
+    for (const SequenceEntry& entry : list) {
+        time = entry.Time();
+        const int voice = entry.Voice();
         if (voice < 0 || voice > 3 || voices[static_cast<size_t>(voice)].ended) {
             continue;
         }
         VoiceState& state = voices[static_cast<size_t>(voice)];
-        const SequenceLineFields fields = ReadSequenceLineFields(line);
-        if (fields.raw) {
+        if (entry.IsRaw()) {
             continue;  // raw bytes have no note and no length
         }
         EmitPending(state.text, state.pending, time - state.pending.start);
-        if (fields.note == -1) {
+        if (entry.IsEnd()) {
             // The voice ends at its end line. An end line alone (the track's
             // end, listed on voice 0) does not make a voice with no event of its own.
             state.ended = true;
             continue;
         }
         state.found = true;
-        state.pending = PendingEvent{fields.note, fields.gate, time};
+        state.pending = PendingEvent{entry.Note(), entry.Gate(), time};
     }
-    std::array<std::string, 4> texts;
+    std::array<std::string, VoiceCount> texts;
     for (size_t i = 0; i < voices.size(); ++i) {
         VoiceState& state = voices[i];
         if (!state.ended) {
@@ -113,20 +91,19 @@ void FillSequenceView(const SequenceList& list, std::vector<SequenceRow>& rows)
 {
     rows.reserve(rows.size() + list.size());
     for (size_t k = 0; k < list.size(); ++k) {
-        const std::string& line = list[k];
-        const SequenceLineFields fields = ReadSequenceLineFields(line);
-        if (fields.raw) {
+        const SequenceEntry& entry = list[k];
+        if (entry.IsRaw()) {
             std::string data = "/";
-            data += RawLineHex(line);
+            data += list.RawText(entry);
             data += '/';
-            rows.push_back({std::to_string(fields.time), std::to_string(fields.voice), std::string{}, data});
+            rows.push_back({std::to_string(entry.Time()), std::to_string(entry.Voice()), std::string{}, data});
             continue;
         }
-        if (fields.note == -1 && k + 1 != list.size()) {
+        if (entry.IsEnd() && k + 1 != list.size()) {
             continue;
         }
-        rows.push_back({std::to_string(fields.time), std::to_string(fields.voice), std::to_string(fields.note),
-                        std::to_string(fields.gate)});
+        rows.push_back({std::to_string(entry.Time()), std::to_string(entry.Voice()), std::to_string(entry.Note()),
+                        std::to_string(entry.Gate())});
     }
 }
 
@@ -149,7 +126,7 @@ std::optional<EditorFields> LoadMelodyIntoEditor(MelodyStore& store, MelodyFileI
     store.LoadFFF0Data();
     FillSequenceView(store.Sequence(), fields.sequenceRows);
     fields.tempoText = std::to_string(store.MelodyTempo());
-    for (int voice = 0; voice < 4; ++voice) {
+    for (int voice = 0; voice < VoiceCount; ++voice) {
         const auto i = static_cast<size_t>(voice);
         fields.toneTexts[i] = store.VoiceToneText(voice);
         fields.volumeTexts[i] = std::to_string(store.VoiceVolume(voice));

@@ -8,8 +8,10 @@
 #include <string>
 #include <vector>
 
+#include "MldLayout.h"
 #include "MelodyFileInfo.h"
 #include "MelodyStore.h"
+#include "NotationTables.h"
 #include "SequenceList.h"
 
 namespace quaverly {
@@ -27,9 +29,9 @@ struct SequenceRow {
 struct EditorFields {
     std::string title;
     std::string tempoText;
-    std::array<std::string, 4> toneTexts;
-    std::array<std::string, 4> volumeTexts;
-    std::array<std::string, 4> scoreTexts;
+    std::array<std::string, VoiceCount> toneTexts;
+    std::array<std::string, VoiceCount> volumeTexts;
+    std::array<std::string, VoiceCount> scoreTexts;
     std::vector<SequenceRow> sequenceRows;
 };
 
@@ -46,9 +48,6 @@ void FillSequenceView(const SequenceList& list, std::vector<SequenceRow>& rows);
 // Canonical score text of a voice 0..3 from the list (sorts the list first).
 std::string VoiceScoreText(SequenceList& list, int voice);
 // The four voices' texts at once, in one pass over the list.
-std::array<std::string, 4> VoiceScoreTexts(SequenceList& list);
-
-// Articulation suffix for duration d and gate g: "", "＊", "Ｔ" or "[g]".
-std::string GateSuffix(int duration, int gate);
+std::array<std::string, VoiceCount> VoiceScoreTexts(SequenceList& list);
 
 }  // namespace quaverly

@@ -63,6 +63,56 @@ const std::array<TMLDConst, 3> ArticulationTable{{
     {"\x81\xDC", 2},  // ⌒
 }};
 
+int64_t ArticulatedGate(int64_t duration, int articulation)
+{
+    switch (articulation) {
+    case StaccatoArticulation:
+        return duration / 2;
+    case TieArticulation:
+        return duration + 1;
+    default:
+        return duration - 2;
+    }
+}
+
+std::string_view ArticulationMark(int articulation)
+{
+    switch (articulation) {
+    case StaccatoArticulation:
+        return ArticulationTable[0].text;  // ＊
+    case TieArticulation:
+        return ArticulationTable[1].text;  // Ｔ
+    default:
+        return {};
+    }
+}
+
+std::string GateGroupText(int64_t gate)
+{
+    // Appended piece by piece: "[" + std::to_string(...) trips a false -Wrestrict of GCC 12 at -O3.
+    std::string text = "[";
+    text += std::to_string(gate);
+    text += ']';
+    return text;
+}
+
+std::string GateSuffix(int duration, int gate)
+{
+    const int64_t d = duration;
+    const int64_t g = gate;
+    if (ArticulatedGate(d, NormalArticulation) == g) {
+        return {};
+    }
+    // Staccato only where the half is whole: an odd length's gate reads back as a group.
+    if (d == 2 * g) {
+        return std::string(ArticulationMark(StaccatoArticulation));
+    }
+    if (ArticulatedGate(d, TieArticulation) == g) {
+        return std::string(ArticulationMark(TieArticulation));
+    }
+    return GateGroupText(gate);
+}
+
 const std::array<TMLDConst, 16> ToneTable{{
     {"\x83\x73\x83\x41\x83\x6D", 0},                                   // ピアノ
     {"\x82\xC4\x82\xC1\x82\xAB\x82\xF1", 9},                           // てっきん

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 namespace quaverly {
@@ -22,6 +23,22 @@ extern const std::array<TMLDConst, 18> DurationTable;
 extern const std::array<TMLDConst, 9> PitchMarkTable;
 // Articulation: 1 staccato, 2 tie.
 extern const std::array<TMLDConst, 3> ArticulationTable;
+
+// The articulation rules, both ways. A note of length d sounds for d - 2
+// ticks, staccato ("＊") for d / 2, tied ("Ｔ") for d + 1; a gate group
+// "[g]" gives the gate g itself.
+inline constexpr int NormalArticulation = 0;
+inline constexpr int StaccatoArticulation = 1;
+inline constexpr int TieArticulation = 2;
+// The gate of a note of duration ticks with an articulation 0..2.
+int64_t ArticulatedGate(int64_t duration, int articulation);
+// "", "＊" or "Ｔ": the canonical mark of an articulation 0..2.
+std::string_view ArticulationMark(int articulation);
+// "[g]": the canonical text of a gate group.
+std::string GateGroupText(int64_t gate);
+// The way back: the mark of the first rule that gives gate from duration
+// ("", "＊", "Ｔ"), else the gate group "[gate]".
+std::string GateSuffix(int duration, int gate);
 // The sixteen tones offered in the tone boxes: Japanese name, 0-based program.
 extern const std::array<TMLDConst, 16> ToneTable;
 // The eleven tempos offered in the tempo box: speed word, tempo.

@@ -5,13 +5,11 @@
 #include "base/Messages.h"
 #include "NotationTables.h"
 #include "ScoreParser.h"
-#include "SequenceLineFields.h"
+#include "MldLayout.h"
 
 namespace quaverly {
 
 namespace {
-
-constexpr int Voices = 4;
 
 std::string Refusal(std::string_view message, std::string_view boxText)
 {
@@ -30,9 +28,9 @@ std::optional<std::string> CheckTempoText(std::string_view text, int& tempo)
     return std::nullopt;
 }
 
-std::optional<std::string> CheckToneTexts(const std::array<std::string, 4>& texts, std::array<int, 4>& tones)
+std::optional<std::string> CheckToneTexts(const std::array<std::string, VoiceCount>& texts, std::array<int, VoiceCount>& tones)
 {
-    std::array<int, 4> read{};
+    std::array<int, VoiceCount> read{};
     for (size_t i = 0; i < texts.size(); ++i) {
         // The tone boxes show "n - name": the number is the part before the first blank.
         const std::string_view text = texts[i];
@@ -46,9 +44,9 @@ std::optional<std::string> CheckToneTexts(const std::array<std::string, 4>& text
     return std::nullopt;
 }
 
-std::optional<std::string> CheckVolumeTexts(const std::array<std::string, 4>& texts, std::array<int, 4>& volumes)
+std::optional<std::string> CheckVolumeTexts(const std::array<std::string, VoiceCount>& texts, std::array<int, VoiceCount>& volumes)
 {
-    std::array<int, 4> read{};
+    std::array<int, VoiceCount> read{};
     for (size_t i = 0; i < texts.size(); ++i) {
         const std::optional<int32_t> value = ReadInteger(TrimBlanks(texts[i]));
         if (!value || *value < 0 || *value > 63) {
@@ -60,34 +58,60 @@ std::optional<std::string> CheckVolumeTexts(const std::array<std::string, 4>& te
     return std::nullopt;
 }
 
+std::optional<std::string> CheckSettingTexts(const EditorTexts& texts, SettingValues& values,
+                                             const std::function<void()>& afterTempo)
+{
+    SettingValues read;
+    if (auto refusal = CheckTempoText(texts.tempo, read.tempo)) {
+        return refusal;
+    }
+    if (afterTempo) {
+        afterTempo();
+    }
+    if (auto refusal = CheckToneTexts(texts.tones, read.tones)) {
+        return refusal;
+    }
+    if (auto refusal = CheckVolumeTexts(texts.volumes, read.volumes)) {
+        return refusal;
+    }
+    values = read;
+    return std::nullopt;
+}
+
 AnalysisResult AnalyseScore(MelodyStore& store, const EditorTexts& texts, const MelodyFileInfo& info,
-                            bool extendedNotation)
+                            bool extendedNotation, ViewRows rows)
 {
     AnalysisResult result;
     store.ClearMelody();
 
     MelodySettings settings;
     settings.title = texts.title;
-    if (auto refusal = CheckTempoText(texts.tempo, settings.tempo)) {
-        result.refusal = std::move(refusal);
+    SettingValues values;
+    // All four pages are parsed before any tone or volume is checked. Room
+    // for one event in four bytes of text (a note and its length take six):
+    // memory reserved beyond the events is never touched.
+    size_t textBytes = 0;
+    for (const std::string& score : texts.scores) {
+        textBytes += score.size();
+    }
+    store.Sequence().reserve(store.Sequence().size() + textBytes / 4 + VoiceCount);
+    result.refusal = CheckSettingTexts(texts, values, [&] {
+        for (int voice = 0; voice < VoiceCount; ++voice) {
+            const auto i = static_cast<size_t>(voice);
+            settings.scores[i] = ParseScore(texts.scores[i], voice, store.Sequence(), extendedNotation);
+        }
+    });
+    if (result.refusal) {
         return result;
     }
-    // All four pages are parsed before any tone or volume is checked.
-    for (int voice = 0; voice < Voices; ++voice) {
-        const auto i = static_cast<size_t>(voice);
-        settings.scores[i] = ParseScore(texts.scores[i], voice, store.Sequence(), extendedNotation);
-    }
-    if (auto refusal = CheckToneTexts(texts.tones, settings.tones)) {
-        result.refusal = std::move(refusal);
-        return result;
-    }
-    if (auto refusal = CheckVolumeTexts(texts.volumes, settings.volumes)) {
-        result.refusal = std::move(refusal);
-        return result;
-    }
+    settings.tempo = values.tempo;
+    settings.tones = values.tones;
+    settings.volumes = values.volumes;
 
     BuildMelody(store, settings, info);
-    FillSequenceView(store.Sequence(), result.sequenceRows);
+    if (rows == ViewRows::Fill) {
+        FillSequenceView(store.Sequence(), result.sequenceRows);
+    }
     result.canonicalScores = settings.scores;
     result.report = AnalysisReport(store);
     return result;
@@ -101,20 +125,19 @@ std::string AnalysisReport(const MelodyStore& store)
     report += Msg::ReportBytes;
     report += "\r\n";
 
-    std::array<int, Voices> lowest{64, 64, 64, 64};
-    std::array<int, Voices> highest{-1, -1, -1, -1};
-    for (const std::string& line : store.Sequence()) {
-        const SequenceLineFields fields = ReadSequenceLineFields(line);
-        const int voice = fields.voice;
-        const int note = fields.note;
-        if (fields.raw || voice < 0 || voice >= Voices || note == -1 || fields.gate == 0) {
+    std::array<int, VoiceCount> lowest{64, 64, 64, 64};
+    std::array<int, VoiceCount> highest{-1, -1, -1, -1};
+    for (const SequenceEntry& entry : store.Sequence()) {
+        const int voice = entry.Voice();
+        const int note = entry.Note();
+        if (entry.IsRaw() || voice < 0 || voice >= VoiceCount || entry.IsEnd() || entry.Gate() == 0) {
             continue;  // raw data, end lines and rests have no pitch
         }
         const auto i = static_cast<size_t>(voice);
         lowest[i] = std::min(lowest[i], note);
         highest[i] = std::max(highest[i], note);
     }
-    for (size_t i = 0; i < Voices; ++i) {
+    for (size_t i = 0; i < VoiceCount; ++i) {
         if (highest[i] >= lowest[i]) {
             report += Msg::ReportVoice;
             report += std::to_string(i + 1);

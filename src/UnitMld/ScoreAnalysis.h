@@ -5,11 +5,13 @@
 #pragma once
 
 #include <array>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "MldLayout.h"
 #include "MelodyFileInfo.h"
 #include "MelodyStore.h"
 #include "MelodyToScore.h"
@@ -20,29 +22,48 @@ namespace quaverly {
 struct EditorTexts {
     std::string tempo;
     std::string title;
-    std::array<std::string, 4> tones;
-    std::array<std::string, 4> volumes;
-    std::array<std::string, 4> scores;
+    std::array<std::string, VoiceCount> tones;
+    std::array<std::string, VoiceCount> volumes;
+    std::array<std::string, VoiceCount> scores;
 };
 
 struct AnalysisResult {
     // Set when a check refused: the message to show (Shift-JIS); nothing else is valid.
     std::optional<std::string> refusal;
-    std::array<std::string, 4> canonicalScores;
+    std::array<std::string, VoiceCount> canonicalScores;
     std::vector<SequenceRow> sequenceRows;
     std::string report;
 };
 
+// What the window shows of an analysis and a command-line build does not:
+// the view rows (some 130 bytes for each event of the list).
+enum class ViewRows { Fill, Skip };
+
 // Runs the whole command on the store. Errors raised by the build (MelodyLimitError)
 // propagate to the caller's error display, as do any other QuaverlyError.
 AnalysisResult AnalyseScore(MelodyStore& store, const EditorTexts& texts, const MelodyFileInfo& info,
-                            bool extendedNotation);
+                            bool extendedNotation, ViewRows rows = ViewRows::Fill);
 
-// The three checks, shared with the MIDI commands. Each returns the refusal
-// message (Shift-JIS) or nothing, and sets the value(s) on success.
+// The values of the tempo, tone and volume boxes.
+struct SettingValues {
+    int tempo = 125;
+    std::array<int, VoiceCount> tones{1, 1, 1, 1};
+    std::array<int, VoiceCount> volumes{63, 63, 63, 63};
+};
+
+// The check chain of every command that uses the boxes (the analysis, play,
+// MIDI export, `quaverly-cli midi`): the tempo, then the four tones, then the
+// four volumes. Returns the first refusal message (Shift-JIS), or nothing
+// with values set. afterTempo runs once the tempo has passed, before the
+// tones are checked: the analysis parses its pages there.
+std::optional<std::string> CheckSettingTexts(const EditorTexts& texts, SettingValues& values,
+                                             const std::function<void()>& afterTempo = {});
+
+// The links of the chain. Each returns the refusal message (Shift-JIS) or
+// nothing, and sets the value(s) on success.
 std::optional<std::string> CheckTempoText(std::string_view text, int& tempo);
-std::optional<std::string> CheckToneTexts(const std::array<std::string, 4>& texts, std::array<int, 4>& tones);
-std::optional<std::string> CheckVolumeTexts(const std::array<std::string, 4>& texts, std::array<int, 4>& volumes);
+std::optional<std::string> CheckToneTexts(const std::array<std::string, VoiceCount>& texts, std::array<int, VoiceCount>& tones);
+std::optional<std::string> CheckVolumeTexts(const std::array<std::string, VoiceCount>& texts, std::array<int, VoiceCount>& volumes);
 
 // "音譜解析結果" report: image size and each voice's note range.
 std::string AnalysisReport(const MelodyStore& store);

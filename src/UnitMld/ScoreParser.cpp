@@ -14,8 +14,7 @@ namespace quaverly {
 namespace {
 
 constexpr int DefaultDuration = 48;
-constexpr int RestNote = 17;  // placeholder note of a rest line: the builder gives rests a pitch of its own
-constexpr int EndNote = -1;
+constexpr int RestNote = 17;  // placeholder note of a rest: the builder gives rests a pitch of its own
 
 constexpr std::string_view LengthOpen = "\x81\x69";      // （
 constexpr std::string_view LengthClose = "\x81\x6A";     // ）
@@ -24,8 +23,6 @@ constexpr std::string_view GateClose = "\x81\x6E";       // ］
 constexpr std::string_view RawDelimiter = "\x81\x5E";    // ／
 constexpr std::string_view WideBlank = "\x81\x40";       // 　
 constexpr std::string_view RestName = "\x81\x9C";        // ●
-constexpr std::string_view StaccatoSuffix = "\x81\x96";  // ＊
-constexpr std::string_view TieSuffix = "\x82\x73";       // Ｔ
 
 constexpr int RestValue = -1;
 constexpr int RawDataValue = -2;
@@ -100,8 +97,8 @@ private:
 // The scan state of one ParseScore call.
 class ScoreScan {
 public:
-    ScoreScan(std::string_view text, int voice, SequenceList& list, bool extendedNotation)
-        : m_text(text), m_voice(voice), m_list(list), m_extendedNotation(extendedNotation)
+    ScoreScan(std::string_view page, std::string_view text, int voice, SequenceList& list, bool extendedNotation)
+        : m_text(text), m_offsets(page), m_voice(voice), m_list(list), m_extendedNotation(extendedNotation)
     {
     }
 
@@ -110,10 +107,12 @@ public:
 private:
     bool AtHead();
     bool AtMark();
+    bool AcceptMark();
     void SkipCharacter();
     void Flush();
     void ReadRawBlock();
     std::optional<int32_t> ReadGroup(std::string_view close, size_t& end) const;
+    SourceSpan PageSpan(size_t start, size_t end);
 
     KeyedTable<NoteHeadTable.size()> m_heads{NoteHeadTable};
     KeyedTable<DurationTable.size()> m_durations{DurationTable};
@@ -121,6 +120,7 @@ private:
     KeyedTable<ArticulationTable.size()> m_articulations{ArticulationTable};
 
     std::string_view m_text;  // already mapped to full width
+    FullWidthOffsets m_offsets;  // from m_text back to the page as typed
     int m_voice;
     SequenceList& m_list;
     bool m_extendedNotation;
@@ -130,12 +130,17 @@ private:
     int64_t m_pendingValue = 0;  // 0 nothing, -1 a rest, else the pitch value (note number + 1)
     int64_t m_pendingDuration = -1;
     int64_t m_articulation = 0;  // 0 normal, 1 staccato, 2 tie, else the negated gate of a gate group
+    // The pending note's characters in m_text: its head up to the end of its last mark.
+    size_t m_headAt = 0;
+    size_t m_marksEnd = 0;
     bool m_markContext = false;
     std::string m_canonical;
 };
 
 std::string ScoreScan::Run()
 {
+    // The canonical spelling of a page is about as long as the page.
+    m_canonical.reserve(m_text.size() + 16);
     while (m_position < m_text.size()) {
         if (AtHead()) {
             continue;
@@ -147,7 +152,7 @@ std::string ScoreScan::Run()
     }
     if (m_pendingValue != 0) {
         Flush();
-        m_list.push_back(FormatEventLine(Saturate(m_time), m_voice, EndNote, 0));
+        m_list.AddEvent(Saturate(m_time), m_voice, EndNote, 0);
     }
     return std::move(m_canonical);
 }
@@ -168,12 +173,23 @@ bool ScoreScan::AtHead()
     }
     m_pendingDuration = -1;
     m_articulation = 0;
+    m_headAt = m_position;
     m_position += head->text.size();
+    m_marksEnd = m_position;
     m_markContext = true;
     return true;
 }
 
 bool ScoreScan::AtMark()
+{
+    const bool accepted = AcceptMark();
+    if (accepted) {
+        m_marksEnd = m_position;
+    }
+    return accepted;
+}
+
+bool ScoreScan::AcceptMark()
 {
     const std::string_view rest = m_text.substr(m_position);
     if (const TMLDConst* duration = m_durations.Match(rest);
@@ -297,7 +313,7 @@ void ScoreScan::Flush()
     int64_t duration = m_pendingDuration;
     if (m_pendingValue == RestValue) {
         // A rest keeps its length as given, even a negative one.
-        m_list.push_back(FormatEventLine(Saturate(m_time), m_voice, RestNote, 0));
+        m_list.AddEvent(Saturate(m_time), m_voice, RestNote, 0, PageSpan(m_headAt, m_marksEnd));
         m_canonical += RestName;
         m_canonical += DurationText(Saturate(duration));
         m_time += duration;
@@ -305,31 +321,19 @@ void ScoreScan::Flush()
     }
     int64_t gate = 0;
     std::string suffix;
-    switch (m_articulation) {
-        case 0:
-            gate = duration - 2;
-            break;
-        case 1:
-            gate = duration / 2;
-            suffix = StaccatoSuffix;
-            break;
-        case 2:
-            gate = duration + 1;
-            suffix = TieSuffix;
-            break;
-        default: {
-            gate = m_articulation;
-            char buffer[32];
-            std::snprintf(buffer, sizeof buffer, "[%lld]", static_cast<long long>(-m_articulation));
-            suffix = buffer;
-            break;
-        }
+    if (m_articulation >= NormalArticulation && m_articulation <= TieArticulation) {
+        const int articulation = static_cast<int>(m_articulation);
+        gate = ArticulatedGate(duration, articulation);
+        suffix = ArticulationMark(articulation);
+    } else {
+        gate = m_articulation;
+        suffix = GateGroupText(-m_articulation);
     }
     duration = std::max<int64_t>(duration, 0);
     gate = gate < 0 ? -gate : gate;
     const int highest = m_voice == 3 ? 62 : 63;
     const int note = static_cast<int>(std::clamp<int64_t>(m_pendingValue - 1, 0, highest));
-    m_list.push_back(FormatEventLine(Saturate(m_time), m_voice, note, Saturate(gate)));
+    m_list.AddEvent(Saturate(m_time), m_voice, note, Saturate(gate), PageSpan(m_headAt, m_marksEnd));
     m_canonical += NoteName(note);
     m_canonical += DurationText(Saturate(duration));
     m_canonical += suffix;
@@ -354,8 +358,15 @@ void ScoreScan::ReadRawBlock()
     m_canonical += '/';
     m_canonical += collected;
     m_canonical += '/';
-    m_list.push_back(FormatRawLine(Saturate(m_time), m_voice, collected));
+    m_list.AddRaw(Saturate(m_time), m_voice, collected, PageSpan(start - RawDelimiter.size(), close + RawDelimiter.size()));
     m_position = close + RawDelimiter.size();
+}
+
+SourceSpan ScoreScan::PageSpan(size_t start, size_t end)
+{
+    const size_t first = m_offsets.SourceOffset(start);
+    const size_t last = m_offsets.SourceOffset(end);
+    return {m_voice, static_cast<int>(first), static_cast<int>(last - first)};
 }
 
 }  // namespace
@@ -363,7 +374,7 @@ void ScoreScan::ReadRawBlock()
 std::string ParseScore(std::string_view text, int voice, SequenceList& list, bool extendedNotation)
 {
     const std::string fullWidth = MapWidth(text, WidthDirection::Full);
-    return ScoreScan(fullWidth, voice, list, extendedNotation).Run();
+    return ScoreScan(text, fullWidth, voice, list, extendedNotation).Run();
 }
 
 std::string DurationText(int ticks)

@@ -1,5 +1,5 @@
-// ParseScore compiles one voice's score text into SequenceList lines and its
-// canonical text: a single left-to-right scan that recognises the notation's
+// ParseScore compiles one voice's score text into SequenceList entries, each
+// with the characters of the page that made it, and its canonical text: a single left-to-right scan that recognises the notation's
 // vocabulary and silently skips everything else. It never fails.
 #pragma once
 
@@ -10,8 +10,9 @@
 
 namespace quaverly {
 
-// Appends the voice's lines to the list (it does not clear it) and returns the
-// CanonicalScore. text: Shift-JIS, may hold line breaks; voice: 0..3.
+// Appends the voice's entries to the list (it does not clear it) and returns
+// the CanonicalScore. text: Shift-JIS, may hold line breaks; voice: 0..3, also
+// the page of the entries' places. The end event of the voice has no place.
 // extendedNotation: the "/D" switch, which makes "／" open a raw-data block.
 std::string ParseScore(std::string_view text, int voice, SequenceList& list, bool extendedNotation);
 

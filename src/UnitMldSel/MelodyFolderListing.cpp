@@ -10,6 +10,8 @@
 #include <QTreeWidget>
 #include <algorithm>
 
+#include "UnitMld/FileKind.h"
+
 namespace quaverly {
 
 namespace {
@@ -21,7 +23,7 @@ constexpr qint64 RepaintIntervalMs = 50;
 
 bool IsMelodyFileName(const QString& name)
 {
-    return name.endsWith(QLatin1String(".mld"), Qt::CaseInsensitive);
+    return FileKindOf(QFile::encodeName(name).toStdString()) == FileKind::Melody;
 }
 
 QList<QFileInfo> MelodyFiles(const QString& folder)

@@ -14,7 +14,7 @@
 #include "base/Errors.h"
 #include "UnitMld/MelodyStore.h"
 #include "base/Messages.h"
-#include "components/FormLook.h"
+#include "platform/FormLook.h"
 #include "components/GridLineDelegate.h"
 #include "platform/MessageBoxes.h"
 #include "platform/SjisText.h"

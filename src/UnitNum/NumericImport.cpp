@@ -111,7 +111,7 @@ private:
         if (m_time > MaxSequenceTime) {
             throw MelodyLimitError(std::string(Msg::MelodyTooLong));
         }
-        m_lines.push_back(FormatEventLine(static_cast<int>(m_time), channel, note, static_cast<int>(gate)));
+        m_lines.AddEvent(static_cast<int>(m_time), channel, note, static_cast<int>(gate));
     }
 
     SequenceList m_lines;

@@ -1,6 +1,6 @@
 #include "TFormPlay.h"
 
-#include "components/FormLook.h"
+#include "platform/FormLook.h"
 #include "ui_TFormPlay.h"
 
 namespace quaverly {

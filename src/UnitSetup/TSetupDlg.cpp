@@ -3,7 +3,7 @@
 #include <QKeyEvent>
 
 #include "base/Errors.h"
-#include "components/FormLook.h"
+#include "platform/FormLook.h"
 #include "platform/MessageBoxes.h"
 #include "platform/SettingsStore.h"
 #include "platform/SjisText.h"

@@ -6,7 +6,7 @@
 #include "UnitInfo/TFileInfoDlg.h"
 #include "UnitMldSel/TFormMldSelect.h"
 #include "UnitSetup/TSetupDlg.h"
-#include "components/FormLook.h"
+#include "platform/FormLook.h"
 
 namespace quaverly {
 

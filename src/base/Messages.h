@@ -16,6 +16,10 @@ inline constexpr std::string_view TempoRefused = "\x82\xB1\x82\xCC\x83" "e\x83\x
 inline constexpr std::string_view ToneRefused = "\x82\xB1\x82\xCC\x89\xB9\x90" "F\x82\xCD\x8Ew\x92\xE8\x82\xC5\x82\xAB\x82\xDC\x82\xB9\x82\xF1\x0D\x0A  ";
 // 「この音量は指定できません\r\n  」: followed by the volume box text
 inline constexpr std::string_view VolumeRefused = "\x82\xB1\x82\xCC\x89\xB9\x97\xCA\x82\xCD\x8Ew\x92\xE8\x82\xC5\x82\xAB\x82\xDC\x82\xB9\x82\xF1\x0D\x0A  ";
+// 「ヘルプファイルが見つかりません：」: followed by the help page's path
+inline constexpr std::string_view HelpFileMissing = "\x83w\x83\x8B\x83v\x83t\x83@\x83" "C\x83\x8B\x82\xAA\x8C\xA9\x82\xC2\x82\xA9\x82\xE8\x82\xDC\x82\xB9\x82\xF1\x81" "F";
+// "MIDI Pley Error: ": followed by the player's error code (the program's own spelling)
+inline constexpr std::string_view MidiPlayError = "MIDI Pley Error: ";
 // 「現在の音譜はなくなります。いいですか？」: asked before the melody is replaced
 inline constexpr std::string_view LossQuestion = "\x8C\xBB\x8D\xDD\x82\xCC\x89\xB9\x95\x88\x82\xCD\x82\xC8\x82\xAD\x82\xC8\x82\xE8\x82\xDC\x82\xB7\x81" "B\x82\xA2\x82\xA2\x82\xC5\x82\xB7\x82\xA9\x81H";
 // 「音譜解析を行っていません。いいですか？」: asked before an unanalysed melody is used

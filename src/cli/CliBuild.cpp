@@ -65,7 +65,7 @@ int RunBuild(const std::vector<std::string>& args)
 
     EditorTexts texts;
     ReadMelodyText(ReadInput(arguments.Positional()[0]), texts, info);
-    AnalysisResult result = AnalyseScore(store, texts, info, arguments.Has("--extended"));
+    AnalysisResult result = AnalyseScore(store, texts, info, arguments.Has("--extended"), ViewRows::Skip);
     if (result.refusal) {
         Refuse(*result.refusal);
     }

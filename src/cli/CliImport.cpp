@@ -3,6 +3,7 @@
 #include "CliSupport.h"
 #include "base/FileIO.h"
 #include "Subcommands.h"
+#include "UnitMld/FileKind.h"
 #include "UnitMld/MelodyStore.h"
 #include "base/Messages.h"
 #include "UnitNum/NumericImport.h"
@@ -27,10 +28,10 @@ int RunImport(const std::vector<std::string>& args)
     std::string input = arguments.Positional()[0];
     std::string output = arguments.Required("-o");
     MelodyStore store;
-    std::string extension = UpperExtension(input);
-    if (extension == ".C99") {
+    const FileKind kind = FileKindOf(input);
+    if (kind == FileKind::NumericText) {
         ImportNumericText(store, ReadInput(input));
-    } else if (extension == ".PMR") {
+    } else if (kind == FileKind::PocketMelody) {
         store.OpenMelodyFile(input);
     } else {
         Refuse(Msg::NotSupported);

@@ -5,6 +5,7 @@
 #include "CliSupport.h"
 #include "Subcommands.h"
 #include "UnitMld/MelodyStore.h"
+#include "UnitMld/MldLayout.h"
 
 namespace quaverly::cli {
 
@@ -31,7 +32,7 @@ int RunInfo(const std::vector<std::string>& args)
     EditorFields fields = LoadMelody(store, info, arguments.Positional()[0]);
     PrintField("Title", fields.title);
     PrintField("Tempo", fields.tempoText);
-    for (int voice = 0; voice < 4; ++voice) {
+    for (int voice = 0; voice < VoiceCount; ++voice) {
         std::string label = "Voice " + std::to_string(voice + 1);
         PrintField(label + " tone", fields.toneTexts[voice]);
         PrintField(label + " volume", fields.volumeTexts[voice]);

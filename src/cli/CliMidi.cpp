@@ -6,10 +6,12 @@
 #include "MidiInput.h"
 #include "Subcommands.h"
 #include "UnitMidi/MidiWriter.h"
+#include "UnitMld/FileKind.h"
 #include "UnitMld/MelodyStore.h"
 #include "UnitMld/MelodyText.h"
 #include "base/Messages.h"
 #include "UnitMld/ScoreAnalysis.h"
+#include "UnitMld/MldLayout.h"
 
 namespace quaverly::cli {
 
@@ -30,9 +32,9 @@ constexpr std::string_view Help =
     "                     \"none\" writes no voice track\n"
     "  --extended         the extended notation, for a .tml input\n";
 
-std::array<bool, 4> PlayMaskOf(const std::string& digits)
+std::array<bool, VoiceCount> PlayMaskOf(const std::string& digits)
 {
-    std::array<bool, 4> mask{false, false, false, false};
+    std::array<bool, VoiceCount> mask{false, false, false, false};
     if (digits == "none") {
         return mask;
     }
@@ -71,14 +73,14 @@ std::string MidiBytesForInput(const std::string& input, const MidiInputOptions& 
     MelodyStore store;
     MelodyFileInfo info;
     EditorTexts texts;
-    std::string extension = UpperExtension(input);
-    if (extension == ".TML") {
+    const FileKind kind = FileKindOf(input);
+    if (kind == FileKind::MelodyText) {
         ReadMelodyText(ReadInput(input), texts, info);
-        AnalysisResult result = AnalyseScore(store, texts, info, options.extended);
+        AnalysisResult result = AnalyseScore(store, texts, info, options.extended, ViewRows::Skip);
         if (result.refusal) {
             Refuse(*result.refusal);
         }
-    } else if (extension == ".MLD" || extension == ".PMR" || input == "-") {
+    } else if (kind == FileKind::Melody || kind == FileKind::PocketMelody || input == "-") {
         EditorFields fields = LoadMelody(store, info, input);
         texts = {.tempo = fields.tempoText,
                  .title = fields.title,
@@ -90,15 +92,13 @@ std::string MidiBytesForInput(const std::string& input, const MidiInputOptions& 
     }
 
     settings.title = texts.title;
-    // The checks have no effect but their values: the first refusal in the
-    // window's order (tempo, tones, volumes) is the one reported.
-    for (const auto& refusal :
-         {CheckTempoText(texts.tempo, settings.tempo), CheckToneTexts(texts.tones, settings.tones),
-          CheckVolumeTexts(texts.volumes, settings.volumes)}) {
-        if (refusal) {
-            Refuse(*refusal);
-        }
+    SettingValues values;
+    if (std::optional<std::string> refusal = CheckSettingTexts(texts, values)) {
+        Refuse(*refusal);
     }
+    settings.tempo = values.tempo;
+    settings.tones = values.tones;
+    settings.volumes = values.volumes;
     return MidiFileBytes(store.Sequence(), settings);
 }
 

@@ -5,6 +5,7 @@
 #include "base/Errors.h"
 #include "base/Messages.h"
 #include "UnitMld/ScoreParser.h"
+#include "UnitMld/SequenceText.h"
 #include "base/TextEncoding.h"
 
 namespace quaverly::cli {
@@ -52,10 +53,10 @@ int RunParse(const std::vector<std::string>& args)
     if (arguments.Has("--utf8")) {
         text = ScoreFromUtf8(text, path);
     }
-    SequenceList lines;
-    std::string canonical = ParseScore(text, voice - 1, lines, arguments.Has("--extended"));
-    for (const std::string& line : lines) {
-        PrintLine(stdout, line);
+    SequenceList list;
+    std::string canonical = ParseScore(text, voice - 1, list, arguments.Has("--extended"));
+    for (const SequenceEntry& entry : list) {
+        PrintLine(stdout, FormatSequenceLine(list, entry));
     }
     PrintLine(stdout, canonical);
     return ExitSuccess;

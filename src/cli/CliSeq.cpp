@@ -3,6 +3,7 @@
 #include "CliSupport.h"
 #include "Subcommands.h"
 #include "UnitMld/MelodyStore.h"
+#include "UnitMld/SequenceText.h"
 #include "base/Messages.h"
 
 namespace quaverly::cli {
@@ -25,8 +26,8 @@ int RunSeq(const std::vector<std::string>& args)
         Refuse(Msg::DataFormatAbnormal);
     }
     store.ListSequence();
-    for (const std::string& line : store.Sequence()) {
-        PrintLine(stdout, line);
+    for (const SequenceEntry& entry : store.Sequence()) {
+        PrintLine(stdout, FormatSequenceLine(store.Sequence(), entry));
     }
     return ExitSuccess;
 }

@@ -20,9 +20,9 @@ namespace {
 // How standard input and output are named in messages.
 constexpr const char* StandardStreamName = "-";
 
-const OptionSpec* FindOption(std::initializer_list<OptionSpec> options, std::string_view name)
+const OptionRule* FindOption(std::initializer_list<OptionRule> options, std::string_view name)
 {
-    for (const OptionSpec& option : options) {
+    for (const OptionRule& option : options) {
         if (option.name == name) {
             return &option;
         }
@@ -32,7 +32,7 @@ const OptionSpec* FindOption(std::initializer_list<OptionSpec> options, std::str
 
 }  // namespace
 
-Arguments::Arguments(const std::vector<std::string>& args, std::initializer_list<OptionSpec> options,
+Arguments::Arguments(const std::vector<std::string>& args, std::initializer_list<OptionRule> options,
                      size_t minPositional, size_t maxPositional)
 {
     bool optionsEnded = false;
@@ -48,7 +48,7 @@ Arguments::Arguments(const std::vector<std::string>& args, std::initializer_list
         }
         size_t equals = arg.find('=');
         std::string name = arg.substr(0, equals);
-        const OptionSpec* option = FindOption(options, name);
+        const OptionRule* option = FindOption(options, name);
         if (option == nullptr) {
             throw UsageError("unknown option '" + name + "'");
         }

@@ -33,7 +33,7 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-struct OptionSpec {
+struct OptionRule {
     std::string_view name;  // "-o", "--extended"
     bool takesValue;
 };
@@ -45,7 +45,7 @@ class Arguments {
 public:
     // Throws UsageError for an unknown option, a missing option value or a
     // positional count outside minPositional..maxPositional.
-    Arguments(const std::vector<std::string>& args, std::initializer_list<OptionSpec> options,
+    Arguments(const std::vector<std::string>& args, std::initializer_list<OptionRule> options,
               size_t minPositional, size_t maxPositional);
 
     bool Has(std::string_view name) const { return m_options.count(std::string(name)) != 0; }

@@ -9,7 +9,9 @@
 #include <QVBoxLayout>
 #include <QWidget>
 
-#include "components/FormLook.h"
+#include "FormLook.h"
+#include "SjisText.h"
+#include "base/Messages.h"
 
 namespace quaverly {
 
@@ -76,7 +78,8 @@ void HelpBrowser::ShowContents(const QString& helpFile)
         m_browser->clearHistory();
         m_browser->setSource(QUrl::fromLocalFile(page));
     } else {
-        m_browser->setHtml(QStringLiteral("<p>ヘルプファイルが見つかりません：%1</p>").arg(page.toHtmlEscaped()));
+        m_browser->setHtml(QStringLiteral("<p>") + FromSjis(Msg::HelpFileMissing) + page.toHtmlEscaped() +
+                           QStringLiteral("</p>"));
     }
     m_window->show();
     m_window->raise();

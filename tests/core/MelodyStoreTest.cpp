@@ -1,6 +1,8 @@
 #include "UnitMld/MelodyStore.h"
 
 #include <gtest/gtest.h>
+
+#include "SequenceLines.h"
 #include <unistd.h>
 
 #include <filesystem>
@@ -158,16 +160,16 @@ TEST(MelodyStore, ListSequenceOfTheExample)
 {
     MelodyStore store = StoreWith(ExampleImage);
     store.ListSequence();
-    EXPECT_EQ(store.Sequence(), (SequenceList{"    0 0 27  46", "   48 0 -1   0"}));
+    EXPECT_EQ(LinesOf(store.Sequence()), (Lines{"    0 0 27  46", "   48 0 -1   0"}));
     store.ListSequence();  // appends: every event twice
-    EXPECT_EQ(store.Sequence(), (SequenceList{"    0 0 27  46", "   48 0 -1   0", "    0 0 27  46", "   48 0 -1   0"}));
+    EXPECT_EQ(LinesOf(store.Sequence()), (Lines{"    0 0 27  46", "   48 0 -1   0", "    0 0 27  46", "   48 0 -1   0"}));
 }
 
 TEST(MelodyStore, ListSequenceCountsControlDeltasAndKeepsRestNotes)
 {
     MelodyStore store = StoreWith(ImageWithEvents("05 FF D0 00 10 91 00 FF 7F 40 03 FF F1 00 01 FF 02 FF E2 3F 30 FF DF 00"));
     store.ListSequence();
-    EXPECT_EQ(store.Sequence(), (SequenceList{"   21 2 17   0", "  276 1 63  64", "  329 0 -1   0"}));
+    EXPECT_EQ(LinesOf(store.Sequence()), (Lines{"   21 2 17   0", "  276 1 63  64", "  329 0 -1   0"}));
 }
 
 TEST(MelodyStore, ListSequenceRefusesTimesBeyondTheTimeColumn)
@@ -177,9 +179,9 @@ TEST(MelodyStore, ListSequenceRefusesTimesBeyondTheTimeColumn)
         events += "FF 1B 2E ";  // 400 x 255 ticks
     }
     MelodyStore store = StoreWith(ImageWithEvents(events));
-    store.Sequence() = {"kept"};
+    store.Sequence() = ListOf({"    7 0  1   1"});
     EXPECT_THROW(store.ListSequence(), MelodyLimitError);
-    EXPECT_EQ(store.Sequence(), SequenceList{"kept"});
+    EXPECT_EQ(LinesOf(store.Sequence()), Lines{"    7 0  1   1"});
 }
 
 // Mended: zero-delta events never reach the time limit, so a crafted file
@@ -192,14 +194,14 @@ TEST(MelodyStore, MemoryBlowUpOfZeroDeltaEventsIsRefused)
         events.append("\x00\x1B\x2E", 3);
     }
     MelodyStore store = StoreWith(MakeImage({}, events));
-    store.Sequence() = {"kept"};
+    store.Sequence() = ListOf({"    7 0  1   1"});
     try {
         store.ListSequence();
         ADD_FAILURE() << "listed " << store.Sequence().size() << " lines";
     } catch (const MelodyLimitError& error) {
         EXPECT_EQ(std::string(error.what()), Msg::MelodyTooManyEvents);
     }
-    EXPECT_EQ(store.Sequence(), SequenceList{"kept"});
+    EXPECT_EQ(LinesOf(store.Sequence()), Lines{"    7 0  1   1"});
 
     // As many events as the cap are still listed.
     events.resize(3 * (Cap - 1));
@@ -207,7 +209,7 @@ TEST(MelodyStore, MemoryBlowUpOfZeroDeltaEventsIsRefused)
     store = StoreWith(MakeImage({}, events));
     store.ListSequence();
     EXPECT_EQ(store.Sequence().size(), Cap);
-    EXPECT_EQ(store.Sequence().back(), "    0 0 -1   0");
+    EXPECT_EQ(LinesOf(store.Sequence()).back(), "    0 0 -1   0");
 }
 
 // The walk's own rules, seen through the offsets it visits.

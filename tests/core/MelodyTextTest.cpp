@@ -244,7 +244,7 @@ TEST(MelodyText, ExampleSongsAreMelodyTextsOfWholeBars)
         for (int voice = 0; voice < 4; ++voice) {
             SequenceList list;
             ParseScore(texts.scores[voice], voice, list, false);
-            const int end = list.empty() ? 0 : LineTime(list.back());
+            const int end = list.empty() ? 0 : list.back().Time();
             EXPECT_EQ(end, song.endTimes[voice]) << "voice " << voice + 1;
         }
     }

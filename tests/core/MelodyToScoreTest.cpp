@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "SequenceLines.h"
+
 #include "MelodyTestImages.h"
 #include "base/Errors.h"
 
@@ -28,7 +30,7 @@ TEST(MelodyToScore, LoadOfTheExample)
     EXPECT_EQ(fields->volumeTexts, (std::array<std::string, 4>{"63", "63", "63", "63"}));
     EXPECT_EQ(fields->scoreTexts, (std::array<std::string, 4>{Sjis("ド４"), "", "", ""}));
     EXPECT_EQ(fields->sequenceRows, (std::vector<SequenceRow>{{"0", "0", "27", "46"}, {"48", "0", "-1", "0"}}));
-    EXPECT_EQ(store.Sequence(), (SequenceList{"    0 0 27  46", "   48 0 -1   0"}));
+    EXPECT_EQ(LinesOf(store.Sequence()), (Lines{"    0 0 27  46", "   48 0 -1   0"}));
     EXPECT_FALSE(store.fff0DataSet);
     // The version is the program's own; the other fields come from the image.
     EXPECT_EQ(info.version, "0203");
@@ -55,12 +57,12 @@ TEST(MelodyToScore, ImageThatIsNoMelodyChangesNothing)
 {
     MelodyStore store;
     store.MelodyImage() = "MELO" + ExampleImage.substr(4);
-    store.Sequence() = {"kept"};
+    store.Sequence() = ListOf({"    7 0  1   1"});
     store.fff0DataSet = true;
     MelodyFileInfo info;
     info.copyright = "kept";
     EXPECT_FALSE(LoadMelodyIntoEditor(store, info));
-    EXPECT_EQ(store.Sequence(), SequenceList{"kept"});
+    EXPECT_EQ(LinesOf(store.Sequence()), Lines{"    7 0  1   1"});
     EXPECT_TRUE(store.fff0DataSet);
     EXPECT_EQ(info.copyright, "kept");
 }
@@ -99,7 +101,7 @@ TEST(MelodyToScore, GateSuffixRulesInOrder)
 
 struct ScoreCase {
     const char* name;
-    SequenceList lines;
+    Lines lines;
     int voice;
     const char* text;  // UTF-8
 };
@@ -124,7 +126,7 @@ TEST(MelodyToScore, VoiceScoreText)
         {"raw line of the voice has no length", {"    0 0 27  46", "   24 0       0102", "   48 0 -1   0"}, 0, "ド４"},
     };
     for (const ScoreCase& c : cases) {
-        SequenceList list = c.lines;
+        SequenceList list = ListOf(c.lines);
         EXPECT_EQ(VoiceScoreText(list, c.voice), Sjis(c.text)) << c.name;
     }
 }
@@ -133,7 +135,7 @@ TEST(MelodyToScore, VoiceScoreText)
 // came back as one long rest, and the next analysis made it a used voice.
 TEST(MelodyToScore, EndLineAloneMakesNoVoice)
 {
-    SequenceList list{"    0 1 27  46", "   48 1 29  46", "   96 0 -1   0"};
+    SequenceList list = ListOf({"    0 1 27  46", "   48 1 29  46", "   96 0 -1   0"});
     EXPECT_EQ(VoiceScoreText(list, 0), "");
     EXPECT_EQ(VoiceScoreText(list, 1), Sjis("ド４レ４"));
 }
@@ -141,13 +143,13 @@ TEST(MelodyToScore, EndLineAloneMakesNoVoice)
 // Mended: lines of a voice after its end line added one rest, then the same rest again.
 TEST(MelodyToScore, VoiceEndsAtItsEndLine)
 {
-    SequenceList list{"    0 0 27  46", "   48 0 -1   0", "   96 0 29  46", "  144 0 -1   0"};
+    SequenceList list = ListOf({"    0 0 27  46", "   48 0 -1   0", "   96 0 29  46", "  144 0 -1   0"});
     EXPECT_EQ(VoiceScoreText(list, 0), Sjis("ド４"));
 }
 
 TEST(MelodyToScore, SortingAnAlreadySortedListKeepsIt)
 {
-    SequenceList list{"    0 0 27  46", "    0 1 27  46", "   48 0 -1   0", "   48 1 -1   0"};
+    SequenceList list = ListOf({"    0 0 27  46", "    0 1 27  46", "   48 0 -1   0", "   48 1 -1   0"});
     const SequenceList before = list;
     for (int voice = 0; voice < 4; ++voice) {
         VoiceScoreText(list, voice);
@@ -157,7 +159,7 @@ TEST(MelodyToScore, SortingAnAlreadySortedListKeepsIt)
 
 TEST(MelodyToScore, SequenceViewRows)
 {
-    const SequenceList list{"    0 0 27  46", "   48 0 -1   0", "   48 1       00FFE230", "   96 1 -1   0"};
+    const SequenceList list = ListOf({"    0 0 27  46", "   48 0 -1   0", "   48 1       00FFE230", "   96 1 -1   0"});
     std::vector<SequenceRow> rows{{"old", "", "", ""}};
     FillSequenceView(list, rows);
     EXPECT_EQ(rows, (std::vector<SequenceRow>{{"old", "", "", ""},

@@ -104,7 +104,7 @@ TEST(NotationTables, EveryDurationSpellingReadsAsItsOwnLength)
         SequenceList list;
         ParseScore(std::string(NoteHeadTable[0].text) + std::string(entry.text), 0, list, false);
         ASSERT_EQ(list.size(), 2u);
-        EXPECT_EQ(LineTime(list[1]), entry.value) << SjisToUtf8(entry.text);
+        EXPECT_EQ(list[1].Time(), entry.value) << SjisToUtf8(entry.text);
     }
 }
 
@@ -129,7 +129,7 @@ TEST(NotationTables, EveryNoteNameParsesToItsNote)
         SequenceList list;
         ParseScore(NoteName(note), 0, list, false);
         ASSERT_EQ(list.size(), 2u);
-        EXPECT_EQ(LineNote(list[0]), note);
+        EXPECT_EQ(list[0].Note(), note);
     }
 }
 

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "SequenceLines.h"
+
 #include "base/Errors.h"
 #include "UnitMld/MelodyBuilder.h"
 #include "base/Messages.h"
@@ -9,10 +11,10 @@ namespace quaverly {
 namespace {
 
 // The image the importer must make: the given event lines built with its fixed inputs.
-std::string ImageOf(const SequenceList& lines)
+std::string ImageOf(const Lines& lines)
 {
     MelodyStore store;
-    store.Sequence() = lines;
+    store.Sequence() = ListOf(lines);
     MelodySettings settings;
     settings.scores = {" ", " ", " ", " "};
     BuildMelody(store, settings, MelodyFileInfo{});
@@ -22,7 +24,7 @@ std::string ImageOf(const SequenceList& lines)
 struct ImportCase {
     const char* name;
     std::string text;
-    SequenceList lines;
+    Lines lines;
 };
 
 TEST(NumericImport, RecordsBecomeEventLines)

@@ -15,7 +15,7 @@
 #include "base/Messages.h"
 #include "UnitMld/NotationTables.h"
 #include "UnitMld/ScoreAnalysis.h"
-#include "UnitMld/SequenceLineFields.h"
+#include "UnitMld/SequenceText.h"
 
 namespace quaverly {
 namespace {
@@ -116,11 +116,11 @@ bool NeedsBridge(const SequenceList& sorted)
 {
     int prev = 0;
     for (size_t k = 0; k < sorted.size(); ++k) {
-        if (LineNote(sorted[k]) != -1 || k + 1 == sorted.size()) {
-            if (LineTime(sorted[k]) - prev > 255) {
+        if (!sorted[k].IsEnd() || k + 1 == sorted.size()) {
+            if (sorted[k].Time() - prev > 255) {
                 return true;
             }
-            prev = LineTime(sorted[k]);
+            prev = sorted[k].Time();
         }
     }
     return false;
@@ -174,73 +174,6 @@ TEST(RoundTrip, EventLinesAreThoseOfTheirFormat)
         ASSERT_EQ(FormatEventLine(time, voice, note, gate), expected);
     }
     EXPECT_EQ(FormatEventLine(INT32_MIN, 0, -1, 0), std::to_string(INT32_MIN) + " 0 -1   0");
-}
-
-// Lines of every shape, with the odd spellings the column readers accept or refuse.
-std::string RandomLine(Random& random)
-{
-    static const std::array<std::string, 14> Fields{"", " ", "-", "+5", "$1F", "0x10", "x", "12a", "-1", "7", "99999",
-                                                    "\t3", "  42", "100000"};
-    switch (random.Between(0, 4)) {
-    case 0:
-        return FormatRawLine(random.Between(0, 500), random.Between(0, 3), random.Chance(50) ? "abCD" : "ABcd");
-    case 1: {
-        std::string line;
-        for (int i = random.Between(0, 20); i > 0; --i) {
-            line += random.Pick(Fields);
-        }
-        return line;
-    }
-    default:
-        return FormatEventLine(random.Between(-20, 500), random.Between(0, 3), random.Between(-1, 63),
-                               random.Between(0, 300));
-    }
-}
-
-// The fast sort and field readers of long melodies against the plain ones.
-TEST(RoundTrip, FastSortAndFieldsAgreeWithTheColumnReaders)
-{
-    Random random(99);
-    for (int round = 0; round < 300; ++round) {
-        SequenceList lines;
-        for (int i = random.Between(0, 60); i > 0; --i) {
-            lines.push_back(RandomLine(random));
-            if (random.Chance(10)) {
-                lines.push_back(lines.back());
-            }
-        }
-        SequenceList expected = lines;
-        SortSequenceList(expected);
-        SortSequenceLines(lines);
-        ASSERT_EQ(lines, expected);
-
-        for (const std::string& line : lines) {
-            auto plain = [&] {
-                SequenceLineFields fields;
-                fields.time = LineTime(line);
-                fields.voice = LineVoice(line);
-                fields.raw = IsRawLine(line);
-                if (!fields.raw) {
-                    fields.note = LineNote(line);
-                    fields.gate = LineGate(line);
-                }
-                return fields;
-            };
-            std::optional<SequenceLineFields> want;
-            try {
-                want = plain();
-            } catch (const ConversionError&) {
-            }
-            if (!want) {
-                EXPECT_THROW(ReadSequenceLineFields(line), ConversionError) << '"' << line << '"';
-                continue;
-            }
-            const SequenceLineFields got = ReadSequenceLineFields(line);
-            EXPECT_EQ(std::tie(got.raw, got.time, got.voice, got.note, got.gate),
-                      std::tie(want->raw, want->time, want->voice, want->note, want->gate))
-                << '"' << line << '"';
-        }
-    }
 }
 
 // Every query and the whole load on one image; only a melody longer than the

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "SequenceLines.h"
+
 #include "MelodyTestImages.h"
 #include "base/Messages.h"
 
@@ -114,7 +116,7 @@ TEST(ScoreAnalysis, ChecksStopAtTheFirstBadValueInTheirOrder)
         c.spoil(texts);
         MelodyStore store;
         store.MelodyImage() = ExampleImage;
-        store.Sequence() = {"stale"};
+        store.Sequence() = ListOf({"    7 0  1   1"});  // a stale entry
         const AnalysisResult result = AnalyseScore(store, texts, MelodyFileInfo{}, false);
         EXPECT_EQ(result.refusal, c.refusal) << c.name;
         EXPECT_TRUE(store.MelodyImage().empty()) << c.name;
@@ -140,7 +142,8 @@ TEST(ScoreAnalysis, SuccessfulAnalysis)
     ASSERT_EQ(result.sequenceRows.size(), 7u);
     EXPECT_EQ(result.sequenceRows.front(), (SequenceRow{"0", "0", "27", "46"}));
     EXPECT_EQ(result.sequenceRows.back(), (SequenceRow{"144", "0", "-1", "0"}));
-    EXPECT_TRUE(std::is_sorted(store.Sequence().begin(), store.Sequence().end(),
+    const Lines lines = LinesOf(store.Sequence());
+    EXPECT_TRUE(std::is_sorted(lines.begin(), lines.end(),
                                [](const std::string& a, const std::string& b) { return SequenceTextLess(a, b); }));
 }
 
@@ -158,8 +161,8 @@ TEST(ScoreAnalysis, ReportSkipsRawEndAndRestLines)
 {
     MelodyStore store;
     store.MelodyImage() = std::string(10, 'x');
-    store.Sequence() = {"    0 1       0102", "    0 1 17   0", "    0 1 40  10", "   10 1  5  10",
-                        "   20 1 -1   0",     "    0 2 63   0", "    0 3 62   1"};
+    store.Sequence() = ListOf({"    0 1       0102", "    0 1 17   0", "    0 1 40  10", "   10 1  5  10",
+                        "   20 1 -1   0",     "    0 2 63   0", "    0 3 62   1"});
     EXPECT_EQ(AnalysisReport(store), Sjis("音譜解析結果\r\n　サイズ： 10 バイト\r\n　第2音の範囲：レ▼▼～ド＃▲\r\n"
                                           "　第4音の範囲：シ▲▲～シ▲▲\r\n"));
 }

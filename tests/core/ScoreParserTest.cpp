@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "SequenceLines.h"
+
 #include <random>
 #include <string>
 #include <vector>
@@ -106,7 +108,7 @@ TEST(ScoreParser, ParsesTheNotation)
         SCOPED_TRACE(c.name);
         SequenceList list;
         const std::string canonical = ParseScore(Sjis(c.input), c.voice, list, c.extended);
-        EXPECT_EQ(list, c.lines);
+        EXPECT_EQ(LinesOf(list), c.lines);
         EXPECT_EQ(SjisToUtf8(canonical), c.canonical);
     }
 }
@@ -124,16 +126,16 @@ TEST(ScoreParser, CanonicalTextParsesToTheSameEvents)
         SequenceList second;
         const std::string canonical = ParseScore(Sjis(c.input), c.voice, first, c.extended);
         EXPECT_EQ(ParseScore(canonical, c.voice, second, c.extended), canonical);
-        EXPECT_EQ(second, first);
+        EXPECT_EQ(LinesOf(second), LinesOf(first));
     }
 }
 
 TEST(ScoreParser, AppendsToTheListWithoutClearingIt)
 {
-    SequenceList list{"kept"};
+    SequenceList list = ListOf({"    7 0  1   1"});
     ParseScore(Sjis("ド"), 0, list, false);
     ParseScore(Sjis("レ"), 1, list, false);
-    EXPECT_EQ(list, (SequenceList{"kept", "    0 0 27  46", "   48 0 -1   0", "    0 1 29  46", "   48 1 -1   0"}));
+    EXPECT_EQ(LinesOf(list), (Lines{"    7 0  1   1", "    0 0 27  46", "   48 0 -1   0", "    0 1 29  46", "   48 1 -1   0"}));
 }
 
 TEST(ScoreParser, HugeGroupsSaturateInsteadOfOverflowing)
@@ -142,10 +144,10 @@ TEST(ScoreParser, HugeGroupsSaturateInsteadOfOverflowing)
     const std::string canonical =
         ParseScore(Sjis("ド（2147483647）Ｔド（2147483647）ミ［-2147483648］ミ（2147483648）"), 0, list, false);
     ASSERT_EQ(list.size(), 5u);
-    EXPECT_EQ(list[0], "    0 0 27 2147483647");
-    EXPECT_EQ(list[1], "2147483647 0 27 2147483645");
-    EXPECT_EQ(list[2], "2147483647 0 31 2147483647");
-    EXPECT_EQ(list[3], "2147483647 0 31  46");  // 2147483648 is not a 32-bit number: the group is skipped
+    EXPECT_EQ(LinesOf(list)[0], "    0 0 27 2147483647");
+    EXPECT_EQ(LinesOf(list)[1], "2147483647 0 27 2147483645");
+    EXPECT_EQ(LinesOf(list)[2], "2147483647 0 31 2147483647");
+    EXPECT_EQ(LinesOf(list)[3], "2147483647 0 31  46");  // 2147483648 is not a 32-bit number: the group is skipped
     EXPECT_EQ(SjisToUtf8(canonical), "ド(2147483647)Ｔド(2147483647)ミ４[-2147483648]ミ４");
 }
 
@@ -198,7 +200,7 @@ TEST(ScoreParser, RandomAndTruncatedBytesNeverFail)
         }
         SequenceList list;
         ParseScore(text, round % 4, list, round % 2 == 0);
-        for (const std::string& line : list) {
+        for (const std::string& line : LinesOf(list)) {
             ASSERT_GE(line.size(), 14u);
         }
     }

@@ -34,7 +34,11 @@ using Clock = std::chrono::steady_clock;
 // 1920 + 960 ticks, six quarters.
 SequenceList TwoQuarters()
 {
-    return {FormatEventLine(0, 0, 27, 48), FormatEventLine(48, 0, 30, 48), FormatEventLine(96, 0, -1, 0)};
+    SequenceList list;
+    list.AddEvent(0, 0, 27, 48);
+    list.AddEvent(48, 0, 30, 48);
+    list.AddEvent(96, 0, -1, 0);
+    return list;
 }
 
 std::string MelodyMidi(int tempo, const std::string& editTempo, std::array<bool, 4> playMask = {true, true, true, true})

@@ -25,8 +25,11 @@ std::string ShortMelody()
     MidiSettings settings;
     settings.tempo = 250;
     settings.editTempo = "20";
-    return MidiFileBytes({FormatEventLine(0, 0, 27, 48), FormatEventLine(48, 0, 30, 48), FormatEventLine(96, 0, -1, 0)},
-                         settings);
+    SequenceList list;
+    list.AddEvent(0, 0, 27, 48);
+    list.AddEvent(48, 0, 30, 48);
+    list.AddEvent(96, 0, -1, 0);
+    return MidiFileBytes(list, settings);
 }
 
 }  // namespace

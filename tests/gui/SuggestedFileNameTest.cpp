@@ -61,14 +61,6 @@ private slots:
         QCOMPARE(ChangeExtension(name, QStringLiteral(".mid")), expected);
     }
 
-    void UpperCasesExtension()
-    {
-        QCOMPARE(UpperExtension(QStringLiteral("/a/song.TmL")), QStringLiteral(".TML"));
-        QCOMPARE(UpperExtension(QStringLiteral("song.mld")), QStringLiteral(".MLD"));
-        QCOMPARE(UpperExtension(QStringLiteral("song")), QString());
-        QCOMPARE(UpperExtension(QStringLiteral("/a.b/song")), QString());
-        QCOMPARE(UpperExtension(QStringLiteral("song.mldx")), QStringLiteral(".MLDX"));
-    }
 };
 
 QTEST_GUILESS_MAIN(SuggestedFileNameTest)
