@@ -10,10 +10,16 @@ set(CPACK_PACKAGE_VENDOR Fernwick)
 set(CPACK_PACKAGE_CONTACT "Fernwick Quaverly maintainers <quaverly@fernwick.jp>")
 set(CPACK_PACKAGE_HOMEPAGE_URL https://github.com/fernwick/quaverly)
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "composer of ringtone melodies (MLD files)")
-set(CPACK_PACKAGE_DESCRIPTION
-    "Quaverly composes ringtone melodies for mobile handsets. Up to four voices are typed in Japanese solfege notation, with a tempo, a title and a tone and volume per voice, and compiled into an MLD melody file.\n"
-    ".\n"
-    "It reads MLD files back into score text, plays melodies through a General MIDI synthesizer (FluidSynth), writes Standard MIDI Files, exchanges melodies as mail text and imports numeric melody text and pocket-melody files. The command-line tool quaverly-cli does the same work on files.")
+# One string: lines under 80 characters, an empty line between paragraphs.
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "\
+Quaverly composes ringtone melodies for mobile handsets. Up to four voices
+are typed in Japanese solfege notation, with a tempo, a title and a tone and
+volume per voice, and compiled into an MLD melody file.
+
+It reads MLD files back into score text, plays melodies through a General
+MIDI synthesizer (FluidSynth), writes Standard MIDI Files, exchanges melodies
+as mail text and imports numeric melody text and pocket-melody files. The
+command-line tool quaverly-cli does the same work on files.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 

@@ -12,10 +12,12 @@ file(MAKE_DIRECTORY "${WORK}")
 set(include_file "${WORK}/${NAME}.h2m")
 file(READ "${INCLUDE}" sections)
 
-# Text for groff, shown as it is: backslashes doubled, a leading dot or quote
-# escaped so that no line is read as a request.
+# Text for groff, shown as it is: backslashes printed as such, a leading dot
+# or quote escaped so that no line is read as a request, and "-" a minus sign
+# so that options copied from the page work.
 function(as_preformatted text out)
   string(REPLACE "\\" "\\e" text "${text}")
+  string(REPLACE "-" "\\-" text "${text}")
   string(REGEX REPLACE "(^|\n)([.'])" "\\1\\\\&\\2" text "${text}")
   set(${out} "${text}" PARENT_SCOPE)
 endfunction()
