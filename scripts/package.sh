@@ -15,7 +15,7 @@ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUAVERLY_TESTS=OFF 
   -DCMAKE_INSTALL_PREFIX=/usr \
   "-DCMAKE_CXX_FLAGS=$(dpkg-buildflags --get CXXFLAGS) $(dpkg-buildflags --get CPPFLAGS)" \
   "-DCMAKE_EXE_LINKER_FLAGS=$(dpkg-buildflags --get LDFLAGS)" >/dev/null
-cmake --build "$build"
+cmake --build "$build" --parallel "$(nproc)"
 
 rm -rf "$build/package"
 (cd "$build" && cpack -G DEB -B "$PWD/package")

@@ -181,7 +181,7 @@ void TFormMain::TerminateApplication()
 
 QString TFormMain::HelpFileName() const
 {
-    return HelpFolder(m_programFolder) + QStringLiteral("/index.html");
+    return FindHelpFolder(m_programFolder) + QStringLiteral("/index.html");
 }
 
 QPlainTextEdit* TFormMain::VoiceMemo(int voice) const

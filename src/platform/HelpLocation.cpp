@@ -13,7 +13,7 @@ constexpr char InstalledHelpFromProgram[] = QUAVERLY_HELP_FROM_PROGRAM;
 
 }  // namespace
 
-QString HelpFolder(const QString& programFolder)
+QString FindHelpFolder(const QString& programFolder)
 {
     const QDir program(programFolder);
     const QString beside = program.filePath(QStringLiteral("help"));

@@ -10,6 +10,6 @@ namespace quaverly {
 // The help folder for a program in programFolder: the first of the two
 // places that holds index.html, else the one beside the program, so that a
 // missing document is reported under the name a build folder would use.
-QString HelpFolder(const QString& programFolder);
+QString FindHelpFolder(const QString& programFolder);
 
 }  // namespace quaverly

@@ -77,7 +77,7 @@ private slots:
             QFile index(root.filePath(folder + "/index.html"));
             QVERIFY(index.open(QIODevice::WriteOnly));
         }
-        QCOMPARE(HelpFolder(root.filePath(program)), root.filePath(found));
+        QCOMPARE(FindHelpFolder(root.filePath(program)), root.filePath(found));
     }
 
     void opensContentsInOneReusedWindow()
