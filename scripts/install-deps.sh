@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages that Quaverly needs and that are missing.
 #   scripts/install-deps.sh run    what building and running the program needs
-#   scripts/install-deps.sh test   that, plus what the tests, benchmarks and fuzzers need
+#   scripts/install-deps.sh package  that, plus what making and checking the Debian package needs
+#   scripts/install-deps.sh test   run and package, plus what the tests, benchmarks and fuzzers need
 set -euo pipefail
 
 run_packages=(
@@ -9,6 +10,10 @@ run_packages=(
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libfluidsynth-dev timgm6mb-soundfont
   fonts-ipafont-gothic
+)
+package_packages=(
+  help2man librsvg2-bin dpkg-dev
+  desktop-file-utils appstream lintian shared-mime-info libglib2.0-bin
 )
 test_packages=(
   libgtest-dev libbenchmark-dev
@@ -20,9 +25,10 @@ test_packages=(
 )
 
 wanted=("${run_packages[@]}")
-if [ "${1:-run}" = "test" ]; then
-  wanted+=("${test_packages[@]}")
-fi
+case "${1:-run}" in
+  package) wanted+=("${package_packages[@]}") ;;
+  test) wanted+=("${package_packages[@]}" "${test_packages[@]}") ;;
+esac
 
 missing=()
 for package in "${wanted[@]}"; do

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds Quaverly and runs every test: once in a
-# normal build and once under AddressSanitizer and UndefinedBehaviorSanitizer.
+# normal build and once under AddressSanitizer and UndefinedBehaviorSanitizer;
+# then checks the Debian package of the normal build and runs the fuzzers.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -22,6 +23,10 @@ for variant in build-test build-asan; do
   fi
   (cd "$variant" && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j "$jobs" "${exclude[@]}")
 done
+
+# The Debian package of the normal build: its file list, versions, validators
+# of the desktop files and lintian (scripts/check-package.sh; under a minute).
+bash scripts/check-package.sh build-test
 
 # Fuzzing: every reader of outside data for 60 s (scripts/fuzz.sh; about 5
 # minutes with its clang build on two processors).

@@ -20,6 +20,7 @@
 #include "components/TFileDrop.h"
 #include "components/TWinPlace.h"
 #include "UnitMld/MldLayout.h"
+#include "platform/HelpLocation.h"
 #include "platform/SjisText.h"
 #include "ui_TFormMain.h"
 
@@ -180,7 +181,7 @@ void TFormMain::TerminateApplication()
 
 QString TFormMain::HelpFileName() const
 {
-    return m_programFolder + QStringLiteral("/help/index.html");
+    return FindHelpFolder(m_programFolder) + QStringLiteral("/index.html");
 }
 
 QPlainTextEdit* TFormMain::VoiceMemo(int voice) const

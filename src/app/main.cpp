@@ -18,6 +18,7 @@
 #include "UnitSetup/TSetupDlg.h"
 // The dialog classes before AppDialogs.h: its accessors need them complete.
 #include "app/AppDialogs.h"
+#include "app/ProgramIdentity.h"
 #include "platform/HelpBrowser.h"
 #include "platform/QSettingsStore.h"
 #include "platform/QtClipboard.h"
@@ -72,6 +73,9 @@ int main(int argc, char* argv[])
 {
     // A file-size limit must come back from a write as EFBIG, not end the program.
     std::signal(SIGXFSZ, SIG_IGN);
+    if (const std::optional<int> answered = quaverly::AnswerInformationRequest(argc, argv)) {
+        return *answered;
+    }
     if (!HasDisplay()) {
         std::fputs(
             "quaverly: 画面に接続できません。DISPLAY または WAYLAND_DISPLAY のある環境で起動するか、"
@@ -83,6 +87,7 @@ int main(int argc, char* argv[])
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quaverly"));
     QApplication::setOrganizationName(QStringLiteral("Fernwick"));
+    quaverly::ApplyDesktopIdentity();
     // The main window ends the program when it closes (TerminateApplication).
     QApplication::setQuitOnLastWindowClosed(false);
 

@@ -24,8 +24,8 @@ void PrintTopLevelHelp(std::FILE* stream)
 {
     std::fprintf(stream,
                  "Usage: quaverly-cli SUBCOMMAND [ARGUMENTS]\n"
-                 "       quaverly-cli SUBCOMMAND --help\n"
-                 "       quaverly-cli --help | --version\n\n"
+                 "   or: quaverly-cli SUBCOMMAND --help\n"
+                 "   or: quaverly-cli --help | --version\n\n"
                  "Compiles, converts and inspects MLD ringtone melodies.\n"
                  "\"-\" stands for standard input or output.\n\n"
                  "Subcommands:\n");
@@ -33,6 +33,28 @@ void PrintTopLevelHelp(std::FILE* stream)
         std::fprintf(stream, "  %-8.*s %.*s\n", static_cast<int>(subcommand->name.size()), subcommand->name.data(),
                      static_cast<int>(subcommand->summary.size()), subcommand->summary.data());
     }
+    // The manual page quaverly-cli(1) is made from this text and from each
+    // subcommand's --help, so what it says stays what the tool does.
+    std::fputs("\n"
+               "Exit status:\n"
+               "  0  success\n"
+               "  1  refused or failed: the input is not what the subcommand reads, or a file\n"
+               "     could not be read or written (the message names the file and why)\n"
+               "  2  a wrong command line\n"
+               "\n"
+               "Options:\n"
+               "  -h, --help  print this help, or after a subcommand its own help, and exit\n"
+               "  --version   print the version and exit\n"
+               "\n"
+               "Environment:\n"
+               "  QUAVERLY_SOUNDFONT     the General MIDI soundfont that \"wav\" renders with when\n"
+               "                         --soundfont is not given (default: the first of\n"
+               "                         /usr/share/sounds/sf2/TimGM6mb.sf2, FluidR3_GM.sf2,\n"
+               "                         default-GM.sf2)\n"
+               "  QUAVERLY_AUDIO_DRIVER  not read by this tool, which writes files only; the\n"
+               "                         window program quaverly plays through that FluidSynth\n"
+               "                         audio driver\n",
+               stream);
 }
 
 bool AsksForHelp(const std::vector<std::string>& args)

@@ -1,7 +1,8 @@
 // The help viewer and the help document: which page a help file name stands
-// for, one reused window that opens at the contents, a missing document, and
-// the document itself (every page declares UTF-8 and every link leads to a
-// page that exists). Also the about box's version.
+// for, where the document is found (build folder or installed prefix), one
+// reused window that opens at the contents, a missing document, and the
+// document itself (every page declares UTF-8 and every link leads to a page
+// that exists). Also the about box's version.
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -12,6 +13,7 @@
 
 #include "UnitAbout/TAboutDlg.h"
 #include "platform/HelpBrowser.h"
+#include "platform/HelpLocation.h"
 
 using namespace quaverly;
 
@@ -42,6 +44,40 @@ private slots:
         QFETCH(QString, helpFile);
         QFETCH(QString, page);
         QCOMPARE(HelpBrowser::ContentsPage(helpFile), page);
+    }
+
+    // Folders under a temporary root: the program's folder, and those that
+    // hold a help document (index.html).
+    void helpFolderOfProgramFolder_data()
+    {
+        QTest::addColumn<QString>("program");
+        QTest::addColumn<QStringList>("documents");
+        QTest::addColumn<QString>("found");
+        QTest::newRow("build folder") << "build/src" << QStringList{"build/src/help"} << "build/src/help";
+        QTest::newRow("installed prefix") << "usr/bin" << QStringList{"usr/share/quaverly/help"}
+                                          << "usr/share/quaverly/help";
+        QTest::newRow("beside the program comes first")
+            << "usr/bin" << QStringList{"usr/bin/help", "usr/share/quaverly/help"} << "usr/bin/help";
+        QTest::newRow("another prefix's document is not taken")
+            << "opt/q/bin" << QStringList{"usr/share/quaverly/help"} << "opt/q/bin/help";
+        QTest::newRow("a help folder without index.html is not the document")
+            << "usr/bin" << QStringList{} << "usr/bin/help";
+    }
+
+    void helpFolderOfProgramFolder()
+    {
+        QFETCH(QString, program);
+        QFETCH(QStringList, documents);
+        QFETCH(QString, found);
+        QTemporaryDir root;
+        QDir(root.path()).mkpath(program);
+        QDir(root.path()).mkpath("usr/bin/help");  // empty: must not count
+        for (const QString& folder : documents) {
+            QDir(root.path()).mkpath(folder);
+            QFile index(root.filePath(folder + "/index.html"));
+            QVERIFY(index.open(QIODevice::WriteOnly));
+        }
+        QCOMPARE(FindHelpFolder(root.filePath(program)), root.filePath(found));
     }
 
     void opensContentsInOneReusedWindow()
