@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds Quaverly and runs every test: once in a
-# normal build and once under AddressSanitizer and UndefinedBehaviorSanitizer.
+# normal build and once under AddressSanitizer and UndefinedBehaviorSanitizer;
+# then the threaded parts under ThreadSanitizer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -17,6 +18,16 @@ for variant in build-test build-asan; do
   cmake --build "$variant" -j "$jobs"
   (cd "$variant" && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j "$jobs")
 done
+
+# ThreadSanitizer: the synthesizer and player (their own audio thread), and
+# the window tests that play through them. Only these tests, to keep the run short.
+echo "== build-tsan"
+cmake -S . -B build-tsan -G Ninja -DQUAVERLY_TESTS=ON -DQUAVERLY_TSAN=ON -DQUAVERLY_WERROR=ON \
+  -DCMAKE_BUILD_TYPE=Debug >/dev/null
+cmake --build build-tsan -j "$jobs" --target core_tests FluidSynthPlayerTest PlayCommandsTest MainWindowStateTest
+(cd build-tsan && QT_QPA_PLATFORM=offscreen TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" \
+  ctest --output-on-failure -j "$jobs" \
+  -R '^(SynthFixture|PlayerFixture|SynthesizerTest|MidiFileTimingTest|FluidSynthPlayerTest|PlayCommandsTest|MainWindowStateTest)')
 
 # Fuzzing: every reader of outside data for 60 s (scripts/fuzz.sh; about 5
 # minutes with its clang build on two processors).
