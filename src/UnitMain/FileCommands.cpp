@@ -16,7 +16,6 @@
 #include "base/FileIO.h"
 #include "base/Messages.h"
 #include "UnitMld/NotationTables.h"
-#include "UnitNum/NumericImport.h"
 #include "platform/SjisText.h"
 #include "ui_TFormMain.h"
 

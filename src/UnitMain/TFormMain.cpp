@@ -9,6 +9,7 @@
 #include <QHeaderView>
 #include <QKeySequence>
 #include <QLineEdit>
+#include <QAction>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QProxyStyle>
@@ -56,6 +57,12 @@ QString ToCoreLineEnds(QString text)
 
 // Tabs with the narrow padding of the designed form, so that the five page
 // captions fit the designed width without scroll buttons.
+void SetStandardShortcut(QAction* action, QKeySequence::StandardKey key, const QKeySequence& fallback)
+{
+    const QList<QKeySequence> platform = QKeySequence::keyBindings(key);
+    action->setShortcuts(platform.isEmpty() ? QList<QKeySequence>{fallback} : platform);
+}
+
 class CompactTabStyle : public QProxyStyle {
 public:
     int pixelMetric(PixelMetric metric, const QStyleOption* option, const QWidget* widget) const override
@@ -171,12 +178,14 @@ void TFormMain::SetUpShortcuts()
 {
     // The platform's own keys for the common commands; keys of their own,
     // used by no common command, for analysis, play and MIDI export.
-    m_ui->mnNew->setShortcut(QKeySequence::New);
-    m_ui->mnOpen1->setShortcut(QKeySequence::Open);
-    m_ui->mnSave1->setShortcut(QKeySequence::Save);
-    m_ui->mnSaveAs1->setShortcut(QKeySequence::SaveAs);
-    m_ui->mnExit1->setShortcut(QKeySequence::Quit);
-    m_ui->mnContents->setShortcut(QKeySequence::HelpContents);
+    // A desktop without its own key theme defines no Save As or Quit key:
+    // those get the keys the common desktops use.
+    SetStandardShortcut(m_ui->mnNew, QKeySequence::New, QKeySequence(Qt::CTRL | Qt::Key_N));
+    SetStandardShortcut(m_ui->mnOpen1, QKeySequence::Open, QKeySequence(Qt::CTRL | Qt::Key_O));
+    SetStandardShortcut(m_ui->mnSave1, QKeySequence::Save, QKeySequence(Qt::CTRL | Qt::Key_S));
+    SetStandardShortcut(m_ui->mnSaveAs1, QKeySequence::SaveAs, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
+    SetStandardShortcut(m_ui->mnExit1, QKeySequence::Quit, QKeySequence(Qt::CTRL | Qt::Key_Q));
+    SetStandardShortcut(m_ui->mnContents, QKeySequence::HelpContents, QKeySequence(Qt::Key_F1));
     m_ui->mnMakeMld->setShortcut(QKeySequence(Qt::Key_F9));
     m_ui->mnPlay->setShortcut(QKeySequence(Qt::Key_F5));
     m_ui->mnPutMidi->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_M));

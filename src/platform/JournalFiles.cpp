@@ -46,7 +46,20 @@ bool JournalOwnerRunning(qint64 processId)
         return false;
     }
     // Signal 0 only asks whether the process exists; EPERM means it does.
-    return ::kill(static_cast<pid_t>(processId), 0) == 0 || errno == EPERM;
+    if (::kill(static_cast<pid_t>(processId), 0) != 0 && errno != EPERM) {
+        return false;
+    }
+    // A killed process whose parent has not yet collected it still answers
+    // signal 0; the kernel lists it as a zombie ("Z" after the name).
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(processId));
+    if (stat.open(QIODevice::ReadOnly)) {
+        const QByteArray line = stat.readAll();
+        const qsizetype nameEnd = line.lastIndexOf(')');
+        if (nameEnd >= 0 && line.mid(nameEnd + 2, 1) == "Z") {
+            return false;
+        }
+    }
+    return true;
 }
 
 QStringList OrphanedJournals(const QString& folder)

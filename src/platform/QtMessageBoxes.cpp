@@ -45,7 +45,8 @@ QuestionAnswer QtMessageBoxes::QuestionWithSave(const QString& text)
     QMessageBox box(QMessageBox::Question, QStringLiteral("Quaverly"), text, QMessageBox::Yes | QMessageBox::No,
                     QApplication::activeWindow());
     box.setTextFormat(Qt::PlainText);
-    QPushButton* save = box.addButton(FromSjis(Msg::SaveButton), QMessageBox::AcceptRole);
+    // Apart from Yes and No, whose meaning it does not share: it saves, then goes on.
+    QPushButton* save = box.addButton(FromSjis(Msg::SaveButton) + QStringLiteral("(&S)"), QMessageBox::ActionRole);
     box.setDefaultButton(QMessageBox::Yes);
     box.setEscapeButton(QMessageBox::No);
     const int answer = box.exec();
