@@ -118,7 +118,14 @@ void TFormMain::OfferJournalRestore()
     if (m_journalFolder.isEmpty()) {
         return;
     }
-    for (const QString& path : OrphanedJournals(m_journalFolder)) {
+    for (const QString& orphan : OrphanedJournals(m_journalFolder)) {
+        // Taken over by renaming it to this session's name: of two windows
+        // started together only one gets it, and should this one end before
+        // the user answers, it is again a journal of an ended session.
+        const QString path = JournalFileName();
+        if (!QFile::rename(orphan, path)) {
+            continue;
+        }
         JournalContent content;
         try {
             content = ParseJournal(ReadWholeFile(NativePath(path)));
@@ -130,10 +137,11 @@ void TFormMain::OfferJournalRestore()
         }
         if (m_services.messageBoxes.Question(FromSjis(Msg::JournalRestoreQuestion))) {
             RestoreJournal(content);
-            // This session takes the journal over before the old one goes.
+            // Written again at once: this session's journal now.
             UpdateJournal();
+        } else {
+            QFile::remove(path);
         }
-        QFile::remove(path);
         // One journal per start: an older one waits for the next.
         break;
     }
