@@ -15,7 +15,9 @@
 #include "InKtlSrc/RingtoneBook.h"
 #include "base/Errors.h"
 #include "base/IntegerReading.h"
+#include "UnitMld/CrashJournal.h"
 #include "UnitMld/MailText.h"
+#include "UnitMld/MelodyDefects.h"
 #include "UnitMld/MelodyBuilder.h"
 #include "UnitMld/MelodyStore.h"
 #include "UnitMld/MelodyText.h"
@@ -272,6 +274,21 @@ void MelodyImageEntry(std::string_view data)
     store.MelodyImage() = image;
     LoadImage(store);
     Expect(FindHeaderChunk(data, "titl").size() <= data.size(), "title longer than the file");
+    MissingMelodyParts(image);
+}
+
+void JournalEntry(std::string_view data)
+{
+    JournalContent content;
+    try {
+        content = ParseJournal(data);
+    } catch (const QuaverlyError&) {
+        return;
+    }
+    // What was read, written and read again, is what was read.
+    const std::string written = WriteJournal(content);
+    const JournalContent again = ParseJournal(written);
+    Expect(WriteJournal(again) == written, "a journal read, written and read again changed");
 }
 
 void MelodyTextEntry(std::string_view data)
@@ -445,7 +462,7 @@ void RoundTripEntry(std::string_view data)
 
 std::span<const NamedEntry> Entries()
 {
-    static constexpr std::array<NamedEntry, 8> table{{
+    static constexpr std::array<NamedEntry, 9> table{{
         {"ScoreParser", ScoreParserEntry},
         {"MelodyImage", MelodyImageEntry},
         {"MelodyText", MelodyTextEntry},
@@ -454,6 +471,7 @@ std::span<const NamedEntry> Entries()
         {"PocketMelody", PocketMelodyEntry},
         {"RingtoneBook", RingtoneBookEntry},
         {"RoundTrip", RoundTripEntry},
+        {"Journal", JournalEntry},
     }};
     return table;
 }

@@ -36,6 +36,8 @@ void NumericTextEntry(std::string_view data);
 void PocketMelodyEntry(std::string_view data);
 // The bytes as a ringtone book; the melodies of its first four songs are parsed.
 void RingtoneBookEntry(std::string_view data);
+// The bytes as a crash journal: parsed, and a parsed one written and read back.
+void JournalEntry(std::string_view data);
 // Score texts compiled, loaded back and compiled again must give the same image.
 void RoundTripEntry(std::string_view data);
 

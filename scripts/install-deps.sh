@@ -10,6 +10,7 @@ run_packages=(
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libfluidsynth-dev timgm6mb-soundfont
   fonts-ipafont-gothic
+  qt6-translations-l10n
 )
 package_packages=(
   help2man librsvg2-bin dpkg-dev
@@ -18,7 +19,7 @@ package_packages=(
 test_packages=(
   libgtest-dev libbenchmark-dev
   python3 python3-mido
-  xvfb xauth
+  xvfb xauth xdotool
   clang libclang-rt-14-dev llvm
   strace util-linux coreutils
   hyperfine abcmidi time

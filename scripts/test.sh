@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds Quaverly and runs every test: once in a
 # normal build and once under AddressSanitizer and UndefinedBehaviorSanitizer;
-# then checks the Debian package of the normal build and runs the fuzzers.
+# then the threaded parts under ThreadSanitizer, checks the Debian package of
+# the normal build and runs the fuzzers.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -23,6 +24,16 @@ for variant in build-test build-asan; do
   fi
   (cd "$variant" && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j "$jobs" "${exclude[@]}")
 done
+
+# ThreadSanitizer: the synthesizer and player (their own audio thread), and
+# the window tests that play through them. Only these tests, to keep the run short.
+echo "== build-tsan"
+cmake -S . -B build-tsan -G Ninja -DQUAVERLY_TESTS=ON -DQUAVERLY_TSAN=ON -DQUAVERLY_WERROR=ON \
+  -DCMAKE_BUILD_TYPE=Debug >/dev/null
+cmake --build build-tsan -j "$jobs" --target core_tests FluidSynthPlayerTest PlayCommandsTest MainWindowStateTest
+(cd build-tsan && QT_QPA_PLATFORM=offscreen TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" \
+  ctest --output-on-failure -j "$jobs" \
+  -R '^(SynthFixture|PlayerFixture|SynthesizerTest|MidiFileTimingTest|FluidSynthPlayerTest|PlayCommandsTest|MainWindowStateTest)')
 
 # The Debian package of the normal build: its file list, versions, validators
 # of the desktop files and lintian (scripts/check-package.sh; under a minute).

@@ -59,7 +59,7 @@ void TFormMain::mnInfoClick()
         return;
     }
     m_melodyFileInfo = info;
-    m_editState = EditState::SettingsEdited;
+    SetEditState(EditState::SettingsEdited);
 }
 
 void TFormMain::mnF0DataClick()
@@ -71,20 +71,21 @@ void TFormMain::mnF0DataClick()
     }
     m_store.fff0DataSet = dataSet;
     m_store.fff0DataHex = dataHex;
-    m_editState = EditState::SettingsEdited;
+    SetEditState(EditState::SettingsEdited);
 }
 
 void TFormMain::mnGetMailClick()
 {
     RunCommand([this] {
-        if (!AskLossQuestion()) {
+        // Decoded and checked before the question: a clipboard text that is
+        // no melody is refused and the document stays as it was.
+        MelodyStore candidate = CandidateStore(m_store);
+        MailFromClipboard(candidate, m_services.clipboard);
+        std::optional<StagedMelody> staged = StageOrRefuse(std::move(candidate));
+        if (!staged || !AskLossQuestion()) {
             return;
         }
-        ResetEditor();
-        MailFromClipboard(m_store, m_services.clipboard);
-        LoadMelodyIntoControls();
-        // Also when the text was no melody: the editor is reset and shown as current.
-        m_editState = EditState::Current;
+        AdoptStagedMelody(std::move(*staged), QString(), false);
     });
 }
 

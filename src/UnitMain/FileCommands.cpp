@@ -3,6 +3,7 @@
 // that guard the document.
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QStatusBar>
@@ -38,7 +39,18 @@ bool TFormMain::AskLossQuestion()
     if (m_editState == EditState::Empty || m_editState == EditState::Saved) {
         return true;
     }
-    return m_services.messageBoxes.Question(FromSjis(Msg::LossQuestion));
+    switch (m_services.messageBoxes.QuestionWithSave(FromSjis(Msg::LossQuestion))) {
+    case QuestionAnswer::Yes:
+        return true;
+    case QuestionAnswer::No:
+        return false;
+    case QuestionAnswer::Save:
+        RunCommand([this] { SaveDocument(); });
+        // A refused, cancelled or failed save, or one that left an edit out
+        // of the file, keeps the document: the command does not go on.
+        return m_editState == EditState::Saved;
+    }
+    return false;
 }
 
 bool TFormMain::AskAnalysisQuestion()
@@ -83,34 +95,27 @@ void TFormMain::ResetEditor()
     m_editState = EditState::Empty;
 }
 
-void TFormMain::OpenMelodyIntoEditor(const QString& path)
-{
-    m_store.OpenMelodyFile(NativePath(path));
-    LoadMelodyIntoControls();
-    m_ui->mnSave1->setEnabled(true);
-    m_editState = EditState::Current;
-}
-
-void TFormMain::ImportNumericFile(const QString& path)
-{
-    const std::string text = ReadWholeFile(NativePath(path));
-    const int tempo = ImportNumericText(m_store, text);
-    m_ui->ComboBoxTempo->setEditText(QString::number(tempo));
-    LoadMelodyIntoControls();
-}
-
 void TFormMain::SaveMelodyTo(const QString& path)
 {
+    // The image is what the last analysis or load made. After an edit the
+    // analysis question let pass, the pages hold more than the file: the
+    // document stays edited, so closing, New and Open still ask.
+    const bool imageMatchesEditor = m_editState != EditState::ScoreEdited && m_editState != EditState::SettingsEdited;
     m_store.SaveMelodyFile(NativePath(path));
     m_ui->mnSave1->setEnabled(true);
-    m_editState = EditState::Saved;
+    if (imageMatchesEditor) {
+        m_editState = EditState::Saved;
+        RemoveJournal();
+    }
 }
 
 void TFormMain::mnNewClick()
 {
-    if (AskLossQuestion()) {
-        ResetEditor();
-    }
+    RunCommand([this] {
+        if (AskLossQuestion()) {
+            ResetEditor();
+        }
+    });
 }
 
 void TFormMain::mnOpen1Click()
@@ -119,31 +124,38 @@ void TFormMain::mnOpen1Click()
         if (!AskLossQuestion()) {
             return;
         }
-        const std::optional<QString> chosen = m_services.dialogs.RunMldSelect();
+        // The browser starts in the current file's folder when there is one.
+        const QString startFolder =
+            m_currentFileName.isEmpty() ? QString() : QFileInfo(m_currentFileName).absolutePath();
+        const std::optional<QString> chosen = m_services.dialogs.RunMldSelect(startFolder);
         if (!chosen) {
             return;
         }
-        ResetEditor();
-        m_currentFileName = *chosen;
-        OpenMelodyIntoEditor(*chosen);
+        std::optional<StagedMelody> staged = StageMelodyFile(*chosen);
+        if (staged) {
+            AdoptStagedMelody(std::move(*staged), *chosen, true);
+        }
     });
 }
 
 void TFormMain::mnSave1Click()
 {
-    RunCommand([this] {
-        if (!AskAnalysisQuestion()) {
-            return;
-        }
-        // Save overwrites only a melody file. A dropped ".c99" enables Save
-        // without binding a file, and a dropped ".pmr" binds a pocket-melody
-        // file whose header Save would drop: the user names a file instead.
-        if (FileKindOf(NativePath(m_currentFileName)) != FileKind::Melody) {
-            RunSaveAs();
-            return;
-        }
-        SaveMelodyTo(m_currentFileName);
-    });
+    RunCommand([this] { SaveDocument(); });
+}
+
+void TFormMain::SaveDocument()
+{
+    if (!AskAnalysisQuestion()) {
+        return;
+    }
+    // Save overwrites only a melody file. A dropped ".c99" enables Save
+    // without binding a file, and a dropped ".pmr" binds a pocket-melody
+    // file whose header Save would drop: the user names a file instead.
+    if (FileKindOf(NativePath(m_currentFileName)) != FileKind::Melody) {
+        RunSaveAs();
+        return;
+    }
+    SaveMelodyTo(m_currentFileName);
 }
 
 void TFormMain::mnSaveAs1Click()
@@ -173,8 +185,9 @@ void TFormMain::RunSaveAs()
         ShowNotSupported();
         return;
     }
-    m_currentFileName = *chosen;
+    // Bound once written: a save that fails keeps the file the window had.
     SaveMelodyTo(*chosen);
+    m_currentFileName = *chosen;
 }
 
 void TFormMain::mnImportClick()
@@ -192,15 +205,15 @@ void TFormMain::mnImportClick()
         const FileKind kind = FileKindOf(NativePath(*chosen));
         // Every choice is answered "未サポートです" first; two formats are read after it.
         ShowNotSupported();
+        std::optional<StagedMelody> staged;
         if (kind == FileKind::PocketMelody) {
-            ResetEditor();
-            m_store.OpenMelodyFile(NativePath(*chosen));
-            LoadMelodyIntoControls();
-            m_editState = EditState::Current;
+            staged = StageMelodyFile(*chosen);
         } else if (kind == FileKind::NumericText) {
-            ResetEditor();
-            ImportNumericFile(*chosen);
-            m_editState = EditState::Current;
+            staged = StageNumericText(ReadWholeFile(NativePath(*chosen)));
+        }
+        if (staged) {
+            // Menu imports bind no file and leave Save disabled.
+            AdoptStagedMelody(std::move(*staged), QString(), false);
         }
     });
 }
@@ -208,28 +221,32 @@ void TFormMain::mnImportClick()
 void TFormMain::FileDrop1FileDrop(const QStringList& fileNames)
 {
     RunCommand([this, &fileNames] {
-        if (fileNames.isEmpty() || !AskLossQuestion()) {
+        if (fileNames.isEmpty()) {
             return;
         }
         const QString name = fileNames.first();
         const FileKind kind = FileKindOf(NativePath(name));
+        std::optional<StagedMelody> staged;
+        QString boundFile;
         if (kind == FileKind::Melody || kind == FileKind::PocketMelody) {
             if (kind == FileKind::PocketMelody) {
                 ShowNotSupported();
             }
-            ResetEditor();
-            m_currentFileName = name;
-            OpenMelodyIntoEditor(name);
+            staged = StageMelodyFile(name);
+            boundFile = name;
         } else if (kind == FileKind::NumericText) {
             ShowNotSupported();
-            ResetEditor();
-            ImportNumericFile(name);
-            // Save is enabled with no file bound: Save then asks for a name.
-            m_ui->mnSave1->setEnabled(true);
-            m_editState = EditState::Current;
+            staged = StageNumericText(ReadWholeFile(NativePath(name)));
         } else {
             ShowNotSupported();
         }
+        // The drop is read and checked before the question: a file that is no
+        // melody is refused without asking and without touching the document.
+        if (!staged || !AskLossQuestion()) {
+            return;
+        }
+        // Save is enabled also with no file bound (".c99"): Save then asks for a name.
+        AdoptStagedMelody(std::move(*staged), boundFile, true);
     });
 }
 
@@ -251,6 +268,8 @@ void TFormMain::closeEvent(QCloseEvent* event)
     }
     m_closeApproved = true;
     event->accept();
+    // What the user chose to leave unsaved is not offered again at the next start.
+    RemoveJournal();
     // Closing the main window ends the program, also with the help window open.
     if (!m_terminateRequested) {
         TerminateApplication();

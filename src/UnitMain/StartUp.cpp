@@ -7,7 +7,6 @@
 #include "NativePath.h"
 #include "TFormMain.h"
 #include "base/FileIO.h"
-#include "UnitNum/NumericImport.h"
 #include "components/TWinPlace.h"
 #include "ui_TFormMain.h"
 
@@ -36,15 +35,27 @@ void TFormMain::StartUp(const QStringList& arguments)
         RunCommand([this, &textFile] {
             const std::string text = textFile.isEmpty() ? m_services.clipboard.Text().value_or(std::string())
                                                         : ReadWholeFile(NativePath(textFile));
-            const int tempo = ImportNumericText(m_store, text);
-            m_ui->ComboBoxTempo->setEditText(QString::number(tempo));
-            LoadMelodyIntoControls();
-            m_editState = EditState::Current;
+            std::optional<StagedMelody> staged = StageNumericText(text);
+            if (staged) {
+                AdoptStagedMelody(std::move(*staged), QString(), false);
+            }
         });
     }
 
     if (!m_currentFileName.isEmpty()) {
-        RunCommand([this] { OpenMelodyIntoEditor(m_currentFileName); });
+        // The name is bound only once its file has been read as a melody.
+        const QString fileName = m_currentFileName;
+        m_currentFileName.clear();
+        RunCommand([this, &fileName] {
+            std::optional<StagedMelody> staged = StageMelodyFile(fileName);
+            if (staged) {
+                AdoptStagedMelody(std::move(*staged), fileName, true);
+            }
+        });
+    } else if (!m_playAndExit && m_commandLineMode != QLatin1String("/CIN")) {
+        // A plain start offers what a session that ended without saving left;
+        // a start on a file or an import leaves the journal for a later one.
+        OfferJournalRestore();
     }
 
     if (m_playAndExit) {

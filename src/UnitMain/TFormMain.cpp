@@ -5,12 +5,17 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QHeaderView>
+#include <QKeySequence>
 #include <QLineEdit>
+#include <QAction>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QProxyStyle>
+#include <QStatusBar>
 #include <QTabBar>
+#include <QTimer>
 #include <QTreeView>
 
 #include "SequenceRowModel.h"
@@ -33,6 +38,9 @@ namespace {
 constexpr int DesignedLeft = 192;
 constexpr int DesignedTop = 107;
 constexpr int SequenceColumnWidth = 64;
+// From the last edit to the journal write: long enough that typing does not
+// write at every key, short enough that a crash loses little.
+constexpr int JournalDelayMilliseconds = 1000;
 
 // The controls keep "\n" line ends; the score text and the files keep CR LF.
 QString ToControlLineEnds(QString text)
@@ -50,6 +58,12 @@ QString ToCoreLineEnds(QString text)
 
 // Tabs with the narrow padding of the designed form, so that the five page
 // captions fit the designed width without scroll buttons.
+void SetStandardShortcut(QAction* action, QKeySequence::StandardKey key, const QKeySequence& fallback)
+{
+    const QList<QKeySequence> platform = QKeySequence::keyBindings(key);
+    action->setShortcuts(platform.isEmpty() ? QList<QKeySequence>{fallback} : platform);
+}
+
 class CompactTabStyle : public QProxyStyle {
 public:
     int pixelMetric(PixelMetric metric, const QStyleOption* option, const QWidget* widget) const override
@@ -79,6 +93,11 @@ TFormMain::TFormMain(MelodyStore& store, const WindowServices& services, QWidget
     for (int voice = 1; voice <= VoiceCount; ++voice) {
         VoiceMemo(voice)->installEventFilter(this);
     }
+    m_journalTimer = new QTimer(this);
+    m_journalTimer->setSingleShot(true);
+    m_journalTimer->setInterval(JournalDelayMilliseconds);
+    connect(m_journalTimer, &QTimer::timeout, this, &TFormMain::UpdateJournal);
+    SetUpShortcuts();
     ConnectMenu();
     ConnectChangeNotices();
     m_services.player.SetNotify([this] { MediaPlayer1Notify(); });
@@ -97,6 +116,8 @@ TFormMain::~TFormMain()
 {
     // The player outlives the window: it must not call back into it.
     m_services.player.SetNotify({});
+    // A window that ends without a crash leaves no journal behind.
+    RemoveJournal();
 }
 
 void TFormMain::SetUpLook()
@@ -109,6 +130,11 @@ void TFormMain::SetUpLook()
     auto* tabStyle = new CompactTabStyle;
     tabStyle->setParent(this);
     m_ui->PageControl1->tabBar()->setStyle(tabStyle);
+    // The two fields above the pages have no label of their own.
+    m_ui->ComboBoxTempo->setToolTip(QStringLiteral("テンポ（1分間の四分音符の数）"));
+    m_ui->ComboBoxTempo->lineEdit()->setPlaceholderText(QStringLiteral("テンポ"));
+    m_ui->EditTitle->setToolTip(QStringLiteral("曲のタイトル"));
+    m_ui->EditTitle->setPlaceholderText(QStringLiteral("タイトル"));
     // Four narrow number columns fit the designed width; the last one stretches.
     QHeaderView* header = m_ui->ListViewSeq->header();
     for (int column = 0; column < header->count(); ++column) {
@@ -149,12 +175,67 @@ void TFormMain::ConnectMenu()
     }
 }
 
+void TFormMain::SetUpShortcuts()
+{
+    // The platform's own keys for the common commands; keys of their own,
+    // used by no common command, for analysis, play and MIDI export.
+    // A desktop without its own key theme defines no Save As or Quit key:
+    // those get the keys the common desktops use.
+    SetStandardShortcut(m_ui->mnNew, QKeySequence::New, QKeySequence(Qt::CTRL | Qt::Key_N));
+    SetStandardShortcut(m_ui->mnOpen1, QKeySequence::Open, QKeySequence(Qt::CTRL | Qt::Key_O));
+    SetStandardShortcut(m_ui->mnSave1, QKeySequence::Save, QKeySequence(Qt::CTRL | Qt::Key_S));
+    SetStandardShortcut(m_ui->mnSaveAs1, QKeySequence::SaveAs, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
+    SetStandardShortcut(m_ui->mnExit1, QKeySequence::Quit, QKeySequence(Qt::CTRL | Qt::Key_Q));
+    SetStandardShortcut(m_ui->mnContents, QKeySequence::HelpContents, QKeySequence(Qt::Key_F1));
+    m_ui->mnMakeMld->setShortcut(QKeySequence(Qt::Key_F9));
+    m_ui->mnPlay->setShortcut(QKeySequence(Qt::Key_F5));
+    m_ui->mnPutMidi->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_M));
+    // The play command sits on the menu bar, which shows no keys: its tip does.
+    m_ui->mnPlay->setToolTip(QStringLiteral("再生／停止 (F5)"));
+    for (QAction* action : {m_ui->mnNew, m_ui->mnOpen1, m_ui->mnSave1, m_ui->mnSaveAs1, m_ui->mnExit1,
+                            m_ui->mnContents, m_ui->mnMakeMld, m_ui->mnPlay, m_ui->mnPutMidi}) {
+        action->setShortcutContext(Qt::WindowShortcut);
+        addAction(action);
+    }
+}
+
+void TFormMain::DocumentChanged()
+{
+    UpdateWindowTitle();
+    if (!m_journalFolder.isEmpty()) {
+        m_journalTimer->start();
+    }
+}
+
+void TFormMain::UpdateWindowTitle()
+{
+    // "kaeru.mld[*] - Quaverly": the mark shows while the document holds
+    // something no file holds; without a file the caption stays "Quaverly".
+    setWindowFilePath(m_currentFileName);
+    setWindowTitle(m_currentFileName.isEmpty()
+                       ? QStringLiteral("Quaverly")
+                       : QFileInfo(m_currentFileName).fileName() + QStringLiteral("[*] - Quaverly"));
+    setWindowModified(HoldsUnsavedWork());
+}
+
+bool TFormMain::HoldsUnsavedWork() const
+{
+    return m_editState == EditState::ScoreEdited || m_editState == EditState::SettingsEdited ||
+           (m_editState == EditState::Current && m_currentFileName.isEmpty());
+}
+
 void TFormMain::ConnectChangeNotices()
 {
     // Set whatever the previous state, also while a command fills the
     // controls: such a command sets its own final state afterwards.
-    auto settingsEdited = [this] { m_editState = EditState::SettingsEdited; };
-    auto scoreEdited = [this] { m_editState = EditState::ScoreEdited; };
+    auto settingsEdited = [this] {
+        m_editState = EditState::SettingsEdited;
+        DocumentChanged();
+    };
+    auto scoreEdited = [this] {
+        m_editState = EditState::ScoreEdited;
+        DocumentChanged();
+    };
     connect(m_ui->ComboBoxTempo, &QComboBox::currentTextChanged, this, settingsEdited);
     connect(m_ui->ComboBoxTempo, &QComboBox::editTextChanged, this, settingsEdited);
     connect(m_ui->EditTitle, &QLineEdit::textChanged, this, settingsEdited);
@@ -256,16 +337,6 @@ void TFormMain::FillSequenceRows(std::vector<SequenceRow> rows)
     m_sequenceRows->Append(std::move(rows));
 }
 
-void TFormMain::LoadMelodyIntoControls()
-{
-    std::optional<EditorFields> fields = LoadMelodyIntoEditor(m_store, m_melodyFileInfo);
-    if (!fields) {
-        m_services.messageBoxes.Warning(FromSjis(Msg::DataFormatAbnormal));
-        return;
-    }
-    FillEditorFields(std::move(*fields));
-}
-
 void TFormMain::RunCommand(const std::function<void()>& body)
 {
     try {
@@ -274,6 +345,7 @@ void TFormMain::RunCommand(const std::function<void()>& body)
         // QuaverlyError texts are Shift-JIS; others are plain ASCII.
         ShowError(error);
     }
+    DocumentChanged();
 }
 
 void TFormMain::ShowError(const std::exception& error)

@@ -4,7 +4,9 @@
 // every menu command, dropped file and the command line to the core unit that
 // does the work. The class is defined across several files, one per concern:
 // TFormMain.cpp (construction and wiring), FileCommands.cpp, EditCommands.cpp,
-// ExportCommands.cpp, PlayCommands.cpp, KeyInput.cpp and StartUp.cpp.
+// ExportCommands.cpp, PlayCommands.cpp, KeyInput.cpp, StartUp.cpp,
+// DocumentReplace.cpp (check first, replace after) and Journal.cpp (the crash
+// journal).
 //
 // Contract with other units: the voice controls are found by name followed by
 // the voice number 1 to 4 ("Memo", "ComboBoxTone", "EditVol", "TabSheet",
@@ -13,6 +15,7 @@
 
 #include <QMainWindow>
 #include <QString>
+#include <optional>
 #include <QStringList>
 #include <functional>
 #include <memory>
@@ -23,18 +26,22 @@
 #include "UnitMld/MelodyStore.h"
 #include "UnitMld/MelodyToScore.h"
 #include "UnitMld/ScoreAnalysis.h"
+#include "UnitMld/StagedMelody.h"
 
 class QAction;
 class QCloseEvent;
 class QComboBox;
 class QLineEdit;
 class QPlainTextEdit;
+class QTimer;
 
 namespace Ui {
 class TFormMain;
 }
 
 namespace quaverly {
+
+struct JournalContent;
 
 // The document state. Empty and Saved have nothing to lose; ScoreEdited and
 // SettingsEdited mean the MelodyImage no longer matches the editor.
@@ -64,7 +71,11 @@ public:
 
     // Document state and what the commands read.
     EditState State() const { return m_editState; }
-    void SetEditState(EditState state) { m_editState = state; }
+    void SetEditState(EditState state)
+    {
+        m_editState = state;
+        DocumentChanged();
+    }
     const QString& CurrentFileName() const { return m_currentFileName; }
     MelodyFileInfo& FileInfo() { return m_melodyFileInfo; }
     const MelodyFileInfo& FileInfo() const { return m_melodyFileInfo; }
@@ -90,13 +101,43 @@ public:
     EditorTexts CollectEditorTexts() const;
 
     // The two questions; each returns true when the command goes on.
-    // Loss question: asked in Current, ScoreEdited and SettingsEdited.
+    // Loss question: asked in Current, ScoreEdited and SettingsEdited. Its
+    // third button 「保存」 saves first and goes on only when the document
+    // was saved whole.
     bool AskLossQuestion();
     // Analysis question: asked in ScoreEdited and SettingsEdited.
     bool AskAnalysisQuestion();
 
-    // Reset editor: New without the question; also the mail import's first step.
+    // Reset editor: New without the question; also the first step of adopting
+    // a staged melody.
     void ResetEditor();
+
+    // Check first, replace after (DocumentReplace.cpp). Every open and import
+    // path reads its input into a StagedMelody beside the document; a reader
+    // returns nothing after showing its refusal, and a read error is thrown
+    // with the document untouched. Only then does the path ask the loss
+    // question and adopt the staged melody: the editor is reset and filled,
+    // CurrentFileName is bound to boundFile, Save is enabled as asked and the
+    // state is Current. A new import path (another file format) fills a
+    // CandidateStore, calls StageOrRefuse and then AdoptStagedMelody.
+    std::optional<StagedMelody> StageMelodyFile(const QString& path);
+    std::optional<StagedMelody> StageNumericText(std::string_view text);
+    std::optional<StagedMelody> StageOrRefuse(MelodyStore candidate);
+    void AdoptStagedMelody(StagedMelody staged, const QString& boundFile, bool enableSave);
+
+    // Crash journal (Journal.cpp). The folder is the per-user data folder in
+    // the program and a temporary one in tests; empty means no journal.
+    void SetJournalFolder(const QString& folder) { m_journalFolder = folder; }
+    const QString& JournalFolder() const { return m_journalFolder; }
+    // This session's journal file; empty without a folder.
+    QString JournalFileName() const;
+    // The time from the last edit to the journal write (1 s).
+    void SetJournalDelay(int milliseconds);
+    // Writes or removes the journal as the document state asks, at once.
+    void UpdateJournal();
+    // At start: a journal of a session that no longer runs is offered for
+    // restoring ("Quaverly" question); a damaged one is reported and set aside.
+    void OfferJournalRestore();
 
 public slots:
     // File menu (FileCommands.cpp, ExportCommands.cpp, PlayCommands.cpp).
@@ -155,17 +196,28 @@ private:
     void ShowError(const std::exception& error);
     void ShowNotSupported();
 
+    // After every command and change notice: the title bar and the journal's timer.
+    void DocumentChanged();
+    void UpdateWindowTitle();
+    // An edit since the last analysis, load or save, or an import no file holds:
+    // what the title bar marks and the journal keeps.
+    bool HoldsUnsavedWork() const;
+    void SetUpShortcuts();
+
+    // The journal's content from the editor, and back (Journal.cpp).
+    JournalContent CollectJournal() const;
+    void RestoreJournal(const JournalContent& content);
+    void RemoveJournal();
+
     // Filling the controls from the core (TFormMain.cpp).
     void FillEditorFields(EditorFields fields);
     void FillSequenceRows(std::vector<SequenceRow> rows);
     void SetMemoText(int voice, const std::string& sjis);
-    // LoadMelodyIntoEditor with its "データ形式が異常です" refusal.
-    void LoadMelodyIntoControls();
 
     // File command steps (FileCommands.cpp).
-    void OpenMelodyIntoEditor(const QString& path);
-    void ImportNumericFile(const QString& path);
     void SaveMelodyTo(const QString& path);
+    // Save's body: the analysis question, then the bound file or Save As.
+    void SaveDocument();
     // Save As after its question: the dialog, the ".mld" check, the save.
     void RunSaveAs();
 
@@ -193,6 +245,9 @@ private:
     bool m_terminateRequested = false;
     // Set by Exit once its question is answered, so closing does not ask again.
     bool m_closeApproved = false;
+
+    QString m_journalFolder;
+    QTimer* m_journalTimer = nullptr;  // single shot, restarted by every edit
 };
 
 }  // namespace quaverly

@@ -59,10 +59,7 @@ std::string Chunk(std::string_view tag, std::string_view data)
 // 24 bits, so a longer quarter note is held at the longest it can say.
 uint32_t TempoValue(const MidiSettings& settings)
 {
-    int64_t adjustment = 100;
-    if (std::optional<int32_t> value = ReadInteger(settings.editTempo); value && *value > 0) {
-        adjustment = *value;
-    }
+    const int64_t adjustment = TypedTempoAdjustment(settings.editTempo).value_or(100);
     const int64_t tempo = std::max(settings.tempo, 1);
     return static_cast<uint32_t>(std::min(adjustment * 600000 / tempo, MaxTempoValue));
 }
@@ -153,6 +150,12 @@ std::string ChannelTrack(WorkList& work, const MidiSettings& settings, int voice
 }
 
 }  // namespace
+
+std::optional<int32_t> TypedTempoAdjustment(std::string_view editTempo)
+{
+    const std::optional<int32_t> value = ReadInteger(editTempo);
+    return value && *value > 0 ? value : std::nullopt;
+}
 
 std::string MidiFileBytes(const SequenceList& list, const MidiSettings& settings)
 {

@@ -4,7 +4,10 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
+#include <optional>
 #include <string>
+#include <string_view>
 
 #include "UnitMld/MldLayout.h"
 #include "UnitMld/SequenceList.h"
@@ -19,6 +22,11 @@ struct MidiSettings {
     std::array<bool, VoiceCount> playMask{true, true, true, true};
     std::string editTempo = "95";      // the tempo adjustment text; not an integer counts as 100
 };
+
+// The tempo adjustment in percent the writer applies: the text's value when
+// it is a positive integer (used as typed, without an upper limit), otherwise
+// nothing, and the writer takes 100 (the melody's own tempo).
+std::optional<int32_t> TypedTempoAdjustment(std::string_view editTempo);
 
 // The file's bytes.
 std::string MidiFileBytes(const SequenceList& list, const MidiSettings& settings);

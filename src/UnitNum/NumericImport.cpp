@@ -48,11 +48,23 @@ void ForEachLine(std::string_view text, Visit visit)
     }
 }
 
+// Numeric text is decimal: an optional sign and digits. The hexadecimal forms
+// a typed field accepts ("$1E0", "x48", "0x48") are no numbers here.
+bool IsDecimal(std::string_view text)
+{
+    const size_t first = (!text.empty() && (text[0] == '-' || text[0] == '+')) ? 1 : 0;
+    return first < text.size() &&
+           text.find_first_not_of("0123456789", first) == std::string_view::npos;
+}
+
 // A field trimmed of blanks and control characters; not an integer names the whole line.
 int32_t ReadField(std::string_view field, std::string_view line)
 {
-    if (std::optional<int32_t> value = ReadInteger(TrimBlanks(field))) {
-        return *value;
+    const std::string_view trimmed = TrimBlanks(field);
+    if (IsDecimal(trimmed)) {
+        if (std::optional<int32_t> value = ReadInteger(trimmed)) {
+            return *value;
+        }
     }
     throw ConversionError(TrimBlanks(line));
 }

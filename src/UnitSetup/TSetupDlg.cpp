@@ -2,6 +2,7 @@
 
 #include <QKeyEvent>
 
+#include "UnitMidi/MidiWriter.h"
 #include "base/Errors.h"
 #include "platform/FormLook.h"
 #include "platform/MessageBoxes.h"
@@ -18,9 +19,18 @@ TSetupDlg::TSetupDlg(SettingsStore& store, MessageBoxes& boxes, QWidget* parent)
     ApplyWindowFont(this);
     // About five digits wide, whatever the font.
     ui->EditTempo->setFixedWidth(ui->EditTempo->fontMetrics().horizontalAdvance(QStringLiteral("000000")) + 8);
+    m_tempoEffect = new QLabel(this);
+    m_tempoEffect->setObjectName(QStringLiteral("LabelTempoEffect"));
+    m_tempoEffect->setWordWrap(true);
+    ui->pageLayout->insertWidget(1, m_tempoEffect);
+    ui->EditTempo->setToolTip(QStringLiteral(
+        "MIDIファイルと再生の速さの調整（％）。100 で楽譜どおり、95 で約5％速く、大きいほど遅くなります。"
+        "1 以上の整数はそのまま使い、それ以外（文字、0 以下）は 100 として扱います。"));
+    connect(ui->EditTempo, &QLineEdit::textChanged, this, &TSetupDlg::ShowTempoEffect);
     connect(ui->OKBtn, &QPushButton::clicked, this, &TSetupDlg::OKBtnClick);
     connect(ui->CancelBtn, &QPushButton::clicked, this, &TSetupDlg::CancelBtnClick);
     FormCreate();
+    ShowTempoEffect();
 }
 
 TSetupDlg::~TSetupDlg() = default;
@@ -44,6 +54,15 @@ bool TSetupDlg::SaveSettings()
         m_boxes.Error(FromSjis(error.what()));
         return false;
     }
+}
+
+void TSetupDlg::ShowTempoEffect()
+{
+    const QString text = ui->EditTempo->text();
+    const std::optional<int32_t> adjustment = TypedTempoAdjustment(ToSjis(text));
+    m_tempoEffect->setText(adjustment
+                               ? QStringLiteral("%1 ％ で書き込みます（100 で楽譜どおりの速さ）。").arg(*adjustment)
+                               : QStringLiteral("「%1」は 1 以上の整数ではないため、100 ％ として扱います。").arg(text));
 }
 
 void TSetupDlg::keyPressEvent(QKeyEvent* event)

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QLabel>
 #include <QString>
 #include <memory>
 
@@ -46,10 +47,13 @@ private:
     void FormCreate();
     void OKBtnClick();
     void CancelBtnClick();
+    // Says under the field which value the MIDI files get from its text.
+    void ShowTempoEffect();
 
     std::unique_ptr<Ui::TSetupDlg> ui;
     SettingsStore& m_store;
     MessageBoxes& m_boxes;
+    QLabel* m_tempoEffect = nullptr;  // owned by the dialog
 };
 
 }  // namespace quaverly

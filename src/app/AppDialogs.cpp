@@ -86,8 +86,13 @@ void AppDialogs::SetParentWindow(QWidget* window)
     }
 }
 
-std::optional<QString> AppDialogs::RunMldSelect()
+std::optional<QString> AppDialogs::RunMldSelect(const QString& startFolder)
 {
+    if (!startFolder.isEmpty() && startFolder != MldSelect().CurrentFolder()) {
+        MldSelect().SelectFolderInTree(startFolder);
+        MldSelect().SetCurrentFolder(startFolder);
+        MldSelect().ListFolder();
+    }
     if (!ShowModal(MldSelect())) {
         return std::nullopt;
     }

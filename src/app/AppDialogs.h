@@ -38,7 +38,7 @@ public:
     // When the window is destroyed first, it takes the dialogs with it.
     void SetParentWindow(QWidget* window);
 
-    std::optional<QString> RunMldSelect() override;
+    std::optional<QString> RunMldSelect(const QString& startFolder = QString()) override;
     bool RunFileInfo(MelodyFileInfo& info) override;
     bool RunF0Data(bool& dataSet, std::string& dataHex) override;
     void RunSetup() override;

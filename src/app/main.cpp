@@ -20,10 +20,12 @@
 #include "app/AppDialogs.h"
 #include "app/ProgramIdentity.h"
 #include "platform/HelpBrowser.h"
+#include "platform/JournalFiles.h"
 #include "platform/QSettingsStore.h"
 #include "platform/QtClipboard.h"
 #include "platform/QtFileDialogs.h"
 #include "platform/QtMessageBoxes.h"
+#include "platform/QtTranslations.h"
 
 #if defined(QUAVERLY_HAVE_SYNTH) && __has_include("UnitPlay/FluidSynthPlayer.h")
 #include "UnitPlay/FluidSynthPlayer.h"
@@ -90,6 +92,7 @@ int main(int argc, char* argv[])
     quaverly::ApplyDesktopIdentity();
     // The main window ends the program when it closes (TerminateApplication).
     QApplication::setQuitOnLastWindowClosed(false);
+    quaverly::InstallQtTranslations(application);
 
     quaverly::MelodyStore store;
     quaverly::QtMessageBoxes messageBoxes;
@@ -105,6 +108,8 @@ int main(int argc, char* argv[])
     quaverly::TFormMain window(
         store, quaverly::WindowServices{messageBoxes, fileDialogs, clipboard, settings, helpViewer, dialogs, player});
     dialogs.SetParentWindow(&window);
+    // The crash journal lives in the per-user data folder (XDG_DATA_HOME).
+    window.SetJournalFolder(quaverly::DefaultJournalFolder());
     window.StartUp(QApplication::arguments().mid(1));
     if (window.TerminateRequested()) {
         return 0;

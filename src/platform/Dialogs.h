@@ -18,7 +18,8 @@ class Dialogs {
 public:
     virtual ~Dialogs() = default;
     // The MLD file browser: the chosen file's full path, or nothing on Cancel.
-    virtual std::optional<QString> RunMldSelect() = 0;
+    // A start folder (the current file's) replaces the one kept from its last use.
+    virtual std::optional<QString> RunMldSelect(const QString& startFolder = QString()) = 0;
     // The file information dialog: false on Cancel (info unchanged).
     virtual bool RunFileInfo(MelodyFileInfo& info) = 0;
     // The FFF0 data dialog: false on Cancel (both unchanged).

@@ -6,6 +6,8 @@
 
 namespace quaverly {
 
+enum class QuestionAnswer { Yes, No, Save };
+
 class MessageBoxes {
 public:
     virtual ~MessageBoxes() = default;
@@ -15,6 +17,8 @@ public:
     virtual void Information(const QString& text) = 0;
     // Question icon, Yes and No: true for Yes.
     virtual bool Question(const QString& text) = 0;
+    // Question icon, Yes, No and 「保存」 (save first): the loss question.
+    virtual QuestionAnswer QuestionWithSave(const QString& text) = 0;
     // The application's standard error display: an error that ended a command.
     virtual void Error(const QString& text) = 0;
 };

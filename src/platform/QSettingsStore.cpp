@@ -58,7 +58,9 @@ bool HoldsExactly(const QSettings& settings, const QMap<QString, QVariant>& valu
 
 [[noreturn]] void ThrowWriteFailed(const QString& path, int errorNumber)
 {
-    throw FileError(Msg::FileWriteFailed, ToSjis(QDir::toNativeSeparators(path)), errorNumber != 0 ? errorNumber : EIO);
+    // The path as the file system names it: FileError converts it for the message once.
+    throw FileError(Msg::FileWriteFailed, QFile::encodeName(QDir::toNativeSeparators(path)).toStdString(),
+                    errorNumber != 0 ? errorNumber : EIO);
 }
 
 #ifndef Q_OS_WIN

@@ -2,6 +2,10 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QPushButton>
+
+#include "SjisText.h"
+#include "base/Messages.h"
 
 namespace quaverly {
 
@@ -34,6 +38,22 @@ void QtMessageBoxes::Information(const QString& text)
 bool QtMessageBoxes::Question(const QString& text)
 {
     return Show(QMessageBox::Question, text, QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes) == QMessageBox::Yes;
+}
+
+QuestionAnswer QtMessageBoxes::QuestionWithSave(const QString& text)
+{
+    QMessageBox box(QMessageBox::Question, QStringLiteral("Quaverly"), text, QMessageBox::Yes | QMessageBox::No,
+                    QApplication::activeWindow());
+    box.setTextFormat(Qt::PlainText);
+    // Apart from Yes and No, whose meaning it does not share: it saves, then goes on.
+    QPushButton* save = box.addButton(FromSjis(Msg::SaveButton) + QStringLiteral("(&S)"), QMessageBox::ActionRole);
+    box.setDefaultButton(QMessageBox::Yes);
+    box.setEscapeButton(QMessageBox::No);
+    const int answer = box.exec();
+    if (box.clickedButton() == save) {
+        return QuestionAnswer::Save;
+    }
+    return answer == QMessageBox::Yes ? QuestionAnswer::Yes : QuestionAnswer::No;
 }
 
 void QtMessageBoxes::Error(const QString& text)

@@ -12,6 +12,7 @@ public:
     void Warning(const QString& text) override;
     void Information(const QString& text) override;
     bool Question(const QString& text) override;
+    QuestionAnswer QuestionWithSave(const QString& text) override;
     void Error(const QString& text) override;
 };
 

@@ -97,6 +97,10 @@ TEST(NumericImport, RefusedTextsChangeNothing)
     ExpectRefused<ConversionError>("72,480,0\n74,240,0 1", "74,240,0 1");
     ExpectRefused<MelodyLimitError>("72,999990,0\r\n72,480,0", std::string(Msg::MelodyTooLong));
     ExpectRefused<QuaverlyError>("72,480,0\r\n74,240,4\r\n", std::string(Msg::ChannelOutOfRange) + "74,240,4");
+    // Numeric text is decimal: the hexadecimal forms of typed fields were taken as numbers.
+    ExpectRefused<ConversionError>("x48,480,0", "x48,480,0");
+    ExpectRefused<ConversionError>("0x48,480,0", "0x48,480,0");
+    ExpectRefused<ConversionError>("72,$1E0,0", "72,$1E0,0");
 }
 
 }  // namespace

@@ -88,7 +88,8 @@ private slots:
         QCOMPARE(fixture.window.State(), EditState::Current);
     }
 
-    void OpenOfMissingFileStopsAfterReset()
+    // An Open whose file failed once reset the editor first: the work was gone.
+    void OpenOfMissingFileKeepsDocument()
     {
         WindowFixture fixture;
         fixture.window.VoiceMemo(1)->setPlainText("ド");
@@ -96,20 +97,20 @@ private slots:
         fixture.dialogs.mldSelectAnswer = fixture.PathOf("gone.mld");
         fixture.window.mnOpen1Click();
         QCOMPARE(fixture.boxes.Count(Kind::Error), 1);
-        QVERIFY(fixture.window.VoiceMemo(1)->toPlainText().isEmpty());
-        QCOMPARE(fixture.window.CurrentFileName(), fixture.PathOf("gone.mld"));
-        QVERIFY(!SaveEnabled(fixture.window));
-        QCOMPARE(fixture.window.State(), EditState::Empty);
+        QCOMPARE(fixture.window.VoiceMemo(1)->toPlainText(), QStringLiteral("ド"));
+        QVERIFY(fixture.window.CurrentFileName().isEmpty());
+        QCOMPARE(fixture.window.State(), EditState::Saved);
     }
 
-    void OpenOfNonMelodyStillBindsFile()
+    void OpenOfNonMelodyBindsNothing()
     {
         WindowFixture fixture;
         fixture.dialogs.mldSelectAnswer = fixture.WriteFile("text.mld", "hello");
         fixture.window.mnOpen1Click();
         QCOMPARE(fixture.boxes.Texts(Kind::Warning), QStringList{FromSjis(Msg::DataFormatAbnormal)});
-        QVERIFY(SaveEnabled(fixture.window));
-        QCOMPARE(fixture.window.State(), EditState::Current);
+        QVERIFY(fixture.window.CurrentFileName().isEmpty());
+        QVERIFY(!SaveEnabled(fixture.window));
+        QCOMPARE(fixture.window.State(), EditState::Empty);
     }
 
     void SaveWritesBoundFile()
@@ -135,6 +136,7 @@ private slots:
         fixture.window.mnSaveAs1Click();
         QCOMPARE(fixture.boxes.Count(Kind::Error), 1);
         QCOMPARE(fixture.window.State(), EditState::Current);
+        QVERIFY(fixture.window.CurrentFileName().isEmpty());
     }
 
     // A dropped ".c99" enables Save with no bound file: Save asks for a name

@@ -7,6 +7,7 @@
 #include <QtTest>
 
 #include "base/Messages.h"
+#include "UnitMld/MailText.h"
 #include "WindowFixture.h"
 #include "platform/SjisText.h"
 
@@ -35,10 +36,12 @@ void Run(WindowFixture& fixture, Command command, bool& closed)
             window.mnImportClick();
             break;
         case Command::GetMail:
+            // A melody: the question comes only once there is one to replace the document with.
+            fixture.clipboard.text = MakeMailText(CompiledMelody("ソ"));
             window.mnGetMailClick();
             break;
         case Command::Drop:
-            window.FileDrop1FileDrop({fixture.PathOf("song.txt")});
+            window.FileDrop1FileDrop({fixture.WriteFile("dropped.mld", CompiledMelody("ソ"))});
             break;
         case Command::Close:
             closed = window.close();
@@ -72,14 +75,14 @@ std::optional<bool> WentOn(const WindowFixture& fixture, Command command, bool c
 {
     switch (command) {
         case Command::New:
-        case Command::GetMail:
             return fixture.window.VoiceMemo(1)->toPlainText().isEmpty();
+        case Command::GetMail:
+        case Command::Drop:
+            return fixture.window.VoiceMemo(1)->toPlainText() != QStringLiteral("ドレミ");
         case Command::Open:
             return fixture.dialogs.mldSelectCalls == 1;
         case Command::Import:
             return fixture.fileDialogs.openCalls.size() == 1;
-        case Command::Drop:
-            return fixture.boxes.Count(Kind::Warning) == 1;
         case Command::Close:
             return closed;
         case Command::Exit:
@@ -203,6 +206,10 @@ private slots:
         QCOMPARE(window.State(), EditState::SettingsEdited);
         fixture.fileDialogs.saveAnswers = {fixture.PathOf("b.mld")};
         window.mnSaveAs1Click();
+        // The new file information is in the file only after an analysis: still edited.
+        QCOMPARE(window.State(), EditState::SettingsEdited);
+        window.mnMakeMldClick();
+        window.mnSave1Click();
         QCOMPARE(window.State(), EditState::Saved);
         fixture.dialogs.f0DataAccept = true;
         window.mnF0DataClick();

@@ -122,6 +122,26 @@ private slots:
         QVERIFY(!store.Contains("Midi/EditTempo"));
         QCOMPARE(Entries(folder.path()), QStringList{"Fernwick"});
     }
+
+    // The message once showed a Japanese folder name as "?????": the path was
+    // converted to Shift-JIS twice.
+    void FailedSaveNamesJapaneseFolderOnce()
+    {
+        QTemporaryDir folder;
+        const QString japanese = folder.filePath(QStringLiteral("着メロ"));
+        QFile blocker(japanese);
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        QSettingsStore store(japanese + QStringLiteral("/Quaverly.conf"));
+        try {
+            store.SetValue("Midi/EditTempo", "100");
+            QFAIL("the save did not fail");
+        } catch (const FileError& error) {
+            const QString message = FromSjis(error.what());
+            QVERIFY2(message.contains(QStringLiteral("着メロ")), qPrintable(message));
+            QVERIFY(!message.contains(QLatin1Char('?')));
+        }
+    }
 };
 
 QTEST_MAIN(SettingsStoreTest)

@@ -2,6 +2,7 @@
 // Cancel and Escape, closing by the frame, a save that fails, and the tempo
 // adjustment surviving a restart through an ini file of the test's own.
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSettings>
@@ -43,6 +44,30 @@ private slots:
         QCOMPARE(Tempo(dialog)->text(), "95");
         QCOMPARE(dialog.EditTempoText(), "95");
         QVERIFY(!store.Contains("Midi/EditTempo"));
+    }
+
+    // "abc", 0 and 999 were taken without a word: the dialog now says which
+    // value the MIDI files get.
+    void TempoFieldSaysWhatIsUsed_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("said");
+        QTest::newRow("default") << "95" << "95 ％ で書き込みます";
+        QTest::newRow("large values are used as typed") << "999" << "999 ％ で書き込みます";
+        QTest::newRow("letters count as 100") << "abc" << "100 ％ として扱います";
+        QTest::newRow("zero counts as 100") << "0" << "100 ％ として扱います";
+        QTest::newRow("negative counts as 100") << "-5" << "100 ％ として扱います";
+        QTest::newRow("empty counts as 100") << "" << "100 ％ として扱います";
+    }
+    void TempoFieldSaysWhatIsUsed()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QString, said);
+        MemorySettingsStore store;
+        TSetupDlg dialog(store, boxes);
+        Tempo(dialog)->setText(typed);
+        const QString note = dialog.findChild<QLabel*>("LabelTempoEffect")->text();
+        QVERIFY2(note.contains(said), qPrintable(note));
     }
 
     void okStoresTheFieldAsTyped_data()

@@ -16,9 +16,10 @@ namespace quaverly {
 
 class ScriptedDialogs : public Dialogs {
 public:
-    std::optional<QString> RunMldSelect() override
+    std::optional<QString> RunMldSelect(const QString& startFolder = QString()) override
     {
         ++mldSelectCalls;
+        mldSelectStartFolder = startFolder;
         return mldSelectAnswer;
     }
     bool RunFileInfo(MelodyFileInfo& info) override
@@ -51,6 +52,7 @@ public:
 
     std::optional<QString> mldSelectAnswer;  // nothing: Cancel
     int mldSelectCalls = 0;
+    QString mldSelectStartFolder;
 
     bool fileInfoAccept = false;
     std::function<void(MelodyFileInfo&)> fileInfoEdit;

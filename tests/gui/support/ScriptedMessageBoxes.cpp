@@ -8,6 +8,15 @@ bool ScriptedMessageBoxes::Question(const QString& text)
     return answers.isEmpty() ? defaultAnswer : answers.takeFirst();
 }
 
+QuestionAnswer ScriptedMessageBoxes::QuestionWithSave(const QString& text)
+{
+    if (!saveAnswers.isEmpty()) {
+        records.append({Kind::Question, text});
+        return saveAnswers.takeFirst();
+    }
+    return Question(text) ? QuestionAnswer::Yes : QuestionAnswer::No;
+}
+
 QStringList ScriptedMessageBoxes::Texts(Kind kind) const
 {
     QStringList texts;

@@ -22,6 +22,9 @@ public:
     void Warning(const QString& text) override { records.append({Kind::Warning, text}); }
     void Information(const QString& text) override { records.append({Kind::Information, text}); }
     bool Question(const QString& text) override;
+    // Recorded as a Question; answered from saveAnswers while it holds any,
+    // otherwise Yes or No from answers as Question is.
+    QuestionAnswer QuestionWithSave(const QString& text) override;
     void Error(const QString& text) override { records.append({Kind::Error, text}); }
 
     // The texts of the boxes of one kind, in order.
@@ -32,6 +35,7 @@ public:
     QList<Record> records;
     QList<bool> answers;  // taken from the front, one per question
     bool defaultAnswer = true;
+    QList<QuestionAnswer> saveAnswers;  // for the questions with 「保存」, taken first
 };
 
 }  // namespace quaverly

@@ -1,0 +1,58 @@
+// Check first, replace after: every open and import path reads its input into
+// a staged melody beside the document, and only a whole one replaces it. A
+// file that cannot be read or is no melody leaves the pages, the store, the
+// file information, CurrentFileName and EditState as they were.
+#include <QAction>
+#include <QStatusBar>
+
+#include "NativePath.h"
+#include "TFormMain.h"
+#include "UnitNum/NumericImport.h"
+#include "base/Messages.h"
+#include "platform/SjisText.h"
+#include "ui_TFormMain.h"
+
+namespace quaverly {
+
+std::optional<StagedMelody> TFormMain::StageOrRefuse(MelodyStore candidate)
+{
+    std::optional<StagedMelody> staged = StageMelody(std::move(candidate), m_melodyFileInfo);
+    if (!staged) {
+        m_services.messageBoxes.Warning(FromSjis(Msg::DataFormatAbnormal));
+    }
+    return staged;
+}
+
+std::optional<StagedMelody> TFormMain::StageMelodyFile(const QString& path)
+{
+    MelodyStore candidate = CandidateStore(m_store);
+    // A ".pmr" name has its pocket-melody header skipped by the store.
+    candidate.OpenMelodyFile(NativePath(path));
+    return StageOrRefuse(std::move(candidate));
+}
+
+std::optional<StagedMelody> TFormMain::StageNumericText(std::string_view text)
+{
+    MelodyStore candidate = CandidateStore(m_store);
+    // The tempo it returns is the one its image carries, which the load reads back.
+    ImportNumericText(candidate, text);
+    return StageOrRefuse(std::move(candidate));
+}
+
+void TFormMain::AdoptStagedMelody(StagedMelody staged, const QString& boundFile, bool enableSave)
+{
+    ResetEditor();
+    m_store = std::move(staged.store);
+    m_melodyFileInfo = staged.info;
+    FillEditorFields(std::move(staged.fields));
+    m_currentFileName = boundFile;
+    m_ui->mnSave1->setEnabled(enableSave);
+    if (!staged.missing.empty()) {
+        m_ui->StatusBar1->showMessage(FromSjis(staged.missing));
+    }
+    // After the fields were filled: their change notices do not outlast the load.
+    m_editState = EditState::Current;
+    DocumentChanged();
+}
+
+}  // namespace quaverly

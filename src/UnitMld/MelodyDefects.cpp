@@ -1,0 +1,95 @@
+#include "MelodyDefects.h"
+
+#include <cstdint>
+#include <vector>
+
+#include "EventWalk.h"
+#include "base/Messages.h"
+
+namespace quaverly {
+
+namespace {
+
+// "melo", L, H, 01 01 01: the header chunks start here.
+constexpr uint64_t HeaderBase = 10;
+// A track starts with "trac" and its four-byte length.
+constexpr uint64_t TrackHeadSize = 8;
+
+uint64_t BigEndian(std::string_view bytes, size_t offset, int count)
+{
+    uint64_t value = 0;
+    for (int i = 0; i < count; ++i) {
+        value = (value << 8) | static_cast<unsigned char>(bytes[offset + static_cast<size_t>(i)]);
+    }
+    return value;
+}
+
+std::string WithNumber(std::string_view format, uint64_t number)
+{
+    std::string text(format);
+    const size_t place = text.find("%d");
+    if (place != std::string::npos) {
+        text.replace(place, 2, std::to_string(number));
+    }
+    return text;
+}
+
+// The offset just past the event as its frame claims, which may lie past the image.
+uint64_t ClaimedEventEnd(std::string_view image, const MelodyEvent& event)
+{
+    if (event.kind == MelodyEventKind::Note) {
+        return event.offset + 3;
+    }
+    if (event.code == 0xF0 || event.code == 0xF1) {
+        return event.offset + 5 + BigEndian(image, event.offset + 3, 2);
+    }
+    return event.offset + 4;
+}
+
+}  // namespace
+
+std::string MissingMelodyParts(std::string_view image)
+{
+    if (image.size() < 4 || image.substr(0, 4) != "melo") {
+        return {};
+    }
+    std::vector<std::string> parts;
+    uint32_t headerLength = 0;
+    const uint64_t size = image.size();
+    if (!ReadHeaderLength(image, headerLength) || HeaderBase + headerLength > size) {
+        parts.emplace_back(Msg::MissingHeader);
+    } else if (HeaderBase + headerLength + TrackHeadSize > size ||
+               image.substr(HeaderBase + headerLength, 4) != "trac") {
+        parts.emplace_back(Msg::MissingTrack);
+    }
+    if (size >= 8) {
+        const uint64_t claimed = BigEndian(image, 4, 4) + 8;
+        if (claimed > size) {
+            parts.push_back(WithNumber(Msg::MissingBytes, claimed - size));
+        }
+    }
+    if (parts.empty()) {
+        EventWalk walk(image);
+        MelodyEvent event;
+        uint64_t end = 0;
+        while (walk.Next(event)) {
+            end = ClaimedEventEnd(image, event);
+        }
+        if (end > size) {
+            parts.emplace_back(Msg::MissingEventEnd);
+        }
+    }
+    if (parts.empty()) {
+        return {};
+    }
+    std::string text(Msg::MelodyPartsMissing);
+    for (size_t i = 0; i < parts.size(); ++i) {
+        if (i > 0) {
+            text += "\x81\x41";  // 「、」
+        }
+        text += parts[i];
+    }
+    return text;
+}
+
+}  // namespace quaverly

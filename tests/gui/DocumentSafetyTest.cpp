@@ -1,0 +1,242 @@
+// The document is never lost by a command: a save that leaves an edit out of
+// the file keeps the document edited, every open and import path checks its
+// input before it replaces anything, and the loss question's 「保存」 button
+// goes on only after a save that kept everything.
+#include <QAction>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QStatusBar>
+#include <QtTest>
+
+#include "WindowFixture.h"
+#include "base/Messages.h"
+#include "platform/SjisText.h"
+
+using namespace quaverly;
+using Kind = ScriptedMessageBoxes::Kind;
+
+Q_DECLARE_METATYPE(quaverly::EditState)
+
+namespace {
+
+bool SaveEnabled(const TFormMain& window)
+{
+    return window.findChild<QAction*>("mnSave1")->isEnabled();
+}
+
+QString Title(const TFormMain& window)
+{
+    return window.findChild<QLineEdit*>("EditTitle")->text();
+}
+
+// Opens a compiled "ドレミ" titled "Song" and types "ソ" on page 2.
+QString OpenAndEdit(WindowFixture& fixture)
+{
+    const QString path = fixture.WriteFile("song.mld", CompiledMelody("ドレミ", "Song"));
+    fixture.dialogs.mldSelectAnswer = path;
+    fixture.window.mnOpen1Click();
+    fixture.window.VoiceMemo(2)->setPlainText("ソ");
+    return path;
+}
+
+}  // namespace
+
+class DocumentSafetyTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    // Save after "音譜解析を行っていません。いいですか？" answered Yes wrote the
+    // last analysed melody and marked the document saved: the edit was then
+    // dropped by closing without a question.
+    void SaveOfUnanalysedEditKeepsDocumentEdited()
+    {
+        WindowFixture fixture;
+        const QString path = OpenAndEdit(fixture);
+        const std::string analysed = fixture.store.MelodyImage();
+        fixture.window.mnSave1Click();
+        QCOMPARE(fixture.boxes.Texts(Kind::Question), QStringList{FromSjis(Msg::AnalysisQuestion)});
+        QCOMPARE(FileBytes(path), analysed);
+        QCOMPARE(fixture.window.State(), EditState::ScoreEdited);
+
+        fixture.boxes.Clear();
+        fixture.boxes.answers = {false};
+        fixture.window.mnNewClick();
+        QCOMPARE(fixture.boxes.Texts(Kind::Question), QStringList{FromSjis(Msg::LossQuestion)});
+        QCOMPARE(fixture.window.VoiceMemo(2)->toPlainText(), QStringLiteral("ソ"));
+        fixture.boxes.answers = {false};
+        QVERIFY(!fixture.window.close());
+    }
+
+    // A clipboard text that is no melody once reset the editor first and
+    // only then said "データ形式が異常です".
+    void FailedMailImportKeepsDocument()
+    {
+        WindowFixture fixture;
+        const QString path = OpenAndEdit(fixture);
+        const std::string image = fixture.store.MelodyImage();
+        fixture.clipboard.text = "not a melody at all";
+        fixture.window.mnGetMailClick();
+        QCOMPARE(fixture.boxes.Texts(Kind::Warning), QStringList{FromSjis(Msg::DataFormatAbnormal)});
+        QCOMPARE(fixture.boxes.Count(Kind::Question), 0);
+        QCOMPARE(fixture.window.VoiceMemo(2)->toPlainText(), QStringLiteral("ソ"));
+        QCOMPARE(Title(fixture.window), QStringLiteral("Song"));
+        QCOMPARE(fixture.window.State(), EditState::ScoreEdited);
+        QCOMPARE(fixture.window.CurrentFileName(), path);
+        QVERIFY(fixture.store.MelodyImage() == image);
+    }
+
+    void MailImportOfMelodyAsksThenReplaces()
+    {
+        WindowFixture fixture;
+        OpenAndEdit(fixture);
+        fixture.clipboard.text = "--B:M\r\n" + std::string("bWVsbwAAAAA=");  // "melo" + zero lengths
+        fixture.window.mnGetMailClick();
+        QCOMPARE(fixture.boxes.Texts(Kind::Question), QStringList{FromSjis(Msg::LossQuestion)});
+        QVERIFY(fixture.window.VoiceMemo(2)->toPlainText().isEmpty());
+        QVERIFY(fixture.window.CurrentFileName().isEmpty());
+        QCOMPARE(fixture.window.State(), EditState::Current);
+    }
+
+    // Opening a file that is not a melody (browser, drop, import, start-up
+    // argument) reset the editor before the error: the work was gone.
+    void FailedReadKeepsDocument_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("bytes");  // empty: the file does not exist
+        QTest::addColumn<int>("kind");
+        QTest::newRow("browser: not a melody") << "browse.mld" << "hello" << int(Kind::Warning);
+        QTest::newRow("browser: missing file") << "browse.mld" << "" << int(Kind::Error);
+        QTest::newRow("drop: not a melody") << "drop.mld" << "hello" << int(Kind::Warning);
+        QTest::newRow("drop: pocket melody of nothing") << "drop.pmr" << "hello" << int(Kind::Warning);
+        QTest::newRow("drop: broken numeric text") << "drop.c99" << "72,x,0\r\n" << int(Kind::Error);
+        QTest::newRow("import: broken numeric text") << "import.c99" << "72,0x48,0\r\n" << int(Kind::Error);
+        QTest::newRow("import: pocket melody of nothing") << "import.pmr" << "hello" << int(Kind::Warning);
+    }
+    void FailedReadKeepsDocument()
+    {
+        QFETCH(QString, path);
+        QFETCH(QString, bytes);
+        QFETCH(int, kind);
+        WindowFixture fixture;
+        const QString bound = OpenAndEdit(fixture);
+        const std::string image = fixture.store.MelodyImage();
+        const QString target = bytes.isEmpty() ? fixture.PathOf(path) : fixture.WriteFile(path, bytes.toStdString());
+        fixture.boxes.Clear();
+        if (path.startsWith("browse")) {
+            fixture.dialogs.mldSelectAnswer = target;
+            fixture.window.mnOpen1Click();
+        } else if (path.startsWith("drop")) {
+            fixture.window.FileDrop1FileDrop({target});
+        } else {
+            fixture.fileDialogs.openAnswers = {target};
+            fixture.window.mnImportClick();
+        }
+        // The "未サポートです" notes of ".pmr" and ".c99" come before; the refusal last.
+        QVERIFY(!fixture.boxes.records.isEmpty());
+        QCOMPARE(int(fixture.boxes.records.last().kind), kind);
+        QCOMPARE(fixture.window.VoiceMemo(2)->toPlainText(), QStringLiteral("ソ"));
+        QCOMPARE(Title(fixture.window), QStringLiteral("Song"));
+        QCOMPARE(fixture.window.CurrentFileName(), bound);
+        QCOMPARE(fixture.window.State(), EditState::ScoreEdited);
+        QVERIFY(SaveEnabled(fixture.window));
+        QVERIFY(fixture.store.MelodyImage() == image);
+    }
+
+    void FailedFileArgumentBindsNothing()
+    {
+        WindowFixture fixture;
+        fixture.window.StartUp({fixture.WriteFile("text.mld", "hello")});
+        QCOMPARE(fixture.boxes.Texts(Kind::Warning), QStringList{FromSjis(Msg::DataFormatAbnormal)});
+        QVERIFY(fixture.window.CurrentFileName().isEmpty());
+        QVERIFY(!SaveEnabled(fixture.window));
+        QCOMPARE(fixture.window.State(), EditState::Empty);
+    }
+
+    // A drop of a file that is not read asks nothing: the question comes only
+    // when there is something to replace the document with.
+    void RefusedDropAsksNothing()
+    {
+        WindowFixture fixture;
+        OpenAndEdit(fixture);
+        fixture.window.FileDrop1FileDrop({fixture.WriteFile("notes.txt", "x")});
+        QCOMPARE(fixture.boxes.Count(Kind::Question), 0);
+        QCOMPARE(fixture.boxes.Texts(Kind::Warning), QStringList{FromSjis(Msg::NotSupported)});
+    }
+
+    void CutShortMelodyOpensAndSaysWhatIsMissing()
+    {
+        WindowFixture fixture;
+        std::string image = CompiledMelody("ドレミ", "Cut");
+        image.resize(image.size() - 4);
+        fixture.dialogs.mldSelectAnswer = fixture.WriteFile("cut.mld", image);
+        fixture.window.mnOpen1Click();
+        QCOMPARE(Title(fixture.window), QStringLiteral("Cut"));
+        QCOMPARE(fixture.window.State(), EditState::Current);
+        QVERIFY(fixture.window.statusBar()->currentMessage().startsWith(FromSjis(Msg::MelodyPartsMissing)));
+    }
+
+    void BrowserStartsInCurrentFilesFolder()
+    {
+        WindowFixture fixture;
+        fixture.window.mnOpen1Click();
+        QVERIFY(fixture.dialogs.mldSelectStartFolder.isEmpty());
+        const QString path = OpenAndEdit(fixture);
+        fixture.window.mnOpen1Click();
+        QCOMPARE(fixture.dialogs.mldSelectStartFolder, QFileInfo(path).absolutePath());
+    }
+
+    // 「保存」 on the loss question: save, then go on.
+    void LossQuestionSaveButtonSavesFirst()
+    {
+        WindowFixture fixture;
+        const QString path = OpenAndEdit(fixture);
+        fixture.window.mnMakeMldClick();
+        const std::string analysed = fixture.store.MelodyImage();
+        QVERIFY(FileBytes(path) != analysed);
+        fixture.boxes.Clear();
+        fixture.boxes.saveAnswers = {QuestionAnswer::Save};
+        fixture.window.mnNewClick();
+        QCOMPARE(FileBytes(path), analysed);
+        QVERIFY(fixture.window.VoiceMemo(2)->toPlainText().isEmpty());
+        QCOMPARE(fixture.window.State(), EditState::Empty);
+    }
+
+    // A save that did not keep everything (cancelled, refused, failed, or
+    // without the unanalysed edit) does not let the command go on.
+    void LossQuestionSaveThatKeepsLessStops_data()
+    {
+        QTest::addColumn<bool>("bound");
+        QTest::addColumn<bool>("analysed");
+        QTest::addColumn<QString>("saveAsAnswer");  // empty: cancelled
+        QTest::newRow("edit left out of the file") << true << false << "";
+        QTest::newRow("save as cancelled") << false << true << "";
+        QTest::newRow("save as refused extension") << false << true << "song.txt";
+        QTest::newRow("save as into a missing folder") << false << true << "missing/song.mld";
+    }
+    void LossQuestionSaveThatKeepsLessStops()
+    {
+        QFETCH(bool, bound);
+        QFETCH(bool, analysed);
+        QFETCH(QString, saveAsAnswer);
+        WindowFixture fixture;
+        if (bound) {
+            OpenAndEdit(fixture);
+        } else {
+            fixture.window.VoiceMemo(2)->setPlainText("ソ");
+        }
+        if (analysed) {
+            fixture.window.mnMakeMldClick();
+        }
+        if (!saveAsAnswer.isEmpty()) {
+            fixture.fileDialogs.saveAnswers = {fixture.PathOf(saveAsAnswer)};
+        }
+        fixture.boxes.saveAnswers = {QuestionAnswer::Save};
+        fixture.window.mnNewClick();
+        QVERIFY(!fixture.window.VoiceMemo(2)->toPlainText().isEmpty());
+        QVERIFY(fixture.window.State() != EditState::Empty);
+    }
+};
+
+QTEST_MAIN(DocumentSafetyTest)
+#include "DocumentSafetyTest.moc"
