@@ -2,7 +2,8 @@
 // longest melody the SequenceList can hold: four voices of sixty-fourth notes
 // (3 ticks) up to tick 99999, about 133,000 events. "Analyse" is the whole
 // analysis command (four parses, the build, the view rows and the report);
-// "Load" is the load of the built image back into editor fields and score text.
+// "Load" is the load of the built image back into editor fields and score text;
+// "ParseAndBuild" and "LoadScoreText" leave out the sequence view's rows.
 #include <benchmark/benchmark.h>
 
 #include <string>
@@ -54,6 +55,21 @@ void BM_AnalyseScore(benchmark::State& state)
 }
 BENCHMARK(BM_AnalyseScore)->Apply(Arguments);
 
+// Parse and build alone (and the report), as `quaverly-cli build` runs them:
+// no rows for a sequence view.
+void BM_ParseAndBuild(benchmark::State& state)
+{
+    const EditorTexts texts = SixtyFourthNotes(static_cast<int>(state.range(0)));
+    MelodyStore store;
+    for (auto _ : state) {
+        AnalysisResult result = AnalyseScore(store, texts, MelodyFileInfo{}, false, ViewRows::Skip);
+        benchmark::DoNotOptimize(result);
+    }
+    state.SetComplexityN(state.range(0));
+    state.counters["bytes"] = static_cast<double>(store.MelodyImage().size());
+}
+BENCHMARK(BM_ParseAndBuild)->Apply(Arguments);
+
 void BM_LoadMelodyIntoEditor(benchmark::State& state)
 {
     MelodyStore built;
@@ -70,5 +86,23 @@ void BM_LoadMelodyIntoEditor(benchmark::State& state)
     state.counters["lines"] = static_cast<double>(store.Sequence().size());
 }
 BENCHMARK(BM_LoadMelodyIntoEditor)->Apply(Arguments);
+
+// The load back to the editor's texts and score text, without the view rows,
+// as `quaverly-cli text` runs it.
+void BM_LoadScoreText(benchmark::State& state)
+{
+    MelodyStore built;
+    AnalyseScore(built, SixtyFourthNotes(static_cast<int>(state.range(0))), MelodyFileInfo{}, false);
+    MelodyStore store;
+    MelodyFileInfo info;
+    for (auto _ : state) {
+        store.ClearMelody();
+        store.MelodyImage() = built.MelodyImage();
+        std::optional<EditorFields> fields = LoadMelodyIntoEditor(store, info, ViewRows::Skip);
+        benchmark::DoNotOptimize(fields);
+    }
+    state.SetComplexityN(state.range(0));
+}
+BENCHMARK(BM_LoadScoreText)->Apply(Arguments);
 
 }  // namespace

@@ -153,7 +153,9 @@ void AppendFFF0Event(std::string& out, std::string_view hex)
 
 }  // namespace
 
-std::string EncodeTrack(SequenceList& list)
+namespace {
+
+void AppendTrackEvents(std::string& out, SequenceList& list)
 {
     list.Sort();
     for (const SequenceEntry& entry : list) {
@@ -174,8 +176,7 @@ std::string EncodeTrack(SequenceList& list)
         first = first == -1 ? DefaultSilentNote : first;
     }
 
-    std::string out;
-    out.reserve(list.size() * 3 + 8);
+    out.reserve(out.size() + list.size() * 3 + 8);
     int prev = 0;  // time of the last note event written
     for (size_t k = 0; k < list.size(); ++k) {
         const SequenceEntry& entry = list[k];
@@ -211,6 +212,14 @@ std::string EncodeTrack(SequenceList& list)
             AppendEndEvent(out);
         }
     }
+}
+
+}  // namespace
+
+std::string EncodeTrack(SequenceList& list)
+{
+    std::string out;
+    AppendTrackEvents(out, list);
     return out;
 }
 
@@ -233,10 +242,12 @@ void BuildMelody(MelodyStore& store, const MelodySettings& settings, const Melod
     }
     PutBigEndian(image, Mld::HeaderLengthOffset, image.size() - Mld::HeaderBase, 2);
 
-    std::string track(Mld::TrackTag);
-    track.resize(Mld::TrackFrameSize, '\0');  // the track length comes last
-    AppendControl(track, Mld::CodeTimebase, 0x00);
-    AppendControl(track, Mld::CodeTempo, settings.tempo);
+    // The track follows in the same buffer: the image is never held twice.
+    const size_t trackAt = image.size();
+    image += Mld::TrackTag;
+    image.resize(trackAt + Mld::TrackFrameSize, '\0');  // the track length comes last
+    AppendControl(image, Mld::CodeTimebase, 0x00);
+    AppendControl(image, Mld::CodeTempo, settings.tempo);
     auto voiceBits = [](int voice) { return voice << Mld::VoiceShift; };
     for (int voice = 0; voice < VoiceCount; ++voice) {
         const auto i = static_cast<size_t>(voice);
@@ -244,25 +255,24 @@ void BuildMelody(MelodyStore& store, const MelodySettings& settings, const Melod
             continue;
         }
         const int program = settings.tones[i] - 1;
-        AppendControl(track, Mld::CodeToneLow, voiceBits(voice) + (program & Mld::NoteBits));
-        AppendControl(track, Mld::CodeToneHigh, voiceBits(voice) + (0x02 | ((program >> 6) & 0x01)));
+        AppendControl(image, Mld::CodeToneLow, voiceBits(voice) + (program & Mld::NoteBits));
+        AppendControl(image, Mld::CodeToneHigh, voiceBits(voice) + (0x02 | ((program >> 6) & 0x01)));
     }
     for (int voice = 0; voice < VoiceCount; ++voice) {
         const auto i = static_cast<size_t>(voice);
         if (!settings.scores[i].empty()) {
-            AppendControl(track, Mld::CodeVolume, voiceBits(voice) + (settings.volumes[i] & Mld::NoteBits));
+            AppendControl(image, Mld::CodeVolume, voiceBits(voice) + (settings.volumes[i] & Mld::NoteBits));
         }
     }
     if (store.fff0DataSet) {
-        AppendFFF0Event(track, store.fff0DataHex);
+        AppendFFF0Event(image, store.fff0DataHex);
     }
-    track += EncodeTrack(store.Sequence());
+    AppendTrackEvents(image, store.Sequence());
 
-    if (image.size() + track.size() - 8 > MaxFileLength) {
+    if (image.size() - 8 > MaxFileLength) {
         throw MelodyLimitError(std::string(Msg::MelodyTooLong));
     }
-    PutBigEndian(track, 4, track.size() - Mld::TrackFrameSize, 4);
-    image += track;
+    PutBigEndian(image, trackAt + 4, image.size() - trackAt - Mld::TrackFrameSize, 4);
     PutBigEndian(image, Mld::FileLengthOffset, image.size() - 8, 4);
     store.MelodyImage() = std::move(image);
 }

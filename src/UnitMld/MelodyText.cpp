@@ -22,7 +22,10 @@ constexpr char FieldMark = '-';  // opens the tone and the volume line of a voic
 
 std::string VoiceTag(int voice)
 {
-    return "$" + std::to_string(voice);
+    // Appended piece by piece: "$" + std::to_string(...) trips a false -Wrestrict of GCC 12 at -O3.
+    std::string tag = "$";
+    tag += std::to_string(voice);
+    return tag;
 }
 
 // The lines of a melody text. A line ends at LF, and a CR right before the LF

@@ -22,12 +22,12 @@ void EmitPending(std::string& text, const PendingEvent& pending, int duration)
     if (pending.gate == 0) {
         if (duration != 0) {
             text += RestHead;
-            text += DurationText(duration);
+            AppendDurationText(text, duration);
         }
         return;
     }
     text += NoteName(pending.note);
-    text += DurationText(duration);
+    AppendDurationText(text, duration);
     text += GateSuffix(duration, pending.gate);
 }
 
@@ -107,7 +107,7 @@ void FillSequenceView(const SequenceList& list, std::vector<SequenceRow>& rows)
     }
 }
 
-std::optional<EditorFields> LoadMelodyIntoEditor(MelodyStore& store, MelodyFileInfo& info)
+std::optional<EditorFields> LoadMelodyIntoEditor(MelodyStore& store, MelodyFileInfo& info, ViewRows rows)
 {
     if (!store.IsMelodyImage()) {
         return std::nullopt;
@@ -124,7 +124,9 @@ std::optional<EditorFields> LoadMelodyIntoEditor(MelodyStore& store, MelodyFileI
     EditorFields fields;
     fields.title = store.HeaderChunk("titl");
     store.LoadFFF0Data();
-    FillSequenceView(store.Sequence(), fields.sequenceRows);
+    if (rows == ViewRows::Fill) {
+        FillSequenceView(store.Sequence(), fields.sequenceRows);
+    }
     fields.tempoText = std::to_string(store.MelodyTempo());
     for (int voice = 0; voice < VoiceCount; ++voice) {
         const auto i = static_cast<size_t>(voice);

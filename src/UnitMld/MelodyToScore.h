@@ -35,12 +35,17 @@ struct EditorFields {
     std::vector<SequenceRow> sequenceRows;
 };
 
+// What the window shows of an analysis or a load and the command-line tool
+// does not: the view rows (some 130 bytes for each event of the list).
+enum class ViewRows { Fill, Skip };
+
 // Loads store.MelodyImage(): sets info's copyright, date and sorc (not its
 // version), the store's FFF0 data, appends to its SequenceList, and returns
 // the fields. Returns nothing when the image is not a melody image (the
 // caller shows "データ形式が異常です"); then nothing has changed. A melody
 // longer than the time column throws MelodyLimitError, also before any change.
-std::optional<EditorFields> LoadMelodyIntoEditor(MelodyStore& store, MelodyFileInfo& info);
+std::optional<EditorFields> LoadMelodyIntoEditor(MelodyStore& store, MelodyFileInfo& info,
+                                                 ViewRows rows = ViewRows::Fill);
 
 // Appends the view rows of the list, in its present order.
 void FillSequenceView(const SequenceList& list, std::vector<SequenceRow>& rows);

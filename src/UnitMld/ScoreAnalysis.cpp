@@ -112,7 +112,7 @@ AnalysisResult AnalyseScore(MelodyStore& store, const EditorTexts& texts, const 
     if (rows == ViewRows::Fill) {
         FillSequenceView(store.Sequence(), result.sequenceRows);
     }
-    result.canonicalScores = settings.scores;
+    result.canonicalScores = std::move(settings.scores);
     result.report = AnalysisReport(store);
     return result;
 }

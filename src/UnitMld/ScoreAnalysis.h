@@ -35,10 +35,6 @@ struct AnalysisResult {
     std::string report;
 };
 
-// What the window shows of an analysis and a command-line build does not:
-// the view rows (some 130 bytes for each event of the list).
-enum class ViewRows { Fill, Skip };
-
 // Runs the whole command on the store. Errors raised by the build (MelodyLimitError)
 // propagate to the caller's error display, as do any other QuaverlyError.
 AnalysisResult AnalyseScore(MelodyStore& store, const EditorTexts& texts, const MelodyFileInfo& info,

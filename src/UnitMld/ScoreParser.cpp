@@ -1,6 +1,7 @@
 #include "ScoreParser.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <cstdio>
 #include <limits>
@@ -315,7 +316,7 @@ void ScoreScan::Flush()
         // A rest keeps its length as given, even a negative one.
         m_list.AddEvent(Saturate(m_time), m_voice, RestNote, 0, PageSpan(m_headAt, m_marksEnd));
         m_canonical += RestName;
-        m_canonical += DurationText(Saturate(duration));
+        AppendDurationText(m_canonical, Saturate(duration));
         m_time += duration;
         return;
     }
@@ -335,7 +336,7 @@ void ScoreScan::Flush()
     const int note = static_cast<int>(std::clamp<int64_t>(m_pendingValue - 1, 0, highest));
     m_list.AddEvent(Saturate(m_time), m_voice, note, Saturate(gate), PageSpan(m_headAt, m_marksEnd));
     m_canonical += NoteName(note);
-    m_canonical += DurationText(Saturate(duration));
+    AppendDurationText(m_canonical, Saturate(duration));
     m_canonical += suffix;
     m_time += duration;
 }
@@ -373,20 +374,44 @@ SourceSpan ScoreScan::PageSpan(size_t start, size_t end)
 
 std::string ParseScore(std::string_view text, int voice, SequenceList& list, bool extendedNotation)
 {
+    // Room for an event in every four bytes of the page, more than written
+    // notes make ("ド６４" is six bytes): what the events leave of it is
+    // never touched, and the list does not copy itself to grow on the way.
+    const size_t room = list.size() + text.size() / 4 + 1;
+    if (list.capacity() < room) {
+        list.reserve(room);
+    }
     const std::string fullWidth = MapWidth(text, WidthDirection::Full);
     return ScoreScan(text, fullWidth, voice, list, extendedNotation).Run();
 }
 
-std::string DurationText(int ticks)
+void AppendDurationText(std::string& text, int ticks)
 {
-    for (const TMLDConst& entry : DurationTable) {
-        if (entry.value == ticks) {
-            return std::string(entry.text);
+    // The lengths of the table fall in 3..192; each has its first spelling here.
+    static const std::array<std::string_view, 193> Spellings = [] {
+        std::array<std::string_view, 193> spellings{};
+        for (const TMLDConst& entry : DurationTable) {
+            if (entry.value >= 0 && static_cast<size_t>(entry.value) < spellings.size() &&
+                spellings[static_cast<size_t>(entry.value)].empty()) {
+                spellings[static_cast<size_t>(entry.value)] = entry.text;
+            }
         }
+        return spellings;
+    }();
+    if (ticks >= 0 && ticks < static_cast<int>(Spellings.size()) && !Spellings[static_cast<size_t>(ticks)].empty()) {
+        text += Spellings[static_cast<size_t>(ticks)];
+        return;
     }
     char buffer[32];
-    std::snprintf(buffer, sizeof buffer, "(%d)", ticks);
-    return buffer;
+    const int length = std::snprintf(buffer, sizeof buffer, "(%d)", ticks);
+    text.append(buffer, static_cast<size_t>(length));
+}
+
+std::string DurationText(int ticks)
+{
+    std::string text;
+    AppendDurationText(text, ticks);
+    return text;
 }
 
 }  // namespace quaverly

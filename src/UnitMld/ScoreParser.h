@@ -18,5 +18,7 @@ std::string ParseScore(std::string_view text, int voice, SequenceList& list, boo
 
 // The text of the first DurationTable entry of that length, else "(n)".
 std::string DurationText(int ticks);
+// The same, appended to text: a page of 133,000 notes spells as many lengths.
+void AppendDurationText(std::string& text, int ticks);
 
 }  // namespace quaverly

@@ -122,6 +122,11 @@ bool SequenceList::operator==(const SequenceList& other) const
 
 bool SequenceList::Less(const SequenceEntry& a, const SequenceEntry& b) const
 {
+    // The common case first: times 0..99999 and voices 0..9 order as numbers.
+    if (a.m_time != b.m_time && a.m_time >= 0 && b.m_time >= 0 && a.m_time <= MaxSequenceTime &&
+        b.m_time <= MaxSequenceTime && a.m_voice >= 0 && b.m_voice >= 0 && a.m_voice <= 9 && b.m_voice <= 9) {
+        return a.m_time < b.m_time;
+    }
     if (StartsInColumns(a) && StartsInColumns(b)) {
         if (a.Time() != b.Time()) {
             return CompareRightAlignedText(a.Time(), b.Time(), TimeWidth) < 0;

@@ -86,6 +86,7 @@ public:
     bool empty() const { return m_entries.empty(); }
     void clear();
     void reserve(size_t count) { m_entries.reserve(count); }
+    size_t capacity() const { return m_entries.capacity(); }
     const SequenceEntry& operator[](size_t i) const { return m_entries[i]; }
     const SequenceEntry& back() const { return m_entries.back(); }
     const_iterator begin() const { return m_entries.begin(); }

@@ -159,7 +159,7 @@ void SaveImage(const MelodyStore& store, const std::string& path)
 EditorFields LoadMelody(MelodyStore& store, MelodyFileInfo& info, const std::string& path)
 {
     LoadImage(store, path);
-    std::optional<EditorFields> fields = LoadMelodyIntoEditor(store, info);
+    std::optional<EditorFields> fields = LoadMelodyIntoEditor(store, info, ViewRows::Skip);
     if (!fields) {
         Refuse(Msg::DataFormatAbnormal);
     }

@@ -47,10 +47,12 @@ constexpr double SecondsAllowed = Sanitized ? 60.0 : 10.0;
 constexpr long SlackKbAllowed = Sanitized ? 400 * 1024 : 32 * 1024;
 // A file is held once as read, plus what growing the buffer costs.
 constexpr double FileFactorAllowed = 4.0;
-// A score page costs more: every event becomes a SequenceList line of 32 bytes
-// (a std::string) from as little as two bytes of text ("ド"), and the list
-// grows by doubling; the canonical text and the full-width copy come on top.
-constexpr double PageFactorAllowed = 32.0;
+// A score page costs more: every event becomes a SequenceList entry of 20
+// bytes from as little as two bytes of text ("ド"), raw-data blocks keep
+// their text beside it, and the canonical text and the full-width copy come
+// on top. Pages of notes now take 4-8 times their size, a page of nothing
+// but raw-data blocks 18 times.
+constexpr double PageFactorAllowed = 20.0;
 
 struct ChildUsage {
     bool finished = false;  // exited normally with status 0
