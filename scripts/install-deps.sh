@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages that Quaverly needs and that are missing.
-#   scripts/install-deps.sh run    what building and running the program needs
+#   scripts/install-deps.sh run      what building and running the program needs
 #   scripts/install-deps.sh package  that, plus what making and checking the Debian package needs
-#   scripts/install-deps.sh test   run and package, plus what the tests, benchmarks and fuzzers need
+#   scripts/install-deps.sh test     run and package, plus what the tests, benchmarks and fuzzers need
 set -euo pipefail
 
 run_packages=(
