@@ -31,7 +31,9 @@ echo "== build-tsan"
 cmake -S . -B build-tsan -G Ninja -DQUAVERLY_TESTS=ON -DQUAVERLY_TSAN=ON -DQUAVERLY_WERROR=ON \
   -DCMAKE_BUILD_TYPE=Debug >/dev/null
 cmake --build build-tsan -j "$jobs" --target core_tests FluidSynthPlayerTest PlayCommandsTest MainWindowStateTest
-(cd build-tsan && QT_QPA_PLATFORM=offscreen TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" \
+suppressions="$(pwd)/tests/tsan.supp"
+(cd build-tsan && QT_QPA_PLATFORM=offscreen \
+  TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1 suppressions=$suppressions" \
   ctest --output-on-failure -j "$jobs" \
   -R '^(SynthFixture|PlayerFixture|SynthesizerTest|MidiFileTimingTest|FluidSynthPlayerTest|PlayCommandsTest|MainWindowStateTest)')
 

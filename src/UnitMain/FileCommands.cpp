@@ -40,15 +40,15 @@ bool TFormMain::AskLossQuestion()
         return true;
     }
     switch (m_services.messageBoxes.QuestionWithSave(FromSjis(Msg::LossQuestion))) {
-    case QuestionAnswer::Yes:
-        return true;
-    case QuestionAnswer::No:
-        return false;
-    case QuestionAnswer::Save:
-        RunCommand([this] { SaveDocument(); });
-        // A refused, cancelled or failed save, or one that left an edit out
-        // of the file, keeps the document: the command does not go on.
-        return m_editState == EditState::Saved;
+        case QuestionAnswer::Yes:
+            return true;
+        case QuestionAnswer::No:
+            return false;
+        case QuestionAnswer::Save:
+            RunCommand([this] { SaveDocument(); });
+            // A refused, cancelled or failed save, or one that left an edit out
+            // of the file, keeps the document: the command does not go on.
+            return m_editState == EditState::Saved;
     }
     return false;
 }

@@ -2,6 +2,7 @@
 // EditState, and the steps that move texts between the controls and the core.
 #include "TFormMain.h"
 
+#include <QAction>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
@@ -9,7 +10,6 @@
 #include <QHeaderView>
 #include <QKeySequence>
 #include <QLineEdit>
-#include <QAction>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QProxyStyle>
@@ -192,8 +192,8 @@ void TFormMain::SetUpShortcuts()
     m_ui->mnPutMidi->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_M));
     // The play command sits on the menu bar, which shows no keys: its tip does.
     m_ui->mnPlay->setToolTip(QStringLiteral("再生／停止 (F5)"));
-    for (QAction* action : {m_ui->mnNew, m_ui->mnOpen1, m_ui->mnSave1, m_ui->mnSaveAs1, m_ui->mnExit1,
-                            m_ui->mnContents, m_ui->mnMakeMld, m_ui->mnPlay, m_ui->mnPutMidi}) {
+    for (QAction* action : {m_ui->mnNew, m_ui->mnOpen1, m_ui->mnSave1, m_ui->mnSaveAs1, m_ui->mnExit1, m_ui->mnContents,
+                            m_ui->mnMakeMld, m_ui->mnPlay, m_ui->mnPutMidi}) {
         action->setShortcutContext(Qt::WindowShortcut);
         addAction(action);
     }

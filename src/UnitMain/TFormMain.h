@@ -15,10 +15,10 @@
 
 #include <QMainWindow>
 #include <QString>
-#include <optional>
 #include <QStringList>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "UnitMain/WindowServices.h"

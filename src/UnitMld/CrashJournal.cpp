@@ -28,7 +28,10 @@ void AppendRecord(std::string& out, std::string_view key, std::string_view value
     throw JournalError(std::string(Msg::JournalBroken) + std::to_string(offset) + std::string(Msg::ByteOffsetSuffix));
 }
 
-std::string Numbered(std::string_view key, int voice) { return std::string(key) + std::to_string(voice); }
+std::string Numbered(std::string_view key, int voice)
+{
+    return std::string(key) + std::to_string(voice);
+}
 
 // Reads every record up to "end 0" into a key -> value map.
 std::map<std::string, std::string, std::less<>> ReadRecords(std::string_view text)

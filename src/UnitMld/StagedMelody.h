@@ -19,10 +19,10 @@
 namespace quaverly {
 
 struct StagedMelody {
-    MelodyStore store;     // the new image, its SequenceList and FFF0 data
-    MelodyFileInfo info;   // the document's version, the image's other fields
-    EditorFields fields;   // what the controls receive
-    std::string missing;   // what a cut-short image lacked (Shift-JIS), or empty
+    MelodyStore store;    // the new image, its SequenceList and FFF0 data
+    MelodyFileInfo info;  // the document's version, the image's other fields
+    EditorFields fields;  // what the controls receive
+    std::string missing;  // what a cut-short image lacked (Shift-JIS), or empty
 };
 
 // An empty store for a reader to fill, carrying the document's FFF0 data: a

@@ -60,9 +60,9 @@ void TSetupDlg::ShowTempoEffect()
 {
     const QString text = ui->EditTempo->text();
     const std::optional<int32_t> adjustment = TypedTempoAdjustment(ToSjis(text));
-    m_tempoEffect->setText(adjustment
-                               ? QStringLiteral("%1 ％ で書き込みます（100 で楽譜どおりの速さ）。").arg(*adjustment)
-                               : QStringLiteral("「%1」は 1 以上の整数ではないため、100 ％ として扱います。").arg(text));
+    m_tempoEffect->setText(
+        adjustment ? QStringLiteral("%1 ％ で書き込みます（100 で楽譜どおりの速さ）。").arg(*adjustment)
+                   : QStringLiteral("「%1」は 1 以上の整数ではないため、100 ％ として扱います。").arg(text));
 }
 
 void TSetupDlg::keyPressEvent(QKeyEvent* event)

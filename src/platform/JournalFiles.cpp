@@ -1,5 +1,7 @@
 #include "JournalFiles.h"
 
+#include <unistd.h>
+
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
@@ -8,7 +10,6 @@
 #include <QStandardPaths>
 #include <cerrno>
 #include <csignal>
-#include <unistd.h>
 
 namespace quaverly {
 

@@ -1,8 +1,7 @@
-#include "UnitMld/CrashJournal.h"
-
 #include <gtest/gtest.h>
 
 #include "MelodyTestImages.h"
+#include "UnitMld/CrashJournal.h"
 #include "UnitMld/MelodyDefects.h"
 #include "base/Messages.h"
 
@@ -121,11 +120,13 @@ TEST(MelodyDefects, CutShortImagesNameWhatIsMissing)
         {"inside the header", whole.substr(0, 12), Msg::MissingHeader},
         {"no track", HexBytes("6D 65 6C 6F 00 00 00 0D 00 03 01 01 01 6E 6F 74 72 00 00 00 00"), Msg::MissingTrack},
         {"bytes short of the length field", whole.substr(0, whole.size() - 2), " 2 "},
-        {"last event cut", [&] {
+        {"last event cut",
+         [&] {
              std::string image = whole;
              image[image.size() - 5] = 0x10;  // the FF F0 event now claims 16 data bytes
              return image;
-         }(), Msg::MissingEventEnd},
+         }(),
+         Msg::MissingEventEnd},
     };
     for (const auto& c : cases) {
         const std::string text = MissingMelodyParts(c.image);

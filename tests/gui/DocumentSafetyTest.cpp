@@ -105,13 +105,22 @@ private slots:
         QTest::addColumn<QString>("path");
         QTest::addColumn<QString>("bytes");  // empty: the file does not exist
         QTest::addColumn<int>("kind");
-        QTest::newRow("browser: not a melody") << "browse.mld" << "hello" << int(Kind::Warning);
-        QTest::newRow("browser: missing file") << "browse.mld" << "" << int(Kind::Error);
-        QTest::newRow("drop: not a melody") << "drop.mld" << "hello" << int(Kind::Warning);
-        QTest::newRow("drop: pocket melody of nothing") << "drop.pmr" << "hello" << int(Kind::Warning);
-        QTest::newRow("drop: broken numeric text") << "drop.c99" << "72,x,0\r\n" << int(Kind::Error);
-        QTest::newRow("import: broken numeric text") << "import.c99" << "72,0x48,0\r\n" << int(Kind::Error);
-        QTest::newRow("import: pocket melody of nothing") << "import.pmr" << "hello" << int(Kind::Warning);
+        QTest::newRow("browser: not a melody") << "browse.mld"
+                                               << "hello" << int(Kind::Warning);
+        QTest::newRow("browser: missing file") << "browse.mld"
+                                               << "" << int(Kind::Error);
+        QTest::newRow("drop: not a melody") << "drop.mld"
+                                            << "hello" << int(Kind::Warning);
+        QTest::newRow("drop: pocket melody of nothing") << "drop.pmr"
+                                                        << "hello" << int(Kind::Warning);
+        QTest::newRow("drop: broken numeric text") << "drop.c99"
+                                                   << "72,x,0\r\n"
+                                                   << int(Kind::Error);
+        QTest::newRow("import: broken numeric text") << "import.c99"
+                                                     << "72,0x48,0\r\n"
+                                                     << int(Kind::Error);
+        QTest::newRow("import: pocket melody of nothing") << "import.pmr"
+                                                          << "hello" << int(Kind::Warning);
     }
     void FailedReadKeepsDocument()
     {

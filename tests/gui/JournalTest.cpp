@@ -10,8 +10,8 @@
 #include <QProcess>
 #include <QtTest>
 
-#include "WindowFixture.h"
 #include "UnitMld/CrashJournal.h"
+#include "WindowFixture.h"
 #include "base/FileIO.h"
 #include "base/Messages.h"
 #include "platform/SjisText.h"
