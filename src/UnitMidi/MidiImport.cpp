@@ -26,6 +26,8 @@ constexpr int DefaultVolume = 63;
 constexpr int LastNoteTime = 99998;
 constexpr int MelodyEndLimit = 99999;
 constexpr int Voices = 4;
+// The widest spread of a chord's notes: a sixty-fourth note.
+constexpr int ChordSpread = 3;
 
 // Rounding to the nearest melody tick, halves up.
 int64_t ToMelodyTicks(int64_t ticks, int division)
@@ -206,6 +208,68 @@ struct VoiceBuild {
     int lastEnd = 0;
 };
 
+// A channel's notes in melody ticks, in the order they are placed: by time,
+// the notes of a chord from the top down.
+struct TimedNote {
+    int time = 0;
+    int gate = 1;
+    int key = 0;
+    int velocity = 0;
+    int moveTenths = 0;  // how far rounding and chord alignment moved it
+};
+
+std::vector<TimedNote> ChannelTimeline(const MidiContent& content, const std::vector<uint32_t>& indices,
+                                       int64_t quaverlyEnd, MidiImportReport& report)
+{
+    const int division = content.header.division;
+    std::vector<TimedNote> timeline;
+    timeline.reserve(indices.size());
+    for (uint32_t index : indices) {
+        const MidiNote& source = content.notes[index];
+        const int64_t on = ToMelodyTicks(source.on, division);
+        if (on > LastNoteTime || (quaverlyEnd >= 0 && on > quaverlyEnd)) {
+            ++report.notesTooLate;
+            continue;
+        }
+        const int64_t off = ToMelodyTicks(source.off, division);
+        int64_t gate = off - on;
+        if (source.hanging && quaverlyEnd >= 0) {
+            // This program's writer leaves out the note-offs at and after
+            // the melody's end on the first voice: such a note sounds on
+            // one tick past the end, as a closing tie does.
+            gate = quaverlyEnd - on + 1;
+        }
+        const int moved =
+            std::max(MoveTenths(source.on, on, division), source.hanging ? 0 : MoveTenths(source.off, off, division));
+        timeline.push_back({static_cast<int>(on), static_cast<int>(std::clamp<int64_t>(gate, 1, MelodyEndLimit)),
+                            source.key, source.velocity, moved});
+    }
+    if (content.quaverlyLayout) {
+        return timeline;  // its chords start together, and nothing may move
+    }
+    // Notes struck within a sixty-fourth of the first while it sounds are
+    // one chord (players and some programs spread a chord's notes): they
+    // start with the first note and end where they ended.
+    for (size_t first = 0; first < timeline.size();) {
+        const TimedNote lead = timeline[first];
+        size_t next = first + 1;
+        while (next < timeline.size() && timeline[next].time - lead.time <= ChordSpread &&
+               timeline[next].time < lead.time + lead.gate) {
+            TimedNote& note = timeline[next];
+            const int shift = note.time - lead.time;
+            note.gate += shift;
+            note.time = lead.time;
+            note.moveTenths = std::max(note.moveTenths, shift * 10);
+            ++next;
+        }
+        std::stable_sort(timeline.begin() + static_cast<std::ptrdiff_t>(first),
+                         timeline.begin() + static_cast<std::ptrdiff_t>(next),
+                         [](const TimedNote& a, const TimedNote& b) { return a.key > b.key; });
+        first = next;
+    }
+    return timeline;
+}
+
 int Tempo(const MidiContent& content, MidiImportReport& report)
 {
     if (content.tempos.empty()) {
@@ -302,23 +366,10 @@ ImportedMelody ImportMidiFile(std::string_view bytes, const std::string& name, c
             continue;
         }
         const int channel = primary.channel;
-        for (uint32_t index : byChannel[static_cast<size_t>(channel - 1)].notes) {
-            const MidiNote& source = content.notes[index];
-            const int64_t on = ToMelodyTicks(source.on, division);
-            if (on > LastNoteTime || (quaverlyEnd >= 0 && on > quaverlyEnd)) {
-                ++report.notesTooLate;
-                continue;
-            }
-            int64_t gate = ToMelodyTicks(source.off, division) - on;
-            if (source.hanging && quaverlyEnd >= 0) {
-                // This program's writer leaves out the note-offs at and after
-                // the melody's end on the first voice: such a note sounds on
-                // one tick past the end, as a closing tie does.
-                gate = quaverlyEnd - on + 1;
-            }
-            gate = std::clamp<int64_t>(gate, 1, MelodyEndLimit);
-            const int time = static_cast<int>(on);
-
+        for (const TimedNote& timed : ChannelTimeline(content, byChannel[static_cast<size_t>(channel - 1)].notes,
+                                                      quaverlyEnd, report)) {
+            const int time = timed.time;
+            const int64_t gate = timed.gate;
             // The top note of a chord stays; the others go to voices that are free.
             VoiceBuild* target = &primary;
             if (primary.lastTime >= time) {
@@ -341,20 +392,18 @@ ImportedMelody ImportMidiFile(std::string_view bytes, const std::string& name, c
             }
             const int voiceIndex = static_cast<int>(target - voices.data());
             const int highest = voiceIndex == Voices - 1 ? HighestNoteOfVoice4 : HighestNote;
-            const int wanted = source.key - MidiNoteOffset;
+            const int wanted = timed.key - MidiNoteOffset;
             if (wanted < 0 || wanted > highest) {
                 ++report.notesClamped;
             }
-            const int moved = std::max(MoveTenths(source.on, on, division),
-                                       source.hanging ? 0 : MoveTenths(source.off, ToMelodyTicks(source.off, division), division));
-            if (moved > 0) {
+            if (timed.moveTenths > 0) {
                 ++report.notesMoved;
-                report.largestMoveTenths = std::max(report.largestMoveTenths, moved);
+                report.largestMoveTenths = std::max(report.largestMoveTenths, timed.moveTenths);
             }
             target->notes.push_back({time, std::clamp(wanted, 0, highest), static_cast<int>(gate)});
-            target->velocitySum += source.velocity;
+            target->velocitySum += timed.velocity;
             target->lastTime = time;
-            target->lastEnd = static_cast<int>(std::min<int64_t>(on + gate, MelodyEndLimit));
+            target->lastEnd = static_cast<int>(std::min<int64_t>(time + gate, MelodyEndLimit));
         }
     }
 
