@@ -12,7 +12,7 @@ run_packages=(
 )
 test_packages=(
   libgtest-dev libbenchmark-dev
-  python3 python3-mido
+  python3 python3-mido abcmidi
   xvfb xauth
   clang libclang-rt-14-dev llvm
   strace util-linux coreutils

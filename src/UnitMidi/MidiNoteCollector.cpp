@@ -111,14 +111,15 @@ private:
     {
         switch (event.data1) {
         case 0x01:
-        case 0x03:
-            // The first name or text of the first track; a later track's only without one there.
-            if (!m_titleFound || (m_titleTrack != 0 && track == 0)) {
+        case 0x03: {
+            // A track name before a text, the first track's before another's.
+            const int rank = (track == 0 ? 0 : 2) + (event.data1 == 0x03 ? 0 : 1);
+            if (rank < m_titleRank) {
                 m_content.title = std::string(event.body);
-                m_titleFound = true;
-                m_titleTrack = track;
+                m_titleRank = rank;
             }
             break;
+        }
         case 0x02:
             if (!m_copyrightFound) {
                 m_content.copyright = std::string(event.body);
@@ -208,8 +209,7 @@ private:
     std::vector<size_t> m_touched;  // slots of m_open this track used, possibly repeated
     int m_division = 0;
     int m_track = 0;
-    bool m_titleFound = false;
-    int m_titleTrack = 0;
+    int m_titleRank = 4;  // none yet
     bool m_copyrightFound = false;
     bool m_setupAtZero = false;
     bool m_startAfterBar = false;
