@@ -226,6 +226,8 @@ void TFormMain::FileDrop1FileDrop(const QStringList& fileNames)
             // Save is enabled with no file bound: Save then asks for a name.
             m_ui->mnSave1->setEnabled(true);
             m_editState = EditState::Current;
+        } else if (IsMidiFileName(name)) {
+            ImportMidiIntoEditor(name);
         } else {
             ShowNotSupported();
         }

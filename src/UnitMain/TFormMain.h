@@ -44,6 +44,9 @@ class SequenceRowModel;
 class TFileDrop;
 class TWinPlace;
 
+// ".mid" or ".midi", in any case.
+bool IsMidiFileName(const QString& path);
+
 class TFormMain : public QMainWindow {
     Q_OBJECT
 
@@ -105,6 +108,7 @@ public slots:
     void mnSave1Click();
     void mnSaveAs1Click();
     void mnImportClick();
+    void mnGetMidiClick();
     void mnExportClick();
     void mnPutMidiClick();
     void mnExit1Click();
@@ -165,6 +169,8 @@ private:
     // File command steps (FileCommands.cpp).
     void OpenMelodyIntoEditor(const QString& path);
     void ImportNumericFile(const QString& path);
+    // A MIDI file through the channel choice into the editor (MidiImportCommand.cpp).
+    void ImportMidiIntoEditor(const QString& path);
     void SaveMelodyTo(const QString& path);
     // Save As after its question: the dialog, the ".mld" check, the save.
     void RunSaveAs();
