@@ -132,22 +132,15 @@ std::array<ChannelNotes, 16> NotesByChannel(const MidiContent& content)
         }
     }
     for (ChannelNotes& channel : channels) {
-        std::vector<std::pair<int64_t, uint32_t>> keyed;
-        keyed.reserve(channel.notes.size());
-        for (uint32_t index : channel.notes) {
-            keyed.emplace_back(ToMelodyTicks(content.notes[index].on, division), index);
-        }
-        std::stable_sort(keyed.begin(), keyed.end(), [&content](const auto& a, const auto& b) {
-            if (a.first != b.first) {
-                return a.first < b.first;
-            }
-            return content.notes[a.second].key > content.notes[b.second].key;
+        // Sorted in place by start, then from the top key down: no copy of the notes.
+        const auto start = [&content, division](uint32_t index) { return ToMelodyTicks(content.notes[index].on, division); };
+        std::stable_sort(channel.notes.begin(), channel.notes.end(), [&](uint32_t a, uint32_t b) {
+            const int64_t startA = start(a);
+            const int64_t startB = start(b);
+            return startA != startB ? startA < startB : content.notes[a].key > content.notes[b].key;
         });
-        for (size_t i = 0; i < keyed.size(); ++i) {
-            channel.notes[i] = keyed[i].second;
-            if (i > 0 && keyed[i].first == keyed[i - 1].first) {
-                channel.chords = true;
-            }
+        for (size_t i = 1; i < channel.notes.size() && !channel.chords; ++i) {
+            channel.chords = start(channel.notes[i]) == start(channel.notes[i - 1]);
         }
     }
     return channels;
@@ -231,7 +224,7 @@ std::vector<TimedNote> ChannelTimeline(const MidiContent& content, const std::ve
             ++report.notesTooLate;
             continue;
         }
-        const int64_t off = ToMelodyTicks(source.off, division);
+        const int64_t off = ToMelodyTicks(source.Off(), division);
         int64_t gate = off - on;
         if (source.hanging && quaverlyEnd >= 0) {
             // This program's writer leaves out the note-offs at and after
@@ -240,7 +233,7 @@ std::vector<TimedNote> ChannelTimeline(const MidiContent& content, const std::ve
             gate = quaverlyEnd - on + 1;
         }
         const int moved =
-            std::max(MoveTenths(source.on, on, division), source.hanging ? 0 : MoveTenths(source.off, off, division));
+            std::max(MoveTenths(source.on, on, division), source.hanging ? 0 : MoveTenths(source.Off(), off, division));
         timeline.push_back({static_cast<int>(on), static_cast<int>(std::clamp<int64_t>(gate, 1, MelodyEndLimit)),
                             source.key, source.velocity, moved});
     }

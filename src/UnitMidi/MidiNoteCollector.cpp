@@ -81,7 +81,7 @@ public:
                 if (note.velocity == 0 && !m_content.quaverlyLayout) {
                     note.discarded = true;  // never confirmed by a note-off
                 } else {
-                    note.off = tick;
+                    note.EndAt(tick);
                     note.hanging = true;
                 }
             }
@@ -156,8 +156,7 @@ private:
         OpenList& open = OpenNotes(channel, event.data1);
         DropSilent(open);
         open.notes.push_back(static_cast<uint32_t>(m_content.notes.size()));
-        m_content.notes.push_back(MidiNote{event.tick, event.tick, static_cast<uint8_t>(channel), event.data1,
-                                           event.data2, false, false});
+        m_content.notes.push_back(MidiNote{event.tick, 0, static_cast<uint8_t>(channel), event.data1, event.data2, false, false});
     }
 
     // A note-on of velocity 0 is a note-off. When its key does not sound, it
@@ -174,8 +173,7 @@ private:
         }
         open.notes.push_back(static_cast<uint32_t>(m_content.notes.size()));
         ++open.silent;
-        m_content.notes.push_back(
-            MidiNote{event.tick, event.tick, static_cast<uint8_t>(channel), event.data1, 0, false, false});
+        m_content.notes.push_back(MidiNote{event.tick, 0, static_cast<uint8_t>(channel), event.data1, 0, false, false});
     }
 
     void DropSilent(OpenList& open)
@@ -199,7 +197,7 @@ private:
             return;
         }
         MidiNote& note = m_content.notes[open.notes.front()];
-        note.off = event.tick;
+        note.EndAt(event.tick);
         open.silent -= note.velocity == 0 ? 1 : 0;
         open.notes.pop_front();
     }

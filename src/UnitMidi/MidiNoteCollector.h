@@ -3,6 +3,7 @@
 // texts that the melody settings come from. Only this is kept of the file.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <string>
@@ -14,14 +15,18 @@
 
 namespace quaverly {
 
+// 16 bytes a note: with the file itself, what the import holds of it.
 struct MidiNote {
-    int64_t on = 0;      // file ticks
-    int64_t off = 0;
+    int64_t on = 0;       // file ticks
+    uint32_t length = 0;  // file ticks to its note-off (held at the longest a field holds)
     uint8_t channel = 0;  // 0..15
     uint8_t key = 0;
     uint8_t velocity = 0;
-    bool hanging = false;    // no note-off before its track's end
-    bool discarded = false;  // a velocity-0 note-on that turned out to be a note-off
+    bool hanging : 1 = false;    // no note-off before its track's end
+    bool discarded : 1 = false;  // a velocity-0 note-on that turned out to be a note-off
+
+    int64_t Off() const { return on + length; }
+    void EndAt(int64_t tick) { length = static_cast<uint32_t>(std::min<int64_t>(tick - on, UINT32_MAX)); }
 };
 
 struct MidiContent {
