@@ -319,9 +319,9 @@ ImportedMelody ImportMidiFile(std::string_view bytes, const std::string& name, c
 {
     // The choice is checked first, so a bad one costs no reading.
     std::array<int, Voices> choice = channels.empty() ? std::array<int, Voices>{} : GivenChoice(channels);
-    const MidiContent content = CollectMidiContent(bytes, name);
+    MidiContent content = CollectMidiContent(bytes, name);
     const int division = content.header.division;
-    const std::array<ChannelNotes, 16> byChannel = NotesByChannel(content);
+    std::array<ChannelNotes, 16> byChannel = NotesByChannel(content);
     if (channels.empty()) {
         choice = AutomaticChoice(byChannel);
     }
@@ -359,6 +359,7 @@ ImportedMelody ImportMidiFile(std::string_view bytes, const std::string& name, c
             continue;
         }
         const int channel = primary.channel;
+        primary.notes.reserve(byChannel[static_cast<size_t>(channel - 1)].notes.size());
         for (const TimedNote& timed : ChannelTimeline(content, byChannel[static_cast<size_t>(channel - 1)].notes,
                                                       quaverlyEnd, report)) {
             const int time = timed.time;
@@ -399,6 +400,10 @@ ImportedMelody ImportMidiFile(std::string_view bytes, const std::string& name, c
             target->lastEnd = static_cast<int>(std::min<int64_t>(time + gate, MelodyEndLimit));
         }
     }
+
+    // The file's notes are placed: their memory goes before the voices are spelled.
+    content.notes = {};
+    byChannel = {};
 
     // The melody ends where this program's file says, or after the last note
     // with room for its normal gate.

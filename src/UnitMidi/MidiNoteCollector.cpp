@@ -86,6 +86,7 @@ public:
                 }
             }
             open = OpenList{};
+            m_isTouched[slot] = false;
         }
         m_touched.clear();
         if (track == 0) {
@@ -101,7 +102,8 @@ private:
     OpenList& OpenNotes(int channel, int key)
     {
         const size_t slot = static_cast<size_t>(channel * 128 + key);
-        if (m_open[slot].notes.empty()) {
+        if (!m_isTouched[slot]) {
+            m_isTouched[slot] = true;
             m_touched.push_back(slot);
         }
         return m_open[slot];
@@ -204,7 +206,8 @@ private:
 
     MidiContent& m_content;
     std::array<OpenList, 16 * 128> m_open;
-    std::vector<size_t> m_touched;  // slots of m_open this track used, possibly repeated
+    std::vector<size_t> m_touched;  // slots of m_open this track used
+    std::array<bool, 16 * 128> m_isTouched{};
     int m_division = 0;
     int m_track = 0;
     int m_titleRank = 4;  // none yet

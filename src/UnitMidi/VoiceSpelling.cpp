@@ -68,7 +68,7 @@ std::vector<VoiceEvent> SpellVoice(const std::vector<PlacedNote>& notes, int end
                                    SpellingLosses& losses)
 {
     std::vector<VoiceEvent> events;
-    events.reserve(notes.size() * 2);
+    events.reserve(notes.size() + notes.size() / 4);
     for (size_t i = 0; i < notes.size(); ++i) {
         const PlacedNote& placed = notes[i];
         const bool hasNext = i + 1 < notes.size();
