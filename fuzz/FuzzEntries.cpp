@@ -13,6 +13,8 @@
 #include <vector>
 
 #include "InKtlSrc/RingtoneBook.h"
+#include "UnitMidi/MidiImport.h"
+#include "UnitMidi/MidiMelody.h"
 #include "base/Errors.h"
 #include "base/IntegerReading.h"
 #include "UnitMld/CrashJournal.h"
@@ -460,6 +462,45 @@ void RoundTripEntry(std::string_view data)
     Expect(third.MelodyImage() == first.MelodyImage(), "the loaded texts rebuild to another image");
 }
 
+void MidiFileEntry(std::string_view data)
+{
+    try {
+        const MidiSurvey survey = SurveyMidiFile(data, "fuzz.mid");
+        Expect(survey.automaticChoice.size() <= 4, "the automatic choice has more than four channels");
+    } catch (const QuaverlyError&) {
+    }
+    ImportedMelody melody;
+    try {
+        melody = ImportMidiFile(data, "fuzz.mid");
+    } catch (const QuaverlyError&) {
+        return;
+    }
+    Expect(melody.tempo >= 1 && melody.tempo <= 255, "imported tempo outside 1..255");
+    Expect(melody.endTime >= 0 && melody.endTime <= MaxSequenceTime, "imported end outside the time column");
+    for (size_t voice = 0; voice < 4; ++voice) {
+        const ImportedVoice& imported = melody.voices[voice];
+        Expect(imported.tone >= 1 && imported.tone <= 128 && imported.volume >= 0 && imported.volume <= 63,
+               "imported tone or volume out of range");
+        int previous = 0;
+        for (const VoiceEvent& event : imported.events) {
+            Expect(event.time >= previous && event.time <= melody.endTime, "imported events out of order or past the end");
+            Expect(event.gate >= 0 && event.gate <= 255, "imported gate beyond one event");
+            Expect(event.note >= 0 && event.note <= (voice == 3 ? 62 : 63), "imported note out of range");
+            previous = event.time;
+        }
+    }
+    MelodyStore store;
+    store.MelodyImage() = "previous image";
+    try {
+        BuildImportedMelody(store, melody);
+    } catch (const QuaverlyError&) {
+        Expect(store.MelodyImage() == "previous image", "a failed build changed the image");
+        return;
+    }
+    Expect(store.IsMelodyImage() && store.Sequence().empty(), "the imported melody is not a melody image");
+    LoadImage(store);
+}
+
 std::span<const NamedEntry> Entries()
 {
     static constexpr std::array<NamedEntry, 9> table{{
@@ -472,6 +513,7 @@ std::span<const NamedEntry> Entries()
         {"RingtoneBook", RingtoneBookEntry},
         {"RoundTrip", RoundTripEntry},
         {"Journal", JournalEntry},
+        {"MidiFile", MidiFileEntry},
     }};
     return table;
 }

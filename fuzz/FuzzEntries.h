@@ -41,6 +41,10 @@ void JournalEntry(std::string_view data);
 // Score texts compiled, loaded back and compiled again must give the same image.
 void RoundTripEntry(std::string_view data);
 
+// The bytes as a Standard MIDI File: the channel survey, the import, the
+// melody it builds and the load of that melody.
+void MidiFileEntry(std::string_view data);
+
 struct NamedEntry {
     std::string_view target;  // the fuzz target's name without "Fuzz": "ScoreParser"
     void (*entry)(std::string_view data);

@@ -66,6 +66,53 @@ IMAGES = [
 ]
 
 
+def varlen(value):
+    out = [value & 0x7F]
+    value >>= 7
+    while value:
+        out.insert(0, 0x80 | (value & 0x7F))
+        value >>= 7
+    return bytes(out)
+
+
+def smf(file_format, division, tracks):
+    """A Standard MIDI File of the given track data (end-of-track added)."""
+    out = b"MThd" + struct.pack(">IHHH", 6, file_format, len(tracks), division)
+    for data in tracks:
+        data += b"\x00\xff\x2f\x00"
+        out += b"MTrk" + struct.pack(">I", len(data)) + data
+    return out
+
+
+def meta(delta, kind, data):
+    return varlen(delta) + bytes([0xFF, kind]) + varlen(len(data)) + data
+
+
+def notes(channel, keys, length, gap=0, velocity=100):
+    out = b""
+    for key in keys:
+        out += varlen(gap) + bytes([0x90 | channel, key, velocity]) + varlen(length) + bytes([0x80 | channel, key, 0])
+    return out
+
+
+# A file as this program's MIDI writer lays it out: conductor with the set-up bar, one track per voice.
+QUAVERLY_CONDUCTOR = (meta(0, 3, b"A") + meta(0, 2, b"Fernwick") + meta(0, 6, b"Setup")
+                      + meta(0, 0x51, bytes([0x07, 0x53, 0x00])) + meta(1920, 6, b"Start") + b"\x8f\x00\xff\x2f\x00")
+MIDI_FILES = [
+    smf(0, 96, [meta(0, 3, b"Tune") + meta(0, 0x51, bytes([0x07, 0xA1, 0x20])) + notes(0, [72, 74, 76], 92, 4)]),
+    smf(0, 480, [b"\x00\x90\x3c\x40\x83\x60\x3c\x00\x00\x3e\x40\x83\x60\x3e\x00"]),  # running status
+    smf(1, 384, [meta(0, 3, sjis("ふるさと")) + meta(0, 2, b"(c)"),
+                 b"\x00\xc0\x49" + notes(0, [60, 64, 67], 383),
+                 b"\x00\xc9\x00" + notes(9, [35, 38, 42], 10, 182)]),
+    smf(1, 120, [b"\x00\x90\x3c\x40\x00\x40\x40\x00\x43\x40\x78\x80\x3c\x00\x00\x40\x00\x00\x43\x00"]),  # chord
+    smf(1, 480, [QUAVERLY_CONDUCTOR[:-4], b"\x00\xf0\x00\x00\xf0\x00",
+                 b"\x00\xc0\x00" + notes(0, [72], 460) + b"\x14\x80\x48\x00",
+                 b"\x00\xc1\x00\x00\x91\x48\x00\x83\x5c\x81\x48\x00"]),
+    smf(2, 96, [notes(0, [60], 90)]),
+    smf(0, 0xE728, [notes(0, [60], 90)]),
+]
+
+
 def melody_text(title, tempo, voices, copyright="", date=""):
     lines = ["$T", title, "$t", tempo, "$C", copyright, "$D", date]
     for number, (tone, volume, score) in enumerate(voices, start=1):
@@ -173,6 +220,7 @@ def main():
     write("NumericText", [("numeric%02d.c99" % i, d) for i, d in enumerate(NUMERIC)])
     write("PocketMelody", [("pocket%02d.pmr" % i, bytes(192) + d) for i, d in enumerate(IMAGES[:4])]
           + [("short.pmr", bytes(100))])
+    write("MidiFile", [("song%02d.mid" % i, d) for i, d in enumerate(MIDI_FILES)])
     write("RingtoneBook", [("book%02d.ktm" % i, d) for i, d in enumerate(BOOKS)])
     write("RoundTrip", [("trip%02d" % i, d) for i, d in enumerate(ROUND_TRIPS)]
           + [(p.stem, example_round_trip(p.read_bytes())) for p in examples])

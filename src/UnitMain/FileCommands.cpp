@@ -237,6 +237,10 @@ void TFormMain::FileDrop1FileDrop(const QStringList& fileNames)
         } else if (kind == FileKind::NumericText) {
             ShowNotSupported();
             staged = StageNumericText(ReadWholeFile(NativePath(name)));
+        } else if (kind == FileKind::Midi) {
+            // The MIDI import reads, asks and replaces by itself.
+            ImportMidiIntoEditor(name, true);
+            return;
         } else {
             ShowNotSupported();
         }

@@ -150,6 +150,7 @@ void TFormMain::ConnectMenu()
         {m_ui->mnSave1, &TFormMain::mnSave1Click},
         {m_ui->mnSaveAs1, &TFormMain::mnSaveAs1Click},
         {m_ui->mnImport, &TFormMain::mnImportClick},
+        {m_ui->mnGetMidi, &TFormMain::mnGetMidiClick},
         {m_ui->mnExport, &TFormMain::mnExportClick},
         {m_ui->mnPutMidi, &TFormMain::mnPutMidiClick},
         {m_ui->mnExit1, &TFormMain::mnExit1Click},

@@ -146,6 +146,7 @@ public slots:
     void mnSave1Click();
     void mnSaveAs1Click();
     void mnImportClick();
+    void mnGetMidiClick();
     void mnExportClick();
     void mnPutMidiClick();
     void mnExit1Click();
@@ -215,6 +216,10 @@ private:
     void SetMemoText(int voice, const std::string& sjis);
 
     // File command steps (FileCommands.cpp).
+    // A MIDI file through the channel choice into the editor, checked before
+    // it replaces the document; a drop asks the loss question after the read
+    // (MidiImportCommand.cpp).
+    void ImportMidiIntoEditor(const QString& path, bool askLossQuestion);
     void SaveMelodyTo(const QString& path);
     // Save's body: the analysis question, then the bound file or Save As.
     void SaveDocument();

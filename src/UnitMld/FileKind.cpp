@@ -9,12 +9,13 @@ namespace quaverly {
 
 FileKind FileKindOf(std::string_view path)
 {
-    static constexpr std::array<std::pair<std::string_view, FileKind>, 5> Kinds{{
+    static constexpr std::array<std::pair<std::string_view, FileKind>, 6> Kinds{{
         {".MLD", FileKind::Melody},
         {".PMR", FileKind::PocketMelody},
         {".TML", FileKind::MelodyText},
         {".C99", FileKind::NumericText},
         {".MID", FileKind::Midi},
+        {".MIDI", FileKind::Midi},
     }};
     const std::string extension = UpperExtension(path);
     for (const auto& [text, kind] : Kinds) {

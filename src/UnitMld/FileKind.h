@@ -11,7 +11,7 @@ enum class FileKind {
     PocketMelody,  // ".pmr": an MLD image behind a 192-byte header
     MelodyText,    // ".tml": the melody text export
     NumericText,   // ".c99": numeric note records
-    Midi,          // ".mid": a Standard MIDI File
+    Midi,          // ".mid", ".midi": a Standard MIDI File
     Other,
 };
 

@@ -4,6 +4,7 @@
 #include "UnitAbout/TAboutDlg.h"
 #include "UnitF0Data/TF0DataDlg.h"
 #include "UnitInfo/TFileInfoDlg.h"
+#include "UnitMidiIn/TReadMidiDlg.h"
 #include "UnitMldSel/TFormMldSelect.h"
 #include "UnitSetup/TSetupDlg.h"
 #include "platform/FormLook.h"
@@ -45,7 +46,7 @@ QList<QDialog*> AppDialogs::All() const
 {
     QList<QDialog*> dialogs;
     for (QDialog* dialog :
-         std::initializer_list<QDialog*>{m_about, m_fileInfo, m_f0Data, m_ringtoneBook, m_mldSelect, m_setup}) {
+         std::initializer_list<QDialog*>{m_about, m_fileInfo, m_f0Data, m_ringtoneBook, m_midiChannels, m_mldSelect, m_setup}) {
         if (dialog != nullptr) {
             dialogs.append(dialog);
         }
@@ -76,6 +77,10 @@ TAboutDlg& AppDialogs::About()
 TInKtlink& AppDialogs::RingtoneBook()
 {
     return Made(m_ringtoneBook, m_boxes);
+}
+TReadMidiDlg& AppDialogs::MidiChannels()
+{
+    return Made(m_midiChannels);
 }
 
 void AppDialogs::SetParentWindow(QWidget* window)
@@ -145,6 +150,15 @@ std::optional<std::vector<std::string>> AppDialogs::RunRingtoneBook(const QStrin
         return std::nullopt;
     }
     return RingtoneBook().SelectedMelodies();
+}
+
+std::optional<std::vector<int>> AppDialogs::RunMidiChannels(const MidiSurvey& survey)
+{
+    MidiChannels().LoadSurvey(survey);
+    if (!ShowModal(MidiChannels())) {
+        return std::nullopt;
+    }
+    return MidiChannels().ChosenChannels();
 }
 
 }  // namespace quaverly

@@ -22,6 +22,7 @@ class TF0DataDlg;
 class TFileInfoDlg;
 class TFormMldSelect;
 class TInKtlink;
+class TReadMidiDlg;
 class TSetupDlg;
 
 class AppDialogs : public Dialogs {
@@ -45,6 +46,7 @@ public:
     QString EditTempoText() const override;
     void RunAbout() override;
     std::optional<std::vector<std::string>> RunRingtoneBook(const QString& path) override;
+    std::optional<std::vector<int>> RunMidiChannels(const MidiSurvey& survey) override;
 
     // The dialogs themselves, for the program's screenshots and for tests.
     TFormMldSelect& MldSelect();
@@ -53,6 +55,7 @@ public:
     TSetupDlg& Setup();
     TAboutDlg& About();
     TInKtlink& RingtoneBook();
+    TReadMidiDlg& MidiChannels();
 
 private:
     QList<QDialog*> All() const;
@@ -67,6 +70,7 @@ private:
     QPointer<TFileInfoDlg> m_fileInfo;
     QPointer<TF0DataDlg> m_f0Data;
     QPointer<TInKtlink> m_ringtoneBook;
+    QPointer<TReadMidiDlg> m_midiChannels;
     QPointer<TFormMldSelect> m_mldSelect;
     // Also made by EditTempoText, which only reads.
     mutable QPointer<TSetupDlg> m_setup;

@@ -1,34 +1,95 @@
-// quaverly-cli import: numeric melody text (".c99") or a pocket-melody file
-// (".pmr") into a melody file, as the window's import command reads them.
+// quaverly-cli import: numeric melody text (".c99"), a pocket-melody file
+// (".pmr") or a Standard MIDI File (".mid", ".midi") into a melody file, as
+// the window's import command reads them.
+#include <sstream>
+
 #include "CliSupport.h"
-#include "base/FileIO.h"
 #include "Subcommands.h"
 #include "UnitMld/FileKind.h"
+#include "UnitMidi/MidiImport.h"
+#include "UnitMidi/MidiMelody.h"
 #include "UnitMld/MelodyStore.h"
-#include "base/Messages.h"
+#include "UnitMld/MelodyText.h"
 #include "UnitNum/NumericImport.h"
+#include "base/FileIO.h"
+#include "base/Messages.h"
 
 namespace quaverly::cli {
 
 namespace {
 
 constexpr std::string_view Help =
-    "Usage: quaverly-cli import FILE.c99|FILE.pmr -o SONG.mld\n"
+    "Usage: quaverly-cli import FILE.c99|FILE.pmr|FILE.mid -o OUT [--channels LIST] [--text]\n"
     "\n"
-    "Reads numeric melody text (.c99: lines of MIDI note, length and channel)\n"
-    "or a pocket-melody file (.pmr: a melody behind a 192-byte header) and\n"
-    "writes the melody file. Other extensions are refused as the window\n"
-    "refuses them, and so is a result that is not a melody (exit 1).\n"
+    "Reads numeric melody text (.c99: lines of MIDI note, length and channel),\n"
+    "a pocket-melody file (.pmr: a melody behind a 192-byte header) or a\n"
+    "Standard MIDI File (.mid, .midi: format 0 or 1) and writes the melody file.\n"
+    "A MIDI file's import report (notes read, kept per voice, what could not\n"
+    "come) is printed on standard error. Other extensions are refused as the\n"
+    "window refuses them, and so are a file that is not a melody and a\n"
+    "malformed MIDI file (exit 1).\n"
     "\n"
-    "  -o FILE   the melody file to write (\"-\": standard output)\n";
+    "  -o FILE          the melody file to write (\"-\": standard output)\n"
+    "  --channels LIST  MIDI channels 1..16 for the voices, in voice order,\n"
+    "                   e.g. 1,2,5 (at most four; default: the automatic choice)\n"
+    "  --text           write melody text (.tml) instead of the melody file\n";
+
+std::vector<int> ChannelList(const std::string& text)
+{
+    std::vector<int> channels;
+    std::stringstream stream(text);
+    std::string item;
+    while (std::getline(stream, item, ',')) {
+        if (item.empty() || item.size() > 2 || item.find_first_not_of("0123456789") != std::string::npos) {
+            throw UsageError("--channels needs MIDI channels 1 to 16 separated by commas, e.g. 1,2,5");
+        }
+        channels.push_back(std::stoi(item));
+    }
+    if (channels.empty()) {
+        throw UsageError("--channels needs MIDI channels 1 to 16 separated by commas, e.g. 1,2,5");
+    }
+    return channels;
+}
+
+void WriteMelodyOrText(MelodyStore& store, const std::string& output, bool asText)
+{
+    if (!asText) {
+        SaveImage(store, output);
+        return;
+    }
+    MelodyFileInfo info;
+    std::optional<EditorFields> fields = LoadMelodyIntoEditor(store, info);
+    if (!fields) {
+        Refuse(Msg::DataFormatAbnormal);
+    }
+    EditorTexts texts{.tempo = fields->tempoText,
+                      .title = fields->title,
+                      .tones = fields->toneTexts,
+                      .volumes = fields->volumeTexts,
+                      .scores = fields->scoreTexts};
+    WriteOutput(output, MelodyTextBytes(texts, info));
+}
 
 int RunImport(const std::vector<std::string>& args)
 {
-    Arguments arguments(args, {{"-o", true}}, 1, 1);
+    Arguments arguments(args, {{"-o", true}, {"--channels", true}, {"--text", false}}, 1, 1);
     std::string input = arguments.Positional()[0];
     std::string output = arguments.Required("-o");
     MelodyStore store;
     const FileKind kind = FileKindOf(input);
+    const bool midi = kind == FileKind::Midi;
+    if (arguments.Has("--channels") && !midi) {
+        throw UsageError("--channels is for a MIDI file (.mid, .midi)");
+    }
+    if (midi) {
+        const std::vector<int> channels =
+            arguments.Has("--channels") ? ChannelList(arguments.Value("--channels", "")) : std::vector<int>{};
+        ImportedMelody melody = ImportMidiFile(ReadInput(input), input, channels);
+        BuildImportedMelody(store, melody);
+        WriteMelodyOrText(store, output, arguments.Has("--text"));
+        Print(stderr, MidiImportReportText(melody.report));
+        return ExitSuccess;
+    }
     if (kind == FileKind::NumericText) {
         ImportNumericText(store, ReadInput(input));
     } else if (kind == FileKind::PocketMelody) {
@@ -39,13 +100,14 @@ int RunImport(const std::vector<std::string>& args)
     if (!store.IsMelodyImage()) {
         Refuse(Msg::DataFormatAbnormal);
     }
-    SaveImage(store, output);
+    WriteMelodyOrText(store, output, arguments.Has("--text"));
     return ExitSuccess;
 }
 
 }  // namespace
 
-extern const Subcommand ImportCommand{"import", "turn numeric text (.c99) or a pocket melody (.pmr) into a melody file",
-                                      Help, RunImport};
+extern const Subcommand ImportCommand{
+    "import", "turn numeric text (.c99), a pocket melody (.pmr) or a MIDI file (.mid) into a melody file", Help,
+    RunImport};
 
 }  // namespace quaverly::cli

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "UnitMidi/MidiImport.h"
 #include "UnitMld/MelodyFileInfo.h"
 
 namespace quaverly {
@@ -33,6 +34,10 @@ public:
     // The ringtone-book dialog on a file: the melody texts (Shift-JIS) of the
     // chosen songs, at most four, or nothing on Cancel.
     virtual std::optional<std::vector<std::string>> RunRingtoneBook(const QString& path) = 0;
+    // The MIDI channel choice for an import: the channels of the survey with
+    // its automatic choice ticked. The chosen channels (1..16, at most four)
+    // in voice order, or nothing on Cancel.
+    virtual std::optional<std::vector<int>> RunMidiChannels(const MidiSurvey& survey) = 0;
 };
 
 }  // namespace quaverly

@@ -308,6 +308,41 @@ TEST_F(CliTest, ImportNumericTextAndPocketMelody)
     EXPECT_FALSE(fs::exists(Path("s.mld")));
 }
 
+TEST_F(CliTest, ImportMidiFileWritesTheMelodyAndReportsOnStandardError)
+{
+    // This program's own MIDI file comes back to the same MIDI file.
+    const std::string song = Build(Corpus + "song.tml");
+    ASSERT_EQ(Run("midi '" + song + "' -o '" + Path("song.mid") + "' --edit-tempo 100").exitCode, 0);
+    CliRun run = Run("import '" + Path("song.mid") + "' -o '" + Path("back.mld") + "'");
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(Lines(run.err).front(), "MIDI読み込み結果");
+    EXPECT_NE(run.err.find("すべての音符をそのまま読みました"), std::string::npos) << run.err;
+    ASSERT_EQ(Run("midi '" + Path("back.mld") + "' -o '" + Path("back.mid") + "' --edit-tempo 100").exitCode, 0);
+    EXPECT_EQ(ReadBytes(Path("back.mid")), ReadBytes(Path("song.mid")));
+
+    // ".midi" in any case, melody text with --text, a channel choice.
+    fs::copy_file(Path("song.mid"), Path("SONG.MIDI"));
+    run = Run("import '" + Path("SONG.MIDI") + "' -o - --text --channels 2,1");
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(run.out.substr(0, 4), "$T\r\n");
+
+    struct Refusal {
+        std::string args;
+        int exitCode;
+    };
+    WriteBytes(Path("cut.mid"), ReadBytes(Path("song.mid")).substr(0, 40));
+    const std::string target = " -o '" + Path("x.mld") + "'";
+    for (const Refusal& refusal : {Refusal{"'" + Path("cut.mid") + "'" + target, 1},
+                                   Refusal{"'" + Path("song.mid") + "'" + target + " --channels 1,17", 1},
+                                   Refusal{"'" + Path("song.mid") + "'" + target + " --channels 1,,2", 2},
+                                   Refusal{"'" + Corpus + "numbers.c99'" + target + " --channels 1", 2}}) {
+        EXPECT_EQ(Run("import " + refusal.args).exitCode, refusal.exitCode) << refusal.args;
+        EXPECT_FALSE(fs::exists(Path("x.mld"))) << refusal.args;
+    }
+    EXPECT_NE(Run("import '" + Path("cut.mid") + "' -o '" + Path("x.mld") + "'").err.find("ファイルが途中で終わっています"),
+              std::string::npos);
+}
+
 TEST_F(CliTest, KtmListsTheSongsAndStopsAtACutRecord)
 {
     CliRun run = Run("ktm '" + Corpus + "two_songs.ktm'");

@@ -246,7 +246,7 @@ private slots:
         fixture.window.findChild<QAction*>("mnContents")->trigger();
         QCOMPARE(fixture.boxes.Count(Kind::Warning), 1);
         QCOMPARE(fixture.help.shown.size(), 1);
-        QVERIFY(!fixture.window.findChild<QAction*>("mnGetMidi")->isEnabled());
+        QVERIFY(fixture.window.findChild<QAction*>("mnGetMidi")->isEnabled());
     }
 };
 

@@ -50,6 +50,15 @@ public:
         return ringtoneBookAnswer;
     }
 
+    std::optional<std::vector<int>> RunMidiChannels(const MidiSurvey& survey) override
+    {
+        shownMidiSurveys.push_back(survey);
+        if (midiChannelsCancel) {
+            return std::nullopt;
+        }
+        return midiChannelsAnswer ? *midiChannelsAnswer : survey.automaticChoice;
+    }
+
     std::optional<QString> mldSelectAnswer;  // nothing: Cancel
     int mldSelectCalls = 0;
     QString mldSelectStartFolder;
@@ -71,6 +80,10 @@ public:
 
     std::optional<std::vector<std::string>> ringtoneBookAnswer;
     QStringList ringtoneBookPaths;
+
+    bool midiChannelsCancel = false;
+    std::optional<std::vector<int>> midiChannelsAnswer;  // nothing: OK on the automatic choice
+    std::vector<MidiSurvey> shownMidiSurveys;
 };
 
 }  // namespace quaverly
