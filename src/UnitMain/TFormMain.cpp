@@ -80,6 +80,7 @@ TFormMain::TFormMain(MelodyStore& store, const WindowServices& services, QWidget
     }
     ConnectMenu();
     ConnectChangeNotices();
+    SetUpRoll();
     m_services.player.SetNotify([this] { MediaPlayer1Notify(); });
     // Both components belong to the window: the placement is saved when it
     // closes and when it is destroyed.
@@ -263,6 +264,7 @@ void TFormMain::LoadMelodyIntoControls()
         return;
     }
     FillEditorFields(std::move(*fields));
+    ShowSequenceInRoll(m_store.Sequence());
 }
 
 void TFormMain::RunCommand(const std::function<void()>& body)
