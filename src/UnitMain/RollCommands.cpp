@@ -52,9 +52,14 @@ void TFormMain::SetUpRoll()
     m_rollDock->setWidget(m_roll);
     m_rollDock->setFeatures(QDockWidget::DockWidgetClosable | QDockWidget::DockWidgetMovable);
     addDockWidget(Qt::BottomDockWidgetArea, m_rollDock);
-    const int height = m_services.settings.Value(RollHeightKey, DefaultRollHeight).toInt();
-    resizeDocks({m_rollDock}, {std::max(80, height)}, Qt::Vertical);
-    m_rollDock->setVisible(m_services.settings.Value(RollVisibleKey, true).toBool());
+    const int rollHeight = std::max(80, m_services.settings.Value(RollHeightKey, DefaultRollHeight).toInt());
+    const bool shown = m_services.settings.Value(RollVisibleKey, true).toBool();
+    if (shown) {
+        // The pages keep their designed height; the roll is added below them.
+        resize(width(), height() + rollHeight);
+    }
+    m_roll->SetPreferredHeight(rollHeight);
+    m_rollDock->setVisible(shown);
 
     m_rollRefresh = new QTimer(this);
     m_rollRefresh->setSingleShot(true);

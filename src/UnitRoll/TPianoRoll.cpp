@@ -85,6 +85,8 @@ protected:
     {
         QAbstractScrollArea::resizeEvent(event);
         UpdateRanges();
+        // The middle of the melody's pitches stays in view as the roll is resized.
+        m_roll->ScrollToPitch(m_roll->m_middlePitch);
     }
 
     void wheelEvent(QWheelEvent* event) override
@@ -271,6 +273,7 @@ TPianoRoll::TPianoRoll(QWidget* parent) : QWidget(parent)
     layout->addLayout(legend);
     m_canvas = new RollCanvas(this);
     m_canvas->setObjectName(QStringLiteral("RollCanvas"));
+    m_canvas->setMinimumHeight(80);
     layout->addWidget(m_canvas, 1);
     UpdateLegend();
 }
@@ -299,7 +302,8 @@ void TPianoRoll::SetEvents(const SequenceList& list, const std::array<int, Voice
                 high = std::max(high, note.note);
             }
         }
-        ScrollToPitch((low + high) / 2);
+        m_middlePitch = (low + high) / 2;
+        ScrollToPitch(m_middlePitch);
         m_pitchPlaced = true;
     }
 }

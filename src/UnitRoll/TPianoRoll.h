@@ -55,6 +55,10 @@ public:
     // The painted area (tests click on it and paint it).
     QWidget* Canvas() const;
 
+    // The height the roll asks for when its window is laid out.
+    void SetPreferredHeight(int height) { m_preferredHeight = height; updateGeometry(); }
+    QSize sizeHint() const override { return {600, m_preferredHeight}; }
+
     static QColor VoiceColor(int voice);
     static constexpr int KeyboardWidth = 64;
 
@@ -76,6 +80,8 @@ private:
     int m_playhead = -1;
     int m_solo = -1;
     bool m_pitchPlaced = false;
+    int m_preferredHeight = 220;
+    int m_middlePitch = RollNoteCount / 2;
 };
 
 }  // namespace quaverly
