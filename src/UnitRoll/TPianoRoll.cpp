@@ -11,6 +11,8 @@
 #include <QWheelEvent>
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <vector>
 
 #include "UnitMld/NotationTables.h"
 #include "platform/SjisText.h"
@@ -183,10 +185,14 @@ private:
             }
             QColor faint = solid;
             faint.setAlpha(solid.alpha() / 4);
+            const auto [first, last] = model.VisibleRange(voice, fromTick, toTick);
+            if (last - first > static_cast<size_t>(width) / 2) {
+                PaintDense(painter, geometry, voice, first, last, width, height, faint, solid);
+                continue;
+            }
             // At a scale where many notes share a pixel column, one rectangle stands for them.
             std::array<int, RollNoteCount> lastColumn;
             lastColumn.fill(-1);
-            const auto [first, last] = model.VisibleRange(voice, fromTick, toTick);
             const auto& notes = model.Notes(voice);
             for (size_t i = first; i < last; ++i) {
                 const RollNote& note = notes[i];
@@ -218,6 +224,46 @@ private:
         painter.setClipping(false);
     }
 
+    // More notes than pixel columns: each row's columns are marked covered
+    // (faint) or sounding (solid), then drawn as runs, so the cost follows the
+    // view's size rather than the number of notes.
+    void PaintDense(QPainter& painter, const RollGeometry& geometry, int voice, size_t first, size_t last, int width,
+                    int height, const QColor& faint, const QColor& solid)
+    {
+        const auto& notes = m_roll->m_model.Notes(voice);
+        const int columns = std::max(1, width);
+        m_cover.assign(static_cast<size_t>(columns) * RollNoteCount, 0);
+        auto column = [&](double tick) { return std::clamp(static_cast<int>(geometry.XOfTick(tick)), 0, columns); };
+        for (size_t i = first; i < last; ++i) {
+            const RollNote& note = notes[i];
+            const int x0 = column(note.time);
+            const int xGate = std::max(column(note.time + note.gate), std::min(x0 + 1, columns));
+            const int x1 = std::max(column(note.time + note.duration), xGate);
+            uint8_t* row = m_cover.data() + static_cast<size_t>(note.note) * static_cast<size_t>(columns);
+            for (int x = x0; x < x1; ++x) {
+                row[x] = std::max<uint8_t>(row[x], x < xGate ? 2 : 1);
+            }
+        }
+        for (int note = 0; note < RollNoteCount; ++note) {
+            const double y = geometry.YOfNote(note);
+            if (y + geometry.rowHeight < 0 || y > height) {
+                continue;
+            }
+            const uint8_t* row = m_cover.data() + static_cast<size_t>(note) * static_cast<size_t>(columns);
+            for (int x = 0; x < columns;) {
+                const uint8_t kind = row[x];
+                int end = x + 1;
+                while (end < columns && row[end] == kind) {
+                    ++end;
+                }
+                if (kind != 0) {
+                    painter.fillRect(QRectF(x, y + 1, end - x, geometry.rowHeight - 1), kind == 2 ? solid : faint);
+                }
+                x = end;
+            }
+        }
+    }
+
     void PaintKeyboard(QPainter& painter, const RollGeometry& geometry, int height)
     {
         const int keyboard = TPianoRoll::KeyboardWidth;
@@ -246,6 +292,7 @@ private:
     }
 
     TPianoRoll* m_roll;
+    std::vector<uint8_t> m_cover;  // PaintDense's marks, kept between paints
 };
 
 TPianoRoll::TPianoRoll(QWidget* parent) : QWidget(parent)
