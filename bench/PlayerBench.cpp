@@ -84,6 +84,54 @@ void PlayCommandToFirstSound(benchmark::State& state)
 }
 BENCHMARK(PlayCommandToFirstSound)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(50);
 
+// Play from the cursor: the same steps, the play starting at bar 17 of a
+// 32-bar tune whose every bar starts with a rest, so the first sound comes
+// from the seek (a play from the start would sound only after an eighth).
+void PlayFromCursorToFirstSound(benchmark::State& state)
+{
+    Synthesizer synth;
+    std::mutex mutex;
+    std::condition_variable sounded;
+    std::atomic<bool> heard{false};
+    AudioOutput output{.kind = AudioOutputKind::Silent,
+                       .driver = {},
+                       .fileName = {},
+                       .observer = [&](const float* left, const float* right, int frames) {
+                           for (int i = 0; i < frames && !heard; ++i) {
+                               if (left[i] != 0.0F || right[i] != 0.0F) {
+                                   std::lock_guard lock(mutex);
+                                   heard = true;
+                                   sounded.notify_all();
+                               }
+                           }
+                       }};
+    SequencePlayer player(synth, output);
+    SequenceList tune;
+    for (int bar = 0; bar < 32; ++bar) {
+        tune.AddEvent(bar * 192, 0, 0, 0);
+        for (int i = 0; i < 7; ++i) {
+            tune.AddEvent(bar * 192 + 24 + i * 24, 0, 27 + i, 20);
+        }
+    }
+    tune.AddEvent(32 * 192, 0, EndNote, 0);
+    const int cursorTime = 16 * 192 + 24;
+    const std::string path = (std::filesystem::temp_directory_path() / "quaverly-bench-Play.mid").string();
+    for (auto _ : state) {
+        heard = false;
+        const auto start = std::chrono::steady_clock::now();
+        WriteMidiFile(path, tune, MidiSettings{});
+        player.Open(path);
+        player.PlayFrom([] {}, int64_t{cursorTime} * player.Timing().division / 48);
+        {
+            std::unique_lock lock(mutex);
+            sounded.wait(lock, [&] { return heard.load(); });
+        }
+        state.SetIterationTime(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+        player.Close();
+    }
+}
+BENCHMARK(PlayFromCursorToFirstSound)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(50);
+
 void RenderLongestMelody(benchmark::State& state)
 {
     Synthesizer synth;

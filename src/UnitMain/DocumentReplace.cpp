@@ -45,6 +45,7 @@ void TFormMain::AdoptStagedMelody(StagedMelody staged, const QString& boundFile,
     m_store = std::move(staged.store);
     m_melodyFileInfo = staged.info;
     FillEditorFields(std::move(staged.fields));
+    ShowSequenceInRoll(m_store.Sequence());
     m_currentFileName = boundFile;
     m_ui->mnSave1->setEnabled(enableSave);
     if (!staged.missing.empty()) {

@@ -45,6 +45,7 @@ void TFormMain::mnMakeMldClick()
         for (int voice = 1; voice <= VoiceCount; ++voice) {
             SetMemoText(voice, result.canonicalScores[voice - 1]);
         }
+        ShowSequenceInRoll(m_store.Sequence());
         m_ui->PageControl1->setCurrentWidget(m_ui->TabSheet5);
         m_services.messageBoxes.Information(FromSjis(result.report));
         // After the pages were rewritten: their change notices do not outlast the command.

@@ -1,9 +1,13 @@
 // Score keyboard input: on the four voice pages, the Latin letters of the note
 // names (English and German), the rest and the octave marks are replaced, as
 // they are typed, by their notation in full-width kana and signs.
+#include <QDockWidget>
 #include <QKeyEvent>
 #include <QPlainTextEdit>
 #include <QTextCursor>
+#include <QTimer>
+
+#include "UnitMld/MldLayout.h"
 
 #include "TFormMain.h"
 
@@ -50,9 +54,20 @@ bool TFormMain::eventFilter(QObject* watched, QEvent* event)
         const auto* key = static_cast<QKeyEvent*>(event);
         // Only plain character keys: Ctrl, Alt and Meta combinations are commands.
         const bool plain = !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier));
+        if (memo != nullptr && plain && !key->text().isEmpty()) {
+            // After the key has made its text: the sound never holds the key up.
+            for (int voice = 1; voice <= VoiceCount; ++voice) {
+                if (memo == VoiceMemo(voice) && PreviewEnabled()) {
+                    QTimer::singleShot(0, this, [this, voice] { PreviewTypedNote(voice); });
+                }
+            }
+        }
         if (memo != nullptr && plain && Memo1KeyPress(memo, key->text())) {
             return true;
         }
+    }
+    if (event->type() == QEvent::Resize && watched == static_cast<QObject*>(m_rollDock)) {
+        RollDockResized();
     }
     return QMainWindow::eventFilter(watched, event);
 }

@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QStandardPaths>
 #include <QTabWidget>
+#include <algorithm>
 
 #include "TFormMain.h"
 #include "UnitMain/NativePath.h"
@@ -47,7 +48,7 @@ QString PlayFileName()
 
 }  // namespace
 
-bool TFormMain::CheckAndWriteMidi(const QString& path)
+bool TFormMain::CheckAndWriteMidi(const QString& path, bool forPlay)
 {
     const EditorTexts texts = CollectEditorTexts();
     SettingValues values;
@@ -62,6 +63,12 @@ bool TFormMain::CheckAndWriteMidi(const QString& path)
     for (int voice = 1; voice <= VoiceCount; ++voice) {
         settings.playMask[static_cast<size_t>(voice - 1)] = VoicePlayItem(voice)->isChecked();
     }
+    if (forPlay && m_soloVoice > 0) {
+        // Solo mutes the others for this play only; the switches stay as they are.
+        for (int voice = 1; voice <= VoiceCount; ++voice) {
+            settings.playMask[static_cast<size_t>(voice - 1)] = voice == m_soloVoice;
+        }
+    }
     settings.title = texts.title;
     settings.editTempo = ToSjis(m_services.dialogs.EditTempoText());
     // A file that cannot be written is an error the caller's command shows.
@@ -70,6 +77,20 @@ bool TFormMain::CheckAndWriteMidi(const QString& path)
 }
 
 void TFormMain::mnPlayClick()
+{
+    StartPlay(-1);
+}
+
+void TFormMain::mnPlayFromCursorClick()
+{
+    if (m_ui->mnPlay->text() == StopCaption()) {
+        StartPlay(-1);  // stops, as the play item does
+        return;
+    }
+    StartPlay(std::max(0, StartTimeAtCursor()));
+}
+
+void TFormMain::StartPlay(int startTime)
 {
     QAction* play = m_ui->mnPlay;
     if (play->text() == StopCaption()) {
@@ -81,16 +102,18 @@ void TFormMain::mnPlayClick()
     if (!AskAnalysisQuestion()) {
         return;
     }
-    RunCommand([this, play] {
+    RunCommand([this, play, startTime] {
         const QString fileName = PlayFileName();
-        if (!CheckAndWriteMidi(fileName)) {
+        if (!CheckAndWriteMidi(fileName, true)) {
             return;
         }
         m_services.player.SetFileName(NativePath(fileName));
         m_services.player.Open();
-        const int code = m_services.player.Play();
+        const int code = startTime < 0 ? m_services.player.Play() : m_services.player.PlayFrom(startTime);
         if (code == 0) {
+            m_playStartTime = startTime;
             play->setText(StopCaption());
+            StartFollow();
             return;
         }
         m_services.player.Close();
@@ -105,8 +128,10 @@ void TFormMain::MediaPlayer1Notify()
     }
     QAction* play = m_ui->mnPlay;
     if (m_ui->mnRepeatPlay->isChecked() && play->text() == StopCaption()) {
-        // The player rewinds: the file is played again as it was written.
-        const int code = m_services.player.Play();
+        // The player rewinds: the file is played again as it was written,
+        // from where this play began.
+        const int code =
+            m_playStartTime < 0 ? m_services.player.Play() : m_services.player.PlayFrom(m_playStartTime);
         if (code == 0) {
             return;
         }
@@ -114,6 +139,7 @@ void TFormMain::MediaPlayer1Notify()
         m_services.messageBoxes.Warning(FromSjis(Msg::MidiPlayError) + QString::number(code));
     }
     play->setText(PlayCaption());
+    EndFollow();
     m_services.player.Close();
     if (m_playAndExit) {
         if (auto* playing = findChild<TFormPlay*>()) {

@@ -100,6 +100,7 @@ TFormMain::TFormMain(MelodyStore& store, const WindowServices& services, QWidget
     SetUpShortcuts();
     ConnectMenu();
     ConnectChangeNotices();
+    SetUpRoll();
     m_services.player.SetNotify([this] { MediaPlayer1Notify(); });
     // Both components belong to the window: the placement is saved when it
     // closes and when it is destroyed.

@@ -4,19 +4,23 @@
 // every menu command, dropped file and the command line to the core unit that
 // does the work. The class is defined across several files, one per concern:
 // TFormMain.cpp (construction and wiring), FileCommands.cpp, EditCommands.cpp,
-// ExportCommands.cpp, PlayCommands.cpp, KeyInput.cpp, StartUp.cpp,
-// DocumentReplace.cpp (check first, replace after) and Journal.cpp (the crash
-// journal).
+// ExportCommands.cpp, PlayCommands.cpp, RollCommands.cpp, KeyInput.cpp,
+// StartUp.cpp, DocumentReplace.cpp (check first, replace after) and
+// Journal.cpp (the crash journal).
 //
 // Contract with other units: the voice controls are found by name followed by
 // the voice number 1 to 4 ("Memo", "ComboBoxTone", "EditVol", "TabSheet",
 // "mnPlay"); every text between a control and the core passes FromSjis/ToSjis.
 #pragma once
 
+#include <QList>
 #include <QMainWindow>
 #include <QString>
 #include <QStringList>
+#include <QTextEdit>
+#include <array>
 #include <functional>
+#include <vector>
 #include <memory>
 #include <optional>
 #include <string>
@@ -27,9 +31,13 @@
 #include "UnitMld/MelodyToScore.h"
 #include "UnitMld/ScoreAnalysis.h"
 #include "UnitMld/StagedMelody.h"
+#include "UnitMld/SequenceList.h"
 
 class QAction;
+class QActionGroup;
 class QCloseEvent;
+class QDockWidget;
+class QTimer;
 class QComboBox;
 class QLineEdit;
 class QPlainTextEdit;
@@ -48,6 +56,7 @@ struct JournalContent;
 enum class EditState { Empty = 0, Current = 1, ScoreEdited = 2, SettingsEdited = 3, Saved = 4 };
 
 class SequenceRowModel;
+class TPianoRoll;
 class TFileDrop;
 class TWinPlace;
 
@@ -139,6 +148,29 @@ public:
     // restoring ("Quaverly" question); a damaged one is reported and set aside.
     void OfferJournalRestore();
 
+    // The piano roll and the play position (RollCommands.cpp).
+    TPianoRoll* PianoRoll() const { return m_roll; }
+    // Shows in the roll what the pages would compile to now.
+    void RefreshRollFromPages();
+    // Shows a compiled or loaded melody in the roll.
+    void ShowSequenceInRoll(const SequenceList& list);
+    // One step of following a play: the playhead and the note sounding in
+    // each page, from the player's current time.
+    void FollowPlay();
+    // The voice 1..4 that plays alone, 0 for none; the voice switches stay.
+    int SoloVoice() const { return m_soloVoice; }
+    void SetSoloVoice(int voice);
+    bool PreviewEnabled() const;
+    // A page's character positions and the byte offsets of its Shift-JIS text
+    // with CR LF line ends, which the entries' places count in.
+    int PageByteOfPosition(int voice, int position);
+    int PagePositionOfByte(int voice, int byteOffset);
+    // The background marks of the playing note in a page.
+    const QList<QTextEdit::ExtraSelection>& PlayHighlights(int voice) const
+    {
+        return m_playHighlights[static_cast<size_t>(voice - 1)];
+    }
+
 public slots:
     // File menu (FileCommands.cpp, ExportCommands.cpp, PlayCommands.cpp).
     void mnNewClick();
@@ -168,6 +200,8 @@ public slots:
     void MediaPlayer1Notify();
     void mnPlay1Click(QAction* item);
     void mnRepeatPlayClick();
+    void mnPlayFromCursorClick();
+    void mnPreviewClick();
 
     // Settings and help menus (EditCommands.cpp).
     void mnOptionClick();
@@ -177,7 +211,8 @@ public slots:
 public:
     // Play and MIDI export share the checks and the writing (PlayCommands.cpp):
     // false after a refusal message, with nothing written.
-    bool CheckAndWriteMidi(const QString& path);
+    // forPlay: the solo voice, if any, is the only one written.
+    bool CheckAndWriteMidi(const QString& path, bool forPlay = false);
     // "/P": play at once, show the playing window, end when it closes.
     void StartPlayAndExit();
 
@@ -226,6 +261,23 @@ private:
     // Save As after its question: the dialog, the ".mld" check, the save.
     void RunSaveAs();
 
+    // Play from the start (startTime -1) or from a time (PlayCommands.cpp).
+    void StartPlay(int startTime);
+
+    // The roll, follow, solo and preview (RollCommands.cpp).
+    void SetUpRoll();
+    void PageTextChanged(int voice);
+    void RollDockResized();
+    void PageCursorMoved(int voice);
+    void RollNoteClicked(const SourceSpan& source);
+    // The page's own marks merged with those of other features, into the control.
+    void ApplyPageHighlights(int voice);
+    void StartFollow();
+    void EndFollow();
+    void PreviewTypedNote(int voice);
+    // The time of the note under the current page's cursor, or -1.
+    int StartTimeAtCursor();
+
     // Score keyboard input (KeyInput.cpp): true when the key was replaced.
     bool Memo1KeyPress(QPlainTextEdit* memo, const QString& keyText);
 
@@ -244,6 +296,21 @@ private:
     SequenceRowModel* m_sequenceRows = nullptr;  // ListViewSeq's rows: owned by the window
     TWinPlace* m_winPlace = nullptr;             // WinPlace1: owned by the window
     TFileDrop* m_fileDrop = nullptr;             // FileDrop1: owned by the window
+
+    TPianoRoll* m_roll = nullptr;          // owned by its dock
+    QDockWidget* m_rollDock = nullptr;     // owned by the window
+    QTimer* m_rollRefresh = nullptr;       // the pages' debounce
+    QTimer* m_followTimer = nullptr;       // reads the play position while playing
+    QTimer* m_rollHeightSave = nullptr;
+    QAction* m_previewItem = nullptr;
+    QActionGroup* m_soloItems = nullptr;
+    int m_soloVoice = 0;
+    int m_playStartTime = -1;              // where the current play began (-1: the start)
+    // Per page: the byte offset of each character position (empty: not yet
+    // measured since the last change).
+    std::array<std::vector<int>, VoiceCount> m_pageBytes;
+    std::array<QList<QTextEdit::ExtraSelection>, VoiceCount> m_playHighlights;
+    std::array<SourceSpan, VoiceCount> m_playingSpans{};
 
     QString m_programFolder;
     std::function<void()> m_terminateHandler;

@@ -3,11 +3,19 @@
 #ifdef QUAVERLY_HAVE_SYNTH
 
 #include <QMetaObject>
+#include <QTimer>
 #include <system_error>
 
 #include "base/Errors.h"
 
 namespace quaverly {
+
+namespace {
+
+// The melody's ticks to the quarter note; the file has its own.
+constexpr int64_t MelodyTicksPerQuarter = 48;
+
+}  // namespace
 
 FluidSynthPlayer::FluidSynthPlayer(AudioOutput output, std::string soundFont, QObject* parent)
     : QObject(parent), m_output(std::move(output)), m_soundFont(std::move(soundFont))
@@ -46,24 +54,74 @@ void FluidSynthPlayer::SetFileName(const std::string& path)
     m_fileName = path;
 }
 
-void FluidSynthPlayer::Open()
+SequencePlayer& FluidSynthPlayer::Sequence()
 {
     if (!m_sequence) {
         m_sequence = std::make_unique<SequencePlayer>(Synth(), m_output);
     }
-    m_sequence->Open(m_fileName);
+    return *m_sequence;
+}
+
+void FluidSynthPlayer::Open()
+{
+    Sequence().Open(m_fileName);
 }
 
 int FluidSynthPlayer::Play()
 {
+    return PlayFrom(-1);
+}
+
+int FluidSynthPlayer::PlayFrom(int startTime)
+{
     if (!m_sequence) {
         return PlayErrorNotOpen;
     }
-    return m_sequence->Play([this] {
-        // On the sequence player's thread: hand the notice to this object's thread.
-        QMetaObject::invokeMethod(
-            this, [this] { Notify(); }, Qt::QueuedConnection);
-    });
+    const int64_t division = m_sequence->Timing().division;
+    const int64_t fileTick = startTime < 0 ? -1 : int64_t{startTime} * division / MelodyTicksPerQuarter;
+    return m_sequence->PlayFrom(
+        [this] {
+            // On the sequence player's thread: hand the notice to this object's thread.
+            QMetaObject::invokeMethod(
+                this, [this] { Notify(); }, Qt::QueuedConnection);
+        },
+        fileTick);
+}
+
+int FluidSynthPlayer::CurrentTime() const
+{
+    if (!m_sequence || m_sequence->Timing().division <= 0) {
+        return -1;
+    }
+    const int64_t tick = m_sequence->CurrentTick();
+    return tick < 0 ? -1 : static_cast<int>(tick * MelodyTicksPerQuarter / m_sequence->Timing().division);
+}
+
+void FluidSynthPlayer::PreviewNote(int channel, int program, int key, int velocity, int milliseconds)
+{
+    if (!IsStopped()) {
+        return;
+    }
+    // Started from the event loop so that the key that asked for it is
+    // handled first; a preview that cannot sound is simply not heard.
+    QMetaObject::invokeMethod(
+        this,
+        [this, channel, program, key, velocity, milliseconds] {
+            if (!IsStopped()) {
+                return;
+            }
+            try {
+                Sequence().StartSound(channel, program, key, velocity);
+            } catch (const QuaverlyError&) {
+                return;
+            }
+            QTimer::singleShot(milliseconds, this, [this, channel, key] {
+                if (m_sequence) {
+                    m_sequence->EndSound(channel, key);
+                }
+            });
+        },
+        Qt::QueuedConnection);
 }
 
 void FluidSynthPlayer::Stop()

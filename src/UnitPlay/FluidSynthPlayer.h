@@ -32,6 +32,9 @@ public:
     void SetFileName(const std::string& path) override;
     void Open() override;
     int Play() override;
+    int PlayFrom(int startTime) override;
+    int CurrentTime() const override;
+    void PreviewNote(int channel, int program, int key, int velocity, int milliseconds) override;
     void Stop() override;
     void Close() override;
     bool IsStopped() const override;
@@ -40,6 +43,8 @@ private:
     // The synthesizer once the background load has ended; made again on
     // first need when that load failed. Throws QuaverlyError.
     Synthesizer& Synth();
+    // The sequence player, made on first need (after the synthesizer).
+    SequencePlayer& Sequence();
 
     AudioOutput m_output;
     std::string m_soundFont;

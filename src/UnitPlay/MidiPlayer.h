@@ -18,6 +18,14 @@ public:
     // Starts play (from the start when the last play reached the end) and asks
     // for one completion notice; returns 0 on success, else an error code.
     virtual int Play() = 0;
+    // The same from a time of the melody (ticks, 48 to the quarter note).
+    virtual int PlayFrom(int startTime) = 0;
+    // The melody time the play has reached, -1 when nothing plays. Asked on
+    // the user-interface thread, never called back from the audio.
+    virtual int CurrentTime() const = 0;
+    // Sounds a key briefly on a channel with a 0-based program, and returns at
+    // once; nothing happens while a file plays or when no sound can be made.
+    virtual void PreviewNote(int channel, int program, int key, int velocity, int milliseconds) = 0;
     // Stops play; the completion notice of the stopped play still arrives.
     virtual void Stop() = 0;
     virtual void Close() = 0;

@@ -21,6 +21,9 @@ public:
         });
         return 0;
     }
+    int PlayFrom(int /*startTime*/) override { return Play(); }
+    int CurrentTime() const override { return -1; }
+    void PreviewNote(int, int, int, int, int) override {}
     void Stop() override { m_stopped = true; }
     void Close() override {}
     bool IsStopped() const override { return m_stopped; }

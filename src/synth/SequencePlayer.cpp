@@ -2,6 +2,7 @@
 
 #include <fluidsynth.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <vector>
@@ -148,6 +149,11 @@ void SequencePlayer::Open(const std::string& path)
 
 int SequencePlayer::Play(std::function<void()> completion)
 {
+    return PlayFrom(std::move(completion), -1);
+}
+
+int SequencePlayer::PlayFrom(std::function<void()> completion, int64_t fileTick)
+{
     std::lock_guard lock(m_mutex);
     if (m_player == nullptr) {
         return PlayErrorNotOpen;
@@ -156,7 +162,16 @@ int SequencePlayer::Play(std::function<void()> completion)
         m_completion = std::move(completion);  // already playing: still one call for it
         return 0;
     }
-    if (m_atEnd) {
+    // Past the end there is nothing to hear: that play ends at once.
+    const int seekTick = static_cast<int>(std::min(fileTick, m_timing.totalTicks));
+    // FluidSynth takes a seek while stopped only once it has read the file
+    // (after a first play); else the seek follows the start of play and is
+    // taken at the player's next step, within the first block of audio.
+    bool seekPending = false;
+    if (fileTick >= 0) {
+        seekPending = fluid_player_seek(m_player, seekTick) != FLUID_OK;
+        m_atEnd = false;
+    } else if (m_atEnd) {
         fluid_player_seek(m_player, 0);
         m_atEnd = false;
     }
@@ -164,6 +179,10 @@ int SequencePlayer::Play(std::function<void()> completion)
     if (fluid_player_play(m_player) != FLUID_OK) {
         return PlayErrorRefused;
     }
+    if (seekPending) {
+        fluid_player_seek(m_player, seekTick);
+    }
+    m_startTick = fileTick >= 0 ? seekTick : 0;
     m_playing = true;
     m_stopRequested = false;
     m_completion = std::move(completion);
@@ -185,6 +204,8 @@ void SequencePlayer::Stop()
 void SequencePlayer::Close()
 {
     if (m_player == nullptr) {
+        // Only an output opened for a short sound, if any.
+        m_output.reset();
         return;
     }
     {
@@ -199,6 +220,33 @@ void SequencePlayer::Close()
     delete_fluid_player(m_player);
     m_player = nullptr;
     m_synth.Reset();
+}
+
+int64_t SequencePlayer::CurrentTick() const
+{
+    std::lock_guard lock(m_mutex);
+    if (m_player == nullptr || !m_playing || m_stopRequested) {
+        return -1;
+    }
+    // Until the player has taken the seek it still reports where it was;
+    // within one play the position never goes back before the start.
+    return std::max<int64_t>(m_startTick, fluid_player_get_current_tick(m_player));
+}
+
+void SequencePlayer::StartSound(int channel, int program, int key, int velocity)
+{
+    if (!m_output) {
+        m_output = OpenOutput(m_synth, m_outputConfig);
+    }
+    fluid_synth_program_change(m_synth.Handle(), channel, program);
+    fluid_synth_noteon(m_synth.Handle(), channel, key, velocity);
+}
+
+void SequencePlayer::EndSound(int channel, int key)
+{
+    if (m_output) {
+        fluid_synth_noteoff(m_synth.Handle(), channel, key);
+    }
 }
 
 bool SequencePlayer::IsPlaying() const

@@ -65,6 +65,16 @@ public:
     // play ends or is stopped, on the watcher thread; it must not call Close.
     // Returns 0, or a PlayErrorCode.
     int Play(std::function<void()> completion);
+    // The same from a tick of the file (its own ticks to the quarter note).
+    int PlayFrom(std::function<void()> completion, int64_t fileTick);
+    // The file tick the playing has reached, -1 when not playing. Reads the
+    // player's position; safe from the caller's thread.
+    int64_t CurrentTick() const;
+    // A short sound outside the file: starts a key on a channel with a
+    // program, opening the output when no file holds it open; the caller ends
+    // it with EndSound. Throws QuaverlyError when the output cannot be opened.
+    void StartSound(int channel, int program, int key, int velocity);
+    void EndSound(int channel, int key);
     // Stops play; the play's completion call still comes.
     void Stop();
     // Stops play without its completion call and releases the output.
@@ -93,6 +103,7 @@ private:
     bool m_playing = false;  // a completion call is due
     bool m_stopRequested = false;
     bool m_atEnd = false;  // the last play reached the end: the next one rewinds
+    int64_t m_startTick = 0;  // where the current play started
     bool m_shutdown = false;
     std::atomic<bool> m_endReached{false};  // set on the audio thread
 };

@@ -73,6 +73,45 @@ private slots:
         player.Close();
     }
 
+    // Play from a time: the player seeks there (half the melody is not
+    // heard), reports its time in the melody's ticks from there on, and has
+    // no time once stopped.
+    void PlayFromSeeksAndReportsTheMelodyTime()
+    {
+        MidiSettings settings;
+        settings.tempo = 250;
+        settings.editTempo = "20";
+        SequenceList list;
+        for (int i = 0; i < 8; ++i) {
+            list.AddEvent(i * 48, 0, 27 + i, 40);
+        }
+        list.AddEvent(384, 0, -1, 0);
+        QTemporaryDir folder;
+        const std::string path = folder.filePath(QStringLiteral("Play.mid")).toStdString();
+        WriteWholeFile(path, MidiFileBytes(list, settings));
+
+        FluidSynthPlayer player(
+            AudioOutput{.kind = AudioOutputKind::Silent, .driver = {}, .fileName = {}, .observer = {}});
+        int notices = 0;
+        player.SetNotify([&] { ++notices; });
+        player.SetFileName(path);
+        player.Open();
+        QCOMPARE(player.CurrentTime(), -1);
+        QElapsedTimer clock;
+        clock.start();
+        QCOMPARE(player.PlayFrom(192), 0);
+        int first = -1;
+        while (first < 0 && clock.elapsed() < 1000) {
+            first = player.CurrentTime();
+        }
+        QVERIFY2(first >= 192 && first < 240, qPrintable(QString::number(first)));
+        QTRY_COMPARE_WITH_TIMEOUT(notices, 1, 5000);
+        // Four of the twelve quarters (48 ms each, the set-up bar's tail included) skipped.
+        QVERIFY2(clock.elapsed() < 480, qPrintable(QString::number(clock.elapsed())));
+        QCOMPARE(player.CurrentTime(), -1);
+        player.Close();
+    }
+
     // The soundfont loads in the background: its failure reaches every open.
     void MissingSoundFontFailsEachOpen()
     {

@@ -1,5 +1,5 @@
 // A MIDI player stand-in: records every operation in order ("SetFileName <path>",
-// "Open", "Play", "Stop", "Close"), fails as scripted, and delivers the
+// "Open", "Play", "PlayFrom <time>", "Stop", "Close"), fails as scripted, and delivers the
 // completion notice only when the test calls Finish().
 #pragma once
 
@@ -35,6 +35,20 @@ public:
         }
         return playResult;
     }
+    int PlayFrom(int startTime) override
+    {
+        calls.append(QStringLiteral("PlayFrom %1").arg(startTime));
+        if (playResult == 0) {
+            stopped = false;
+        }
+        return playResult;
+    }
+    // The fake clock of the follow: what the test sets is where the play is.
+    int CurrentTime() const override { return stopped ? -1 : currentTime; }
+    void PreviewNote(int channel, int program, int key, int velocity, int milliseconds) override
+    {
+        previews.append(QStringLiteral("%1 %2 %3 %4 %5").arg(channel).arg(program).arg(key).arg(velocity).arg(milliseconds));
+    }
     void Stop() override
     {
         calls.append(QStringLiteral("Stop"));
@@ -51,6 +65,8 @@ public:
     }
 
     QStringList calls;
+    QStringList previews;  // "channel program key velocity ms" of each preview asked for
+    int currentTime = 0;
     std::string fileName;
     std::optional<std::string> openError;  // Open throws this (Shift-JIS) when set
     int playResult = 0;

@@ -1,0 +1,345 @@
+// The piano roll beside the pages, play from the cursor, following the
+// playing note, solo and the preview of typed notes.
+//
+// How the play position reaches the window: while a play runs, a timer on the
+// user-interface thread asks the player for its current time about 30 times
+// a second (the player reads FluidSynth's position; nothing is called back
+// from the audio) and moves the roll's playhead and the pages' marks.
+#include <QAction>
+#include <QActionGroup>
+#include <QDockWidget>
+#include <QKeySequence>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QTabWidget>
+#include <QTimer>
+#include <algorithm>
+
+#include "TFormMain.h"
+#include "UnitMld/MldLayout.h"
+#include "UnitMld/ScoreParser.h"
+#include "UnitRoll/TPianoRoll.h"
+#include "platform/SjisText.h"
+#include "ui_TFormMain.h"
+
+namespace quaverly {
+
+namespace {
+
+// The pages' debounce: the roll follows typing without compiling every key.
+constexpr int RollRefreshMs = 150;
+constexpr int FollowIntervalMs = 33;
+constexpr int PreviewMs = 200;
+constexpr int MidiNoteOffset = 45;
+constexpr int DefaultRollHeight = 220;
+
+const QString RollVisibleKey = QStringLiteral("PianoRoll/Visible");
+const QString RollHeightKey = QStringLiteral("PianoRoll/Height");
+const QString PreviewKey = QStringLiteral("PianoRoll/Preview");
+
+QColor PlayingColor()
+{
+    return QColor(255, 226, 120);
+}
+
+}  // namespace
+
+void TFormMain::SetUpRoll()
+{
+    m_roll = new TPianoRoll;
+    m_rollDock = new QDockWidget(QStringLiteral("ピアノロール"), this);
+    m_rollDock->setObjectName(QStringLiteral("PianoRollDock"));
+    m_rollDock->setWidget(m_roll);
+    m_rollDock->setFeatures(QDockWidget::DockWidgetClosable | QDockWidget::DockWidgetMovable);
+    addDockWidget(Qt::BottomDockWidgetArea, m_rollDock);
+    const int rollHeight = std::max(80, m_services.settings.Value(RollHeightKey, DefaultRollHeight).toInt());
+    const bool shown = m_services.settings.Value(RollVisibleKey, true).toBool();
+    if (shown) {
+        // The pages keep their designed height; the roll is added below them.
+        resize(width(), height() + rollHeight);
+    }
+    m_roll->SetPreferredHeight(rollHeight);
+    m_rollDock->setVisible(shown);
+
+    m_rollRefresh = new QTimer(this);
+    m_rollRefresh->setSingleShot(true);
+    m_rollRefresh->setInterval(RollRefreshMs);
+    connect(m_rollRefresh, &QTimer::timeout, this, &TFormMain::RefreshRollFromPages);
+    m_followTimer = new QTimer(this);
+    m_followTimer->setInterval(FollowIntervalMs);
+    connect(m_followTimer, &QTimer::timeout, this, &TFormMain::FollowPlay);
+
+    for (int voice = 1; voice <= VoiceCount; ++voice) {
+        QPlainTextEdit* memo = VoiceMemo(voice);
+        connect(memo, &QPlainTextEdit::textChanged, this, [this, voice] { PageTextChanged(voice); });
+        connect(memo, &QPlainTextEdit::cursorPositionChanged, this, [this, voice] { PageCursorMoved(voice); });
+    }
+    connect(m_roll, &TPianoRoll::NoteClicked, this, &TFormMain::RollNoteClicked);
+    connect(m_roll, &TPianoRoll::SoloChanged, this, [this](int voice) { SetSoloVoice(voice + 1); });
+
+    // The play menu: play from the cursor, solo, preview, and the roll itself.
+    QMenu* menu = m_ui->mnSetupMain;
+    menu->addSeparator();
+    QAction* fromCursor = menu->addAction(QStringLiteral("カーソル位置から再生(&C)"));
+    fromCursor->setObjectName(QStringLiteral("mnPlayFromCursor"));
+    fromCursor->setShortcut(QKeySequence(Qt::Key_F6));
+    connect(fromCursor, &QAction::triggered, this, &TFormMain::mnPlayFromCursorClick);
+    QMenu* soloMenu = menu->addMenu(QStringLiteral("ソロ(&L)"));
+    soloMenu->setObjectName(QStringLiteral("mnSolo"));
+    m_soloItems = new QActionGroup(this);
+    for (int voice = 0; voice <= VoiceCount; ++voice) {
+        QAction* item = soloMenu->addAction(voice == 0 ? QStringLiteral("なし") : QStringLiteral("第%1音").arg(voice));
+        item->setObjectName(QStringLiteral("mnSolo%1").arg(voice));
+        item->setCheckable(true);
+        item->setChecked(voice == 0);
+        m_soloItems->addAction(item);
+        connect(item, &QAction::triggered, this, [this, voice] { SetSoloVoice(voice); });
+    }
+    m_previewItem = menu->addAction(QStringLiteral("入力した音を鳴らす(&V)"));
+    m_previewItem->setObjectName(QStringLiteral("mnPreview"));
+    m_previewItem->setCheckable(true);
+    m_previewItem->setChecked(m_services.settings.Value(PreviewKey, true).toBool());
+    connect(m_previewItem, &QAction::triggered, this, &TFormMain::mnPreviewClick);
+    QAction* showRoll = m_rollDock->toggleViewAction();
+    showRoll->setText(QStringLiteral("ピアノロール(&R)"));
+    showRoll->setObjectName(QStringLiteral("mnShowRoll"));
+    menu->addAction(showRoll);
+    // Only the user's choice is kept (a minimised window hides the dock too).
+    connect(showRoll, &QAction::triggered, this, [this](bool shown) {
+        RunCommand([this, shown] { m_services.settings.SetValue(RollVisibleKey, shown); });
+    });
+    // The height is kept once the user stops dragging the dock's edge.
+    m_rollHeightSave = new QTimer(this);
+    m_rollHeightSave->setSingleShot(true);
+    m_rollHeightSave->setInterval(500);
+    connect(m_rollHeightSave, &QTimer::timeout, this, [this] {
+        RunCommand([this] { m_services.settings.SetValue(RollHeightKey, m_rollDock->height()); });
+    });
+    m_rollDock->installEventFilter(this);
+}
+
+void TFormMain::RollDockResized()
+{
+    if (m_rollDock->isVisible() && m_rollDock->height() != m_services.settings.Value(RollHeightKey).toInt()) {
+        m_rollHeightSave->start();
+    }
+}
+
+void TFormMain::mnPreviewClick()
+{
+    RunCommand([this] { m_services.settings.SetValue(PreviewKey, m_previewItem->isChecked()); });
+}
+
+bool TFormMain::PreviewEnabled() const
+{
+    return m_previewItem != nullptr && m_previewItem->isChecked();
+}
+
+void TFormMain::SetSoloVoice(int voice)
+{
+    m_soloVoice = voice >= 1 && voice <= VoiceCount ? voice : 0;
+    m_soloItems->actions().at(m_soloVoice)->setChecked(true);
+    m_roll->SetSolo(m_soloVoice - 1);
+}
+
+void TFormMain::RefreshRollFromPages()
+{
+    m_rollRefresh->stop();
+    const EditorTexts texts = CollectEditorTexts();
+    SequenceList list;
+    for (int voice = 0; voice < VoiceCount; ++voice) {
+        ParseScore(texts.scores[static_cast<size_t>(voice)], voice, list, m_extendedNotation);
+    }
+    ShowSequenceInRoll(list);
+}
+
+void TFormMain::ShowSequenceInRoll(const SequenceList& list)
+{
+    std::array<int, VoiceCount> tones{1, 1, 1, 1};
+    if (CheckToneTexts(CollectEditorTexts().tones, tones)) {
+        tones = {1, 1, 1, 1};  // a tone box being typed: the legend shows the first tone meanwhile
+    }
+    m_roll->SetEvents(list, tones);
+    if (QWidget* page = m_ui->PageControl1->currentWidget()) {
+        for (int voice = 1; voice <= VoiceCount; ++voice) {
+            if (page == VoicePage(voice)) {
+                PageCursorMoved(voice);
+            }
+        }
+    }
+}
+
+void TFormMain::PageTextChanged(int voice)
+{
+    m_pageBytes[static_cast<size_t>(voice - 1)].clear();
+    m_rollRefresh->start();
+}
+
+int TFormMain::PageByteOfPosition(int voice, int position)
+{
+    std::vector<int>& bytes = m_pageBytes[static_cast<size_t>(voice - 1)];
+    if (bytes.empty()) {
+        QString text = VoiceMemo(voice)->toPlainText();
+        // Each character is one Shift-JIS character (an unconvertible one "?"),
+        // a line break CR LF: walking both texts together gives every offset.
+        const std::vector<int> starts = SjisCharStarts(ToSjis(QString(text).replace(QLatin1Char('\n'), QStringLiteral("\r\n"))));
+        bytes.resize(static_cast<size_t>(text.size()) + 1);
+        size_t character = 0;
+        for (qsizetype i = 0; i < text.size(); ++i) {
+            bytes[static_cast<size_t>(i)] = starts[std::min(character, starts.size() - 1)];
+            const bool pairStart = text.at(i).isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate();
+            if (!pairStart) {
+                ++character;
+            }
+        }
+        bytes.back() = starts.back();
+    }
+    return bytes[static_cast<size_t>(std::clamp<qsizetype>(position, 0, static_cast<qsizetype>(bytes.size()) - 1))];
+}
+
+int TFormMain::PagePositionOfByte(int voice, int byteOffset)
+{
+    PageByteOfPosition(voice, 0);  // measures the page when needed
+    const std::vector<int>& bytes = m_pageBytes[static_cast<size_t>(voice - 1)];
+    // The first position at or after the byte.
+    return static_cast<int>(std::lower_bound(bytes.begin(), bytes.end(), byteOffset) - bytes.begin());
+}
+
+void TFormMain::PageCursorMoved(int voice)
+{
+    if (m_roll == nullptr) {
+        return;
+    }
+    const int position = VoiceMemo(voice)->textCursor().position();
+    m_roll->SetCursorPlace(voice - 1, PageByteOfPosition(voice, position));
+}
+
+void TFormMain::RollNoteClicked(const SourceSpan& source)
+{
+    if (!source.IsSet() || source.page >= VoiceCount) {
+        return;
+    }
+    const int voice = source.page + 1;
+    m_ui->PageControl1->setCurrentWidget(VoicePage(voice));
+    QPlainTextEdit* memo = VoiceMemo(voice);
+    QTextCursor cursor = memo->textCursor();
+    cursor.setPosition(PagePositionOfByte(voice, source.offset));
+    cursor.setPosition(PagePositionOfByte(voice, source.offset + source.length), QTextCursor::KeepAnchor);
+    memo->setTextCursor(cursor);
+    memo->setFocus();
+}
+
+void TFormMain::ApplyPageHighlights(int voice)
+{
+    // Other marks of the page (such as diagnostics) join this list here.
+    QList<QTextEdit::ExtraSelection> marks = m_playHighlights[static_cast<size_t>(voice - 1)];
+    VoiceMemo(voice)->setExtraSelections(marks);
+}
+
+int TFormMain::StartTimeAtCursor()
+{
+    for (int voice = 1; voice <= VoiceCount; ++voice) {
+        if (m_ui->PageControl1->currentWidget() != VoicePage(voice)) {
+            continue;
+        }
+        const EditorTexts texts = CollectEditorTexts();
+        SequenceList list;
+        ParseScore(texts.scores[static_cast<size_t>(voice - 1)], voice - 1, list, m_extendedNotation);
+        const int byte = PageByteOfPosition(voice, VoiceMemo(voice)->textCursor().position());
+        return TimeAtPlace(list, voice - 1, byte).value_or(-1);
+    }
+    return -1;
+}
+
+void TFormMain::StartFollow()
+{
+    RefreshRollFromPages();
+    m_playingSpans.fill(SourceSpan{});
+    m_followTimer->start();
+    FollowPlay();
+}
+
+void TFormMain::EndFollow()
+{
+    m_followTimer->stop();
+    m_roll->SetPlayhead(-1);
+    for (int voice = 1; voice <= VoiceCount; ++voice) {
+        m_playingSpans[static_cast<size_t>(voice - 1)] = {};
+        if (!m_playHighlights[static_cast<size_t>(voice - 1)].isEmpty()) {
+            m_playHighlights[static_cast<size_t>(voice - 1)].clear();
+            ApplyPageHighlights(voice);
+        }
+    }
+}
+
+void TFormMain::FollowPlay()
+{
+    const int time = m_services.player.CurrentTime();
+    if (time < 0) {
+        return;  // between plays, or the play has ended and its notice is on the way
+    }
+    m_roll->SetPlayhead(time);
+    const RollModel& model = m_roll->Model();
+    for (int voice = 1; voice <= VoiceCount; ++voice) {
+        SourceSpan span;
+        if (std::optional<size_t> note = model.NoteAt(voice - 1, time)) {
+            span = model.Notes(voice - 1)[*note].source;
+        }
+        // Marks go in the page that holds the note's characters.
+        const int page = span.IsSet() && span.page < VoiceCount ? span.page + 1 : voice;
+        SourceSpan& shown = m_playingSpans[static_cast<size_t>(voice - 1)];
+        if (span == shown) {
+            continue;
+        }
+        shown = span;
+        QList<QTextEdit::ExtraSelection>& marks = m_playHighlights[static_cast<size_t>(page - 1)];
+        marks.clear();
+        if (span.IsSet()) {
+            QTextEdit::ExtraSelection mark;
+            mark.format.setBackground(PlayingColor());
+            mark.cursor = QTextCursor(VoiceMemo(page)->document());
+            mark.cursor.setPosition(PagePositionOfByte(page, span.offset));
+            mark.cursor.setPosition(PagePositionOfByte(page, span.offset + span.length), QTextCursor::KeepAnchor);
+            marks.append(mark);
+        }
+        ApplyPageHighlights(page);
+    }
+}
+
+void TFormMain::PreviewTypedNote(int voice)
+{
+    if (!PreviewEnabled() || !m_services.player.IsStopped()) {
+        return;
+    }
+    QPlainTextEdit* memo = VoiceMemo(voice);
+    const EditorTexts texts = CollectEditorTexts();
+    SequenceList list;
+    ParseScore(texts.scores[static_cast<size_t>(voice - 1)], voice - 1, list, m_extendedNotation);
+    const int byte = PageByteOfPosition(voice, memo->textCursor().position());
+    // The note whose characters end at the caret or hold the character before it.
+    const SequenceEntry* typed = nullptr;
+    for (const SequenceEntry& entry : list) {
+        const SourceSpan source = entry.Source();
+        if (!entry.IsRaw() && !entry.IsEnd() && entry.Gate() > 0 && source.Contains(byte - 1)) {
+            typed = &entry;
+            break;
+        }
+    }
+    if (typed == nullptr) {
+        return;
+    }
+    std::array<int, VoiceCount> tones{1, 1, 1, 1};
+    std::array<int, VoiceCount> volumes{63, 63, 63, 63};
+    if (CheckToneTexts(texts.tones, tones)) {
+        tones = {1, 1, 1, 1};
+    }
+    if (CheckVolumeTexts(texts.volumes, volumes)) {
+        volumes = {63, 63, 63, 63};
+    }
+    const size_t index = static_cast<size_t>(voice - 1);
+    m_services.player.PreviewNote(voice - 1, std::clamp(tones[index] - 1, 0, 127),
+                                  std::clamp(typed->Note() + MidiNoteOffset, 0, 127), volumes[index] * 100 / 63,
+                                  PreviewMs);
+}
+
+}  // namespace quaverly

@@ -1,0 +1,119 @@
+// What the piano roll shows, without Qt: the notes of the four voices laid
+// out in time (ticks, 48 to the quarter note) and pitch (notes 0..63), the
+// rectangles they take at a zoom and scroll, and the ways back from a point
+// to a note and from a page's character to its note.
+//
+// Notes of one voice follow each other without overlap, so each voice's
+// notes are sorted by start and by end at once: what is visible, what sounds
+// at a time and what lies under a point are binary searches.
+#pragma once
+
+#include <array>
+#include <optional>
+#include <string_view>
+#include <vector>
+
+#include "UnitMld/MldLayout.h"
+#include "UnitMld/SequenceList.h"
+
+namespace quaverly {
+
+inline constexpr int RollNoteCount = 64;
+inline constexpr int RollBeatTicks = 48;
+inline constexpr int RollBarTicks = 192;
+
+struct RollNote {
+    int time = 0;
+    int duration = 0;  // to the voice's next event
+    int gate = 0;      // the sounding part, at most the duration
+    int note = 0;      // 0..63
+    SourceSpan source;
+};
+
+// A note of the roll: its voice 0..3 and its index in that voice's notes.
+struct RollNoteRef {
+    int voice = -1;
+    int index = -1;
+    bool IsSet() const { return voice >= 0; }
+    bool operator==(const RollNoteRef&) const = default;
+};
+
+struct RollRect {
+    double x = 0;
+    double y = 0;
+    double width = 0;
+    double height = 0;
+};
+
+// The view's mapping: x = left + (tick - firstTick) * pixelsPerTick, pitch
+// 63 at the top row.
+struct RollGeometry {
+    double pixelsPerTick = 0.5;
+    double rowHeight = 8;
+    double left = 0;        // where tick firstTick is drawn (right of the keyboard strip)
+    double firstTick = 0;   // the tick at the left edge
+    double top = 0;         // where the top row starts (negative when scrolled down)
+
+    double XOfTick(double tick) const { return left + (tick - firstTick) * pixelsPerTick; }
+    double TickOfX(double x) const { return firstTick + (x - left) / pixelsPerTick; }
+    double YOfNote(int note) const { return top + (RollNoteCount - 1 - note) * rowHeight; }
+    // The note of a row, or -1 above or below the roll.
+    int NoteOfY(double y) const;
+};
+
+class RollModel {
+public:
+    // Takes the events of the list (raw data and end events are not notes;
+    // silent events are rests and leave gaps). A note lasts until its voice's
+    // next event; the last one until the voice's end.
+    void SetEvents(const SequenceList& list);
+
+    const std::vector<RollNote>& Notes(int voice) const { return m_notes[static_cast<size_t>(voice)]; }
+    const RollNote& Note(RollNoteRef ref) const { return Notes(ref.voice)[static_cast<size_t>(ref.index)]; }
+    // The end of the last note or voice end over all voices.
+    int EndTime() const { return m_endTime; }
+    bool Empty() const;
+
+    // The whole duration and the gate part of a note.
+    static RollRect DurationRect(const RollNote& note, const RollGeometry& geometry);
+    static RollRect GateRect(const RollNote& note, const RollGeometry& geometry);
+
+    // Indexes [first, last) of a voice's notes that overlap ticks [from, to).
+    std::pair<size_t, size_t> VisibleRange(int voice, double from, double to) const;
+    // The note of a voice sounding (within its duration) at a tick.
+    std::optional<size_t> NoteAt(int voice, int tick) const;
+    // The note whose duration rectangle holds the point, the top voice first
+    // when notes of several voices share it.
+    RollNoteRef HitTest(double x, double y, const RollGeometry& geometry) const;
+    // The note whose characters hold a byte of a page; of a note played
+    // more than once, the earliest.
+    RollNoteRef NoteAtOffset(int page, int byteOffset) const;
+
+private:
+    std::array<std::vector<RollNote>, VoiceCount> m_notes;
+    // Per page: note indexes ordered by their characters' offset, then time.
+    std::array<std::vector<RollNoteRef>, VoiceCount> m_byOffset;
+    int m_endTime = 0;
+};
+
+}  // namespace quaverly
+
+namespace quaverly {
+
+// The byte offset of each character of a page's Shift-JIS text with CR LF
+// line ends (a CR LF pair is one character, the page's line break), followed
+// by the text's length: the bridge between the places of the entries and the
+// character positions of the page as it is shown.
+std::vector<int> SjisCharStarts(std::string_view sjis);
+
+}  // namespace quaverly
+
+namespace quaverly {
+
+// Where play from a place in a page starts: the time of the entry whose
+// characters hold the byte, else of the one the byte directly follows (the
+// caret just after a note), else of the first one after the byte, else the
+// end of the page's voice. Nothing when the page made no entries.
+std::optional<int> TimeAtPlace(const SequenceList& list, int page, int byteOffset);
+
+}  // namespace quaverly

@@ -1,0 +1,446 @@
+#include "TPianoRoll.h"
+
+#include <QAbstractScrollArea>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScrollBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+#include <QWheelEvent>
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <vector>
+
+#include "UnitMld/NotationTables.h"
+#include "platform/SjisText.h"
+
+namespace quaverly {
+
+namespace {
+
+constexpr double MinPixelsPerTick = 0.01;
+constexpr double MaxPixelsPerTick = 16.0;
+constexpr double ZoomStep = 1.25;
+constexpr double RowHeight = 9;
+// Past the last note, so that the end is not glued to the window's edge.
+constexpr int EndMargin = RollBarTicks;
+
+bool IsBlackKey(int note)
+{
+    // Note 0 is A: A# C# D# F# G# are the black keys.
+    const int step = note % 12;
+    return step == 1 || step == 4 || step == 6 || step == 9 || step == 11;
+}
+
+}  // namespace
+
+class RollCanvas : public QAbstractScrollArea {
+public:
+    explicit RollCanvas(TPianoRoll* roll) : QAbstractScrollArea(roll), m_roll(roll)
+    {
+        setFocusPolicy(Qt::StrongFocus);
+        viewport()->setAutoFillBackground(false);
+        connect(horizontalScrollBar(), &QScrollBar::valueChanged, viewport(), qOverload<>(&QWidget::update));
+        connect(verticalScrollBar(), &QScrollBar::valueChanged, viewport(), qOverload<>(&QWidget::update));
+    }
+
+    RollGeometry Geometry() const
+    {
+        RollGeometry geometry = m_roll->m_geometry;
+        geometry.left = TPianoRoll::KeyboardWidth;
+        geometry.firstTick = horizontalScrollBar()->value() / geometry.pixelsPerTick;
+        geometry.top = -verticalScrollBar()->value();
+        return geometry;
+    }
+
+    void UpdateRanges()
+    {
+        const RollGeometry& geometry = m_roll->m_geometry;
+        const double width = (m_roll->m_model.EndTime() + EndMargin) * geometry.pixelsPerTick;
+        const int page = std::max(1, viewport()->width() - TPianoRoll::KeyboardWidth);
+        horizontalScrollBar()->setPageStep(page);
+        horizontalScrollBar()->setSingleStep(std::max(1, static_cast<int>(RollBeatTicks * geometry.pixelsPerTick)));
+        horizontalScrollBar()->setRange(0, std::max(0, static_cast<int>(std::ceil(width)) - page));
+        const int height = static_cast<int>(RollNoteCount * geometry.rowHeight);
+        verticalScrollBar()->setPageStep(viewport()->height());
+        verticalScrollBar()->setSingleStep(static_cast<int>(geometry.rowHeight));
+        verticalScrollBar()->setRange(0, std::max(0, height - viewport()->height()));
+        viewport()->update();
+    }
+
+    // Keeps the tick at the same place on screen while the scale changes.
+    void Rescale(double pixelsPerTick, double anchorX)
+    {
+        const RollGeometry before = Geometry();
+        const double anchorTick = before.TickOfX(anchorX);
+        m_roll->m_geometry.pixelsPerTick = std::clamp(pixelsPerTick, MinPixelsPerTick, MaxPixelsPerTick);
+        UpdateRanges();
+        const double x = anchorTick * m_roll->m_geometry.pixelsPerTick - (anchorX - TPianoRoll::KeyboardWidth);
+        horizontalScrollBar()->setValue(static_cast<int>(std::lround(x)));
+    }
+
+protected:
+    void resizeEvent(QResizeEvent* event) override
+    {
+        QAbstractScrollArea::resizeEvent(event);
+        UpdateRanges();
+        // The middle of the melody's pitches stays in view as the roll is resized.
+        m_roll->ScrollToPitch(m_roll->m_middlePitch);
+    }
+
+    void wheelEvent(QWheelEvent* event) override
+    {
+        if (event->modifiers() & Qt::ControlModifier) {
+            const double steps = event->angleDelta().y() / 120.0;
+            Rescale(m_roll->m_geometry.pixelsPerTick * std::pow(ZoomStep, steps), event->position().x());
+            event->accept();
+            return;
+        }
+        QAbstractScrollArea::wheelEvent(event);
+    }
+
+    void keyPressEvent(QKeyEvent* event) override
+    {
+        if (event->modifiers() & Qt::ControlModifier) {
+            if (event->key() == Qt::Key_Plus || event->key() == Qt::Key_Equal) {
+                m_roll->ZoomIn();
+                return;
+            }
+            if (event->key() == Qt::Key_Minus) {
+                m_roll->ZoomOut();
+                return;
+            }
+        }
+        QAbstractScrollArea::keyPressEvent(event);
+    }
+
+    void mousePressEvent(QMouseEvent* event) override
+    {
+        const QPointF point = event->position();
+        if (event->button() != Qt::LeftButton || point.x() < TPianoRoll::KeyboardWidth) {
+            return;
+        }
+        const RollNoteRef hit = m_roll->m_model.HitTest(point.x(), point.y(), Geometry());
+        if (hit.IsSet()) {
+            emit m_roll->NoteClicked(m_roll->m_model.Note(hit).source);
+        }
+    }
+
+    void paintEvent(QPaintEvent*) override
+    {
+        QPainter painter(viewport());
+        const RollGeometry geometry = Geometry();
+        const int width = viewport()->width();
+        const int height = viewport()->height();
+        painter.fillRect(0, 0, width, height, QColor(250, 250, 250));
+        PaintRows(painter, geometry, width);
+        PaintGrid(painter, geometry, width, height);
+        PaintNotes(painter, geometry, width, height);
+        PaintKeyboard(painter, geometry, height);
+    }
+
+private:
+    void PaintRows(QPainter& painter, const RollGeometry& geometry, int width)
+    {
+        for (int note = 0; note < RollNoteCount; ++note) {
+            if (IsBlackKey(note)) {
+                painter.fillRect(QRectF(TPianoRoll::KeyboardWidth, geometry.YOfNote(note), width, geometry.rowHeight),
+                                 QColor(236, 236, 240));
+            }
+        }
+    }
+
+    void PaintGrid(QPainter& painter, const RollGeometry& geometry, int width, int height)
+    {
+        const double firstTick = geometry.TickOfX(TPianoRoll::KeyboardWidth);
+        const double lastTick = geometry.TickOfX(width);
+        // Beat lines only where they stand apart; bars where they do.
+        const double beatPixels = RollBeatTicks * geometry.pixelsPerTick;
+        const int step = beatPixels >= 6 ? RollBeatTicks : RollBarTicks * std::max(1, static_cast<int>(std::ceil(8 / (beatPixels * 4))));
+        const QColor beatColor(224, 224, 224);
+        const QColor barColor(180, 180, 190);
+        for (int tick = static_cast<int>(std::floor(firstTick / step)) * step; tick <= lastTick; tick += step) {
+            if (tick < 0) {
+                continue;
+            }
+            painter.setPen(tick % RollBarTicks == 0 ? barColor : beatColor);
+            const double x = geometry.XOfTick(tick);
+            painter.drawLine(QPointF(x, 0), QPointF(x, height));
+        }
+    }
+
+    void PaintNotes(QPainter& painter, const RollGeometry& geometry, int width, int height)
+    {
+        const RollModel& model = m_roll->m_model;
+        const double fromTick = geometry.TickOfX(TPianoRoll::KeyboardWidth);
+        const double toTick = geometry.TickOfX(width);
+        painter.setClipRect(TPianoRoll::KeyboardWidth, 0, width - TPianoRoll::KeyboardWidth, height);
+        for (int voice = VoiceCount - 1; voice >= 0; --voice) {
+            QColor solid = TPianoRoll::VoiceColor(voice);
+            if (m_roll->m_solo >= 0 && m_roll->m_solo != voice) {
+                solid.setAlpha(60);
+            }
+            QColor faint = solid;
+            faint.setAlpha(solid.alpha() / 4);
+            const auto [first, last] = model.VisibleRange(voice, fromTick, toTick);
+            if (last - first > static_cast<size_t>(width) / 2) {
+                PaintDense(painter, geometry, voice, first, last, width, height, faint, solid);
+                continue;
+            }
+            // At a scale where many notes share a pixel column, one rectangle stands for them.
+            std::array<int, RollNoteCount> lastColumn;
+            lastColumn.fill(-1);
+            const auto& notes = model.Notes(voice);
+            for (size_t i = first; i < last; ++i) {
+                const RollNote& note = notes[i];
+                const RollRect whole = RollModel::DurationRect(note, geometry);
+                if (whole.y + whole.height < 0 || whole.y > height) {
+                    continue;
+                }
+                const int column = static_cast<int>(whole.x);
+                if (whole.width < 1 && column == lastColumn[static_cast<size_t>(note.note)]) {
+                    continue;
+                }
+                lastColumn[static_cast<size_t>(note.note)] = column;
+                const RollRect gate = RollModel::GateRect(note, geometry);
+                painter.fillRect(QRectF(whole.x, whole.y + 1, std::max(1.0, whole.width), whole.height - 1), faint);
+                painter.fillRect(QRectF(gate.x, gate.y + 1, std::max(1.0, gate.width), gate.height - 1), solid);
+            }
+        }
+        if (m_roll->m_cursorNote.IsSet()) {
+            const RollRect mark = RollModel::DurationRect(m_roll->m_model.Note(m_roll->m_cursorNote), geometry);
+            painter.setPen(QPen(Qt::black, 2));
+            painter.setBrush(Qt::NoBrush);
+            painter.drawRect(QRectF(mark.x, mark.y, std::max(2.0, mark.width), mark.height));
+        }
+        if (m_roll->m_playhead >= 0) {
+            const double x = geometry.XOfTick(m_roll->m_playhead);
+            painter.setPen(QPen(QColor(220, 30, 30), 2));
+            painter.drawLine(QPointF(x, 0), QPointF(x, height));
+        }
+        painter.setClipping(false);
+    }
+
+    // More notes than pixel columns: each row's columns are marked covered
+    // (faint) or sounding (solid), then drawn as runs, so the cost follows the
+    // view's size rather than the number of notes.
+    void PaintDense(QPainter& painter, const RollGeometry& geometry, int voice, size_t first, size_t last, int width,
+                    int height, const QColor& faint, const QColor& solid)
+    {
+        const auto& notes = m_roll->m_model.Notes(voice);
+        const int columns = std::max(1, width);
+        m_cover.assign(static_cast<size_t>(columns) * RollNoteCount, 0);
+        auto column = [&](double tick) { return std::clamp(static_cast<int>(geometry.XOfTick(tick)), 0, columns); };
+        for (size_t i = first; i < last; ++i) {
+            const RollNote& note = notes[i];
+            const int x0 = column(note.time);
+            const int xGate = std::max(column(note.time + note.gate), std::min(x0 + 1, columns));
+            const int x1 = std::max(column(note.time + note.duration), xGate);
+            uint8_t* row = m_cover.data() + static_cast<size_t>(note.note) * static_cast<size_t>(columns);
+            for (int x = x0; x < x1; ++x) {
+                row[x] = std::max<uint8_t>(row[x], x < xGate ? 2 : 1);
+            }
+        }
+        for (int note = 0; note < RollNoteCount; ++note) {
+            const double y = geometry.YOfNote(note);
+            if (y + geometry.rowHeight < 0 || y > height) {
+                continue;
+            }
+            const uint8_t* row = m_cover.data() + static_cast<size_t>(note) * static_cast<size_t>(columns);
+            for (int x = 0; x < columns;) {
+                const uint8_t kind = row[x];
+                int end = x + 1;
+                while (end < columns && row[end] == kind) {
+                    ++end;
+                }
+                if (kind != 0) {
+                    painter.fillRect(QRectF(x, y + 1, end - x, geometry.rowHeight - 1), kind == 2 ? solid : faint);
+                }
+                x = end;
+            }
+        }
+    }
+
+    void PaintKeyboard(QPainter& painter, const RollGeometry& geometry, int height)
+    {
+        const int keyboard = TPianoRoll::KeyboardWidth;
+        painter.fillRect(0, 0, keyboard, height, Qt::white);
+        const bool allNames = geometry.rowHeight >= painter.fontMetrics().height() - 2;
+        QFont small = painter.font();
+        small.setPixelSize(std::max(7, static_cast<int>(geometry.rowHeight)));
+        painter.setFont(small);
+        for (int note = 0; note < RollNoteCount; ++note) {
+            const QRectF row(0, geometry.YOfNote(note), keyboard, geometry.rowHeight);
+            if (row.bottom() < 0 || row.top() > height) {
+                continue;
+            }
+            if (IsBlackKey(note)) {
+                painter.fillRect(QRectF(0, row.top(), keyboard * 0.6, row.height()), QColor(40, 40, 40));
+            }
+            // Every row named when rows are tall enough, else the do of each octave.
+            if (allNames || note % 12 == 3) {
+                painter.setPen(IsBlackKey(note) ? Qt::white : Qt::black);
+                painter.drawText(row.adjusted(2, 0, -2, 0), Qt::AlignVCenter | Qt::AlignLeft,
+                                 FromSjis(NoteName(note)));
+            }
+        }
+        painter.setPen(QColor(150, 150, 150));
+        painter.drawLine(keyboard - 1, 0, keyboard - 1, height);
+    }
+
+    TPianoRoll* m_roll;
+    std::vector<uint8_t> m_cover;  // PaintDense's marks, kept between paints
+};
+
+TPianoRoll::TPianoRoll(QWidget* parent) : QWidget(parent)
+{
+    setObjectName(QStringLiteral("PianoRoll"));
+    m_geometry.rowHeight = RowHeight;
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(2);
+    auto* legend = new QHBoxLayout;
+    legend->setContentsMargins(4, 2, 4, 0);
+    for (int voice = 0; voice < VoiceCount; ++voice) {
+        auto* button = new QToolButton(this);
+        button->setObjectName(QStringLiteral("RollSolo%1").arg(voice + 1));
+        button->setCheckable(true);
+        button->setToolTip(QStringLiteral("この音だけを再生（ソロ）"));
+        connect(button, &QToolButton::clicked, this, [this, voice](bool checked) {
+            SetSolo(checked ? voice : -1);
+            emit SoloChanged(m_solo);
+        });
+        m_legend[static_cast<size_t>(voice)] = button;
+        legend->addWidget(button);
+    }
+    legend->addStretch();
+    layout->addLayout(legend);
+    m_canvas = new RollCanvas(this);
+    m_canvas->setObjectName(QStringLiteral("RollCanvas"));
+    m_canvas->setMinimumHeight(80);
+    layout->addWidget(m_canvas, 1);
+    UpdateLegend();
+}
+
+QColor TPianoRoll::VoiceColor(int voice)
+{
+    static const QColor colors[VoiceCount] = {QColor(30, 100, 220), QColor(220, 90, 20), QColor(30, 150, 60),
+                                              QColor(150, 50, 180)};
+    return colors[std::clamp(voice, 0, VoiceCount - 1)];
+}
+
+void TPianoRoll::SetEvents(const SequenceList& list, const std::array<int, VoiceCount>& tones)
+{
+    m_model.SetEvents(list);
+    m_tones = tones;
+    m_cursorNote = {};
+    UpdateLegend();
+    m_canvas->UpdateRanges();
+    // The first time there are notes, the middle of their pitches comes into view.
+    if (!m_pitchPlaced && !m_model.Empty()) {
+        int low = RollNoteCount;
+        int high = -1;
+        for (int voice = 0; voice < VoiceCount; ++voice) {
+            for (const RollNote& note : m_model.Notes(voice)) {
+                low = std::min(low, note.note);
+                high = std::max(high, note.note);
+            }
+        }
+        m_middlePitch = (low + high) / 2;
+        ScrollToPitch(m_middlePitch);
+        m_pitchPlaced = true;
+    }
+}
+
+void TPianoRoll::ScrollToPitch(int note)
+{
+    const double y = (RollNoteCount - 1 - std::clamp(note, 0, RollNoteCount - 1) + 0.5) * m_geometry.rowHeight;
+    QScrollBar* bar = m_canvas->verticalScrollBar();
+    bar->setValue(static_cast<int>(y - bar->pageStep() / 2.0));
+}
+
+void TPianoRoll::UpdateLegend()
+{
+    for (int voice = 0; voice < VoiceCount; ++voice) {
+        QToolButton* button = m_legend[static_cast<size_t>(voice)];
+        const QColor color = VoiceColor(voice);
+        button->setText(QStringLiteral("■ 第%1音 %2").arg(voice + 1).arg(FromSjis(InstrumentName(m_tones[static_cast<size_t>(voice)]))));
+        button->setStyleSheet(QStringLiteral("QToolButton { color: %1; } QToolButton:checked { font-weight: bold; }")
+                                  .arg(color.name()));
+        button->setChecked(m_solo == voice);
+    }
+}
+
+void TPianoRoll::SetCursorPlace(int page, int byteOffset)
+{
+    const RollNoteRef note = m_model.NoteAtOffset(page, byteOffset);
+    if (note == m_cursorNote) {
+        return;
+    }
+    m_cursorNote = note;
+    if (note.IsSet()) {
+        EnsureTickVisible(m_model.Note(note).time, false);
+    }
+    m_canvas->viewport()->update();
+}
+
+void TPianoRoll::SetPlayhead(int tick)
+{
+    if (tick == m_playhead) {
+        return;
+    }
+    m_playhead = tick;
+    if (tick >= 0) {
+        EnsureTickVisible(tick, true);
+    }
+    m_canvas->viewport()->update();
+}
+
+void TPianoRoll::EnsureTickVisible(int tick, bool leadRoom)
+{
+    QScrollBar* bar = m_canvas->horizontalScrollBar();
+    const double x = tick * m_geometry.pixelsPerTick;
+    const int page = bar->pageStep();
+    if (x >= bar->value() && x < bar->value() + page * (leadRoom ? 0.9 : 1.0)) {
+        return;
+    }
+    // Following play, the playhead comes back in at a tenth of the width so it runs ahead.
+    bar->setValue(static_cast<int>(x - (leadRoom ? page / 10 : page / 3)));
+}
+
+void TPianoRoll::SetSolo(int voice)
+{
+    m_solo = voice >= 0 && voice < VoiceCount ? voice : -1;
+    UpdateLegend();
+    m_canvas->viewport()->update();
+}
+
+void TPianoRoll::ZoomIn()
+{
+    m_canvas->Rescale(m_geometry.pixelsPerTick * ZoomStep, KeyboardWidth);
+}
+
+void TPianoRoll::ZoomOut()
+{
+    m_canvas->Rescale(m_geometry.pixelsPerTick / ZoomStep, KeyboardWidth);
+}
+
+void TPianoRoll::SetPixelsPerTick(double pixelsPerTick)
+{
+    m_canvas->Rescale(pixelsPerTick, KeyboardWidth);
+}
+
+RollGeometry TPianoRoll::Geometry() const
+{
+    return m_canvas->Geometry();
+}
+
+QWidget* TPianoRoll::Canvas() const
+{
+    return m_canvas->viewport();
+}
+
+}  // namespace quaverly

@@ -1,0 +1,259 @@
+// The piano roll in the window and what goes with it, headless through the
+// scripted player: clicking a note selects its characters, the cursor marks
+// its note, play from the cursor starts at the note's time, the follow marks
+// the sounding notes from the player's (fake) clock, solo leaves the voice
+// switches alone, and the typed-note preview keeps quiet while playing.
+#include <QAction>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QStandardPaths>
+#include <QTabWidget>
+#include <QtTest>
+#include <memory>
+
+#include "UnitRoll/TPianoRoll.h"
+#include "WindowFixture.h"
+
+using namespace quaverly;
+
+namespace {
+
+// Several lines a page; the rows below find their notes by text.
+const QString Pages[VoiceCount] = {
+    QStringLiteral("ド４レ４\nミ４ファ４\nソ２"),
+    QStringLiteral("●４ラ▼４\n\nシ▼２ド全"),
+    QStringLiteral("ミ▲８ミ▲８レ▲４\nド▲２"),
+    QStringLiteral("ド▼２\nソ▼▼２"),
+};
+
+QAction* Action(TFormMain& window, const QString& name)
+{
+    return window.findChild<QAction*>(name);
+}
+
+int TrackCount(const std::string& midi)
+{
+    return midi.size() < 12 ? -1 : (midi[10] << 8) | midi[11];
+}
+
+}  // namespace
+
+class RollCommandsTest : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<WindowFixture> f;
+
+    TPianoRoll* Roll() { return f->window.PianoRoll(); }
+    QPlainTextEdit* Memo(int voice) { return f->window.VoiceMemo(voice); }
+    void FillPages()
+    {
+        for (int voice = 1; voice <= VoiceCount; ++voice) {
+            Memo(voice)->setPlainText(Pages[voice - 1]);
+        }
+        f->window.RefreshRollFromPages();
+        f->window.SetEditState(EditState::Current);
+    }
+    // Puts a page's cursor on the n-th occurrence (0-based) of a text.
+    void PlaceCursor(int voice, const QString& text, int occurrence = 0, int shift = 0)
+    {
+        f->window.findChild<QTabWidget*>(QStringLiteral("PageControl1"))->setCurrentWidget(f->window.VoicePage(voice));
+        qsizetype at = -1;
+        for (int i = 0; i <= occurrence; ++i) {
+            at = Pages[voice - 1].indexOf(text, at + 1);
+        }
+        QVERIFY(at >= 0);
+        QTextCursor cursor = Memo(voice)->textCursor();
+        cursor.setPosition(static_cast<int>(at + shift));
+        Memo(voice)->setTextCursor(cursor);
+    }
+    QString Highlighted(int voice)
+    {
+        const auto& marks = f->window.PlayHighlights(voice);
+        return marks.isEmpty() ? QString() : marks.first().cursor.selectedText();
+    }
+
+private slots:
+    void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
+    void init() { f = std::make_unique<WindowFixture>(); }
+    void cleanup() { f.reset(); }
+
+    // Every note of every page: a click on its rectangle opens its page with
+    // exactly its characters selected, and the cursor there marks it again.
+    void ClickSelectsTheNoteAndTheCursorMarksIt()
+    {
+        f->window.resize(900, 700);
+        f->window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&f->window));
+        FillPages();
+        Roll()->SetPixelsPerTick(0.5);
+        int checked = 0;
+        for (int voice = 0; voice < VoiceCount; ++voice) {
+            const auto& notes = Roll()->Model().Notes(voice);
+            for (size_t i = 0; i < notes.size(); ++i) {
+                Roll()->ScrollToPitch(notes[i].note);
+                const RollRect rect = RollModel::DurationRect(notes[i], Roll()->Geometry());
+                const QPoint point(static_cast<int>(rect.x + rect.width / 2), static_cast<int>(rect.y + rect.height / 2));
+                QVERIFY2(Roll()->Canvas()->rect().contains(point), "the roll is large enough for the test melody");
+                QTest::mouseClick(Roll()->Canvas(), Qt::LeftButton, {}, point);
+                QPlainTextEdit* memo = Memo(voice + 1);
+                QCOMPARE(f->window.findChild<QTabWidget*>(QStringLiteral("PageControl1"))->currentWidget(),
+                         f->window.VoicePage(voice + 1));
+                const QTextCursor cursor = memo->textCursor();
+                QCOMPARE(f->window.PageByteOfPosition(voice + 1, cursor.selectionStart()), notes[i].source.offset);
+                QCOMPARE(f->window.PageByteOfPosition(voice + 1, cursor.selectionEnd()),
+                         notes[i].source.offset + notes[i].source.length);
+                // The selection's end is the caret: just past the note; one back is on it.
+                QTextCursor on = cursor;
+                on.setPosition(cursor.selectionStart() + 1);
+                memo->setTextCursor(on);
+                QCOMPARE(Roll()->CursorNote(), (RollNoteRef{voice, static_cast<int>(i)}));
+                ++checked;
+            }
+        }
+        QCOMPARE(checked, 14);
+        // The selected characters themselves, for one note on a later line.
+        PlaceCursor(2, QStringLiteral("シ▼２"));
+        const RollNote& si = Roll()->Model().Note(Roll()->CursorNote());
+        QCOMPARE(si.time, 96);
+        Roll()->ScrollToPitch(si.note);
+        QTest::mouseClick(Roll()->Canvas(), Qt::LeftButton, {},
+                          QPoint(static_cast<int>(RollModel::GateRect(si, Roll()->Geometry()).x + 2),
+                                 static_cast<int>(RollModel::GateRect(si, Roll()->Geometry()).y + 4)));
+        QCOMPARE(Memo(2)->textCursor().selectedText(), QStringLiteral("シ▼２"));
+        // Off every note: nothing is marked.
+        PlaceCursor(2, QStringLiteral("\n\n"), 0, 1);
+        QCOMPARE(Roll()->CursorNote(), RollNoteRef{});
+    }
+
+    void PlayFromTheCursorStartsAtTheNotesTime_data()
+    {
+        QTest::addColumn<int>("voice");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("shift");
+        QTest::addColumn<int>("time");
+        QTest::newRow("first note") << 1 << QStringLiteral("ド４") << 0 << 0;
+        QTest::newRow("on a note of the second line") << 1 << QStringLiteral("ファ４") << 1 << 144;
+        QTest::newRow("just after a note") << 1 << QStringLiteral("ファ４") << 3 << 144;
+        QTest::newRow("after a rest, page 2") << 2 << QStringLiteral("ラ▼４") << 0 << 48;
+        QTest::newRow("after an empty line, page 2") << 2 << QStringLiteral("ド全") << 0 << 192;
+        QTest::newRow("page 3, the second of the same notes") << 3 << QStringLiteral("ミ▲８") << 4 << 24;
+        QTest::newRow("page 4, last line") << 4 << QStringLiteral("ソ▼▼２") << 0 << 96;
+    }
+    void PlayFromTheCursorStartsAtTheNotesTime()
+    {
+        QFETCH(int, voice);
+        QFETCH(QString, text);
+        QFETCH(int, shift);
+        QFETCH(int, time);
+        FillPages();
+        PlaceCursor(voice, text, 0, shift);
+        f->window.findChild<QAction*>(QStringLiteral("mnRepeatPlay"))->setChecked(true);
+        Action(f->window, QStringLiteral("mnPlayFromCursor"))->trigger();
+        QCOMPARE(f->player.calls.last(), QStringLiteral("PlayFrom %1").arg(time));
+        // Repeat plays again from the same place; play from the start is unchanged.
+        f->player.Finish();
+        QCOMPARE(f->player.calls.last(), QStringLiteral("PlayFrom %1").arg(time));
+        Action(f->window, QStringLiteral("mnPlay"))->trigger();  // stops
+        f->player.Finish();
+        f->player.calls.clear();
+        Action(f->window, QStringLiteral("mnPlay"))->trigger();
+        QCOMPARE(f->player.calls.last(), QStringLiteral("Play"));
+    }
+
+    // The follow, driven by the scripted player's clock: at each time the
+    // sounding note of each page is marked, the playhead is there, and when
+    // the play ends every mark goes.
+    void FollowMarksTheSoundingNotes()
+    {
+        FillPages();
+        Memo(1)->setFocus();
+        const QTextCursor before = Memo(1)->textCursor();
+        Action(f->window, QStringLiteral("mnPlay"))->trigger();
+        struct Step {
+            int time;
+            QString marks[VoiceCount];
+        };
+        const Step steps[] = {
+            {0, {"ド４", "", "ミ▲８", "ド▼２"}},
+            {30, {"ド４", "", "ミ▲８", "ド▼２"}},
+            {50, {"レ４", "ラ▼４", "レ▲４", "ド▼２"}},
+            {100, {"ミ４", "シ▼２", "ド▲２", "ソ▼▼２"}},
+            {200, {"ソ２", "ド全", "", ""}},
+            {300, {"", "ド全", "", ""}},
+            {10, {"ド４", "", "ミ▲８", "ド▼２"}},
+        };
+        for (const Step& step : steps) {
+            f->player.currentTime = step.time;
+            f->window.FollowPlay();
+            QCOMPARE(Roll()->Playhead(), step.time);
+            for (int voice = 1; voice <= VoiceCount; ++voice) {
+                QCOMPARE(Highlighted(voice), step.marks[voice - 1]);
+            }
+        }
+        // The user's cursor and selection stay where they were.
+        QCOMPARE(Memo(1)->textCursor().position(), before.position());
+        QCOMPARE(Memo(1)->extraSelections().size(), 1);
+        f->player.Finish();
+        QCOMPARE(Roll()->Playhead(), -1);
+        for (int voice = 1; voice <= VoiceCount; ++voice) {
+            QCOMPARE(Highlighted(voice), QString());
+            QCOMPARE(Memo(voice)->extraSelections().size(), 0);
+        }
+    }
+
+    void SoloMutesTheOthersForThePlayOnly()
+    {
+        FillPages();
+        f->window.VoicePlayItem(3)->trigger();  // voice 3 switched off by the user
+        const QString caption3 = f->window.findChild<QTabWidget*>(QStringLiteral("PageControl1"))->tabText(2);
+        f->window.findChild<QAction*>(QStringLiteral("mnSolo2"))->trigger();
+        QCOMPARE(Roll()->Solo(), 1);
+        Action(f->window, QStringLiteral("mnPlay"))->trigger();
+        const QString playFile = QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation) + "/Play.mid";
+        QCOMPARE(TrackCount(FileBytes(playFile)), 3);  // conductor, set-up, voice 2
+        f->player.Finish();
+        for (int voice = 1; voice <= VoiceCount; ++voice) {
+            QCOMPARE(f->window.VoicePlayItem(voice)->isChecked(), voice != 3);
+        }
+        QCOMPARE(f->window.findChild<QTabWidget*>(QStringLiteral("PageControl1"))->tabText(2), caption3);
+        // The MIDI export writes the switches, not the solo.
+        f->fileDialogs.saveAnswers.append(f->PathOf("out.mid"));
+        Action(f->window, QStringLiteral("mnPutMidi"))->trigger();
+        QCOMPARE(TrackCount(FileBytes(f->PathOf("out.mid"))), 5);
+        // From the legend: its toggle and the menu are one choice.
+        QTest::mouseClick(f->window.findChild<QWidget*>(QStringLiteral("RollSolo4")), Qt::LeftButton);
+        QCOMPARE(f->window.SoloVoice(), 4);
+        QVERIFY(Action(f->window, QStringLiteral("mnSolo4"))->isChecked());
+        QTest::mouseClick(f->window.findChild<QWidget*>(QStringLiteral("RollSolo4")), Qt::LeftButton);
+        QCOMPARE(f->window.SoloVoice(), 0);
+        QVERIFY(Action(f->window, QStringLiteral("mnSolo0"))->isChecked());
+    }
+
+    void TypedNotesSoundUnlessPlayingOrOff()
+    {
+        f->window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&f->window));
+        f->window.VoiceVolume(2)->setText(QStringLiteral("63"));
+        f->window.findChild<QTabWidget*>(QStringLiteral("PageControl1"))->setCurrentWidget(f->window.VoicePage(2));
+        Memo(2)->setFocus();
+        QTest::keyClicks(Memo(2), QStringLiteral("c"));  // mapped to ド
+        QTRY_COMPARE(f->player.previews, QStringList{QStringLiteral("1 0 72 100 200")});
+        // While a melody plays: nothing.
+        FillPages();
+        Action(f->window, QStringLiteral("mnPlay"))->trigger();
+        QTest::keyClicks(Memo(2), QStringLiteral("d"));
+        QTest::qWait(20);
+        QCOMPARE(f->player.previews.size(), 1);
+        f->player.Finish();
+        // Turned off in the menu, and kept so.
+        Action(f->window, QStringLiteral("mnPreview"))->trigger();
+        QCOMPARE(f->settings.Value(QStringLiteral("PianoRoll/Preview")).toBool(), false);
+        QTest::keyClicks(Memo(2), QStringLiteral("e"));
+        QTest::qWait(20);
+        QCOMPARE(f->player.previews.size(), 1);
+    }
+};
+
+QTEST_MAIN(RollCommandsTest)
+#include "RollCommandsTest.moc"
