@@ -21,9 +21,9 @@ std::string MaximalMidiFile()
     for (int voice = 0; voice < 4; ++voice) {
         int time = 0;
         for (int i = 0; time + 3 <= MaxSequenceTime; ++i, time += 3) {
-            list.push_back(FormatEventLine(time, voice, (i * 7 + voice * 5) % 63, 2));
+            list.AddEvent(time, voice, (i * 7 + voice * 5) % 63, 2);
         }
-        list.push_back(FormatEventLine(time, voice, -1, 0));
+        list.AddEvent(time, voice, -1, 0);
     }
     MidiSettings settings;
     settings.editTempo = "100";

@@ -1,6 +1,7 @@
 #include "MidiMelody.h"
 
 #include "UnitMld/MelodyBuilder.h"
+#include "UnitMld/MldLayout.h"
 
 namespace quaverly {
 
@@ -12,15 +13,15 @@ SequenceList ImportedMelodyLines(const ImportedMelody& melody)
         count += voice.events.size();
     }
     lines.reserve(count);
-    for (int voice = 0; voice < 4; ++voice) {
+    for (int voice = 0; voice < VoiceCount; ++voice) {
         for (const VoiceEvent& event : melody.voices[static_cast<size_t>(voice)].events) {
-            lines.push_back(FormatEventLine(event.time, voice, event.note, event.gate));
+            lines.AddEvent(event.time, voice, event.note, event.gate);
         }
     }
     // The builder writes the end event in place of the last line in text
     // order: the fourth voice's end line comes last at the end time.
     if (melody.hasEnd) {
-        lines.push_back(FormatEventLine(melody.endTime, 3, -1, 0));
+        lines.AddEvent(melody.endTime, 3, -1, 0);
     }
     return lines;
 }
@@ -30,7 +31,7 @@ void BuildImportedMelody(MelodyStore& store, const ImportedMelody& melody)
     MelodySettings settings;
     settings.title = melody.title;
     settings.tempo = melody.tempo;
-    for (size_t voice = 0; voice < 4; ++voice) {
+    for (size_t voice = 0; voice < VoiceCount; ++voice) {
         settings.tones[voice] = melody.voices[voice].tone;
         settings.volumes[voice] = melody.voices[voice].volume;
         // A blank page marks the voice as used, so it gets its tone and volume.

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 
 #include "Errors.h"
 #include "Messages.h"
@@ -53,6 +54,45 @@ private:
     int m_fd;
     bool m_kept = false;
 };
+
+// Writes all the bytes to the descriptor, retrying short writes.
+void WriteAll(int fd, const std::string& bytes, const std::string& path)
+{
+    size_t written = 0;
+    while (written < bytes.size()) {
+        ssize_t n = ::write(fd, bytes.data() + written, bytes.size() - written);
+        if (n < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            throw FileError(Msg::FileWriteFailed, path, errno);
+        }
+        if (n == 0) {
+            throw FileError(Msg::FileWriteFailed, path, ENOSPC);
+        }
+        written += static_cast<size_t>(n);
+    }
+}
+
+// A target that exists and is no regular file (a device such as /dev/null,
+// a pipe) is written into as it is: renaming over it would replace the device
+// with a plain file.
+void WriteIntoSpecialFile(const std::string& path, const std::string& bytes)
+{
+    int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
+    if (fd < 0) {
+        throw FileError(Msg::FileWriteFailed, path, errno);
+    }
+    try {
+        WriteAll(fd, bytes, path);
+    } catch (...) {
+        ::close(fd);
+        throw;
+    }
+    if (::close(fd) != 0) {
+        throw FileError(Msg::FileWriteFailed, path, errno);
+    }
+}
 
 mode_t CreationMode()
 {
@@ -106,40 +146,40 @@ std::string ReadWholeFile(const std::string& path)
     return bytes;
 }
 
-void WriteWholeFile(const std::string& path, const std::string& bytes)
+void WriteWholeFile(const std::string& requestedPath, const std::string& bytes)
 {
+    struct stat existing {};
+    const bool exists = ::stat(requestedPath.c_str(), &existing) == 0;
+    if (exists && !S_ISREG(existing.st_mode) && !S_ISDIR(existing.st_mode)) {
+        WriteIntoSpecialFile(requestedPath, bytes);
+        return;
+    }
+    // A link to a file is followed, so that the link stays and its target
+    // gets the new bytes.
+    std::string path = requestedPath;
+    if (exists) {
+        if (char* resolved = ::realpath(requestedPath.c_str(), nullptr)) {
+            path = resolved;
+            ::free(resolved);
+        }
+    }
     std::string pattern = path + ".XXXXXX";
     int fd = ::mkstemp(pattern.data());
     if (fd < 0) {
-        throw FileError(Msg::FileWriteFailed, path, errno);
+        throw FileError(Msg::FileWriteFailed, requestedPath, errno);
     }
     TemporaryFile temporary(pattern, fd);
-    struct stat existing {};
-    mode_t mode = ::stat(path.c_str(), &existing) == 0 ? (existing.st_mode & 07777) : CreationMode();
+    mode_t mode = exists ? (existing.st_mode & 07777) : CreationMode();
     ::fchmod(fd, mode);
-
-    size_t written = 0;
-    while (written < bytes.size()) {
-        ssize_t n = ::write(fd, bytes.data() + written, bytes.size() - written);
-        if (n < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            throw FileError(Msg::FileWriteFailed, path, errno);
-        }
-        if (n == 0) {
-            throw FileError(Msg::FileWriteFailed, path, ENOSPC);
-        }
-        written += static_cast<size_t>(n);
-    }
+    WriteAll(fd, bytes, requestedPath);
     if (::fsync(fd) != 0) {
-        throw FileError(Msg::FileWriteFailed, path, errno);
+        throw FileError(Msg::FileWriteFailed, requestedPath, errno);
     }
     if (temporary.Close() != 0) {
-        throw FileError(Msg::FileWriteFailed, path, errno);
+        throw FileError(Msg::FileWriteFailed, requestedPath, errno);
     }
     if (::rename(temporary.Name().c_str(), path.c_str()) != 0) {
-        throw FileError(Msg::FileWriteFailed, path, errno);
+        throw FileError(Msg::FileWriteFailed, requestedPath, errno);
     }
     temporary.Keep();
     // Make the rename itself durable; a folder that cannot be synced is not a lost file.
