@@ -153,7 +153,7 @@ void AppendFFF0Event(std::string& out, std::string_view hex)
 
 }  // namespace
 
-std::string EncodeTrack(SequenceList& list)
+std::string EncodeTrack(SequenceList& list, DiagnosticSink* diagnostics)
 {
     list.Sort();
     for (const SequenceEntry& entry : list) {
@@ -196,6 +196,15 @@ std::string EncodeTrack(SequenceList& list)
             continue;  // the end of any other voice is no event of the track
         }
         const int gate = std::clamp(entry.Gate(), 0, MaxByte);
+        // Only what came from a page can be shown where it was typed.
+        if (diagnostics != nullptr && entry.Source().IsSet()) {
+            if (time - prev > MaxByte) {
+                diagnostics->AddQuotingPage(DiagnosticKind::ValueMended, entry.Source(), Msg::DiagnosticGapBridged);
+            }
+            if (entry.Gate() > MaxByte) {
+                diagnostics->AddQuotingPage(DiagnosticKind::ValueMended, entry.Source(), Msg::DiagnosticGateClamped);
+            }
+        }
         AppendDelta(out, time - prev, voice, firstNote);
         out += NoteStatus(voice, gate != 0 ? entry.Note() : firstNote[static_cast<size_t>(voice & (VoiceCount - 1))]);
         out += static_cast<char>(gate);
@@ -214,7 +223,8 @@ std::string EncodeTrack(SequenceList& list)
     return out;
 }
 
-void BuildMelody(MelodyStore& store, const MelodySettings& settings, const MelodyFileInfo& info)
+void BuildMelody(MelodyStore& store, const MelodySettings& settings, const MelodyFileInfo& info,
+                 DiagnosticSink* diagnostics)
 {
     // Built aside: the store's image is replaced only by a complete one.
     std::string image(Mld::Magic);
@@ -256,7 +266,7 @@ void BuildMelody(MelodyStore& store, const MelodySettings& settings, const Melod
     if (store.fff0DataSet) {
         AppendFFF0Event(track, store.fff0DataHex);
     }
-    track += EncodeTrack(store.Sequence());
+    track += EncodeTrack(store.Sequence(), diagnostics);
 
     if (image.size() + track.size() - 8 > MaxFileLength) {
         throw MelodyLimitError(std::string(Msg::MelodyTooLong));
