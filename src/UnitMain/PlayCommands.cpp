@@ -9,6 +9,7 @@
 #include <QStandardPaths>
 #include <QTabWidget>
 
+#include "LiveAnalysis.h"
 #include "TFormMain.h"
 #include "UnitMain/NativePath.h"
 #include "UnitMain/SuggestedFileName.h"
@@ -51,8 +52,11 @@ bool TFormMain::CheckAndWriteMidi(const QString& path)
 {
     const EditorTexts texts = CollectEditorTexts();
     SettingValues values;
-    if (std::optional<std::string> refusal = CheckSettingTexts(texts, values)) {
+    RefusalReason reason;
+    if (std::optional<std::string> refusal = CheckSettingTexts(texts, values, {}, &reason)) {
         m_services.messageBoxes.Warning(FromSjis(*refusal));
+        LeadToRefusedField(reason);
+        m_liveAnalysis->RunNow();
         return false;
     }
     MidiSettings settings;

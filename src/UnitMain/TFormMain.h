@@ -40,6 +40,8 @@ namespace quaverly {
 // SettingsEdited mean the MelodyImage no longer matches the editor.
 enum class EditState { Empty = 0, Current = 1, ScoreEdited = 2, SettingsEdited = 3, Saved = 4 };
 
+class DiagnosticsView;
+class LiveAnalysis;
 class SequenceRowModel;
 class TFileDrop;
 class TWinPlace;
@@ -158,7 +160,19 @@ private:
     // Filling the controls from the core (TFormMain.cpp).
     void FillEditorFields(EditorFields fields);
     void FillSequenceRows(std::vector<SequenceRow> rows);
-    void SetMemoText(int voice, const std::string& sjis);
+    // KeepUndo: the page's text is replaced as one undo step (the analysis
+    // rewrite, which Ctrl+Z takes back); Fresh starts the page's undo anew (a load).
+    enum class MemoUndo { Fresh, KeepUndo };
+    void SetMemoText(int voice, const std::string& sjis, MemoUndo undo = MemoUndo::Fresh);
+    // After a refusal of the check chain: the page of the voice concerned,
+    // the focus in the box at fault with its text selected.
+    void LeadToRefusedField(const RefusalReason& reason);
+public:
+    // The live check of the pages (diagnostics, meter, sequence), for the
+    // views that show it and for tests.
+    LiveAnalysis& Live() const { return *m_liveAnalysis; }
+    DiagnosticsView& Diagnostics() const { return *m_diagnosticsView; }
+private:
     // LoadMelodyIntoEditor with its "データ形式が異常です" refusal.
     void LoadMelodyIntoControls();
 
@@ -172,7 +186,12 @@ private:
     // Score keyboard input (KeyInput.cpp): true when the key was replaced.
     bool Memo1KeyPress(QPlainTextEdit* memo, const QString& keyText);
 
+    // The live check of the pages and how it is shown (TFormMain.cpp).
+    void SetUpLiveAnalysis();
+
     std::unique_ptr<Ui::TFormMain> m_ui;
+    LiveAnalysis* m_liveAnalysis = nullptr;
+    DiagnosticsView* m_diagnosticsView = nullptr;
     MelodyStore& m_store;
     WindowServices m_services;
 

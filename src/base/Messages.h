@@ -159,5 +159,7 @@ inline constexpr std::string_view AllowedLength = "\x89\xB9\x95\x88\x82\xCD 9999
 inline constexpr std::string_view MeterSize = "%d \x83o\x83" "C\x83g";
 // このままでは音譜解析で断られます: the meter's warning when the pages would be refused
 inline constexpr std::string_view MeterRefused = "\x82\xB1\x82\xCC\x82\xDC\x82\xDC\x82\xC5\x82\xCD\x89\xB9\x95\x88\x89\xF0\x90\xCD\x82\xC5\x92" "f\x82\xE7\x82\xEA\x82\xDC\x82\xB7";
+// 音符数 %d・%d・%d・%d: printf format: the meter's notes of voices 1 to 4
+inline constexpr std::string_view MeterNotes = "\x89\xB9\x95\x84\x90\x94 %d\x81" "E%d\x81" "E%d\x81" "E%d";
 
 }  // namespace quaverly::Msg
