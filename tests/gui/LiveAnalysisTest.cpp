@@ -54,6 +54,12 @@ private slots:
         QCOMPARE(marks.size(), 3);
         QCOMPARE(marks[2].cursor.selectedText(), QStringLiteral("（ａ）"));
         QCOMPARE(marks[2].format.underlineStyle(), QTextCharFormat::WaveUnderline);
+        // QUAVERLY_SCREENSHOT=path keeps a picture of the window at this point (for the documents).
+        if (const QByteArray path = qgetenv("QUAVERLY_SCREENSHOT"); !path.isEmpty()) {
+            pages->setCurrentWidget(window.VoicePage(2));
+            window.resize(760, 560);
+            window.grab().save(QString::fromLocal8Bit(path));
+        }
         QVERIFY(marks[2].format.toolTip().contains(QStringLiteral("「（ａ）」")));
         QVERIFY(window.VoiceMemo(1)->extraSelections().isEmpty());
 
