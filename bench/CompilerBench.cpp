@@ -8,7 +8,12 @@
 
 #include <string>
 
+#include <cstdlib>
+
+#include "UnitMld/MelodyText.h"
 #include "UnitMld/MelodyToScore.h"
+#include "UnitMld/PageCheck.h"
+#include "base/FileIO.h"
 #include "UnitMld/ScoreAnalysis.h"
 
 namespace {
@@ -104,5 +109,37 @@ void BM_LoadScoreText(benchmark::State& state)
     state.SetComplexityN(state.range(0));
 }
 BENCHMARK(BM_LoadScoreText)->Apply(Arguments);
+
+// The window's live check after each pause in typing: diagnostics, the
+// meter's figures and the sequence, without touching the pages.
+void BM_CheckPages(benchmark::State& state)
+{
+    const EditorTexts texts = SixtyFourthNotes(static_cast<int>(state.range(0)));
+    for (auto _ : state) {
+        PageCheckResult result = CheckPages(texts, MelodyFileInfo{}, false);
+        benchmark::DoNotOptimize(result);
+    }
+    state.SetComplexityN(state.range(0));
+}
+BENCHMARK(BM_CheckPages)->Apply(Arguments);
+
+// The same on a melody text file named by QUAVERLY_BENCH_TML (the maximal
+// melody of genmax.py); skipped without it.
+void BM_CheckPagesOfTmlFile(benchmark::State& state)
+{
+    const char* path = std::getenv("QUAVERLY_BENCH_TML");
+    if (path == nullptr) {
+        state.SkipWithError("QUAVERLY_BENCH_TML not set");
+        return;
+    }
+    EditorTexts texts;
+    MelodyFileInfo info;
+    ReadMelodyText(ReadWholeFile(path), texts, info);
+    for (auto _ : state) {
+        PageCheckResult result = CheckPages(texts, info, false);
+        benchmark::DoNotOptimize(result);
+    }
+}
+BENCHMARK(BM_CheckPagesOfTmlFile)->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -22,6 +22,7 @@
 #include "UnitMld/MelodyDefects.h"
 #include "UnitMld/MelodyBuilder.h"
 #include "UnitMld/MelodyStore.h"
+#include "UnitMld/Diagnostic.h"
 #include "UnitMld/MelodyText.h"
 #include "UnitMld/MelodyToScore.h"
 #include "UnitMld/ScoreAnalysis.h"
@@ -250,7 +251,24 @@ void ScoreParserEntry(std::string_view data)
     const bool extendedNotation = (ByteAt(data, 0) & 4) != 0;
     const std::string_view page = data.substr(1);
     SequenceList list;
-    const std::string canonical = ParseScore(page, voice, list, extendedNotation);
+    DiagnosticSink diagnostics;
+    const std::string canonical = ParseScore(page, voice, list, extendedNotation, &diagnostics);
+    // Every diagnostic points at characters of its page, in the page's order.
+    int previousOffset = 0;
+    for (const Diagnostic& diagnostic : diagnostics.Items()) {
+        const SourceSpan span = diagnostic.span;
+        Expect(span.page == voice, "diagnostic on another page");
+        Expect(span.offset >= 0 && span.length > 0, "diagnostic without characters");
+        Expect(static_cast<size_t>(span.offset) + static_cast<size_t>(span.length) <= page.size(),
+               "diagnostic beyond its page");
+        Expect(span.offset >= previousOffset, "diagnostics out of the page's order");
+        Expect(!diagnostic.message.empty() && diagnostic.message.find_first_of("\r\n") == std::string::npos,
+               "diagnostic message empty or on several lines");
+        previousOffset = span.offset;
+    }
+    SequenceList plain;
+    Expect(ParseScore(page, voice, plain, extendedNotation) == canonical && plain == list,
+           "collecting diagnostics changes what the parser makes");
     for (size_t k = 0; k < list.size(); ++k) {
         CheckMadeEntry(list[k], voice);
         CheckPlace(page, list, k, extendedNotation);

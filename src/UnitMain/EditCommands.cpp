@@ -2,9 +2,11 @@
 // the file information and FFF0 data dialogs, the mail text on the
 // clipboard, the scale shift, the settings dialog, help and about.
 #include <QComboBox>
+#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QTabWidget>
 
+#include "LiveAnalysis.h"
 #include "SequenceRowModel.h"
 #include "TFormMain.h"
 #include "UnitMld/MailText.h"
@@ -39,11 +41,12 @@ void TFormMain::mnMakeMldClick()
         AnalysisResult result = AnalyseScore(m_store, CollectEditorTexts(), m_melodyFileInfo, m_extendedNotation);
         if (result.refusal) {
             m_services.messageBoxes.Warning(FromSjis(*result.refusal));
+            LeadToRefusedField(result.refusalReason);
             return;
         }
         FillSequenceRows(std::move(result.sequenceRows));
         for (int voice = 1; voice <= VoiceCount; ++voice) {
-            SetMemoText(voice, result.canonicalScores[voice - 1]);
+            SetMemoText(voice, result.canonicalScores[voice - 1], MemoUndo::KeepUndo);
         }
         ShowSequenceInRoll(m_store.Sequence());
         m_ui->PageControl1->setCurrentWidget(m_ui->TabSheet5);
@@ -51,6 +54,34 @@ void TFormMain::mnMakeMldClick()
         // After the pages were rewritten: their change notices do not outlast the command.
         m_editState = EditState::Current;
     });
+    // What the pages hold now, and after a refusal what the box at fault allows.
+    m_liveAnalysis->RunNow();
+}
+
+void TFormMain::LeadToRefusedField(const RefusalReason& reason)
+{
+    QWidget* field = nullptr;
+    QLineEdit* text = nullptr;
+    if (reason.field == RefusedField::Tempo) {
+        field = m_ui->ComboBoxTempo;
+        text = m_ui->ComboBoxTempo->lineEdit();
+    } else if (reason.voice >= 0 && reason.voice < VoiceCount) {
+        const int voice = reason.voice + 1;
+        m_ui->PageControl1->setCurrentWidget(VoicePage(voice));
+        if (reason.field == RefusedField::Tone) {
+            field = VoiceTone(voice);
+            text = VoiceTone(voice)->lineEdit();
+        } else if (reason.field == RefusedField::Volume) {
+            field = text = VoiceVolume(voice);
+        }
+    }
+    if (field == nullptr) {
+        return;
+    }
+    field->setFocus(Qt::OtherFocusReason);
+    if (text != nullptr) {
+        text->selectAll();
+    }
 }
 
 void TFormMain::mnInfoClick()

@@ -10,6 +10,7 @@
 #include <QTabWidget>
 #include <algorithm>
 
+#include "LiveAnalysis.h"
 #include "TFormMain.h"
 #include "UnitMain/NativePath.h"
 #include "UnitMain/SuggestedFileName.h"
@@ -52,8 +53,11 @@ bool TFormMain::CheckAndWriteMidi(const QString& path, bool forPlay)
 {
     const EditorTexts texts = CollectEditorTexts();
     SettingValues values;
-    if (std::optional<std::string> refusal = CheckSettingTexts(texts, values)) {
+    RefusalReason reason;
+    if (std::optional<std::string> refusal = CheckSettingTexts(texts, values, {}, &reason)) {
         m_services.messageBoxes.Warning(FromSjis(*refusal));
+        LeadToRefusedField(reason);
+        m_liveAnalysis->RunNow();
         return false;
     }
     MidiSettings settings;

@@ -15,6 +15,8 @@
 #include <QTimer>
 #include <algorithm>
 
+#include "DiagnosticsView.h"
+#include "LiveAnalysis.h"
 #include "TFormMain.h"
 #include "UnitMld/MldLayout.h"
 #include "UnitMld/ScoreParser.h"
@@ -27,7 +29,6 @@ namespace quaverly {
 namespace {
 
 // The pages' debounce: the roll follows typing without compiling every key.
-constexpr int RollRefreshMs = 150;
 constexpr int FollowIntervalMs = 33;
 constexpr int PreviewMs = 200;
 constexpr int MidiNoteOffset = 45;
@@ -61,10 +62,9 @@ void TFormMain::SetUpRoll()
     m_roll->SetPreferredHeight(rollHeight);
     m_rollDock->setVisible(shown);
 
-    m_rollRefresh = new QTimer(this);
-    m_rollRefresh->setSingleShot(true);
-    m_rollRefresh->setInterval(RollRefreshMs);
-    connect(m_rollRefresh, &QTimer::timeout, this, &TFormMain::RefreshRollFromPages);
+    // While typing, the roll shows what the live check of the pages compiled.
+    connect(m_liveAnalysis, &LiveAnalysis::Analysed, this,
+            [this](const PageCheckResult& result) { ShowSequenceInRoll(result.sequence); });
     m_followTimer = new QTimer(this);
     m_followTimer->setInterval(FollowIntervalMs);
     connect(m_followTimer, &QTimer::timeout, this, &TFormMain::FollowPlay);
@@ -144,7 +144,6 @@ void TFormMain::SetSoloVoice(int voice)
 
 void TFormMain::RefreshRollFromPages()
 {
-    m_rollRefresh->stop();
     const EditorTexts texts = CollectEditorTexts();
     SequenceList list;
     for (int voice = 0; voice < VoiceCount; ++voice) {
@@ -172,7 +171,6 @@ void TFormMain::ShowSequenceInRoll(const SequenceList& list)
 void TFormMain::PageTextChanged(int voice)
 {
     m_pageBytes[static_cast<size_t>(voice - 1)].clear();
-    m_rollRefresh->start();
 }
 
 int TFormMain::PageByteOfPosition(int voice, int position)
@@ -231,8 +229,9 @@ void TFormMain::RollNoteClicked(const SourceSpan& source)
 
 void TFormMain::ApplyPageHighlights(int voice)
 {
-    // Other marks of the page (such as diagnostics) join this list here.
-    QList<QTextEdit::ExtraSelection> marks = m_playHighlights[static_cast<size_t>(voice - 1)];
+    // The diagnostics' underlines first, the playing note's mark over them.
+    QList<QTextEdit::ExtraSelection> marks = m_diagnosticsView->Underlines(voice - 1);
+    marks += m_playHighlights[static_cast<size_t>(voice - 1)];
     VoiceMemo(voice)->setExtraSelections(marks);
 }
 

@@ -9,15 +9,21 @@
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QKeySequence>
+#include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
+#include <QStatusBar>
 #include <QMenu>
 #include <QPlainTextEdit>
+#include <QTextCursor>
 #include <QProxyStyle>
 #include <QStatusBar>
 #include <QTabBar>
 #include <QTimer>
 #include <QTreeView>
 
+#include "DiagnosticsView.h"
+#include "LiveAnalysis.h"
 #include "SequenceRowModel.h"
 #include "base/Errors.h"
 #include "base/Messages.h"
@@ -99,6 +105,7 @@ TFormMain::TFormMain(MelodyStore& store, const WindowServices& services, QWidget
     connect(m_journalTimer, &QTimer::timeout, this, &TFormMain::UpdateJournal);
     SetUpShortcuts();
     ConnectMenu();
+    SetUpLiveAnalysis();
     ConnectChangeNotices();
     SetUpRoll();
     m_services.player.SetNotify([this] { MediaPlayer1Notify(); });
@@ -249,6 +256,32 @@ void TFormMain::ConnectChangeNotices()
     }
 }
 
+void TFormMain::SetUpLiveAnalysis()
+{
+    auto* list = new QListWidget(this);
+    list->setObjectName(QStringLiteral("ListDiagnostics"));
+    list->setMaximumHeight(list->fontMetrics().height() * 5);
+    m_ui->LayoutMain->insertWidget(m_ui->LayoutMain->indexOf(m_ui->PageControl1) + 1, list);
+    auto* meter = new QLabel(this);
+    meter->setObjectName(QStringLiteral("LabelMeter"));
+    m_ui->StatusBar1->addPermanentWidget(meter);
+    m_liveAnalysis = new LiveAnalysis(
+        [this] { return LiveAnalysisInput{CollectEditorTexts(), m_melodyFileInfo, m_extendedNotation}; }, this);
+    m_diagnosticsView = new DiagnosticsView(m_ui->PageControl1, {VoiceMemo(1), VoiceMemo(2), VoiceMemo(3), VoiceMemo(4)},
+                                            list, meter, this);
+    connect(m_liveAnalysis, &LiveAnalysis::Analysed, m_diagnosticsView, &DiagnosticsView::Show);
+    connect(m_diagnosticsView, &DiagnosticsView::UnderlinesChanged, this,
+            [this](int voice) { ApplyPageHighlights(voice + 1); });
+    auto schedule = [this] { m_liveAnalysis->Schedule(); };
+    connect(m_ui->ComboBoxTempo, &QComboBox::editTextChanged, this, schedule);
+    for (int voice = 1; voice <= VoiceCount; ++voice) {
+        connect(VoiceTone(voice), &QComboBox::editTextChanged, this, schedule);
+        connect(VoiceTone(voice), &QComboBox::currentTextChanged, this, schedule);
+        connect(VoiceVolume(voice), &QLineEdit::textChanged, this, schedule);
+        connect(VoiceMemo(voice), &QPlainTextEdit::textChanged, this, schedule);
+    }
+}
+
 void TFormMain::SetTerminateHandler(std::function<void()> handler)
 {
     m_terminateHandler = std::move(handler);
@@ -305,7 +338,7 @@ EditorTexts TFormMain::CollectEditorTexts() const
     return texts;
 }
 
-void TFormMain::SetMemoText(int voice, const std::string& sjis)
+void TFormMain::SetMemoText(int voice, const std::string& sjis, MemoUndo undo)
 {
     QPlainTextEdit* memo = VoiceMemo(voice);
     const QString text = ToControlLineEnds(FromSjis(sjis));
@@ -314,6 +347,14 @@ void TFormMain::SetMemoText(int voice, const std::string& sjis)
     // characters): a page that already holds the text keeps it, with its
     // cursor and undo steps.
     if (memo->toPlainText() == text) {
+        return;
+    }
+    if (undo == MemoUndo::KeepUndo) {
+        QTextCursor cursor(memo->document());
+        cursor.beginEditBlock();
+        cursor.select(QTextCursor::Document);
+        cursor.insertText(text);
+        cursor.endEditBlock();
         return;
     }
     // Replacing a text lays the old one out once more before the new one; an

@@ -55,6 +55,8 @@ struct JournalContent;
 // SettingsEdited mean the MelodyImage no longer matches the editor.
 enum class EditState { Empty = 0, Current = 1, ScoreEdited = 2, SettingsEdited = 3, Saved = 4 };
 
+class DiagnosticsView;
+class LiveAnalysis;
 class SequenceRowModel;
 class TPianoRoll;
 class TFileDrop;
@@ -248,7 +250,19 @@ private:
     // Filling the controls from the core (TFormMain.cpp).
     void FillEditorFields(EditorFields fields);
     void FillSequenceRows(std::vector<SequenceRow> rows);
-    void SetMemoText(int voice, const std::string& sjis);
+    // KeepUndo: the page's text is replaced as one undo step (the analysis
+    // rewrite, which Ctrl+Z takes back); Fresh starts the page's undo anew (a load).
+    enum class MemoUndo { Fresh, KeepUndo };
+    void SetMemoText(int voice, const std::string& sjis, MemoUndo undo = MemoUndo::Fresh);
+    // After a refusal of the check chain: the page of the voice concerned,
+    // the focus in the box at fault with its text selected.
+    void LeadToRefusedField(const RefusalReason& reason);
+public:
+    // The live check of the pages (diagnostics, meter, sequence), for the
+    // views that show it and for tests.
+    LiveAnalysis& Live() const { return *m_liveAnalysis; }
+    DiagnosticsView& Diagnostics() const { return *m_diagnosticsView; }
+private:
 
     // File command steps (FileCommands.cpp).
     // A MIDI file through the channel choice into the editor, checked before
@@ -281,7 +295,12 @@ private:
     // Score keyboard input (KeyInput.cpp): true when the key was replaced.
     bool Memo1KeyPress(QPlainTextEdit* memo, const QString& keyText);
 
+    // The live check of the pages and how it is shown (TFormMain.cpp).
+    void SetUpLiveAnalysis();
+
     std::unique_ptr<Ui::TFormMain> m_ui;
+    LiveAnalysis* m_liveAnalysis = nullptr;
+    DiagnosticsView* m_diagnosticsView = nullptr;
     MelodyStore& m_store;
     WindowServices m_services;
 
@@ -299,7 +318,6 @@ private:
 
     TPianoRoll* m_roll = nullptr;          // owned by its dock
     QDockWidget* m_rollDock = nullptr;     // owned by the window
-    QTimer* m_rollRefresh = nullptr;       // the pages' debounce
     QTimer* m_followTimer = nullptr;       // reads the play position while playing
     QTimer* m_rollHeightSave = nullptr;
     QAction* m_previewItem = nullptr;

@@ -155,7 +155,7 @@ void AppendFFF0Event(std::string& out, std::string_view hex)
 
 namespace {
 
-void AppendTrackEvents(std::string& out, SequenceList& list)
+void AppendTrackEvents(std::string& out, SequenceList& list, DiagnosticSink* diagnostics)
 {
     list.Sort();
     for (const SequenceEntry& entry : list) {
@@ -197,6 +197,15 @@ void AppendTrackEvents(std::string& out, SequenceList& list)
             continue;  // the end of any other voice is no event of the track
         }
         const int gate = std::clamp(entry.Gate(), 0, MaxByte);
+        // Only what came from a page can be shown where it was typed.
+        if (diagnostics != nullptr && entry.Source().IsSet()) {
+            if (time - prev > MaxByte) {
+                diagnostics->AddQuotingPage(DiagnosticKind::ValueMended, entry.Source(), Msg::DiagnosticGapBridged);
+            }
+            if (entry.Gate() > MaxByte) {
+                diagnostics->AddQuotingPage(DiagnosticKind::ValueMended, entry.Source(), Msg::DiagnosticGateClamped);
+            }
+        }
         AppendDelta(out, time - prev, voice, firstNote);
         out += NoteStatus(voice, gate != 0 ? entry.Note() : firstNote[static_cast<size_t>(voice & (VoiceCount - 1))]);
         out += static_cast<char>(gate);
@@ -216,14 +225,15 @@ void AppendTrackEvents(std::string& out, SequenceList& list)
 
 }  // namespace
 
-std::string EncodeTrack(SequenceList& list)
+std::string EncodeTrack(SequenceList& list, DiagnosticSink* diagnostics)
 {
     std::string out;
-    AppendTrackEvents(out, list);
+    AppendTrackEvents(out, list, diagnostics);
     return out;
 }
 
-void BuildMelody(MelodyStore& store, const MelodySettings& settings, const MelodyFileInfo& info)
+void BuildMelody(MelodyStore& store, const MelodySettings& settings, const MelodyFileInfo& info,
+                 DiagnosticSink* diagnostics)
 {
     // Built aside: the store's image is replaced only by a complete one.
     std::string image(Mld::Magic);
@@ -267,7 +277,7 @@ void BuildMelody(MelodyStore& store, const MelodySettings& settings, const Melod
     if (store.fff0DataSet) {
         AppendFFF0Event(image, store.fff0DataHex);
     }
-    AppendTrackEvents(image, store.Sequence());
+    AppendTrackEvents(image, store.Sequence(), diagnostics);
 
     if (image.size() - 8 > MaxFileLength) {
         throw MelodyLimitError(std::string(Msg::MelodyTooLong));

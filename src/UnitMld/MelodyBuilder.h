@@ -6,6 +6,7 @@
 #include <array>
 #include <string>
 
+#include "Diagnostic.h"
 #include "MldLayout.h"
 #include "MelodyFileInfo.h"
 #include "MelodyStore.h"
@@ -26,9 +27,13 @@ struct MelodySettings {
 // leaves store.Sequence() sorted. Throws MelodyLimitError for what the format
 // cannot hold (times above 99999 or below -9999, header texts above 65535
 // bytes, raw data that is not hexadecimal pairs); the store's image is then unchanged.
-void BuildMelody(MelodyStore& store, const MelodySettings& settings, const MelodyFileInfo& info);
+// diagnostics: when given, receives the events of a page whose values the
+// file cannot hold as they are: a gap before them above 255 ticks (bridged
+// by silent events) and a gate above 255 (clamped).
+void BuildMelody(MelodyStore& store, const MelodySettings& settings, const MelodyFileInfo& info,
+                 DiagnosticSink* diagnostics = nullptr);
 
 // The event bytes of the sorted list (sorts it first). Exposed for tests.
-std::string EncodeTrack(SequenceList& list);
+std::string EncodeTrack(SequenceList& list, DiagnosticSink* diagnostics = nullptr);
 
 }  // namespace quaverly

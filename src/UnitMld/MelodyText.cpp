@@ -190,8 +190,10 @@ void WriteMelodyText(const std::string& path, const EditorTexts& texts, const Me
 // last page up to the end of the text), so a page may hold any other line,
 // even one that begins with "$". A page line that is exactly the next tag
 // cannot be told from the tag.
-void ReadMelodyText(std::string_view bytes, EditorTexts& texts, MelodyFileInfo& info)
+void ReadMelodyText(std::string_view bytes, EditorTexts& texts, MelodyFileInfo& info,
+                    std::array<size_t, VoiceCount>* pageOffsets)
 {
+    std::array<size_t, VoiceCount> offsets{};
     LineReader lines(bytes);
     EditorTexts read;
     MelodyFileInfo readInfo = info;
@@ -215,10 +217,15 @@ void ReadMelodyText(std::string_view bytes, EditorTexts& texts, MelodyFileInfo& 
             }
             scoreEnd = *nextTag;
         }
-        read.scores[voice] = std::string(WithoutFinalLineEnd(lines.TakeUpTo(scoreEnd)));
+        const std::string_view score = WithoutFinalLineEnd(lines.TakeUpTo(scoreEnd));
+        offsets[static_cast<size_t>(voice)] = static_cast<size_t>(score.data() - bytes.data());
+        read.scores[voice] = std::string(score);
     }
     texts = std::move(read);
     info = std::move(readInfo);
+    if (pageOffsets != nullptr) {
+        *pageOffsets = offsets;
+    }
 }
 
 }  // namespace quaverly

@@ -4,6 +4,7 @@
 // "-" + volume text and the score page.
 #pragma once
 
+#include <array>
 #include <string>
 #include <string_view>
 
@@ -19,6 +20,8 @@ void WriteMelodyText(const std::string& path, const EditorTexts& texts, const Me
 
 // Reads a melody text back: sets texts, info.copyright and info.date.
 // Throws QuaverlyError (Shift-JIS message) when the layout is not a melody text.
-void ReadMelodyText(std::string_view bytes, EditorTexts& texts, MelodyFileInfo& info);
+// pageOffsets, when given, receives where each voice's page starts in bytes.
+void ReadMelodyText(std::string_view bytes, EditorTexts& texts, MelodyFileInfo& info,
+                    std::array<size_t, VoiceCount>* pageOffsets = nullptr);
 
 }  // namespace quaverly

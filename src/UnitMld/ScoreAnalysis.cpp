@@ -1,5 +1,7 @@
 #include "ScoreAnalysis.h"
 
+#include <algorithm>
+
 #include "base/IntegerReading.h"
 #include "MelodyBuilder.h"
 #include "base/Messages.h"
@@ -28,7 +30,8 @@ std::optional<std::string> CheckTempoText(std::string_view text, int& tempo)
     return std::nullopt;
 }
 
-std::optional<std::string> CheckToneTexts(const std::array<std::string, VoiceCount>& texts, std::array<int, VoiceCount>& tones)
+std::optional<std::string> CheckToneTexts(const std::array<std::string, VoiceCount>& texts, std::array<int, VoiceCount>& tones,
+                                          int* refusedVoice)
 {
     std::array<int, VoiceCount> read{};
     for (size_t i = 0; i < texts.size(); ++i) {
@@ -36,6 +39,9 @@ std::optional<std::string> CheckToneTexts(const std::array<std::string, VoiceCou
         const std::string_view text = texts[i];
         const std::optional<int32_t> value = ReadInteger(text.substr(0, text.find(' ')));
         if (!value || *value < 1 || *value > 128) {
+            if (refusedVoice != nullptr) {
+                *refusedVoice = static_cast<int>(i);
+            }
             return Refusal(Msg::ToneRefused, text);
         }
         read[i] = *value;
@@ -44,12 +50,16 @@ std::optional<std::string> CheckToneTexts(const std::array<std::string, VoiceCou
     return std::nullopt;
 }
 
-std::optional<std::string> CheckVolumeTexts(const std::array<std::string, VoiceCount>& texts, std::array<int, VoiceCount>& volumes)
+std::optional<std::string> CheckVolumeTexts(const std::array<std::string, VoiceCount>& texts, std::array<int, VoiceCount>& volumes,
+                                            int* refusedVoice)
 {
     std::array<int, VoiceCount> read{};
     for (size_t i = 0; i < texts.size(); ++i) {
         const std::optional<int32_t> value = ReadInteger(TrimBlanks(texts[i]));
         if (!value || *value < 0 || *value > 63) {
+            if (refusedVoice != nullptr) {
+                *refusedVoice = static_cast<int>(i);
+            }
             return Refusal(Msg::VolumeRefused, texts[i]);
         }
         read[i] = *value;
@@ -59,27 +69,35 @@ std::optional<std::string> CheckVolumeTexts(const std::array<std::string, VoiceC
 }
 
 std::optional<std::string> CheckSettingTexts(const EditorTexts& texts, SettingValues& values,
-                                             const std::function<void()>& afterTempo)
+                                             const std::function<void()>& afterTempo, RefusalReason* reason)
 {
     SettingValues read;
+    RefusalReason refused;
+    auto refuse = [&](std::string refusal, RefusedField field) {
+        refused.field = field;
+        if (reason != nullptr) {
+            *reason = refused;
+        }
+        return std::optional<std::string>(std::move(refusal));
+    };
     if (auto refusal = CheckTempoText(texts.tempo, read.tempo)) {
-        return refusal;
+        return refuse(std::move(*refusal), RefusedField::Tempo);
     }
     if (afterTempo) {
         afterTempo();
     }
-    if (auto refusal = CheckToneTexts(texts.tones, read.tones)) {
-        return refusal;
+    if (auto refusal = CheckToneTexts(texts.tones, read.tones, &refused.voice)) {
+        return refuse(std::move(*refusal), RefusedField::Tone);
     }
-    if (auto refusal = CheckVolumeTexts(texts.volumes, read.volumes)) {
-        return refusal;
+    if (auto refusal = CheckVolumeTexts(texts.volumes, read.volumes, &refused.voice)) {
+        return refuse(std::move(*refusal), RefusedField::Volume);
     }
     values = read;
     return std::nullopt;
 }
 
 AnalysisResult AnalyseScore(MelodyStore& store, const EditorTexts& texts, const MelodyFileInfo& info,
-                            bool extendedNotation, ViewRows rows)
+                            bool extendedNotation, ViewRows rows, DiagnosticSink* diagnostics)
 {
     AnalysisResult result;
     store.ClearMelody();
@@ -98,9 +116,9 @@ AnalysisResult AnalyseScore(MelodyStore& store, const EditorTexts& texts, const 
     result.refusal = CheckSettingTexts(texts, values, [&] {
         for (int voice = 0; voice < VoiceCount; ++voice) {
             const auto i = static_cast<size_t>(voice);
-            settings.scores[i] = ParseScore(texts.scores[i], voice, store.Sequence(), extendedNotation);
+            settings.scores[i] = ParseScore(texts.scores[i], voice, store.Sequence(), extendedNotation, diagnostics);
         }
-    });
+    }, &result.refusalReason);
     if (result.refusal) {
         return result;
     }
@@ -108,7 +126,20 @@ AnalysisResult AnalyseScore(MelodyStore& store, const EditorTexts& texts, const 
     settings.tones = values.tones;
     settings.volumes = values.volumes;
 
-    BuildMelody(store, settings, info);
+    if (diagnostics == nullptr) {
+        BuildMelody(store, settings, info);
+    } else {
+        // The builder quotes the pages its diagnostics point at.
+        DiagnosticSink builderDiagnostics(texts.scores);
+        BuildMelody(store, settings, info, &builderDiagnostics);
+        for (Diagnostic& diagnostic : builderDiagnostics.Items()) {
+            diagnostics->Items().push_back(std::move(diagnostic));
+        }
+        std::stable_sort(diagnostics->Items().begin(), diagnostics->Items().end(),
+                         [](const Diagnostic& a, const Diagnostic& b) {
+                             return a.span.page != b.span.page ? a.span.page < b.span.page : a.span.offset < b.span.offset;
+                         });
+    }
     if (rows == ViewRows::Fill) {
         FillSequenceView(store.Sequence(), result.sequenceRows);
     }

@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "Diagnostic.h"
 #include "MldLayout.h"
 #include "MelodyFileInfo.h"
 #include "MelodyStore.h"
@@ -27,9 +28,19 @@ struct EditorTexts {
     std::array<std::string, VoiceCount> scores;
 };
 
+// Which box a refusal of the check chain is about, for leading the user to
+// it: the tempo, or the tone or volume of a voice.
+enum class RefusedField { None, Tempo, Tone, Volume };
+struct RefusalReason {
+    RefusedField field = RefusedField::None;
+    int voice = -1;  // 0..3 for a tone or volume
+    bool operator==(const RefusalReason&) const = default;
+};
+
 struct AnalysisResult {
     // Set when a check refused: the message to show (Shift-JIS); nothing else is valid.
     std::optional<std::string> refusal;
+    RefusalReason refusalReason;
     std::array<std::string, VoiceCount> canonicalScores;
     std::vector<SequenceRow> sequenceRows;
     std::string report;
@@ -37,8 +48,11 @@ struct AnalysisResult {
 
 // Runs the whole command on the store. Errors raised by the build (MelodyLimitError)
 // propagate to the caller's error display, as do any other QuaverlyError.
+// diagnostics: when given, receives the parser's and the builder's
+// diagnostics of the four pages.
 AnalysisResult AnalyseScore(MelodyStore& store, const EditorTexts& texts, const MelodyFileInfo& info,
-                            bool extendedNotation, ViewRows rows = ViewRows::Fill);
+                            bool extendedNotation, ViewRows rows = ViewRows::Fill,
+                            DiagnosticSink* diagnostics = nullptr);
 
 // The values of the tempo, tone and volume boxes.
 struct SettingValues {
@@ -51,15 +65,20 @@ struct SettingValues {
 // MIDI export, `quaverly-cli midi`): the tempo, then the four tones, then the
 // four volumes. Returns the first refusal message (Shift-JIS), or nothing
 // with values set. afterTempo runs once the tempo has passed, before the
-// tones are checked: the analysis parses its pages there.
+// tones are checked: the analysis parses its pages there. reason, when
+// given, is set to the box that refused.
 std::optional<std::string> CheckSettingTexts(const EditorTexts& texts, SettingValues& values,
-                                             const std::function<void()>& afterTempo = {});
+                                             const std::function<void()>& afterTempo = {},
+                                             RefusalReason* reason = nullptr);
 
 // The links of the chain. Each returns the refusal message (Shift-JIS) or
-// nothing, and sets the value(s) on success.
+// nothing, and sets the value(s) on success; refusedVoice, when given, is set
+// to the voice whose box refused.
 std::optional<std::string> CheckTempoText(std::string_view text, int& tempo);
-std::optional<std::string> CheckToneTexts(const std::array<std::string, VoiceCount>& texts, std::array<int, VoiceCount>& tones);
-std::optional<std::string> CheckVolumeTexts(const std::array<std::string, VoiceCount>& texts, std::array<int, VoiceCount>& volumes);
+std::optional<std::string> CheckToneTexts(const std::array<std::string, VoiceCount>& texts, std::array<int, VoiceCount>& tones,
+                                          int* refusedVoice = nullptr);
+std::optional<std::string> CheckVolumeTexts(const std::array<std::string, VoiceCount>& texts, std::array<int, VoiceCount>& volumes,
+                                            int* refusedVoice = nullptr);
 
 // "音譜解析結果" report: image size and each voice's note range.
 std::string AnalysisReport(const MelodyStore& store);

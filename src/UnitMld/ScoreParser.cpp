@@ -6,7 +6,9 @@
 #include <cstdio>
 #include <limits>
 #include <optional>
+#include <vector>
 
+#include "base/Messages.h"
 #include "NotationTables.h"
 #include "WidthMap.h"
 
@@ -98,8 +100,10 @@ private:
 // The scan state of one ParseScore call.
 class ScoreScan {
 public:
-    ScoreScan(std::string_view page, std::string_view text, int voice, SequenceList& list, bool extendedNotation)
-        : m_text(text), m_offsets(page), m_voice(voice), m_list(list), m_extendedNotation(extendedNotation)
+    ScoreScan(std::string_view page, std::string_view text, int voice, SequenceList& list, bool extendedNotation,
+              DiagnosticSink* sink)
+        : m_page(page), m_text(text), m_offsets(page), m_voice(voice), m_list(list),
+          m_extendedNotation(extendedNotation), m_sink(sink)
     {
     }
 
@@ -115,16 +119,40 @@ private:
     std::optional<int32_t> ReadGroup(std::string_view close, size_t& end) const;
     SourceSpan PageSpan(size_t start, size_t end);
 
+    // Diagnostics are noted with offsets into m_text as the scan meets them,
+    // which is not in the order of their places, and turned into places in
+    // the page once the scan is done.
+    struct Noted {
+        DiagnosticKind kind;
+        size_t start;
+        size_t end;
+        std::string_view suffix;
+        std::string clampedTo;  // RangeClamped: the note the notes became
+    };
+    void Note(DiagnosticKind kind, size_t start, size_t end, std::string_view suffix, std::string clampedTo = {});
+    void NoteSkipped();
+    void EndSkippedRun();
+    size_t GroupEnd(std::string_view open, std::string_view close) const;
+    void ReportNoted();
+
     KeyedTable<NoteHeadTable.size()> m_heads{NoteHeadTable};
     KeyedTable<DurationTable.size()> m_durations{DurationTable};
     KeyedTable<PitchMarkTable.size()> m_pitchMarks{PitchMarkTable};
     KeyedTable<ArticulationTable.size()> m_articulations{ArticulationTable};
 
+    std::string_view m_page;  // as typed
     std::string_view m_text;  // already mapped to full width
     FullWidthOffsets m_offsets;  // from m_text back to the page as typed
     int m_voice;
     SequenceList& m_list;
     bool m_extendedNotation;
+    DiagnosticSink* m_sink;  // none: nothing is noted
+    std::vector<Noted> m_noted;
+    // The run of skipped characters not yet noted, and the end of the last
+    // group or raw block noted, inside which skipped characters are not noted again.
+    size_t m_skipStart = 0;
+    size_t m_skipEnd = 0;
+    size_t m_coveredEnd = 0;
 
     size_t m_position = 0;
     int64_t m_time = 0;
@@ -154,6 +182,10 @@ std::string ScoreScan::Run()
     if (m_pendingValue != 0) {
         Flush();
         m_list.AddEvent(Saturate(m_time), m_voice, EndNote, 0);
+    }
+    if (m_sink != nullptr) {
+        EndSkippedRun();
+        ReportNoted();
     }
     return std::move(m_canonical);
 }
@@ -229,6 +261,9 @@ bool ScoreScan::AcceptMark()
 
 void ScoreScan::SkipCharacter()
 {
+    if (m_sink != nullptr) {
+        NoteSkipped();
+    }
     const auto c = static_cast<unsigned char>(m_text[m_position]);
     if (IsLeadByte(c)) {
         if (m_text.substr(m_position, 2) != WideBlank) {
@@ -314,6 +349,9 @@ void ScoreScan::Flush()
     int64_t duration = m_pendingDuration;
     if (m_pendingValue == RestValue) {
         // A rest keeps its length as given, even a negative one.
+        if (m_sink != nullptr && duration < 0) {
+            Note(DiagnosticKind::ValueMended, m_headAt, m_marksEnd, Msg::DiagnosticNegativeRest);
+        }
         m_list.AddEvent(Saturate(m_time), m_voice, RestNote, 0, PageSpan(m_headAt, m_marksEnd));
         m_canonical += RestName;
         AppendDurationText(m_canonical, Saturate(duration));
@@ -334,6 +372,14 @@ void ScoreScan::Flush()
     gate = gate < 0 ? -gate : gate;
     const int highest = m_voice == 3 ? 62 : 63;
     const int note = static_cast<int>(std::clamp<int64_t>(m_pendingValue - 1, 0, highest));
+    if (m_sink != nullptr) {
+        if (note != m_pendingValue - 1) {
+            Note(DiagnosticKind::RangeClamped, m_headAt, m_marksEnd, Msg::DiagnosticClamped, std::string(NoteName(note)));
+        }
+        if (duration == 0) {
+            Note(DiagnosticKind::ValueMended, m_headAt, m_marksEnd, Msg::DiagnosticZeroLength);
+        }
+    }
     m_list.AddEvent(Saturate(m_time), m_voice, note, Saturate(gate), PageSpan(m_headAt, m_marksEnd));
     m_canonical += NoteName(note);
     AppendDurationText(m_canonical, Saturate(duration));
@@ -353,6 +399,9 @@ void ScoreScan::ReadRawBlock()
     m_position = start;
     const size_t close = m_text.find(RawDelimiter, start);
     if (close == std::string_view::npos) {
+        if (m_sink != nullptr) {
+            Note(DiagnosticKind::RawDataIgnored, start - RawDelimiter.size(), start, Msg::DiagnosticRawUnclosed);
+        }
         return;
     }
     const std::string collected = MapWidth(m_text.substr(start, close - start), WidthDirection::Half);
@@ -370,9 +419,135 @@ SourceSpan ScoreScan::PageSpan(size_t start, size_t end)
     return {m_voice, static_cast<int>(first), static_cast<int>(last - first)};
 }
 
+void ScoreScan::Note(DiagnosticKind kind, size_t start, size_t end, std::string_view suffix, std::string clampedTo)
+{
+    m_noted.push_back({kind, start, end, suffix, std::move(clampedTo)});
+}
+
+bool IsBlank(std::string_view rest)
+{
+    const char c = rest[0];
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || StartsWith(rest, WideBlank);
+}
+
+// The character at m_position is skipped. A bracket or raw-data delimiter
+// that was not taken is noted as the group or block it opens; other
+// characters join the run of skipped characters, which blanks end.
+void ScoreScan::NoteSkipped()
+{
+    const std::string_view rest = m_text.substr(m_position);
+    if (m_position < m_coveredEnd) {
+        EndSkippedRun();
+        return;
+    }
+    size_t coveredEnd = 0;
+    DiagnosticKind kind = DiagnosticKind::MalformedGroup;
+    std::string_view suffix = Msg::DiagnosticMalformedGroup;
+    if (StartsWith(rest, LengthOpen)) {
+        coveredEnd = GroupEnd(LengthOpen, LengthClose);
+    } else if (StartsWith(rest, GateOpen)) {
+        coveredEnd = GroupEnd(GateOpen, GateClose);
+    } else if (!m_extendedNotation && StartsWith(rest, RawDelimiter)) {
+        const size_t close = m_text.find(RawDelimiter, m_position + RawDelimiter.size());
+        coveredEnd = close == std::string_view::npos ? m_position + RawDelimiter.size() : close + RawDelimiter.size();
+        kind = DiagnosticKind::RawDataIgnored;
+        suffix = Msg::DiagnosticRawOutside;
+    }
+    if (coveredEnd != 0) {
+        EndSkippedRun();
+        Note(kind, m_position, coveredEnd, suffix);
+        m_coveredEnd = coveredEnd;
+        return;
+    }
+    if (IsBlank(rest)) {
+        EndSkippedRun();
+        return;
+    }
+    const size_t length = IsLeadByte(static_cast<unsigned char>(rest[0])) ? std::min<size_t>(2, rest.size()) : 1;
+    if (m_skipEnd != m_position) {
+        EndSkippedRun();
+        m_skipStart = m_position;
+    }
+    m_skipEnd = m_position + length;
+}
+
+void ScoreScan::EndSkippedRun()
+{
+    if (m_skipEnd > m_skipStart) {
+        Note(DiagnosticKind::SkippedCharacters, m_skipStart, m_skipEnd, Msg::DiagnosticSkipped);
+    }
+    m_skipStart = m_skipEnd = 0;
+}
+
+// The end of the group opened at m_position as it was meant: up to its
+// closing bracket when that comes on the same line before another group,
+// else the digits and signs right after the opening bracket.
+size_t ScoreScan::GroupEnd(std::string_view open, std::string_view close) const
+{
+    size_t i = m_position + open.size();
+    size_t numberEnd = i;
+    bool inNumber = true;
+    while (i < m_text.size()) {
+        const std::string_view rest = m_text.substr(i);
+        if (StartsWith(rest, close)) {
+            return i + close.size();
+        }
+        const auto c = static_cast<unsigned char>(rest[0]);
+        if (c == '\r' || c == '\n' || StartsWith(rest, LengthOpen) || StartsWith(rest, GateOpen)) {
+            break;
+        }
+        const size_t length = IsLeadByte(c) ? std::min<size_t>(2, rest.size()) : 1;
+        const bool numberCharacter = (c >= '0' && c <= '9') || c == '+' || c == '-' ||
+                                     (c == 0x82 && length == 2 && rest[1] >= 0x4F && rest[1] <= 0x58) ||
+                                     (c == 0x81 && length == 2 && (rest[1] == 0x7B || rest[1] == 0x7C));
+        inNumber = inNumber && numberCharacter;
+        i += length;
+        if (inNumber) {
+            numberEnd = i;
+        }
+    }
+    return numberEnd;
+}
+
+// Offsets into m_text become places in the page: FullWidthOffsets walks the
+// page once, so all offsets are turned in increasing order.
+void ScoreScan::ReportNoted()
+{
+    std::vector<size_t> offsets;
+    offsets.reserve(m_noted.size() * 2);
+    for (const Noted& noted : m_noted) {
+        offsets.push_back(noted.start);
+        offsets.push_back(noted.end);
+    }
+    std::sort(offsets.begin(), offsets.end());
+    offsets.erase(std::unique(offsets.begin(), offsets.end()), offsets.end());
+    std::vector<size_t> pageOffsets;
+    pageOffsets.reserve(offsets.size());
+    FullWidthOffsets mapping(m_page);
+    for (size_t offset : offsets) {
+        pageOffsets.push_back(offset >= m_text.size() ? m_page.size() : mapping.SourceOffset(offset));
+    }
+    auto pageOffset = [&](size_t offset) {
+        return pageOffsets[static_cast<size_t>(std::lower_bound(offsets.begin(), offsets.end(), offset) - offsets.begin())];
+    };
+    std::stable_sort(m_noted.begin(), m_noted.end(), [](const Noted& a, const Noted& b) { return a.start < b.start; });
+    for (const Noted& noted : m_noted) {
+        const size_t first = pageOffset(noted.start);
+        const size_t last = pageOffset(noted.end);
+        const SourceSpan span{m_voice, static_cast<int>(first), static_cast<int>(last - first)};
+        std::string suffix(noted.suffix);
+        if (noted.kind == DiagnosticKind::RangeClamped) {
+            suffix += noted.clampedTo;
+            suffix += Msg::DiagnosticClampedEnd;
+        }
+        m_sink->Add(noted.kind, span, m_page.substr(first, last - first), suffix);
+    }
+}
+
 }  // namespace
 
-std::string ParseScore(std::string_view text, int voice, SequenceList& list, bool extendedNotation)
+std::string ParseScore(std::string_view text, int voice, SequenceList& list, bool extendedNotation,
+                       DiagnosticSink* diagnostics)
 {
     // Room for an event in every four bytes of the page, more than written
     // notes make ("ド６４" is six bytes): what the events leave of it is
@@ -382,7 +557,7 @@ std::string ParseScore(std::string_view text, int voice, SequenceList& list, boo
         list.reserve(room);
     }
     const std::string fullWidth = MapWidth(text, WidthDirection::Full);
-    return ScoreScan(text, fullWidth, voice, list, extendedNotation).Run();
+    return ScoreScan(text, fullWidth, voice, list, extendedNotation, diagnostics).Run();
 }
 
 void AppendDurationText(std::string& text, int ticks)

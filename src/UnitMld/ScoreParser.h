@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "Diagnostic.h"
 #include "SequenceList.h"
 
 namespace quaverly {
@@ -14,7 +15,11 @@ namespace quaverly {
 // the CanonicalScore. text: Shift-JIS, may hold line breaks; voice: 0..3, also
 // the page of the entries' places. The end event of the voice has no place.
 // extendedNotation: the "/D" switch, which makes "／" open a raw-data block.
-std::string ParseScore(std::string_view text, int voice, SequenceList& list, bool extendedNotation);
+// diagnostics: when given, receives every place where the text is not taken
+// as written (skipped characters and groups, clamped notes, ignored raw data,
+// notes of no length, rests of negative length), in the order of the page.
+std::string ParseScore(std::string_view text, int voice, SequenceList& list, bool extendedNotation,
+                       DiagnosticSink* diagnostics = nullptr);
 
 // The text of the first DurationTable entry of that length, else "(n)".
 std::string DurationText(int ticks);

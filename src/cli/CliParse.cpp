@@ -1,5 +1,6 @@
 // quaverly-cli parse: one voice's score text through the score parser; prints
 // the sequence lines it appends and then its canonical text.
+#include "CliDiagnostics.h"
 #include "CliSupport.h"
 #include "Subcommands.h"
 #include "base/Errors.h"
@@ -13,15 +14,20 @@ namespace quaverly::cli {
 namespace {
 
 constexpr std::string_view Help =
-    "Usage: quaverly-cli parse [--voice N] [--extended] [--utf8] [FILE|-]\n"
+    "Usage: quaverly-cli parse [--voice N] [--extended] [--utf8] [--werror] [--quiet] [FILE|-]\n"
     "\n"
     "Reads one voice's score text (Shift-JIS; standard input when FILE is\n"
     "missing or \"-\"), prints each sequence line that the score parser appends,\n"
     "one a line, and then one last line holding the canonical score text.\n"
+    "Every place not taken as written is printed on standard error as\n"
+    "\"FILE:LINE:COLUMN: warning: MESSAGE\" (\"-\" for standard input; a\n"
+    "double-byte character is one column).\n"
     "\n"
     "  --voice N    the voice page 1..4 (default 1)\n"
     "  --extended   the extended notation (the window's /D switch)\n"
-    "  --utf8       the score text is UTF-8 instead of Shift-JIS\n";
+    "  --utf8       the score text is UTF-8 instead of Shift-JIS\n"
+    "  --werror     any warning refuses: exit 1, nothing printed on standard output\n"
+    "  --quiet      print no warnings\n";
 
 int VoiceNumber(const std::string& text)
 {
@@ -46,7 +52,7 @@ std::string ScoreFromUtf8(std::string_view utf8, const std::string& path)
 
 int RunParse(const std::vector<std::string>& args)
 {
-    Arguments arguments(args, {{"--voice", true}, {"--extended", false}, {"--utf8", false}}, 0, 1);
+    Arguments arguments(args, {{"--voice", true}, {"--extended", false}, {"--utf8", false}, {"--werror", false}, {"--quiet", false}}, 0, 1);
     int voice = VoiceNumber(arguments.Value("--voice", "1"));
     std::string path = arguments.PositionalOr(0, "-");
     std::string text = ReadInput(path);
@@ -54,7 +60,14 @@ int RunParse(const std::vector<std::string>& args)
         text = ScoreFromUtf8(text, path);
     }
     SequenceList list;
-    std::string canonical = ParseScore(text, voice - 1, list, arguments.Has("--extended"));
+    DiagnosticSink diagnostics;
+    std::string canonical = ParseScore(text, voice - 1, list, arguments.Has("--extended"), &diagnostics);
+    // The page is the whole input, whichever voice it is.
+    const std::array<size_t, VoiceCount> pageOffsets{};
+    if (ReportDiagnostics(stderr, path, text, pageOffsets, diagnostics,
+                          {arguments.Has("--quiet"), arguments.Has("--werror")})) {
+        return ExitRefused;
+    }
     for (const SequenceEntry& entry : list) {
         PrintLine(stdout, FormatSequenceLine(list, entry));
     }

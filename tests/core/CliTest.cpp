@@ -283,6 +283,62 @@ TEST_F(CliTest, ParsePrintsTheSequenceLinesThenTheCanonicalText)
     EXPECT_EQ(Lines(extended.out)[1], "   48 0       0102");
 }
 
+// Diagnostics are printed as compilers print theirs, with the line and column
+// in the input file; --werror refuses and writes nothing, --quiet prints none.
+TEST_F(CliTest, DiagnosticsNameTheLineAndColumnOfTheInputFile)
+{
+    const std::string tml = Path("warn.tml");
+    WriteBytes(tml, "$T\r\nt\r\n$t\r\n120\r\n$C\r\n\r\n$D\r\n\r\n"
+                    "$1\r\n-1\r\n-63\r\n\x83h\x83\x8CX\r\n"                        // ドレX
+                    "$2\r\n-1\r\n-63\r\n\r\n"
+                    "$3\r\n-1\r\n-63\r\n\x83h\r\n\x81\x40\x83\x7E\x81\x69\x82\x81\x81\x6A\r\n"  // ド / 　ミ（ａ）
+                    "$4\r\n-1\r\n-63\r\n\x83h\x81\xA3\x81\xA3\x81\xA3\x81\xA3\r\n");      // ド▲▲▲▲
+    const std::vector<std::string> expected{
+        tml + ":12:3: warning: 「X」は意味のない文字なので飛ばしました",
+        tml + ":21:3: warning: 「（ａ）」は長さ・ゲートの指定として読めないので飛ばしました",
+        tml + ":25:1: warning: 「ド▲▲▲▲」は音域の外なので「シ▲▲」にしました",
+    };
+    CliRun build = Run("build '" + tml + "' -o '" + Path("warn.mld") + "'");
+    EXPECT_EQ(build.exitCode, 0);
+    EXPECT_EQ(Lines(build.err), expected);
+    EXPECT_TRUE(fs::exists(Path("warn.mld")));
+
+    CliRun quiet = Run("build --quiet '" + tml + "' -o '" + Path("quiet.mld") + "'");
+    EXPECT_EQ(quiet.exitCode, 0);
+    EXPECT_EQ(quiet.err, "");
+    EXPECT_TRUE(fs::exists(Path("quiet.mld")));
+
+    CliRun refused = Run("build --werror '" + tml + "' -o '" + Path("refused.mld") + "'");
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_EQ(Lines(refused.err), expected);
+    EXPECT_FALSE(fs::exists(Path("refused.mld")));
+
+    CliRun clean = Run("build --werror '" + Corpus + "song.tml' -o '" + Path("clean.mld") + "'");
+    EXPECT_EQ(clean.exitCode, 0) << clean.err;
+    EXPECT_EQ(clean.err, "");
+
+    struct ParseCase {
+        std::string args;
+        std::string input;
+        int exitCode;
+        std::string out;
+        std::string err;
+    };
+    const std::vector<ParseCase> cases{
+        {"parse --utf8", "ド\r\n　ミ?", 0, "    0 0 27  46\n   48 0 31  46\n   96 0 -1   0\nド４ミ４\n",
+         "-:2:3: warning: 「?」は意味のない文字なので飛ばしました\n"},
+        {"parse --utf8 --quiet", "ド?", 0, "    0 0 27  46\n   48 0 -1   0\nド４\n", ""},
+        {"parse --utf8 --werror", "ド?", 1, "", "-:1:2: warning: 「?」は意味のない文字なので飛ばしました\n"},
+        {"parse --utf8 --werror", "ド", 0, "    0 0 27  46\n   48 0 -1   0\nド４\n", ""},
+    };
+    for (const ParseCase& c : cases) {
+        CliRun run = Run(c.args, c.input);
+        EXPECT_EQ(run.exitCode, c.exitCode) << c.args << " " << c.input;
+        EXPECT_EQ(run.out, c.out) << c.args << " " << c.input;
+        EXPECT_EQ(run.err, c.err) << c.args << " " << c.input;
+    }
+}
+
 TEST_F(CliTest, ParseRefusesTextThatIsNotUtf8)
 {
     CliRun run = Run("parse --utf8", "\x83h");

@@ -68,20 +68,29 @@ private slots:
         QTest::addColumn<QString>("control");
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("message");
-        // Which texts are refused is the analysis unit's subject; here one
-        // combo box and one line edit show what a refusal leaves in the window.
+        QTest::addColumn<int>("voicePage");  // the page shown after the refusal; 0: the one shown before
+        // Which texts are refused is the analysis unit's subject; here each
+        // kind of box shows what a refusal leaves in the window and where it
+        // leads the user.
         QTest::newRow("tempo 0") << "ComboBoxTempo"
-                                 << "0" << Msgs(Msg::TempoRefused);
-        QTest::newRow("volume -1") << "EditVol3"
-                                   << "-1" << Msgs(Msg::VolumeRefused);
+                                 << "0" << Msgs(Msg::TempoRefused) << 0;
+        QTest::newRow("tone 0 of voice 2") << "ComboBoxTone2"
+                                           << "0" << Msgs(Msg::ToneRefused) << 2;
+        QTest::newRow("volume -1 of voice 3") << "EditVol3"
+                                              << "-1" << Msgs(Msg::VolumeRefused) << 3;
+        QTest::newRow("volume 70 of voice 4") << "EditVol4"
+                                              << "70" << Msgs(Msg::VolumeRefused) << 4;
     }
     void AnalysisRefusals()
     {
         QFETCH(QString, control);
         QFETCH(QString, text);
         QFETCH(QString, message);
+        QFETCH(int, voicePage);
         WindowFixture fixture;
         TFormMain& window = fixture.window;
+        auto* pages = window.findChild<QTabWidget*>("PageControl1");
+        pages->setCurrentWidget(window.VoicePage(1));
         window.VoiceMemo(1)->setPlainText(QStringLiteral("ド　レ"));
         if (auto* box = window.findChild<QComboBox*>(control)) {
             box->setEditText(text);
@@ -96,6 +105,35 @@ private slots:
         QCOMPARE(window.findChild<QAbstractItemView*>("ListViewSeq")->model()->rowCount(), 0);
         QVERIFY(fixture.store.MelodyImage().empty());
         QCOMPARE(window.State(), EditState::ScoreEdited);
+
+        // The user is led to the box at fault, its text selected to be typed over.
+        QCOMPARE(pages->currentWidget(), window.VoicePage(voicePage == 0 ? 1 : voicePage));
+        QWidget* field = window.findChild<QWidget*>(control);
+        QWidget* focus = window.focusWidget();
+        QVERIFY(focus != nullptr && (focus == field || focus->parentWidget() == field));
+        auto* box = window.findChild<QComboBox*>(control);
+        QLineEdit* edit = box != nullptr ? box->lineEdit() : window.findChild<QLineEdit*>(control);
+        QCOMPARE(edit->selectedText(), text);
+    }
+
+    // The analysis rewrites the pages as one undo step: Ctrl+Z right after
+    // it brings back each page exactly as typed, skipped characters included.
+    void UndoAfterAnalysisRestoresTheTypedText()
+    {
+        WindowFixture fixture;
+        TFormMain& window = fixture.window;
+        const QString typed = QStringLiteral("ミXYZ４ファ（abc）ソ［］ラ（４\nド▲▲▲▲");
+        window.VoiceMemo(1)->setPlainText(QString());
+        QTest::keyClicks(window.VoiceMemo(1), QStringLiteral("ab"));
+        window.VoiceMemo(1)->selectAll();
+        window.VoiceMemo(1)->insertPlainText(typed);
+        window.VoiceMemo(2)->setPlainText(QStringLiteral("ド ド"));
+        window.mnMakeMldClick();
+        QCOMPARE(window.VoiceMemo(1)->toPlainText(), QStringLiteral("ミ４ファ４ソ４ラ４ド▲▲▲４"));
+        window.VoiceMemo(1)->undo();
+        QCOMPARE(window.VoiceMemo(1)->toPlainText(), typed);
+        window.VoiceMemo(2)->undo();
+        QCOMPARE(window.VoiceMemo(2)->toPlainText(), QStringLiteral("ド ド"));
     }
 
     void FileInfoDialog()

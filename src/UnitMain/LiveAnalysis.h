@@ -1,0 +1,57 @@
+// The live check of the pages while the user types: some 150 ms after the
+// last change it works out what the pages would compile to (CheckPages) and
+// emits one result. On the longest melody a check takes longer than a frame
+// (some 40 ms), so a check after a pause runs on a worker thread and a
+// result that a later change has made stale is dropped. Other views (the diagnostics, the meter, a piano roll)
+// take that result; none of them parses the pages again.
+#pragma once
+
+#include <QObject>
+#include <QTimer>
+
+#include <functional>
+
+#include "UnitMld/PageCheck.h"
+
+namespace quaverly {
+
+// What a check reads: the editor's texts and the switches that change the parse.
+struct LiveAnalysisInput {
+    EditorTexts texts;
+    MelodyFileInfo info;
+    bool extendedNotation = false;
+};
+
+class LiveAnalysis : public QObject {
+    Q_OBJECT
+
+public:
+    static constexpr int PauseMilliseconds = 150;
+
+    // source: read when a check runs, so the check sees the texts as they are then.
+    explicit LiveAnalysis(std::function<LiveAnalysisInput()> source, QObject* parent = nullptr);
+
+    // A change: the check runs once typing has paused.
+    void Schedule();
+    // The check at once, on this thread (after an analysis or a refusal),
+    // dropping a pending one.
+    void RunNow();
+    // True while a change has not been checked yet.
+    bool Pending() const { return m_timer.isActive() || m_shown != m_generation; }
+    const PageCheckResult& LastResult() const { return m_last; }
+
+signals:
+    void Analysed(const quaverly::PageCheckResult& result);
+
+private:
+    void RunOnWorker();
+    void Take(unsigned generation, PageCheckResult result);
+
+    std::function<LiveAnalysisInput()> m_source;
+    unsigned m_generation = 0;  // counts the changes
+    unsigned m_shown = 0;       // the change the last result shows
+    QTimer m_timer;
+    PageCheckResult m_last;
+};
+
+}  // namespace quaverly

@@ -1,0 +1,101 @@
+#include "Diagnostic.h"
+
+#include <algorithm>
+
+#include "base/Messages.h"
+
+namespace quaverly {
+
+namespace {
+
+bool IsLeadByte(unsigned char c)
+{
+    return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
+}
+
+// A message is one line: the quoted text keeps at most this many characters.
+constexpr int QuoteCharacters = 24;
+constexpr std::string_view Ellipsis = "\x81\x63";  // …
+
+// The quoted characters on one line: line breaks become blanks, and a long
+// text is cut at a character boundary.
+std::string QuoteText(std::string_view text)
+{
+    std::string quote;
+    int characters = 0;
+    for (size_t i = 0; i < text.size();) {
+        if (characters == QuoteCharacters) {
+            quote += Ellipsis;
+            break;
+        }
+        const auto c = static_cast<unsigned char>(text[i]);
+        const size_t length = IsLeadByte(c) && i + 1 < text.size() ? 2 : 1;
+        if (c == '\r' || c == '\n') {
+            if (!(c == '\n' && i > 0 && text[i - 1] == '\r')) {
+                quote += ' ';
+                ++characters;
+            }
+        } else {
+            quote += text.substr(i, length);
+            ++characters;
+        }
+        i += length;
+    }
+    return quote;
+}
+
+}  // namespace
+
+DiagnosticSink::DiagnosticSink(const std::array<std::string, VoiceCount>& pages)
+{
+    for (size_t i = 0; i < pages.size(); ++i) {
+        m_pages[i] = pages[i];
+    }
+}
+
+void DiagnosticSink::Add(DiagnosticKind kind, SourceSpan span, std::string_view quoted, std::string_view suffix)
+{
+    std::string message(Msg::DiagnosticQuoteOpen);
+    message += QuoteText(quoted);
+    message += suffix;
+    m_items.push_back({span, kind, std::move(message)});
+}
+
+void DiagnosticSink::AddQuotingPage(DiagnosticKind kind, SourceSpan span, std::string_view suffix)
+{
+    std::string_view quoted;
+    if (span.page >= 0 && span.page < VoiceCount) {
+        const std::string_view page = m_pages[static_cast<size_t>(span.page)];
+        const size_t offset = std::min(static_cast<size_t>(std::max(span.offset, 0)), page.size());
+        quoted = page.substr(offset, static_cast<size_t>(std::max(span.length, 0)));
+    }
+    Add(kind, span, quoted, suffix);
+}
+
+TextPlace PlaceInText(std::string_view sjisText, size_t byteOffset)
+{
+    return PlaceInText(sjisText, byteOffset, 0, TextPlace{});
+}
+
+TextPlace PlaceInText(std::string_view sjisText, size_t byteOffset, size_t fromOffset, TextPlace fromPlace)
+{
+    TextPlace place = fromPlace;
+    const size_t end = std::min(byteOffset, sjisText.size());
+    size_t i = fromOffset;
+    while (i < end) {
+        const auto c = static_cast<unsigned char>(sjisText[i]);
+        if (c == '\n' || (c == '\r' && (i + 1 >= sjisText.size() || sjisText[i + 1] != '\n'))) {
+            ++place.line;
+            place.column = 1;
+            ++i;
+        } else if (c == '\r') {
+            ++i;  // the CR of a CR LF: the LF ends the line
+        } else {
+            ++place.column;
+            i += IsLeadByte(c) && i + 1 < sjisText.size() ? 2 : 1;
+        }
+    }
+    return place;
+}
+
+}  // namespace quaverly

@@ -1,0 +1,164 @@
+// The live check of the pages in the window: after a pause in typing each
+// diagnostic is underlined in its page, counted on its tab and listed under
+// the pages; choosing a row selects its characters; the meter follows the
+// pages and warns of a refusal, and a refusal's row says what is allowed.
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QTabWidget>
+#include <QtTest>
+
+#include "UnitMain/DiagnosticsView.h"
+#include "UnitMain/LiveAnalysis.h"
+#include "WindowFixture.h"
+
+namespace quaverly {
+
+class LiveAnalysisTest : public QObject {
+    Q_OBJECT
+
+private:
+    static QListWidget* List(TFormMain& window) { return window.findChild<QListWidget*>("ListDiagnostics"); }
+    static QStringList Rows(TFormMain& window)
+    {
+        QStringList rows;
+        for (int i = 0; i < List(window)->count(); ++i) {
+            rows << List(window)->item(i)->text();
+        }
+        return rows;
+    }
+
+private slots:
+    void TypingUnderlinesCountsAndListsAfterAPause()
+    {
+        WindowFixture fixture;
+        TFormMain& window = fixture.window;
+        window.Live().RunNow();
+        QVERIFY(Rows(window).isEmpty());
+        auto* pages = window.findChild<QTabWidget*>("PageControl1");
+        const QString secondTitle = pages->tabText(pages->indexOf(window.VoicePage(2)));
+
+        window.VoiceMemo(2)->insertPlainText(QStringLiteral("ドX"));
+        window.VoiceMemo(2)->insertPlainText(QStringLiteral("\nｱﾚ（ａ）"));
+        QVERIFY(window.Live().Pending());
+        QVERIFY(Rows(window).isEmpty());  // nothing before the pause
+        QTRY_VERIFY_WITH_TIMEOUT(!window.Live().Pending(), 2000);
+
+        QCOMPARE(Rows(window), (QStringList{QStringLiteral("第2音 1行2列: 「X」は意味のない文字なので飛ばしました"),
+                                            QStringLiteral("第2音 2行1列: 「ｱ」は意味のない文字なので飛ばしました"),
+                                            QStringLiteral("第2音 2行3列: 「（ａ）」は長さ・ゲートの指定として読めないので飛ばしました")}));
+        QCOMPARE(pages->tabText(pages->indexOf(window.VoicePage(2))), secondTitle + QStringLiteral(" (3)"));
+        const QList<QTextEdit::ExtraSelection> marks = window.VoiceMemo(2)->extraSelections();
+        QCOMPARE(marks.size(), 3);
+        QCOMPARE(marks[2].cursor.selectedText(), QStringLiteral("（ａ）"));
+        QCOMPARE(marks[2].format.underlineStyle(), QTextCharFormat::WaveUnderline);
+        // QUAVERLY_SCREENSHOT=path keeps a picture of the window at this point (for the documents).
+        if (const QByteArray path = qgetenv("QUAVERLY_SCREENSHOT"); !path.isEmpty()) {
+            pages->setCurrentWidget(window.VoicePage(2));
+            window.resize(760, 560);
+            window.grab().save(QString::fromLocal8Bit(path));
+        }
+        QVERIFY(marks[2].format.toolTip().contains(QStringLiteral("「（ａ）」")));
+        QVERIFY(window.VoiceMemo(1)->extraSelections().isEmpty());
+
+        // Mending the page clears its marks and its count.
+        window.VoiceMemo(2)->setPlainText(QStringLiteral("ド"));
+        window.Live().RunNow();
+        QVERIFY(Rows(window).isEmpty());
+        QVERIFY(window.VoiceMemo(2)->extraSelections().isEmpty());
+        QCOMPARE(pages->tabText(pages->indexOf(window.VoicePage(2))), secondTitle);
+    }
+
+    void ChoosingARowSelectsItsCharacters()
+    {
+        WindowFixture fixture;
+        TFormMain& window = fixture.window;
+        auto* pages = window.findChild<QTabWidget*>("PageControl1");
+        window.VoiceMemo(3)->setPlainText(QStringLiteral("ド\n　ミ▲▲▲▲ Z"));
+        window.Live().RunNow();
+        pages->setCurrentWidget(window.VoicePage(1));
+        QCOMPARE(List(window)->count(), 2);
+        struct Choice {
+            int row;
+            QString selected;
+        };
+        for (const Choice& choice : {Choice{0, QStringLiteral("ミ▲▲▲▲")}, Choice{1, QStringLiteral("Z")}}) {
+            window.Diagnostics().Choose(choice.row);
+            QCOMPARE(pages->currentWidget(), window.VoicePage(3));
+            QCOMPARE(window.VoiceMemo(3)->textCursor().selectedText(), choice.selected);
+        }
+    }
+
+    void MeterFollowsThePagesAndWarnsOfARefusal()
+    {
+        WindowFixture fixture;
+        TFormMain& window = fixture.window;
+        auto* meter = window.findChild<QLabel*>("LabelMeter");
+        window.VoiceMemo(1)->setPlainText(QStringLiteral("ド４レ４ミ４ファ４"));  // four quarters
+        window.VoiceMemo(2)->setPlainText(QStringLiteral("ド２"));
+        window.findChild<QComboBox*>("ComboBoxTempo")->setEditText(QStringLiteral("60"));
+        window.Live().RunNow();
+        const PageCheckResult& result = window.Live().LastResult();
+        QVERIFY(result.imageBytes > 0);
+        QVERIFY(meter->text().startsWith(QString::number(result.imageBytes) + QStringLiteral(" バイト")));
+        QVERIFY(meter->text().contains(QStringLiteral("0:04")));
+        QVERIFY(meter->text().contains(QStringLiteral("音符数 4・1・0・0")));
+        QCOMPARE(result.sequence.size(), 7u);  // five notes and two end events
+        QVERIFY(!meter->text().contains(QStringLiteral("断られます")));
+
+        window.VoiceVolume(3)->setText(QStringLiteral("70"));
+        window.Live().RunNow();
+        QVERIFY(meter->text().contains(QStringLiteral("断られます")));
+        QCOMPARE(Rows(window).value(0), QStringLiteral("第3音: 音量は 0～63 で指定してください"));
+    }
+
+    void RefusalRowsSayWhatIsAllowed_data()
+    {
+        QTest::addColumn<QString>("control");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("row");
+        QTest::newRow("tempo") << "ComboBoxTempo" << "300" << "テンポは 1～255 で指定してください";
+        QTest::newRow("tone of voice 4") << "ComboBoxTone4" << "200" << "第4音: 音色は一覧の 1～128 から選んでください";
+        QTest::newRow("volume of voice 1") << "EditVol1" << "x" << "第1音: 音量は 0～63 で指定してください";
+    }
+    void RefusalRowsSayWhatIsAllowed()
+    {
+        QFETCH(QString, control);
+        QFETCH(QString, text);
+        QFETCH(QString, row);
+        WindowFixture fixture;
+        TFormMain& window = fixture.window;
+        window.VoiceMemo(1)->setPlainText(QStringLiteral("ドX"));
+        if (auto* box = window.findChild<QComboBox*>(control)) {
+            box->setEditText(text);
+        } else {
+            window.findChild<QLineEdit*>(control)->setText(text);
+        }
+        window.mnMakeMldClick();
+        QCOMPARE(Rows(window).value(0), row);
+        // The pages' diagnostics are listed even when the tempo stops the chain.
+        QCOMPARE(Rows(window).size(), 2);
+    }
+
+    void ControlPositionsCountLineBreaksAsTwoBytes()
+    {
+        struct Case {
+            QString text;
+            int byteOffset;
+            int position;
+        };
+        const QList<Case> cases{{QStringLiteral("abc"), 2, 2},        {QStringLiteral("ドレ"), 2, 1},
+                                {QStringLiteral("ド\nレ"), 4, 2},     {QStringLiteral("ｱｲド"), 2, 2},
+                                {QStringLiteral("ド\n\nX"), 6, 3},    {QStringLiteral("ab"), 9, 2}};
+        for (const Case& c : cases) {
+            QCOMPARE(DiagnosticsView::ControlPosition(c.text, c.byteOffset), c.position);
+        }
+    }
+};
+
+}  // namespace quaverly
+
+QTEST_MAIN(quaverly::LiveAnalysisTest)
+#include "LiveAnalysisTest.moc"
