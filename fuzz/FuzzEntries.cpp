@@ -521,7 +521,7 @@ void MidiFileEntry(std::string_view data)
 
 std::span<const NamedEntry> Entries()
 {
-    static constexpr std::array<NamedEntry, 9> table{{
+    static constexpr std::array<NamedEntry, 10> table{{
         {"ScoreParser", ScoreParserEntry},
         {"MelodyImage", MelodyImageEntry},
         {"MelodyText", MelodyTextEntry},
