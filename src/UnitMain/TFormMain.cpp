@@ -38,6 +38,11 @@
 namespace quaverly {
 
 namespace {
+// Tabs, the tone and volume row and a few lines of a page.
+constexpr int PagesMinimumHeight = 170;
+}  // namespace
+
+namespace {
 
 
 // Designed place of the window; a stored placement replaces it at start-up.
@@ -108,6 +113,11 @@ TFormMain::TFormMain(MelodyStore& store, const WindowServices& services, QWidget
     SetUpLiveAnalysis();
     ConnectChangeNotices();
     SetUpRoll();
+    // The diagnostics list and the roll sit below the pages: the pages keep
+    // room to type in at any window size, a stored small placement included.
+    m_ui->PageControl1->setMinimumHeight(PagesMinimumHeight);
+    setMinimumSize(minimumSize().expandedTo(minimumSizeHint()));
+    resize(size().expandedTo(sizeHint()));
     m_services.player.SetNotify([this] { MediaPlayer1Notify(); });
     // Both components belong to the window: the placement is saved when it
     // closes and when it is destroyed.
