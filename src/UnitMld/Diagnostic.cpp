@@ -17,6 +17,12 @@ bool IsLeadByte(unsigned char c)
 constexpr int QuoteCharacters = 24;
 constexpr std::string_view Ellipsis = "\x81\x63";  // …
 
+bool IsTrailByte(char byte)
+{
+    const auto c = static_cast<unsigned char>(byte);
+    return c >= 0x40 && c <= 0xFC && c != 0x7F;
+}
+
 // The quoted characters on one line: line breaks become blanks, and a long
 // text is cut at a character boundary.
 std::string QuoteText(std::string_view text)
@@ -29,8 +35,14 @@ std::string QuoteText(std::string_view text)
             break;
         }
         const auto c = static_cast<unsigned char>(text[i]);
-        const size_t length = IsLeadByte(c) && i + 1 < text.size() ? 2 : 1;
-        if (c == '\r' || c == '\n') {
+        const bool pair = IsLeadByte(c) && i + 1 < text.size() && IsTrailByte(text[i + 1]);
+        const size_t length = pair ? 2 : 1;
+        if (IsLeadByte(c) && !pair) {
+            // A lead byte without its second byte (before a line break, or
+            // at the end) would swallow what follows it in the message.
+            quote += '?';
+            ++characters;
+        } else if (c == '\r' || c == '\n') {
             if (!(c == '\n' && i > 0 && text[i - 1] == '\r')) {
                 quote += ' ';
                 ++characters;
