@@ -47,37 +47,53 @@ SequenceList LongestMelody()
     return list;
 }
 
+// A silent audio output that tells when the first frame that is not silence
+// has been rendered.
+class FirstSound {
+public:
+    AudioOutput Output()
+    {
+        return AudioOutput{.kind = AudioOutputKind::Silent,
+                           .driver = {},
+                           .fileName = {},
+                           .observer = [this](const float* left, const float* right, int frames) {
+                               for (int i = 0; i < frames && !m_heard; ++i) {
+                                   if (left[i] != 0.0F || right[i] != 0.0F) {
+                                       std::lock_guard lock(m_mutex);
+                                       m_heard = true;
+                                       m_sounded.notify_all();
+                                   }
+                               }
+                           }};
+    }
+    void Reset() { m_heard = false; }
+    void Wait()
+    {
+        std::unique_lock lock(m_mutex);
+        m_sounded.wait(lock, [&] { return m_heard.load(); });
+    }
+
+private:
+    std::mutex m_mutex;
+    std::condition_variable m_sounded;
+    std::atomic<bool> m_heard{false};
+};
+
 void PlayCommandToFirstSound(benchmark::State& state)
 {
     Synthesizer synth;
-    std::mutex mutex;
-    std::condition_variable sounded;
-    std::atomic<bool> heard{false};
-    AudioOutput output{.kind = AudioOutputKind::Silent,
-                       .driver = {},
-                       .fileName = {},
-                       .observer = [&](const float* left, const float* right, int frames) {
-                           for (int i = 0; i < frames && !heard; ++i) {
-                               if (left[i] != 0.0F || right[i] != 0.0F) {
-                                   std::lock_guard lock(mutex);
-                                   heard = true;
-                                   sounded.notify_all();
-                               }
-                           }
-                       }};
+    FirstSound firstSound;
+    const AudioOutput output = firstSound.Output();
     SequencePlayer player(synth, output);
     const SequenceList tune = ShortTune();
     const std::string path = (std::filesystem::temp_directory_path() / "quaverly-bench-Play.mid").string();
     for (auto _ : state) {
-        heard = false;
+        firstSound.Reset();
         const auto start = std::chrono::steady_clock::now();
         WriteMidiFile(path, tune, MidiSettings{});
         player.Open(path);
         player.Play([] {});
-        {
-            std::unique_lock lock(mutex);
-            sounded.wait(lock, [&] { return heard.load(); });
-        }
+        firstSound.Wait();
         state.SetIterationTime(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
         player.Close();
     }
@@ -90,21 +106,8 @@ BENCHMARK(PlayCommandToFirstSound)->UseManualTime()->Unit(benchmark::kMillisecon
 void PlayFromCursorToFirstSound(benchmark::State& state)
 {
     Synthesizer synth;
-    std::mutex mutex;
-    std::condition_variable sounded;
-    std::atomic<bool> heard{false};
-    AudioOutput output{.kind = AudioOutputKind::Silent,
-                       .driver = {},
-                       .fileName = {},
-                       .observer = [&](const float* left, const float* right, int frames) {
-                           for (int i = 0; i < frames && !heard; ++i) {
-                               if (left[i] != 0.0F || right[i] != 0.0F) {
-                                   std::lock_guard lock(mutex);
-                                   heard = true;
-                                   sounded.notify_all();
-                               }
-                           }
-                       }};
+    FirstSound firstSound;
+    const AudioOutput output = firstSound.Output();
     SequencePlayer player(synth, output);
     SequenceList tune;
     for (int bar = 0; bar < 32; ++bar) {
@@ -117,15 +120,12 @@ void PlayFromCursorToFirstSound(benchmark::State& state)
     const int cursorTime = 16 * 192 + 24;
     const std::string path = (std::filesystem::temp_directory_path() / "quaverly-bench-Play.mid").string();
     for (auto _ : state) {
-        heard = false;
+        firstSound.Reset();
         const auto start = std::chrono::steady_clock::now();
         WriteMidiFile(path, tune, MidiSettings{});
         player.Open(path);
         player.PlayFrom([] {}, int64_t{cursorTime} * player.Timing().division / 48);
-        {
-            std::unique_lock lock(mutex);
-            sounded.wait(lock, [&] { return heard.load(); });
-        }
+        firstSound.Wait();
         state.SetIterationTime(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
         player.Close();
     }

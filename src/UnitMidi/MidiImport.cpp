@@ -6,6 +6,8 @@
 
 #include "MidiNoteCollector.h"
 #include "VoiceSpelling.h"
+#include "UnitMld/MldLayout.h"
+#include "UnitMld/SequenceList.h"
 #include "base/Errors.h"
 #include "base/Messages.h"
 #include "base/TextEncoding.h"
@@ -22,10 +24,8 @@ constexpr int HighestNoteOfVoice4 = 62;
 constexpr int PercussionChannel = 10;
 constexpr int DefaultTempo = 120;
 constexpr int DefaultVolume = 63;
-// The time column holds five digits; the end line comes after the last note.
-constexpr int LastNoteTime = 99998;
-constexpr int MelodyEndLimit = 99999;
-constexpr int Voices = 4;
+// The end line comes after the last note, within the melody's times.
+constexpr int LastNoteTime = MaxSequenceTime - 1;
 // The widest spread of a chord's notes: a sixty-fourth note.
 constexpr int ChordSpread = 3;
 
@@ -147,16 +147,16 @@ std::array<ChannelNotes, 16> NotesByChannel(const MidiContent& content)
 }
 
 // Channels 1..16 per voice; 0 leaves the voice free for chords.
-std::array<int, Voices> AutomaticChoice(const std::array<ChannelNotes, 16>& channels)
+std::array<int, VoiceCount> AutomaticChoice(const std::array<ChannelNotes, 16>& channels)
 {
-    std::array<int, Voices> choice{};
+    std::array<int, VoiceCount> choice{};
     bool onlyFirstFour = true;
-    for (int channel = Voices; channel < 16; ++channel) {
+    for (int channel = VoiceCount; channel < 16; ++channel) {
         onlyFirstFour = onlyFirstFour && channels[static_cast<size_t>(channel)].notes.empty();
     }
     if (onlyFirstFour) {
         // This program's own files: channel N is voice N.
-        for (int voice = 0; voice < Voices; ++voice) {
+        for (int voice = 0; voice < VoiceCount; ++voice) {
             choice[static_cast<size_t>(voice)] = voice + 1;
         }
         return choice;
@@ -170,16 +170,16 @@ std::array<int, Voices> AutomaticChoice(const std::array<ChannelNotes, 16>& chan
     std::stable_sort(candidates.begin(), candidates.end(), [&channels](int a, int b) {
         return channels[static_cast<size_t>(a - 1)].notes.size() > channels[static_cast<size_t>(b - 1)].notes.size();
     });
-    candidates.resize(std::min<size_t>(candidates.size(), Voices));
+    candidates.resize(std::min<size_t>(candidates.size(), VoiceCount));
     std::sort(candidates.begin(), candidates.end());
     std::copy(candidates.begin(), candidates.end(), choice.begin());
     return choice;
 }
 
-std::array<int, Voices> GivenChoice(const std::vector<int>& channels)
+std::array<int, VoiceCount> GivenChoice(const std::vector<int>& channels)
 {
-    std::array<int, Voices> choice{};
-    if (channels.size() > Voices) {
+    std::array<int, VoiceCount> choice{};
+    if (channels.size() > VoiceCount) {
         throw QuaverlyError(std::string(Msg::MidiChannelChoiceRefused));
     }
     for (size_t i = 0; i < channels.size(); ++i) {
@@ -234,7 +234,7 @@ std::vector<TimedNote> ChannelTimeline(const MidiContent& content, const std::ve
         }
         const int moved =
             std::max(MoveTenths(source.on, on, division), source.hanging ? 0 : MoveTenths(source.Off(), off, division));
-        timeline.push_back({static_cast<int>(on), static_cast<int>(std::clamp<int64_t>(gate, 1, MelodyEndLimit)),
+        timeline.push_back({static_cast<int>(on), static_cast<int>(std::clamp<int64_t>(gate, 1, MaxSequenceTime)),
                             source.key, source.velocity, moved});
     }
     if (content.quaverlyLayout) {
@@ -307,7 +307,7 @@ MidiSurvey SurveyMidiFile(std::string_view bytes, const std::string& name)
             survey.channels.push_back({channel + 1, static_cast<int>(notes.notes.size()), program, notes.chords});
         }
     }
-    const std::array<int, Voices> choice = AutomaticChoice(channels);
+    const std::array<int, VoiceCount> choice = AutomaticChoice(channels);
     survey.automaticChoice.assign(choice.begin(), choice.end());
     while (!survey.automaticChoice.empty() && survey.automaticChoice.back() == 0) {
         survey.automaticChoice.pop_back();
@@ -318,7 +318,7 @@ MidiSurvey SurveyMidiFile(std::string_view bytes, const std::string& name)
 ImportedMelody ImportMidiFile(std::string_view bytes, const std::string& name, const std::vector<int>& channels)
 {
     // The choice is checked first, so a bad one costs no reading.
-    std::array<int, Voices> choice = channels.empty() ? std::array<int, Voices>{} : GivenChoice(channels);
+    std::array<int, VoiceCount> choice = channels.empty() ? std::array<int, VoiceCount>{} : GivenChoice(channels);
     MidiContent content = CollectMidiContent(bytes, name);
     const int division = content.header.division;
     std::array<ChannelNotes, 16> byChannel = NotesByChannel(content);
@@ -333,10 +333,10 @@ ImportedMelody ImportMidiFile(std::string_view bytes, const std::string& name, c
     melody.copyright = ToSjisText(content.copyright, report.textsReplaced);
 
     const int64_t quaverlyEnd =
-        content.quaverlyLayout ? std::min<int64_t>(ToMelodyTicks(content.melodyEndTick, division), MelodyEndLimit) : -1;
+        content.quaverlyLayout ? std::min<int64_t>(ToMelodyTicks(content.melodyEndTick, division), MaxSequenceTime) : -1;
 
-    std::array<VoiceBuild, Voices> voices;
-    for (int voice = 0; voice < Voices; ++voice) {
+    std::array<VoiceBuild, VoiceCount> voices;
+    for (int voice = 0; voice < VoiceCount; ++voice) {
         const int channel = choice[static_cast<size_t>(voice)];
         if (channel != 0 && !byChannel[static_cast<size_t>(channel - 1)].notes.empty()) {
             voices[static_cast<size_t>(voice)].channel = channel;
@@ -353,7 +353,7 @@ ImportedMelody ImportMidiFile(std::string_view bytes, const std::string& name, c
         }
     }
 
-    for (int primaryVoice = 0; primaryVoice < Voices; ++primaryVoice) {
+    for (int primaryVoice = 0; primaryVoice < VoiceCount; ++primaryVoice) {
         VoiceBuild& primary = voices[static_cast<size_t>(primaryVoice)];
         if (!primary.primary) {
             continue;
@@ -385,7 +385,7 @@ ImportedMelody ImportMidiFile(std::string_view bytes, const std::string& name, c
                 target->channel = channel;
             }
             const int voiceIndex = static_cast<int>(target - voices.data());
-            const int highest = voiceIndex == Voices - 1 ? HighestNoteOfVoice4 : HighestNote;
+            const int highest = voiceIndex == VoiceCount - 1 ? HighestNoteOfVoice4 : HighestNote;
             const int wanted = timed.key - MidiNoteOffset;
             if (wanted < 0 || wanted > highest) {
                 ++report.notesClamped;
@@ -397,7 +397,7 @@ ImportedMelody ImportMidiFile(std::string_view bytes, const std::string& name, c
             target->notes.push_back({time, std::clamp(wanted, 0, highest), static_cast<int>(gate)});
             target->velocitySum += timed.velocity;
             target->lastTime = time;
-            target->lastEnd = static_cast<int>(std::min<int64_t>(time + gate, MelodyEndLimit));
+            target->lastEnd = static_cast<int>(std::min<int64_t>(time + gate, MaxSequenceTime));
         }
     }
 
@@ -421,12 +421,12 @@ ImportedMelody ImportMidiFile(std::string_view bytes, const std::string& name, c
             endTime = std::max<int64_t>(endTime, voice.notes.back().time);
         }
     }
-    melody.endTime = static_cast<int>(std::min<int64_t>(endTime, MelodyEndLimit));
+    melody.endTime = static_cast<int>(std::min<int64_t>(endTime, MaxSequenceTime));
     melody.hasEnd = !content.quaverlyLayout || content.endMarkerSeen ||
                     std::any_of(voices.begin(), voices.end(), [](const VoiceBuild& voice) { return !voice.notes.empty(); });
 
     SpellingLosses losses;
-    for (int voice = 0; voice < Voices; ++voice) {
+    for (int voice = 0; voice < VoiceCount; ++voice) {
         VoiceBuild& build = voices[static_cast<size_t>(voice)];
         ImportedVoice& imported = melody.voices[static_cast<size_t>(voice)];
         // A voice keeps its channel's program even without notes, as its file sets it.
