@@ -9,12 +9,22 @@
 # target crashed; a crash input is left in build-fuzz/crashes/<target>/. Keep
 # it: copy it to tests/corpus/fuzz-regressions/<target>/<name-of-the-defect>,
 # where the ordinary test run replays it (tests/core/FuzzRegressionTest.cpp).
+#
+# QUAVERLY_FUZZ_CORPUS=DIR writes new entries there instead of corpus-run.
+# QUAVERLY_FUZZ_SEED=N fixes the random seed of every target, so that a run
+# from the same corpus tries the same inputs in the same order: the test run
+# uses it, and a crash it finds can be found again on any machine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 seconds=${1:-60}
 build=${QUAVERLY_FUZZ_BUILD:-build-fuzz}
 jobs=${QUAVERLY_FUZZ_JOBS:-$(nproc)}
+corpusRun=${QUAVERLY_FUZZ_CORPUS:-$build/corpus-run}
+seed=()
+if [ -n "${QUAVERLY_FUZZ_SEED:-}" ]; then
+  seed=(-seed="$QUAVERLY_FUZZ_SEED")
+fi
 
 # Longest input per target: large enough for every structure of its format,
 # small enough to keep the executions fast.
@@ -36,12 +46,12 @@ touch "$stamp"
 
 run_target() {
   local target=$1
-  local corpus="$build/corpus-run/$target" crashes="$build/crashes/$target"
+  local corpus="$corpusRun/$target" crashes="$build/crashes/$target"
   mkdir -p "$corpus" "$crashes"
   # -timeout: one input taking longer than this is a hang; -rss_limit_mb: memory blow-up.
   "$build/fuzz/Fuzz$target" "$corpus" "fuzz/seeds/$target" \
     -max_total_time="$seconds" -max_len="${maxLength[$target]}" -timeout=10 -rss_limit_mb=2048 \
-    -artifact_prefix="$crashes/" -print_final_stats=1 >"$logs/$target.log" 2>&1
+    -artifact_prefix="$crashes/" -print_final_stats=1 "${seed[@]}" >"$logs/$target.log" 2>&1
 }
 
 echo "== fuzzing ${#targets[@]} targets, $seconds s each, $jobs at a time"

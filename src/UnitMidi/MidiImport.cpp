@@ -232,6 +232,11 @@ std::vector<TimedNote> ChannelTimeline(const MidiContent& content, const std::ve
             // one tick past the end, as a closing tie does.
             gate = quaverlyEnd - on + 1;
         }
+        if (on + gate > MaxSequenceTime + 1) {
+            // The melody holds no tick past its limit: the note stops there.
+            gate = MaxSequenceTime - on;
+            ++report.notesEndedAtLimit;
+        }
         const int moved =
             std::max(MoveTenths(source.on, on, division), source.hanging ? 0 : MoveTenths(source.Off(), off, division));
         timeline.push_back({static_cast<int>(on), static_cast<int>(std::clamp<int64_t>(gate, 1, MaxSequenceTime)),
@@ -292,7 +297,8 @@ int Tempo(const MidiContent& content, MidiImportReport& report)
 bool MidiImportReport::LostNothing() const
 {
     return notesOfOtherChannels == 0 && chordNotesDropped == 0 && notesClamped == 0 && notesCut == 0 &&
-           notesMoved == 0 && tempoChanges == 0 && textsReplaced == 0 && notesTooLate == 0;
+           notesMoved == 0 && tempoChanges == 0 && textsReplaced == 0 && notesTooLate == 0 &&
+           notesEndedAtLimit == 0;
 }
 
 MidiSurvey SurveyMidiFile(std::string_view bytes, const std::string& name)

@@ -65,6 +65,7 @@ struct MidiImportReport {
     int tempoChanges = 0;          // later changes the single melody tempo cannot keep
     int textsReplaced = 0;         // title or copyright with characters that have no Shift-JIS form
     int notesTooLate = 0;          // starting after the last tick a melody can hold
+    int notesEndedAtLimit = 0;     // sounding past the last tick, cut there
     bool LostNothing() const;
 };
 

@@ -40,6 +40,7 @@ std::string MidiImportReportText(const MidiImportReport& report)
         {report.notesOfOtherChannels, Msg::MidiLossChannels}, {report.chordNotesDropped, Msg::MidiLossChords},
         {report.notesClamped, Msg::MidiLossClamped},          {report.tempoChanges, Msg::MidiLossTempo},
         {report.textsReplaced, Msg::MidiLossText},            {report.notesTooLate, Msg::MidiLossTooLong},
+        {report.notesEndedAtLimit, Msg::MidiLossEndCut},
     };
     for (const auto& [count, format] : counts) {
         if (count > 0) {

@@ -89,12 +89,20 @@ std::vector<VoiceEvent> SpellVoice(const std::vector<PlacedNote>& notes, int end
             ++losses.notesCut;
             losses.largestCut = std::max(losses.largestCut, cut);
         }
-        while (gate > MaxEventGate) {
-            const int piece = std::clamp(span - 1, 1, WholeNote);
+        // Tied pieces all start before the next event. A gate longer than
+        // the room leaves for them (a note held past the melody's time limit,
+        // or far into the next note) keeps what one event holds.
+        while (gate > MaxEventGate && span > 1) {
+            const int piece = std::min(span - 1, WholeNote);
             events.push_back({time, placed.note, piece + 1});
             time += piece;
             span -= piece;
             gate -= piece;
+        }
+        if (gate > MaxEventGate) {
+            ++losses.notesCut;
+            losses.largestCut = std::max(losses.largestCut, gate - MaxEventGate);
+            gate = MaxEventGate;
         }
         SpellNote(time, placed.note, gate, span, events);
     }

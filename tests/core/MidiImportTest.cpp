@@ -216,6 +216,24 @@ TEST(MidiImport, NotesOutsideTheRangeAreClampedAndOverlapsOfOneKeyCut)
     EXPECT_EQ(melody.report.largestCut, 24);
 }
 
+TEST(MidiImport, NoteHeldPastTheTimeLimitEndsWithinTheMelody)
+{
+    // At one tick a quarter the second note would sound 144,000 melody ticks.
+    const ImportedMelody melody = ImportMidiFile(Format0(1, Note(0, 0, 60, 100, 1) + Note(0, 0, 62, 100, 3000)), "l.mid");
+    EXPECT_EQ(melody.endTime, 99999);
+    int previous = 0;
+    for (const VoiceEvent& event : melody.voices[0].events) {
+        EXPECT_GE(event.time, previous);
+        EXPECT_LE(event.time, melody.endTime);
+        EXPECT_LE(event.gate, 255);
+        previous = event.time;
+    }
+    const VoiceEvent& last = melody.voices[0].events.back();
+    EXPECT_LE(last.time + last.gate, 99999 + 1);
+    EXPECT_EQ(melody.report.notesEndedAtLimit, 1);
+    EXPECT_NE(MidiImportReportText(melody.report).find("99999"), std::string::npos);
+}
+
 TEST(MidiImport, SettingsComeFromTheFile)
 {
     const std::string conductor = Meta(0, 0x03, "Song") + Meta(0, 0x02, "(c) someone") +
