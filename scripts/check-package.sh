@@ -47,6 +47,9 @@ for program in quaverly quaverly-cli; do
   said=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$root/usr/bin/$program" --version)
   [ "$said" = "$program $version" ] || fail "$program --version says '$said', the package is $version"
 done
+# The CLI finds its WAV renderer module where the package puts it.
+env -u QUAVERLY_SOUNDFONT "$root/usr/bin/quaverly-cli" wav examples/kaeru.tml -o "$out/kaeru.wav" --edit-tempo 400 ||
+  fail "quaverly-cli wav of the package cannot render"
 depends=$(dpkg-deb -f "$deb" Depends)
 for needed in libqt6widgets6 libfluidsynth3 qt6-qpa-plugins timgm6mb-soundfont fonts-ipafont-gothic \
               qt6-translations-l10n; do
