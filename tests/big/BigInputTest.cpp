@@ -237,6 +237,10 @@ TEST(BigInputTest, TenMegabyteScorePagesParse)
         {"open raw-data block", "\x83h\x81^\x83\x8C", true},
         // half-width text the width mapping must turn to full width
         {"half-width", "do re mi 4 8. * (100) [10] R ", false},
+        // ／ＡＢ／ : nothing but small raw-data blocks, each an entry with its text
+        {"raw-data blocks", "\x81^\x82`\x82" "a\x81^", true},
+        // ド４レ８ : full-width notes only, read as typed
+        {"full-width notes", "\x83h\x82S\x83\x8C\x82W", false},
     };
     for (const Page& page : pages) {
         SCOPED_TRACE(page.name);
