@@ -126,6 +126,32 @@ const KeyedTable<ArticulationTable.size()>& Articulations()
     return table;
 }
 
+// The canonical texts the scan writes for every note, looked up in one place:
+// a page of 133,000 notes spells as many names and lengths.
+struct CanonicalSpellings {
+    std::array<std::string_view, 64> notes{};
+    // The lengths of the table fall in 3..192; each has its first spelling here.
+    std::array<std::string_view, 193> durations{};
+};
+
+const CanonicalSpellings& Spellings()
+{
+    static const CanonicalSpellings spellings = [] {
+        CanonicalSpellings made;
+        for (size_t note = 0; note < made.notes.size(); ++note) {
+            made.notes[note] = NoteName(static_cast<int>(note));
+        }
+        for (const TMLDConst& entry : DurationTable) {
+            if (entry.value >= 0 && static_cast<size_t>(entry.value) < made.durations.size() &&
+                made.durations[static_cast<size_t>(entry.value)].empty()) {
+                made.durations[static_cast<size_t>(entry.value)] = entry.text;
+            }
+        }
+        return made;
+    }();
+    return spellings;
+}
+
 // What may start at a position, by its first two bytes: one lookup tells the
 // scan which tables can match there at all, so the tables are walked only
 // where a symbol of theirs starts, and at most characters of a page not at all.
@@ -243,6 +269,7 @@ private:
     bool m_identity;             // m_text is the page: offsets need no mapping
     FullWidthOffsets m_offsets;  // from m_text back to the page as typed
     const SymbolKinds& m_kinds = SymbolKindsByKey();
+    const CanonicalSpellings& m_spellings = Spellings();
     int m_voice;
     SequenceList& m_list;
     bool m_extendedNotation;
@@ -484,8 +511,13 @@ void ScoreScan::Flush()
         }
     }
     m_list.AddEvent(Saturate(m_time), m_voice, note, Saturate(gate), PageSpan(m_headAt, m_marksEnd));
-    m_canonical += NoteName(note);
-    AppendDurationText(m_canonical, Saturate(duration));
+    m_canonical += m_spellings.notes[static_cast<size_t>(note)];
+    const int ticks = Saturate(duration);
+    if (ticks < static_cast<int>(m_spellings.durations.size()) && !m_spellings.durations[static_cast<size_t>(ticks)].empty()) {
+        m_canonical += m_spellings.durations[static_cast<size_t>(ticks)];
+    } else {
+        AppendDurationText(m_canonical, ticks);
+    }
     if (articulated) {
         m_canonical += ArticulationMark(static_cast<int>(m_articulation));
     } else {
@@ -675,19 +707,10 @@ std::string ParseScore(std::string_view text, int voice, SequenceList& list, boo
 
 void AppendDurationText(std::string& text, int ticks)
 {
-    // The lengths of the table fall in 3..192; each has its first spelling here.
-    static const std::array<std::string_view, 193> Spellings = [] {
-        std::array<std::string_view, 193> spellings{};
-        for (const TMLDConst& entry : DurationTable) {
-            if (entry.value >= 0 && static_cast<size_t>(entry.value) < spellings.size() &&
-                spellings[static_cast<size_t>(entry.value)].empty()) {
-                spellings[static_cast<size_t>(entry.value)] = entry.text;
-            }
-        }
-        return spellings;
-    }();
-    if (ticks >= 0 && ticks < static_cast<int>(Spellings.size()) && !Spellings[static_cast<size_t>(ticks)].empty()) {
-        text += Spellings[static_cast<size_t>(ticks)];
+    const CanonicalSpellings& spellings = Spellings();
+    if (ticks >= 0 && ticks < static_cast<int>(spellings.durations.size()) &&
+        !spellings.durations[static_cast<size_t>(ticks)].empty()) {
+        text += spellings.durations[static_cast<size_t>(ticks)];
         return;
     }
     char buffer[32];
