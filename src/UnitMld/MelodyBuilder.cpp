@@ -155,18 +155,65 @@ void AppendFFF0Event(std::string& out, std::string_view hex)
 
 namespace {
 
+// Writes the event bytes of a track into the image through a pointer: a
+// maximal melody has some 400,000 of them, and appending each byte alone
+// checks the room every time. The image grows by doubling, and is cut to
+// what was written at the end.
+class TrackWriter {
+public:
+    explicit TrackWriter(std::string& out) : m_out(out), m_used(out.size()) {}
+    ~TrackWriter() { m_out.resize(m_used); }
+    TrackWriter(const TrackWriter&) = delete;
+    TrackWriter& operator=(const TrackWriter&) = delete;
+
+    // Room for count more bytes.
+    void Reserve(size_t count)
+    {
+        if (m_out.size() - m_used < count) {
+            m_out.resize(std::max(m_used + count, m_out.size() * 2));
+        }
+    }
+    // Delta bytes (with the silent events that bridge a gap above 255 ticks) then the two of a note event.
+    void PutEvent(int delta, int voice, const std::array<int, VoiceCount>& firstNote, char status, char gate)
+    {
+        delta = std::max(delta, 0);
+        Reserve(static_cast<size_t>(delta / MaxByte) * 3 + 3);
+        // Through a local pointer: a byte written through the string's own
+        // would make the compiler read its size and data again after each.
+        char* at = m_out.data() + m_used;
+        while (delta > MaxByte) {
+            *at++ = static_cast<char>(MaxByte);
+            *at++ = NoteStatus(voice, firstNote[static_cast<size_t>(voice & (VoiceCount - 1))]);
+            *at++ = '\0';
+            delta -= MaxByte;
+        }
+        at[0] = static_cast<char>(delta);
+        at[1] = status;
+        at[2] = gate;
+        m_used = static_cast<size_t>(at + 3 - m_out.data());
+    }
+    // The bytes written so far go to out, for the appenders that take a string.
+    std::string& Flushed()
+    {
+        m_out.resize(m_used);
+        return m_out;
+    }
+    void Resume() { m_used = m_out.size(); }
+
+private:
+    std::string& m_out;
+    size_t m_used;
+};
+
 void AppendTrackEvents(std::string& out, SequenceList& list, DiagnosticSink* diagnostics)
 {
     list.Sort();
+    // Silent events carry the voice's first sounding note (17 without one).
+    std::array<int, VoiceCount> firstNote{-1, -1, -1, -1};
     for (const SequenceEntry& entry : list) {
         if (entry.Time() > MaxSequenceTime || entry.Time() < LowestSequenceTime) {
             throw MelodyLimitError(std::string(Msg::MelodyTooLong));
         }
-    }
-
-    // Silent events carry the voice's first sounding note (17 without one).
-    std::array<int, VoiceCount> firstNote{-1, -1, -1, -1};
-    for (const SequenceEntry& entry : list) {
         int& first = firstNote[static_cast<size_t>(entry.Voice() & (VoiceCount - 1))];
         if (!entry.IsRaw() && !entry.IsEnd() && std::clamp(entry.Gate(), 0, MaxByte) != 0 && first == -1) {
             first = entry.Note();
@@ -176,13 +223,15 @@ void AppendTrackEvents(std::string& out, SequenceList& list, DiagnosticSink* dia
         first = first == -1 ? DefaultSilentNote : first;
     }
 
-    out.reserve(out.size() + list.size() * 3 + 8);
+    TrackWriter writer(out);
+    writer.Reserve(list.size() * 3 + 8);
     int prev = 0;  // time of the last note event written
     for (size_t k = 0; k < list.size(); ++k) {
         const SequenceEntry& entry = list[k];
         if (entry.IsRaw()) {
             // Raw bytes go in as written: no delta, and prev stays.
-            AppendRawBytes(out, list, entry);
+            AppendRawBytes(writer.Flushed(), list, entry);
+            writer.Resume();
             continue;
         }
         const int time = entry.Time();
@@ -191,8 +240,9 @@ void AppendTrackEvents(std::string& out, SequenceList& list, DiagnosticSink* dia
         if (entry.IsEnd()) {
             if (last) {
                 // The end event of the voice that ends last ends the track.
-                AppendDelta(out, time - prev, voice, firstNote);
+                AppendDelta(writer.Flushed(), time - prev, voice, firstNote);
                 AppendEndEvent(out);
+                writer.Resume();
             }
             continue;  // the end of any other voice is no event of the track
         }
@@ -206,9 +256,9 @@ void AppendTrackEvents(std::string& out, SequenceList& list, DiagnosticSink* dia
                 diagnostics->AddQuotingPage(DiagnosticKind::ValueMended, entry.Source(), Msg::DiagnosticGateClamped);
             }
         }
-        AppendDelta(out, time - prev, voice, firstNote);
-        out += NoteStatus(voice, gate != 0 ? entry.Note() : firstNote[static_cast<size_t>(voice & (VoiceCount - 1))]);
-        out += static_cast<char>(gate);
+        writer.PutEvent(time - prev, voice, firstNote,
+                        NoteStatus(voice, gate != 0 ? entry.Note() : firstNote[static_cast<size_t>(voice & (VoiceCount - 1))]),
+                        static_cast<char>(gate));
         // Times never run backwards in the sorted list unless an entry holds a negative time.
         prev = std::max(prev, time);
         if (last) {
@@ -217,8 +267,9 @@ void AppendTrackEvents(std::string& out, SequenceList& list, DiagnosticSink* dia
             // elsewhere): the note stays, and the track ends when its gate
             // does, so it sounds whole; its own length is not known here. The
             // end stays within the time column, or the melody would not load.
-            AppendDelta(out, std::min(gate, MaxSequenceTime - prev), voice, firstNote);
+            AppendDelta(writer.Flushed(), std::min(gate, MaxSequenceTime - prev), voice, firstNote);
             AppendEndEvent(out);
+            writer.Resume();
         }
     }
 }

@@ -29,6 +29,7 @@ constexpr std::string_view RestName = "\x81\x9C";        // ●
 
 constexpr int RestValue = -1;
 constexpr int RawDataValue = -2;
+constexpr uint8_t NoEntry = 0xFF;
 
 bool IsLeadByte(unsigned char c)
 {
@@ -58,16 +59,21 @@ bool StartsWith(std::string_view text, std::string_view symbol)
     return true;
 }
 
-// A notation table with the first two bytes of each text as one number. The
-// scan tries the tables at every character of a page; comparing those numbers
-// first keeps that cheap. Every text of the tables is at least two bytes long.
+// A notation table with the first two bytes of each text as one number, and
+// for every such number the first entry whose text starts with it. The scan
+// tries the tables at every character of a page; one lookup takes it to the
+// entries that can match there. Every text of the tables is at least two bytes long.
 template <size_t N>
 class KeyedTable {
 public:
+    static_assert(N < NoEntry);
+
     explicit KeyedTable(const std::array<TMLDConst, N>& table) : m_table(table)
     {
-        for (size_t i = 0; i < N; ++i) {
+        m_first.fill(NoEntry);
+        for (size_t i = N; i-- > 0;) {
             m_keys[i] = KeyAt(table[i].text);
+            m_first[m_keys[i]] = static_cast<uint8_t>(i);
         }
     }
 
@@ -75,7 +81,7 @@ public:
     const TMLDConst* Match(std::string_view rest, bool skipRawDelimiter = false) const
     {
         const uint16_t key = KeyAt(rest);
-        for (size_t i = 0; i < N; ++i) {
+        for (size_t i = m_first[key]; i < N; ++i) {
             if (m_keys[i] == key && StartsWith(rest, m_table[i].text) &&
                 !(skipRawDelimiter && m_table[i].value == RawDataValue)) {
                 return &m_table[i];
@@ -95,24 +101,142 @@ private:
 
     const std::array<TMLDConst, N>& m_table;
     std::array<uint16_t, N> m_keys{};
+    std::array<uint8_t, 65536> m_first{};
 };
+
+// Built once: each holds a lookup of 64 KB.
+const KeyedTable<NoteHeadTable.size()>& Heads()
+{
+    static const KeyedTable<NoteHeadTable.size()> table{NoteHeadTable};
+    return table;
+}
+const KeyedTable<DurationTable.size()>& Durations()
+{
+    static const KeyedTable<DurationTable.size()> table{DurationTable};
+    return table;
+}
+const KeyedTable<PitchMarkTable.size()>& PitchMarks()
+{
+    static const KeyedTable<PitchMarkTable.size()> table{PitchMarkTable};
+    return table;
+}
+const KeyedTable<ArticulationTable.size()>& Articulations()
+{
+    static const KeyedTable<ArticulationTable.size()> table{ArticulationTable};
+    return table;
+}
+
+// The canonical texts the scan writes for every note, looked up in one place:
+// a page of 133,000 notes spells as many names and lengths.
+struct CanonicalSpellings {
+    std::array<std::string_view, 64> notes{};
+    // The lengths of the table fall in 3..192; each has its first spelling here.
+    std::array<std::string_view, 193> durations{};
+};
+
+const CanonicalSpellings& Spellings()
+{
+    static const CanonicalSpellings spellings = [] {
+        CanonicalSpellings made;
+        for (size_t note = 0; note < made.notes.size(); ++note) {
+            made.notes[note] = NoteName(static_cast<int>(note));
+        }
+        for (const TMLDConst& entry : DurationTable) {
+            if (entry.value >= 0 && static_cast<size_t>(entry.value) < made.durations.size() &&
+                made.durations[static_cast<size_t>(entry.value)].empty()) {
+                made.durations[static_cast<size_t>(entry.value)] = entry.text;
+            }
+        }
+        return made;
+    }();
+    return spellings;
+}
+
+// What may start at a position, by its first two bytes: one lookup tells the
+// scan which tables can match there at all, so the tables are walked only
+// where a symbol of theirs starts, and at most characters of a page not at all.
+enum SymbolKind : uint8_t {
+    HeadKind = 0x01,
+    DurationKind = 0x02,
+    PitchMarkKind = 0x04,
+    ArticulationKind = 0x08,
+    LengthOpenKind = 0x10,
+    GateOpenKind = 0x20,
+    MarkKinds = DurationKind | PitchMarkKind | ArticulationKind | LengthOpenKind | GateOpenKind,
+};
+
+uint16_t KeyOf(std::string_view text)
+{
+    return static_cast<uint16_t>(static_cast<unsigned char>(text[0]) << 8 | static_cast<unsigned char>(text[1]));
+}
+
+using SymbolKinds = std::array<uint8_t, 65536>;
+
+const SymbolKinds& SymbolKindsByKey()
+{
+    static const SymbolKinds kinds = [] {
+        SymbolKinds table{};
+        auto mark = [&table](std::string_view text, uint8_t kind) { table[KeyOf(text)] |= kind; };
+        for (const TMLDConst& entry : NoteHeadTable) {
+            mark(entry.text, HeadKind);
+        }
+        for (const TMLDConst& entry : DurationTable) {
+            mark(entry.text, DurationKind);
+        }
+        for (const TMLDConst& entry : PitchMarkTable) {
+            mark(entry.text, PitchMarkKind);
+        }
+        for (const TMLDConst& entry : ArticulationTable) {
+            mark(entry.text, ArticulationKind);
+        }
+        mark(LengthOpen, LengthOpenKind);
+        mark(GateOpen, GateOpenKind);
+        return table;
+    }();
+    return kinds;
+}
+
+// Whether the full-width mapping leaves the page as it is (no printable
+// ASCII, blank or half-width kana outside double-byte characters): the scan
+// then reads the page itself, and its offsets are the page's.
+bool FullWidthUnchanged(std::string_view text)
+{
+    size_t i = 0;
+    const size_t size = text.size();
+    while (i < size) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        if ((c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC)) {
+            i += 2;
+        } else if ((c >= 0x20 && c <= 0x7E) || (c >= 0xA1 && c <= 0xDF)) {
+            return false;
+        } else {
+            ++i;
+        }
+    }
+    return true;
+}
 
 // The scan state of one ParseScore call.
 class ScoreScan {
 public:
+    // text: the page mapped to full width, or the page itself when the mapping leaves it as it is.
     ScoreScan(std::string_view page, std::string_view text, int voice, SequenceList& list, bool extendedNotation,
               DiagnosticSink* sink)
-        : m_page(page), m_text(text), m_offsets(page), m_voice(voice), m_list(list),
-          m_extendedNotation(extendedNotation), m_sink(sink)
+        : m_page(page), m_text(text), m_identity(text.data() == page.data()), m_offsets(page), m_voice(voice),
+          m_list(list), m_extendedNotation(extendedNotation), m_sink(sink)
     {
     }
 
     std::string Run();
 
 private:
+    uint8_t KindsAt(size_t position) const
+    {
+        return position + 1 < m_text.size() ? m_kinds[KeyOf(m_text.substr(position))] : 0;
+    }
     bool AtHead();
-    bool AtMark();
-    bool AcceptMark();
+    bool AtMark(uint8_t kinds);
+    bool AcceptMark(uint8_t kinds);
     void SkipCharacter();
     void Flush();
     void ReadRawBlock();
@@ -135,14 +259,17 @@ private:
     size_t GroupEnd(std::string_view open, std::string_view close) const;
     void ReportNoted();
 
-    KeyedTable<NoteHeadTable.size()> m_heads{NoteHeadTable};
-    KeyedTable<DurationTable.size()> m_durations{DurationTable};
-    KeyedTable<PitchMarkTable.size()> m_pitchMarks{PitchMarkTable};
-    KeyedTable<ArticulationTable.size()> m_articulations{ArticulationTable};
+    const KeyedTable<NoteHeadTable.size()>& m_heads = Heads();
+    const KeyedTable<DurationTable.size()>& m_durations = Durations();
+    const KeyedTable<PitchMarkTable.size()>& m_pitchMarks = PitchMarks();
+    const KeyedTable<ArticulationTable.size()>& m_articulations = Articulations();
 
     std::string_view m_page;  // as typed
     std::string_view m_text;  // already mapped to full width
+    bool m_identity;             // m_text is the page: offsets need no mapping
     FullWidthOffsets m_offsets;  // from m_text back to the page as typed
+    const SymbolKinds& m_kinds = SymbolKindsByKey();
+    const CanonicalSpellings& m_spellings = Spellings();
     int m_voice;
     SequenceList& m_list;
     bool m_extendedNotation;
@@ -171,10 +298,11 @@ std::string ScoreScan::Run()
     // The canonical spelling of a page is about as long as the page.
     m_canonical.reserve(m_text.size() + 16);
     while (m_position < m_text.size()) {
-        if (AtHead()) {
+        const uint8_t kinds = KindsAt(m_position);
+        if ((kinds & HeadKind) != 0 && AtHead()) {
             continue;
         }
-        if (m_markContext && AtMark()) {
+        if (m_markContext && (kinds & MarkKinds) != 0 && AtMark(kinds)) {
             continue;
         }
         SkipCharacter();
@@ -213,43 +341,48 @@ bool ScoreScan::AtHead()
     return true;
 }
 
-bool ScoreScan::AtMark()
+bool ScoreScan::AtMark(uint8_t kinds)
 {
-    const bool accepted = AcceptMark();
+    const bool accepted = AcceptMark(kinds);
     if (accepted) {
         m_marksEnd = m_position;
     }
     return accepted;
 }
 
-bool ScoreScan::AcceptMark()
+bool ScoreScan::AcceptMark(uint8_t kinds)
 {
     const std::string_view rest = m_text.substr(m_position);
-    if (const TMLDConst* duration = m_durations.Match(rest);
-        duration != nullptr && m_pendingValue != 0 && m_pendingDuration == -1) {
-        m_pendingDuration = duration->value;
-        m_position += duration->text.size();
-        return true;
+    if ((kinds & DurationKind) != 0 && m_pendingValue != 0 && m_pendingDuration == -1) {
+        if (const TMLDConst* duration = m_durations.Match(rest)) {
+            m_pendingDuration = duration->value;
+            m_position += duration->text.size();
+            return true;
+        }
     }
-    if (const TMLDConst* mark = m_pitchMarks.Match(rest)) {
-        m_pendingValue += mark->value;
-        m_position += mark->text.size();
-        return true;
+    if ((kinds & PitchMarkKind) != 0) {
+        if (const TMLDConst* mark = m_pitchMarks.Match(rest)) {
+            m_pendingValue += mark->value;
+            m_position += mark->text.size();
+            return true;
+        }
     }
-    if (const TMLDConst* articulation = m_articulations.Match(rest)) {
-        m_articulation = articulation->value;
-        m_position += articulation->text.size();
-        return true;
+    if ((kinds & ArticulationKind) != 0) {
+        if (const TMLDConst* articulation = m_articulations.Match(rest)) {
+            m_articulation = articulation->value;
+            m_position += articulation->text.size();
+            return true;
+        }
     }
     size_t end = 0;
-    if (StartsWith(rest, LengthOpen)) {
+    if ((kinds & LengthOpenKind) != 0 && StartsWith(rest, LengthOpen)) {
         if (std::optional<int32_t> ticks = ReadGroup(LengthClose, end)) {
             m_pendingDuration = *ticks;
             m_position = end;
             return true;
         }
     }
-    if (StartsWith(rest, GateOpen)) {
+    if ((kinds & GateOpenKind) != 0 && StartsWith(rest, GateOpen)) {
         if (std::optional<int32_t> gate = ReadGroup(GateClose, end)) {
             m_articulation = -static_cast<int64_t>(*gate);
             m_position = end;
@@ -359,14 +492,11 @@ void ScoreScan::Flush()
         return;
     }
     int64_t gate = 0;
-    std::string suffix;
-    if (m_articulation >= NormalArticulation && m_articulation <= TieArticulation) {
-        const int articulation = static_cast<int>(m_articulation);
-        gate = ArticulatedGate(duration, articulation);
-        suffix = ArticulationMark(articulation);
+    const bool articulated = m_articulation >= NormalArticulation && m_articulation <= TieArticulation;
+    if (articulated) {
+        gate = ArticulatedGate(duration, static_cast<int>(m_articulation));
     } else {
         gate = m_articulation;
-        suffix = GateGroupText(-m_articulation);
     }
     duration = std::max<int64_t>(duration, 0);
     gate = gate < 0 ? -gate : gate;
@@ -381,9 +511,18 @@ void ScoreScan::Flush()
         }
     }
     m_list.AddEvent(Saturate(m_time), m_voice, note, Saturate(gate), PageSpan(m_headAt, m_marksEnd));
-    m_canonical += NoteName(note);
-    AppendDurationText(m_canonical, Saturate(duration));
-    m_canonical += suffix;
+    m_canonical += m_spellings.notes[static_cast<size_t>(note)];
+    const int ticks = Saturate(duration);
+    if (ticks < static_cast<int>(m_spellings.durations.size()) && !m_spellings.durations[static_cast<size_t>(ticks)].empty()) {
+        m_canonical += m_spellings.durations[static_cast<size_t>(ticks)];
+    } else {
+        AppendDurationText(m_canonical, ticks);
+    }
+    if (articulated) {
+        m_canonical += ArticulationMark(static_cast<int>(m_articulation));
+    } else {
+        m_canonical += GateGroupText(-m_articulation);
+    }
     m_time += duration;
 }
 
@@ -414,6 +553,9 @@ void ScoreScan::ReadRawBlock()
 
 SourceSpan ScoreScan::PageSpan(size_t start, size_t end)
 {
+    if (m_identity) {
+        return {m_voice, static_cast<int>(start), static_cast<int>(end - start)};
+    }
     const size_t first = m_offsets.SourceOffset(start);
     const size_t last = m_offsets.SourceOffset(end);
     return {m_voice, static_cast<int>(first), static_cast<int>(last - first)};
@@ -556,25 +698,19 @@ std::string ParseScore(std::string_view text, int voice, SequenceList& list, boo
     if (list.capacity() < room) {
         list.reserve(room);
     }
+    if (FullWidthUnchanged(text)) {
+        return ScoreScan(text, text, voice, list, extendedNotation, diagnostics).Run();
+    }
     const std::string fullWidth = MapWidth(text, WidthDirection::Full);
     return ScoreScan(text, fullWidth, voice, list, extendedNotation, diagnostics).Run();
 }
 
 void AppendDurationText(std::string& text, int ticks)
 {
-    // The lengths of the table fall in 3..192; each has its first spelling here.
-    static const std::array<std::string_view, 193> Spellings = [] {
-        std::array<std::string_view, 193> spellings{};
-        for (const TMLDConst& entry : DurationTable) {
-            if (entry.value >= 0 && static_cast<size_t>(entry.value) < spellings.size() &&
-                spellings[static_cast<size_t>(entry.value)].empty()) {
-                spellings[static_cast<size_t>(entry.value)] = entry.text;
-            }
-        }
-        return spellings;
-    }();
-    if (ticks >= 0 && ticks < static_cast<int>(Spellings.size()) && !Spellings[static_cast<size_t>(ticks)].empty()) {
-        text += Spellings[static_cast<size_t>(ticks)];
+    const CanonicalSpellings& spellings = Spellings();
+    if (ticks >= 0 && ticks < static_cast<int>(spellings.durations.size()) &&
+        !spellings.durations[static_cast<size_t>(ticks)].empty()) {
+        text += spellings.durations[static_cast<size_t>(ticks)];
         return;
     }
     char buffer[32];

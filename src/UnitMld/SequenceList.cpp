@@ -1,8 +1,10 @@
 #include "SequenceList.h"
 
 #include <algorithm>
+#include <array>
 #include <cstddef>
 #include <limits>
+#include <stdexcept>
 
 #include "SequenceText.h"
 
@@ -26,35 +28,61 @@ bool StartsInColumns(const SequenceEntry& entry)
 
 bool NoteInColumns(const SequenceEntry& entry) { return entry.Note() >= -9 && entry.Note() <= 99; }
 
-int16_t NarrowNote(int note)
+// The order of the right-aligned texts of the notes -9..99 in two columns:
+// " 0".." 9", then "-1".."-9" (the minus after the blank), then "10".."99".
+int NoteRank(int note)
 {
-    return static_cast<int16_t>(
-        std::clamp(note, int{std::numeric_limits<int16_t>::min()}, int{std::numeric_limits<int16_t>::max()}));
+    if (note < 0) {
+        return 9 - note;
+    }
+    return note <= 9 ? note : note + 9;
 }
 
-int8_t NarrowVoice(int voice) { return static_cast<int8_t>(std::clamp(voice, -128, 127)); }
+constexpr uint64_t NoOrderKey = ~uint64_t{0};
+constexpr int GateBits = 10;
+constexpr int NoteRankBits = 7;
+constexpr int VoiceBits = 4;
 
-uint8_t PageBits(const SourceSpan& source)
+// One number that orders events whose fields all fill exactly their columns
+// (times 0..99999, voices 0..9, notes -9..99, gates 0..999) as their lines
+// do: time, voice, note text, gate. NoOrderKey for any other entry, which
+// its text decides.
+uint64_t OrderKey(const SequenceEntry& entry)
 {
-    return source.page >= 0 && source.page <= 6 ? static_cast<uint8_t>((source.page + 1) << 1) : 0;
+    const int time = entry.Time();
+    const int voice = entry.Voice();
+    const int note = entry.Note();
+    const int gate = entry.Gate();
+    if (entry.IsRaw() || time < 0 || time > MaxSequenceTime || voice < 0 || voice > 9 || note < -9 || note > 99 ||
+        gate < 0 || gate > 999) {
+        return NoOrderKey;
+    }
+    return static_cast<uint64_t>(time) << (VoiceBits + NoteRankBits + GateBits) |
+           static_cast<uint64_t>(voice) << (NoteRankBits + GateBits) | static_cast<uint64_t>(NoteRank(note)) << GateBits |
+           static_cast<uint64_t>(gate);
+}
+
+// Merges neighbouring runs of values (bounds: the start of each run, then the
+// end) until one is left: stable, in n log runs.
+template <typename Value, typename Less>
+void MergeRuns(std::vector<Value>& values, std::vector<size_t> bounds, Less less)
+{
+    const auto at = [&values](size_t offset) { return values.begin() + static_cast<std::ptrdiff_t>(offset); };
+    while (bounds.size() > 2) {
+        std::vector<size_t> merged{0};
+        size_t k = 0;
+        for (; k + 2 < bounds.size(); k += 2) {
+            std::inplace_merge(at(bounds[k]), at(bounds[k + 1]), at(bounds[k + 2]), less);
+            merged.push_back(bounds[k + 2]);
+        }
+        if (k + 1 < bounds.size()) {
+            merged.push_back(bounds.back());  // an odd run left over waits for the next pass
+        }
+        bounds = std::move(merged);
+    }
 }
 
 }  // namespace
-
-SequenceEntry SequenceEntry::Event(int time, int voice, int note, int gate, SourceSpan source)
-{
-    SequenceEntry entry;
-    entry.m_time = time;
-    entry.m_gate = gate;
-    entry.m_note = NarrowNote(note);
-    entry.m_voice = NarrowVoice(voice);
-    entry.m_flags = PageBits(source);
-    if (entry.m_flags != 0) {
-        entry.m_sourceOffset = source.offset;
-        entry.m_sourceLength = source.length;
-    }
-    return entry;
-}
 
 SourceSpan SequenceEntry::Source() const
 {
@@ -65,16 +93,16 @@ SourceSpan SequenceEntry::Source() const
     return {page, m_sourceOffset, m_sourceLength};
 }
 
-void SequenceList::AddEvent(int time, int voice, int note, int gate, SourceSpan source)
-{
-    m_entries.push_back(SequenceEntry::Event(time, voice, note, gate, source));
-}
-
 void SequenceList::AddRaw(int time, int voice, std::string_view hex, SourceSpan source)
 {
-    SequenceEntry entry = SequenceEntry::Event(time, voice, 0, static_cast<int32_t>(m_raw.size()), source);
+    if (m_rawText.size() + hex.size() > std::numeric_limits<uint32_t>::max() ||
+        m_rawEnds.size() >= static_cast<size_t>(std::numeric_limits<int32_t>::max())) {
+        throw std::length_error("raw data beyond 4 GB in one sequence list");
+    }
+    SequenceEntry entry = SequenceEntry::Event(time, voice, 0, static_cast<int32_t>(m_rawEnds.size()), source);
     entry.m_flags |= SequenceEntry::RawFlag;
-    m_raw.emplace_back(hex);
+    m_rawText += hex;
+    m_rawEnds.push_back(static_cast<uint32_t>(m_rawText.size()));
     m_entries.push_back(entry);
 }
 
@@ -92,16 +120,19 @@ void SequenceList::Append(const SequenceList& other)
 
 std::string_view SequenceList::RawText(const SequenceEntry& entry) const
 {
-    if (!entry.IsRaw() || entry.m_gate < 0 || static_cast<size_t>(entry.m_gate) >= m_raw.size()) {
+    if (!entry.IsRaw() || entry.m_gate < 0 || static_cast<size_t>(entry.m_gate) >= m_rawEnds.size()) {
         return {};
     }
-    return m_raw[static_cast<size_t>(entry.m_gate)];
+    const auto index = static_cast<size_t>(entry.m_gate);
+    const size_t begin = index == 0 ? 0 : m_rawEnds[index - 1];
+    return std::string_view(m_rawText).substr(begin, m_rawEnds[index] - begin);
 }
 
 void SequenceList::clear()
 {
     m_entries.clear();
-    m_raw.clear();
+    m_rawText.clear();
+    m_rawEnds.clear();
 }
 
 bool SequenceList::operator==(const SequenceList& other) const
@@ -122,7 +153,13 @@ bool SequenceList::operator==(const SequenceList& other) const
 
 bool SequenceList::Less(const SequenceEntry& a, const SequenceEntry& b) const
 {
-    // The common case first: times 0..99999 and voices 0..9 order as numbers.
+    // The common case first: plain events order by one number.
+    const uint64_t keyA = OrderKey(a);
+    const uint64_t keyB = OrderKey(b);
+    if (keyA != NoOrderKey && keyB != NoOrderKey) {
+        return keyA < keyB;
+    }
+    // Times 0..99999 and voices 0..9 order as numbers.
     if (a.m_time != b.m_time && a.m_time >= 0 && b.m_time >= 0 && a.m_time <= MaxSequenceTime &&
         b.m_time <= MaxSequenceTime && a.m_voice >= 0 && b.m_voice >= 0 && a.m_voice <= 9 && b.m_voice <= 9) {
         return a.m_time < b.m_time;
@@ -162,6 +199,9 @@ bool SequenceList::IsSorted() const
 
 void SequenceList::Sort()
 {
+    if (SortByOrderKeys()) {
+        return;
+    }
     auto less = [this](const SequenceEntry& a, const SequenceEntry& b) { return Less(a, b); };
     // The runs already in order: the pages come one after the other, each in
     // time order, so four pages are four runs. Merging neighbouring runs
@@ -173,19 +213,60 @@ void SequenceList::Sort()
         }
     }
     bounds.push_back(m_entries.size());
-    const auto at = [this](size_t offset) { return m_entries.begin() + static_cast<std::ptrdiff_t>(offset); };
-    while (bounds.size() > 2) {
-        std::vector<size_t> merged{0};
-        size_t k = 0;
-        for (; k + 2 < bounds.size(); k += 2) {
-            std::inplace_merge(at(bounds[k]), at(bounds[k + 1]), at(bounds[k + 2]), less);
-            merged.push_back(bounds[k + 2]);
+    MergeRuns(m_entries, bounds, less);
+}
+
+// When every entry is a plain event and the list is a few runs in order (the
+// pages of a melody, each in time order), the runs merge in one pass by their
+// keys into a new list: linear, and equal entries keep their order, as the
+// earlier run wins a tie.
+bool SequenceList::SortByOrderKeys()
+{
+    constexpr size_t MaxRuns = 8;
+    std::array<size_t, MaxRuns + 1> starts{};
+    size_t runs = 1;
+    uint64_t previous = 0;
+    for (size_t i = 0; i < m_entries.size(); ++i) {
+        const uint64_t key = OrderKey(m_entries[i]);
+        if (key == NoOrderKey) {
+            return false;
         }
-        if (k + 1 < bounds.size()) {
-            merged.push_back(bounds.back());  // an odd run left over waits for the next pass
+        if (key < previous) {
+            if (runs == MaxRuns) {
+                return false;
+            }
+            starts[runs++] = i;
         }
-        bounds = std::move(merged);
+        previous = key;
     }
+    if (runs == 1) {
+        return true;  // already in order
+    }
+    starts[runs] = m_entries.size();
+    std::array<size_t, MaxRuns> next{};
+    std::array<uint64_t, MaxRuns> head{};
+    for (size_t r = 0; r < runs; ++r) {
+        next[r] = starts[r];
+        head[r] = OrderKey(m_entries[starts[r]]);
+    }
+    std::vector<SequenceEntry> merged;
+    merged.reserve(m_entries.size());
+    for (size_t count = 0; count < m_entries.size(); ++count) {
+        // Chosen without branches: which run comes next is not predictable.
+        size_t chosen = 0;
+        uint64_t lowest = head[0];
+        for (size_t r = 1; r < runs; ++r) {
+            const bool lower = head[r] < lowest;
+            lowest = lower ? head[r] : lowest;
+            chosen = lower ? r : chosen;
+        }
+        merged.push_back(m_entries[next[chosen]]);
+        // A run that is used up keeps NoOrderKey, above every key.
+        ++next[chosen];
+        head[chosen] = next[chosen] < starts[chosen + 1] ? OrderKey(m_entries[next[chosen]]) : NoOrderKey;
+    }
+    m_entries = std::move(merged);
+    return true;
 }
 
 }  // namespace quaverly

@@ -43,7 +43,21 @@ struct SourceSpan {
 class SequenceEntry {
 public:
     SequenceEntry() = default;
-    static SequenceEntry Event(int time, int voice, int note, int gate, SourceSpan source = {});
+    static SequenceEntry Event(int time, int voice, int note, int gate, SourceSpan source = {})
+    {
+        SequenceEntry entry;
+        entry.m_time = time;
+        entry.m_gate = gate;
+        entry.m_note = static_cast<int16_t>(note < INT16_MIN ? INT16_MIN : (note > INT16_MAX ? INT16_MAX : note));
+        entry.m_voice = static_cast<int8_t>(voice < -128 ? -128 : (voice > 127 ? 127 : voice));
+        // Pages 0..6 fit the three bits; any other page is no page.
+        if (source.page >= 0 && source.page <= 6) {
+            entry.m_flags = static_cast<uint8_t>((source.page + 1) << 1);
+            entry.m_sourceOffset = source.offset;
+            entry.m_sourceLength = source.length;
+        }
+        return entry;
+    }
 
     int Time() const { return m_time; }
     int Voice() const { return m_voice; }
@@ -74,7 +88,10 @@ class SequenceList {
 public:
     using const_iterator = std::vector<SequenceEntry>::const_iterator;
 
-    void AddEvent(int time, int voice, int note, int gate, SourceSpan source = {});
+    void AddEvent(int time, int voice, int note, int gate, SourceSpan source = {})
+    {
+        m_entries.push_back(SequenceEntry::Event(time, voice, note, gate, source));
+    }
     void AddRaw(int time, int voice, std::string_view hex, SourceSpan source = {});
     // Appends all of other's entries (their raw data with them).
     void Append(const SequenceList& other);
@@ -104,8 +121,14 @@ public:
     void Sort();
 
 private:
+    bool SortByOrderKeys();
+
     std::vector<SequenceEntry> m_entries;
-    std::vector<std::string> m_raw;
+    // The texts of the raw-data entries one after the other, and where each
+    // ends: a page of small blocks holds millions, and a string each would
+    // cost more than its text.
+    std::string m_rawText;
+    std::vector<uint32_t> m_rawEnds;
 };
 
 }  // namespace quaverly

@@ -48,11 +48,13 @@ constexpr long SlackKbAllowed = Sanitized ? 400 * 1024 : 32 * 1024;
 // A file is held once as read, plus what growing the buffer costs.
 constexpr double FileFactorAllowed = 4.0;
 // A score page costs more: every event becomes a SequenceList entry of 20
-// bytes from as little as two bytes of text ("ド"), raw-data blocks keep
-// their text beside it, and the canonical text and the full-width copy come
-// on top. Pages of notes now take 4-8 times their size, a page of nothing
-// but raw-data blocks 18 times.
-constexpr double PageFactorAllowed = 20.0;
+// bytes from as little as four bytes of text ("ド（" is five times its text in
+// entries alone), and the canonical text comes on top, grown by doubling when
+// it outruns the page. A page the width mapping changes is held a second time
+// in full width. Pages now take: half-width text and random bytes under 4
+// times their size, small raw-data blocks 5, notes 6, open groups and
+// full-width sixty-fourth notes 7, alternating notes and raw blocks 13.
+constexpr double PageFactorAllowed = 13.5;
 
 struct ChildUsage {
     bool finished = false;  // exited normally with status 0
@@ -237,6 +239,10 @@ TEST(BigInputTest, TenMegabyteScorePagesParse)
         {"open raw-data block", "\x83h\x81^\x83\x8C", true},
         // half-width text the width mapping must turn to full width
         {"half-width", "do re mi 4 8. * (100) [10] R ", false},
+        // ／ＡＢ／ : nothing but small raw-data blocks, each an entry with its text
+        {"raw-data blocks", "\x81^\x82`\x82" "a\x81^", true},
+        // ド４レ８ : full-width notes only, read as typed
+        {"full-width notes", "\x83h\x82S\x83\x8C\x82W", false},
     };
     for (const Page& page : pages) {
         SCOPED_TRACE(page.name);

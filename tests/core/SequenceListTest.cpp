@@ -99,6 +99,102 @@ TEST(SequenceList, OrderOfEntriesIsTheOrderOfTheirLines)
     }
 }
 
+// Entries in runs already in order, as the pages of a melody come: the
+// sort merges them. Equal lines must keep the order they had (told apart by
+// their places), and edges of every column must order as their texts.
+TEST(SequenceList, RunsMergeInTheOrderOfTheirLinesAndKeepEqualEntriesInOrder)
+{
+    struct Field {
+        int time;
+        int voice;
+        int note;
+        int gate;
+    };
+    // Values at the edges of the columns: notes whose texts order blank,
+    // minus, digits; gates of three digits and beyond; times at the column's end.
+    // Lists only of values inside the columns order by numbers; with one value beyond, by texts.
+    const std::vector<int> plainNotes{-9, -2, -1, 0, 1, 9, 10, 11, 63, 99};
+    const std::vector<int> plainGates{0, 9, 10, 99, 100, 999};
+    const std::vector<int> plainTimes{0, 3, 99999};
+    const std::vector<int> wideNotes{-10, -1, 0, 9, 10, 100};
+    const std::vector<int> wideGates{-1, 0, 99, 1000};
+    const std::vector<int> wideTimes{0, 99999, 100000};
+    for (const bool plain : {true, false})
+    for (const int runCount : {1, 2, 4, 8, 9}) {
+        SCOPED_TRACE(plain ? "fields inside their columns" : "fields beyond their columns");
+        const std::vector<int>& notes = plain ? plainNotes : wideNotes;
+        const std::vector<int>& gates = plain ? plainGates : wideGates;
+        const std::vector<int>& times = plain ? plainTimes : wideTimes;
+        std::mt19937 random(static_cast<unsigned>(runCount));
+        std::vector<std::vector<Field>> runs(static_cast<size_t>(runCount));
+        for (auto& run : runs) {
+            for (int i = 0; i < 60; ++i) {
+                run.push_back({times[random() % times.size()], static_cast<int>(random() % 3),
+                               notes[random() % notes.size()], gates[random() % gates.size()]});
+            }
+        }
+        SequenceList list;
+        int place = 0;
+        std::vector<std::pair<std::string, int>> expected;
+        for (auto& run : runs) {
+            SequenceList one;
+            for (const Field& f : run) {
+                one.AddEvent(f.time, f.voice, f.note, f.gate);
+            }
+            one.Sort();  // each run in order on its own first
+            for (const SequenceEntry& entry : one) {
+                list.AddEvent(entry.Time(), entry.Voice(), entry.Note(), entry.Gate(), {0, place, 1});
+                expected.emplace_back(FormatSequenceLine(list, list.back()), place);
+                ++place;
+            }
+        }
+        std::stable_sort(expected.begin(), expected.end(),
+                         [](const auto& a, const auto& b) { return SequenceTextLess(a.first, b.first); });
+        list.Sort();
+        ASSERT_EQ(list.size(), expected.size());
+        for (size_t i = 0; i < list.size(); ++i) {
+            ASSERT_EQ(FormatSequenceLine(list, list[i]), expected[i].first) << runCount << " runs, line " << i;
+            ASSERT_EQ(list[i].Source().offset, expected[i].second) << runCount << " runs, line " << i;
+        }
+    }
+}
+
+// Raw data is kept in one block: each entry must still give its own text,
+// after a sort moved the entries, after an append and after clear.
+TEST(SequenceList, RawTextsStayWithTheirEntries)
+{
+    const std::vector<std::string> texts{"", "0102", "ff", "", "00FFE230", "a", "0", "0102"};
+    SequenceList list;
+    for (size_t i = 0; i < texts.size(); ++i) {
+        list.AddRaw(static_cast<int>(texts.size() - i), 0, texts[i]);
+        list.AddEvent(static_cast<int>(i), 1, 27, 46);
+    }
+    SequenceList appended;
+    appended.AddRaw(0, 3, "zz");
+    appended.Append(list);
+    list.Sort();
+    for (const SequenceList* each : {&list, &appended}) {
+        std::vector<std::string> seen;
+        for (const SequenceEntry& entry : *each) {
+            if (entry.IsRaw()) {
+                seen.emplace_back(each->RawText(entry));
+            } else {
+                EXPECT_EQ(each->RawText(entry), "");
+            }
+        }
+        std::vector<std::string> want = texts;
+        if (each == &list) {
+            std::reverse(want.begin(), want.end());  // later texts were added at earlier times
+        } else {
+            want.insert(want.begin(), "zz");
+        }
+        EXPECT_EQ(seen, want);
+    }
+    list.clear();
+    list.AddRaw(0, 0, "07");
+    EXPECT_EQ(list.RawText(list[0]), "07");
+}
+
 // Every entry of a page knows its characters; the end event has none.
 TEST(SequenceList, PageEntriesKnowTheirCharacters)
 {
@@ -116,6 +212,13 @@ TEST(SequenceList, PageEntriesKnowTheirCharacters)
         {"\x81\x9C\x81i100\x81j\x81^01 02\x81^", true, {"\x81\x9C\x81i100\x81j", "\x81^01 02\x81^"}},
         // half-width raw block and a gate group
         {"/0102/ \x83~[10]", true, {"/0102/", "\x83~[10]"}},
+        // full width only, read as typed: い has a trail byte among the
+        // half-width kana, ド and レ printable ASCII ones, and a lead byte ends the page
+        {"\x82\xA2\x83h\x82S\x81@\x83\x8C\x83", false, {"\x83h\x82S", "\x83\x8C"}},
+        // the same with one half-width blank at the very end, which must be mapped
+        {"\x82\xA2\x83h\x82S\x81@\x83\x8C ", false, {"\x83h\x82S", "\x83\x8C"}},
+        // a raw block in full width among full-width notes, and one in half width after a blank
+        {"\x83h\x81^\x82O\x82P\x81^\x83\x8C", true, {"\x83h", "\x81^\x82O\x82P\x81^", "\x83\x8C"}},
     };
     for (const Case& c : cases) {
         SequenceList list;
