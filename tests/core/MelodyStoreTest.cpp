@@ -232,6 +232,35 @@ TEST(EventWalk, StepsOverEachEventKindWhole)
     EXPECT_EQ(WalkOffsets(image), (std::vector<size_t>{first, first + 3, first + 11, first + 17, first + 21}));
 }
 
+// A note event read after a control event must not keep the control's code
+// or data: the readers ask any event for its data byte.
+TEST(EventWalk, NoteAfterAControlCarriesNoControlFields)
+{
+    EventWalk walk(ImageWithEvents("00 FF E2 4A 05 5B 2E 00 FF F0 00 02 AB CD 07 9C 10"));
+    MelodyEvent event;
+    ASSERT_TRUE(walk.Next(event));
+    EXPECT_TRUE(event.IsControl(0xE2));
+    EXPECT_EQ(event.DataByte(), 0x4A);
+    ASSERT_TRUE(walk.Next(event));
+    EXPECT_EQ(event.kind, MelodyEventKind::Note);
+    EXPECT_EQ(event.delta, 5);
+    EXPECT_EQ(event.voice, 1);
+    EXPECT_EQ(event.note, 0x1B);
+    EXPECT_EQ(event.gate, 0x2E);
+    EXPECT_EQ(event.code, 0);
+    EXPECT_EQ(event.DataByte(), -1);
+    ASSERT_TRUE(walk.Next(event));
+    EXPECT_EQ(event.data, "\xAB\xCD");
+    ASSERT_TRUE(walk.Next(event));
+    EXPECT_EQ(event.kind, MelodyEventKind::Note);
+    EXPECT_EQ(event.delta, 7);
+    EXPECT_EQ(event.voice, 2);
+    EXPECT_EQ(event.note, 0x1C);
+    EXPECT_EQ(event.gate, 0x10);
+    EXPECT_TRUE(event.data.empty());
+    EXPECT_FALSE(walk.Next(event));
+}
+
 TEST(EventWalk, FileLengthFieldBoundsTheWalk)
 {
     std::string image = ImageWithEvents("00 1B 2E 00 1D 2E 00 1F 2E");
