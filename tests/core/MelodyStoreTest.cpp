@@ -11,6 +11,7 @@
 #include "MelodyTestImages.h"
 #include "base/Errors.h"
 #include "UnitMld/EventWalk.h"
+#include "UnitMld/MelodyControls.h"
 #include "base/FileIO.h"
 #include "base/Messages.h"
 
@@ -170,6 +171,33 @@ TEST(MelodyStore, ListSequenceCountsControlDeltasAndKeepsRestNotes)
     MelodyStore store = StoreWith(ImageWithEvents("05 FF D0 00 10 91 00 FF 7F 40 03 FF F1 00 01 FF 02 FF E2 3F 30 FF DF 00"));
     store.ListSequence();
     EXPECT_EQ(LinesOf(store.Sequence()), (Lines{"   21 2 17   0", "  276 1 63  64", "  329 0 -1   0"}));
+}
+
+// The load lists the events and reads the controls in one walk; both must
+// come out as the listing alone and the controls alone give them, with
+// controls before, between and after the notes and inside FF F0 data.
+TEST(MelodyStore, ListingAndControlsInOneWalkGiveWhatEachGivesAlone)
+{
+    const char* const images[] = {
+        "00 FF C3 64 00 FF E0 09 00 FF E1 03 00 FF E2 05 00 1B 2E 30 FF DF 00",
+        "00 1B 2E 10 FF E2 4A 00 5D 16 20 FF C2 F0 00 FF E0 41 00 FF E1 42 30 FF DF 00 00 FF E2 07",
+        "00 FF F0 00 03 1B 2E 30 05 1B 2E 00 FF F0 00 01 99 00 FF E1 C3 00 FF DF 00 07 9C 10",
+        "00 1B 2E 00 FF C3",
+    };
+    for (const char* events : images) {
+        MelodyStore fused = StoreWith(ImageWithEvents(events));
+        MelodyStore alone = StoreWith(ImageWithEvents(events));
+        const MelodyControls controls = fused.ListSequenceAndControls();
+        alone.ListSequence();
+        EXPECT_EQ(LinesOf(fused.Sequence()), LinesOf(alone.Sequence())) << events;
+        const MelodyControls expected = ReadMelodyControls(alone.MelodyImage());
+        EXPECT_EQ(controls.tempo, expected.tempo) << events;
+        EXPECT_EQ(controls.toneLow, expected.toneLow) << events;
+        EXPECT_EQ(controls.toneHigh, expected.toneHigh) << events;
+        EXPECT_EQ(controls.volume, expected.volume) << events;
+        EXPECT_EQ(controls.hasData, expected.hasData) << events;
+        EXPECT_EQ(controls.data, expected.data) << events;
+    }
 }
 
 TEST(MelodyStore, ListSequenceRefusesTimesBeyondTheTimeColumn)
