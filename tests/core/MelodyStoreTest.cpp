@@ -264,7 +264,8 @@ TEST(EventWalk, StepsOverEachEventKindWhole)
 // or data: the readers ask any event for its data byte.
 TEST(EventWalk, NoteAfterAControlCarriesNoControlFields)
 {
-    EventWalk walk(ImageWithEvents("00 FF E2 4A 05 5B 2E 00 FF F0 00 02 AB CD 07 9C 10"));
+    const std::string image = ImageWithEvents("00 FF E2 4A 05 5B 2E 00 FF F0 00 02 AB CD 07 9C 10");
+    EventWalk walk(image);
     MelodyEvent event;
     ASSERT_TRUE(walk.Next(event));
     EXPECT_TRUE(event.IsControl(0xE2));
