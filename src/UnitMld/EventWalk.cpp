@@ -54,39 +54,18 @@ EventWalk::EventWalk(std::string_view image) : m_image(image)
     m_limit = std::min<uint64_t>(fileEnd, image.size());
 }
 
-bool EventWalk::Next(MelodyEvent& event)
+bool EventWalk::ReadControl(MelodyEvent& event, size_t at)
 {
-    // The first event is visited whatever L says; later ones only before L + 8.
-    if (m_ended || (!m_first && m_offset >= m_limit)) {
-        m_ended = true;
-        return false;
-    }
-    m_first = false;
-    const uint64_t p = m_offset;
-    const uint64_t size = m_image.size();
-    // Delta, status and the third byte (gate or control code) are the least of any event.
-    if (p + 3 > size) {
-        m_ended = true;
-        return false;
-    }
-    const size_t at = static_cast<size_t>(p);
+    static_assert(ControlStatus == Mld::ControlStatus && VoiceShift == Mld::VoiceShift && NoteBits == Mld::NoteBits);
+    const uint64_t p = at;
     event = MelodyEvent{};
     event.offset = at;
     event.delta = static_cast<int>(Byte(m_image, at));
-    const unsigned status = Byte(m_image, at + 1);
-    if (status != Mld::ControlStatus) {
-        event.kind = MelodyEventKind::Note;
-        event.voice = static_cast<int>(status >> Mld::VoiceShift);
-        event.note = static_cast<int>(status & Mld::NoteBits);
-        event.gate = static_cast<int>(Byte(m_image, at + 2));
-        m_offset = p + 3;
-        return true;
-    }
     event.kind = MelodyEventKind::Control;
     event.code = static_cast<int>(Byte(m_image, at + 2));
     if (event.code == Mld::CodeData || event.code == Mld::CodeDataAlternative) {
         // The length is part of the event's frame: without it the event cannot be stepped over.
-        if (p + 5 > size) {
+        if (p + 5 > m_image.size()) {
             m_ended = true;
             return false;
         }

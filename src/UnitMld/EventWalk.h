@@ -39,10 +39,47 @@ struct MelodyEvent {
 class EventWalk {
 public:
     explicit EventWalk(std::string_view image);
-    // Fills the next event; false when the walk has ended.
-    bool Next(MelodyEvent& event);
+    // Fills the next event; false when the walk has ended. Note events, all
+    // but a few of a track, are read here without a call: a load walks
+    // every event of the longest melody.
+    bool Next(MelodyEvent& event)
+    {
+        // The first event is visited whatever L says; later ones only before L + 8.
+        if (m_ended || (!m_first && m_offset >= m_limit)) {
+            m_ended = true;
+            return false;
+        }
+        m_first = false;
+        // Delta, status and the third byte (gate or control code) are the least of any event.
+        if (m_offset + 3 > m_image.size()) {
+            m_ended = true;
+            return false;
+        }
+        const auto at = static_cast<size_t>(m_offset);
+        const auto status = static_cast<unsigned char>(m_image[at + 1]);
+        if (status == ControlStatus) {
+            return ReadControl(event, at);
+        }
+        event.offset = at;
+        event.delta = static_cast<unsigned char>(m_image[at]);
+        event.kind = MelodyEventKind::Note;
+        event.voice = status >> VoiceShift;
+        event.note = status & NoteBits;
+        event.gate = static_cast<unsigned char>(m_image[at + 2]);
+        event.code = 0;
+        event.data = {};
+        m_offset += 3;
+        return true;
+    }
 
 private:
+    // The layout's values (MldLayout.h), here so that this header stays light.
+    static constexpr unsigned ControlStatus = 0xFF;
+    static constexpr int VoiceShift = 6;
+    static constexpr int NoteBits = 0x3F;
+
+    bool ReadControl(MelodyEvent& event, size_t at);
+
     std::string_view m_image;
     uint64_t m_offset = 0;
     uint64_t m_limit = 0;  // the walk's end: L + 8, or the image end if that comes first

@@ -6,26 +6,21 @@
 #include "base/Errors.h"
 #include "EventWalk.h"
 #include "FileKind.h"
+#include "MelodyControls.h"
 #include "MldLayout.h"
 #include "base/FileIO.h"
 #include "base/Messages.h"
-#include "NotationTables.h"
 
 namespace quaverly {
 
 namespace {
 
-constexpr int DefaultTempo = 125;
-constexpr int DefaultVolume = 63;
 // The most events ListSequence lists. A built melody has at most four voices
 // of sixty-fourth notes over the time column, with silent bridging events,
 // about 140,000 events; a crafted file of zero-delta events never reaches the
 // time limit, and listing it whole would take some 60 bytes of memory for each
 // of its bytes (in the list, the view rows and the page texts).
 constexpr size_t MaxListedEvents = 1'500'000;
-
-int LowSixBits(int data) { return data & Mld::NoteBits; }
-int VoiceBits(int data) { return (data >> Mld::VoiceShift) & (VoiceCount - 1); }
 
 }  // namespace
 
@@ -61,84 +56,33 @@ bool MelodyStore::IsMelodyImage() const { return m_image.starts_with(Mld::Magic)
 
 std::string MelodyStore::HeaderChunk(std::string_view tag) const { return FindHeaderChunk(m_image, tag); }
 
-int MelodyStore::MelodyTempo() const
-{
-    EventWalk walk(m_image);
-    MelodyEvent event;
-    while (walk.Next(event)) {
-        if (event.IsControl(Mld::CodeTempo) && event.DataByte() >= 0) {
-            return event.DataByte();
-        }
-        if (event.IsControl(Mld::CodeTempoAlternative) && event.DataByte() >= 0) {
-            return event.DataByte() / 2;
-        }
-    }
-    return DefaultTempo;
-}
+int MelodyStore::MelodyTempo() const { return ReadMelodyControls(m_image).tempo; }
 
 std::string MelodyStore::VoiceToneText(int voice) const
 {
-    // The last setting of each half counts; E1 bits 5..0 all zero means no tone is given.
-    int e0 = 0;
-    int e1 = 0;
-    EventWalk walk(m_image);
-    MelodyEvent event;
-    while (walk.Next(event)) {
-        const int data = event.DataByte();
-        if (data < 0 || VoiceBits(data) != voice) {
-            continue;
-        }
-        if (event.IsControl(Mld::CodeToneLow)) {
-            e0 = LowSixBits(data);
-        } else if (event.IsControl(Mld::CodeToneHigh)) {
-            e1 = LowSixBits(data);
-        }
-    }
-    const int tone = e1 == 0 ? 1 : (e1 & 1) * 64 + e0 + 1;
-    const std::string number = std::to_string(tone) + " - ";
-    for (const TMLDConst& entry : ToneTable) {
-        if (entry.value == tone - 1) {
-            return number + std::string(entry.text);
-        }
-    }
-    return number + std::string(InstrumentName(tone));
+    return quaverly::VoiceToneText(ReadMelodyControls(m_image), voice);
 }
 
-int MelodyStore::VoiceVolume(int voice) const
+int MelodyStore::VoiceVolume(int voice) const { return quaverly::VoiceVolume(ReadMelodyControls(m_image), voice); }
+
+void MelodyStore::LoadFFF0Data() { LoadFFF0Data(ReadMelodyControls(m_image)); }
+
+void MelodyStore::LoadFFF0Data(const MelodyControls& controls)
 {
-    EventWalk walk(m_image);
-    MelodyEvent event;
-    while (walk.Next(event)) {
-        const int data = event.DataByte();
-        if (event.IsControl(Mld::CodeVolume) && data >= 0 && VoiceBits(data) == voice) {
-            return LowSixBits(data);
-        }
-    }
-    return DefaultVolume;
+    fff0DataSet = controls.hasData;
+    fff0DataHex = DataHexText(controls.data);
 }
 
-void MelodyStore::LoadFFF0Data()
+void MelodyStore::ListSequence() { ListEvents(nullptr); }
+
+MelodyControls MelodyStore::ListSequenceAndControls()
 {
-    fff0DataSet = false;
-    fff0DataHex.clear();
-    EventWalk walk(m_image);
-    MelodyEvent event;
-    while (walk.Next(event)) {
-        if (event.IsControl(Mld::CodeData)) {
-            fff0DataSet = true;
-            static constexpr char Digits[] = "0123456789abcdef";
-            fff0DataHex.reserve(event.data.size() * 2);
-            for (char c : event.data) {
-                const auto byte = static_cast<unsigned char>(c);
-                fff0DataHex += Digits[byte >> 4];
-                fff0DataHex += Digits[byte & 0x0F];
-            }
-            return;
-        }
-    }
+    MelodyControlsReader controls;
+    ListEvents(&controls);
+    return controls.Controls();
 }
 
-void MelodyStore::ListSequence()
+void MelodyStore::ListEvents(MelodyControlsReader* controls)
 {
     // Entries are collected first so that a melody too long for the time
     // column, or with too many events, leaves the list as it was.
@@ -151,8 +95,13 @@ void MelodyStore::ListSequence()
     while (walk.Next(event)) {
         time += event.delta;
         const bool isEnd = event.IsControl(Mld::CodeEnd);
-        if (event.kind != MelodyEventKind::Note && !isEnd) {
-            continue;
+        if (event.kind != MelodyEventKind::Note) {
+            if (controls != nullptr) {
+                controls->Read(event);
+            }
+            if (!isEnd) {
+                continue;
+            }
         }
         if (time > MaxSequenceTime) {
             throw MelodyLimitError(std::string(Msg::MelodyTooLong));

@@ -16,6 +16,9 @@
 
 namespace quaverly {
 
+struct MelodyControls;
+class MelodyControlsReader;
+
 class MelodyStore {
 public:
     // The document itself.
@@ -43,10 +46,15 @@ public:
     int VoiceVolume(int voice) const;
     // Sets fff0DataSet and fff0DataHex from the first FF F0 event of the image.
     void LoadFFF0Data();
+    // The same from controls read before from this image.
+    void LoadFFF0Data(const MelodyControls& controls);
     // Appends one EventLine per note event and per end event (FF DF) of the image.
     // A time beyond the five-digit column throws MelodyLimitError ("音譜が長すぎます")
     // and leaves the list as it was.
     void ListSequence();
+    // ListSequence, and the controls of the image read in the same walk: the
+    // load needs both, and the walk is most of their cost.
+    MelodyControls ListSequenceAndControls();
     // Writes the image to the file, replacing it atomically. Throws FileError.
     void SaveMelodyFile(const std::string& path) const;
     // Replaces the image with the file's bytes; a ".pmr" name (any case) skips
@@ -54,6 +62,8 @@ public:
     void OpenMelodyFile(const std::string& path);
 
 private:
+    void ListEvents(MelodyControlsReader* controls);
+
     std::string m_image;
     SequenceList m_sequence;
 };

@@ -11,6 +11,7 @@
 #include "MelodyTestImages.h"
 #include "base/Errors.h"
 #include "UnitMld/EventWalk.h"
+#include "UnitMld/MelodyControls.h"
 #include "base/FileIO.h"
 #include "base/Messages.h"
 
@@ -172,6 +173,33 @@ TEST(MelodyStore, ListSequenceCountsControlDeltasAndKeepsRestNotes)
     EXPECT_EQ(LinesOf(store.Sequence()), (Lines{"   21 2 17   0", "  276 1 63  64", "  329 0 -1   0"}));
 }
 
+// The load lists the events and reads the controls in one walk; both must
+// come out as the listing alone and the controls alone give them, with
+// controls before, between and after the notes and inside FF F0 data.
+TEST(MelodyStore, ListingAndControlsInOneWalkGiveWhatEachGivesAlone)
+{
+    const char* const images[] = {
+        "00 FF C3 64 00 FF E0 09 00 FF E1 03 00 FF E2 05 00 1B 2E 30 FF DF 00",
+        "00 1B 2E 10 FF E2 4A 00 5D 16 20 FF C2 F0 00 FF E0 41 00 FF E1 42 30 FF DF 00 00 FF E2 07",
+        "00 FF F0 00 03 1B 2E 30 05 1B 2E 00 FF F0 00 01 99 00 FF E1 C3 00 FF DF 00 07 9C 10",
+        "00 1B 2E 00 FF C3",
+    };
+    for (const char* events : images) {
+        MelodyStore fused = StoreWith(ImageWithEvents(events));
+        MelodyStore alone = StoreWith(ImageWithEvents(events));
+        const MelodyControls controls = fused.ListSequenceAndControls();
+        alone.ListSequence();
+        EXPECT_EQ(LinesOf(fused.Sequence()), LinesOf(alone.Sequence())) << events;
+        const MelodyControls expected = ReadMelodyControls(alone.MelodyImage());
+        EXPECT_EQ(controls.tempo, expected.tempo) << events;
+        EXPECT_EQ(controls.toneLow, expected.toneLow) << events;
+        EXPECT_EQ(controls.toneHigh, expected.toneHigh) << events;
+        EXPECT_EQ(controls.volume, expected.volume) << events;
+        EXPECT_EQ(controls.hasData, expected.hasData) << events;
+        EXPECT_EQ(controls.data, expected.data) << events;
+    }
+}
+
 TEST(MelodyStore, ListSequenceRefusesTimesBeyondTheTimeColumn)
 {
     std::string events;
@@ -230,6 +258,36 @@ TEST(EventWalk, StepsOverEachEventKindWhole)
     const std::string image = ImageWithEvents("00 1B 2E 00 FF F0 00 03 FF DF 00 00 FF F1 00 01 FF 00 FF 42 07 00 1B 2E");
     const size_t first = 18 + 3 + 7 + 7;
     EXPECT_EQ(WalkOffsets(image), (std::vector<size_t>{first, first + 3, first + 11, first + 17, first + 21}));
+}
+
+// A note event read after a control event must not keep the control's code
+// or data: the readers ask any event for its data byte.
+TEST(EventWalk, NoteAfterAControlCarriesNoControlFields)
+{
+    const std::string image = ImageWithEvents("00 FF E2 4A 05 5B 2E 00 FF F0 00 02 AB CD 07 9C 10");
+    EventWalk walk(image);
+    MelodyEvent event;
+    ASSERT_TRUE(walk.Next(event));
+    EXPECT_TRUE(event.IsControl(0xE2));
+    EXPECT_EQ(event.DataByte(), 0x4A);
+    ASSERT_TRUE(walk.Next(event));
+    EXPECT_EQ(event.kind, MelodyEventKind::Note);
+    EXPECT_EQ(event.delta, 5);
+    EXPECT_EQ(event.voice, 1);
+    EXPECT_EQ(event.note, 0x1B);
+    EXPECT_EQ(event.gate, 0x2E);
+    EXPECT_EQ(event.code, 0);
+    EXPECT_EQ(event.DataByte(), -1);
+    ASSERT_TRUE(walk.Next(event));
+    EXPECT_EQ(event.data, "\xAB\xCD");
+    ASSERT_TRUE(walk.Next(event));
+    EXPECT_EQ(event.kind, MelodyEventKind::Note);
+    EXPECT_EQ(event.delta, 7);
+    EXPECT_EQ(event.voice, 2);
+    EXPECT_EQ(event.note, 0x1C);
+    EXPECT_EQ(event.gate, 0x10);
+    EXPECT_TRUE(event.data.empty());
+    EXPECT_FALSE(walk.Next(event));
 }
 
 TEST(EventWalk, FileLengthFieldBoundsTheWalk)

@@ -124,11 +124,44 @@ TEST(MelodyToScore, VoiceScoreText)
         {"voice without lines", {"    0 0 27  46", "   48 0 -1   0"}, 2, ""},
         {"unsorted list", {"   48 0 -1   0", "    0 0 27  46"}, 0, "ド４"},
         {"raw line of the voice has no length", {"    0 0 27  46", "   24 0       0102", "   48 0 -1   0"}, 0, "ド４"},
+        {"same length, another gate", {"    0 0 27  46", "   48 0 29  24", "   96 0 31  46", "  144 0 -1   0"}, 0,
+         "ド４レ４＊ミ４"},
+        {"rest and note of the same length", {"    0 0 27   0", "   48 0 29  46", "   96 0 27   0", "  144 0 -1   0"},
+         0, "●４レ４●４"},
+        {"note and rest of the same length", {"    0 0 29  46", "   48 0 27   0", "   96 0 29  46", "  144 0 -1   0"},
+         0, "レ４●４レ４"},
+        {"spelling longer than sixteen bytes", {"    0 0 27 123456789", "99999 0 -1   0"}, 0, "ド(99999)[123456789]"},
+        {"notes beyond the names clamp", {"    0 0 99  46", "   48 0 -5  46", "   96 0 -1   0"}, 0, "ド▲▲▲４ラ▼▼▼４"},
     };
     for (const ScoreCase& c : cases) {
         SequenceList list = ListOf(c.lines);
         EXPECT_EQ(VoiceScoreText(list, c.voice), Sjis(c.text)) << c.name;
     }
+}
+
+// A page's text is written into room made ahead from an even share of the
+// list: a voice with far more events than its share must grow without losing
+// or repeating a byte, and one with far fewer must still read right.
+TEST(MelodyToScore, PageFarLongerThanItsShare)
+{
+    // ド６４, ファ６４ and ド▲▲▲６４: names of 2, 4 and 8 bytes.
+    const int notes[] = {27, 32, 63};
+    SequenceList list;
+    list.AddEvent(0, 1, 27, 46);
+    const int count = 3000;
+    for (int k = 0; k < count; ++k) {
+        list.AddEvent(3 * k, 0, notes[k % 3], 1);
+    }
+    list.AddEvent(3 * count, 0, EndNote, 0);
+    std::string expected;
+    for (int k = 0; k < count / 3; ++k) {
+        expected += Sjis("ド６４ファ６４ド▲▲▲６４");
+    }
+    const std::array<std::string, 4> texts = VoiceScoreTexts(list);
+    EXPECT_EQ(texts[0], expected);
+    EXPECT_EQ(texts[1], Sjis("ド(9000)[46]"));
+    EXPECT_EQ(texts[2], "");
+    EXPECT_EQ(texts[3], "");
 }
 
 // Mended: a voice whose only line is the track's end line (listed on voice 0)
