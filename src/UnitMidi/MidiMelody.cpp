@@ -35,7 +35,7 @@ void BuildImportedMelody(MelodyStore& store, const ImportedMelody& melody)
         settings.tones[voice] = melody.voices[voice].tone;
         settings.volumes[voice] = melody.voices[voice].volume;
         // A blank page marks the voice as used, so it gets its tone and volume.
-        settings.scores[voice] = melody.voices[voice].used ? " " : "";
+        settings.scores[voice].assign(melody.voices[voice].used ? 1 : 0, ' ');
     }
     MelodyFileInfo info;
     info.version = "0100";
