@@ -56,7 +56,6 @@ EventWalk::EventWalk(std::string_view image) : m_image(image)
 
 bool EventWalk::ReadControl(MelodyEvent& event, size_t at)
 {
-    static_assert(ControlStatus == Mld::ControlStatus && VoiceShift == Mld::VoiceShift && NoteBits == Mld::NoteBits);
     const uint64_t p = at;
     event = MelodyEvent{};
     event.offset = at;

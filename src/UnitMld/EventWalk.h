@@ -10,6 +10,8 @@
 #include <cstdint>
 #include <string_view>
 
+#include "MldLayout.h"
+
 namespace quaverly {
 
 enum class MelodyEventKind { Note, Control };
@@ -57,14 +59,14 @@ public:
         }
         const auto at = static_cast<size_t>(m_offset);
         const auto status = static_cast<unsigned char>(m_image[at + 1]);
-        if (status == ControlStatus) {
+        if (status == Mld::ControlStatus) {
             return ReadControl(event, at);
         }
         event.offset = at;
         event.delta = static_cast<unsigned char>(m_image[at]);
         event.kind = MelodyEventKind::Note;
-        event.voice = status >> VoiceShift;
-        event.note = status & NoteBits;
+        event.voice = status >> Mld::VoiceShift;
+        event.note = status & Mld::NoteBits;
         event.gate = static_cast<unsigned char>(m_image[at + 2]);
         event.code = 0;
         event.data = {};
@@ -73,11 +75,6 @@ public:
     }
 
 private:
-    // The layout's values (MldLayout.h), here so that this header stays light.
-    static constexpr unsigned ControlStatus = 0xFF;
-    static constexpr int VoiceShift = 6;
-    static constexpr int NoteBits = 0x3F;
-
     bool ReadControl(MelodyEvent& event, size_t at);
 
     std::string_view m_image;
