@@ -105,14 +105,14 @@ AnalysisResult AnalyseScore(MelodyStore& store, const EditorTexts& texts, const 
     MelodySettings settings;
     settings.title = texts.title;
     SettingValues values;
-    // All four pages are parsed before any tone or volume is checked. Room
-    // for one event in four bytes of text (a note and its length take six):
-    // memory reserved beyond the events is never touched.
-    size_t textBytes = 0;
+    // All four pages are parsed before any tone or volume is checked, into
+    // room for the most entries they can make: memory reserved beyond the
+    // events is never touched.
+    size_t room = store.Sequence().size();
     for (const std::string& score : texts.scores) {
-        textBytes += score.size();
+        room += MostEntriesOfScore(score);
     }
-    store.Sequence().reserve(store.Sequence().size() + textBytes / 4 + VoiceCount);
+    store.Sequence().reserve(room);
     result.refusal = CheckSettingTexts(texts, values, [&] {
         for (int voice = 0; voice < VoiceCount; ++voice) {
             const auto i = static_cast<size_t>(voice);

@@ -31,11 +31,6 @@ constexpr int RestValue = -1;
 constexpr int RawDataValue = -2;
 constexpr uint8_t NoEntry = 0xFF;
 
-bool IsLeadByte(unsigned char c)
-{
-    return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
-}
-
 // Event lines hold ints; values built from huge groups are kept in 64 bits and
 // saturate here instead of overflowing.
 int Saturate(int64_t value)
@@ -216,23 +211,59 @@ bool FullWidthUnchanged(std::string_view text)
     return true;
 }
 
-// The scan state of one ParseScore call.
+// The two bytes of a full-width character, lead byte high.
+constexpr uint16_t CodeOf(std::string_view character)
+{
+    return static_cast<uint16_t>(static_cast<unsigned char>(character[0]) << 8 |
+                                 static_cast<unsigned char>(character[1]));
+}
+
+constexpr uint16_t WideBlankCode = CodeOf(WideBlank);
+constexpr uint16_t LengthOpenCode = CodeOf(LengthOpen);
+constexpr uint16_t GateOpenCode = CodeOf(GateOpen);
+constexpr uint16_t RawDelimiterCode = CodeOf(RawDelimiter);
+constexpr uint16_t WideZero = 0x824F;   // ０
+constexpr uint16_t WideNine = 0x8258;   // ９
+constexpr uint16_t WidePlus = 0x817B;   // ＋
+constexpr uint16_t WideMinus = 0x817C;  // －
+
+// The scan state of one ParseScore call. The scan reads the page as the user
+// typed it and sees every character in full width ("do" as "ｄｏ", "ﾄﾞ" as
+// "ド"), so that what it finds is already a place in the page and no mapped
+// copy of the page is made.
 class ScoreScan {
 public:
-    // text: the page mapped to full width, or the page itself when the mapping leaves it as it is.
-    ScoreScan(std::string_view page, std::string_view text, int voice, SequenceList& list, bool extendedNotation,
+    // identity: the full-width mapping leaves the page as it is, so the page
+    // itself is what the scan sees.
+    ScoreScan(std::string_view page, bool identity, int voice, SequenceList& list, bool extendedNotation,
               DiagnosticSink* sink)
-        : m_page(page), m_text(text), m_identity(text.data() == page.data()), m_offsets(page), m_voice(voice),
-          m_list(list), m_extendedNotation(extendedNotation), m_sink(sink)
+        : m_page(page), m_identity(identity), m_voice(voice), m_list(list), m_extendedNotation(extendedNotation),
+          m_sink(sink)
     {
     }
 
     std::string Run();
 
 private:
-    uint8_t KindsAt(size_t position) const
+    // A character of the page as the scan sees it.
+    struct Character {
+        uint16_t code = 0;        // a double-byte character's two bytes, else the single byte
+        size_t sourceLength = 1;  // bytes of the page it takes
+        bool wide = false;        // double-byte in full width
+    };
+    Character CharacterAt(size_t position) const;
+    // What the page holds from the scan position on, in full width: the page
+    // itself, or the next few characters mapped (more than the longest symbol).
+    std::string_view Ahead();
+    // The bytes of the page that make the first mappedBytes bytes of Ahead().
+    size_t SourceBytes(size_t mappedBytes) const { return m_identity ? mappedBytes : m_aheadSource[mappedBytes]; }
+    // The next "／" from the position on, npos when none comes.
+    size_t FindRawDelimiter(size_t from) const;
+
+    uint8_t KindsAt()
     {
-        return position + 1 < m_text.size() ? m_kinds[KeyOf(m_text.substr(position))] : 0;
+        const std::string_view rest = Ahead();
+        return rest.size() >= 2 ? m_kinds[KeyOf(rest)] : 0;
     }
     bool AtHead();
     bool AtMark(uint8_t kinds);
@@ -240,12 +271,14 @@ private:
     void SkipCharacter();
     void Flush();
     void ReadRawBlock();
-    std::optional<int32_t> ReadGroup(std::string_view close, size_t& end) const;
-    SourceSpan PageSpan(size_t start, size_t end);
+    std::optional<int32_t> ReadGroup(uint16_t close, size_t& end) const;
+    SourceSpan PageSpan(size_t start, size_t end) const
+    {
+        return {m_voice, static_cast<int>(start), static_cast<int>(end - start)};
+    }
 
-    // Diagnostics are noted with offsets into m_text as the scan meets them,
-    // which is not in the order of their places, and turned into places in
-    // the page once the scan is done.
+    // Diagnostics are noted as the scan meets them, which is not in the order
+    // of their places, and handed on in that order once the scan is done.
     struct Noted {
         DiagnosticKind kind;
         size_t start;
@@ -256,7 +289,7 @@ private:
     void Note(DiagnosticKind kind, size_t start, size_t end, std::string_view suffix, std::string clampedTo = {});
     void NoteSkipped();
     void EndSkippedRun();
-    size_t GroupEnd(std::string_view open, std::string_view close) const;
+    size_t GroupEnd(uint16_t close) const;
     void ReportNoted();
 
     const KeyedTable<NoteHeadTable.size()>& m_heads = Heads();
@@ -265,9 +298,14 @@ private:
     const KeyedTable<ArticulationTable.size()>& m_articulations = Articulations();
 
     std::string_view m_page;  // as typed
-    std::string_view m_text;  // already mapped to full width
-    bool m_identity;             // m_text is the page: offsets need no mapping
-    FullWidthOffsets m_offsets;  // from m_text back to the page as typed
+    bool m_identity;
+    // The mapped characters at m_aheadAt, and for each byte boundary among
+    // them the bytes of the page they came from.
+    static constexpr size_t AheadCharacters = 4;
+    std::array<char, AheadCharacters * 2> m_ahead{};
+    std::array<uint8_t, AheadCharacters * 2 + 1> m_aheadSource{};
+    size_t m_aheadSize = 0;
+    size_t m_aheadAt = std::string_view::npos;
     const SymbolKinds& m_kinds = SymbolKindsByKey();
     const CanonicalSpellings& m_spellings = Spellings();
     int m_voice;
@@ -286,19 +324,70 @@ private:
     int64_t m_pendingValue = 0;  // 0 nothing, -1 a rest, else the pitch value (note number + 1)
     int64_t m_pendingDuration = -1;
     int64_t m_articulation = 0;  // 0 normal, 1 staccato, 2 tie, else the negated gate of a gate group
-    // The pending note's characters in m_text: its head up to the end of its last mark.
+    // The pending note's characters: its head up to the end of its last mark.
     size_t m_headAt = 0;
     size_t m_marksEnd = 0;
     bool m_markContext = false;
     std::string m_canonical;
 };
 
+ScoreScan::Character ScoreScan::CharacterAt(size_t position) const
+{
+    const FullWidthStep step = FullWidthStepAt(m_page, position);
+    if (step.code != 0) {
+        return {step.code, step.sourceLength, true};
+    }
+    if (step.sourceLength == 2) {
+        return {CodeOf(m_page.substr(position, 2)), 2, true};
+    }
+    return {static_cast<unsigned char>(m_page[position]), 1, false};
+}
+
+std::string_view ScoreScan::Ahead()
+{
+    if (m_identity) {
+        return m_page.substr(m_position);
+    }
+    if (m_aheadAt != m_position) {
+        m_aheadAt = m_position;
+        m_aheadSize = 0;
+        size_t position = m_position;
+        for (size_t count = 0; count < AheadCharacters && position < m_page.size(); ++count) {
+            const Character character = CharacterAt(position);
+            if (character.wide) {
+                m_ahead[m_aheadSize++] = static_cast<char>(character.code >> 8);
+                m_aheadSource[m_aheadSize] = static_cast<uint8_t>(position - m_position);
+            }
+            m_ahead[m_aheadSize++] = static_cast<char>(character.code & 0xFF);
+            position += character.sourceLength;
+            m_aheadSource[m_aheadSize] = static_cast<uint8_t>(position - m_position);
+        }
+    }
+    return {m_ahead.data(), m_aheadSize};
+}
+
+size_t ScoreScan::FindRawDelimiter(size_t from) const
+{
+    if (m_identity) {
+        // Without half-width characters the delimiter's bytes cannot start inside another character.
+        return m_page.find(RawDelimiter, from);
+    }
+    for (size_t position = from; position < m_page.size();) {
+        const Character character = CharacterAt(position);
+        if (character.wide && character.code == RawDelimiterCode) {
+            return position;
+        }
+        position += character.sourceLength;
+    }
+    return std::string_view::npos;
+}
+
 std::string ScoreScan::Run()
 {
     // The canonical spelling of a page is about as long as the page.
-    m_canonical.reserve(m_text.size() + 16);
-    while (m_position < m_text.size()) {
-        const uint8_t kinds = KindsAt(m_position);
+    m_canonical.reserve(m_page.size() + 16);
+    while (m_position < m_page.size()) {
+        const uint8_t kinds = KindsAt();
         if ((kinds & HeadKind) != 0 && AtHead()) {
             continue;
         }
@@ -320,7 +409,7 @@ std::string ScoreScan::Run()
 
 bool ScoreScan::AtHead()
 {
-    const TMLDConst* head = m_heads.Match(m_text.substr(m_position), !m_extendedNotation);
+    const TMLDConst* head = m_heads.Match(Ahead(), !m_extendedNotation);
     if (head == nullptr) {
         return false;
     }
@@ -335,7 +424,7 @@ bool ScoreScan::AtHead()
     m_pendingDuration = -1;
     m_articulation = 0;
     m_headAt = m_position;
-    m_position += head->text.size();
+    m_position += SourceBytes(head->text.size());
     m_marksEnd = m_position;
     m_markContext = true;
     return true;
@@ -352,38 +441,38 @@ bool ScoreScan::AtMark(uint8_t kinds)
 
 bool ScoreScan::AcceptMark(uint8_t kinds)
 {
-    const std::string_view rest = m_text.substr(m_position);
+    const std::string_view rest = Ahead();
     if ((kinds & DurationKind) != 0 && m_pendingValue != 0 && m_pendingDuration == -1) {
         if (const TMLDConst* duration = m_durations.Match(rest)) {
             m_pendingDuration = duration->value;
-            m_position += duration->text.size();
+            m_position += SourceBytes(duration->text.size());
             return true;
         }
     }
     if ((kinds & PitchMarkKind) != 0) {
         if (const TMLDConst* mark = m_pitchMarks.Match(rest)) {
             m_pendingValue += mark->value;
-            m_position += mark->text.size();
+            m_position += SourceBytes(mark->text.size());
             return true;
         }
     }
     if ((kinds & ArticulationKind) != 0) {
         if (const TMLDConst* articulation = m_articulations.Match(rest)) {
             m_articulation = articulation->value;
-            m_position += articulation->text.size();
+            m_position += SourceBytes(articulation->text.size());
             return true;
         }
     }
     size_t end = 0;
     if ((kinds & LengthOpenKind) != 0 && StartsWith(rest, LengthOpen)) {
-        if (std::optional<int32_t> ticks = ReadGroup(LengthClose, end)) {
+        if (std::optional<int32_t> ticks = ReadGroup(CodeOf(LengthClose), end)) {
             m_pendingDuration = *ticks;
             m_position = end;
             return true;
         }
     }
     if ((kinds & GateOpenKind) != 0 && StartsWith(rest, GateOpen)) {
-        if (std::optional<int32_t> gate = ReadGroup(GateClose, end)) {
+        if (std::optional<int32_t> gate = ReadGroup(CodeOf(GateClose), end)) {
             m_articulation = -static_cast<int64_t>(*gate);
             m_position = end;
             return true;
@@ -397,18 +486,12 @@ void ScoreScan::SkipCharacter()
     if (m_sink != nullptr) {
         NoteSkipped();
     }
-    const auto c = static_cast<unsigned char>(m_text[m_position]);
-    if (IsLeadByte(c)) {
-        if (m_text.substr(m_position, 2) != WideBlank) {
-            m_markContext = false;
-        }
-        m_position = std::min(m_position + 2, m_text.size());
-    } else {
-        if (c != ' ') {
-            m_markContext = false;
-        }
-        ++m_position;
+    // Only the ideographic space (a blank typed in either width) keeps the marks that follow with the note.
+    const Character character = CharacterAt(m_position);
+    if (!character.wide || character.code != WideBlankCode) {
+        m_markContext = false;
     }
+    m_position += character.sourceLength;
 }
 
 // A group is the opening bracket at the position, the text up to the first
@@ -420,48 +503,37 @@ void ScoreScan::SkipCharacter()
 // of them starts right after the opening bracket and the closing bracket comes
 // right after the run. Walking only that run keeps the scan linear, where a
 // search for the closing bracket from every opening one would not be.
-std::optional<int32_t> ScoreScan::ReadGroup(std::string_view close, size_t& end) const
+std::optional<int32_t> ScoreScan::ReadGroup(uint16_t close, size_t& end) const
 {
-    size_t i = m_position + 2;
+    size_t i = m_position + SourceBytes(2);
     bool negative = false;
     bool signAllowed = true;
     bool anyDigit = false;
     int64_t value = 0;
-    while (i < m_text.size()) {
-        const auto c = static_cast<unsigned char>(m_text[i]);
-        const auto next = i + 1 < m_text.size() ? static_cast<unsigned char>(m_text[i + 1]) : 0;
-        int digit = -1;
-        int sign = 0;
-        size_t length = 1;
-        if (c >= '0' && c <= '9') {
-            digit = c - '0';
-        } else if (c == '+' || c == '-') {
-            sign = c == '-' ? -1 : 1;
-        } else if (c == 0x82 && next >= 0x4F && next <= 0x58) {  // ０..９
-            digit = next - 0x4F;
-            length = 2;
-        } else if (c == 0x81 && (next == 0x7B || next == 0x7C)) {  // ＋ －
-            sign = next == 0x7C ? -1 : 1;
-            length = 2;
-        } else {
+    Character character;
+    while (i < m_page.size()) {
+        character = CharacterAt(i);
+        if (!character.wide) {
             break;
         }
-        if (sign != 0) {
-            if (!signAllowed) {
-                return std::nullopt;
-            }
-            negative = sign < 0;
-        } else {
+        if (character.code >= WideZero && character.code <= WideNine) {
             anyDigit = true;
-            value = value * 10 + digit;
+            value = value * 10 + (character.code - WideZero);
             if (value > int64_t{std::numeric_limits<int32_t>::max()} + 1) {
                 return std::nullopt;
             }
+        } else if (character.code == WidePlus || character.code == WideMinus) {
+            if (!signAllowed) {
+                return std::nullopt;
+            }
+            negative = character.code == WideMinus;
+        } else {
+            break;
         }
         signAllowed = false;
-        i += length;
+        i += character.sourceLength;
     }
-    if (!anyDigit || m_text.substr(i, close.size()) != close) {
+    if (!anyDigit || i >= m_page.size() || !character.wide || character.code != close) {
         return std::nullopt;
     }
     if (negative) {
@@ -470,7 +542,7 @@ std::optional<int32_t> ScoreScan::ReadGroup(std::string_view close, size_t& end)
     if (value > std::numeric_limits<int32_t>::max()) {
         return std::nullopt;
     }
-    end = i + close.size();
+    end = i + character.sourceLength;
     return static_cast<int32_t>(value);
 }
 
@@ -534,31 +606,25 @@ void ScoreScan::ReadRawBlock()
     m_pendingDuration = -1;
     m_articulation = 0;
     m_markContext = false;
-    const size_t start = m_position + RawDelimiter.size();
+    const size_t open = m_position;
+    const size_t start = m_position + SourceBytes(RawDelimiter.size());
     m_position = start;
-    const size_t close = m_text.find(RawDelimiter, start);
+    const size_t close = FindRawDelimiter(start);
     if (close == std::string_view::npos) {
         if (m_sink != nullptr) {
-            Note(DiagnosticKind::RawDataIgnored, start - RawDelimiter.size(), start, Msg::DiagnosticRawUnclosed);
+            Note(DiagnosticKind::RawDataIgnored, open, start, Msg::DiagnosticRawUnclosed);
         }
         return;
     }
-    const std::string collected = MapWidth(m_text.substr(start, close - start), WidthDirection::Half);
+    const std::string_view typed = m_page.substr(start, close - start);
+    const std::string collected =
+        MapWidth(m_identity ? typed : std::string_view(MapWidth(typed, WidthDirection::Full)), WidthDirection::Half);
     m_canonical += '/';
     m_canonical += collected;
     m_canonical += '/';
-    m_list.AddRaw(Saturate(m_time), m_voice, collected, PageSpan(start - RawDelimiter.size(), close + RawDelimiter.size()));
-    m_position = close + RawDelimiter.size();
-}
-
-SourceSpan ScoreScan::PageSpan(size_t start, size_t end)
-{
-    if (m_identity) {
-        return {m_voice, static_cast<int>(start), static_cast<int>(end - start)};
-    }
-    const size_t first = m_offsets.SourceOffset(start);
-    const size_t last = m_offsets.SourceOffset(end);
-    return {m_voice, static_cast<int>(first), static_cast<int>(last - first)};
+    const size_t end = close + CharacterAt(close).sourceLength;
+    m_list.AddRaw(Saturate(m_time), m_voice, collected, PageSpan(open, end));
+    m_position = end;
 }
 
 void ScoreScan::Note(DiagnosticKind kind, size_t start, size_t end, std::string_view suffix, std::string clampedTo)
@@ -577,7 +643,7 @@ bool IsBlank(std::string_view rest)
 // characters join the run of skipped characters, which blanks end.
 void ScoreScan::NoteSkipped()
 {
-    const std::string_view rest = m_text.substr(m_position);
+    const std::string_view rest = Ahead();
     if (m_position < m_coveredEnd) {
         EndSkippedRun();
         return;
@@ -586,12 +652,13 @@ void ScoreScan::NoteSkipped()
     DiagnosticKind kind = DiagnosticKind::MalformedGroup;
     std::string_view suffix = Msg::DiagnosticMalformedGroup;
     if (StartsWith(rest, LengthOpen)) {
-        coveredEnd = GroupEnd(LengthOpen, LengthClose);
+        coveredEnd = GroupEnd(CodeOf(LengthClose));
     } else if (StartsWith(rest, GateOpen)) {
-        coveredEnd = GroupEnd(GateOpen, GateClose);
+        coveredEnd = GroupEnd(CodeOf(GateClose));
     } else if (!m_extendedNotation && StartsWith(rest, RawDelimiter)) {
-        const size_t close = m_text.find(RawDelimiter, m_position + RawDelimiter.size());
-        coveredEnd = close == std::string_view::npos ? m_position + RawDelimiter.size() : close + RawDelimiter.size();
+        const size_t after = m_position + SourceBytes(RawDelimiter.size());
+        const size_t close = FindRawDelimiter(after);
+        coveredEnd = close == std::string_view::npos ? after : close + CharacterAt(close).sourceLength;
         kind = DiagnosticKind::RawDataIgnored;
         suffix = Msg::DiagnosticRawOutside;
     }
@@ -605,12 +672,11 @@ void ScoreScan::NoteSkipped()
         EndSkippedRun();
         return;
     }
-    const size_t length = IsLeadByte(static_cast<unsigned char>(rest[0])) ? std::min<size_t>(2, rest.size()) : 1;
     if (m_skipEnd != m_position) {
         EndSkippedRun();
         m_skipStart = m_position;
     }
-    m_skipEnd = m_position + length;
+    m_skipEnd = m_position + CharacterAt(m_position).sourceLength;
 }
 
 void ScoreScan::EndSkippedRun()
@@ -624,26 +690,24 @@ void ScoreScan::EndSkippedRun()
 // The end of the group opened at m_position as it was meant: up to its
 // closing bracket when that comes on the same line before another group,
 // else the digits and signs right after the opening bracket.
-size_t ScoreScan::GroupEnd(std::string_view open, std::string_view close) const
+size_t ScoreScan::GroupEnd(uint16_t close) const
 {
-    size_t i = m_position + open.size();
+    size_t i = m_position + SourceBytes(2);
     size_t numberEnd = i;
     bool inNumber = true;
-    while (i < m_text.size()) {
-        const std::string_view rest = m_text.substr(i);
-        if (StartsWith(rest, close)) {
-            return i + close.size();
+    while (i < m_page.size()) {
+        const Character character = CharacterAt(i);
+        if (character.wide && character.code == close) {
+            return i + character.sourceLength;
         }
-        const auto c = static_cast<unsigned char>(rest[0]);
-        if (c == '\r' || c == '\n' || StartsWith(rest, LengthOpen) || StartsWith(rest, GateOpen)) {
+        if (character.wide ? character.code == LengthOpenCode || character.code == GateOpenCode
+                           : character.code == '\r' || character.code == '\n') {
             break;
         }
-        const size_t length = IsLeadByte(c) ? std::min<size_t>(2, rest.size()) : 1;
-        const bool numberCharacter = (c >= '0' && c <= '9') || c == '+' || c == '-' ||
-                                     (c == 0x82 && length == 2 && rest[1] >= 0x4F && rest[1] <= 0x58) ||
-                                     (c == 0x81 && length == 2 && (rest[1] == 0x7B || rest[1] == 0x7C));
+        const bool numberCharacter = character.wide && ((character.code >= WideZero && character.code <= WideNine) ||
+                                                        character.code == WidePlus || character.code == WideMinus);
         inNumber = inNumber && numberCharacter;
-        i += length;
+        i += character.sourceLength;
         if (inNumber) {
             numberEnd = i;
         }
@@ -651,58 +715,39 @@ size_t ScoreScan::GroupEnd(std::string_view open, std::string_view close) const
     return numberEnd;
 }
 
-// Offsets into m_text become places in the page: FullWidthOffsets walks the
-// page once, so all offsets are turned in increasing order.
 void ScoreScan::ReportNoted()
 {
-    std::vector<size_t> offsets;
-    offsets.reserve(m_noted.size() * 2);
-    for (const Noted& noted : m_noted) {
-        offsets.push_back(noted.start);
-        offsets.push_back(noted.end);
-    }
-    std::sort(offsets.begin(), offsets.end());
-    offsets.erase(std::unique(offsets.begin(), offsets.end()), offsets.end());
-    std::vector<size_t> pageOffsets;
-    pageOffsets.reserve(offsets.size());
-    FullWidthOffsets mapping(m_page);
-    for (size_t offset : offsets) {
-        pageOffsets.push_back(offset >= m_text.size() ? m_page.size() : mapping.SourceOffset(offset));
-    }
-    auto pageOffset = [&](size_t offset) {
-        return pageOffsets[static_cast<size_t>(std::lower_bound(offsets.begin(), offsets.end(), offset) - offsets.begin())];
-    };
     std::stable_sort(m_noted.begin(), m_noted.end(), [](const Noted& a, const Noted& b) { return a.start < b.start; });
     for (const Noted& noted : m_noted) {
-        const size_t first = pageOffset(noted.start);
-        const size_t last = pageOffset(noted.end);
-        const SourceSpan span{m_voice, static_cast<int>(first), static_cast<int>(last - first)};
+        const size_t first = std::min(noted.start, m_page.size());
+        const size_t last = std::min(noted.end, m_page.size());
         std::string suffix(noted.suffix);
         if (noted.kind == DiagnosticKind::RangeClamped) {
             suffix += noted.clampedTo;
             suffix += Msg::DiagnosticClampedEnd;
         }
-        m_sink->Add(noted.kind, span, m_page.substr(first, last - first), suffix);
+        m_sink->Add(noted.kind, PageSpan(first, last), m_page.substr(first, last - first), suffix);
     }
 }
 
 }  // namespace
 
+size_t MostEntriesOfScore(std::string_view text)
+{
+    // Every entry takes at least one character of the page, and the end event none.
+    return text.size() + 1;
+}
+
 std::string ParseScore(std::string_view text, int voice, SequenceList& list, bool extendedNotation,
                        DiagnosticSink* diagnostics)
 {
-    // Room for an event in every four bytes of the page, more than written
-    // notes make ("ド６４" is six bytes): what the events leave of it is
-    // never touched, and the list does not copy itself to grow on the way.
-    const size_t room = list.size() + text.size() / 4 + 1;
+    // Room for the most entries the page can make: what the events leave of
+    // it is never touched, and the list does not copy itself to grow on the way.
+    const size_t room = list.size() + MostEntriesOfScore(text);
     if (list.capacity() < room) {
         list.reserve(room);
     }
-    if (FullWidthUnchanged(text)) {
-        return ScoreScan(text, text, voice, list, extendedNotation, diagnostics).Run();
-    }
-    const std::string fullWidth = MapWidth(text, WidthDirection::Full);
-    return ScoreScan(text, fullWidth, voice, list, extendedNotation, diagnostics).Run();
+    return ScoreScan(text, FullWidthUnchanged(text), voice, list, extendedNotation, diagnostics).Run();
 }
 
 void AppendDurationText(std::string& text, int ticks)

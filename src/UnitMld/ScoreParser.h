@@ -3,6 +3,7 @@
 // vocabulary and silently skips everything else. It never fails.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -20,6 +21,10 @@ namespace quaverly {
 // notes of no length, rests of negative length), in the order of the page.
 std::string ParseScore(std::string_view text, int voice, SequenceList& list, bool extendedNotation,
                        DiagnosticSink* diagnostics = nullptr);
+
+// The most entries ParseScore can add for the text: room reserved for them
+// up front is never touched beyond what the events use.
+size_t MostEntriesOfScore(std::string_view text);
 
 // The text of the first DurationTable entry of that length, else "(n)".
 std::string DurationText(int ticks);

@@ -147,37 +147,6 @@ uint16_t VoicedFullForm(unsigned char kana, unsigned char mark)
     return 0;
 }
 
-// One character of the full-width direction at text[i]: how many bytes of
-// the text it takes and the one or two bytes it becomes (code 0: the bytes
-// stay as they are).
-struct FullWidthStep {
-    size_t sourceLength = 1;
-    uint16_t code = 0;
-};
-
-FullWidthStep FullWidthStepAt(std::string_view text, size_t i)
-{
-    const auto c = static_cast<unsigned char>(text[i]);
-    if (IsLeadByte(c)) {
-        // A double-byte character stays as it is; a lead byte at the very end stays alone.
-        return {std::min<size_t>(2, text.size() - i), 0};
-    }
-    if (c >= 0x21 && c <= 0x7E) {
-        return {1, FullFormOfAscii[c - 0x21]};
-    }
-    if (c == ' ') {
-        return {1, IdeographicSpace};
-    }
-    if (IsHalfKana(c)) {
-        // A kana and the voiced mark after it make one full-width kana where one exists.
-        const uint16_t voiced = i + 1 < text.size() ? VoicedFullForm(c, static_cast<unsigned char>(text[i + 1])) : 0;
-        return voiced != 0 ? FullWidthStep{2, voiced} : FullWidthStep{1, FullFormOfKana[c - 0xA1]};
-    }
-    return {1, 0};
-}
-
-size_t MappedLength(const FullWidthStep& step) { return step.code != 0 ? 2 : step.sourceLength; }
-
 std::string ToFullWidth(std::string_view text)
 {
     std::string out;
@@ -225,17 +194,25 @@ std::string ToHalfWidth(std::string_view text)
 
 }  // namespace
 
-size_t FullWidthOffsets::SourceOffset(size_t mappedOffset)
+FullWidthStep FullWidthStepAt(std::string_view text, size_t i)
 {
-    while (m_source < m_text.size()) {
-        const FullWidthStep step = FullWidthStepAt(m_text, m_source);
-        if (m_mapped + MappedLength(step) > mappedOffset) {
-            break;
-        }
-        m_mapped += MappedLength(step);
-        m_source += step.sourceLength;
+    const auto c = static_cast<unsigned char>(text[i]);
+    if (IsLeadByte(c)) {
+        // A double-byte character stays as it is; a lead byte at the very end stays alone.
+        return {std::min<size_t>(2, text.size() - i), 0};
     }
-    return m_source;
+    if (c >= 0x21 && c <= 0x7E) {
+        return {1, FullFormOfAscii[c - 0x21]};
+    }
+    if (c == ' ') {
+        return {1, IdeographicSpace};
+    }
+    if (IsHalfKana(c)) {
+        // A kana and the voiced mark after it make one full-width kana where one exists.
+        const uint16_t voiced = i + 1 < text.size() ? VoicedFullForm(c, static_cast<unsigned char>(text[i + 1])) : 0;
+        return voiced != 0 ? FullWidthStep{2, voiced} : FullWidthStep{1, FullFormOfKana[c - 0xA1]};
+    }
+    return {1, 0};
 }
 
 std::string MapWidth(std::string_view text, WidthDirection direction)

@@ -4,6 +4,8 @@
 // katakana and back (voiced marks joined when mapping to full width).
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -14,19 +16,15 @@ enum class WidthDirection { Full, Half };
 // Characters without a counterpart, line breaks and invalid bytes pass through unchanged.
 std::string MapWidth(std::string_view text, WidthDirection direction);
 
-// Offsets into MapWidth(text, Full) turned back into offsets into text, for
-// telling which characters the user typed made what a scan of the mapped
-// text found. Walks the text once: the offsets asked for must not decrease.
-// An offset inside a mapped character gives the start of its characters.
-class FullWidthOffsets {
-public:
-    explicit FullWidthOffsets(std::string_view text) : m_text(text) {}
-    size_t SourceOffset(size_t mappedOffset);
-
-private:
-    std::string_view m_text;
-    size_t m_source = 0;
-    size_t m_mapped = 0;
+// One character of the full-width direction at text[i], where a character
+// of text starts: how many bytes of text it takes, and the two bytes it
+// becomes, lead byte high (0: its bytes stay as they are). A half-width kana
+// and the voiced mark after it are one character. Lets a scan read the page
+// as the user typed it and still see it in full width, without a mapped copy.
+struct FullWidthStep {
+    size_t sourceLength = 1;
+    uint16_t code = 0;
 };
+FullWidthStep FullWidthStepAt(std::string_view text, size_t i);
 
 }  // namespace quaverly

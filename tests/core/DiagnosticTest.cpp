@@ -71,6 +71,11 @@ const std::vector<DiagnosticCase>& Cases()
          {{Kind::RawDataIgnored, 2, 2, "「／」は閉じていない生データなので無視し、後を音譜として読みました"},
           {Kind::SkippedCharacters, 4, 2, "「AB」は意味のない文字なので飛ばしました"}}},
         {"closed raw data in the extended notation", "ド／0A／", 0, true, {}},
+        // The trail byte of メ and a half-width ^ hold the bytes of ／: no delimiter.
+        {"a delimiter's bytes across two characters close nothing", "ド／メ^レ", 0, true,
+         {{Kind::RawDataIgnored, 2, 2, "「／」は閉じていない生データなので無視し、後を音譜として読みました"},
+          {Kind::SkippedCharacters, 4, 3, "「メ^」は意味のない文字なので飛ばしました"}}},
+        {"half-width raw data closed by a full-width delimiter", "ド/0A／", 0, true, {}},
         {"note of no length", "ド（0）レ", 0, false,
          {{Kind::ValueMended, 0, 7, "「ド（0）」は長さが 0 以下なので長さのない音にしました"}}},
         {"note of negative length", "ド(-5)", 0, false,
