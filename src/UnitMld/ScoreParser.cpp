@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <limits>
@@ -122,24 +123,39 @@ const KeyedTable<ArticulationTable.size()>& Articulations()
 }
 
 // The canonical texts the scan writes for every note, looked up in one place:
-// a page of 133,000 notes spells as many names and lengths.
-struct CanonicalSpellings {
-    std::array<std::string_view, 64> notes{};
-    // The lengths of the table fall in 3..192; each has its first spelling here.
-    std::array<std::string_view, 193> durations{};
+// a page of 133,000 notes spells as many names and lengths. Each is kept in a
+// fixed room, so that a note's whole text is put together with copies of a
+// known size and appended in one piece.
+struct Spelling {
+    std::array<char, 16> bytes{};
+    size_t size = 0;  // 0: none
 };
+
+struct CanonicalSpellings {
+    std::array<Spelling, 64> notes{};
+    // The lengths of the table fall in 3..192; each has its first spelling here.
+    std::array<Spelling, 193> durations{};
+};
+
+Spelling SpellingOf(std::string_view text)
+{
+    Spelling spelling;
+    spelling.size = std::min(text.size(), spelling.bytes.size());
+    std::copy_n(text.begin(), spelling.size, spelling.bytes.begin());
+    return spelling;
+}
 
 const CanonicalSpellings& Spellings()
 {
     static const CanonicalSpellings spellings = [] {
         CanonicalSpellings made;
         for (size_t note = 0; note < made.notes.size(); ++note) {
-            made.notes[note] = NoteName(static_cast<int>(note));
+            made.notes[note] = SpellingOf(NoteName(static_cast<int>(note)));
         }
         for (const TMLDConst& entry : DurationTable) {
             if (entry.value >= 0 && static_cast<size_t>(entry.value) < made.durations.size() &&
-                made.durations[static_cast<size_t>(entry.value)].empty()) {
-                made.durations[static_cast<size_t>(entry.value)] = entry.text;
+                made.durations[static_cast<size_t>(entry.value)].size == 0) {
+                made.durations[static_cast<size_t>(entry.value)] = SpellingOf(entry.text);
             }
         }
         return made;
@@ -254,7 +270,14 @@ private:
     Character CharacterAt(size_t position) const;
     // What the page holds from the scan position on, in full width: the page
     // itself, or the next few characters mapped (more than the longest symbol).
-    std::string_view Ahead();
+    std::string_view Ahead()
+    {
+        if (m_identity) {
+            return {m_page.data() + m_position, m_page.size() - m_position};
+        }
+        return MappedAhead();
+    }
+    std::string_view MappedAhead();
     // The bytes of the page that make the first mappedBytes bytes of Ahead().
     size_t SourceBytes(size_t mappedBytes) const { return m_identity ? mappedBytes : m_aheadSource[mappedBytes]; }
     // The next "／" from the position on, npos when none comes.
@@ -343,11 +366,8 @@ ScoreScan::Character ScoreScan::CharacterAt(size_t position) const
     return {static_cast<unsigned char>(m_page[position]), 1, false};
 }
 
-std::string_view ScoreScan::Ahead()
+std::string_view ScoreScan::MappedAhead()
 {
-    if (m_identity) {
-        return m_page.substr(m_position);
-    }
     if (m_aheadAt != m_position) {
         m_aheadAt = m_position;
         m_aheadSize = 0;
@@ -583,17 +603,29 @@ void ScoreScan::Flush()
         }
     }
     m_list.AddEvent(Saturate(m_time), m_voice, note, Saturate(gate), PageSpan(m_headAt, m_marksEnd));
-    m_canonical += m_spellings.notes[static_cast<size_t>(note)];
+    const Spelling& name = m_spellings.notes[static_cast<size_t>(note)];
     const int ticks = Saturate(duration);
-    if (ticks < static_cast<int>(m_spellings.durations.size()) && !m_spellings.durations[static_cast<size_t>(ticks)].empty()) {
-        m_canonical += m_spellings.durations[static_cast<size_t>(ticks)];
+    const Spelling* length = ticks < static_cast<int>(m_spellings.durations.size())
+                                 ? &m_spellings.durations[static_cast<size_t>(ticks)]
+                                 : nullptr;
+    if (articulated && length != nullptr && length->size != 0) {
+        // The common note: its name, length and mark in one piece.
+        std::array<char, 48> piece;
+        std::copy_n(name.bytes.begin(), name.bytes.size(), piece.begin());
+        std::copy_n(length->bytes.begin(), length->bytes.size(), piece.begin() + static_cast<std::ptrdiff_t>(name.size));
+        size_t size = name.size + length->size;
+        const std::string_view mark = ArticulationMark(static_cast<int>(m_articulation));
+        std::copy(mark.begin(), mark.end(), piece.begin() + static_cast<std::ptrdiff_t>(size));
+        size += mark.size();
+        m_canonical.append(piece.data(), size);
     } else {
+        m_canonical.append(name.bytes.data(), name.size);
         AppendDurationText(m_canonical, ticks);
-    }
-    if (articulated) {
-        m_canonical += ArticulationMark(static_cast<int>(m_articulation));
-    } else {
-        m_canonical += GateGroupText(-m_articulation);
+        if (articulated) {
+            m_canonical += ArticulationMark(static_cast<int>(m_articulation));
+        } else {
+            m_canonical += GateGroupText(-m_articulation);
+        }
     }
     m_time += duration;
 }
@@ -754,8 +786,9 @@ void AppendDurationText(std::string& text, int ticks)
 {
     const CanonicalSpellings& spellings = Spellings();
     if (ticks >= 0 && ticks < static_cast<int>(spellings.durations.size()) &&
-        !spellings.durations[static_cast<size_t>(ticks)].empty()) {
-        text += spellings.durations[static_cast<size_t>(ticks)];
+        spellings.durations[static_cast<size_t>(ticks)].size != 0) {
+        const Spelling& spelling = spellings.durations[static_cast<size_t>(ticks)];
+        text.append(spelling.bytes.data(), spelling.size);
         return;
     }
     char buffer[32];
