@@ -227,6 +227,53 @@ bool FullWidthUnchanged(std::string_view text)
     return true;
 }
 
+// A length as the canonical text spells it: the first spelling of the
+// DurationTable, else "(ticks)" written into the buffer.
+std::string_view DurationPiece(int ticks, std::array<char, 32>& buffer)
+{
+    const CanonicalSpellings& spellings = Spellings();
+    if (ticks >= 0 && ticks < static_cast<int>(spellings.durations.size()) &&
+        spellings.durations[static_cast<size_t>(ticks)].size != 0) {
+        const Spelling& spelling = spellings.durations[static_cast<size_t>(ticks)];
+        return {spelling.bytes.data(), spelling.size};
+    }
+    const int length = std::snprintf(buffer.data(), buffer.size(), "(%d)", ticks);
+    return {buffer.data(), static_cast<size_t>(length)};
+}
+
+// The canonical text as the scan writes it. Room is made ahead in steps, so
+// that a note's text goes in with copies of a known size; the text is cut to
+// what was written when it is taken.
+class CanonicalWriter {
+public:
+    void Reserve(size_t bytes) { m_text.reserve(bytes); }
+    // Room for at least bytes more, of which Commit keeps the first written.
+    char* Room(size_t bytes)
+    {
+        if (m_size + bytes > m_text.size()) {
+            m_text.resize(std::max(m_size + bytes, std::min(m_text.capacity(), m_text.size() + Step)));
+        }
+        return m_text.data() + m_size;
+    }
+    void Commit(size_t bytes) { m_size += bytes; }
+    void Append(std::string_view text)
+    {
+        std::copy(text.begin(), text.end(), Room(text.size()));
+        Commit(text.size());
+    }
+    std::string Take()
+    {
+        m_text.resize(m_size);
+        return std::move(m_text);
+    }
+
+private:
+    // Bytes made ready ahead of the text: what a step leaves unwritten is all it costs.
+    static constexpr size_t Step = 4096;
+    std::string m_text;
+    size_t m_size = 0;
+};
+
 // The two bytes of a full-width character, lead byte high.
 constexpr uint16_t CodeOf(std::string_view character)
 {
@@ -351,7 +398,7 @@ private:
     size_t m_headAt = 0;
     size_t m_marksEnd = 0;
     bool m_markContext = false;
-    std::string m_canonical;
+    CanonicalWriter m_canonical;
 };
 
 ScoreScan::Character ScoreScan::CharacterAt(size_t position) const
@@ -405,7 +452,7 @@ size_t ScoreScan::FindRawDelimiter(size_t from) const
 std::string ScoreScan::Run()
 {
     // The canonical spelling of a page is about as long as the page.
-    m_canonical.reserve(m_page.size() + 16);
+    m_canonical.Reserve(m_page.size() + 16);
     while (m_position < m_page.size()) {
         const uint8_t kinds = KindsAt();
         if ((kinds & HeadKind) != 0 && AtHead()) {
@@ -424,7 +471,7 @@ std::string ScoreScan::Run()
         EndSkippedRun();
         ReportNoted();
     }
-    return std::move(m_canonical);
+    return m_canonical.Take();
 }
 
 bool ScoreScan::AtHead()
@@ -578,8 +625,9 @@ void ScoreScan::Flush()
             Note(DiagnosticKind::ValueMended, m_headAt, m_marksEnd, Msg::DiagnosticNegativeRest);
         }
         m_list.AddEvent(Saturate(m_time), m_voice, RestNote, 0, PageSpan(m_headAt, m_marksEnd));
-        m_canonical += RestName;
-        AppendDurationText(m_canonical, Saturate(duration));
+        std::array<char, 32> buffer;
+        m_canonical.Append(RestName);
+        m_canonical.Append(DurationPiece(Saturate(duration), buffer));
         m_time += duration;
         return;
     }
@@ -610,21 +658,21 @@ void ScoreScan::Flush()
                                  : nullptr;
     if (articulated && length != nullptr && length->size != 0) {
         // The common note: its name, length and mark in one piece.
-        std::array<char, 48> piece;
-        std::copy_n(name.bytes.begin(), name.bytes.size(), piece.begin());
-        std::copy_n(length->bytes.begin(), length->bytes.size(), piece.begin() + static_cast<std::ptrdiff_t>(name.size));
+        char* out = m_canonical.Room(name.bytes.size() + length->bytes.size() + 2);
+        std::copy_n(name.bytes.begin(), name.bytes.size(), out);
+        std::copy_n(length->bytes.begin(), length->bytes.size(), out + name.size);
         size_t size = name.size + length->size;
         const std::string_view mark = ArticulationMark(static_cast<int>(m_articulation));
-        std::copy(mark.begin(), mark.end(), piece.begin() + static_cast<std::ptrdiff_t>(size));
-        size += mark.size();
-        m_canonical.append(piece.data(), size);
+        std::copy(mark.begin(), mark.end(), out + size);
+        m_canonical.Commit(size + mark.size());
     } else {
-        m_canonical.append(name.bytes.data(), name.size);
-        AppendDurationText(m_canonical, ticks);
+        std::array<char, 32> buffer;
+        m_canonical.Append({name.bytes.data(), name.size});
+        m_canonical.Append(DurationPiece(ticks, buffer));
         if (articulated) {
-            m_canonical += ArticulationMark(static_cast<int>(m_articulation));
+            m_canonical.Append(ArticulationMark(static_cast<int>(m_articulation)));
         } else {
-            m_canonical += GateGroupText(-m_articulation);
+            m_canonical.Append(GateGroupText(-m_articulation));
         }
     }
     m_time += duration;
@@ -651,9 +699,9 @@ void ScoreScan::ReadRawBlock()
     const std::string_view typed = m_page.substr(start, close - start);
     const std::string collected =
         MapWidth(m_identity ? typed : std::string_view(MapWidth(typed, WidthDirection::Full)), WidthDirection::Half);
-    m_canonical += '/';
-    m_canonical += collected;
-    m_canonical += '/';
+    m_canonical.Append("/");
+    m_canonical.Append(collected);
+    m_canonical.Append("/");
     const size_t end = close + CharacterAt(close).sourceLength;
     m_list.AddRaw(Saturate(m_time), m_voice, collected, PageSpan(open, end));
     m_position = end;
@@ -784,16 +832,8 @@ std::string ParseScore(std::string_view text, int voice, SequenceList& list, boo
 
 void AppendDurationText(std::string& text, int ticks)
 {
-    const CanonicalSpellings& spellings = Spellings();
-    if (ticks >= 0 && ticks < static_cast<int>(spellings.durations.size()) &&
-        spellings.durations[static_cast<size_t>(ticks)].size != 0) {
-        const Spelling& spelling = spellings.durations[static_cast<size_t>(ticks)];
-        text.append(spelling.bytes.data(), spelling.size);
-        return;
-    }
-    char buffer[32];
-    const int length = std::snprintf(buffer, sizeof buffer, "(%d)", ticks);
-    text.append(buffer, static_cast<size_t>(length));
+    std::array<char, 32> buffer;
+    text += DurationPiece(ticks, buffer);
 }
 
 std::string DurationText(int ticks)
