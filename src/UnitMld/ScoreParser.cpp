@@ -234,6 +234,8 @@ std::string_view DurationPiece(int ticks, std::array<char, 32>& buffer)
 class CanonicalWriter {
 public:
     void Reserve(size_t bytes) { m_text.reserve(bytes); }
+    // The most room a piece of text asks for at once.
+    static constexpr size_t MostRoom = 64;
     // Room for at least bytes more, of which Commit keeps the first written.
     char* Room(size_t bytes)
     {
@@ -438,8 +440,9 @@ size_t ScoreScan::FindRawDelimiter(size_t from)
 
 std::string ScoreScan::Run()
 {
-    // The canonical spelling of a page is about as long as the page.
-    m_canonical.Reserve(m_page.size() + 16);
+    // The canonical spelling of a page is about as long as the page; the
+    // room a note's text is written into may reach past its end.
+    m_canonical.Reserve(m_page.size() + CanonicalWriter::MostRoom);
     while (m_position < m_page.size()) {
         const uint8_t kinds = KindsAt();
         if ((kinds & HeadKind) != 0 && AtHead()) {
