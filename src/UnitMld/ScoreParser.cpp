@@ -207,11 +207,24 @@ const SymbolKinds& SymbolKindsByKey()
     return kinds;
 }
 
-// A character the full-width mapping changes starts with one of these bytes:
-// printable ASCII, the blank, half-width katakana.
-bool StartsHalfWidth(unsigned char c)
+// Whether the full-width mapping leaves the page as it is (no printable
+// ASCII, blank or half-width kana outside double-byte characters): the scan
+// then reads the page itself, and its offsets are the page's.
+bool FullWidthUnchanged(std::string_view text)
 {
-    return (c >= 0x20 && c <= 0x7E) || (c >= 0xA1 && c <= 0xDF);
+    size_t i = 0;
+    const size_t size = text.size();
+    while (i < size) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        if ((c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC)) {
+            i += 2;
+        } else if ((c >= 0x20 && c <= 0x7E) || (c >= 0xA1 && c <= 0xDF)) {
+            return false;
+        } else {
+            ++i;
+        }
+    }
+    return true;
 }
 
 // A length as the canonical text spells it: the first spelling of the
@@ -285,8 +298,12 @@ constexpr uint16_t WideMinus = 0x817C;  // －
 // copy of the page is made.
 class ScoreScan {
 public:
-    ScoreScan(std::string_view page, int voice, SequenceList& list, bool extendedNotation, DiagnosticSink* sink)
-        : m_page(page), m_voice(voice), m_list(list), m_extendedNotation(extendedNotation), m_sink(sink)
+    // identity: the full-width mapping leaves the page as it is, so the page
+    // itself is what the scan sees.
+    ScoreScan(std::string_view page, bool identity, int voice, SequenceList& list, bool extendedNotation,
+              DiagnosticSink* sink)
+        : m_page(page), m_identity(identity), m_voice(voice), m_list(list), m_extendedNotation(extendedNotation),
+          m_sink(sink)
     {
     }
 
@@ -313,7 +330,7 @@ private:
     // The bytes of the page that make the first mappedBytes bytes of Ahead().
     size_t SourceBytes(size_t mappedBytes) const { return m_identity ? mappedBytes : m_aheadSource[mappedBytes]; }
     // The next "／" from the position on, npos when none comes.
-    size_t FindRawDelimiter(size_t from);
+    size_t FindRawDelimiter(size_t from) const;
 
     uint8_t KindsAt()
     {
@@ -353,12 +370,7 @@ private:
     const KeyedTable<ArticulationTable.size()>& m_articulations = Articulations();
 
     std::string_view m_page;  // as typed
-    // Until the first character the mapping changes, the page is what the
-    // scan sees: its bytes are read as they are. No symbol can match the
-    // bytes of such a character, so the scan meets it where it skips
-    // characters (or where it looks for the end of a raw block) and reads in
-    // full width from there on.
-    bool m_identity = true;
+    bool m_identity;
     // The mapped characters at m_aheadAt, and for each byte boundary among
     // them the bytes of the page they came from.
     static constexpr size_t AheadCharacters = 4;
@@ -423,12 +435,13 @@ std::string_view ScoreScan::MappedAhead()
     return {m_ahead.data(), m_aheadSize};
 }
 
-size_t ScoreScan::FindRawDelimiter(size_t from)
+size_t ScoreScan::FindRawDelimiter(size_t from) const
 {
+    if (m_identity) {
+        // Without half-width characters the delimiter's bytes cannot start inside another character.
+        return m_page.find(RawDelimiter, from);
+    }
     for (size_t position = from; position < m_page.size();) {
-        if (m_identity && StartsHalfWidth(static_cast<unsigned char>(m_page[position]))) {
-            m_identity = false;
-        }
         const Character character = CharacterAt(position);
         if (character.wide && character.code == RawDelimiterCode) {
             return position;
@@ -540,10 +553,6 @@ bool ScoreScan::AcceptMark(uint8_t kinds)
 
 void ScoreScan::SkipCharacter()
 {
-    if (m_identity && StartsHalfWidth(static_cast<unsigned char>(m_page[m_position]))) {
-        m_identity = false;  // the scan looks at this character again, in full width
-        return;
-    }
     if (m_sink != nullptr) {
         NoteSkipped();
     }
@@ -821,7 +830,7 @@ std::string ParseScore(std::string_view text, int voice, SequenceList& list, boo
     if (list.capacity() < room) {
         list.reserve(room);
     }
-    return ScoreScan(text, voice, list, extendedNotation, diagnostics).Run();
+    return ScoreScan(text, FullWidthUnchanged(text), voice, list, extendedNotation, diagnostics).Run();
 }
 
 void AppendDurationText(std::string& text, int ticks)
