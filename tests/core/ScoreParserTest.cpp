@@ -82,6 +82,11 @@ const std::vector<ParseCase>& ParseCases()
         {"letters are not note heads", "C4 ファ", 0, false, {"    0 0 32  46", "   48 0 -1   0"}, "ファ４"},
         {"lower-case r and t mean nothing", "ド t r", 0, false, {"    0 0 27  46", "   48 0 -1   0"}, "ド４"},
         {"half-width katakana heads", "ﾄﾞﾚ", 0, false, {"    0 0 27  46", "   48 0 29  46", "   96 0 -1   0"}, "ド４レ４"},
+        // The longer spelling "４．" is found across the widths, not "４" alone.
+        {"a half-width dot lengthens a full-width length", "ソ４.＊", 0, false,
+         {"    0 0 34  36", "   72 0 -1   0"}, "ソ４．＊"},
+        {"a full-width dot lengthens a half-width length", "ソ4．", 0, false,
+         {"    0 0 34  70", "   72 0 -1   0"}, "ソ４．"},
         {"pending value 0 flushes nothing", "ド▼▼♭♭♭♭", 0, false, {}, ""},
         {"pending value 0 takes no duration", "ド▼▼♭♭♭♭４レ", 0, false, {"    0 0 29  46", "   48 0 -1   0"}, "レ４"},
         {"sharp on a rest cancels it", "●♯ミ", 0, false, {"    0 0 31  46", "   48 0 -1   0"}, "ミ４"},
