@@ -30,7 +30,7 @@ bool NoteInColumns(const SequenceEntry& entry) { return entry.Note() >= -9 && en
 
 // The order of the right-aligned texts of the notes -9..99 in two columns:
 // " 0".." 9", then "-1".."-9" (the minus after the blank), then "10".."99".
-int NoteRank(int note)
+constexpr int NoteRank(int note)
 {
     if (note < 0) {
         return 9 - note;
@@ -61,6 +61,20 @@ uint64_t OrderKey(const SequenceEntry& entry)
            static_cast<uint64_t>(voice) << (NoteRankBits + GateBits) | static_cast<uint64_t>(NoteRank(note)) << GateBits |
            static_cast<uint64_t>(gate);
 }
+
+// Out of line, so that the key of a packed entry stays small enough to inline.
+[[gnu::noinline]] uint64_t WideOrderKey(const SequenceEntry& entry) { return OrderKey(entry); }
+
+constexpr uint8_t NoRank = 0xFF;
+
+// NoteRank of each note -128..127 by its byte, NoRank for notes beyond -9..99.
+constexpr std::array<uint8_t, 256> NoteRanksByByte = [] {
+    std::array<uint8_t, 256> ranks{};
+    for (int note = -128; note <= 127; ++note) {
+        ranks[static_cast<uint8_t>(note)] = note >= -9 && note <= 99 ? static_cast<uint8_t>(NoteRank(note)) : NoRank;
+    }
+    return ranks;
+}();
 
 // Merges neighbouring runs of values (bounds: the start of each run, then the
 // end) until one is left: stable, in n log runs.
@@ -221,6 +235,25 @@ void SequenceList::Sort()
     MergeRuns(m_entries, bounds, less);
 }
 
+// OrderKey of a packed entry, read from its bits without unpacking it.
+inline uint64_t SequenceList::OrderKeyOf(const PackedEntry& packed) const
+{
+    if (packed.source == WideMark) [[unlikely]] {
+        return WideOrderKey(m_wide[packed.fields]);
+    }
+    const uint32_t fields = packed.fields;
+    const auto time = static_cast<uint32_t>(packed.time);
+    const uint32_t gate = fields & GateMask;
+    const uint32_t rank = NoteRanksByByte[(fields >> NoteShift) & 0xFF];
+    // Raw data, or a field beyond its columns (a voice 0..3 never is).
+    if (((fields >> RawShift) != 0) | (time > MaxSequenceTime) | (gate > 999) | (rank == NoRank)) {
+        return NoOrderKey;
+    }
+    return static_cast<uint64_t>(time) << (VoiceBits + NoteRankBits + GateBits) |
+           static_cast<uint64_t>((fields >> VoiceShift) & 3) << (NoteRankBits + GateBits) |
+           static_cast<uint64_t>(rank) << GateBits | gate;
+}
+
 // When every entry is a plain event and the list is a few runs in order (the
 // pages of a melody, each in time order), the runs merge in one pass by their
 // keys into a new list: linear, and equal entries keep their order, as the
@@ -232,7 +265,7 @@ bool SequenceList::SortByOrderKeys()
     size_t runs = 1;
     uint64_t previous = 0;
     for (size_t i = 0; i < m_entries.size(); ++i) {
-        const uint64_t key = OrderKey(Unpack(m_entries[i]));
+        const uint64_t key = OrderKeyOf(m_entries[i]);
         if (key == NoOrderKey) {
             return false;
         }
@@ -252,7 +285,7 @@ bool SequenceList::SortByOrderKeys()
     std::array<uint64_t, MaxRuns> head{};
     for (size_t r = 0; r < runs; ++r) {
         next[r] = starts[r];
-        head[r] = OrderKey(Unpack(m_entries[starts[r]]));
+        head[r] = OrderKeyOf(m_entries[starts[r]]);
     }
     std::vector<PackedEntry> merged;
     merged.reserve(m_entries.size());
@@ -268,7 +301,7 @@ bool SequenceList::SortByOrderKeys()
         merged.push_back(m_entries[next[chosen]]);
         // A run that is used up keeps NoOrderKey, above every key.
         ++next[chosen];
-        head[chosen] = next[chosen] < starts[chosen + 1] ? OrderKey(Unpack(m_entries[next[chosen]])) : NoOrderKey;
+        head[chosen] = next[chosen] < starts[chosen + 1] ? OrderKeyOf(m_entries[next[chosen]]) : NoOrderKey;
     }
     m_entries = std::move(merged);
     return true;

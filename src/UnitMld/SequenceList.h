@@ -192,7 +192,24 @@ public:
 
     void AddEvent(int time, int voice, int note, int gate, SourceSpan source = {})
     {
-        m_entries.push_back(Pack(SequenceEntry::Event(time, voice, note, gate, source)));
+        // Packed straight from the values: the parser adds an entry for every few bytes of a page.
+        const auto voiceBits = static_cast<uint32_t>(voice);
+        const auto gateBits = static_cast<uint32_t>(gate);
+        bool fits = voiceBits <= 3 && gateBits <= GateMask && static_cast<uint32_t>(note) + 128 <= 255;
+        uint32_t sourceBits = 0;
+        if (source.page >= 0 && source.page <= 6) {
+            const auto offset = static_cast<uint32_t>(source.offset);
+            const auto length = static_cast<uint32_t>(source.length);
+            sourceBits = 1 | (offset << 1) | (length << LengthShift);
+            fits = fits && static_cast<uint32_t>(source.page) == voiceBits && offset < OffsetLimit &&
+                   length < LengthLimit && sourceBits != WideMark;
+        }
+        if (!fits) [[unlikely]] {
+            m_entries.push_back(PackWide(SequenceEntry::Event(time, voice, note, gate, source)));
+            return;
+        }
+        const uint32_t noteBits = static_cast<uint32_t>(note) & 0xFF;
+        m_entries.push_back({time, gateBits | (noteBits << NoteShift) | (voiceBits << VoiceShift), sourceBits});
     }
     void AddRaw(int time, int voice, std::string_view hex, SourceSpan source = {});
     // Appends all of other's entries (their raw data with them).
@@ -224,6 +241,7 @@ public:
 
 private:
     bool SortByOrderKeys();
+    uint64_t OrderKeyOf(const PackedEntry& packed) const;
 
     SequenceEntry Unpack(const PackedEntry& packed) const
     {
@@ -238,8 +256,8 @@ private:
         entry.m_gate = static_cast<int32_t>(fields & (raw ? RawIndexMask : GateMask));
         entry.m_note = raw ? int16_t{0} : static_cast<int16_t>(static_cast<int8_t>(fields >> NoteShift));
         entry.m_voice = static_cast<int8_t>(voice);
-        const uint32_t spanned = packed.source & 1;
-        entry.m_flags = static_cast<uint8_t>((raw ? SequenceEntry::RawFlag : 0) | ((spanned * (voice + 1)) << 1));
+        const uint32_t spannedMask = 0 - (packed.source & 1);
+        entry.m_flags = static_cast<uint8_t>(static_cast<uint32_t>(raw) | (((voice + 1) << 1) & spannedMask));
         entry.m_sourceOffset = static_cast<int32_t>((packed.source >> 1) & (OffsetLimit - 1));
         entry.m_sourceLength = static_cast<int32_t>(packed.source >> LengthShift);
         return entry;
