@@ -188,6 +188,35 @@ TEST(SequenceList, RunsMergeInTheOrderOfTheirLinesAndKeepEqualEntriesInOrder)
     }
 }
 
+// Lists of a few runs in order, as pages come, with raw data or a note wider
+// than its columns among plain events: raw data's blank note columns put it
+// before every event of its time and voice, whatever its text or index, and a
+// wide note shifts the gate, so neither orders by numbers.
+TEST(SequenceList, FewRunsWithEntriesBeyondTheColumnsOrderByTheirLines)
+{
+    const Lines cases[] = {
+        {"    0 0  0   0", "    0 0       01"},
+        {"    0 0  0   0", "    0 0  0   1", "    0 0       00", "    0 0       01"},
+        {"    0 0  0   5", "    3 1 27  46", "    0 0       01", "    0 0       00", "    3 1       ff"},
+        {"    0 1 -1   0", "    0 0       01", "    0 0  0   0"},
+        {"   96 3 10 999", "   96 3       0102", "    0 0  9   9", "   96 3  9   9"},
+        {"    0 0 10   3", "    0 0 -10   5"},
+        {"    0 0 99   5", "    0 0 100   0"},
+        {"    0 0 -9   5", "    0 0 -10   0", "    0 0  0   0"},
+        {"    0 0  5 999", "    0 0  5 1000"},
+        {"99999 0  5   0", "100000 0  5   0"},
+        {"    0 0  5   0", "   -1 0  5   0"},
+    };
+    for (const Lines& lines : cases) {
+        SequenceList list = ListOf(lines);
+        Lines expected = lines;
+        std::stable_sort(expected.begin(), expected.end(), SequenceTextLess);
+        list.Sort();
+        EXPECT_EQ(LinesOf(list), expected) << lines.front();
+        EXPECT_TRUE(list.IsSorted()) << lines.front();
+    }
+}
+
 // Raw data is kept in one block: each entry must still give its own text,
 // after a sort moved the entries, after an append and after clear.
 TEST(SequenceList, RawTextsStayWithTheirEntries)
