@@ -109,14 +109,16 @@ private:
     //           offset (1..24, below 16 MiB) and the length (25..31, 0..127).
     // Every other entry (a negative or huge gate, a note beyond a byte, a
     // voice beyond 0..3, a place in another page, a long span, such as a raw
-    // block of 128 bytes or more, which is then at most a quarter of its text)
-    // is kept whole in the side table: its source is WideMark and its fields
-    // the index there. The index moves with the entry when the list sorts.
+    // block of 128 bytes or more, which then costs at most a quarter of its
+    // characters, and the one place whose bits would all be set) is kept
+    // whole in the side table: its source is WideMark and its fields the
+    // index there. The index moves with the entry when the list sorts.
     struct PackedEntry {
         int32_t time;
         uint32_t fields;
         uint32_t source;
     };
+    static_assert(sizeof(PackedEntry) == 12);
     static constexpr uint32_t WideMark = ~uint32_t{0};
     static constexpr uint32_t GateMask = (uint32_t{1} << 21) - 1;
     static constexpr uint32_t RawIndexMask = (uint32_t{1} << 29) - 1;
