@@ -14,6 +14,7 @@
 #include <QTabWidget>
 #include <QTimer>
 #include <algorithm>
+#include <optional>
 
 #include "DiagnosticsView.h"
 #include "LiveAnalysis.h"
@@ -316,15 +317,15 @@ void TFormMain::PreviewTypedNote(int voice)
     ParseScore(texts.scores[static_cast<size_t>(voice - 1)], voice - 1, list, m_extendedNotation);
     const int byte = PageByteOfPosition(voice, memo->textCursor().position());
     // The note whose characters end at the caret or hold the character before it.
-    const SequenceEntry* typed = nullptr;
+    std::optional<SequenceEntry> typed;
     for (const SequenceEntry& entry : list) {
         const SourceSpan source = entry.Source();
         if (!entry.IsRaw() && !entry.IsEnd() && entry.Gate() > 0 && source.Contains(byte - 1)) {
-            typed = &entry;
+            typed = entry;
             break;
         }
     }
-    if (typed == nullptr) {
+    if (!typed) {
         return;
     }
     std::array<int, VoiceCount> tones{1, 1, 1, 1};

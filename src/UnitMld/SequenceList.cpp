@@ -30,7 +30,7 @@ bool NoteInColumns(const SequenceEntry& entry) { return entry.Note() >= -9 && en
 
 // The order of the right-aligned texts of the notes -9..99 in two columns:
 // " 0".." 9", then "-1".."-9" (the minus after the blank), then "10".."99".
-int NoteRank(int note)
+constexpr int NoteRank(int note)
 {
     if (note < 0) {
         return 9 - note;
@@ -62,6 +62,20 @@ uint64_t OrderKey(const SequenceEntry& entry)
            static_cast<uint64_t>(gate);
 }
 
+// Out of line, so that the key of a packed entry stays small enough to inline.
+[[gnu::noinline]] uint64_t WideOrderKey(const SequenceEntry& entry) { return OrderKey(entry); }
+
+constexpr uint8_t NoRank = 0xFF;
+
+// NoteRank of each note -128..127 by its byte, NoRank for notes beyond -9..99.
+constexpr std::array<uint8_t, 256> NoteRanksByByte = [] {
+    std::array<uint8_t, 256> ranks{};
+    for (int note = -128; note <= 127; ++note) {
+        ranks[static_cast<uint8_t>(note)] = note >= -9 && note <= 99 ? static_cast<uint8_t>(NoteRank(note)) : NoRank;
+    }
+    return ranks;
+}();
+
 // Merges neighbouring runs of values (bounds: the start of each run, then the
 // end) until one is left: stable, in n log runs.
 template <typename Value, typename Less>
@@ -84,13 +98,13 @@ void MergeRuns(std::vector<Value>& values, std::vector<size_t> bounds, Less less
 
 }  // namespace
 
-SourceSpan SequenceEntry::Source() const
+SequenceList::PackedEntry SequenceList::PackWide(const SequenceEntry& entry)
 {
-    const int page = (m_flags >> 1) - 1;
-    if (page < 0) {
-        return {};
+    if (m_wide.size() >= std::numeric_limits<uint32_t>::max()) {
+        throw std::length_error("more than 4 G wide entries in one sequence list");
     }
-    return {page, m_sourceOffset, m_sourceLength};
+    m_wide.push_back(entry);
+    return {entry.m_time, static_cast<uint32_t>(m_wide.size() - 1), WideMark};
 }
 
 void SequenceList::AddRaw(int time, int voice, std::string_view hex, SourceSpan source)
@@ -103,7 +117,7 @@ void SequenceList::AddRaw(int time, int voice, std::string_view hex, SourceSpan 
     entry.m_flags |= SequenceEntry::RawFlag;
     m_rawText += hex;
     m_rawEnds.push_back(static_cast<uint32_t>(m_rawText.size()));
-    m_entries.push_back(entry);
+    m_entries.push_back(Pack(entry));
 }
 
 void SequenceList::Append(const SequenceList& other)
@@ -113,7 +127,7 @@ void SequenceList::Append(const SequenceList& other)
         if (entry.IsRaw()) {
             AddRaw(entry.Time(), entry.Voice(), other.RawText(entry), entry.Source());
         } else {
-            m_entries.push_back(entry);
+            m_entries.push_back(Pack(entry));
         }
     }
 }
@@ -131,6 +145,7 @@ std::string_view SequenceList::RawText(const SequenceEntry& entry) const
 void SequenceList::clear()
 {
     m_entries.clear();
+    m_wide.clear();
     m_rawText.clear();
     m_rawEnds.clear();
 }
@@ -141,8 +156,8 @@ bool SequenceList::operator==(const SequenceList& other) const
         return false;
     }
     for (size_t i = 0; i < size(); ++i) {
-        const SequenceEntry& a = m_entries[i];
-        const SequenceEntry& b = other.m_entries[i];
+        const SequenceEntry a = (*this)[i];
+        const SequenceEntry b = other[i];
         if (a.IsRaw() != b.IsRaw() || a.Time() != b.Time() || a.Voice() != b.Voice() || a.Note() != b.Note() ||
             a.Gate() != b.Gate() || a.Source() != b.Source() || RawText(a) != other.RawText(b)) {
             return false;
@@ -193,8 +208,12 @@ bool SequenceList::Less(const SequenceEntry& a, const SequenceEntry& b) const
 
 bool SequenceList::IsSorted() const
 {
-    return std::is_sorted(m_entries.begin(), m_entries.end(),
-                          [this](const SequenceEntry& a, const SequenceEntry& b) { return Less(a, b); });
+    for (size_t i = 1; i < m_entries.size(); ++i) {
+        if (Less(Unpack(m_entries[i]), Unpack(m_entries[i - 1]))) {
+            return false;
+        }
+    }
+    return true;
 }
 
 void SequenceList::Sort()
@@ -202,7 +221,7 @@ void SequenceList::Sort()
     if (SortByOrderKeys()) {
         return;
     }
-    auto less = [this](const SequenceEntry& a, const SequenceEntry& b) { return Less(a, b); };
+    auto less = [this](const PackedEntry& a, const PackedEntry& b) { return Less(Unpack(a), Unpack(b)); };
     // The runs already in order: the pages come one after the other, each in
     // time order, so four pages are four runs. Merging neighbouring runs
     // (stable) orders them in n log runs, with at most half a copy aside.
@@ -216,6 +235,25 @@ void SequenceList::Sort()
     MergeRuns(m_entries, bounds, less);
 }
 
+// OrderKey of a packed entry, read from its bits without unpacking it.
+inline uint64_t SequenceList::OrderKeyOf(const PackedEntry& packed) const
+{
+    if (packed.source == WideMark) [[unlikely]] {
+        return WideOrderKey(m_wide[packed.fields]);
+    }
+    const uint32_t fields = packed.fields;
+    const auto time = static_cast<uint32_t>(packed.time);
+    const uint32_t gate = fields & GateMask;
+    const uint32_t rank = NoteRanksByByte[(fields >> NoteShift) & 0xFF];
+    // Raw data, or a field beyond its columns (a voice 0..3 never is).
+    if (((fields >> RawShift) != 0) | (time > MaxSequenceTime) | (gate > 999) | (rank == NoRank)) {
+        return NoOrderKey;
+    }
+    return static_cast<uint64_t>(time) << (VoiceBits + NoteRankBits + GateBits) |
+           static_cast<uint64_t>((fields >> VoiceShift) & 3) << (NoteRankBits + GateBits) |
+           static_cast<uint64_t>(rank) << GateBits | gate;
+}
+
 // When every entry is a plain event and the list is a few runs in order (the
 // pages of a melody, each in time order), the runs merge in one pass by their
 // keys into a new list: linear, and equal entries keep their order, as the
@@ -227,7 +265,7 @@ bool SequenceList::SortByOrderKeys()
     size_t runs = 1;
     uint64_t previous = 0;
     for (size_t i = 0; i < m_entries.size(); ++i) {
-        const uint64_t key = OrderKey(m_entries[i]);
+        const uint64_t key = OrderKeyOf(m_entries[i]);
         if (key == NoOrderKey) {
             return false;
         }
@@ -247,9 +285,9 @@ bool SequenceList::SortByOrderKeys()
     std::array<uint64_t, MaxRuns> head{};
     for (size_t r = 0; r < runs; ++r) {
         next[r] = starts[r];
-        head[r] = OrderKey(m_entries[starts[r]]);
+        head[r] = OrderKeyOf(m_entries[starts[r]]);
     }
-    std::vector<SequenceEntry> merged;
+    std::vector<PackedEntry> merged;
     merged.reserve(m_entries.size());
     for (size_t count = 0; count < m_entries.size(); ++count) {
         // Chosen without branches: which run comes next is not predictable.
@@ -263,7 +301,7 @@ bool SequenceList::SortByOrderKeys()
         merged.push_back(m_entries[next[chosen]]);
         // A run that is used up keeps NoOrderKey, above every key.
         ++next[chosen];
-        head[chosen] = next[chosen] < starts[chosen + 1] ? OrderKey(m_entries[next[chosen]]) : NoOrderKey;
+        head[chosen] = next[chosen] < starts[chosen + 1] ? OrderKeyOf(m_entries[next[chosen]]) : NoOrderKey;
     }
     m_entries = std::move(merged);
     return true;

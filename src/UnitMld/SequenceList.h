@@ -13,7 +13,10 @@
 // builder merges the voices by: SequenceLess gives it without making the text.
 #pragma once
 
+#include <compare>
+#include <cstddef>
 #include <cstdint>
+#include <iterator>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -39,7 +42,8 @@ struct SourceSpan {
     bool operator==(const SourceSpan&) const = default;
 };
 
-// Twenty bytes: a long melody holds some 133,000 entries, a big page millions.
+// The value handed out by a SequenceList: the list keeps its entries packed
+// (see SequenceList::PackedEntry) and gives each back as one of these.
 class SequenceEntry {
 public:
     SequenceEntry() = default;
@@ -66,7 +70,14 @@ public:
     // Events only; raw data has note and gate 0.
     int Note() const { return IsRaw() ? 0 : m_note; }
     int Gate() const { return IsRaw() ? 0 : m_gate; }
-    SourceSpan Source() const;
+    SourceSpan Source() const
+    {
+        const int page = (m_flags >> 1) - 1;
+        if (page < 0) {
+            return {};
+        }
+        return {page, m_sourceOffset, m_sourceLength};
+    }
 
     // Two entries are equal when their time, voice, note, gate or raw data and place are.
     bool operator==(const SequenceEntry&) const = default;
@@ -85,12 +96,122 @@ private:
 };
 
 class SequenceList {
+private:
+    // Twelve bytes an entry: a page of notes makes one entry per 4..8 bytes of
+    // its text, so the entries are what a big page costs.
+    //
+    // A compact entry holds the time in full, so that times of any size order
+    // and never overflow, and
+    //   fields: an event's gate (bits 0..20, 0..2,097,151) and note (21..28,
+    //           -128..127), or raw data's text index (0..28); the voice
+    //           (29..30, 0..3) and the raw flag (31);
+    //   source: 0 for no page; else bit 0 set, the page being the voice, the
+    //           offset (1..24, below 16 MiB) and the length (25..31, 0..127).
+    // Every other entry (a negative or huge gate, a note beyond a byte, a
+    // voice beyond 0..3, a place in another page, a long span, such as a raw
+    // block of 128 bytes or more, which then costs at most a quarter of its
+    // characters, and the one place whose bits would all be set) is kept
+    // whole in the side table: its source is WideMark and its fields the
+    // index there. The index moves with the entry when the list sorts.
+    struct PackedEntry {
+        int32_t time;
+        uint32_t fields;
+        uint32_t source;
+    };
+    static_assert(sizeof(PackedEntry) == 12);
+    static constexpr uint32_t WideMark = ~uint32_t{0};
+    static constexpr uint32_t GateMask = (uint32_t{1} << 21) - 1;
+    static constexpr uint32_t RawIndexMask = (uint32_t{1} << 29) - 1;
+    static constexpr int NoteShift = 21;
+    static constexpr int VoiceShift = 29;
+    static constexpr int RawShift = 31;
+    static constexpr uint32_t OffsetLimit = uint32_t{1} << 24;
+    static constexpr uint32_t LengthLimit = 128;
+    static constexpr int LengthShift = 25;
+
 public:
-    using const_iterator = std::vector<SequenceEntry>::const_iterator;
+    // Random access over the packed entries; each is read out as a value, so
+    // `for (const SequenceEntry& entry : list)` binds to a temporary and no
+    // reference into the list outlives its statement.
+    class const_iterator {
+    public:
+        using iterator_concept = std::random_access_iterator_tag;
+        using iterator_category = std::input_iterator_tag;  // its reference is a value
+        using value_type = SequenceEntry;
+        using difference_type = std::ptrdiff_t;
+        using reference = SequenceEntry;
+        using pointer = void;
+
+        const_iterator() = default;
+        SequenceEntry operator*() const { return m_list->Unpack(*m_at); }
+        SequenceEntry operator[](difference_type n) const { return m_list->Unpack(m_at[n]); }
+        const_iterator& operator++()
+        {
+            ++m_at;
+            return *this;
+        }
+        const_iterator operator++(int)
+        {
+            const_iterator before = *this;
+            ++m_at;
+            return before;
+        }
+        const_iterator& operator--()
+        {
+            --m_at;
+            return *this;
+        }
+        const_iterator operator--(int)
+        {
+            const_iterator before = *this;
+            --m_at;
+            return before;
+        }
+        const_iterator& operator+=(difference_type n)
+        {
+            m_at += n;
+            return *this;
+        }
+        const_iterator& operator-=(difference_type n)
+        {
+            m_at -= n;
+            return *this;
+        }
+        friend const_iterator operator+(const_iterator it, difference_type n) { return it += n; }
+        friend const_iterator operator+(difference_type n, const_iterator it) { return it += n; }
+        friend const_iterator operator-(const_iterator it, difference_type n) { return it -= n; }
+        friend difference_type operator-(const const_iterator& a, const const_iterator& b) { return a.m_at - b.m_at; }
+        bool operator==(const const_iterator& other) const { return m_at == other.m_at; }
+        auto operator<=>(const const_iterator& other) const { return m_at <=> other.m_at; }
+
+    private:
+        friend class SequenceList;
+        const_iterator(const SequenceList* list, const PackedEntry* at) : m_list(list), m_at(at) {}
+
+        const SequenceList* m_list = nullptr;
+        const PackedEntry* m_at = nullptr;
+    };
 
     void AddEvent(int time, int voice, int note, int gate, SourceSpan source = {})
     {
-        m_entries.push_back(SequenceEntry::Event(time, voice, note, gate, source));
+        // Packed straight from the values: the parser adds an entry for every few bytes of a page.
+        const auto voiceBits = static_cast<uint32_t>(voice);
+        const auto gateBits = static_cast<uint32_t>(gate);
+        bool fits = voiceBits <= 3 && gateBits <= GateMask && static_cast<uint32_t>(note) + 128 <= 255;
+        uint32_t sourceBits = 0;
+        if (source.page >= 0 && source.page <= 6) {
+            const auto offset = static_cast<uint32_t>(source.offset);
+            const auto length = static_cast<uint32_t>(source.length);
+            sourceBits = 1 | (offset << 1) | (length << LengthShift);
+            fits = fits && static_cast<uint32_t>(source.page) == voiceBits && offset < OffsetLimit &&
+                   length < LengthLimit && sourceBits != WideMark;
+        }
+        if (!fits) [[unlikely]] {
+            m_entries.push_back(PackWide(SequenceEntry::Event(time, voice, note, gate, source)));
+            return;
+        }
+        const uint32_t noteBits = static_cast<uint32_t>(note) & 0xFF;
+        m_entries.push_back({time, gateBits | (noteBits << NoteShift) | (voiceBits << VoiceShift), sourceBits});
     }
     void AddRaw(int time, int voice, std::string_view hex, SourceSpan source = {});
     // Appends all of other's entries (their raw data with them).
@@ -104,10 +225,10 @@ public:
     void clear();
     void reserve(size_t count) { m_entries.reserve(count); }
     size_t capacity() const { return m_entries.capacity(); }
-    const SequenceEntry& operator[](size_t i) const { return m_entries[i]; }
-    const SequenceEntry& back() const { return m_entries.back(); }
-    const_iterator begin() const { return m_entries.begin(); }
-    const_iterator end() const { return m_entries.end(); }
+    SequenceEntry operator[](size_t i) const { return Unpack(m_entries[i]); }
+    SequenceEntry back() const { return Unpack(m_entries.back()); }
+    const_iterator begin() const { return {this, m_entries.data()}; }
+    const_iterator end() const { return {this, m_entries.data() + m_entries.size()}; }
 
     // Equal when the entries are, raw data compared by its text.
     bool operator==(const SequenceList& other) const;
@@ -122,8 +243,55 @@ public:
 
 private:
     bool SortByOrderKeys();
+    uint64_t OrderKeyOf(const PackedEntry& packed) const;
 
-    std::vector<SequenceEntry> m_entries;
+    SequenceEntry Unpack(const PackedEntry& packed) const
+    {
+        if (packed.source == WideMark) [[unlikely]] {
+            return m_wide[packed.fields];
+        }
+        SequenceEntry entry;
+        const uint32_t fields = packed.fields;
+        const bool raw = (fields >> RawShift) != 0;
+        const uint32_t voice = (fields >> VoiceShift) & 3;
+        entry.m_time = packed.time;
+        entry.m_gate = static_cast<int32_t>(fields & (raw ? RawIndexMask : GateMask));
+        entry.m_note = raw ? int16_t{0} : static_cast<int16_t>(static_cast<int8_t>(fields >> NoteShift));
+        entry.m_voice = static_cast<int8_t>(voice);
+        const uint32_t spannedMask = 0 - (packed.source & 1);
+        entry.m_flags = static_cast<uint8_t>(static_cast<uint32_t>(raw) | (((voice + 1) << 1) & spannedMask));
+        entry.m_sourceOffset = static_cast<int32_t>((packed.source >> 1) & (OffsetLimit - 1));
+        entry.m_sourceLength = static_cast<int32_t>(packed.source >> LengthShift);
+        return entry;
+    }
+
+    PackedEntry Pack(const SequenceEntry& entry)
+    {
+        const bool raw = entry.IsRaw();
+        const auto voice = static_cast<uint32_t>(entry.m_voice);
+        const auto gate = static_cast<uint32_t>(entry.m_gate);
+        const int page = (entry.m_flags >> 1) - 1;
+        bool fits = voice <= 3 && (raw ? gate <= RawIndexMask
+                                       : gate <= GateMask && entry.m_note >= INT8_MIN && entry.m_note <= INT8_MAX);
+        uint32_t source = 0;
+        if (page >= 0) {
+            const auto offset = static_cast<uint32_t>(entry.m_sourceOffset);
+            const auto length = static_cast<uint32_t>(entry.m_sourceLength);
+            fits = fits && static_cast<uint32_t>(page) == voice && offset < OffsetLimit && length < LengthLimit;
+            source = 1 | (offset << 1) | (length << LengthShift);
+        }
+        if (!fits || source == WideMark) [[unlikely]] {
+            return PackWide(entry);
+        }
+        const uint32_t payload =
+            raw ? gate : gate | (static_cast<uint32_t>(static_cast<uint8_t>(entry.m_note)) << NoteShift);
+        return {entry.m_time, payload | (voice << VoiceShift) | (static_cast<uint32_t>(raw) << RawShift), source};
+    }
+    PackedEntry PackWide(const SequenceEntry& entry);
+
+    std::vector<PackedEntry> m_entries;
+    // The entries whose values do not fit a packed entry, whole.
+    std::vector<SequenceEntry> m_wide;
     // The texts of the raw-data entries one after the other, and where each
     // ends: a page of small blocks holds millions, and a string each would
     // cost more than its text.

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 namespace quaverly {
 
@@ -181,9 +182,10 @@ namespace quaverly {
 
 std::optional<int> TimeAtPlace(const SequenceList& list, int page, int byteOffset)
 {
-    const SequenceEntry* containing = nullptr;
-    const SequenceEntry* endingHere = nullptr;
-    const SequenceEntry* after = nullptr;
+    // Copies: the list hands its entries out as values.
+    std::optional<SequenceEntry> containing;
+    std::optional<SequenceEntry> endingHere;
+    std::optional<SequenceEntry> after;
     std::optional<int> voiceEnd;
     for (const SequenceEntry& entry : list) {
         const SourceSpan source = entry.Source();
@@ -194,25 +196,27 @@ std::optional<int> TimeAtPlace(const SequenceList& list, int page, int byteOffse
             continue;
         }
         // Of entries made by the same characters (played again), the earliest.
-        auto earlier = [&](const SequenceEntry* chosen) { return chosen == nullptr || entry.Time() < chosen->Time(); };
+        auto earlier = [&](const std::optional<SequenceEntry>& chosen) {
+            return !chosen || entry.Time() < chosen->Time();
+        };
         if (source.Contains(byteOffset)) {
             if (earlier(containing)) {
-                containing = &entry;
+                containing = entry;
             }
         } else if (source.offset + source.length == byteOffset) {
             if (earlier(endingHere)) {
-                endingHere = &entry;
+                endingHere = entry;
             }
         } else if (source.offset > byteOffset) {
-            if (after == nullptr || source.offset < after->Source().offset ||
+            if (!after || source.offset < after->Source().offset ||
                 (source.offset == after->Source().offset && entry.Time() < after->Time())) {
-                after = &entry;
+                after = entry;
             }
         }
     }
-    for (const SequenceEntry* chosen : {containing, endingHere, after}) {
-        if (chosen != nullptr) {
-            return chosen->Time();
+    for (const std::optional<SequenceEntry>* chosen : {&containing, &endingHere, &after}) {
+        if (chosen->has_value()) {
+            return (*chosen)->Time();
         }
     }
     return voiceEnd;

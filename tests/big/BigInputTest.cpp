@@ -47,13 +47,13 @@ constexpr double SecondsAllowed = Sanitized ? 60.0 : 10.0;
 constexpr long SlackKbAllowed = Sanitized ? 400 * 1024 : 32 * 1024;
 // A file is held once as read, plus what growing the buffer costs.
 constexpr double FileFactorAllowed = 4.0;
-// A score page costs more: every event becomes a SequenceList entry of 20
-// bytes from as little as four bytes of text ("ド（" is five times its text in
+// A score page costs more: every event becomes a SequenceList entry of 12
+// bytes from as little as four bytes of text ("ド（" is three times its text in
 // entries alone), and the canonical text comes on top, grown by doubling when
 // it outruns the page. A page the width mapping changes is held a second time
-// in full width. Pages now take: half-width text and random bytes under 4
-// times their size, small raw-data blocks 5, notes 6, open groups and
-// full-width sixty-fourth notes 7, alternating notes and raw blocks 13.
+// in full width. Pages now take: half-width text, random bytes and small
+// raw-data blocks 3.6-4.0 times their size, notes 4.8, open groups and
+// full-width notes 5.0-5.5, alternating notes and raw blocks 8.8.
 constexpr double PageFactorAllowed = 13.5;
 
 struct ChildUsage {
