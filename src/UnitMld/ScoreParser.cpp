@@ -70,6 +70,12 @@ public:
         for (size_t i = N; i-- > 0;) {
             m_keys[i] = KeyAt(table[i].text);
             m_first[m_keys[i]] = static_cast<uint8_t>(i);
+            const std::string_view text = table[i].text;
+            m_allShort = m_allShort && text.size() <= sizeof(uint64_t);
+            for (size_t b = 0; b < std::min(text.size(), sizeof(uint64_t)); ++b) {
+                m_words[i] |= uint64_t{static_cast<unsigned char>(text[b])} << (8 * b);
+                m_masks[i] |= uint64_t{0xFF} << (8 * b);
+            }
         }
     }
 
@@ -77,6 +83,20 @@ public:
     const TMLDConst* Match(std::string_view rest, bool skipRawDelimiter = false) const
     {
         const uint16_t key = KeyAt(rest);
+        if (m_allShort && rest.size() >= sizeof(uint64_t)) {
+            // Every text is at most eight bytes: one masked compare of the next eight tells a match.
+            uint64_t word = 0;
+            for (size_t b = 0; b < sizeof(uint64_t); ++b) {
+                word |= uint64_t{static_cast<unsigned char>(rest[b])} << (8 * b);
+            }
+            for (size_t i = m_first[key]; i < N; ++i) {
+                if (m_keys[i] == key && (word & m_masks[i]) == m_words[i] &&
+                    !(skipRawDelimiter && m_table[i].value == RawDataValue)) {
+                    return &m_table[i];
+                }
+            }
+            return nullptr;
+        }
         for (size_t i = m_first[key]; i < N; ++i) {
             if (m_keys[i] == key && StartsWith(rest, m_table[i].text) &&
                 !(skipRawDelimiter && m_table[i].value == RawDataValue)) {
@@ -97,6 +117,10 @@ private:
 
     const std::array<TMLDConst, N>& m_table;
     std::array<uint16_t, N> m_keys{};
+    // Each text's bytes as a little-endian number, and which bytes it has.
+    std::array<uint64_t, N> m_words{};
+    std::array<uint64_t, N> m_masks{};
+    bool m_allShort = true;
     std::array<uint8_t, 65536> m_first{};
 };
 
