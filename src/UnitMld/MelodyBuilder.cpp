@@ -111,12 +111,12 @@ void AppendRawBytes(std::string& out, const SequenceList& list, const SequenceEn
 
 // Deltas are single bytes: a longer gap needs silent events in between, here
 // of the voice of the event that follows, so the melody keeps its timing.
-void AppendDelta(std::string& out, int delta, int voice, const std::array<int, VoiceCount>& firstNote)
+void AppendDelta(std::string& out, int delta, int voice, int silentNote)
 {
     delta = std::max(delta, 0);
     while (delta > MaxByte) {
         out += static_cast<char>(MaxByte);
-        out += NoteStatus(voice, firstNote[static_cast<size_t>(voice & (VoiceCount - 1))]);
+        out += NoteStatus(voice, silentNote);
         out += '\0';
         delta -= MaxByte;
     }
@@ -174,7 +174,7 @@ public:
         }
     }
     // Delta bytes (with the silent events that bridge a gap above 255 ticks) then the two of a note event.
-    void PutEvent(int delta, int voice, const std::array<int, VoiceCount>& firstNote, char status, char gate)
+    void PutEvent(int delta, int voice, int silentNote, char status, char gate)
     {
         delta = std::max(delta, 0);
         Reserve(static_cast<size_t>(delta / MaxByte) * 3 + 3);
@@ -183,7 +183,7 @@ public:
         char* at = m_out.data() + m_used;
         while (delta > MaxByte) {
             *at++ = static_cast<char>(MaxByte);
-            *at++ = NoteStatus(voice, firstNote[static_cast<size_t>(voice & (VoiceCount - 1))]);
+            *at++ = NoteStatus(voice, silentNote);
             *at++ = '\0';
             delta -= MaxByte;
         }
@@ -205,42 +205,75 @@ private:
     size_t m_used;
 };
 
+// Silent events carry their voice's first sounding note in the list (17
+// without one). It is looked for from where it is first needed: no sounding
+// note of the voice came before, so the first from there on is the first.
+class SilentNotes {
+public:
+    explicit SilentNotes(const SequenceList& list) : m_list(list) {}
+
+    // A sounding note of the voice, met in the order of the list.
+    void Sounded(int voice, int note)
+    {
+        int& known = m_notes[static_cast<size_t>(voice & (VoiceCount - 1))];
+        if (known == Unknown) {
+            known = note;
+        }
+    }
+    // The note of the voice's silent events; from: the entry being written.
+    int Of(int voice, size_t from)
+    {
+        int& known = m_notes[static_cast<size_t>(voice & (VoiceCount - 1))];
+        for (size_t k = from; known == Unknown && k < m_list.size(); ++k) {
+            const SequenceEntry entry = m_list[k];
+            if ((entry.Voice() & (VoiceCount - 1)) == (voice & (VoiceCount - 1)) && Sounds(entry)) {
+                known = entry.Note();
+            }
+        }
+        if (known == Unknown) {
+            known = DefaultSilentNote;
+        }
+        return known;
+    }
+    static bool Sounds(const SequenceEntry& entry)
+    {
+        return !entry.IsRaw() && !entry.IsEnd() && std::clamp(entry.Gate(), 0, MaxByte) != 0;
+    }
+
+private:
+    static constexpr int Unknown = -1;
+    const SequenceList& m_list;
+    std::array<int, VoiceCount> m_notes{Unknown, Unknown, Unknown, Unknown};
+};
+
+// One walk of the sorted list writes the events. A time outside the time
+// column refuses the melody; what was written of it is dropped with the image.
 void AppendTrackEvents(std::string& out, SequenceList& list, DiagnosticSink* diagnostics)
 {
     list.Sort();
-    // Silent events carry the voice's first sounding note (17 without one).
-    std::array<int, VoiceCount> firstNote{-1, -1, -1, -1};
-    for (const SequenceEntry& entry : list) {
-        if (entry.Time() > MaxSequenceTime || entry.Time() < LowestSequenceTime) {
-            throw MelodyLimitError(std::string(Msg::MelodyTooLong));
-        }
-        int& first = firstNote[static_cast<size_t>(entry.Voice() & (VoiceCount - 1))];
-        if (!entry.IsRaw() && !entry.IsEnd() && std::clamp(entry.Gate(), 0, MaxByte) != 0 && first == -1) {
-            first = entry.Note();
-        }
-    }
-    for (int& first : firstNote) {
-        first = first == -1 ? DefaultSilentNote : first;
-    }
-
+    SilentNotes silentNotes(list);
     TrackWriter writer(out);
     writer.Reserve(list.size() * 3 + 8);
     int prev = 0;  // time of the last note event written
     for (size_t k = 0; k < list.size(); ++k) {
         const SequenceEntry& entry = list[k];
+        const int time = entry.Time();
+        if (time > MaxSequenceTime || time < LowestSequenceTime) {
+            throw MelodyLimitError(std::string(Msg::MelodyTooLong));
+        }
         if (entry.IsRaw()) {
             // Raw bytes go in as written: no delta, and prev stays.
             AppendRawBytes(writer.Flushed(), list, entry);
             writer.Resume();
             continue;
         }
-        const int time = entry.Time();
         const int voice = entry.Voice();
         const bool last = k + 1 == list.size();
         if (entry.IsEnd()) {
             if (last) {
                 // The end event of the voice that ends last ends the track.
-                AppendDelta(writer.Flushed(), time - prev, voice, firstNote);
+                const int delta = time - prev;
+                AppendDelta(writer.Flushed(), delta, voice, delta > MaxByte ? silentNotes.Of(voice, k) : 0);
                 AppendEndEvent(out);
                 writer.Resume();
             }
@@ -256,8 +289,11 @@ void AppendTrackEvents(std::string& out, SequenceList& list, DiagnosticSink* dia
                 diagnostics->AddQuotingPage(DiagnosticKind::ValueMended, entry.Source(), Msg::DiagnosticGateClamped);
             }
         }
-        writer.PutEvent(time - prev, voice, firstNote,
-                        NoteStatus(voice, gate != 0 ? entry.Note() : firstNote[static_cast<size_t>(voice & (VoiceCount - 1))]),
+        if (gate != 0) {
+            silentNotes.Sounded(voice, entry.Note());
+        }
+        const int silentNote = gate == 0 || time - prev > MaxByte ? silentNotes.Of(voice, k) : 0;
+        writer.PutEvent(time - prev, voice, silentNote, NoteStatus(voice, gate != 0 ? entry.Note() : silentNote),
                         static_cast<char>(gate));
         // Times never run backwards in the sorted list unless an entry holds a negative time.
         prev = std::max(prev, time);
@@ -267,7 +303,8 @@ void AppendTrackEvents(std::string& out, SequenceList& list, DiagnosticSink* dia
             // elsewhere): the note stays, and the track ends when its gate
             // does, so it sounds whole; its own length is not known here. The
             // end stays within the time column, or the melody would not load.
-            AppendDelta(writer.Flushed(), std::min(gate, MaxSequenceTime - prev), voice, firstNote);
+            const int delta = std::min(gate, MaxSequenceTime - prev);
+            AppendDelta(writer.Flushed(), delta, voice, delta > MaxByte ? silentNotes.Of(voice, k) : 0);
             AppendEndEvent(out);
             writer.Resume();
         }

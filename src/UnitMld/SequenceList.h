@@ -247,14 +247,23 @@ private:
 
     SequenceEntry Unpack(const PackedEntry& packed) const
     {
-        if (packed.source == WideMark) [[unlikely]] {
-            return m_wide[packed.fields];
-        }
+        // Field by field on both ways, so that where an entry is read in a
+        // loop the compiler keeps the fields it uses in registers and drops the rest.
         SequenceEntry entry;
+        entry.m_time = packed.time;
+        if (packed.source == WideMark) [[unlikely]] {
+            const SequenceEntry& wide = m_wide[packed.fields];
+            entry.m_gate = wide.m_gate;
+            entry.m_note = wide.m_note;
+            entry.m_voice = wide.m_voice;
+            entry.m_flags = wide.m_flags;
+            entry.m_sourceOffset = wide.m_sourceOffset;
+            entry.m_sourceLength = wide.m_sourceLength;
+            return entry;
+        }
         const uint32_t fields = packed.fields;
         const bool raw = (fields >> RawShift) != 0;
         const uint32_t voice = (fields >> VoiceShift) & 3;
-        entry.m_time = packed.time;
         entry.m_gate = static_cast<int32_t>(fields & (raw ? RawIndexMask : GateMask));
         entry.m_note = raw ? int16_t{0} : static_cast<int16_t>(static_cast<int8_t>(fields >> NoteShift));
         entry.m_voice = static_cast<int8_t>(voice);
@@ -264,7 +273,6 @@ private:
         entry.m_sourceLength = static_cast<int32_t>(packed.source >> LengthShift);
         return entry;
     }
-
     PackedEntry Pack(const SequenceEntry& entry)
     {
         const bool raw = entry.IsRaw();
