@@ -47,14 +47,15 @@ constexpr double SecondsAllowed = Sanitized ? 60.0 : 10.0;
 constexpr long SlackKbAllowed = Sanitized ? 400 * 1024 : 32 * 1024;
 // A file is held once as read, plus what growing the buffer costs.
 constexpr double FileFactorAllowed = 4.0;
-// A score page costs more: every event becomes a SequenceList entry of 12
-// bytes from as little as four bytes of text ("ド（" is three times its text in
-// entries alone), and the canonical text comes on top, grown by doubling when
-// it outruns the page. A page the width mapping changes is held a second time
-// in full width. Pages now take: half-width text, random bytes and small
-// raw-data blocks 3.6-4.0 times their size, notes 4.8, open groups and
-// full-width notes 5.0-5.5, alternating notes and raw blocks 8.8.
-constexpr double PageFactorAllowed = 13.5;
+// A score page costs more: the page itself, a SequenceList entry of 12 bytes
+// for every event, and the canonical text, about as long as the page. The
+// scan reads a page as typed, without a full-width copy. A page of notes
+// written as usual takes 3.6 times its size; half-width text 1.6, random
+// bytes 2.5, small raw-data blocks 3.9. The densest pages make an event from
+// every four bytes ("ド（", "ド４"), three times their size in entries alone:
+// 4.2-5.0; notes without lengths between raw blocks, whose canonical text
+// outgrows the page and is copied once to grow, 6.4.
+constexpr double PageFactorAllowed = 7.0;
 
 struct ChildUsage {
     bool finished = false;  // exited normally with status 0
