@@ -89,24 +89,24 @@ public:
             for (size_t b = 0; b < sizeof(uint64_t); ++b) {
                 word |= uint64_t{static_cast<unsigned char>(rest[b])} << (8 * b);
             }
-            for (size_t i = m_first[key]; i < N; ++i) {
-                if (m_keys[i] == key && (word & m_masks[i]) == m_words[i] &&
-                    !(skipRawDelimiter && m_table[i].value == RawDataValue)) {
-                    return &m_table[i];
-                }
-            }
-            return nullptr;
+            return First(key, skipRawDelimiter, [&](size_t i) { return (word & m_masks[i]) == m_words[i]; });
         }
+        return First(key, skipRawDelimiter, [&](size_t i) { return StartsWith(rest, m_table[i].text); });
+    }
+
+private:
+    // The first entry of the key whose text matches, by startsAt(entry).
+    template <typename StartsAt>
+    const TMLDConst* First(uint16_t key, bool skipRawDelimiter, StartsAt startsAt) const
+    {
         for (size_t i = m_first[key]; i < N; ++i) {
-            if (m_keys[i] == key && StartsWith(rest, m_table[i].text) &&
-                !(skipRawDelimiter && m_table[i].value == RawDataValue)) {
+            if (m_keys[i] == key && startsAt(i) && !(skipRawDelimiter && m_table[i].value == RawDataValue)) {
                 return &m_table[i];
             }
         }
         return nullptr;
     }
 
-private:
     // A text shorter than two bytes gets 0, which starts no entry.
     static uint16_t KeyAt(std::string_view text)
     {
