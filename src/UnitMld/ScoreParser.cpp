@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <limits>
 #include <optional>
+#include <type_traits>
 #include <vector>
 
 #include "base/Messages.h"
@@ -124,25 +125,11 @@ private:
     std::array<uint8_t, 65536> m_first{};
 };
 
-// Built once: each holds a lookup of 64 KB.
-const KeyedTable<NoteHeadTable.size()>& Heads()
+// Built once for each notation table: each holds a lookup of 64 KB.
+template <const auto& Table>
+const auto& Keyed()
 {
-    static const KeyedTable<NoteHeadTable.size()> table{NoteHeadTable};
-    return table;
-}
-const KeyedTable<DurationTable.size()>& Durations()
-{
-    static const KeyedTable<DurationTable.size()> table{DurationTable};
-    return table;
-}
-const KeyedTable<PitchMarkTable.size()>& PitchMarks()
-{
-    static const KeyedTable<PitchMarkTable.size()> table{PitchMarkTable};
-    return table;
-}
-const KeyedTable<ArticulationTable.size()>& Articulations()
-{
-    static const KeyedTable<ArticulationTable.size()> table{ArticulationTable};
+    static const KeyedTable<std::tuple_size_v<std::remove_cvref_t<decltype(Table)>>> table{Table};
     return table;
 }
 
@@ -388,10 +375,10 @@ private:
     size_t GroupEnd(uint16_t close) const;
     void ReportNoted();
 
-    const KeyedTable<NoteHeadTable.size()>& m_heads = Heads();
-    const KeyedTable<DurationTable.size()>& m_durations = Durations();
-    const KeyedTable<PitchMarkTable.size()>& m_pitchMarks = PitchMarks();
-    const KeyedTable<ArticulationTable.size()>& m_articulations = Articulations();
+    const KeyedTable<NoteHeadTable.size()>& m_heads = Keyed<NoteHeadTable>();
+    const KeyedTable<DurationTable.size()>& m_durations = Keyed<DurationTable>();
+    const KeyedTable<PitchMarkTable.size()>& m_pitchMarks = Keyed<PitchMarkTable>();
+    const KeyedTable<ArticulationTable.size()>& m_articulations = Keyed<ArticulationTable>();
 
     std::string_view m_page;  // as typed
     bool m_identity;
