@@ -10,6 +10,7 @@
 #include <QTabWidget>
 #include <algorithm>
 
+#include "DiagnosticsView.h"
 #include "LiveAnalysis.h"
 #include "TFormMain.h"
 #include "UnitMain/NativePath.h"
@@ -103,7 +104,7 @@ void TFormMain::StartPlay(int startTime)
         m_services.player.Stop();
         return;
     }
-    if (!AskAnalysisQuestion()) {
+    if (!AnalyseBeforeUse()) {
         return;
     }
     RunCommand([this, play, startTime] {
@@ -155,7 +156,7 @@ void TFormMain::MediaPlayer1Notify()
 
 void TFormMain::mnPutMidiClick()
 {
-    if (!AskAnalysisQuestion()) {
+    if (!AnalyseBeforeUse()) {
         return;
     }
     FileDialogOptions options;
@@ -178,10 +179,10 @@ void TFormMain::mnPlay1Click(QAction* item)
     if (voice < 1 || voice > VoiceCount) {
         return;
     }
-    QTabWidget* pages = m_ui->PageControl1;
     const QString caption =
         (item->isChecked() ? QStringLiteral("♪第") : QStringLiteral("第")) + name.at(6) + QStringLiteral("音");
-    pages->setTabText(pages->indexOf(VoicePage(voice)), caption);
+    // Through the diagnostics view, which adds the page's count to the caption.
+    m_diagnosticsView->SetPageTitle(voice - 1, caption);
 }
 
 void TFormMain::mnRepeatPlayClick()
