@@ -12,6 +12,7 @@
 #include <condition_variable>
 #include <deque>
 #include <exception>
+#include <functional>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -145,7 +146,8 @@ public:
 
     void Write(const float* samples, int64_t frames)
     {
-        if (sf_writef_float(m_sndfile, samples, frames) != frames) {
+        // A full disk ends the export at once, not after the rest is rendered.
+        if (sf_writef_float(m_sndfile, samples, frames) != frames || m_file.error != 0) {
             Fail(m_sndfile);
         }
     }
@@ -173,100 +175,6 @@ private:
     std::string m_path;
     EncodedFile m_file;
     SNDFILE* m_sndfile = nullptr;
-};
-
-// Encodes on a thread of its own while the caller renders the next blocks.
-// Rendering and encoding take about as long as each other for Vorbis and MP3
-// (some 70x and 130x real time on one core), so on two cores the export runs
-// at the pace of the slower of them instead of at their sum. A few blocks
-// wait at the most (MaxQueued, under a second of audio), and their buffers
-// are used again, so memory stays the same for any length.
-class EncodingThread {
-public:
-    explicit EncodingThread(Encoder& encoder) : m_encoder(encoder), m_thread([this] { Run(); }) {}
-    // Abandons what is still queued: the export failed or was cancelled.
-    ~EncodingThread()
-    {
-        {
-            std::lock_guard lock(m_mutex);
-            m_abandoned = true;
-        }
-        m_ready.notify_all();
-        m_thread.join();
-    }
-    EncodingThread(const EncodingThread&) = delete;
-    EncodingThread& operator=(const EncodingThread&) = delete;
-
-    // Queues a copy of the block; throws what the encoder threw.
-    void Write(const float* samples, int64_t frames)
-    {
-        std::unique_lock lock(m_mutex);
-        m_space.wait(lock, [this] { return m_queue.size() < MaxQueued || m_error != nullptr; });
-        if (m_error != nullptr) {
-            std::rethrow_exception(m_error);
-        }
-        std::vector<float> block;
-        if (!m_spare.empty()) {
-            block = std::move(m_spare.back());
-            m_spare.pop_back();
-        }
-        block.assign(samples, samples + frames * Channels);
-        m_queue.push_back(std::move(block));
-        m_ready.notify_one();
-    }
-
-    // Waits until every queued block is encoded; throws what the encoder threw.
-    void Finish()
-    {
-        std::unique_lock lock(m_mutex);
-        m_finishing = true;
-        m_ready.notify_one();
-        m_space.wait(lock, [this] { return m_done; });
-        if (m_error != nullptr) {
-            std::rethrow_exception(m_error);
-        }
-    }
-
-private:
-    static constexpr size_t MaxQueued = 8;
-
-    void Run()
-    {
-        std::unique_lock lock(m_mutex);
-        for (;;) {
-            m_ready.wait(lock, [this] { return !m_queue.empty() || m_finishing || m_abandoned; });
-            if (m_abandoned || m_queue.empty()) {
-                break;
-            }
-            std::vector<float> block = std::move(m_queue.front());
-            m_queue.pop_front();
-            lock.unlock();
-            try {
-                m_encoder.Write(block.data(), static_cast<int64_t>(block.size() / Channels));
-            } catch (...) {
-                lock.lock();
-                m_error = std::current_exception();
-                break;
-            }
-            lock.lock();
-            m_spare.push_back(std::move(block));
-            m_space.notify_one();
-        }
-        m_done = true;
-        m_space.notify_all();
-    }
-
-    Encoder& m_encoder;
-    std::mutex m_mutex;
-    std::condition_variable m_ready;  // a block queued, or the end
-    std::condition_variable m_space;  // a block taken, or done
-    std::deque<std::vector<float>> m_queue;
-    std::vector<std::vector<float>> m_spare;
-    std::exception_ptr m_error;
-    bool m_finishing = false;
-    bool m_abandoned = false;
-    bool m_done = false;
-    std::thread m_thread;  // last: starts once the members above exist
 };
 
 // Calls the progress function at the start, at most once an interval, and at the end.
@@ -389,6 +297,110 @@ bool RenderPass(Synthesizer& synth, const AudioExportRequest& request, const Mid
     return true;
 }
 
+// Renders a pass on a thread of its own while the caller encodes the blocks
+// before. Rendering and encoding take about as long as each other for Vorbis
+// and MP3 (some 75x and 120x real time on one core), so on two cores the
+// export runs at the pace of the slower of them instead of at their sum. The
+// file is written from the caller's thread only. A few blocks wait at the
+// most (MaxQueued, under a second of audio) and their buffers are used
+// again, so memory stays the same for any length.
+class RenderThread {
+public:
+    // pass(push) renders, handing each block to push; false when cancelled.
+    using Pass = std::function<bool(const std::function<void(const float*, int)>& push)>;
+
+    explicit RenderThread(Pass pass) : m_pass(std::move(pass)), m_thread([this] { Run(); }) {}
+    // Stops a rendering still running: the encoding failed.
+    ~RenderThread()
+    {
+        {
+            std::lock_guard lock(m_mutex);
+            m_abandoned = true;
+        }
+        m_space.notify_all();
+        m_thread.join();
+    }
+    RenderThread(const RenderThread&) = delete;
+    RenderThread& operator=(const RenderThread&) = delete;
+
+    // The next block into block (whose buffer is used again); false at the
+    // end of the pass. Throws what the rendering threw.
+    bool Next(std::vector<float>& block)
+    {
+        std::unique_lock lock(m_mutex);
+        m_ready.wait(lock, [this] { return !m_queue.empty() || m_finished; });
+        if (m_queue.empty()) {
+            if (m_error != nullptr) {
+                std::rethrow_exception(m_error);
+            }
+            return false;
+        }
+        if (block.capacity() > 0) {
+            m_spare.push_back(std::move(block));
+        }
+        block = std::move(m_queue.front());
+        m_queue.pop_front();
+        m_space.notify_one();
+        return true;
+    }
+    // After Next returned false: whether the pass was cancelled.
+    bool Cancelled() const
+    {
+        std::lock_guard lock(m_mutex);
+        return m_cancelled;
+    }
+
+private:
+    static constexpr size_t MaxQueued = 8;
+    struct Abandoned {};
+
+    void Push(const float* samples, int frames)
+    {
+        std::unique_lock lock(m_mutex);
+        m_space.wait(lock, [this] { return m_queue.size() < MaxQueued || m_abandoned; });
+        if (m_abandoned) {
+            throw Abandoned{};
+        }
+        std::vector<float> block;
+        if (!m_spare.empty()) {
+            block = std::move(m_spare.back());
+            m_spare.pop_back();
+        }
+        block.assign(samples, samples + static_cast<ptrdiff_t>(frames) * Channels);
+        m_queue.push_back(std::move(block));
+        m_ready.notify_one();
+    }
+
+    void Run()
+    {
+        bool completed = false;
+        std::exception_ptr error;
+        try {
+            completed = m_pass([this](const float* samples, int frames) { Push(samples, frames); });
+        } catch (const Abandoned&) {
+        } catch (...) {
+            error = std::current_exception();
+        }
+        std::lock_guard lock(m_mutex);
+        m_error = error;
+        m_cancelled = !completed && error == nullptr;
+        m_finished = true;
+        m_ready.notify_all();
+    }
+
+    Pass m_pass;
+    mutable std::mutex m_mutex;
+    std::condition_variable m_ready;  // a block queued, or the end
+    std::condition_variable m_space;  // a block taken, or abandoned
+    std::deque<std::vector<float>> m_queue;
+    std::vector<std::vector<float>> m_spare;
+    std::exception_ptr m_error;
+    bool m_finished = false;
+    bool m_cancelled = false;
+    bool m_abandoned = false;
+    std::thread m_thread;  // last: starts once the members above exist
+};
+
 // Leaves the synthesizer silent and ready for the player, however the export ends.
 class SynthReset {
 public:
@@ -481,12 +493,17 @@ bool ExportAudio(Synthesizer& synth, const AudioExportRequest& request)
     FileReplacement target(request.path);
     Encoder encoder(*format, synth.Rate(), target);
     {
-        EncodingThread encoding(encoder);
-        if (!RenderPass(synth, request, timing, plan, gain, true, ticker, plan.totalFrames * (passes - 1), peak,
-                        [&encoding](const float* samples, int frames) { encoding.Write(samples, frames); })) {
+        RenderThread rendering([&](const std::function<void(const float*, int)>& push) {
+            return RenderPass(synth, request, timing, plan, gain, true, ticker, plan.totalFrames * (passes - 1),
+                              peak, push);
+        });
+        std::vector<float> block;
+        while (rendering.Next(block)) {
+            encoder.Write(block.data(), static_cast<int64_t>(block.size() / Channels));
+        }
+        if (rendering.Cancelled()) {
             return false;
         }
-        encoding.Finish();
     }
     encoder.Close();
     target.Commit();

@@ -9,7 +9,8 @@
 // Normalising needs the peak before the first block is written, so it renders
 // twice: a first pass only measures, the second writes with the gain. The
 // synthesizer starts both passes from the same silent state, so both passes
-// make the same samples.
+// make the same samples. The writing pass renders on a thread of its own
+// while the calling thread encodes and writes what is rendered.
 //
 // The file is written through FileReplacement: a cancel or a failure leaves no
 // partial file and an existing file as it was.
@@ -57,7 +58,8 @@ int64_t ExportFrames(const MidiFileTiming& timing, const AudioExportOptions& opt
 
 // Told how far the export has come (frames rendered so far over all passes,
 // and the total of all passes); returns false to cancel. Called at the start,
-// then at most once per interval, and at the end of the last pass.
+// then at most once per interval, and at the end of the last pass; during
+// the writing pass from the export's rendering thread.
 using AudioExportProgress = std::function<bool(int64_t done, int64_t total)>;
 
 struct AudioExportRequest {
