@@ -96,7 +96,8 @@ class ProgramsTest(unittest.TestCase):
 class CompletionTest(unittest.TestCase):
     def setUp(self):
         self.folder = tempfile.TemporaryDirectory()
-        for name in ["a.mld", "B.PMR", "c.tml", "d.c99", "e.ktm", "f.mid", "g.MIDI", "h.wav", "i.sf2", "j.txt"]:
+        for name in ["a.mld", "B.PMR", "c.tml", "d.c99", "e.ktm", "f.mid", "g.MIDI", "h.wav", "i.sf2", "j.txt",
+                     "k.FLAC", "l.ogg", "m.opus", "n.mp3"]:
             open(os.path.join(self.folder.name, name), "w").close()
         os.mkdir(os.path.join(self.folder.name, "songs"))
 
