@@ -41,6 +41,7 @@ void PrintTopLevelHelp(std::FILE* stream)
                "  1  refused or failed: the input is not what the subcommand reads, or a file\n"
                "     could not be read or written (the message names the file and why)\n"
                "  2  a wrong command line\n"
+               "  130  render was interrupted (Ctrl+C): nothing was written\n"
                "\n"
                "Options:\n"
                "  -h, --help  print this help, or after a subcommand its own help, and exit\n"
