@@ -50,7 +50,7 @@ QString PlayFileName()
 
 }  // namespace
 
-bool TFormMain::CheckAndWriteMidi(const QString& path, bool forPlay)
+std::optional<MidiSettings> TFormMain::CheckMidiSettings(bool forPlay)
 {
     const EditorTexts texts = CollectEditorTexts();
     SettingValues values;
@@ -59,7 +59,7 @@ bool TFormMain::CheckAndWriteMidi(const QString& path, bool forPlay)
         m_services.messageBoxes.Warning(FromSjis(*refusal));
         LeadToRefusedField(reason);
         m_liveAnalysis->RunNow();
-        return false;
+        return std::nullopt;
     }
     MidiSettings settings;
     settings.tempo = values.tempo;
@@ -76,9 +76,27 @@ bool TFormMain::CheckAndWriteMidi(const QString& path, bool forPlay)
     }
     settings.title = texts.title;
     settings.editTempo = ToSjis(m_services.dialogs.EditTempoText());
+    return settings;
+}
+
+bool TFormMain::CheckAndWriteMidi(const QString& path, bool forPlay)
+{
+    const std::optional<MidiSettings> settings = CheckMidiSettings(forPlay);
+    if (!settings) {
+        return false;
+    }
     // A file that cannot be written is an error the caller's command shows.
-    WriteMidiFile(NativePath(path), m_store.Sequence(), settings);
+    WriteMidiFile(NativePath(path), m_store.Sequence(), *settings);
     return true;
+}
+
+std::optional<std::string> TFormMain::CheckAndMakeMidi(bool forPlay)
+{
+    const std::optional<MidiSettings> settings = CheckMidiSettings(forPlay);
+    if (!settings) {
+        return std::nullopt;
+    }
+    return MidiFileBytes(m_store.Sequence(), *settings);
 }
 
 void TFormMain::mnPlayClick()

@@ -26,6 +26,7 @@
 #include <string>
 
 #include "UnitMain/WindowServices.h"
+#include "UnitMidi/MidiWriter.h"
 #include "UnitMld/MelodyFileInfo.h"
 #include "UnitMld/MelodyStore.h"
 #include "UnitMld/MelodyToScore.h"
@@ -193,6 +194,8 @@ public slots:
     void mnGetMidiClick();
     void mnExportClick();
     void mnPutMidiClick();
+    // Audio export (AudioExportCommand.cpp).
+    void mnExportAudioClick();
     void mnExit1Click();
     // The drop handler: only the first name is used.
     void FileDrop1FileDrop(const QStringList& fileNames);
@@ -225,6 +228,9 @@ public:
     // false after a refusal message, with nothing written.
     // forPlay: the solo voice, if any, is the only one written.
     bool CheckAndWriteMidi(const QString& path, bool forPlay = false);
+    // The same checks, and the MIDI file's bytes instead of a file: nothing
+    // after a refusal message.
+    std::optional<std::string> CheckAndMakeMidi(bool forPlay = false);
     // "/P": play at once, show the playing window, end when it closes.
     void StartPlayAndExit();
 
@@ -289,6 +295,10 @@ private:
     void SaveDocument();
     // Save As after its question: the dialog, the ".mld" check, the save.
     void RunSaveAs();
+
+    // The MIDI settings of the editor's fields and the voice switches, or
+    // nothing after the refusal message (PlayCommands.cpp).
+    std::optional<MidiSettings> CheckMidiSettings(bool forPlay);
 
     // Play from the start (startTime -1) or from a time (PlayCommands.cpp).
     void StartPlay(int startTime);

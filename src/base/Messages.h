@@ -102,6 +102,10 @@ inline constexpr std::string_view AudioDeviceUnavailable = "\x89\xB9\x82\xF0\x8F
 inline constexpr std::string_view MidiFileMalformed = "MIDI\x83t\x83@\x83" "C\x83\x8B\x82\xCC\x8C`\x8E\xAE\x82\xAA\x88\xD9\x8F\xED\x82\xC5\x82\xB7\x81" "F";
 // 「音声が長すぎます（1 時間まで）：」: a WAV rendering beyond one hour, followed by the file name
 inline constexpr std::string_view AudioTooLong = "\x89\xB9\x90\xBA\x82\xAA\x92\xB7\x82\xB7\x82\xAC\x82\xDC\x82\xB7\x81i1 \x8E\x9E\x8A\xD4\x82\xDC\x82\xC5\x81j\x81" "F";
+// 「音声ファイルの種類は拡張子で選びます（.wav .flac .ogg .opus .mp3）：」: an audio export's file name without one of those extensions, followed by the path
+inline constexpr std::string_view AudioFormatUnknown = "\x89\xB9\x90\xBA\x83t\x83@\x83" "C\x83\x8B\x82\xCC\x8E\xED\x97\xDE\x82\xCD\x8Ag\x92\xA3\x8Eq\x82\xC5\x91I\x82\xD1\x82\xDC\x82\xB7\x81i.wav .flac .ogg .opus .mp3\x81j\x81" "F";
+// 「音声ファイルに変換できません：」: the encoder refused, followed by the path and its reason
+inline constexpr std::string_view AudioEncodeFailed = "\x89\xB9\x90\xBA\x83t\x83@\x83" "C\x83\x8B\x82\xC9\x95\xCF\x8A\xB7\x82\xC5\x82\xAB\x82\xDC\x82\xB9\x82\xF1\x81" "F";
 
 // Standard MIDI File import: the reasons follow MidiFileMalformed and the file name on a new line.
 // 「MThd ヘッダがありません」: the bytes do not start as a Standard MIDI File
