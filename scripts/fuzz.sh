@@ -5,7 +5,7 @@
 # Each target starts from its seeds (fuzz/seeds/<target>/) and from what earlier
 # runs found (build-fuzz/corpus-run/<target>/, outside git, where new entries
 # are written). Targets run side by side, one per processor. The script prints
-# the executions and crashes of every target and exits non-zero when any
+# the executions, executions per second and crashes of every target and exits non-zero when any
 # target crashed; a crash input is left in build-fuzz/crashes/<target>/. Keep
 # it: copy it to tests/corpus/fuzz-regressions/<target>/<name-of-the-defect>,
 # where the ordinary test run replays it (tests/core/FuzzRegressionTest.cpp).
@@ -69,7 +69,9 @@ wait
 
 failed=0
 total=0
-printf '%-14s %14s %8s\n' target executions crashes
+# The rate shows how much a target explores: one far below the others is
+# spending its time on something other than new inputs.
+printf '%-14s %14s %10s %8s\n' target executions per-second crashes
 for target in "${targets[@]}"; do
   # The final statistics, or after a crash the last progress line "#N ...".
   executions=$(grep -ao 'stat::number_of_executed_units: *[0-9]*' "$logs/$target.log" | grep -o '[0-9]*$' || true)
@@ -84,7 +86,7 @@ for target in "${targets[@]}"; do
     crashes=$((crashes > 0 ? crashes : 1))
   fi
   total=$((total + executions))
-  printf '%-14s %14s %8s\n' "$target" "$executions" "$crashes"
+  printf '%-14s %14s %10s %8s\n' "$target" "$executions" "$((executions / seconds))" "$crashes"
   if [ "$code" != 0 ]; then
     echo "   $target failed (exit $code); the end of $logs/$target.log:"
     grep -aE 'ERROR|SUMMARY|what\(\)|Test unit written' "$logs/$target.log" | head -8 | sed 's/^/   | /'

@@ -23,12 +23,6 @@
 
 namespace quaverly {
 
-namespace {
-
-constexpr int Voices = 4;
-
-}  // namespace
-
 QString TFormMain::JournalFileName() const
 {
     return m_journalFolder.isEmpty() ? QString() : OwnJournalPath(m_journalFolder);
@@ -85,7 +79,7 @@ void TFormMain::RestoreJournal(const JournalContent& content)
     ResetEditor();
     m_ui->ComboBoxTempo->setEditText(FromSjis(content.texts.tempo));
     m_ui->EditTitle->setText(FromSjis(content.texts.title));
-    for (int voice = 1; voice <= Voices; ++voice) {
+    for (int voice = 1; voice <= VoiceCount; ++voice) {
         const auto i = static_cast<size_t>(voice - 1);
         VoiceTone(voice)->setEditText(FromSjis(content.texts.tones[i]));
         VoiceVolume(voice)->setText(FromSjis(content.texts.volumes[i]));

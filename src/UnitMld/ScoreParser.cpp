@@ -12,6 +12,7 @@
 
 #include "base/Messages.h"
 #include "NotationTables.h"
+#include "NoteRules.h"
 #include "WidthMap.h"
 
 namespace quaverly {
@@ -19,7 +20,6 @@ namespace quaverly {
 namespace {
 
 constexpr int DefaultDuration = 48;
-constexpr int RestNote = 17;  // placeholder note of a rest: the builder gives rests a pitch of its own
 
 constexpr std::string_view LengthOpen = "\x81\x69";      // （
 constexpr std::string_view LengthClose = "\x81\x6A";     // ）
@@ -654,7 +654,7 @@ void ScoreScan::Flush()
     }
     duration = std::max<int64_t>(duration, 0);
     gate = gate < 0 ? -gate : gate;
-    const int highest = m_voice == 3 ? 62 : 63;
+    const int highest = HighestNoteOfVoice(m_voice);
     const int note = static_cast<int>(std::clamp<int64_t>(m_pendingValue - 1, 0, highest));
     if (m_sink != nullptr) {
         if (note != m_pendingValue - 1) {
