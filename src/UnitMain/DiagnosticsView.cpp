@@ -90,7 +90,7 @@ void DiagnosticsView::Show(const PageCheckResult& result)
     for (int voice = 0; voice < VoiceCount; ++voice) {
         const auto i = static_cast<size_t>(voice);
         Underline(voice, perPage[i]);
-        const int count = static_cast<int>(perPage[i].size());
+        const int count = result.diagnosticsPerPage[i];
         QWidget* page = m_memos[i]->parentWidget();
         m_pages->setTabText(m_pages->indexOf(page),
                             count == 0 ? m_tabTitles[voice] : QStringLiteral("%1 (%2)").arg(m_tabTitles[voice]).arg(count));
@@ -103,6 +103,11 @@ void DiagnosticsView::Show(const PageCheckResult& result)
                                             {voice + 1, block.blockNumber() + 1, position - block.position() + 1});
             m_list->addItem(place + FromSjis(diagnostic.message));
             m_rowPlaces.push_back(diagnostic.span);
+        }
+        // Only the first ones of a page are kept; the rest is a count.
+        if (const int more = count - static_cast<int>(perPage[i].size()); more > 0) {
+            m_list->addItem(Formatted(Msg::DiagnosticsMoreOnPage, {voice + 1, more}));
+            m_rowPlaces.push_back(SourceSpan{});
         }
     }
     if (result.refusal) {
