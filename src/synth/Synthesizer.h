@@ -34,7 +34,6 @@ public:
 
     fluid_synth_t* Handle() const { return m_synth; }
     fluid_settings_t* Settings() const { return m_settings; }
-    const std::string& SoundFontPath() const { return m_soundFontPath; }
 
     // Silences every voice and returns the channels to their power-on state,
     // so that one play does not colour the next.
