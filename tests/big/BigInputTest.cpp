@@ -356,7 +356,8 @@ TEST(BigInputTest, TenMegabytePageOfDiagnosticsKeepsABoundedNumber)
 }
 
 // The same page through the command-line tool, as a melody text file:
-// "parse" and "build", with and without --quiet.
+// "parse" and "build", with and without --quiet. (The build is refused as
+// too long for the melody file, after the page is read.)
 TEST(BigInputTest, TenMegabytePageOfDiagnosticsThroughTheTool)
 {
     TemporaryFolder folder;
@@ -364,7 +365,8 @@ TEST(BigInputTest, TenMegabytePageOfDiagnosticsThroughTheTool)
     const fs::path pageFile = folder / "page.txt";
     const fs::path melodyText = folder / "page.tml";
     std::ofstream(pageFile, std::ios::binary) << page;
-    std::ofstream(melodyText, std::ios::binary) << "$T\r\nbig\r\n$t\r\n120\r\n$C\r\n\r\n$D\r\n\r\n$1\r\n-1\r\n-63\r\n" << page << "\r\n";
+    std::ofstream(melodyText, std::ios::binary) << "$T\r\nbig\r\n$t\r\n120\r\n$C\r\n\r\n$D\r\n\r\n$1\r\n-1\r\n-63\r\n" << page
+                                                << "\r\n$2\r\n-1\r\n-63\r\n\r\n$3\r\n-1\r\n-63\r\n\r\n$4\r\n-1\r\n-63\r\n\r\n";
     const std::string runs[] = {
         "parse '" + pageFile.string() + "'",
         "parse --quiet '" + pageFile.string() + "'",
