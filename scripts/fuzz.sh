@@ -72,6 +72,7 @@ total=0
 # The rate shows how much a target explores: one far below the others is
 # spending its time on something other than new inputs.
 printf '%-14s %14s %10s %8s\n' target executions per-second crashes
+declare -A rate=()
 for target in "${targets[@]}"; do
   # The final statistics, or after a crash the last progress line "#N ...".
   executions=$(grep -ao 'stat::number_of_executed_units: *[0-9]*' "$logs/$target.log" | grep -o '[0-9]*$' || true)
@@ -86,6 +87,7 @@ for target in "${targets[@]}"; do
     crashes=$((crashes > 0 ? crashes : 1))
   fi
   total=$((total + executions))
+  rate[$target]=$((executions / seconds))
   printf '%-14s %14s %10s %8s\n' "$target" "$executions" "$((executions / seconds))" "$crashes"
   if [ "$code" != 0 ]; then
     echo "   $target failed (exit $code); the end of $logs/$target.log:"
@@ -93,6 +95,14 @@ for target in "${targets[@]}"; do
   fi
 done
 printf '%-14s %14s\n' total "$total"
+# A target more than five times slower than the median target is named (not
+# a failure: the machine may have been busy while it ran).
+median=$(printf '%s\n' "${rate[@]}" | sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }')
+for target in "${targets[@]}"; do
+  if [ $((rate[$target] * 5)) -lt "$median" ]; then
+    echo "   $target runs ${rate[$target]} inputs a second, under a fifth of the median target's $median"
+  fi
+done
 if [ "$failed" != 0 ]; then
   echo "fuzzing found crashes: see $build/crashes/ and keep each input in tests/corpus/fuzz-regressions/<target>/"
   exit 1
