@@ -5,7 +5,7 @@
 # Each target starts from its seeds (fuzz/seeds/<target>/) and from what earlier
 # runs found (build-fuzz/corpus-run/<target>/, outside git, where new entries
 # are written). Targets run side by side, one per processor. The script prints
-# the executions and crashes of every target and exits non-zero when any
+# the executions, executions per second and crashes of every target and exits non-zero when any
 # target crashed; a crash input is left in build-fuzz/crashes/<target>/. Keep
 # it: copy it to tests/corpus/fuzz-regressions/<target>/<name-of-the-defect>,
 # where the ordinary test run replays it (tests/core/FuzzRegressionTest.cpp).
@@ -69,7 +69,10 @@ wait
 
 failed=0
 total=0
-printf '%-14s %14s %8s\n' target executions crashes
+# The rate shows how much a target explores: one far below the others is
+# spending its time on something other than new inputs.
+printf '%-14s %14s %10s %8s\n' target executions per-second crashes
+declare -A rate=()
 for target in "${targets[@]}"; do
   # The final statistics, or after a crash the last progress line "#N ...".
   executions=$(grep -ao 'stat::number_of_executed_units: *[0-9]*' "$logs/$target.log" | grep -o '[0-9]*$' || true)
@@ -84,13 +87,22 @@ for target in "${targets[@]}"; do
     crashes=$((crashes > 0 ? crashes : 1))
   fi
   total=$((total + executions))
-  printf '%-14s %14s %8s\n' "$target" "$executions" "$crashes"
+  rate[$target]=$((executions / seconds))
+  printf '%-14s %14s %10s %8s\n' "$target" "$executions" "$((executions / seconds))" "$crashes"
   if [ "$code" != 0 ]; then
     echo "   $target failed (exit $code); the end of $logs/$target.log:"
     grep -aE 'ERROR|SUMMARY|what\(\)|Test unit written' "$logs/$target.log" | head -8 | sed 's/^/   | /'
   fi
 done
 printf '%-14s %14s\n' total "$total"
+# A target more than five times slower than the median target is named (not
+# a failure: the machine may have been busy while it ran).
+median=$(printf '%s\n' "${rate[@]}" | sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }')
+for target in "${targets[@]}"; do
+  if [ $((rate[$target] * 5)) -lt "$median" ]; then
+    echo "   $target runs ${rate[$target]} inputs a second, under a fifth of the median target's $median"
+  fi
+done
 if [ "$failed" != 0 ]; then
   echo "fuzzing found crashes: see $build/crashes/ and keep each input in tests/corpus/fuzz-regressions/<target>/"
   exit 1

@@ -104,7 +104,7 @@ void DiagnosticsView::Show(const PageCheckResult& result)
     for (int voice = 0; voice < VoiceCount; ++voice) {
         const auto i = static_cast<size_t>(voice);
         Underline(voice, perPage[i]);
-        m_counts[i] = static_cast<int>(perPage[i].size());
+        m_counts[i] = result.diagnosticsPerPage[i];
         ShowPageTitle(voice);
         for (size_t k = 0; k < perPage[i].size(); ++k) {
             const Diagnostic& diagnostic = perPage[i][k];
@@ -115,6 +115,11 @@ void DiagnosticsView::Show(const PageCheckResult& result)
                                             {voice + 1, block.blockNumber() + 1, position - block.position() + 1});
             m_list->addItem(place + FromSjis(diagnostic.message));
             m_rowPlaces.push_back(diagnostic.span);
+        }
+        // Only the first ones of a page are kept; the rest is a count.
+        if (const int more = count - static_cast<int>(perPage[i].size()); more > 0) {
+            m_list->addItem(Formatted(Msg::DiagnosticsMoreOnPage, {voice + 1, more}));
+            m_rowPlaces.push_back(SourceSpan{});
         }
     }
     if (result.refusal) {

@@ -4,12 +4,45 @@
 #include <QPointer>
 #include <QThreadPool>
 
+#include <exception>
 #include <memory>
+#include <new>
+#include <string>
+
+#include "base/Messages.h"
 
 namespace quaverly {
 
-LiveAnalysis::LiveAnalysis(std::function<LiveAnalysisInput()> source, QObject* parent)
-    : QObject(parent), m_source(std::move(source))
+namespace {
+
+PageCheckResult CheckInput(const LiveAnalysisInput& input)
+{
+    return CheckPages(input.texts, input.info, input.extendedNotation);
+}
+
+// The check, whatever it throws: a failure (memory running out on a huge
+// page, anything unforeseen) becomes the result's refusal, shown like any
+// other, instead of ending the program from a worker thread.
+PageCheckResult CheckReporting(const LiveAnalysis::Checker& check, const LiveAnalysisInput& input)
+{
+    std::string reason;
+    try {
+        return check(input);
+    } catch (const std::bad_alloc&) {
+        reason = Msg::ReasonOutOfMemory;
+    } catch (const std::exception& error) {
+        reason = error.what();
+    } catch (...) {
+    }
+    PageCheckResult failed;
+    failed.refusal = std::string(Msg::LiveCheckFailed) + reason;
+    return failed;
+}
+
+}  // namespace
+
+LiveAnalysis::LiveAnalysis(std::function<LiveAnalysisInput()> source, QObject* parent, Checker check)
+    : QObject(parent), m_source(std::move(source)), m_check(check ? std::move(check) : Checker(&CheckInput))
 {
     m_timer.setSingleShot(true);
     m_timer.setInterval(PauseMilliseconds);
@@ -26,7 +59,7 @@ void LiveAnalysis::RunNow()
 {
     m_timer.stop();
     const LiveAnalysisInput input = m_source();
-    Take(++m_generation, CheckPages(input.texts, input.info, input.extendedNotation));
+    Take(++m_generation, CheckReporting(m_check, input));
 }
 
 void LiveAnalysis::RunOnWorker()
@@ -35,18 +68,22 @@ void LiveAnalysis::RunOnWorker()
     auto input = std::make_shared<LiveAnalysisInput>(m_source());
     const unsigned generation = m_generation;
     QPointer<LiveAnalysis> self(this);
-    QThreadPool::globalInstance()->start([input, generation, self] {
-        auto result = std::make_shared<PageCheckResult>(
-            CheckPages(input->texts, input->info, input->extendedNotation));
-        // Back on the window's thread, where self is checked before use.
-        QMetaObject::invokeMethod(
-            QCoreApplication::instance(),
-            [result, generation, self] {
-                if (self) {
-                    self->Take(generation, std::move(*result));
-                }
-            },
-            Qt::QueuedConnection);
+    QThreadPool::globalInstance()->start([input, generation, self, check = m_check] {
+        // Nothing may leave the runnable: an exception here would end the program.
+        try {
+            auto result = std::make_shared<PageCheckResult>(CheckReporting(check, *input));
+            // Back on the window's thread, where self is checked before use.
+            QMetaObject::invokeMethod(
+                QCoreApplication::instance(),
+                [result, generation, self] {
+                    if (self) {
+                        self->Take(generation, std::move(*result));
+                    }
+                },
+                Qt::QueuedConnection);
+        } catch (...) {
+            // Not even the refusal could be made: this check shows nothing.
+        }
     });
 }
 

@@ -28,8 +28,11 @@ class LiveAnalysis : public QObject {
 public:
     static constexpr int PauseMilliseconds = 150;
 
+    using Checker = std::function<PageCheckResult(const LiveAnalysisInput&)>;
+
     // source: read when a check runs, so the check sees the texts as they are then.
-    explicit LiveAnalysis(std::function<LiveAnalysisInput()> source, QObject* parent = nullptr);
+    // check: the check itself, CheckPages unless given (a test gives a failing one).
+    explicit LiveAnalysis(std::function<LiveAnalysisInput()> source, QObject* parent = nullptr, Checker check = {});
 
     // A change: the check runs once typing has paused.
     void Schedule();
@@ -48,6 +51,7 @@ private:
     void Take(unsigned generation, PageCheckResult result);
 
     std::function<LiveAnalysisInput()> m_source;
+    Checker m_check;
     unsigned m_generation = 0;  // counts the changes
     unsigned m_shown = 0;       // the change the last result shows
     QTimer m_timer;

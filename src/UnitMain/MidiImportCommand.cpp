@@ -2,9 +2,12 @@
 // channels chosen in the MIDI read dialog and the melody built, all before
 // the editor is touched, so a bad file or a Cancel leaves the document as it
 // was. Then the melody replaces the editor's and the import report is shown.
+#include <utility>
+
 #include "NativePath.h"
 #include "SuggestedFileName.h"
 #include "TFormMain.h"
+#include "UnitMidi/MidiFileReader.h"
 #include "UnitMidi/MidiImport.h"
 #include "UnitMidi/MidiMelody.h"
 #include "base/FileIO.h"
@@ -35,14 +38,14 @@ void TFormMain::mnGetMidiClick()
 
 void TFormMain::ImportMidiIntoEditor(const QString& path, bool askLossQuestion)
 {
-    const std::string bytes = ReadWholeFile(NativePath(path));
-    const std::string name = ToSjis(path);
-    const MidiSurvey survey = SurveyMidiFile(bytes, name);
-    const std::optional<std::vector<int>> channels = m_services.dialogs.RunMidiChannels(survey);
+    // The file is read and its notes collected once, for the survey the
+    // channel dialog shows and for the import.
+    MidiContent content = CollectMidiContent(ReadWholeFile(NativePath(path), MaxMidiFileSize), ToSjis(path));
+    const std::optional<std::vector<int>> channels = m_services.dialogs.RunMidiChannels(SurveyMidiContent(content));
     if (!channels) {
         return;
     }
-    const ImportedMelody melody = ImportMidiFile(bytes, name, *channels);
+    const ImportedMelody melody = ImportMidiContent(std::move(content), *channels);
     MelodyStore candidate = CandidateStore(m_store);
     BuildImportedMelody(candidate, melody);
     std::optional<StagedMelody> staged = StageOrRefuse(std::move(candidate));

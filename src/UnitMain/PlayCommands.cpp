@@ -1,7 +1,8 @@
-// The play, stop, repeat, voice-switch and MIDI export commands. The caption
-// of the play item is the play state: "再生(&P)" idle, "停止(&P)" playing; the
-// player's completion notice reads it back to decide whether to play again,
-// to close, or (after "/P") to end the program.
+// The play, stop, repeat, voice-switch and MIDI export commands. The window
+// keeps the play state (m_playState) and shows it in the caption of the play
+// item: "再生(&P)" idle, "停止(&P)" playing; the player's completion notice
+// reads the state to decide whether to play again, to close, or (after "/P")
+// to end the program.
 #include <QAction>
 #include <QComboBox>
 #include <QDir>
@@ -55,7 +56,7 @@ std::optional<MidiSettings> TFormMain::CheckMidiSettings(bool forPlay)
     const EditorTexts texts = CollectEditorTexts();
     SettingValues values;
     RefusalReason reason;
-    if (std::optional<std::string> refusal = CheckSettingTexts(texts, values, {}, &reason)) {
+    if (std::optional<std::string> refusal = CheckSettingTexts(texts, values, &reason)) {
         m_services.messageBoxes.Warning(FromSjis(*refusal));
         LeadToRefusedField(reason);
         m_liveAnalysis->RunNow();
@@ -104,9 +105,15 @@ void TFormMain::mnPlayClick()
     StartPlay(-1);
 }
 
+void TFormMain::SetPlayState(PlayState state)
+{
+    m_playState = state;
+    m_ui->mnPlay->setText(state == PlayState::Playing ? StopCaption() : PlayCaption());
+}
+
 void TFormMain::mnPlayFromCursorClick()
 {
-    if (m_ui->mnPlay->text() == StopCaption()) {
+    if (m_playState == PlayState::Playing) {
         StartPlay(-1);  // stops, as the play item does
         return;
     }
@@ -115,17 +122,16 @@ void TFormMain::mnPlayFromCursorClick()
 
 void TFormMain::StartPlay(int startTime)
 {
-    QAction* play = m_ui->mnPlay;
-    if (play->text() == StopCaption()) {
+    if (m_playState == PlayState::Playing) {
         // The player's notice finishes the play (MediaPlayer1Notify).
-        play->setText(PlayCaption());
+        SetPlayState(PlayState::Stopped);
         m_services.player.Stop();
         return;
     }
     if (!AnalyseBeforeUse()) {
         return;
     }
-    RunCommand([this, play, startTime] {
+    RunCommand([this, startTime] {
         const QString fileName = PlayFileName();
         if (!CheckAndWriteMidi(fileName, true)) {
             return;
@@ -135,7 +141,7 @@ void TFormMain::StartPlay(int startTime)
         const int code = startTime < 0 ? m_services.player.Play() : m_services.player.PlayFrom(startTime);
         if (code == 0) {
             m_playStartTime = startTime;
-            play->setText(StopCaption());
+            SetPlayState(PlayState::Playing);
             StartFollow();
             return;
         }
@@ -149,8 +155,7 @@ void TFormMain::MediaPlayer1Notify()
     if (!m_services.player.IsStopped()) {
         return;
     }
-    QAction* play = m_ui->mnPlay;
-    if (m_ui->mnRepeatPlay->isChecked() && play->text() == StopCaption()) {
+    if (m_ui->mnRepeatPlay->isChecked() && m_playState == PlayState::Playing) {
         // The player rewinds: the file is played again as it was written,
         // from where this play began.
         const int code =
@@ -161,7 +166,7 @@ void TFormMain::MediaPlayer1Notify()
         // Not playing any more: the play ends here rather than keep "停止(&P)".
         m_services.messageBoxes.Warning(FromSjis(Msg::MidiPlayError) + QString::number(code));
     }
-    play->setText(PlayCaption());
+    SetPlayState(PlayState::Stopped);
     EndFollow();
     m_services.player.Close();
     if (m_playAndExit) {
@@ -189,30 +194,19 @@ void TFormMain::mnPutMidiClick()
     RunCommand([this, &chosen] { CheckAndWriteMidi(*chosen); });
 }
 
-void TFormMain::mnPlay1Click(QAction* item)
+void TFormMain::mnPlay1Click(int voice)
 {
-    // The voice number is the 7th character of the item's name ("mnPlay1").
-    const QString name = item->objectName();
-    const int voice = name.size() >= 7 ? name.at(6).digitValue() : -1;
-    if (voice < 1 || voice > VoiceCount) {
-        return;
-    }
-    const QString caption =
-        (item->isChecked() ? QStringLiteral("♪第") : QStringLiteral("第")) + name.at(6) + QStringLiteral("音");
+    const QString caption = (VoicePlayItem(voice)->isChecked() ? QStringLiteral("♪第") : QStringLiteral("第")) +
+                            QString::number(voice) + QStringLiteral("音");
     // Through the diagnostics view, which adds the page's count to the caption.
     m_diagnosticsView->SetPageTitle(voice - 1, caption);
-}
-
-void TFormMain::mnRepeatPlayClick()
-{
-    // The menu has toggled the check mark; it is read when a play ends.
 }
 
 void TFormMain::StartPlayAndExit()
 {
     mnPlayClick();
     // Nothing plays after a refusal or an error: no window claims otherwise.
-    if (m_ui->mnPlay->text() != StopCaption()) {
+    if (m_playState != PlayState::Playing) {
         TerminateApplication();
         return;
     }

@@ -20,6 +20,7 @@
 #include "LiveAnalysis.h"
 #include "TFormMain.h"
 #include "UnitMld/MldLayout.h"
+#include "UnitMld/NoteRules.h"
 #include "UnitMld/ScoreParser.h"
 #include "UnitRoll/TPianoRoll.h"
 #include "platform/SjisText.h"
@@ -29,10 +30,10 @@ namespace quaverly {
 
 namespace {
 
-// The pages' debounce: the roll follows typing without compiling every key.
+// The playhead and the pages' playing marks follow the play some thirty times a second.
 constexpr int FollowIntervalMs = 33;
+// How long a typed note's preview sounds.
 constexpr int PreviewMs = 200;
-constexpr int MidiNoteOffset = 45;
 constexpr int DefaultRollHeight = 220;
 
 const QString RollVisibleKey = QStringLiteral("PianoRoll/Visible");
@@ -338,7 +339,7 @@ void TFormMain::PreviewTypedNote(int voice)
     }
     const size_t index = static_cast<size_t>(voice - 1);
     m_services.player.PreviewNote(voice - 1, std::clamp(tones[index] - 1, 0, 127),
-                                  std::clamp(typed->Note() + MidiNoteOffset, 0, 127), volumes[index] * 100 / 63,
+                                  std::clamp(typed->Note() + MidiNoteOffset, 0, 127), VelocityOfVolume(volumes[index]),
                                   PreviewMs);
 }
 

@@ -12,7 +12,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QStatusBar>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QTextCursor>
@@ -67,8 +66,8 @@ QString ToCoreLineEnds(QString text)
     return text;
 }
 
-// Tabs with the narrow padding of the designed form, so that the five page
-// captions fit the designed width without scroll buttons.
+// The platform's keys for a standard command, or the common desktops' key
+// where the platform has none.
 void SetStandardShortcut(QAction* action, QKeySequence::StandardKey key, const QKeySequence& fallback)
 {
     const QList<QKeySequence> platform = QKeySequence::keyBindings(key);
@@ -97,6 +96,15 @@ TFormMain::TFormMain(MelodyStore& store, const WindowServices& services, QWidget
       m_terminateHandler([] { QCoreApplication::exit(0); })
 {
     m_ui->setupUi(this);
+    for (int voice = 1; voice <= VoiceCount; ++voice) {
+        m_voiceControls[static_cast<size_t>(voice - 1)] = {
+            findChild<QPlainTextEdit*>(QStringLiteral("Memo%1").arg(voice)),
+            findChild<QComboBox*>(QStringLiteral("ComboBoxTone%1").arg(voice)),
+            findChild<QLineEdit*>(QStringLiteral("EditVol%1").arg(voice)),
+            findChild<QWidget*>(QStringLiteral("TabSheet%1").arg(voice)),
+            findChild<QAction*>(QStringLiteral("mnPlay%1").arg(voice)),
+        };
+    }
     m_sequenceRows = new SequenceRowModel(this);
     m_ui->ListViewSeq->setModel(m_sequenceRows);
     SetUpLook();
@@ -184,7 +192,6 @@ void TFormMain::ConnectMenu()
         {m_ui->mnMeloP, &TFormMain::mnMeloPClick},
         {m_ui->mnMeloM, &TFormMain::mnMeloMClick},
         {m_ui->mnPlay, &TFormMain::mnPlayClick},
-        {m_ui->mnRepeatPlay, &TFormMain::mnRepeatPlayClick},
         {m_ui->mnOption, &TFormMain::mnOptionClick},
         {m_ui->mnContents, &TFormMain::mnContentsClick},
         {m_ui->mnAbout1, &TFormMain::mnAbout1Click},
@@ -193,8 +200,7 @@ void TFormMain::ConnectMenu()
         connect(action, &QAction::triggered, this, handler);
     }
     for (int voice = 1; voice <= VoiceCount; ++voice) {
-        QAction* item = VoicePlayItem(voice);
-        connect(item, &QAction::triggered, this, [this, item] { mnPlay1Click(item); });
+        connect(VoicePlayItem(voice), &QAction::triggered, this, [this, voice] { mnPlay1Click(voice); });
     }
 }
 
@@ -314,30 +320,15 @@ QString TFormMain::HelpFileName() const
     return FindHelpFolder(m_programFolder) + QStringLiteral("/index.html");
 }
 
-QPlainTextEdit* TFormMain::VoiceMemo(int voice) const
-{
-    return findChild<QPlainTextEdit*>(QStringLiteral("Memo%1").arg(voice));
-}
+QPlainTextEdit* TFormMain::VoiceMemo(int voice) const { return ControlsOf(voice).memo; }
 
-QComboBox* TFormMain::VoiceTone(int voice) const
-{
-    return findChild<QComboBox*>(QStringLiteral("ComboBoxTone%1").arg(voice));
-}
+QComboBox* TFormMain::VoiceTone(int voice) const { return ControlsOf(voice).tone; }
 
-QLineEdit* TFormMain::VoiceVolume(int voice) const
-{
-    return findChild<QLineEdit*>(QStringLiteral("EditVol%1").arg(voice));
-}
+QLineEdit* TFormMain::VoiceVolume(int voice) const { return ControlsOf(voice).volume; }
 
-QWidget* TFormMain::VoicePage(int voice) const
-{
-    return findChild<QWidget*>(QStringLiteral("TabSheet%1").arg(voice));
-}
+QWidget* TFormMain::VoicePage(int voice) const { return ControlsOf(voice).page; }
 
-QAction* TFormMain::VoicePlayItem(int voice) const
-{
-    return findChild<QAction*>(QStringLiteral("mnPlay%1").arg(voice));
-}
+QAction* TFormMain::VoicePlayItem(int voice) const { return ControlsOf(voice).playItem; }
 
 EditorTexts TFormMain::CollectEditorTexts() const
 {

@@ -42,7 +42,6 @@ class QTimer;
 class QComboBox;
 class QLineEdit;
 class QPlainTextEdit;
-class QTimer;
 
 namespace Ui {
 class TFormMain;
@@ -93,16 +92,17 @@ public:
     const MelodyFileInfo& FileInfo() const { return m_melodyFileInfo; }
     bool ExtendedNotation() const { return m_extendedNotation; }
     bool KeyMappingOff() const { return m_keyMappingOff; }
-    bool PlayAndExit() const { return m_playAndExit; }
     const QString& CommandLineMode() const { return m_commandLineMode; }
 
-    // The folder of the program's own executable: the help document and the
-    // play file "Play.mid" live there. Tests point it elsewhere.
+    // The folder of the program's own executable, where the help document is
+    // looked for (the play file lives in the user's data folder). Tests point
+    // it elsewhere.
     QString ProgramFolder() const { return m_programFolder; }
     void SetProgramFolder(const QString& folder) { m_programFolder = folder; }
     QString HelpFileName() const;
 
-    // The voice controls of voice 1..4, found by name.
+    // The voice controls of voice 1..4 ("Memo1", "ComboBoxTone1", "EditVol1",
+    // "TabSheet1", "mnPlay1" ...), found by name once when the window is made.
     QPlainTextEdit* VoiceMemo(int voice) const;
     QComboBox* VoiceTone(int voice) const;
     QLineEdit* VoiceVolume(int voice) const;
@@ -150,7 +150,6 @@ public:
     // Crash journal (Journal.cpp). The folder is the per-user data folder in
     // the program and a temporary one in tests; empty means no journal.
     void SetJournalFolder(const QString& folder) { m_journalFolder = folder; }
-    const QString& JournalFolder() const { return m_journalFolder; }
     // This session's journal file; empty without a folder.
     QString JournalFileName() const;
     // The time from the last edit to the journal write (1 s).
@@ -210,11 +209,11 @@ public slots:
     void mnMeloMClick();
 
     // Play (PlayCommands.cpp). The menu has already toggled a checkable
-    // item's check mark when mnPlay1Click and mnRepeatPlayClick run.
+    // item's check mark when mnPlay1Click runs; mnRepeatPlay's is read when
+    // a play ends.
     void mnPlayClick();
     void MediaPlayer1Notify();
-    void mnPlay1Click(QAction* item);
-    void mnRepeatPlayClick();
+    void mnPlay1Click(int voice);
     void mnPlayFromCursorClick();
     void mnPreviewClick();
 
@@ -324,6 +323,20 @@ private:
     void SetUpLiveAnalysis();
 
     std::unique_ptr<Ui::TFormMain> m_ui;
+    // The per-voice controls, gathered by their names after the form is set up.
+    struct VoiceControls {
+        QPlainTextEdit* memo = nullptr;
+        QComboBox* tone = nullptr;
+        QLineEdit* volume = nullptr;
+        QWidget* page = nullptr;
+        QAction* playItem = nullptr;
+    };
+    std::array<VoiceControls, VoiceCount> m_voiceControls{};
+    const VoiceControls& ControlsOf(int voice) const { return m_voiceControls[static_cast<size_t>(voice - 1)]; }
+    // Whether a play is under way: the play item says "停止(&P)" then.
+    enum class PlayState { Stopped, Playing };
+    PlayState m_playState = PlayState::Stopped;
+    void SetPlayState(PlayState state);
     LiveAnalysis* m_liveAnalysis = nullptr;
     DiagnosticsView* m_diagnosticsView = nullptr;
     MelodyStore& m_store;

@@ -214,6 +214,8 @@ MidiHeader ReadMidiFile(std::string_view bytes, const std::string& name, MidiEve
     MidiHeader result;
     result.format = static_cast<int>(format);
     result.division = static_cast<int>(division);
+    result.trackCount = static_cast<int>(trackCount);
+    sink.Header(result);
     size_t eventCount = 0;
     TrackReader reader(name, sink, eventCount);
     // Chunks of other kinds are skipped by their length, as readers of the format must.
@@ -230,7 +232,6 @@ MidiHeader ReadMidiFile(std::string_view bytes, const std::string& name, MidiEve
         reader.Read(static_cast<int>(track), chunk);
         ++track;
     }
-    result.trackCount = static_cast<int>(trackCount);
     return result;
 }
 

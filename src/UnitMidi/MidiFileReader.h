@@ -20,7 +20,8 @@ public:
     MidiFileError(std::string_view reason, const std::string& name);
 };
 
-// A file of more than this is refused before it is read.
+// The largest MIDI file taken: the callers read a file with this cap, which
+// refuses a larger one before reading it, and ReadMidiFile refuses more bytes.
 inline constexpr size_t MaxMidiFileSize = 64u * 1024u * 1024u;
 // More events than any melody could use; a crafted file could otherwise
 // make the reading run on through millions of zero-delta events.
@@ -46,6 +47,8 @@ struct MidiEvent {
 class MidiEventSink {
 public:
     virtual ~MidiEventSink() = default;
+    // The file's header, read and checked, before the first track.
+    virtual void Header(const MidiHeader& /*header*/) {}
     virtual void TrackStart(int /*track*/) {}
     virtual void Event(int track, const MidiEvent& event) = 0;
     // The tick of the track's last event (its end-of-track event if it has one).

@@ -7,6 +7,7 @@
 #include "MidiNoteCollector.h"
 #include "VoiceSpelling.h"
 #include "UnitMld/MldLayout.h"
+#include "UnitMld/NoteRules.h"
 #include "UnitMld/SequenceList.h"
 #include "base/Errors.h"
 #include "base/Messages.h"
@@ -17,13 +18,9 @@ namespace quaverly {
 namespace {
 
 constexpr int MelodyTicksPerQuarter = 48;
-constexpr int MidiNoteOffset = 45;  // melody note 0 sounds as key 45
-constexpr int HighestNote = 63;
-// In the fourth voice note 63 would make a note event's status byte FF.
-constexpr int HighestNoteOfVoice4 = 62;
 constexpr int PercussionChannel = 10;
 constexpr int DefaultTempo = 120;
-constexpr int DefaultVolume = 63;
+constexpr int DefaultVolume = HighestVolume;
 // The end line comes after the last note, within the melody's times.
 constexpr int LastNoteTime = MaxSequenceTime - 1;
 // The widest spread of a chord's notes: a sixty-fourth note.
@@ -42,18 +39,6 @@ int MoveTenths(int64_t ticks, int64_t melodyTicks, int division)
     return static_cast<int>((difference * 10 + division / 2) / division);
 }
 
-// The volume whose velocity (volume x 100 / 63, as the MIDI writer scales
-// it) is nearest the mean velocity; the lower one on a tie.
-int VolumeOfVelocity(double velocity)
-{
-    int best = 0;
-    for (int volume = 1; volume <= 63; ++volume) {
-        if (std::abs(volume * 100 / 63 - velocity) < std::abs(best * 100 / 63 - velocity)) {
-            best = volume;
-        }
-    }
-    return best;
-}
 
 // The length of the UTF-8 character at the start of the bytes, or 0 when it is not well-formed.
 size_t Utf8CharacterLength(std::string_view text)
@@ -303,7 +288,11 @@ bool MidiImportReport::LostNothing() const
 
 MidiSurvey SurveyMidiFile(std::string_view bytes, const std::string& name)
 {
-    const MidiContent content = CollectMidiContent(bytes, name);
+    return SurveyMidiContent(CollectMidiContent(bytes, name));
+}
+
+MidiSurvey SurveyMidiContent(const MidiContent& content)
+{
     const std::array<ChannelNotes, 16> channels = NotesByChannel(content);
     MidiSurvey survey;
     for (int channel = 0; channel < 16; ++channel) {
@@ -324,8 +313,15 @@ MidiSurvey SurveyMidiFile(std::string_view bytes, const std::string& name)
 ImportedMelody ImportMidiFile(std::string_view bytes, const std::string& name, const std::vector<int>& channels)
 {
     // The choice is checked first, so a bad one costs no reading.
+    if (!channels.empty()) {
+        GivenChoice(channels);
+    }
+    return ImportMidiContent(CollectMidiContent(bytes, name), channels);
+}
+
+ImportedMelody ImportMidiContent(MidiContent content, const std::vector<int>& channels)
+{
     std::array<int, VoiceCount> choice = channels.empty() ? std::array<int, VoiceCount>{} : GivenChoice(channels);
-    MidiContent content = CollectMidiContent(bytes, name);
     const int division = content.header.division;
     std::array<ChannelNotes, 16> byChannel = NotesByChannel(content);
     if (channels.empty()) {
@@ -391,7 +387,7 @@ ImportedMelody ImportMidiFile(std::string_view bytes, const std::string& name, c
                 target->channel = channel;
             }
             const int voiceIndex = static_cast<int>(target - voices.data());
-            const int highest = voiceIndex == VoiceCount - 1 ? HighestNoteOfVoice4 : HighestNote;
+            const int highest = HighestNoteOfVoice(voiceIndex);
             const int wanted = timed.key - MidiNoteOffset;
             if (wanted < 0 || wanted > highest) {
                 ++report.notesClamped;
@@ -446,7 +442,7 @@ ImportedMelody ImportMidiFile(std::string_view bytes, const std::string& name, c
             imported.tone = program >= 0 ? program + 1 : 1;
             imported.volume = !build.notes.empty()
                                   ? VolumeOfVelocity(static_cast<double>(build.velocitySum) / static_cast<double>(build.notes.size()))
-                                  : (channelVolume >= 0 ? (channelVolume * 63 + 63) / 127 : DefaultVolume);
+                                  : (channelVolume >= 0 ? (channelVolume * HighestVolume + 63) / 127 : DefaultVolume);
         }
         imported.events = SpellVoice(build.notes, melody.endTime, content.quaverlyLayout, losses);
         report.notesKept[static_cast<size_t>(voice)] = imported.notesKept;

@@ -17,6 +17,8 @@
 #include <string_view>
 #include <vector>
 
+#include "MidiNoteCollector.h"
+
 namespace quaverly {
 
 // One MIDI channel as the file uses it (for the channel choice).
@@ -81,11 +83,16 @@ struct ImportedMelody {
 
 // The channels of the file and the automatic choice. Throws MidiFileError.
 MidiSurvey SurveyMidiFile(std::string_view bytes, const std::string& name);
+// The same of a file already read (CollectMidiContent), so that a survey and
+// the import that follows it read the file once.
+MidiSurvey SurveyMidiContent(const MidiContent& content);
 
 // Imports the file. channels: up to four MIDI channels 1..16 in voice order,
 // or empty for the automatic choice. Throws MidiFileError for a bad file and
 // QuaverlyError for a bad choice; nothing is kept from a failed import.
 ImportedMelody ImportMidiFile(std::string_view bytes, const std::string& name, const std::vector<int>& channels = {});
+// The same of a file already read. Throws QuaverlyError for a bad choice.
+ImportedMelody ImportMidiContent(MidiContent content, const std::vector<int>& channels = {});
 
 // The report for a person, Shift-JIS with CR LF line ends.
 std::string MidiImportReportText(const MidiImportReport& report);

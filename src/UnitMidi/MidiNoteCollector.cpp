@@ -1,7 +1,7 @@
 #include "MidiNoteCollector.h"
 
 #include <algorithm>
-#include <deque>
+#include <cstddef>
 
 namespace quaverly {
 
@@ -13,18 +13,37 @@ constexpr int64_t SetupBarTicks = 1920;
 // melody's end, whether or not that key sounds.
 constexpr uint8_t EndMarkerKey = 72;
 
-// The sounding notes of one key of one channel, earliest first, and how
-// many of them are silent notes still waiting for their note-off.
+// The sounding notes of one key of one channel, earliest first (from
+// notes[head]), and how many of them are silent notes still waiting for
+// their note-off.
 struct OpenList {
-    std::deque<uint32_t> notes;
+    size_t slot = 0;  // channel x 128 + key
+    std::vector<uint32_t> notes;
+    size_t head = 0;
     size_t silent = 0;
+
+    bool Empty() const { return head == notes.size(); }
+    uint32_t Front() const { return notes[head]; }
+    void PopFront()
+    {
+        if (++head == notes.size()) {
+            notes.clear();
+            head = 0;
+        }
+    }
 };
+
+constexpr size_t KeySlots = 16 * 128;
 
 class NoteCollector : public MidiEventSink {
 public:
     explicit NoteCollector(MidiContent& content) : m_content(content) {}
 
-    void SetDivision(int division) { m_division = division; }
+    void Header(const MidiHeader& header) override
+    {
+        m_content.header = header;
+        m_division = header.division;
+    }
 
     void TrackStart(int track) override
     {
@@ -74,10 +93,9 @@ public:
     void TrackEnd(int track, int64_t tick) override
     {
         // Only the keys this track struck: a file of many short tracks stays cheap.
-        for (size_t slot : m_touched) {
-            OpenList& open = m_open[slot];
-            for (uint32_t index : open.notes) {
-                MidiNote& note = m_content.notes[index];
+        for (OpenList& open : m_open) {
+            for (size_t i = open.head; i < open.notes.size(); ++i) {
+                MidiNote& note = m_content.notes[open.notes[i]];
                 if (note.velocity == 0 && !m_content.quaverlyLayout) {
                     note.discarded = true;  // never confirmed by a note-off
                 } else {
@@ -85,10 +103,9 @@ public:
                     note.hanging = true;
                 }
             }
-            open = OpenList{};
-            m_isTouched[slot] = false;
+            m_slotIndex[open.slot] = 0;
         }
-        m_touched.clear();
+        m_open.clear();
         if (track == 0) {
             if (m_division == QuaverlyDivision && m_content.header.format == 1 && m_setupAtZero &&
                 m_startAfterBar && tick >= SetupBarTicks) {
@@ -102,11 +119,11 @@ private:
     OpenList& OpenNotes(int channel, int key)
     {
         const size_t slot = static_cast<size_t>(channel * 128 + key);
-        if (!m_isTouched[slot]) {
-            m_isTouched[slot] = true;
-            m_touched.push_back(slot);
+        if (m_slotIndex[slot] == 0) {
+            m_open.push_back(OpenList{slot, {}, 0, 0});
+            m_slotIndex[slot] = static_cast<uint16_t>(m_open.size());
         }
-        return m_open[slot];
+        return m_open[m_slotIndex[slot] - 1u];
     }
 
     void MetaEvent(int track, const MidiEvent& event)
@@ -169,7 +186,7 @@ private:
     {
         OpenList& open = OpenNotes(channel, event.data1);
         // This program's writer ends every note with 8n: its 9n with velocity 0 always starts one.
-        if (!open.notes.empty() && m_content.notes[open.notes.front()].velocity != 0 && !m_content.quaverlyLayout) {
+        if (!open.Empty() && m_content.notes[open.Front()].velocity != 0 && !m_content.quaverlyLayout) {
             NoteOff(event, channel);
             return;
         }
@@ -183,6 +200,8 @@ private:
         if (m_content.quaverlyLayout || open.silent == 0) {
             return;
         }
+        open.notes.erase(open.notes.begin(), open.notes.begin() + static_cast<std::ptrdiff_t>(open.head));
+        open.head = 0;
         std::erase_if(open.notes, [this](uint32_t index) {
             MidiNote& note = m_content.notes[index];
             note.discarded = note.velocity == 0;
@@ -195,19 +214,20 @@ private:
     void NoteOff(const MidiEvent& event, int channel)
     {
         OpenList& open = OpenNotes(channel, event.data1);
-        if (open.notes.empty()) {
+        if (open.Empty()) {
             return;
         }
-        MidiNote& note = m_content.notes[open.notes.front()];
+        MidiNote& note = m_content.notes[open.Front()];
         note.EndAt(event.tick);
         open.silent -= note.velocity == 0 ? 1 : 0;
-        open.notes.pop_front();
+        open.PopFront();
     }
 
     MidiContent& m_content;
-    std::array<OpenList, 16 * 128> m_open;
-    std::vector<size_t> m_touched;  // slots of m_open this track used
-    std::array<bool, 16 * 128> m_isTouched{};
+    // The keys this track struck, each with its sounding notes; a file of
+    // many short tracks, or of few keys, stays cheap.
+    std::vector<OpenList> m_open;
+    std::array<uint16_t, KeySlots> m_slotIndex{};  // 1 + the slot's place in m_open, 0 for none
     int m_division = 0;
     int m_track = 0;
     int m_titleRank = 4;  // none yet
@@ -215,23 +235,6 @@ private:
     bool m_setupAtZero = false;
     bool m_startAfterBar = false;
 };
-
-// The header is needed before the first track: read it apart.
-int ReadDivision(std::string_view bytes)
-{
-    if (bytes.size() < 14) {
-        return 0;
-    }
-    return (static_cast<uint8_t>(bytes[12]) << 8) | static_cast<uint8_t>(bytes[13]);
-}
-
-int ReadFormat(std::string_view bytes)
-{
-    if (bytes.size() < 10) {
-        return 0;
-    }
-    return (static_cast<uint8_t>(bytes[8]) << 8) | static_cast<uint8_t>(bytes[9]);
-}
 
 }  // namespace
 
@@ -241,8 +244,6 @@ MidiContent CollectMidiContent(std::string_view bytes, const std::string& name)
     // Room for the notes of a file of plain note-on and note-off pairs.
     content.notes.reserve(std::min<size_t>(bytes.size() / 8, MaxMidiEvents / 2));
     NoteCollector collector(content);
-    collector.SetDivision(ReadDivision(bytes));
-    content.header.format = ReadFormat(bytes);
     content.header = ReadMidiFile(bytes, name, collector);
     std::stable_sort(content.tempos.begin(), content.tempos.end(),
                      [](const auto& a, const auto& b) { return a.first < b.first; });

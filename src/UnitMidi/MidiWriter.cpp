@@ -10,6 +10,7 @@
 #include "base/IntegerReading.h"
 #include "VNum/VNum.h"
 #include "UnitMld/MldLayout.h"
+#include "UnitMld/NoteRules.h"
 
 namespace quaverly {
 
@@ -18,7 +19,6 @@ namespace {
 // Melody ticks (48 to the quarter) become file ticks at 480 to the quarter.
 constexpr int64_t TickScale = 10;
 constexpr uint32_t SetupBarTicks = 1920;
-constexpr int MidiNoteOffset = 45;
 // Variable-length quantities hold 28 bits.
 constexpr int64_t MaxVarLen = 0x0FFFFFFF;
 constexpr int64_t MaxTempoValue = 0xFFFFFF;
@@ -119,8 +119,7 @@ std::string ChannelTrack(WorkList& work, const MidiSettings& settings, int voice
     data += Byte(0);
     data += Byte(0xC0 + voice);
     data += Byte(std::clamp(settings.tones[static_cast<size_t>(voice)] - 1, 0, 127));
-    const int volume = std::clamp(settings.volumes[static_cast<size_t>(voice)], 0, 63);
-    const int velocity = volume * 100 / 63;
+    const int velocity = VelocityOfVolume(settings.volumes[static_cast<size_t>(voice)]);
     data.reserve(data.size() + work.size() * 5 + 16);
 
     SortWorkList(work);

@@ -4,30 +4,22 @@
 #include <array>
 
 #include "UnitMld/NotationTables.h"
+#include "UnitMld/NoteRules.h"
 
 namespace quaverly {
 
 namespace {
 
-// The placeholder note of a rest line.
-constexpr int RestNote = 17;
 constexpr int WholeNote = 192;
 
-// The durations a plain form gives gate g: normal, staccato, tie, in the
-// order they are preferred.
-std::array<int, 3> PlainDurations(int gate) { return {gate + 2, 2 * gate, gate - 1}; }
-
-bool IsPlain(int duration, int gate)
-{
-    return duration == gate + 2 || duration == 2 * gate || gate == duration + 1;
-}
-
 // The plain-form duration of a note of gate g that leaves a rest in a span
-// of ticks, or 0: the first of normal, staccato and tie whose duration has
-// its own spelling and, when wanted, whose rest has one too.
+// of ticks, or 0: the first of normal, staccato and tie (the order they are
+// preferred in) whose duration has its own spelling and, when wanted, whose
+// rest has one too.
 int DurationBeforeRest(int gate, int span, bool restSpelled)
 {
-    for (int duration : PlainDurations(gate)) {
+    for (int64_t plain : ArticulatedDurations(gate)) {
+        const int duration = static_cast<int>(plain);
         if (duration > 0 && duration < span && IsTableDuration(duration) &&
             (!restSpelled || IsTableDuration(span - duration))) {
             return duration;
@@ -44,11 +36,11 @@ int DurationBeforeRest(int gate, int span, bool restSpelled)
 void SpellNote(int time, int note, int gate, int span, std::vector<VoiceEvent>& events)
 {
     events.push_back({time, note, gate});
-    if (span <= 0 || (IsPlain(span, gate) && IsTableDuration(span))) {
+    if (span <= 0 || (IsPlainForm(span, gate) && IsTableDuration(span))) {
         return;
     }
     int duration = DurationBeforeRest(gate, span, true);
-    if (duration == 0 && !IsPlain(span, gate)) {
+    if (duration == 0 && !IsPlainForm(span, gate)) {
         duration = DurationBeforeRest(gate, span, false);
     }
     if (duration > 0) {

@@ -58,19 +58,77 @@ std::string QuoteText(std::string_view text)
 
 }  // namespace
 
-DiagnosticSink::DiagnosticSink(const std::array<std::string, VoiceCount>& pages)
+DiagnosticSink::DiagnosticSink(const std::array<std::string, VoiceCount>& pages, size_t keptPerPage)
+    : m_keptPerPage(keptPerPage)
 {
     for (size_t i = 0; i < pages.size(); ++i) {
         m_pages[i] = pages[i];
     }
 }
 
+void DiagnosticSink::QuoteFrom(const std::array<std::string, VoiceCount>& pages)
+{
+    for (size_t i = 0; i < pages.size(); ++i) {
+        m_pages[i] = pages[i];
+    }
+}
+
+bool DiagnosticSink::Admit(int page)
+{
+    const size_t slot = Slot(page);
+    ++m_counts[slot];
+    if (m_taken[slot] >= m_keptPerPage) {
+        return false;
+    }
+    ++m_taken[slot];
+    return true;
+}
+
+void DiagnosticSink::Take(Diagnostic diagnostic)
+{
+    if (!Admit(diagnostic.span.page)) {
+        return;
+    }
+    if (m_stream) {
+        m_stream(diagnostic);
+    } else {
+        m_items.push_back(std::move(diagnostic));
+    }
+}
+
 void DiagnosticSink::Add(DiagnosticKind kind, SourceSpan span, std::string_view quoted, std::string_view suffix)
 {
+    // Counted first: a diagnostic beyond the bound costs no message.
+    if (!Admit(span.page)) {
+        return;
+    }
     std::string message(Msg::DiagnosticQuoteOpen);
     message += QuoteText(quoted);
     message += suffix;
-    m_items.push_back({span, kind, std::move(message)});
+    Diagnostic diagnostic{span, kind, std::move(message)};
+    if (m_stream) {
+        m_stream(diagnostic);
+    } else {
+        m_items.push_back(std::move(diagnostic));
+    }
+}
+
+size_t DiagnosticSink::TotalCount() const
+{
+    size_t total = 0;
+    for (size_t count : m_counts) {
+        total += count;
+    }
+    return total;
+}
+
+size_t DiagnosticSink::TotalDropped() const
+{
+    size_t total = 0;
+    for (size_t slot = 0; slot < m_counts.size(); ++slot) {
+        total += m_counts[slot] - m_taken[slot];
+    }
+    return total;
 }
 
 void DiagnosticSink::AddQuotingPage(DiagnosticKind kind, SourceSpan span, std::string_view suffix)

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <array>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -35,10 +36,31 @@ struct Diagnostic {
 // Where diagnostics are collected. pages: the voice pages as typed, for
 // quoting the characters of a place the reporter only knows by its span
 // (the builder); the parser quotes from the page it reads.
+//
+// A page full of unreadable pieces makes a diagnostic every few bytes, more
+// than anyone reads and many times the page's size in memory: each page's
+// first keptPerPage diagnostics are taken (kept, or handed to the stream),
+// the others only counted.
 class DiagnosticSink {
 public:
-    DiagnosticSink() = default;
-    explicit DiagnosticSink(const std::array<std::string, VoiceCount>& pages);
+    static constexpr size_t KeptPerPage = 1000;
+    using Stream = std::function<void(const Diagnostic&)>;
+
+    explicit DiagnosticSink(size_t keptPerPage = KeptPerPage) : m_keptPerPage(keptPerPage) {}
+    explicit DiagnosticSink(const std::array<std::string, VoiceCount>& pages, size_t keptPerPage = KeptPerPage);
+
+    // The pages AddQuotingPage quotes from from now on (they must outlive the sink's use).
+    void QuoteFrom(const std::array<std::string, VoiceCount>& pages);
+    // Hands each diagnostic taken to stream as it comes, instead of keeping it.
+    void StreamTo(Stream stream) { m_stream = std::move(stream); }
+    // Takes a diagnostic made elsewhere (the builder's), under the same bound.
+    void Take(Diagnostic diagnostic);
+    // Every diagnostic of the page (0..3; -1 for those of no page), taken or not.
+    size_t Count(int page) const { return m_counts[Slot(page)]; }
+    size_t TotalCount() const;
+    // Those of the page only counted.
+    size_t Dropped(int page) const { return m_counts[Slot(page)] - m_taken[Slot(page)]; }
+    size_t TotalDropped() const;
 
     // Adds the diagnostic whose message is 「quoted」 + suffix; the quote is
     // kept to one line and some two dozen characters.
@@ -50,8 +72,16 @@ public:
     std::vector<Diagnostic>& Items() { return m_items; }
 
 private:
+    static size_t Slot(int page) { return page >= 0 && page < VoiceCount ? static_cast<size_t>(page) : VoiceCount; }
+    // Counts the page's diagnostic; true when it is to be taken.
+    bool Admit(int page);
+
     std::array<std::string_view, VoiceCount> m_pages{};
     std::vector<Diagnostic> m_items;
+    size_t m_keptPerPage = KeptPerPage;
+    Stream m_stream;
+    std::array<size_t, VoiceCount + 1> m_counts{};  // the pages, then no page
+    std::array<size_t, VoiceCount + 1> m_taken{};
 };
 
 // The 1-based line and column of a byte offset in a text whose lines end in

@@ -9,6 +9,7 @@
 #include "base/Errors.h"
 #include "base/Messages.h"
 #include "MldLayout.h"
+#include "NoteRules.h"
 #include "SequenceText.h"
 
 namespace quaverly {
@@ -20,8 +21,6 @@ namespace {
 constexpr uint32_t MaxHeaderLength = 0xFFFF;
 constexpr uint64_t MaxFileLength = 0xFFFFFFFF;
 constexpr int MaxByte = 255;
-// The note of silent events of a voice without a sounding note.
-constexpr int DefaultSilentNote = 17;
 
 // The times a melody can hold: the five columns of the sequence listing, in
 // which a negative time takes the minus sign too.
@@ -137,7 +136,7 @@ void AppendFFF0Event(std::string& out, std::string_view hex)
     out += static_cast<char>(Mld::ControlStatus);
     out += static_cast<char>(Mld::CodeData);
     AppendBigEndian(out, Mld::DataEventSize, 2);
-    // Byte k comes from characters 2k-1 and 2k; a missing or invalid pair gives 0.
+    // Byte k (from 0) comes from characters 2k and 2k + 1; a missing or invalid pair gives 0.
     for (size_t k = 0; k < Mld::DataEventSize; ++k) {
         int value = 0;
         if (2 * k + 1 < hex.size()) {
@@ -231,7 +230,7 @@ public:
             }
         }
         if (known == Unknown) {
-            known = DefaultSilentNote;
+            known = RestNote;  // a voice without a sounding note
         }
         return known;
     }

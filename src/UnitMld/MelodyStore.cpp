@@ -141,12 +141,18 @@ void MelodyStore::OpenMelodyFile(const std::string& path)
 {
     // A failed read must not leave the previous melody looking like the file's.
     m_image.clear();
-    std::string bytes = ReadWholeFile(path);
+    std::string bytes = ReadWholeFile(path, MaxMelodyFileSize);
     const size_t skip = FileKindOf(path) == FileKind::PocketMelody ? std::min(Mld::PocketMelodyHeaderSize, bytes.size()) : 0;
     bytes.erase(0, skip);
     m_image = std::move(bytes);
 }
 
-std::string ReadMelodyTitle(const std::string& path) { return FindHeaderChunk(ReadWholeFile(path), Mld::TitleTag); }
+std::string ReadMelodyTitle(const std::string& path)
+{
+    // The header chunks end where the two-byte header length says, so no
+    // title lies further in than this.
+    constexpr size_t LongestHeader = Mld::HeaderBase + 0xFFFF;
+    return FindHeaderChunk(ReadFilePrefix(path, LongestHeader), Mld::TitleTag);
+}
 
 }  // namespace quaverly

@@ -96,19 +96,29 @@ std::string GateGroupText(int64_t gate)
     return text;
 }
 
+std::array<int64_t, 3> ArticulatedDurations(int64_t gate)
+{
+    // Staccato only where the half is whole: an odd length's gate reads back as a group.
+    return {gate + 2, 2 * gate, gate - 1};
+}
+
+bool IsPlainForm(int64_t duration, int64_t gate)
+{
+    for (int64_t plain : ArticulatedDurations(gate)) {
+        if (plain == duration) {
+            return true;
+        }
+    }
+    return false;
+}
+
 std::string GateSuffix(int duration, int gate)
 {
-    const int64_t d = duration;
-    const int64_t g = gate;
-    if (ArticulatedGate(d, NormalArticulation) == g) {
-        return {};
-    }
-    // Staccato only where the half is whole: an odd length's gate reads back as a group.
-    if (d == 2 * g) {
-        return std::string(ArticulationMark(StaccatoArticulation));
-    }
-    if (ArticulatedGate(d, TieArticulation) == g) {
-        return std::string(ArticulationMark(TieArticulation));
+    const std::array<int64_t, 3> plain = ArticulatedDurations(gate);
+    for (int articulation : {NormalArticulation, StaccatoArticulation, TieArticulation}) {
+        if (plain[static_cast<size_t>(articulation)] == duration) {
+            return std::string(ArticulationMark(articulation));
+        }
     }
     return GateGroupText(gate);
 }

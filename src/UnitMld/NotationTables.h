@@ -32,6 +32,11 @@ inline constexpr int StaccatoArticulation = 1;
 inline constexpr int TieArticulation = 2;
 // The gate of a note of duration ticks with an articulation 0..2.
 int64_t ArticulatedGate(int64_t duration, int articulation);
+// The way back, for each articulation 0..2 in that order: the duration whose
+// plain form ("", "＊", "Ｔ") gives the gate (staccato the even one of the two).
+std::array<int64_t, 3> ArticulatedDurations(int64_t gate);
+// Whether some articulation's plain form of that duration gives the gate.
+bool IsPlainForm(int64_t duration, int64_t gate);
 // "", "＊" or "Ｔ": the canonical mark of an articulation 0..2.
 std::string_view ArticulationMark(int articulation);
 // "[g]": the canonical text of a gate group.

@@ -20,24 +20,17 @@ PageCheckResult CheckPages(const EditorTexts& texts, const MelodyFileInfo& info,
     MelodyStore store;
     DiagnosticSink diagnostics;
     try {
-        AnalysisResult analysis = AnalyseScore(store, texts, info, extendedNotation, ViewRows::Skip, &diagnostics);
+        AnalysisResult analysis = AnalyseScore(store, texts, info, extendedNotation, ViewRows::Skip, &diagnostics,
+                                               PagesOnTempoRefusal::Parse);
         result.refusal = analysis.refusal;
         result.refusalReason = analysis.refusalReason;
     } catch (const QuaverlyError& error) {
         // What the file cannot hold (a melody too long); the pages were parsed.
         result.refusal = error.what();
     }
-    if (result.refusalReason.field == RefusedField::Tempo) {
-        // The chain stops before the pages are read; their diagnostics still count.
-        for (int voice = 0; voice < VoiceCount; ++voice) {
-            ParseScore(texts.scores[static_cast<size_t>(voice)], voice, store.Sequence(), extendedNotation, &diagnostics);
-        }
-    }
     result.diagnostics = std::move(diagnostics.Items());
-    for (const Diagnostic& diagnostic : result.diagnostics) {
-        if (diagnostic.span.page >= 0 && diagnostic.span.page < VoiceCount) {
-            ++result.diagnosticsPerPage[static_cast<size_t>(diagnostic.span.page)];
-        }
+    for (int page = 0; page < VoiceCount; ++page) {
+        result.diagnosticsPerPage[static_cast<size_t>(page)] = static_cast<int>(diagnostics.Count(page));
     }
     if (!result.refusal) {
         result.imageBytes = store.MelodyImage().size();

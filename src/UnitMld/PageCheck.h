@@ -18,7 +18,9 @@
 namespace quaverly {
 
 struct PageCheckResult {
-    std::vector<Diagnostic> diagnostics;       // in page order, then place
+    // In page order, then place: each page's first DiagnosticSink::KeptPerPage.
+    std::vector<Diagnostic> diagnostics;
+    // Every diagnostic of each page, also those beyond the ones kept.
     std::array<int, VoiceCount> diagnosticsPerPage{};
     // Set when the analysis would refuse: its message (Shift-JIS), and the
     // box at fault (RefusedField::None for a melody too long for the file).

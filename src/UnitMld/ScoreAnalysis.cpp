@@ -68,8 +68,7 @@ std::optional<std::string> CheckVolumeTexts(const std::array<std::string, VoiceC
     return std::nullopt;
 }
 
-std::optional<std::string> CheckSettingTexts(const EditorTexts& texts, SettingValues& values,
-                                             const std::function<void()>& afterTempo, RefusalReason* reason)
+std::optional<std::string> CheckSettingTexts(const EditorTexts& texts, SettingValues& values, RefusalReason* reason)
 {
     SettingValues read;
     RefusalReason refused;
@@ -83,9 +82,6 @@ std::optional<std::string> CheckSettingTexts(const EditorTexts& texts, SettingVa
     if (auto refusal = CheckTempoText(texts.tempo, read.tempo)) {
         return refuse(std::move(*refusal), RefusedField::Tempo);
     }
-    if (afterTempo) {
-        afterTempo();
-    }
     if (auto refusal = CheckToneTexts(texts.tones, read.tones, &refused.voice)) {
         return refuse(std::move(*refusal), RefusedField::Tone);
     }
@@ -97,7 +93,8 @@ std::optional<std::string> CheckSettingTexts(const EditorTexts& texts, SettingVa
 }
 
 AnalysisResult AnalyseScore(MelodyStore& store, const EditorTexts& texts, const MelodyFileInfo& info,
-                            bool extendedNotation, ViewRows rows, DiagnosticSink* diagnostics)
+                            bool extendedNotation, ViewRows rows, DiagnosticSink* diagnostics,
+                            PagesOnTempoRefusal pagesOnTempoRefusal)
 {
     AnalysisResult result;
     store.ClearMelody();
@@ -105,20 +102,21 @@ AnalysisResult AnalyseScore(MelodyStore& store, const EditorTexts& texts, const 
     MelodySettings settings;
     settings.title = texts.title;
     SettingValues values;
-    // All four pages are parsed before any tone or volume is checked, into
-    // room for the most entries they can make: memory reserved beyond the
-    // events is never touched.
-    size_t room = store.Sequence().size();
-    for (const std::string& score : texts.scores) {
-        room += MostEntriesOfScore(score);
-    }
-    store.Sequence().reserve(room);
-    result.refusal = CheckSettingTexts(texts, values, [&] {
+    result.refusal = CheckSettingTexts(texts, values, &result.refusalReason);
+    const bool tempoRefused = result.refusal && result.refusalReason.field == RefusedField::Tempo;
+    if (!tempoRefused || pagesOnTempoRefusal == PagesOnTempoRefusal::Parse) {
+        // The four pages, into room for the most entries they can make:
+        // memory reserved beyond the events is never touched.
+        size_t room = store.Sequence().size();
+        for (const std::string& score : texts.scores) {
+            room += MostEntriesOfScore(score);
+        }
+        store.Sequence().reserve(room);
         for (int voice = 0; voice < VoiceCount; ++voice) {
             const auto i = static_cast<size_t>(voice);
             settings.scores[i] = ParseScore(texts.scores[i], voice, store.Sequence(), extendedNotation, diagnostics);
         }
-    }, &result.refusalReason);
+    }
     if (result.refusal) {
         return result;
     }
@@ -129,12 +127,10 @@ AnalysisResult AnalyseScore(MelodyStore& store, const EditorTexts& texts, const 
     if (diagnostics == nullptr) {
         BuildMelody(store, settings, info);
     } else {
-        // The builder quotes the pages its diagnostics point at.
-        DiagnosticSink builderDiagnostics(texts.scores);
-        BuildMelody(store, settings, info, &builderDiagnostics);
-        for (Diagnostic& diagnostic : builderDiagnostics.Items()) {
-            diagnostics->Items().push_back(std::move(diagnostic));
-        }
+        // The builder quotes the pages its diagnostics point at; they join
+        // the parser's in the order of their places.
+        diagnostics->QuoteFrom(texts.scores);
+        BuildMelody(store, settings, info, diagnostics);
         std::stable_sort(diagnostics->Items().begin(), diagnostics->Items().end(),
                          [](const Diagnostic& a, const Diagnostic& b) {
                              return a.span.page != b.span.page ? a.span.page < b.span.page : a.span.offset < b.span.offset;

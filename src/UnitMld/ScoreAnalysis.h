@@ -46,13 +46,20 @@ struct AnalysisResult {
     std::string report;
 };
 
-// Runs the whole command on the store. Errors raised by the build (MelodyLimitError)
-// propagate to the caller's error display, as do any other QuaverlyError.
+// Whether the pages are read when the tempo is refused: the command stops
+// there; the live check reads them all the same, for their diagnostics.
+enum class PagesOnTempoRefusal { Skip, Parse };
+
+// Runs the whole command on the store, in one pass: the boxes are checked,
+// then the four pages are parsed once, then the melody is built when nothing
+// was refused. Errors raised by the build (MelodyLimitError) propagate to the
+// caller's error display, as do any other QuaverlyError.
 // diagnostics: when given, receives the parser's and the builder's
 // diagnostics of the four pages.
 AnalysisResult AnalyseScore(MelodyStore& store, const EditorTexts& texts, const MelodyFileInfo& info,
                             bool extendedNotation, ViewRows rows = ViewRows::Fill,
-                            DiagnosticSink* diagnostics = nullptr);
+                            DiagnosticSink* diagnostics = nullptr,
+                            PagesOnTempoRefusal pagesOnTempoRefusal = PagesOnTempoRefusal::Skip);
 
 // The values of the tempo, tone and volume boxes.
 struct SettingValues {
@@ -64,11 +71,8 @@ struct SettingValues {
 // The check chain of every command that uses the boxes (the analysis, play,
 // MIDI export, `quaverly-cli midi`): the tempo, then the four tones, then the
 // four volumes. Returns the first refusal message (Shift-JIS), or nothing
-// with values set. afterTempo runs once the tempo has passed, before the
-// tones are checked: the analysis parses its pages there. reason, when
-// given, is set to the box that refused.
+// with values set. reason, when given, is set to the box that refused.
 std::optional<std::string> CheckSettingTexts(const EditorTexts& texts, SettingValues& values,
-                                             const std::function<void()>& afterTempo = {},
                                              RefusalReason* reason = nullptr);
 
 // The links of the chain. Each returns the refusal message (Shift-JIS) or

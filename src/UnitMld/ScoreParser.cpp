@@ -12,6 +12,7 @@
 
 #include "base/Messages.h"
 #include "NotationTables.h"
+#include "NoteRules.h"
 #include "WidthMap.h"
 
 namespace quaverly {
@@ -19,7 +20,6 @@ namespace quaverly {
 namespace {
 
 constexpr int DefaultDuration = 48;
-constexpr int RestNote = 17;  // placeholder note of a rest: the builder gives rests a pitch of its own
 
 constexpr std::string_view LengthOpen = "\x81\x69";      // （
 constexpr std::string_view LengthClose = "\x81\x6A";     // ）
@@ -361,7 +361,9 @@ private:
     }
 
     // Diagnostics are noted as the scan meets them, which is not in the order
-    // of their places, and handed on in that order once the scan is done.
+    // of their places, and handed on in that order once the scan is done, or
+    // a few thousand at a time on a page that has very many: their order
+    // then holds within each batch, and the page's memory stays its own.
     struct Noted {
         DiagnosticKind kind;
         size_t start;
@@ -369,6 +371,7 @@ private:
         std::string_view suffix;
         std::string clampedTo;  // RangeClamped: the note the notes became
     };
+    static constexpr size_t NotedBatch = 4096;
     void Note(DiagnosticKind kind, size_t start, size_t end, std::string_view suffix, std::string clampedTo = {});
     void NoteSkipped();
     void EndSkippedRun();
@@ -654,7 +657,7 @@ void ScoreScan::Flush()
     }
     duration = std::max<int64_t>(duration, 0);
     gate = gate < 0 ? -gate : gate;
-    const int highest = m_voice == 3 ? 62 : 63;
+    const int highest = HighestNoteOfVoice(m_voice);
     const int note = static_cast<int>(std::clamp<int64_t>(m_pendingValue - 1, 0, highest));
     if (m_sink != nullptr) {
         if (note != m_pendingValue - 1) {
@@ -724,6 +727,9 @@ void ScoreScan::ReadRawBlock()
 void ScoreScan::Note(DiagnosticKind kind, size_t start, size_t end, std::string_view suffix, std::string clampedTo)
 {
     m_noted.push_back({kind, start, end, suffix, std::move(clampedTo)});
+    if (m_noted.size() >= NotedBatch) {
+        ReportNoted();
+    }
 }
 
 bool IsBlank(std::string_view rest)
@@ -822,6 +828,7 @@ void ScoreScan::ReportNoted()
         }
         m_sink->Add(noted.kind, PageSpan(first, last), m_page.substr(first, last - first), suffix);
     }
+    m_noted.clear();
 }
 
 }  // namespace

@@ -64,6 +64,7 @@ SequencePlayer& FluidSynthPlayer::Sequence()
 
 void FluidSynthPlayer::Open()
 {
+    ++m_openings;
     Sequence().Open(m_fileName);
 }
 
@@ -79,11 +80,21 @@ int FluidSynthPlayer::PlayFrom(int startTime)
     }
     const int64_t division = m_sequence->Timing().division;
     const int64_t fileTick = startTime < 0 ? -1 : int64_t{startTime} * division / MelodyTicksPerQuarter;
+    ++m_plays;
+    const uint64_t opening = m_openings;
     return m_sequence->PlayFrom(
-        [this] {
-            // On the sequence player's thread: hand the notice to this object's thread.
+        [this, opening] {
+            // On the sequence player's thread: hand the notice to this
+            // object's thread. A notice that arrives after the file was
+            // closed (or another opened) belongs to no play and is dropped.
             QMetaObject::invokeMethod(
-                this, [this] { Notify(); }, Qt::QueuedConnection);
+                this,
+                [this, opening] {
+                    if (opening == m_openings) {
+                        Notify();
+                    }
+                },
+                Qt::QueuedConnection);
         },
         fileTick);
 }
@@ -115,8 +126,11 @@ void FluidSynthPlayer::PreviewNote(int channel, int program, int key, int veloci
             } catch (const QuaverlyError&) {
                 return;
             }
-            QTimer::singleShot(milliseconds, this, [this, channel, key] {
-                if (m_sequence) {
+            // A play started meanwhile may sound the same key on the same
+            // channel: its note is not the preview's to end (the play's
+            // opening has already silenced the preview).
+            QTimer::singleShot(milliseconds, this, [this, channel, key, plays = m_plays] {
+                if (m_sequence && plays == m_plays) {
                     m_sequence->EndSound(channel, key);
                 }
             });
@@ -133,6 +147,7 @@ void FluidSynthPlayer::Stop()
 
 void FluidSynthPlayer::Close()
 {
+    ++m_openings;
     if (m_sequence) {
         m_sequence->Close();
     }

@@ -11,6 +11,7 @@
 #ifdef QUAVERLY_HAVE_SYNTH
 
 #include <QObject>
+#include <cstdint>
 #include <future>
 #include <memory>
 #include <string>
@@ -53,6 +54,9 @@ private:
     std::future<std::unique_ptr<Synthesizer>> m_loading;
     std::unique_ptr<Synthesizer> m_synth;
     std::unique_ptr<SequencePlayer> m_sequence;
+    // Counted on this object's thread: each Open and Close, each play.
+    uint64_t m_openings = 0;
+    uint64_t m_plays = 0;
 };
 
 }  // namespace quaverly

@@ -49,7 +49,6 @@ public:
     void ZoomIn();
     void ZoomOut();
     void SetPixelsPerTick(double pixelsPerTick);
-    double PixelsPerTick() const { return m_geometry.pixelsPerTick; }
     // The mapping the canvas paints with now.
     RollGeometry Geometry() const;
     // The painted area (tests click on it and paint it).

@@ -37,15 +37,20 @@ std::string ErrnoReason(int errorNumber)
 namespace {
 
 // Paths on this platform are UTF-8 bytes; messages are Shift-JIS.
-std::string DescribeFileFailure(std::string_view what, const std::string& path, int errorNumber)
+std::string DescribeFileFailure(std::string_view what, const std::string& path, std::string_view reason)
 {
-    return std::string(what) + "\r\n" + Utf8ToSjisLenient(path) + "\r\n" + ErrnoReason(errorNumber);
+    return std::string(what) + "\r\n" + Utf8ToSjisLenient(path) + "\r\n" + std::string(reason);
 }
 
 }  // namespace
 
 FileError::FileError(std::string_view what, const std::string& path, int errorNumber)
-    : QuaverlyError(DescribeFileFailure(what, path, errorNumber)), m_path(path), m_errorNumber(errorNumber)
+    : QuaverlyError(DescribeFileFailure(what, path, ErrnoReason(errorNumber))), m_path(path), m_errorNumber(errorNumber)
+{
+}
+
+FileError::FileError(std::string_view what, const std::string& path, int errorNumber, std::string_view reason)
+    : QuaverlyError(DescribeFileFailure(what, path, reason)), m_path(path), m_errorNumber(errorNumber)
 {
 }
 

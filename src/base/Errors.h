@@ -19,6 +19,8 @@ public:
 class FileError : public QuaverlyError {
 public:
     FileError(std::string_view what, const std::string& path, int errorNumber);
+    // The same with the reason given as text rather than taken from the error number.
+    FileError(std::string_view what, const std::string& path, int errorNumber, std::string_view reason);
     const std::string& Path() const { return m_path; }
     int ErrorNumber() const { return m_errorNumber; }
 

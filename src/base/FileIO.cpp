@@ -1,11 +1,14 @@
 #include "FileIO.h"
 
 #include <fcntl.h>
+#include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <cstdlib>
+#include <ctime>
 
 #include "Errors.h"
 #include "Messages.h"
@@ -94,11 +97,34 @@ void WriteIntoSpecialFile(const std::string& path, const std::string& bytes)
     }
 }
 
-mode_t CreationMode()
+// Creates a new temporary file beside path, named path + "." and six random
+// letters. A file that will be a new one is created with 0666, so that the
+// kernel applies the process's umask (and a default ACL) at creation: the umask
+// is never read or changed here, which would race with other threads creating
+// files. A file that replaces an existing one gets that file's mode afterwards.
+int CreateTemporaryBeside(const std::string& path, mode_t mode, std::string& name)
 {
-    mode_t mask = ::umask(0);
-    ::umask(mask);
-    return 0666 & ~mask;
+    static constexpr char Letters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        unsigned char random[6] = {};
+        if (::getrandom(random, sizeof random, 0) != static_cast<ssize_t>(sizeof random)) {
+            // Without random bytes the attempt number and the time still differ between tries.
+            const auto tick = static_cast<unsigned long>(::time(nullptr)) + static_cast<unsigned long>(attempt);
+            for (size_t i = 0; i < sizeof random; ++i) {
+                random[i] = static_cast<unsigned char>(tick >> (i * 5));
+            }
+        }
+        name = path + ".";
+        for (unsigned char byte : random) {
+            name += Letters[byte % (sizeof Letters - 1)];
+        }
+        const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+        if (fd >= 0 || errno != EEXIST) {
+            return fd;
+        }
+    }
+    errno = EEXIST;
+    return -1;
 }
 
 }  // namespace
@@ -119,13 +145,23 @@ std::string UpperExtension(std::string_view path)
     return extension;
 }
 
-std::string ReadWholeFile(const std::string& path)
+FileError FileTooLargeError(const std::string& path, size_t maxBytes)
 {
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        throw FileError(Msg::FileOpenFailed, path, errno);
-    }
+    return FileError(Msg::FileReadFailed, path, EFBIG,
+                     std::string(Msg::ReasonTooBigCapHead) + std::to_string(maxBytes >> 20) +
+                         std::string(Msg::ReasonTooBigCapTail));
+}
+
+std::string ReadAllFrom(int fd, const std::string& name, size_t maxBytes)
+{
+    struct stat info {};
     std::string bytes;
+    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) {
+        if (static_cast<uint64_t>(info.st_size) > maxBytes) {
+            throw FileTooLargeError(name, maxBytes);
+        }
+        bytes.reserve(static_cast<size_t>(info.st_size));
+    }
     char buffer[65536];
     for (;;) {
         ssize_t n = ::read(fd, buffer, sizeof buffer);
@@ -133,16 +169,67 @@ std::string ReadWholeFile(const std::string& path)
             if (errno == EINTR) {
                 continue;
             }
-            int error = errno;
+            throw FileError(Msg::FileReadFailed, name, errno);
+        }
+        if (n == 0) {
+            return bytes;
+        }
+        // A file that grows while it is read, or a stream, stops at the cap.
+        if (static_cast<size_t>(n) > maxBytes - bytes.size()) {
+            throw FileTooLargeError(name, maxBytes);
+        }
+        bytes.append(buffer, static_cast<size_t>(n));
+    }
+}
+
+namespace {
+
+int OpenForReading(const std::string& path)
+{
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        throw FileError(Msg::FileOpenFailed, path, errno);
+    }
+    return fd;
+}
+
+}  // namespace
+
+std::string ReadWholeFile(const std::string& path, size_t maxBytes)
+{
+    const int fd = OpenForReading(path);
+    try {
+        std::string bytes = ReadAllFrom(fd, path, maxBytes);
+        ::close(fd);
+        return bytes;
+    } catch (...) {
+        ::close(fd);
+        throw;
+    }
+}
+
+std::string ReadFilePrefix(const std::string& path, size_t count)
+{
+    const int fd = OpenForReading(path);
+    std::string bytes(count, '\0');
+    size_t done = 0;
+    while (done < count) {
+        ssize_t n = ::read(fd, bytes.data() + done, count - done);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n < 0) {
+            const int error = errno;
             ::close(fd);
             throw FileError(Msg::FileReadFailed, path, error);
         }
         if (n == 0) {
             break;
         }
-        bytes.append(buffer, static_cast<size_t>(n));
+        done += static_cast<size_t>(n);
     }
     ::close(fd);
+    bytes.resize(done);
     return bytes;
 }
 
@@ -163,14 +250,15 @@ void WriteWholeFile(const std::string& requestedPath, const std::string& bytes)
             ::free(resolved);
         }
     }
-    std::string pattern = path + ".XXXXXX";
-    int fd = ::mkstemp(pattern.data());
+    std::string name;
+    int fd = CreateTemporaryBeside(path, exists ? 0600 : 0666, name);
     if (fd < 0) {
         throw FileError(Msg::FileWriteFailed, requestedPath, errno);
     }
-    TemporaryFile temporary(pattern, fd);
-    mode_t mode = exists ? (existing.st_mode & 07777) : CreationMode();
-    ::fchmod(fd, mode);
+    TemporaryFile temporary(name, fd);
+    if (exists) {
+        ::fchmod(fd, existing.st_mode & 07777);
+    }
     WriteAll(fd, bytes, requestedPath);
     if (::fsync(fd) != 0) {
         throw FileError(Msg::FileWriteFailed, requestedPath, errno);

@@ -6,13 +6,31 @@
 #include <string>
 #include <string_view>
 
+#include "Errors.h"
+
 namespace quaverly {
 
 // The path's extension including its dot, upper-cased (".MLD"); empty without one.
 std::string UpperExtension(std::string_view path);
 
+// The largest file a reader takes unless it names its own cap.
+inline constexpr size_t DefaultReadCap = size_t{64} << 20;
+
 // The file's bytes. Throws FileError (open or read failure) naming the path.
-std::string ReadWholeFile(const std::string& path);
+// A file larger than maxBytes is refused before any of it is read (a pipe or
+// device, whose size is unknown, as soon as it gives more), with EFBIG and
+// the cap in MB as the reason; the cap is a whole number of MB.
+std::string ReadWholeFile(const std::string& path, size_t maxBytes = DefaultReadCap);
+
+// At most the first count bytes of the file (fewer when it is shorter).
+std::string ReadFilePrefix(const std::string& path, size_t count);
+
+// The refusal ReadWholeFile gives for a file over maxBytes.
+FileError FileTooLargeError(const std::string& path, size_t maxBytes);
+
+// Reads the descriptor up to its end, refusing more than maxBytes as above.
+// Does not close it. name is the path the error names.
+std::string ReadAllFrom(int fd, const std::string& name, size_t maxBytes);
 
 // Writes the bytes to a new temporary file beside the target, checks every
 // write, syncs it, and only then renames it over the target. On any failure

@@ -71,6 +71,17 @@ inline constexpr std::string_view ReasonAccess = "\x83" "A\x83N\x83Z\x83X\x82\xA
 inline constexpr std::string_view ReasonNoSpace = "\x83" "f\x83" "B\x83X\x83N\x82\xCC\x8B\xF3\x82\xAB\x97" "e\x97\xCA\x82\xAA\x91\xAB\x82\xE8\x82\xDC\x82\xB9\x82\xF1";
 // 「ファイルが大きすぎます」: EFBIG
 inline constexpr std::string_view ReasonTooBig = "\x83t\x83@\x83" "C\x83\x8B\x82\xAA\x91\xE5\x82\xAB\x82\xB7\x82\xAC\x82\xDC\x82\xB7";
+// 「ファイルが大きすぎます（」 and 「 MB まで）」: around a reader's size cap in MB
+inline constexpr std::string_view ReasonTooBigCapHead = "\x83t\x83@\x83" "C\x83\x8B\x82\xAA\x91\xE5\x82\xAB\x82\xB7\x82\xAC\x82\xDC\x82\xB7\x81i";
+inline constexpr std::string_view ReasonTooBigCapTail = " MB \x82\xDC\x82\xC5\x81j";
+// 「音譜を確かめられませんでした：」: the live check failed; followed by the reason
+inline constexpr std::string_view LiveCheckFailed = "\x89\xB9\x95\x88\x82\xF0\x8Am\x82\xA9\x82\xDF\x82\xE7\x82\xEA\x82\xDC\x82\xB9\x82\xF1\x82\xC5\x82\xB5\x82\xBD\x81" "F";
+// 「メモリが足りません」: std::bad_alloc
+inline constexpr std::string_view ReasonOutOfMemory = "\x83\x81\x83\x82\x83\x8A\x82\xAA\x91\xAB\x82\xE8\x82\xDC\x82\xB9\x82\xF1";
+// 「ほか %d 件」: printf format: the diagnostics of a page beyond those shown
+inline constexpr std::string_view DiagnosticsMore = "\x82\xD9\x82\xA9 %d \x8C\x8F";
+// 「第%d音 ほか %d 件」: printf format: the same in the window's list, with the page
+inline constexpr std::string_view DiagnosticsMoreOnPage = "\x91\xE6%d\x89\xB9 \x82\xD9\x82\xA9 %d \x8C\x8F";
 // 「入出力エラーが発生しました」: EIO
 inline constexpr std::string_view ReasonIo = "\x93\xFC\x8Fo\x97\xCD\x83G\x83\x89\x81[\x82\xAA\x94\xAD\x90\xB6\x82\xB5\x82\xDC\x82\xB5\x82\xBD";
 // 「フォルダです」: EISDIR

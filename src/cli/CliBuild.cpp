@@ -80,14 +80,15 @@ int RunBuild(const std::vector<std::string>& args)
     const std::string bytes = ReadInput(path);
     std::array<size_t, VoiceCount> pageOffsets{};
     ReadMelodyText(bytes, texts, info, &pageOffsets);
+    const DiagnosticOptions options{arguments.Has("--quiet"), arguments.Has("--werror")};
     DiagnosticSink diagnostics;
+    StreamDiagnostics(diagnostics, stderr, path, bytes, pageOffsets, options);
     AnalysisResult result =
         AnalyseScore(store, texts, info, arguments.Has("--extended"), ViewRows::Skip, &diagnostics);
     if (result.refusal) {
         Refuse(*result.refusal);
     }
-    if (ReportDiagnostics(stderr, path, bytes, pageOffsets, diagnostics,
-                          {arguments.Has("--quiet"), arguments.Has("--werror")})) {
+    if (FinishDiagnostics(stderr, path, diagnostics, options)) {
         return ExitRefused;
     }
     SaveImage(store, output);

@@ -6,6 +6,7 @@
 #include "CliSupport.h"
 #include "Subcommands.h"
 #include "UnitMld/FileKind.h"
+#include "UnitMidi/MidiFileReader.h"
 #include "UnitMidi/MidiImport.h"
 #include "UnitMidi/MidiMelody.h"
 #include "UnitMld/MelodyStore.h"
@@ -84,7 +85,7 @@ int RunImport(const std::vector<std::string>& args)
     if (midi) {
         const std::vector<int> channels =
             arguments.Has("--channels") ? ChannelList(arguments.Value("--channels", "")) : std::vector<int>{};
-        ImportedMelody melody = ImportMidiFile(ReadInput(input), input, channels);
+        ImportedMelody melody = ImportMidiFile(ReadInput(input, MaxMidiFileSize), input, channels);
         BuildImportedMelody(store, melody);
         WriteMelodyOrText(store, output, arguments.Has("--text"));
         Print(stderr, MidiImportReportText(melody.report));

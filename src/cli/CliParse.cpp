@@ -60,12 +60,13 @@ int RunParse(const std::vector<std::string>& args)
         text = ScoreFromUtf8(text, path);
     }
     SequenceList list;
-    DiagnosticSink diagnostics;
-    std::string canonical = ParseScore(text, voice - 1, list, arguments.Has("--extended"), &diagnostics);
     // The page is the whole input, whichever voice it is.
     const std::array<size_t, VoiceCount> pageOffsets{};
-    if (ReportDiagnostics(stderr, path, text, pageOffsets, diagnostics,
-                          {arguments.Has("--quiet"), arguments.Has("--werror")})) {
+    const DiagnosticOptions options{arguments.Has("--quiet"), arguments.Has("--werror")};
+    DiagnosticSink diagnostics;
+    StreamDiagnostics(diagnostics, stderr, path, text, pageOffsets, options);
+    std::string canonical = ParseScore(text, voice - 1, list, arguments.Has("--extended"), &diagnostics);
+    if (FinishDiagnostics(stderr, path, diagnostics, options)) {
         return ExitRefused;
     }
     for (const SequenceEntry& entry : list) {

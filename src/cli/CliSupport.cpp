@@ -93,26 +93,12 @@ std::string Arguments::PositionalOr(size_t index, std::string_view fallback) con
     return index < m_positional.size() ? m_positional[index] : std::string(fallback);
 }
 
-std::string ReadInput(const std::string& path)
+std::string ReadInput(const std::string& path, size_t maxBytes)
 {
     if (path != StandardStreamName) {
-        return ReadWholeFile(path);
+        return ReadWholeFile(path, maxBytes);
     }
-    std::string bytes;
-    char buffer[65536];
-    for (;;) {
-        ssize_t n = ::read(STDIN_FILENO, buffer, sizeof buffer);
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n < 0) {
-            throw FileError(Msg::FileReadFailed, StandardStreamName, errno);
-        }
-        if (n == 0) {
-            return bytes;
-        }
-        bytes.append(buffer, static_cast<size_t>(n));
-    }
+    return ReadAllFrom(STDIN_FILENO, StandardStreamName, maxBytes);
 }
 
 void WriteOutput(const std::string& path, const std::string& bytes)

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "UnitMld/MelodyToScore.h"
+#include "base/FileIO.h"
 
 namespace quaverly {
 
@@ -61,8 +62,9 @@ private:
     std::vector<std::string> m_positional;
 };
 
-// The whole file, or all of standard input for "-". Throws FileError.
-std::string ReadInput(const std::string& path);
+// The whole file, or all of standard input for "-". Throws FileError, also
+// for more than maxBytes, which is refused before it is read.
+std::string ReadInput(const std::string& path, size_t maxBytes = DefaultReadCap);
 // The whole file written atomically, or the bytes to standard output for "-".
 // Throws FileError.
 void WriteOutput(const std::string& path, const std::string& bytes);

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "UnitMidi/MidiFileReader.h"
 #include "base/Errors.h"
 #include "base/FileIO.h"
 #include "base/Messages.h"
@@ -124,7 +125,7 @@ SequencePlayer::~SequencePlayer()
 void SequencePlayer::Open(const std::string& path)
 {
     Close();
-    std::string bytes = ReadWholeFile(path);
+    std::string bytes = ReadWholeFile(path, MaxMidiFileSize);
     MidiFileTiming timing = ReadMidiTiming(bytes, path);
 
     m_synth.Reset();
@@ -142,6 +143,10 @@ void SequencePlayer::Open(const std::string& path)
         throw;
     }
     m_player = player;
+    {
+        std::lock_guard delivery(m_deliveryMutex);
+        m_closing = false;
+    }
     m_atEnd = false;
     m_shutdown = false;
     m_watcher = std::thread([this] { WatchPlays(); });
@@ -203,6 +208,11 @@ void SequencePlayer::Stop()
 
 void SequencePlayer::Close()
 {
+    {
+        // Waits for a completion call under way; none starts after this.
+        std::lock_guard delivery(m_deliveryMutex);
+        m_closing = true;
+    }
     if (m_player == nullptr) {
         // Only an output opened for a short sound, if any.
         m_output.reset();
@@ -289,8 +299,13 @@ void SequencePlayer::WatchPlays()
         std::function<void()> completion = std::move(m_completion);
         m_completion = nullptr;
         lock.unlock();
-        if (completion) {
-            completion();
+        {
+            // Close may have begun since the completion was taken: it then
+            // stays undelivered, as Close promises.
+            std::lock_guard delivery(m_deliveryMutex);
+            if (completion && !m_closing) {
+                completion();
+            }
         }
         lock.lock();
     }

@@ -77,7 +77,9 @@ public:
     void EndSound(int channel, int key);
     // Stops play; the play's completion call still comes.
     void Stop();
-    // Stops play without its completion call and releases the output.
+    // Stops play without its completion call and releases the output: a
+    // completion under way when Close is called ends before it returns, and
+    // none begins after Close is called.
     void Close();
 
     bool IsOpen() const { return m_player != nullptr; }
@@ -105,6 +107,10 @@ private:
     bool m_atEnd = false;  // the last play reached the end: the next one rewinds
     int64_t m_startTick = 0;  // where the current play started
     bool m_shutdown = false;
+    // Held while a completion is called; Close sets m_closing under it, so
+    // that no completion is called once Close has begun.
+    std::mutex m_deliveryMutex;
+    bool m_closing = false;
     std::atomic<bool> m_endReached{false};  // set on the audio thread
 };
 

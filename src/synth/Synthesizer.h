@@ -35,7 +35,6 @@ public:
 
     fluid_synth_t* Handle() const { return m_synth; }
     fluid_settings_t* Settings() const { return m_settings; }
-    const std::string& SoundFontPath() const { return m_soundFontPath; }
     int Rate() const { return m_rate; }
 
     // Silences every voice and returns the channels to their power-on state,

@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -20,9 +21,13 @@
 
 #include "InKtlSrc/RingtoneBook.h"
 #include "base/Errors.h"
+#include "UnitMidi/MidiFileReader.h"
 #include "UnitMld/MelodyStore.h"
+#include "base/FileIO.h"
 #include "UnitMld/MelodyToScore.h"
+#include "UnitMld/ScoreAnalysis.h"
 #include "UnitMld/ScoreParser.h"
+#include "base/TextEncoding.h"
 
 namespace quaverly {
 namespace {
@@ -170,6 +175,36 @@ TEST(BigInputTest, HundredMegabytesOfRandomEventsLoadIntoEditor)
     ExpectWithinBounds(RunInChild([&] { OpenAndLoad(path); }), HundredMegabytes, FileFactorAllowed);
 }
 
+// A file over its reader's cap is refused before it is read: 300 MB files,
+// sparse so that making them costs nothing, once took the program to 514 MB.
+TEST(BigInputTest, FilesOverTheirCapAreRefusedUnread)
+{
+    TemporaryFolder folder;
+    const fs::path melody = folder / "huge.mld";
+    const fs::path midi = folder / "huge.mid";
+    std::ofstream(melody, std::ios::binary) << "melo";
+    std::ofstream(midi, std::ios::binary) << "MThd";
+    fs::resize_file(melody, 300u << 20);
+    fs::resize_file(midi, 300u << 20);
+    const auto refused = [](const std::function<void()>& read) {
+        try {
+            read();
+        } catch (const FileError& error) {
+            if (error.ErrorNumber() == EFBIG) {
+                return;
+            }
+        }
+        ::_exit(4);
+    };
+    ExpectWithinBounds(RunInChild([&] {
+                           refused([&] { MelodyStore().OpenMelodyFile(melody.string()); });
+                           refused([&] { ReadWholeFile(midi.string(), MaxMidiFileSize); });
+                       }),
+                       0, FileFactorAllowed);
+    // The browser lists the title of any size of file from its header alone.
+    ExpectWithinBounds(RunInChild([&] { ReadMelodyTitle(melody.string()); }), 0, FileFactorAllowed);
+}
+
 constexpr size_t TenMegabytes = 10u << 20;
 
 std::string RepeatTo(std::string_view unit, size_t size)
@@ -263,6 +298,92 @@ TEST(BigInputTest, TenMegabytesOfRandomBytesParse)
                            ParsePage(text, true);
                        }),
                        TenMegabytes, PageFactorAllowed);
+}
+
+// A page of pieces that are each not taken as written (a diagnostic every few
+// bytes, 666,664 of them in 10 MB) once kept every diagnostic: 17 times the
+// page. Each page now keeps its first thousand and counts the rest; the
+// command-line tool prints them as they come and keeps none.
+constexpr double DiagnosticPageFactorAllowed = 4.0;
+constexpr long DiagnosticPageSlackKb = Sanitized ? SlackKbAllowed : 16 * 1024;
+
+std::string DiagnosticPage()
+{
+    // ド６４レ▲６４．ミ▼（３）＊ファ＃３２Ｔソ（６［２］）●６４
+    return RepeatTo(Utf8ToSjis("ド６４レ▲６４．ミ▼（３）＊ファ＃３２Ｔソ（６［２］）●６４"), TenMegabytes);
+}
+
+void ExpectWithinPageBound(const ChildUsage& usage, size_t pageBytes)
+{
+    EXPECT_TRUE(usage.finished);
+    EXPECT_LT(usage.seconds, SecondsAllowed);
+    const long allowedKb =
+        static_cast<long>(DiagnosticPageFactorAllowed * static_cast<double>(pageBytes) / 1024) + DiagnosticPageSlackKb;
+    EXPECT_LT(usage.peakKb, allowedKb);
+    std::printf("[   INFO   ] %zu KB page: %.2f s processor time, peak %ld KB above an empty process (%.1fx)\n",
+                pageBytes / 1024, usage.seconds, usage.peakKb,
+                static_cast<double>(usage.peakKb) * 1024 / static_cast<double>(pageBytes));
+}
+
+TEST(BigInputTest, TenMegabytePageOfDiagnosticsKeepsABoundedNumber)
+{
+    const std::string page = DiagnosticPage();
+    ExpectWithinPageBound(RunInChild([&] {
+                              SequenceList list;
+                              DiagnosticSink diagnostics;
+                              ParseScore(page, 0, list, false, &diagnostics);
+                              if (diagnostics.Items().size() != DiagnosticSink::KeptPerPage ||
+                                  diagnostics.Count(0) < 600'000) {
+                                  ::_exit(4);
+                              }
+                          }),
+                          page.size());
+    ExpectWithinPageBound(RunInChild([&] {
+                              MelodyStore store;
+                              EditorTexts texts;
+                              texts.tempo = "120";
+                              texts.tones = {"1", "1", "1", "1"};
+                              texts.volumes = {"63", "63", "63", "63"};
+                              texts.scores[0] = page;
+                              DiagnosticSink diagnostics;
+                              try {
+                                  AnalyseScore(store, texts, MelodyFileInfo{}, false, ViewRows::Skip, &diagnostics);
+                              } catch (const MelodyLimitError&) {
+                                  // too long for the melody file: refused, after the parse
+                              }
+                          }),
+                          page.size());
+}
+
+// The same page through the command-line tool, as a melody text file:
+// "parse" and "build", with and without --quiet. (The build is refused as
+// too long for the melody file, after the page is read.)
+TEST(BigInputTest, TenMegabytePageOfDiagnosticsThroughTheTool)
+{
+    TemporaryFolder folder;
+    const std::string page = DiagnosticPage();
+    const fs::path pageFile = folder / "page.txt";
+    const fs::path melodyText = folder / "page.tml";
+    std::ofstream(pageFile, std::ios::binary) << page;
+    std::ofstream(melodyText, std::ios::binary) << "$T\r\nbig\r\n$t\r\n120\r\n$C\r\n\r\n$D\r\n\r\n$1\r\n-1\r\n-63\r\n" << page
+                                                << "\r\n$2\r\n-1\r\n-63\r\n\r\n$3\r\n-1\r\n-63\r\n\r\n$4\r\n-1\r\n-63\r\n\r\n";
+    const std::string runs[] = {
+        "parse '" + pageFile.string() + "'",
+        "parse --quiet '" + pageFile.string() + "'",
+        "build '" + melodyText.string() + "' -o '" + (folder / "page.mld").string() + "'",
+        "build --quiet '" + melodyText.string() + "' -o '" + (folder / "page.mld").string() + "'",
+    };
+    for (const std::string& run : runs) {
+        SCOPED_TRACE(run);
+        const std::string command = std::string("'") + QUAVERLY_CLI + "' " + run + " >/dev/null 2>&1";
+        ChildUsage usage = RunInChild([&] {
+            // The shell's peak includes the tool it waited for; any exit
+            // status will do (a melody too long for the file is refused).
+            ::execl("/bin/sh", "sh", "-c", (command + "; exit 0").c_str(), static_cast<char*>(nullptr));
+            ::_exit(5);
+        });
+        ExpectWithinPageBound(usage, page.size());
+    }
 }
 
 std::string RingtoneBookOfSongs(size_t count)

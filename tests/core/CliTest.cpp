@@ -194,6 +194,29 @@ TEST_F(CliTest, MissingInputFileIsAnErrorNamingTheFile)
     EXPECT_FALSE(fs::exists(Path("out.mld")));
 }
 
+// Files over a reader's cap are refused unread with the cap in the message
+// (sparse files: the 300 MB cost nothing to make).
+TEST_F(CliTest, FilesOverTheirCapAreRefusedNamingTheCap)
+{
+    WriteBytes(Path("huge.mld"), "melo");
+    WriteBytes(Path("huge.mid"), "MThd");
+    fs::resize_file(Path("huge.mld"), 300u << 20);
+    fs::resize_file(Path("huge.mid"), 300u << 20);
+    const struct {
+        std::string args;
+        std::string cap;
+    } runs[] = {
+        {"info '" + Path("huge.mld") + "'", "（128 MB まで）"},
+        {"import '" + Path("huge.mid") + "' -o '" + Path("out.mld") + "'", "（64 MB まで）"},
+    };
+    for (const auto& test : runs) {
+        CliRun run = Run(test.args);
+        EXPECT_EQ(run.exitCode, 1) << test.args;
+        EXPECT_NE(run.err.find(test.cap), std::string::npos) << run.err;
+    }
+    EXPECT_FALSE(fs::exists(Path("out.mld")));
+}
+
 TEST_F(CliTest, BuildTextBuildGivesTheSameBytes)
 {
     for (const std::string& song : Songs()) {
@@ -337,6 +360,26 @@ TEST_F(CliTest, DiagnosticsNameTheLineAndColumnOfTheInputFile)
         EXPECT_EQ(run.out, c.out) << c.args << " " << c.input;
         EXPECT_EQ(run.err, c.err) << c.args << " " << c.input;
     }
+}
+
+// Each page's first thousand diagnostics are printed, then how many more there
+// were; --quiet prints none and --werror still refuses.
+TEST_F(CliTest, DiagnosticsBeyondAThousandAreCounted)
+{
+    std::string page;
+    for (int i = 0; i < 1003; ++i) {
+        page += "X\x83h";  // Xド
+    }
+    WriteBytes(Path("many.txt"), page);
+    CliRun run = Run("parse '" + Path("many.txt") + "'");
+    EXPECT_EQ(run.exitCode, 0);
+    const std::vector<std::string> lines = Lines(run.err);
+    ASSERT_EQ(lines.size(), 1001u);
+    EXPECT_EQ(lines[999], Path("many.txt") + ":1:1999: warning: 「X」は意味のない文字なので飛ばしました");
+    EXPECT_EQ(lines[1000], Path("many.txt") + ": warning: ほか 3 件");
+    CliRun quiet = Run("parse --quiet --werror '" + Path("many.txt") + "'");
+    EXPECT_EQ(quiet.exitCode, 1);
+    EXPECT_EQ(quiet.err, "");
 }
 
 TEST_F(CliTest, ParseRefusesTextThatIsNotUtf8)

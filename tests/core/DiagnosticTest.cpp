@@ -10,6 +10,7 @@
 #include "UnitMld/Diagnostic.h"
 #include "UnitMld/MelodyBuilder.h"
 #include "UnitMld/MelodyText.h"
+#include "UnitMld/PageCheck.h"
 #include "UnitMld/ScoreAnalysis.h"
 #include "UnitMld/ScoreParser.h"
 #include "base/TextEncoding.h"
@@ -204,6 +205,46 @@ TEST(Diagnostics, RefusalsNameTheBoxAndTheVoice)
         EXPECT_EQ(result.refusalReason, c.reason);
         EXPECT_EQ(result.refusal.has_value(), c.reason.field != RefusedField::None);
     }
+}
+
+// A page keeps its first thousand diagnostics and counts the rest; the
+// other pages keep theirs; a streaming sink hands over as many and keeps none.
+TEST(Diagnostics, EachPageKeepsABoundedNumberAndCountsTheRest)
+{
+    const std::string skipped(DiagnosticSink::KeptPerPage + 5, 'X');
+    std::string page;
+    for (char c : skipped) {
+        page += c;
+        page += "\x83h";  // ド between the skipped characters, so that each is a run of its own
+    }
+    for (const bool streamed : {false, true}) {
+        SCOPED_TRACE(streamed);
+        DiagnosticSink sink;
+        size_t handed = 0;
+        if (streamed) {
+            sink.StreamTo([&handed](const Diagnostic&) { ++handed; });
+        }
+        SequenceList list;
+        ParseScore(page, 1, list, false, &sink);
+        ParseScore("X", 2, list, false, &sink);
+        EXPECT_EQ(sink.Count(1), DiagnosticSink::KeptPerPage + 5);
+        EXPECT_EQ(sink.Dropped(1), 5u);
+        EXPECT_EQ(sink.Count(2), 1u);
+        EXPECT_EQ(sink.Dropped(2), 0u);
+        EXPECT_EQ(sink.TotalCount(), DiagnosticSink::KeptPerPage + 6);
+        EXPECT_EQ(sink.TotalDropped(), 5u);
+        EXPECT_EQ(sink.Items().size(), streamed ? 0u : DiagnosticSink::KeptPerPage + 1);
+        EXPECT_EQ(handed, streamed ? DiagnosticSink::KeptPerPage + 1 : 0u);
+    }
+    // The live check counts them all per page, keeping the first ones.
+    EditorTexts texts;
+    texts.tempo = "120";
+    texts.tones = {"1", "1", "1", "1"};
+    texts.volumes = {"63", "63", "63", "63"};
+    texts.scores[0] = page;
+    const PageCheckResult result = CheckPages(texts, MelodyFileInfo{}, false);
+    EXPECT_EQ(result.diagnosticsPerPage[0], static_cast<int>(DiagnosticSink::KeptPerPage + 5));
+    EXPECT_EQ(result.diagnostics.size(), DiagnosticSink::KeptPerPage);
 }
 
 TEST(Diagnostics, PlacesInTextCountCharactersAndLines)

@@ -2,10 +2,18 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <fcntl.h>
+
+#include <atomic>
+#include <csignal>
+#include <cerrno>
+#include <chrono>
 #include <cstdlib>
 #include <string>
+#include <thread>
 
 #include "base/FileIO.h"
+#include "base/Messages.h"
 
 using namespace quaverly;
 
@@ -61,4 +69,119 @@ TEST_F(WholeFileWriter, LinkStaysAndItsTargetGetsTheBytes)
     ASSERT_EQ(::lstat(link.c_str(), &info), 0);
     EXPECT_TRUE(S_ISLNK(info.st_mode));
     EXPECT_EQ(ReadWholeFile(target), "new");
+}
+
+// A new file gets the mode the umask leaves of 0666, as any program's would.
+TEST_F(WholeFileWriter, NewFileGetsTheModeTheUmaskLeaves)
+{
+    const mode_t old = ::umask(027);
+    WriteWholeFile(Path("new.mld"), "bytes");
+    ::umask(old);
+    struct stat info {};
+    ASSERT_EQ(::stat(Path("new.mld").c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 07777, 0640u);
+}
+
+// Writing a new file once cleared the process's umask for a moment, so a file
+// another thread created meanwhile (the synthesizer's, a worker's) came out
+// writable by everyone. Another thread creates files while new ones are
+// written; none of its files may miss the umask.
+TEST_F(WholeFileWriter, OtherThreadsNeverSeeTheUmaskCleared)
+{
+    // In memory where there is such a folder: a sync costs nothing there, so
+    // many more writes fit in the time.
+    std::string folder = m_folder;
+    char pattern[] = "/dev/shm/quaverly-umask-XXXXXX";
+    const bool inMemory = ::mkdtemp(pattern) != nullptr;
+    if (inMemory) {
+        folder = pattern;
+    }
+    const mode_t old = ::umask(022);
+    std::atomic<bool> stop{false};
+    std::atomic<int> unmasked{0};
+    std::thread creator([&] {
+        const std::string probe = folder + "/probe";
+        while (!stop.load()) {
+            const int fd = ::open(probe.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0666);
+            if (fd < 0) {
+                continue;
+            }
+            struct stat info {};
+            if (::fstat(fd, &info) == 0 && (info.st_mode & 0022) != 0) {
+                unmasked.fetch_add(1);
+            }
+            ::close(fd);
+            ::unlink(probe.c_str());
+        }
+    });
+    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(1500);
+    for (int i = 0; std::chrono::steady_clock::now() < until && unmasked.load() == 0; ++i) {
+        const std::string path = folder + "/song" + std::to_string(i % 8) + ".mld";
+        ::unlink(path.c_str());  // a new file each time, the case that needs a creation mode
+        WriteWholeFile(path, "x");
+    }
+    stop.store(true);
+    creator.join();
+    ::umask(old);
+    if (inMemory) {
+        std::system(("rm -rf '" + folder + "'").c_str());
+    }
+    EXPECT_EQ(unmasked.load(), 0);
+}
+
+// The readers' size caps: a file over the cap is refused before it is read
+// (a sparse file of 1 GB costs nothing to make and would cost 1 GB to read),
+// naming the file and the cap; one at the cap is read.
+TEST_F(WholeFileWriter, FileOverItsCapIsRefusedUnread)
+{
+    const std::string huge = Path("huge.mld");
+    WriteWholeFile(huge, "melo");
+    ASSERT_EQ(::truncate(huge.c_str(), off_t{1} << 30), 0);
+    try {
+        ReadWholeFile(huge, size_t{2} << 20);
+        FAIL() << "read a file over its cap";
+    } catch (const FileError& error) {
+        EXPECT_EQ(error.ErrorNumber(), EFBIG);
+        const std::string message = error.what();
+        EXPECT_NE(message.find(huge), std::string::npos);
+        EXPECT_NE(message.find(std::string(Msg::ReasonTooBigCapHead) + "2" + std::string(Msg::ReasonTooBigCapTail)),
+                  std::string::npos);
+    }
+    const std::string atCap = Path("at-cap.mld");
+    WriteWholeFile(atCap, std::string(size_t{1} << 20, 'x'));
+    EXPECT_EQ(ReadWholeFile(atCap, size_t{1} << 20).size(), size_t{1} << 20);
+    EXPECT_THROW(ReadWholeFile(atCap, (size_t{1} << 20) - 1), FileError);
+}
+
+// A stream has no size to look at first: reading stops as soon as it gives
+// more than the cap.
+TEST_F(WholeFileWriter, StreamOverItsCapStopsAtTheCap)
+{
+    // The reader leaves before the writer is done.
+    const auto oldPipeHandler = ::signal(SIGPIPE, SIG_IGN);
+    int ends[2];
+    ASSERT_EQ(::pipe(ends), 0);
+    std::thread writer([&] {
+        const std::string block(4096, 'x');
+        for (int i = 0; i < 64; ++i) {
+            if (::write(ends[1], block.data(), block.size()) < 0) {
+                break;
+            }
+        }
+        ::close(ends[1]);
+    });
+    EXPECT_THROW(ReadAllFrom(ends[0], "-", 100000), FileError);
+    ::close(ends[0]);
+    writer.join();
+    ::signal(SIGPIPE, oldPipeHandler);
+}
+
+// The browser lists titles from the header alone.
+TEST_F(WholeFileWriter, PrefixIsTheFirstBytesOrTheWholeShortFile)
+{
+    const std::string path = Path("short");
+    WriteWholeFile(path, "melody");
+    EXPECT_EQ(ReadFilePrefix(path, 4), "melo");
+    EXPECT_EQ(ReadFilePrefix(path, 100), "melody");
+    EXPECT_THROW(ReadFilePrefix(Path("missing"), 4), FileError);
 }

@@ -11,89 +11,42 @@
 namespace quaverly {
 namespace {
 
-struct Entry {
-    const char* text;  // UTF-8
-    int32_t value;
-};
-
-// The tables hold Shift-JIS bytes written as escapes; here the same texts are
-// written in UTF-8 and converted by the system's code page conversion.
-template <size_t N>
-void ExpectTable(const std::array<TMLDConst, N>& table, const std::vector<Entry>& expected)
+// What each symbol of the notation does when a page is read: the note it
+// names, the pitch it moves to, the gate it gives, the length it lasts.
+TEST(NotationTables, EachSymbolReadsAsWhatItMeans)
 {
-    ASSERT_EQ(table.size(), expected.size());
-    for (size_t i = 0; i < N; ++i) {
-        SCOPED_TRACE(expected[i].text);
-        EXPECT_EQ(table[i].text, Utf8ToSjis(expected[i].text));
-        EXPECT_EQ(table[i].value, expected[i].value);
+    struct Case {
+        const char* score;  // UTF-8
+        int note;           // of the first event; a rest's is its placeholder
+        int gate;           // 0 for a rest
+        int length;         // the time of the next event
+    };
+    const Case cases[] = {
+        // note heads, with the default quarter note (gate two ticks short)
+        {"ド", 27, 46, 48}, {"レ", 29, 46, 48}, {"ミ", 31, 46, 48}, {"ファ", 32, 46, 48},
+        {"ソ", 34, 46, 48}, {"ラ", 36, 46, 48}, {"シ", 38, 46, 48},
+        // the rest's spellings
+        {"●", 17, 0, 48}, {"・", 17, 0, 48}, {"△", 17, 0, 48}, {"○", 17, 0, 48}, {"休", 17, 0, 48}, {"Ｒ", 17, 0, 48},
+        // pitch marks: a semitone, an octave, both ways, in every spelling
+        {"ド＃", 28, 46, 48}, {"ド♯", 28, 46, 48}, {"ド♭", 26, 46, 48},
+        {"ド▲", 39, 46, 48}, {"ド￣", 39, 46, 48}, {"ド↑", 39, 46, 48},
+        {"ド▼", 15, 46, 48}, {"ド＿", 15, 46, 48}, {"ド↓", 15, 46, 48},
+        // articulation: staccato half the length, a tie one tick over
+        {"ド＊", 27, 24, 48}, {"ドＴ", 27, 49, 48}, {"ド⌒", 27, 49, 48},
+        // lengths: whole, dotted, triplets, the shortest
+        {"ド全", 27, 190, 192}, {"ド１", 27, 190, 192}, {"ド２．", 27, 142, 144}, {"ド４３", 27, 30, 32},
+        {"ド８", 27, 22, 24}, {"ド１６．", 27, 16, 18}, {"ド３２３", 27, 2, 4}, {"ド６４", 27, 1, 3},
+        {"ド８．＊", 27, 18, 36},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.score);
+        SequenceList list;
+        ParseScore(Utf8ToSjis(c.score), 0, list, false);
+        ASSERT_EQ(list.size(), 2u);
+        EXPECT_EQ(list[0].Note(), c.note);
+        EXPECT_EQ(list[0].Gate(), c.gate);
+        EXPECT_EQ(list[1].Time(), c.length);
     }
-}
-
-TEST(NotationTables, TablesHoldTheNotationInMatchingOrder)
-{
-    ExpectTable(NoteHeadTable, {{"ド", 28},
-                                {"レ", 30},
-                                {"ミ", 32},
-                                {"ファ", 33},
-                                {"ソ", 35},
-                                {"ラ", 37},
-                                {"シ", 39},
-                                {"●", -1},
-                                {"・", -1},
-                                {"△", -1},
-                                {"○", -1},
-                                {"休", -1},
-                                {"Ｒ", -1},
-                                {"／", -2}});
-    ExpectTable(DurationTable, {{"全", 192},
-                                {"２．", 144},
-                                {"２３", 64},
-                                {"２", 96},
-                                {"４．", 72},
-                                {"４３", 32},
-                                {"４", 48},
-                                {"８．", 36},
-                                {"８３", 16},
-                                {"８", 24},
-                                {"１６．", 18},
-                                {"１６３", 8},
-                                {"１６", 12},
-                                {"３２．", 9},
-                                {"３２３", 4},
-                                {"３２", 6},
-                                {"６４", 3},
-                                {"１", 192}});
-    ExpectTable(
-        PitchMarkTable,
-        {{"＃", 1}, {"▲", 12}, {"▼", -12}, {"￣", 12}, {"＿", -12}, {"↑", 12}, {"↓", -12}, {"♯", 1}, {"♭", -1}});
-    ExpectTable(ArticulationTable, {{"＊", 1}, {"Ｔ", 2}, {"⌒", 2}});
-    ExpectTable(ToneTable, {{"ピアノ", 0},
-                            {"てっきん", 9},
-                            {"オルゴール", 10},
-                            {"もっきん", 12},
-                            {"オルガン", 16},
-                            {"アコーディオン", 21},
-                            {"ギター", 24},
-                            {"ベース", 32},
-                            {"バイオリン", 40},
-                            {"ハープ", 46},
-                            {"トランペット", 56},
-                            {"アルトサックス", 65},
-                            {"クラリネット", 71},
-                            {"フルート", 73},
-                            {"クリスタル", 98},
-                            {"琴", 107}});
-    ExpectTable(TempoTable, {{"遅い", 35},
-                             {"遅い", 45},
-                             {"遅い", 65},
-                             {"遅い", 85},
-                             {"遅い", 105},
-                             {"標準", 125},
-                             {"速い", 145},
-                             {"速い", 165},
-                             {"速い", 185},
-                             {"速い", 205},
-                             {"速い", 225}});
 }
 
 // Each duration spelling, read after a note, gives its own length: no

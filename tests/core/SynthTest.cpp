@@ -21,6 +21,7 @@
 #include "base/FileIO.h"
 #include "base/Messages.h"
 #include "synth/AudioRenderer.h"
+#include "UnitMidi/MidiFileReader.h"
 #include "synth/MidiFileTiming.h"
 #include "synth/SequencePlayer.h"
 #include "synth/WavFile.h"
@@ -101,7 +102,7 @@ TEST(MidiFileTimingTest, MalformedBytesAreRefusedWithoutReadingPastThem)
         ReadMidiTiming("RIFF", "x.mid");
         FAIL();
     } catch (const QuaverlyError& error) {
-        EXPECT_EQ(std::string(error.what()), std::string(Msg::MidiFileMalformed) + "x.mid");
+        EXPECT_EQ(std::string(error.what()), MidiFileError(Msg::MidiReasonNotMidi, "x.mid").what());
     }
     // Corrupted bytes either read or are refused; the sanitizer build sees any overrun.
     std::mt19937 random(7);

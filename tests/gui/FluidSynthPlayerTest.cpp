@@ -9,6 +9,10 @@
 #include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <QThread>
+#include <algorithm>
+#include <cmath>
+#include <mutex>
+#include <vector>
 
 #include "UnitMidi/MidiWriter.h"
 #include "base/Errors.h"
@@ -110,6 +114,102 @@ private slots:
         QVERIFY2(clock.elapsed() < 480, qPrintable(QString::number(clock.elapsed())));
         QCOMPARE(player.CurrentTime(), -1);
         player.Close();
+    }
+
+    // A play stopped just before Close: its notice was already on its way to
+    // the window thread when Close came, and used to arrive after it.
+    void CloseDropsANoticeAlreadyOnItsWay()
+    {
+        QTemporaryDir folder;
+        const std::string path = folder.filePath(QStringLiteral("Play.mid")).toStdString();
+        WriteWholeFile(path, ShortMelody());
+        FluidSynthPlayer player(
+            AudioOutput{.kind = AudioOutputKind::Silent, .driver = {}, .fileName = {}, .observer = {}});
+        int notices = 0;
+        player.SetNotify([&] { ++notices; });
+        player.SetFileName(path);
+        player.Open();
+        QCOMPARE(player.Play(), 0);
+        player.Stop();
+        QThread::msleep(200);  // the notice is posted, not yet taken
+        player.Close();
+        QTest::qWait(200);
+        QCOMPARE(notices, 0);
+        // A play of the file opened again has its notice.
+        player.Open();
+        QCOMPARE(player.Play(), 0);
+        QTRY_COMPARE_WITH_TIMEOUT(notices, 1, 5000);
+        player.Close();
+    }
+
+    // A typed note's preview ends after its time; a play started within that
+    // time may sound the same key on the same channel, and the preview's end
+    // used to cut that note short.
+    void PreviewEndCutsNoNoteOfAPlayStartedMeanwhile()
+    {
+        MidiSettings settings;
+        settings.tempo = 120;
+        settings.editTempo = "100";
+        settings.tones = {20, 20, 20, 20};  // an organ: it holds its level while the key is down
+        SequenceList list;
+        list.AddEvent(0, 0, 27, 96);  // one second
+        list.AddEvent(96, 0, -1, 0);
+        QTemporaryDir folder;
+        const std::string path = folder.filePath(QStringLiteral("Play.mid")).toStdString();
+        WriteWholeFile(path, MidiFileBytes(list, settings));
+
+        std::mutex mutex;
+        std::vector<float> peaks;  // one per block of SilentBlock frames
+        std::vector<int> frames;
+        FluidSynthPlayer player(AudioOutput{.kind = AudioOutputKind::Silent,
+                                            .driver = {},
+                                            .fileName = {},
+                                            .observer = [&](const float* left, const float*, int count) {
+                                                float peak = 0;
+                                                for (int i = 0; i < count; ++i) {
+                                                    peak = std::max(peak, std::abs(left[i]));
+                                                }
+                                                std::lock_guard lock(mutex);
+                                                peaks.push_back(peak);
+                                                frames.push_back(count);
+                                            }});
+        player.SetFileName(path);
+        player.Open();  // the soundfont is loaded before the preview
+        player.Close();
+        // Note 27 of voice 1 is key 72 on channel 0, the tone's program 19.
+        player.PreviewNote(0, 19, 72, 100, 200);
+        QCoreApplication::processEvents();
+        {
+            std::lock_guard lock(mutex);
+            peaks.clear();
+            frames.clear();
+        }
+        player.Open();
+        QCOMPARE(player.Play(), 0);
+        QTest::qWait(1000);
+        player.Close();
+
+        std::lock_guard lock(mutex);
+        // From the first sound: the level at 0.05-0.15 s against 0.5-0.8 s,
+        // while the note is still held.
+        size_t start = 0;
+        while (start < peaks.size() && peaks[start] < 1e-3f) {
+            ++start;
+        }
+        QVERIFY(start < peaks.size());
+        float early = 0;
+        float late = 0;
+        int at = 0;
+        for (size_t i = start; i < peaks.size(); ++i) {
+            const double seconds = at / 44100.0;
+            if (seconds >= 0.05 && seconds < 0.15) {
+                early = std::max(early, peaks[i]);
+            } else if (seconds >= 0.5 && seconds < 0.8) {
+                late = std::max(late, peaks[i]);
+            }
+            at += frames[i];
+        }
+        QVERIFY2(late > early * 0.3f, qPrintable(QStringLiteral("early %1, late %2").arg(early).arg(late)));
     }
 
     // The soundfont loads in the background: its failure reaches every open.

@@ -132,6 +132,14 @@ private slots:
         QVERIFY(
             QRegularExpression(R"(^Ver \d+\.\d+\.\d+$)").match(about.findChild<QLabel*>("Version")->text()).hasMatch());
     }
+
+    // The about box names the licence the package and the metainfo give.
+    void aboutBoxNamesTheLicence()
+    {
+        TAboutDlg about;
+        QCOMPARE(about.findChild<QLabel*>("License")->text(), QStringLiteral("MIT License"));
+        QCOMPARE(about.findChild<QLabel*>("Copyright")->text(), QStringLiteral("Copyright (C) 2026 Fernwick"));
+    }
 };
 
 QTEST_MAIN(HelpBrowserTest)

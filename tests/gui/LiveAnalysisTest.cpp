@@ -10,8 +10,12 @@
 #include <QTabWidget>
 #include <QtTest>
 
+#include <new>
+#include <stdexcept>
+
 #include "UnitMain/DiagnosticsView.h"
 #include "UnitMain/LiveAnalysis.h"
+#include "base/TextEncoding.h"
 #include "WindowFixture.h"
 
 namespace quaverly {
@@ -140,6 +144,56 @@ private slots:
         QCOMPARE(Rows(window).value(0), row);
         // The pages' diagnostics are listed even when the tempo stops the chain.
         QCOMPARE(Rows(window).size(), 2);
+    }
+
+    // A page of more diagnostics than are kept: the list shows the first
+    // thousand and how many more there are; the tab counts them all.
+    void ListShowsTheFirstThousandAndACount()
+    {
+        WindowFixture fixture;
+        TFormMain& window = fixture.window;
+        window.VoiceMemo(1)->setPlainText(QStringLiteral("Xド").repeated(1003));
+        window.Live().RunNow();
+        const QStringList rows = Rows(window);
+        QCOMPARE(rows.size(), 1001);
+        QCOMPARE(rows.last(), QStringLiteral("第1音 ほか 3 件"));
+        auto* pages = window.findChild<QTabWidget*>("PageControl1");
+        QVERIFY(pages->tabText(pages->indexOf(window.VoicePage(1))).endsWith(QStringLiteral(" (1003)")));
+    }
+
+    // A check that fails on the worker thread (memory running out, anything
+    // else) is reported as the result's refusal; it used to end the program.
+    void FailingCheckIsReportedNotFatal_data()
+    {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("out of memory") << 0 << QStringLiteral("メモリが足りません");
+        QTest::newRow("other exception") << 1 << QStringLiteral("broken");
+        QTest::newRow("not an exception") << 2 << QString();
+    }
+    void FailingCheckIsReportedNotFatal()
+    {
+        QFETCH(int, kind);
+        QFETCH(QString, reason);
+        LiveAnalysis live([] { return LiveAnalysisInput{}; }, nullptr, [kind](const LiveAnalysisInput&) -> PageCheckResult {
+            if (kind == 0) {
+                throw std::bad_alloc();
+            }
+            if (kind == 1) {
+                throw std::runtime_error("broken");
+            }
+            throw 7;
+        });
+        int results = 0;
+        connect(&live, &LiveAnalysis::Analysed, this, [&] { ++results; });
+        live.Schedule();  // on the worker
+        QTRY_COMPARE_WITH_TIMEOUT(results, 1, 5000);
+        QVERIFY(live.LastResult().refusal.has_value());
+        QCOMPARE(QString::fromStdString(SjisToUtf8(*live.LastResult().refusal)),
+                 QStringLiteral("音譜を確かめられませんでした：") + reason);
+        live.RunNow();  // on this thread
+        QCOMPARE(results, 2);
+        QVERIFY(live.LastResult().refusal.has_value());
     }
 
     void ControlPositionsCountLineBreaksAsTwoBytes()

@@ -1,6 +1,6 @@
 // The play, stop, repeat, voice-switch and MIDI export commands, driven
-// headless through the scripted player: the caption of the play item is the
-// play state, and every row of its state table is checked here.
+// headless through the scripted player: the caption of the play item shows
+// the play state, and every row of its state table is checked here.
 #include <QAction>
 #include <QComboBox>
 #include <QLineEdit>
@@ -129,6 +129,25 @@ private slots:
         QCOMPARE(f->player.calls.last(), QStringLiteral("Close"));
         QCOMPARE(f->player.calls.count(QStringLiteral("Play")), 1);
         QCOMPARE(f->terminations, 0);
+    }
+
+    // The window keeps the play state itself: a caption changed under it (a
+    // translation, an accessibility tool) does not make a stop start a play,
+    // and renamed voice items still switch their voices.
+    void PlayStateAndVoicesDoNotLiveInTexts()
+    {
+        ClickPlay();
+        Action(f->window, "mnPlay")->setText(QStringLiteral("Play"));
+        ClickPlay();
+        QCOMPARE(f->player.calls.last(), QStringLiteral("Stop"));
+        QCOMPARE(f->player.calls.count(QStringLiteral("Play")), 1);
+        QCOMPARE(Caption(), PlayCaption);
+
+        auto* pages = f->window.findChild<QTabWidget*>(QStringLiteral("PageControl1"));
+        QAction* voice3 = Action(f->window, "mnPlay3");
+        voice3->setObjectName(QStringLiteral("voiceThree"));
+        voice3->trigger();
+        QCOMPARE(pages->tabText(pages->indexOf(f->window.VoicePage(3))), QStringLiteral("第3音"));
     }
 
     void NoticeWithRepeatPlaysAgainWithoutWriting()
