@@ -117,7 +117,7 @@ void DiagnosticsView::Show(const PageCheckResult& result)
             m_rowPlaces.push_back(diagnostic.span);
         }
         // Only the first ones of a page are kept; the rest is a count.
-        if (const int more = count - static_cast<int>(perPage[i].size()); more > 0) {
+        if (const int more = m_counts[i] - static_cast<int>(perPage[i].size()); more > 0) {
             m_list->addItem(Formatted(Msg::DiagnosticsMoreOnPage, {voice + 1, more}));
             m_rowPlaces.push_back(SourceSpan{});
         }

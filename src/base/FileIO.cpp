@@ -295,13 +295,15 @@ FileReplacement::FileReplacement(const std::string& path) : m_requestedPath(path
             ::free(resolved);
         }
     }
-    std::string pattern = m_targetPath + ".XXXXXX";
-    m_fd = ::mkstemp(pattern.data());
+    std::string name;
+    m_fd = CreateTemporaryBeside(m_targetPath, exists ? 0600 : 0666, name);
     if (m_fd < 0) {
         throw FileError(Msg::FileWriteFailed, path, errno);
     }
-    m_temporaryPath = pattern;
-    ::fchmod(m_fd, exists ? (existing.st_mode & 07777) : CreationMode());
+    m_temporaryPath = name;
+    if (exists) {
+        ::fchmod(m_fd, existing.st_mode & 07777);
+    }
 }
 
 FileReplacement::~FileReplacement()
