@@ -324,8 +324,15 @@ MidiSurvey SurveyMidiFile(std::string_view bytes, const std::string& name)
 ImportedMelody ImportMidiFile(std::string_view bytes, const std::string& name, const std::vector<int>& channels)
 {
     // The choice is checked first, so a bad one costs no reading.
+    if (!channels.empty()) {
+        GivenChoice(channels);
+    }
+    return ImportMidiContent(CollectMidiContent(bytes, name), channels);
+}
+
+ImportedMelody ImportMidiContent(MidiContent content, const std::vector<int>& channels)
+{
     std::array<int, VoiceCount> choice = channels.empty() ? std::array<int, VoiceCount>{} : GivenChoice(channels);
-    MidiContent content = CollectMidiContent(bytes, name);
     const int division = content.header.division;
     std::array<ChannelNotes, 16> byChannel = NotesByChannel(content);
     if (channels.empty()) {

@@ -87,6 +87,11 @@ MidiSurvey SurveyMidiFile(std::string_view bytes, const std::string& name);
 // QuaverlyError for a bad choice; nothing is kept from a failed import.
 ImportedMelody ImportMidiFile(std::string_view bytes, const std::string& name, const std::vector<int>& channels = {});
 
+// The same from notes already collected, by this reader or by a reader of
+// another melody format: every import of notes into voices goes through here.
+struct MidiContent;
+ImportedMelody ImportMidiContent(MidiContent content, const std::vector<int>& channels = {});
+
 // The report for a person, Shift-JIS with CR LF line ends.
 std::string MidiImportReportText(const MidiImportReport& report);
 

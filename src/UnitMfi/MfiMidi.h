@@ -1,0 +1,24 @@
+// A Standard MIDI File from a melody of another maker: format 1, 1920 ticks a
+// quarter note (every timebase of the format divides it, so no time is
+// rounded), a conductor track with the title, the copyright and the tempo
+// map, then one track per lane that has a note or a control, on MIDI channel
+// = lane (lane 9 is the percussion lane and General MIDI's percussion channel).
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "MfiMelody.h"
+
+namespace quaverly {
+
+inline constexpr int MfiMidiDivision = 1920;
+
+// adjustment: the tempo adjustment in percent, as the MIDI export applies it
+// (quarter notes last adjustment x 600000 / tempo microseconds).
+std::string MfiMidiFileBytes(const MfiMelody& melody, int64_t adjustment);
+
+// The MIDI tick of a melody tick, through the timebases of the tempo map.
+uint64_t MfiMidiTick(const MfiMelody& melody, uint64_t tick);
+
+}  // namespace quaverly
