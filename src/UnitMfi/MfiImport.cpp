@@ -23,13 +23,17 @@ ImportedMelody ImportMfiMelody(const MfiMelody& melody, const std::vector<int>& 
         midi.velocity = note.velocity;
         content.notes.push_back(midi);
     }
+    // A lane's tone is set by two events at one tick (low bits, bank): the
+    // last program of the tick of its first one is the lane's program.
+    std::array<int64_t, MfiLaneCount> programTick;
+    programTick.fill(-1);
     for (const MfiControl& control : melody.controls) {
-        int& program = content.program[control.lane];
-        int& volume = content.channelVolume[control.lane];
-        if (control.kind == MfiControlKind::Program && program < 0) {
-            program = control.value & 0x7F;
-        } else if (control.kind == MfiControlKind::Volume && volume < 0) {
-            volume = control.value;
+        const size_t lane = control.lane;
+        if (control.kind == MfiControlKind::Program && (programTick[lane] < 0 || programTick[lane] == control.tick)) {
+            programTick[lane] = control.tick;
+            content.program[lane] = control.value & 0x7F;
+        } else if (control.kind == MfiControlKind::Volume && content.channelVolume[lane] < 0) {
+            content.channelVolume[lane] = control.value;
         }
     }
     for (const MfiTempo& tempo : melody.tempos) {
