@@ -18,9 +18,6 @@ namespace {
 
 constexpr int MelodyTicksPerQuarter = 48;
 constexpr int MidiNoteOffset = 45;  // melody note 0 sounds as key 45
-constexpr int HighestNote = 63;
-// In the fourth voice note 63 would make a note event's status byte FF.
-constexpr int HighestNoteOfVoice4 = 62;
 constexpr int PercussionChannel = 10;
 constexpr int DefaultTempo = 120;
 constexpr int DefaultVolume = 63;
@@ -398,7 +395,7 @@ ImportedMelody ImportMidiContent(MidiContent content, const std::vector<int>& ch
                 target->channel = channel;
             }
             const int voiceIndex = static_cast<int>(target - voices.data());
-            const int highest = voiceIndex == VoiceCount - 1 ? HighestNoteOfVoice4 : HighestNote;
+            const int highest = Mld::HighestNoteOfVoice(voiceIndex);
             const int wanted = timed.key - MidiNoteOffset;
             if (wanted < 0 || wanted > highest) {
                 ++report.notesClamped;

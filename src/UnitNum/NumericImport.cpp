@@ -8,6 +8,7 @@
 #include "base/Errors.h"
 #include "base/IntegerReading.h"
 #include "UnitMld/MelodyBuilder.h"
+#include "UnitMld/MldLayout.h"
 #include "base/Messages.h"
 
 namespace quaverly {
@@ -17,9 +18,6 @@ namespace {
 constexpr int ImportTempo = 125;
 // Numeric text counts MIDI keys; the melody's note 0 is key 45.
 constexpr int64_t MidiNoteOffset = 45;
-constexpr int64_t HighestNote = 63;
-// In the fourth voice note 63 would make the status byte FF, a control event.
-constexpr int64_t HighestNoteOfVoice3 = 62;
 constexpr int HighestChannel = 3;
 // Lengths count 480 ticks to the quarter, melody times 48.
 constexpr int LengthPerTick = 10;
@@ -101,7 +99,7 @@ public:
             return;
         }
         const int64_t step = length / LengthPerTick;
-        const int64_t highest = channel == HighestChannel ? HighestNoteOfVoice3 : HighestNote;
+        const int64_t highest = Mld::HighestNoteOfVoice(static_cast<int>(channel));
         const int melodyNote = static_cast<int>(std::clamp<int64_t>(note - MidiNoteOffset, 0, highest));
         // A length under 30 ticks gives a step under the shortening; the note
         // then sounds for the difference rather than a negative time.

@@ -86,5 +86,19 @@ TEST(MelodyOrigin, LookAlikesOfAnotherMakerAreForeign)
     }
 }
 
+// Files written before this program stopped writing status 0x7F hold it as
+// voice 1's note 63: they are own files and read as they always did.
+TEST(MelodyOrigin, OldOwnFileWithStatus7FReadsItAsANote)
+{
+    const std::string image = testimages::ImageWithEvents("00 FF C3 7D 00 7F 2E 30 FF DF 00");
+    EXPECT_FALSE(IsForeignMelodyImage(image));
+    MelodyStore store;
+    store.MelodyImage() = image;
+    store.ListSequence();
+    ASSERT_EQ(store.Sequence().size(), 2u);
+    EXPECT_EQ(store.Sequence()[0].Voice(), 1);
+    EXPECT_EQ(store.Sequence()[0].Note(), 63);
+}
+
 }  // namespace
 }  // namespace quaverly
