@@ -118,7 +118,7 @@ int RunImport(const std::vector<std::string>& args)
 }  // namespace
 
 extern const Subcommand ImportCommand{
-    "import", "turn numeric text (.c99), a pocket melody (.pmr) or a MIDI file (.mid) into a melody file", Help,
+    "import", "turn numeric text (.c99), a pocket melody (.pmr), a MIDI file (.mid) or another maker's melody (.mld) into a melody file", Help,
     RunImport};
 
 }  // namespace quaverly::cli

@@ -130,7 +130,7 @@ class CompletionTest(unittest.TestCase):
             (["midi", "a.mld", "-o", ""], {"f.mid"}),
             (["wav", "a.mld", "-o", ""], {"h.wav"}),
             (["wav", "--soundfont", ""], {"i.sf2"}),
-            (["import", ""], {"d.c99", "B.PMR", "f.mid", "g.MIDI"}),
+            (["import", ""], {"a.mld", "d.c99", "B.PMR", "f.mid", "g.MIDI"}),
             (["import", "d.c99", "-o", ""], {"a.mld", "c.tml"}),
             (["ktm", ""], {"e.ktm"}),
             (["parse", ""], every),
