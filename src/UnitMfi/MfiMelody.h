@@ -51,10 +51,11 @@ struct MfiControl {
     uint16_t value = 0;
 };
 
+// 8 bytes a change: at most twice its 4-byte event.
 struct MfiTempo {
     uint32_t tick = 0;
-    int tempo = 120;     // quarter notes a minute
-    int timebase = 48;   // ticks a quarter note
+    uint16_t tempo = 120;    // quarter notes a minute
+    uint16_t timebase = 48;  // ticks a quarter note
 };
 
 // What the reader stepped over, by kind.

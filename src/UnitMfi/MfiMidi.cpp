@@ -116,7 +116,7 @@ std::string MfiMidiFileBytes(const MfiMelody& melody, int64_t adjustment)
         tempos.insert(tempos.begin(), MfiTempo{});
     }
     for (const MfiTempo& tempo : tempos) {
-        const auto micros = static_cast<uint32_t>(std::min<int64_t>(adjustment * 600000 / std::max(tempo.tempo, 1), MaxTempoValue));
+        const auto micros = static_cast<uint32_t>(std::min<int64_t>(adjustment * 600000 / std::max<int64_t>(tempo.tempo, 1), MaxTempoValue));
         conductor.push_back({MfiMidiTick(melody, tempo.tick), 1, Bytes({0xFF, 0x51, 0x03}) + ToBigEndian(micros, 3)});
     }
 

@@ -220,7 +220,7 @@ void Reader::Control(int track, uint8_t code, uint8_t value, uint64_t tick)
     if (code >= 0xC0 && code <= 0xCF) {
         const int timebase = TimebaseOfCode[code & 0x0F];
         if (timebase != 0 && value != 0) {
-            m_melody.tempos.push_back({at, value, timebase});
+            m_melody.tempos.push_back({at, value, static_cast<uint16_t>(timebase)});
         } else {
             ++m_melody.skipped.makerEvents;
         }
