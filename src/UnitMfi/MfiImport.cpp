@@ -13,11 +13,12 @@ ImportedMelody ImportMfiMelody(const MfiMelody& melody, const std::vector<int>& 
     content.header.division = MfiMidiDivision;
     content.title = melody.title;
     content.copyright = melody.copyright;
+    const MfiMidiClock clock(melody);
     content.notes.reserve(melody.notes.size());
     for (const MfiNote& note : melody.notes) {
         MidiNote midi;
-        midi.on = static_cast<int64_t>(MfiMidiTick(melody, note.start));
-        midi.EndAt(static_cast<int64_t>(MfiMidiTick(melody, note.End())));
+        midi.on = static_cast<int64_t>(clock.Tick(note.start));
+        midi.EndAt(static_cast<int64_t>(clock.Tick(note.End())));
         midi.channel = note.lane;
         midi.key = note.key;
         midi.velocity = note.velocity;
@@ -37,7 +38,7 @@ ImportedMelody ImportMfiMelody(const MfiMelody& melody, const std::vector<int>& 
         }
     }
     for (const MfiTempo& tempo : melody.tempos) {
-        content.tempos.emplace_back(static_cast<int64_t>(MfiMidiTick(melody, tempo.tick)),
+        content.tempos.emplace_back(static_cast<int64_t>(clock.Tick(tempo.tick)),
                                     static_cast<uint32_t>(60'000'000 / tempo.tempo));
     }
     if (content.tempos.empty()) {

@@ -1,6 +1,7 @@
 #include "MfiMidi.h"
 
 #include <algorithm>
+#include <array>
 #include <vector>
 
 #include "VNum/VNum.h"
@@ -16,6 +17,14 @@ struct TimedEvent {
     uint64_t tick = 0;
     int order = 0;  // at one tick: note-offs, then controls, then note-ons
     std::string bytes;
+};
+
+// A channel message in place: the lanes' tracks hold tens of thousands.
+struct ChannelEvent {
+    uint64_t tick = 0;
+    uint8_t order = 0;  // as TimedEvent's
+    uint8_t size = 0;
+    std::array<uint8_t, 3> bytes{};
 };
 
 std::string Chunk(std::string_view tag, const std::string& data)
@@ -40,6 +49,24 @@ std::string TrackOf(std::vector<TimedEvent>& events, uint64_t end)
     return Chunk("MTrk", data);
 }
 
+std::string ChannelTrack(std::vector<ChannelEvent>& events)
+{
+    std::stable_sort(events.begin(), events.end(), [](const ChannelEvent& a, const ChannelEvent& b) {
+        return a.tick != b.tick ? a.tick < b.tick : a.order < b.order;
+    });
+    std::string data;
+    data.reserve(events.size() * 4 + 4);
+    uint64_t now = 0;
+    for (const ChannelEvent& event : events) {
+        data += ToVarLen(static_cast<uint32_t>(std::min<uint64_t>(event.tick - now, 0x0FFFFFFF)));
+        data.append(reinterpret_cast<const char*>(event.bytes.data()), event.size);
+        now = event.tick;
+    }
+    data += '\0';
+    data += EndOfTrack;
+    return Chunk("MTrk", data);
+}
+
 std::string Bytes(std::initializer_list<int> values)
 {
     std::string bytes;
@@ -54,55 +81,74 @@ std::string MetaText(int type, const std::string& text)
     return Bytes({0xFF, type}) + ToVarLen(static_cast<uint32_t>(text.size())) + text;
 }
 
-std::vector<TimedEvent> ControlEvents(const MfiMelody& melody, const MfiControl& control, uint64_t tick)
+void AddControl(std::vector<ChannelEvent>& events, const MfiControl& control, uint64_t tick)
 {
-    const int channel = control.lane;
+    const auto channel = static_cast<uint8_t>(control.lane);
     const int value = control.value;
-    const auto controller = [&](int number, int data) {
-        return TimedEvent{tick, 1, Bytes({0xB0 | channel, number, std::clamp(data, 0, 127)})};
+    const auto add = [&](int status, int first, int second, uint8_t size) {
+        events.push_back({tick, 1, size,
+                          {static_cast<uint8_t>(status | channel), static_cast<uint8_t>(first), static_cast<uint8_t>(second)}});
     };
-    (void)melody;
+    const auto controller = [&](int number, int data) { add(0xB0, number, std::clamp(data, 0, 127), 3); };
     switch (control.kind) {
     case MfiControlKind::Program:
-        return {TimedEvent{tick, 1, Bytes({0xC0 | channel, value & 0x7F})}};
+        add(0xC0, value & 0x7F, 0, 2);
+        return;
     case MfiControlKind::Volume:
-        return {controller(7, value)};
+        controller(7, value);
+        return;
     case MfiControlKind::Pan:
-        return {controller(10, value)};
+        controller(10, value);
+        return;
     case MfiControlKind::Expression:
-        return {controller(11, value)};
+        controller(11, value);
+        return;
     case MfiControlKind::Modulation:
-        return {controller(1, value)};
+        controller(1, value);
+        return;
     case MfiControlKind::PitchBend:
-        return {TimedEvent{tick, 1, Bytes({0xE0 | channel, value & 0x7F, (value >> 7) & 0x7F})}};
+        add(0xE0, value & 0x7F, (value >> 7) & 0x7F, 3);
+        return;
     case MfiControlKind::BendRange:
         // Registered parameter 0: the bend range in semitones.
-        return {controller(101, 0), controller(100, 0), controller(6, value), controller(38, 0)};
+        controller(101, 0);
+        controller(100, 0);
+        controller(6, value);
+        controller(38, 0);
+        return;
     }
-    return {};
 }
 
 }  // namespace
 
+MfiMidiClock::MfiMidiClock(const MfiMelody& melody) : m_segments{Segment{}}
+{
+    m_segments.reserve(melody.tempos.size() + 1);
+    for (const MfiTempo& change : melody.tempos) {
+        const Segment& last = m_segments.back();
+        const uint64_t midiTick = last.midiTick + (change.tick - last.tick) * last.factor;
+        m_segments.push_back({change.tick, midiTick, static_cast<uint64_t>(MfiMidiDivision / change.timebase)});
+    }
+}
+
+uint64_t MfiMidiClock::Tick(uint64_t tick) const
+{
+    // The last segment that starts before the tick (a change at the tick itself starts after it).
+    auto after = std::lower_bound(m_segments.begin() + 1, m_segments.end(), tick,
+                                  [](const Segment& segment, uint64_t wanted) { return segment.tick < wanted; });
+    const Segment& segment = *(after - 1);
+    return segment.midiTick + (tick - segment.tick) * segment.factor;
+}
+
 uint64_t MfiMidiTick(const MfiMelody& melody, uint64_t tick)
 {
-    uint64_t midi = 0;
-    uint64_t from = 0;
-    int timebase = 48;
-    for (const MfiTempo& change : melody.tempos) {
-        if (change.tick >= tick) {
-            break;
-        }
-        midi += (change.tick - from) * static_cast<uint64_t>(MfiMidiDivision / timebase);
-        from = change.tick;
-        timebase = change.timebase;
-    }
-    return midi + (tick - from) * static_cast<uint64_t>(MfiMidiDivision / timebase);
+    return MfiMidiClock(melody).Tick(tick);
 }
 
 std::string MfiMidiFileBytes(const MfiMelody& melody, int64_t adjustment)
 {
-    const uint64_t end = MfiMidiTick(melody, melody.endTick);
+    const MfiMidiClock clock(melody);
+    const uint64_t end = clock.Tick(melody.endTick);
 
     std::vector<TimedEvent> conductor;
     if (!melody.title.empty()) {
@@ -117,26 +163,34 @@ std::string MfiMidiFileBytes(const MfiMelody& melody, int64_t adjustment)
     }
     for (const MfiTempo& tempo : tempos) {
         const auto micros = static_cast<uint32_t>(std::min<int64_t>(adjustment * 600000 / std::max<int64_t>(tempo.tempo, 1), MaxTempoValue));
-        conductor.push_back({MfiMidiTick(melody, tempo.tick), 1, Bytes({0xFF, 0x51, 0x03}) + ToBigEndian(micros, 3)});
+        conductor.push_back({clock.Tick(tempo.tick), 1, Bytes({0xFF, 0x51, 0x03}) + ToBigEndian(micros, 3)});
     }
 
-    std::array<std::vector<TimedEvent>, MfiLaneCount> lanes;
+    std::array<std::vector<ChannelEvent>, MfiLaneCount> lanes;
+    std::array<size_t, MfiLaneCount> sizes{};
     for (const MfiControl& control : melody.controls) {
-        for (TimedEvent& event : ControlEvents(melody, control, MfiMidiTick(melody, control.tick))) {
-            lanes[control.lane].push_back(std::move(event));
-        }
+        sizes[control.lane] += control.kind == MfiControlKind::BendRange ? 4 : 1;
     }
     for (const MfiNote& note : melody.notes) {
-        const int channel = note.lane;
-        lanes[note.lane].push_back({MfiMidiTick(melody, note.start), 2, Bytes({0x90 | channel, note.key, note.velocity})});
-        lanes[note.lane].push_back({MfiMidiTick(melody, note.End()), 0, Bytes({0x80 | channel, note.key, 0})});
+        sizes[note.lane] += 2;
+    }
+    for (size_t lane = 0; lane < lanes.size(); ++lane) {
+        lanes[lane].reserve(sizes[lane]);
+    }
+    for (const MfiControl& control : melody.controls) {
+        AddControl(lanes[control.lane], control, clock.Tick(control.tick));
+    }
+    for (const MfiNote& note : melody.notes) {
+        const auto channel = static_cast<uint8_t>(note.lane);
+        lanes[note.lane].push_back({clock.Tick(note.start), 2, 3, {static_cast<uint8_t>(0x90 | channel), note.key, note.velocity}});
+        lanes[note.lane].push_back({clock.Tick(note.End()), 0, 3, {static_cast<uint8_t>(0x80 | channel), note.key, 0}});
     }
 
     std::string tracks = TrackOf(conductor, end);  // the conductor lasts the melody's length
     int trackCount = 1;
-    for (std::vector<TimedEvent>& lane : lanes) {
+    for (std::vector<ChannelEvent>& lane : lanes) {
         if (!lane.empty()) {
-            tracks += TrackOf(lane, 0);
+            tracks += ChannelTrack(lane);
             ++trackCount;
         }
     }

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "MfiMelody.h"
 
@@ -20,5 +21,20 @@ std::string MfiMidiFileBytes(const MfiMelody& melody, int64_t adjustment);
 
 // The MIDI tick of a melody tick, through the timebases of the tempo map.
 uint64_t MfiMidiTick(const MfiMelody& melody, uint64_t tick);
+
+// The same for many ticks: the tempo map's segments made once.
+class MfiMidiClock {
+public:
+    explicit MfiMidiClock(const MfiMelody& melody);
+    uint64_t Tick(uint64_t tick) const;
+
+private:
+    struct Segment {
+        uint64_t tick = 0;
+        uint64_t midiTick = 0;
+        uint64_t factor = MfiMidiDivision / 48;
+    };
+    std::vector<Segment> m_segments;
+};
 
 }  // namespace quaverly
