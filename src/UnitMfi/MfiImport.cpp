@@ -5,7 +5,9 @@
 
 namespace quaverly {
 
-ImportedMelody ImportMfiMelody(const MfiMelody& melody, const std::vector<int>& channels)
+namespace {
+
+MidiContent ContentOf(const MfiMelody& melody)
 {
     MidiContent content;
     content.header.format = 1;
@@ -44,7 +46,19 @@ ImportedMelody ImportMfiMelody(const MfiMelody& melody, const std::vector<int>& 
     if (content.tempos.empty()) {
         content.tempos.emplace_back(0, 500'000u);  // 120 a minute
     }
-    return ImportMidiContent(std::move(content), channels);
+    return content;
+}
+
+}  // namespace
+
+MidiSurvey SurveyMfiMelody(const MfiMelody& melody)
+{
+    return SurveyMidiContent(ContentOf(melody));
+}
+
+ImportedMelody ImportMfiMelody(const MfiMelody& melody, const std::vector<int>& channels)
+{
+    return ImportMidiContent(ContentOf(melody), channels);
 }
 
 }  // namespace quaverly

@@ -110,6 +110,10 @@ inline constexpr size_t MaxListedChunks = 64;
 // Memory stays within four times the file plus a little.
 MfiMelody ReadMfiMelody(std::string_view bytes, const std::string& name);
 
+// The data of the first information chunk with that tag (chunks from byte 13
+// up to the first track chunk), or empty. Reads nothing else of the file.
+std::string MfiInfoChunk(std::string_view bytes, std::string_view tag);
+
 // Seconds from the start at a tick, through the tempo map.
 double MfiSeconds(const MfiMelody& melody, uint64_t tick);
 

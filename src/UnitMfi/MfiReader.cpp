@@ -450,6 +450,22 @@ MfiMelody ReadMfiMelody(std::string_view bytes, const std::string& name)
     return melody;
 }
 
+std::string MfiInfoChunk(std::string_view bytes, std::string_view tag)
+{
+    for (size_t at = FileHeaderSize; bytes.size() >= at + InfoChunkHead;) {
+        const std::string_view found = bytes.substr(at, 4);
+        if (found == "trac" || found == "adat" || found == "adpm") {
+            break;
+        }
+        const size_t length = BigEndian(bytes, at + 4, 2);
+        if (found == tag) {
+            return std::string(bytes.substr(at + InfoChunkHead, length));
+        }
+        at += InfoChunkHead + length;
+    }
+    return {};
+}
+
 double MfiSeconds(const MfiMelody& melody, uint64_t tick)
 {
     double seconds = 0;

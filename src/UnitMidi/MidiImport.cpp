@@ -300,7 +300,11 @@ bool MidiImportReport::LostNothing() const
 
 MidiSurvey SurveyMidiFile(std::string_view bytes, const std::string& name)
 {
-    const MidiContent content = CollectMidiContent(bytes, name);
+    return SurveyMidiContent(CollectMidiContent(bytes, name));
+}
+
+MidiSurvey SurveyMidiContent(const MidiContent& content)
+{
     const std::array<ChannelNotes, 16> channels = NotesByChannel(content);
     MidiSurvey survey;
     for (int channel = 0; channel < 16; ++channel) {

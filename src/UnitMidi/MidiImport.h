@@ -90,6 +90,7 @@ ImportedMelody ImportMidiFile(std::string_view bytes, const std::string& name, c
 // The same from notes already collected, by this reader or by a reader of
 // another melody format: every import of notes into voices goes through here.
 struct MidiContent;
+MidiSurvey SurveyMidiContent(const MidiContent& content);
 ImportedMelody ImportMidiContent(MidiContent content, const std::vector<int>& channels = {});
 
 // The report for a person, Shift-JIS with CR LF line ends.

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "MelodyOrigin.h"
+#include "UnitMfi/MfiMelody.h"
 #include "base/Errors.h"
 #include "EventWalk.h"
 #include "FileKind.h"
@@ -135,6 +137,12 @@ void MelodyStore::OpenMelodyFile(const std::string& path)
     m_image = std::move(bytes);
 }
 
-std::string ReadMelodyTitle(const std::string& path) { return FindHeaderChunk(ReadWholeFile(path), Mld::TitleTag); }
+std::string ReadMelodyTitle(const std::string& path)
+{
+    const std::string bytes = ReadWholeFile(path);
+    // A melody of another maker may count only its type bytes in H: its
+    // chunks are walked up to its first track instead.
+    return IsForeignMelodyImage(bytes) ? MfiInfoChunk(bytes, Mld::TitleTag) : FindHeaderChunk(bytes, Mld::TitleTag);
+}
 
 }  // namespace quaverly

@@ -86,6 +86,18 @@ TEST(MelodyOrigin, LookAlikesOfAnotherMakerAreForeign)
     }
 }
 
+// The browser lists a melody of another maker by its title, also when its
+// header length counts only the type bytes.
+TEST(MelodyOrigin, TitleOfAMelodyOfAnotherMaker)
+{
+    using namespace mfitest;
+    const std::string path = (std::filesystem::temp_directory_path() / "quaverly-origin-title.mld").string();
+    WriteWholeFile(path, MfiWriter().Info("vers", "0501").Info("titl", "Ring").FourByteNotes().Track(End())
+                             .Length(MfiWriter::HeaderLength::CountOnlyTypeBytes).Bytes());
+    EXPECT_EQ(ReadMelodyTitle(path), "Ring");
+    std::filesystem::remove(path);
+}
+
 // Files written before this program stopped writing status 0x7F hold it as
 // voice 1's note 63: they are own files and read as they always did.
 TEST(MelodyOrigin, OldOwnFileWithStatus7FReadsItAsANote)
