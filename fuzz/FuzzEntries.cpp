@@ -13,6 +13,9 @@
 #include <vector>
 
 #include "InKtlSrc/RingtoneBook.h"
+#include "UnitMfi/MfiImport.h"
+#include "UnitMfi/MfiMelody.h"
+#include "UnitMfi/MfiMidi.h"
 #include "UnitMidi/MidiImport.h"
 #include "UnitMidi/MidiMelody.h"
 #include "base/Errors.h"
@@ -20,6 +23,7 @@
 #include "UnitMld/CrashJournal.h"
 #include "UnitMld/MailText.h"
 #include "UnitMld/MelodyDefects.h"
+#include "UnitMld/MelodyOrigin.h"
 #include "UnitMld/MelodyBuilder.h"
 #include "UnitMld/MelodyStore.h"
 #include "UnitMld/Diagnostic.h"
@@ -503,7 +507,7 @@ void MidiFileEntry(std::string_view data)
         for (const VoiceEvent& event : imported.events) {
             Expect(event.time >= previous && event.time <= melody.endTime, "imported events out of order or past the end");
             Expect(event.gate >= 0 && event.gate <= 255, "imported gate beyond one event");
-            Expect(event.note >= 0 && event.note <= (voice == 3 ? 62 : 63), "imported note out of range");
+            Expect(event.note >= 0 && event.note <= Mld::HighestNoteOfVoice(static_cast<int>(voice)), "imported note out of range");
             previous = event.time;
         }
     }
@@ -519,9 +523,42 @@ void MidiFileEntry(std::string_view data)
     LoadImage(store);
 }
 
+void MfiMelodyEntry(std::string_view data)
+{
+    const bool foreign = IsForeignMelodyImage(data);
+    MfiMelody melody;
+    try {
+        melody = ReadMfiMelody(data, "fuzz.mld");
+    } catch (const QuaverlyError&) {
+        Expect(!foreign, "a melody of another maker was refused whole");
+        return;
+    }
+    // Memory: at most four times the file and a little more.
+    const size_t held = melody.notes.capacity() * sizeof(MfiNote) + melody.controls.capacity() * sizeof(MfiControl) +
+                        melody.cuePoints.capacity() * sizeof(uint32_t) + melody.tempos.capacity() * sizeof(MfiTempo);
+    Expect(held <= 4 * data.size() + (16u << 20), "the reading holds more than four times the file");
+    Expect(melody.partial == !melody.partialMessage.empty(), "a partial reading without its message, or the reverse");
+    uint32_t previous = 0;
+    for (const MfiNote& note : melody.notes) {
+        Expect(note.lane < MfiLaneCount && note.key <= 127 && note.velocity >= 1 && note.velocity <= 127,
+               "a note outside its lanes, keys or velocities");
+        Expect(note.start >= previous && note.End() <= melody.endTick, "notes out of order or past the end");
+        previous = note.start;
+    }
+    const std::string midi = MfiMidiFileBytes(melody, 100);
+    Expect(midi.compare(0, 4, "MThd") == 0, "the MIDI file of a melody of another maker has no header");
+    try {
+        const ImportedMelody imported = ImportMfiMelody(melody);
+        MelodyStore store;
+        BuildImportedMelody(store, imported);
+        Expect(store.IsMelodyImage() && !IsForeignMelodyImage(store.MelodyImage()), "an import is not an own melody");
+    } catch (const QuaverlyError&) {
+    }
+}
+
 std::span<const NamedEntry> Entries()
 {
-    static constexpr std::array<NamedEntry, 10> table{{
+    static constexpr std::array<NamedEntry, 11> table{{
         {"ScoreParser", ScoreParserEntry},
         {"MelodyImage", MelodyImageEntry},
         {"MelodyText", MelodyTextEntry},
@@ -532,6 +569,7 @@ std::span<const NamedEntry> Entries()
         {"RoundTrip", RoundTripEntry},
         {"Journal", JournalEntry},
         {"MidiFile", MidiFileEntry},
+        {"MfiMelody", MfiMelodyEntry},
     }};
     return table;
 }

@@ -45,6 +45,10 @@ void RoundTripEntry(std::string_view data);
 // melody it builds and the load of that melody.
 void MidiFileEntry(std::string_view data);
 
+// The bytes as a melody file of another maker: the reading within its memory
+// bound, its MIDI file, its import into four voices.
+void MfiMelodyEntry(std::string_view data);
+
 struct NamedEntry {
     std::string_view target;  // the fuzz target's name without "Fuzz": "ScoreParser"
     void (*entry)(std::string_view data);

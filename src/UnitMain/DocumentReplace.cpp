@@ -7,6 +7,7 @@
 
 #include "NativePath.h"
 #include "TFormMain.h"
+#include "UnitMld/MelodyOrigin.h"
 #include "UnitNum/NumericImport.h"
 #include "base/Messages.h"
 #include "platform/SjisText.h"
@@ -28,6 +29,9 @@ std::optional<StagedMelody> TFormMain::StageMelodyFile(const QString& path)
     MelodyStore candidate = CandidateStore(m_store);
     // A ".pmr" name has its pocket-melody header skipped by the store.
     candidate.OpenMelodyFile(NativePath(path));
+    if (IsForeignMelodyImage(candidate.MelodyImage())) {
+        return StageOtherMakersMelody(path, candidate.MelodyImage());
+    }
     return StageOrRefuse(std::move(candidate));
 }
 
@@ -46,7 +50,9 @@ void TFormMain::AdoptStagedMelody(StagedMelody staged, const QString& boundFile,
     m_melodyFileInfo = staged.info;
     FillEditorFields(std::move(staged.fields));
     ShowSequenceInRoll(m_store.Sequence());
-    m_currentFileName = boundFile;
+    // A melody of another maker is bound to no file: Save asks for a name.
+    const bool otherMaker = !staged.otherMakerReport.empty();
+    m_currentFileName = otherMaker ? QString() : boundFile;
     m_ui->mnSave1->setEnabled(enableSave);
     if (!staged.missing.empty()) {
         m_ui->StatusBar1->showMessage(FromSjis(staged.missing));
@@ -54,6 +60,9 @@ void TFormMain::AdoptStagedMelody(StagedMelody staged, const QString& boundFile,
     // After the fields were filled: their change notices do not outlast the load.
     m_editState = EditState::Current;
     DocumentChanged();
+    if (otherMaker) {
+        m_services.messageBoxes.Information(FromSjis(staged.otherMakerReport));
+    }
 }
 
 }  // namespace quaverly

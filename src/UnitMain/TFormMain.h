@@ -144,6 +144,9 @@ public:
     // CandidateStore, calls StageOrRefuse and then AdoptStagedMelody.
     std::optional<StagedMelody> StageMelodyFile(const QString& path);
     std::optional<StagedMelody> StageNumericText(std::string_view text);
+    // A melody file of another maker, folded into four voices through the
+    // MIDI read dialog's channel choice (ForeignMelodyOpen.cpp); nothing on Cancel.
+    std::optional<StagedMelody> StageOtherMakersMelody(const QString& path, std::string_view image);
     std::optional<StagedMelody> StageOrRefuse(MelodyStore candidate);
     void AdoptStagedMelody(StagedMelody staged, const QString& boundFile, bool enableSave);
 

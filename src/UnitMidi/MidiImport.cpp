@@ -387,7 +387,7 @@ ImportedMelody ImportMidiContent(MidiContent content, const std::vector<int>& ch
                 target->channel = channel;
             }
             const int voiceIndex = static_cast<int>(target - voices.data());
-            const int highest = HighestNoteOfVoice(voiceIndex);
+            const int highest = Mld::HighestNoteOfVoice(voiceIndex);
             const int wanted = timed.key - MidiNoteOffset;
             if (wanted < 0 || wanted > highest) {
                 ++report.notesClamped;

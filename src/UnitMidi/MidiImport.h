@@ -91,7 +91,9 @@ MidiSurvey SurveyMidiContent(const MidiContent& content);
 // or empty for the automatic choice. Throws MidiFileError for a bad file and
 // QuaverlyError for a bad choice; nothing is kept from a failed import.
 ImportedMelody ImportMidiFile(std::string_view bytes, const std::string& name, const std::vector<int>& channels = {});
-// The same of a file already read. Throws QuaverlyError for a bad choice.
+// The same of a file already read, or of notes a reader of another melody
+// format collected: every import of notes into voices goes through here.
+// Throws QuaverlyError for a bad choice.
 ImportedMelody ImportMidiContent(MidiContent content, const std::vector<int>& channels = {});
 
 // The report for a person, Shift-JIS with CR LF line ends.

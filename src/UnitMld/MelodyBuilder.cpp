@@ -75,12 +75,13 @@ int HexDigit(char c)
 }
 
 // Status byte of a note event. Voice and note are masked to their bits, and
-// voice 3 with note 63 would be 0xFF, which opens a control event: it sounds
-// as note 62, as the parser spells it.
+// a note above the voice's highest (0xFF opens a control event, 0x7F a
+// resource event to other readers) sounds as that highest, as the parser spells it.
 char NoteStatus(int voice, int note)
 {
-    int status = (voice & (VoiceCount - 1)) << Mld::VoiceShift | (note & Mld::NoteBits);
-    return static_cast<char>(status == 0xFF ? 0xFE : status);
+    const int bits = voice & (VoiceCount - 1);
+    const int status = bits << Mld::VoiceShift | std::min(note & Mld::NoteBits, Mld::HighestNoteOfVoice(bits));
+    return static_cast<char>(status);
 }
 
 void AppendRawBytes(std::string& out, const SequenceList& list, const SequenceEntry& entry)

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "MelodyOrigin.h"
+#include "UnitMfi/MfiMelody.h"
 #include "base/Errors.h"
 #include "EventWalk.h"
 #include "FileKind.h"
@@ -150,9 +152,12 @@ void MelodyStore::OpenMelodyFile(const std::string& path)
 std::string ReadMelodyTitle(const std::string& path)
 {
     // The header chunks end where the two-byte header length says, so no
-    // title lies further in than this.
+    // title of this program's files lies further in than this. A melody of
+    // another maker may count only its type bytes there: its chunks are
+    // walked up to its first track instead, within the same prefix.
     constexpr size_t LongestHeader = Mld::HeaderBase + 0xFFFF;
-    return FindHeaderChunk(ReadFilePrefix(path, LongestHeader), Mld::TitleTag);
+    const std::string bytes = ReadFilePrefix(path, LongestHeader);
+    return IsForeignMelodyImage(bytes) ? MfiInfoChunk(bytes, Mld::TitleTag) : FindHeaderChunk(bytes, Mld::TitleTag);
 }
 
 }  // namespace quaverly

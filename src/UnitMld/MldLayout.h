@@ -45,6 +45,12 @@ inline constexpr size_t FirstEventBase = HeaderBase + TrackFrameSize;
 inline constexpr size_t PocketMelodyHeaderSize = 192;
 
 // Control events: status 0xFF and a code.
+// Other readers take a note status of 0xFF (the control events) or 0x7F (the
+// resource events of other makers' files) for an event that is not a note, so
+// the second and fourth voices (voice bits 01 and 11) hold notes up to 62.
+// 0x3F and 0xBF are notes to every reader.
+inline constexpr int HighestNoteOfVoice(int voice) { return voice == 1 || voice == 3 ? 62 : 63; }
+
 inline constexpr unsigned ControlStatus = 0xFF;
 inline constexpr int CodeTimebase = 0xD0;
 inline constexpr int CodeTempo = 0xC3;

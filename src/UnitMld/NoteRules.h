@@ -15,12 +15,7 @@ inline constexpr int MidiNoteOffset = 45;
 // silent events a note of their own.
 inline constexpr int RestNote = 17;
 
-// The highest note of a voice. In the fourth voice note 63 would make a note
-// event's status byte FF (voice bits 11, note bits 111111), which is a
-// control event, so that voice stops one below.
-inline constexpr int HighestNote = 63;
-inline constexpr int HighestNoteOfFourthVoice = 62;
-constexpr int HighestNoteOfVoice(int voice) { return voice == VoiceCount - 1 ? HighestNoteOfFourthVoice : HighestNote; }
+// The highest note of a voice is the melody file's rule: Mld::HighestNoteOfVoice.
 
 // A voice's volume 0..63 is written to MIDI files as the velocity
 // volume x 100 / 63, and read back as the volume whose velocity is nearest.

@@ -657,7 +657,7 @@ void ScoreScan::Flush()
     }
     duration = std::max<int64_t>(duration, 0);
     gate = gate < 0 ? -gate : gate;
-    const int highest = HighestNoteOfVoice(m_voice);
+    const int highest = Mld::HighestNoteOfVoice(m_voice);
     const int note = static_cast<int>(std::clamp<int64_t>(m_pendingValue - 1, 0, highest));
     if (m_sink != nullptr) {
         if (note != m_pendingValue - 1) {

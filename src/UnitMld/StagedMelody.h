@@ -23,6 +23,10 @@ struct StagedMelody {
     MelodyFileInfo info;  // the document's version, the image's other fields
     EditorFields fields;  // what the controls receive
     std::string missing;  // what a cut-short image lacked (Shift-JIS), or empty
+    // A melody file of another maker folded into four voices: what the import
+    // kept and lost, for the person (Shift-JIS). Such a melody is bound to no
+    // file, so Save asks for a name and never writes over the other maker's file.
+    std::string otherMakerReport;
 };
 
 // An empty store for a reader to fill, carrying the document's FFF0 data: a

@@ -98,7 +98,7 @@ public:
             return;
         }
         const int64_t step = length / LengthPerTick;
-        const int64_t highest = HighestNoteOfVoice(static_cast<int>(channel));
+        const int64_t highest = Mld::HighestNoteOfVoice(static_cast<int>(channel));
         const int melodyNote = static_cast<int>(std::clamp<int64_t>(note - MidiNoteOffset, 0, highest));
         // A length under 30 ticks gives a step under the shortening; the note
         // then sounds for the difference rather than a negative time.

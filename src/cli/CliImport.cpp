@@ -9,6 +9,7 @@
 #include "UnitMidi/MidiFileReader.h"
 #include "UnitMidi/MidiImport.h"
 #include "UnitMidi/MidiMelody.h"
+#include "UnitMfi/MfiImport.h"
 #include "UnitMld/MelodyStore.h"
 #include "UnitMld/MelodyText.h"
 #include "UnitNum/NumericImport.h"
@@ -20,18 +21,22 @@ namespace quaverly::cli {
 namespace {
 
 constexpr std::string_view Help =
-    "Usage: quaverly-cli import FILE.c99|FILE.pmr|FILE.mid -o OUT [--channels LIST] [--text]\n"
+    "Usage: quaverly-cli import FILE.c99|FILE.pmr|FILE.mid|FILE.mld -o OUT [--channels LIST] [--text]\n"
     "\n"
     "Reads numeric melody text (.c99: lines of MIDI note, length and channel),\n"
     "a pocket-melody file (.pmr: a melody behind a 192-byte header) or a\n"
-    "Standard MIDI File (.mid, .midi: format 0 or 1) and writes the melody file.\n"
+    "Standard MIDI File (.mid, .midi: format 0 or 1) or a melody file of another\n"
+    "maker (.mld in the MFi layout: several tracks, 4-byte notes) and writes the\n"
+    "melody file. A melody of another maker goes the MIDI file's way, its\n"
+    "channel 4 x track + voice + 1 taken as that MIDI channel.\n"
     "A MIDI file's import report (notes read, kept per voice, what could not\n"
     "come) is printed on standard error. Other extensions are refused as the\n"
     "window refuses them, and so are a file that is not a melody and a\n"
     "malformed MIDI file (exit 1).\n"
     "\n"
     "  -o FILE          the melody file to write (\"-\": standard output)\n"
-    "  --channels LIST  MIDI channels 1..16 for the voices, in voice order,\n"
+    "  --channels LIST  MIDI channels 1..16 (or channels of a melody of another\n"
+    "                   maker) for the voices, in voice order,\n"
     "                   e.g. 1,2,5 (at most four; default: the automatic choice)\n"
     "  --text           write melody text (.tml) instead of the melody file\n";
 
@@ -79,13 +84,20 @@ int RunImport(const std::vector<std::string>& args)
     MelodyStore store;
     const FileKind kind = FileKindOf(input);
     const bool midi = kind == FileKind::Midi;
-    if (arguments.Has("--channels") && !midi) {
-        throw UsageError("--channels is for a MIDI file (.mid, .midi)");
+    std::optional<MfiMelody> foreign;
+    if (kind == FileKind::Melody) {
+        LoadImage(store, input);
+        foreign = ForeignMelody(store, input);
+        store.ClearMelody();
     }
-    if (midi) {
+    if (arguments.Has("--channels") && !midi && !foreign) {
+        throw UsageError("--channels is for a MIDI file (.mid, .midi) or a melody file of another maker");
+    }
+    if (midi || foreign) {
         const std::vector<int> channels =
             arguments.Has("--channels") ? ChannelList(arguments.Value("--channels", "")) : std::vector<int>{};
-        ImportedMelody melody = ImportMidiFile(ReadInput(input, MaxMidiFileSize), input, channels);
+        ImportedMelody melody = foreign ? ImportMfiMelody(*foreign, channels)
+                                        : ImportMidiFile(ReadInput(input, MaxMidiFileSize), input, channels);
         BuildImportedMelody(store, melody);
         WriteMelodyOrText(store, output, arguments.Has("--text"));
         Print(stderr, MidiImportReportText(melody.report));
@@ -108,7 +120,7 @@ int RunImport(const std::vector<std::string>& args)
 }  // namespace
 
 extern const Subcommand ImportCommand{
-    "import", "turn numeric text (.c99), a pocket melody (.pmr) or a MIDI file (.mid) into a melody file", Help,
+    "import", "turn numeric text (.c99), a pocket melody (.pmr), a MIDI file (.mid) or another maker's melody (.mld) into a melody file", Help,
     RunImport};
 
 }  // namespace quaverly::cli

@@ -6,6 +6,7 @@
 #include "MidiInput.h"
 #include "Subcommands.h"
 #include "UnitMidi/MidiWriter.h"
+#include "UnitMfi/MfiMidi.h"
 #include "UnitMld/FileKind.h"
 #include "UnitMld/MelodyStore.h"
 #include "UnitMld/MelodyText.h"
@@ -25,6 +26,10 @@ constexpr std::string_view Help =
     "input), opened as the window opens one, or a melody text file (.tml),\n"
     "analysed as \"build\" does. Refusals (exit 1): another extension, a file\n"
     "that is not a melody, a tempo, tone or volume the window would refuse.\n"
+    "A melody file of another maker (MFi) gives a track per channel that it\n"
+    "uses (MIDI channel = 4 x track + voice), with its tempo changes, programs,\n"
+    "volumes, pans and bends, at 1920 ticks to the quarter note; --voices does\n"
+    "not apply to it.\n"
     "\n"
     "  -o FILE            the MIDI file to write (\"-\": standard output)\n"
     "  --edit-tempo TEXT  the tempo adjustment in percent (default 95)\n"
@@ -81,7 +86,11 @@ std::string MidiBytesForInput(const std::string& input, const MidiInputOptions& 
             Refuse(*result.refusal);
         }
     } else if (kind == FileKind::Melody || kind == FileKind::PocketMelody || input == "-") {
-        EditorFields fields = LoadMelody(store, info, input);
+        LoadImage(store, input);
+        if (std::optional<MfiMelody> foreign = ForeignMelody(store, input)) {
+            return MfiMidiFileBytes(*foreign, TypedTempoAdjustment(settings.editTempo).value_or(100));
+        }
+        EditorFields fields = LoadedMelody(store, info);
         texts = {.tempo = fields.tempoText,
                  .title = fields.title,
                  .tones = fields.toneTexts,

@@ -1,5 +1,7 @@
 // quaverly-cli seq: the sequence lines of a melody file, as the sequence
 // listing makes them (note events and the end event, in file order).
+#include <cstdio>
+
 #include "CliSupport.h"
 #include "Subcommands.h"
 #include "UnitMld/MelodyStore.h"
@@ -15,6 +17,9 @@ constexpr std::string_view Help =
     "\n"
     "Prints one sequence line per note event and per end event of the melody,\n"
     "in file order: time, voice, note and gate in the columns \"%5d %1d %2d %3d\".\n"
+    "A melody file of another maker (MFi) prints one line per note, by start:\n"
+    "start tick, channel (4 x track + voice + 1), MIDI key, length in ticks and\n"
+    "velocity, in the columns \"%10u %2d %3d %6u %3d\".\n"
     "A file that is not a melody is refused (exit 1).\n";
 
 int RunSeq(const std::vector<std::string>& args)
@@ -22,6 +27,15 @@ int RunSeq(const std::vector<std::string>& args)
     Arguments arguments(args, {}, 1, 1);
     MelodyStore store;
     LoadImage(store, arguments.Positional()[0]);
+    if (std::optional<MfiMelody> foreign = ForeignMelody(store, arguments.Positional()[0])) {
+        for (const MfiNote& note : foreign->notes) {
+            char line[64];
+            std::snprintf(line, sizeof line, "%10u %2d %3d %6u %3d", note.start, note.lane + 1, note.key, note.length,
+                          note.velocity);
+            PrintLine(stdout, line);
+        }
+        return ExitSuccess;
+    }
     if (!store.IsMelodyImage()) {
         Refuse(Msg::DataFormatAbnormal);
     }

@@ -1,5 +1,7 @@
 #include "CliSupport.h"
 
+#include "UnitMld/MelodyOrigin.h"
+
 #include <unistd.h>
 
 #include <algorithm>
@@ -146,6 +148,26 @@ void SaveImage(const MelodyStore& store, const std::string& path)
 EditorFields LoadMelody(MelodyStore& store, MelodyFileInfo& info, const std::string& path)
 {
     LoadImage(store, path);
+    return LoadedMelody(store, info);
+}
+
+std::optional<MfiMelody> ForeignMelody(const MelodyStore& store, const std::string& path)
+{
+    if (!IsForeignMelodyImage(store.MelodyImage())) {
+        return std::nullopt;
+    }
+    MfiMelody melody = ReadMfiMelody(store.MelodyImage(), path);
+    if (melody.partial) {
+        PrintLine(stderr, "warning: " + melody.partialMessage);
+    }
+    return melody;
+}
+
+EditorFields LoadedMelody(MelodyStore& store, MelodyFileInfo& info)
+{
+    if (IsForeignMelodyImage(store.MelodyImage())) {
+        Refuse(Msg::MfiImportHint);
+    }
     std::optional<EditorFields> fields = LoadMelodyIntoEditor(store, info, ViewRows::Skip);
     if (!fields) {
         Refuse(Msg::DataFormatAbnormal);

@@ -10,11 +10,13 @@
 #include <cstdio>
 #include <initializer_list>
 #include <map>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "UnitMfi/MfiMelody.h"
 #include "UnitMld/MelodyToScore.h"
 #include "base/FileIO.h"
 
@@ -77,6 +79,13 @@ void SaveImage(const MelodyStore& store, const std::string& path);
 // LoadImage, then the load into the editor fields as the window does it;
 // refuses with "データ形式が異常です" when the bytes are not a melody.
 EditorFields LoadMelody(MelodyStore& store, MelodyFileInfo& info, const std::string& path);
+
+// LoadMelody on an image already loaded. A melody of another maker is
+// refused with the hint to import it.
+EditorFields LoadedMelody(MelodyStore& store, MelodyFileInfo& info);
+// The loaded image read whole when it is a melody of another maker (a partial
+// reading warns on standard error), or nothing for this program's own layout.
+std::optional<MfiMelody> ForeignMelody(const MelodyStore& store, const std::string& path);
 
 // Shift-JIS text for a person: converted to UTF-8, CR LF turned into LF.
 std::string ForPerson(std::string_view sjis);

@@ -62,6 +62,8 @@ const std::vector<DiagnosticCase>& Cases()
          {{Kind::RangeClamped, 0, 10, "「ド▲▲▲▲」は音域の外なので「ド▲▲▲」にしました"}}},
         {"voice 4 stops one note lower", "ド▲▲▲▲", 3, false,
          {{Kind::RangeClamped, 0, 10, "「ド▲▲▲▲」は音域の外なので「シ▲▲」にしました"}}},
+        {"voice 2 stops one note lower", "ド▲▲▲", 1, false,
+         {{Kind::RangeClamped, 0, 8, "「ド▲▲▲」は音域の外なので「シ▲▲」にしました"}}},
         {"below the bottom, a half-width mark", "ド▼▼▼_", 0, false,
          {{Kind::RangeClamped, 0, 9, "「ド▼▼▼_」は音域の外なので「ラ▼▼▼」にしました"}}},
         {"raw data without the extended notation", "ド／0A／レ", 0, false,

@@ -337,6 +337,9 @@ TEST(MelodyBuilder, HeaderLengthAbove65535IsRefused)
 TEST(MelodyBuilder, VoiceAndNoteBitsNeverOverflow)
 {
     EXPECT_EQ(Encoded({"    0 3 63  46", "   48 3 -1   0"}), "00 FE 2E 30 FF DF 00");
+    // Status 0x7F opens a resource event to other readers: voice 1's note 63 is written as 62.
+    EXPECT_EQ(Encoded({"    0 1 63  46", "   48 1 -1   0"}), "00 7E 2E 30 FF DF 00");
+    EXPECT_EQ(Encoded({"    0 0 63  46", "    0 2 63  46", "   48 2 -1   0"}), "00 3F 2E 00 BF 2E 30 FF DF 00");
     // A rest of voice 3 whose first sounding note is 63.
     EXPECT_EQ(Encoded({"    0 3 63  46", "   48 3 17   0", "   96 3 -1   0"}), "00 FE 2E 30 FE 00 30 FF DF 00");
     EXPECT_EQ(Encoded({"    0 5 27  46", "    0 6 70  46", "   48 6 -1   0"}), "00 5B 2E 00 86 2E 30 FF DF 00");

@@ -161,7 +161,7 @@ std::string PlainVoiceText(Random& random, int voice, int length)
         if (!afterRest && !items.empty() && random.Chance(20)) {
             items.push_back({entry.value, 0, Utf8ToSjis("●") + std::string(entry.text)});
         } else {
-            const int note = random.Between(0, voice == 3 ? 62 : 63);
+            const int note = random.Between(0, Mld::HighestNoteOfVoice(voice));
             const int articulation = random.Between(0, 3) % 3;  // normal twice as often
             const int gate = GateOf(entry.value, articulation);
             // The suffix that the way back writes must be the one typed.

@@ -43,6 +43,9 @@ const std::vector<ParseCase>& ParseCases()
          "ド１６．ド１６３ド３２３ド６４"},
         {"lowest note", "ラ▼▼▼ド▼▼▼", 0, false, {"    0 0  0  46", "   48 0  0  46", "   96 0 -1   0"}, "ラ▼▼▼４ラ▼▼▼４"},
         {"highest note in voice 1", "ド▲▲▲＃", 0, false, {"    0 0 63  46", "   48 0 -1   0"}, "ド▲▲▲４"},
+        // Other readers take status 0x7F for a resource event: voice 2's note 63 would be one.
+        {"highest note in voice 2 is 62", "ド▲▲▲", 1, false, {"    0 1 62  46", "   48 1 -1   0"}, "シ▲▲４"},
+        {"highest note in voice 3 stays 63", "ド▲▲▲", 2, false, {"    0 2 63  46", "   48 2 -1   0"}, "ド▲▲▲４"},
         {"highest note in voice 4 is 62", "ド▲▲▲＃ド▲▲▲", 3, false,
          {"    0 3 62  46", "   48 3 62  46", "   96 3 -1   0"}, "シ▲▲４シ▲▲４"},
         {"flats are spelled as sharps", "シ♭ド♭", 0, false,

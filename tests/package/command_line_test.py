@@ -134,7 +134,7 @@ class CompletionTest(unittest.TestCase):
             (["wav", "--soundfont", ""], {"i.sf2"}),
             (["render", ""], {"a.mld", "B.PMR", "c.tml"}),
             (["render", "a.mld", "-o", ""], {"h.wav", "k.FLAC", "l.ogg", "m.opus", "n.mp3"}),
-            (["import", ""], {"d.c99", "B.PMR", "f.mid", "g.MIDI"}),
+            (["import", ""], {"a.mld", "d.c99", "B.PMR", "f.mid", "g.MIDI"}),
             (["import", "d.c99", "-o", ""], {"a.mld", "c.tml"}),
             (["ktm", ""], {"e.ktm"}),
             (["parse", ""], every),
