@@ -23,6 +23,7 @@ test_packages=(
   clang libclang-rt-14-dev llvm
   strace util-linux coreutils
   hyperfine abcmidi time
+  planetblupi-music-midi openttd-openmsx
 )
 
 wanted=("${run_packages[@]}")
