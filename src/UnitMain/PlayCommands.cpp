@@ -73,6 +73,9 @@ bool TFormMain::CheckAndWriteMidi(const QString& path, bool forPlay)
             settings.playMask[static_cast<size_t>(voice - 1)] = voice == m_soloVoice;
         }
     }
+    if (forPlay) {
+        m_soundingVoices = settings.playMask;
+    }
     settings.title = texts.title;
     settings.editTempo = ToSjis(m_services.dialogs.EditTempoText());
     // A file that cannot be written is an error the caller's command shows.

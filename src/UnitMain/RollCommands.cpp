@@ -33,7 +33,9 @@ namespace {
 constexpr int FollowIntervalMs = 33;
 constexpr int PreviewMs = 200;
 constexpr int MidiNoteOffset = 45;
-constexpr int DefaultRollHeight = 220;
+// The roll's first height: room for the legend, the scroll bar and two
+// octaves and more of rows around the notes.
+constexpr int DefaultRollHeight = 300;
 
 const QString RollVisibleKey = QStringLiteral("PianoRoll/Visible");
 const QString RollHeightKey = QStringLiteral("PianoRoll/Height");
@@ -209,7 +211,10 @@ void TFormMain::PageCursorMoved(int voice)
     if (m_roll == nullptr) {
         return;
     }
-    const int position = VoiceMemo(voice)->textCursor().position();
+    // A selection (a clicked note's characters) is marked by its first
+    // character: its end is already the next note's place.
+    const QTextCursor cursor = VoiceMemo(voice)->textCursor();
+    const int position = cursor.hasSelection() ? cursor.selectionStart() : cursor.position();
     m_roll->SetCursorPlace(voice - 1, PageByteOfPosition(voice, position));
 }
 
@@ -282,7 +287,9 @@ void TFormMain::FollowPlay()
     const RollModel& model = m_roll->Model();
     for (int voice = 1; voice <= VoiceCount; ++voice) {
         SourceSpan span;
-        if (std::optional<size_t> note = model.NoteAt(voice - 1, time)) {
+        // A voice muted for this play (switched off, or not the solo voice) marks nothing.
+        const bool sounds = m_soundingVoices[static_cast<size_t>(voice - 1)];
+        if (std::optional<size_t> note = sounds ? model.NoteAt(voice - 1, time) : std::nullopt) {
             span = model.Notes(voice - 1)[*note].source;
         }
         // Marks go in the page that holds the note's characters.

@@ -329,6 +329,8 @@ private:
     std::array<std::vector<int>, VoiceCount> m_pageBytes;
     std::array<QList<QTextEdit::ExtraSelection>, VoiceCount> m_playHighlights;
     std::array<SourceSpan, VoiceCount> m_playingSpans{};
+    // The voices the running play sounds (its voice switches, or the solo voice).
+    std::array<bool, VoiceCount> m_soundingVoices{true, true, true, true};
 
     QString m_programFolder;
     std::function<void()> m_terminateHandler;

@@ -383,6 +383,7 @@ void TPianoRoll::SetCursorPlace(int page, int byteOffset)
     m_cursorNote = note;
     if (note.IsSet()) {
         EnsureTickVisible(m_model.Note(note).time, false);
+        EnsurePitchVisible(m_model.Note(note).note);
     }
     m_canvas->viewport()->update();
 }
@@ -409,6 +410,16 @@ void TPianoRoll::EnsureTickVisible(int tick, bool leadRoom)
     }
     // Following play, the playhead comes back in at a tenth of the width so it runs ahead.
     bar->setValue(static_cast<int>(x - (leadRoom ? page / 10 : page / 3)));
+}
+
+void TPianoRoll::EnsurePitchVisible(int note)
+{
+    QScrollBar* bar = m_canvas->verticalScrollBar();
+    const double top = (RollNoteCount - 1 - std::clamp(note, 0, RollNoteCount - 1)) * m_geometry.rowHeight;
+    if (top >= bar->value() && top + m_geometry.rowHeight <= bar->value() + bar->pageStep()) {
+        return;
+    }
+    ScrollToPitch(note);
 }
 
 void TPianoRoll::SetSolo(int voice)

@@ -31,7 +31,7 @@ public:
     const RollModel& Model() const { return m_model; }
 
     // Marks the note whose characters hold a byte of a page (none: no mark)
-    // and scrolls it into view.
+    // and scrolls it into view, across and up or down.
     void SetCursorPlace(int page, int byteOffset);
     RollNoteRef CursorNote() const { return m_cursorNote; }
 
@@ -70,6 +70,7 @@ private:
     friend class RollCanvas;
     void UpdateLegend();
     void EnsureTickVisible(int tick, bool leadRoom);
+    void EnsurePitchVisible(int note);
 
     RollModel m_model;
     RollGeometry m_geometry;
