@@ -8,6 +8,7 @@
 
 #include "LiveAnalysis.h"
 #include "SequenceRowModel.h"
+#include "DiagnosticsView.h"
 #include "TFormMain.h"
 #include "UnitMld/MailText.h"
 #include "base/Messages.h"
@@ -40,8 +41,7 @@ void TFormMain::mnMakeMldClick()
         m_sequenceRows->Clear();
         AnalysisResult result = AnalyseScore(m_store, CollectEditorTexts(), m_melodyFileInfo, m_extendedNotation);
         if (result.refusal) {
-            m_services.messageBoxes.Warning(FromSjis(*result.refusal));
-            LeadToRefusedField(result.refusalReason);
+            ShowRefusal(*result.refusal, result.refusalReason);
             return;
         }
         FillSequenceRows(std::move(result.sequenceRows));
@@ -56,6 +56,17 @@ void TFormMain::mnMakeMldClick()
     });
     // What the pages hold now, and after a refusal what the box at fault allows.
     m_liveAnalysis->RunNow();
+}
+
+void TFormMain::ShowRefusal(const std::string& refusal, const RefusalReason& reason)
+{
+    // The refusal's own message, then what the box at fault allows, as the list says it.
+    QString text = FromSjis(refusal);
+    if (reason.field != RefusedField::None) {
+        text += QLatin1Char('\n') + DiagnosticsView::AllowedText(reason);
+    }
+    m_services.messageBoxes.Warning(text);
+    LeadToRefusedField(reason);
 }
 
 void TFormMain::LeadToRefusedField(const RefusalReason& reason)

@@ -49,14 +49,25 @@ QString PlayFileName()
 
 }  // namespace
 
+bool TFormMain::SettingsAllowMidi()
+{
+    SettingValues values;
+    RefusalReason reason;
+    if (std::optional<std::string> refusal = CheckSettingTexts(CollectEditorTexts(), values, {}, &reason)) {
+        ShowRefusal(*refusal, reason);
+        m_liveAnalysis->RunNow();
+        return false;
+    }
+    return true;
+}
+
 bool TFormMain::CheckAndWriteMidi(const QString& path, bool forPlay)
 {
     const EditorTexts texts = CollectEditorTexts();
     SettingValues values;
     RefusalReason reason;
     if (std::optional<std::string> refusal = CheckSettingTexts(texts, values, {}, &reason)) {
-        m_services.messageBoxes.Warning(FromSjis(*refusal));
-        LeadToRefusedField(reason);
+        ShowRefusal(*refusal, reason);
         m_liveAnalysis->RunNow();
         return false;
     }
@@ -106,7 +117,8 @@ void TFormMain::StartPlay(int startTime)
         m_services.player.Stop();
         return;
     }
-    if (!AskAnalysisQuestion()) {
+    // A tempo, tone or volume the melody cannot take is refused before any question.
+    if (!SettingsAllowMidi() || !AskAnalysisQuestion()) {
         return;
     }
     RunCommand([this, play, startTime] {
@@ -158,7 +170,8 @@ void TFormMain::MediaPlayer1Notify()
 
 void TFormMain::mnPutMidiClick()
 {
-    if (!AskAnalysisQuestion()) {
+    // A tempo, tone or volume the file cannot take is refused before any question or file name.
+    if (!SettingsAllowMidi() || !AskAnalysisQuestion()) {
         return;
     }
     FileDialogOptions options;

@@ -215,6 +215,10 @@ public:
     // false after a refusal message, with nothing written.
     // forPlay: the solo voice, if any, is the only one written.
     bool CheckAndWriteMidi(const QString& path, bool forPlay = false);
+    // The check chain of the tempo, tone and volume boxes alone; a refusal is shown and led to.
+    bool SettingsAllowMidi();
+    // A refusal's message box, naming the voice and what its box allows, and the lead to the box.
+    void ShowRefusal(const std::string& refusal, const RefusalReason& reason);
     // "/P": play at once, show the playing window, end when it closes.
     void StartPlayAndExit();
 

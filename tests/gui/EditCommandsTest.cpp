@@ -69,17 +69,21 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("message");
         QTest::addColumn<int>("voicePage");  // the page shown after the refusal; 0: the one shown before
+        QTest::addColumn<QString>("allowed");  // the box's voice and range, the second line
         // Which texts are refused is the analysis unit's subject; here each
         // kind of box shows what a refusal leaves in the window and where it
         // leads the user.
         QTest::newRow("tempo 0") << "ComboBoxTempo"
-                                 << "0" << Msgs(Msg::TempoRefused) << 0;
+                                 << "0" << Msgs(Msg::TempoRefused) << 0 << Msgs(Msg::AllowedTempo);
         QTest::newRow("tone 0 of voice 2") << "ComboBoxTone2"
-                                           << "0" << Msgs(Msg::ToneRefused) << 2;
+                                           << "0" << Msgs(Msg::ToneRefused) << 2
+                                           << Msgs(Msg::AllowedTone).replace(QStringLiteral("%d"), QStringLiteral("2"));
         QTest::newRow("volume -1 of voice 3") << "EditVol3"
-                                              << "-1" << Msgs(Msg::VolumeRefused) << 3;
+                                              << "-1" << Msgs(Msg::VolumeRefused) << 3
+                                              << Msgs(Msg::AllowedVolume).replace(QStringLiteral("%d"), QStringLiteral("3"));
         QTest::newRow("volume 70 of voice 4") << "EditVol4"
-                                              << "70" << Msgs(Msg::VolumeRefused) << 4;
+                                              << "70" << Msgs(Msg::VolumeRefused) << 4
+                                              << Msgs(Msg::AllowedVolume).replace(QStringLiteral("%d"), QStringLiteral("4"));
     }
     void AnalysisRefusals()
     {
@@ -87,6 +91,7 @@ private slots:
         QFETCH(QString, text);
         QFETCH(QString, message);
         QFETCH(int, voicePage);
+        QFETCH(QString, allowed);
         WindowFixture fixture;
         TFormMain& window = fixture.window;
         auto* pages = window.findChild<QTabWidget*>("PageControl1");
@@ -99,7 +104,8 @@ private slots:
         }
         window.SetEditState(EditState::ScoreEdited);
         window.mnMakeMldClick();
-        QCOMPARE(fixture.boxes.Texts(Kind::Warning), QStringList{message + text});
+        // The box names the voice and what it allows, as the list under the pages does.
+        QCOMPARE(fixture.boxes.Texts(Kind::Warning), QStringList{message + text + QLatin1Char('\n') + allowed});
         QVERIFY(fixture.boxes.Texts(Kind::Information).isEmpty());
         QCOMPARE(window.VoiceMemo(1)->toPlainText(), QStringLiteral("ド　レ"));
         QCOMPARE(window.findChild<QAbstractItemView*>("ListViewSeq")->model()->rowCount(), 0);
