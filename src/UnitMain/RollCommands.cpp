@@ -103,6 +103,32 @@ void TFormMain::SetUpRoll()
     m_previewItem->setCheckable(true);
     m_previewItem->setChecked(m_services.settings.Value(PreviewKey, true).toBool());
     connect(m_previewItem, &QAction::triggered, this, &TFormMain::mnPreviewClick);
+    // The roll's zoom, from anywhere in the window: the shortcuts belong to
+    // the window, so Ctrl with a keypad key never types into a page.
+    const struct {
+        const char* name;
+        QString caption;
+        QList<QKeySequence> keys;
+        void (TPianoRoll::*zoom)();
+    } zooms[] = {
+        {"mnZoomIn", QStringLiteral("ロールを拡大(&I)"),
+         {QKeySequence(Qt::CTRL | Qt::Key_Equal), QKeySequence(Qt::CTRL | Qt::Key_Plus),
+          QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Equal), QKeySequence(QKeyCombination(Qt::ControlModifier | Qt::KeypadModifier, Qt::Key_Plus))},
+         &TPianoRoll::ZoomIn},
+        {"mnZoomOut", QStringLiteral("ロールを縮小(&U)"),
+         {QKeySequence(Qt::CTRL | Qt::Key_Minus), QKeySequence(QKeyCombination(Qt::ControlModifier | Qt::KeypadModifier, Qt::Key_Minus))},
+         &TPianoRoll::ZoomOut},
+        {"mnZoomReset", QStringLiteral("ロールを標準の倍率に(&Z)"),
+         {QKeySequence(Qt::CTRL | Qt::Key_0), QKeySequence(QKeyCombination(Qt::ControlModifier | Qt::KeypadModifier, Qt::Key_0))},
+         &TPianoRoll::ZoomReset},
+    };
+    for (const auto& zoom : zooms) {
+        QAction* item = menu->addAction(zoom.caption);
+        item->setObjectName(QString::fromLatin1(zoom.name));
+        item->setShortcuts(zoom.keys);
+        item->setShortcutContext(Qt::WindowShortcut);
+        connect(item, &QAction::triggered, m_roll, zoom.zoom);
+    }
     QAction* showRoll = m_rollDock->toggleViewAction();
     showRoll->setText(QStringLiteral("ピアノロール(&R)"));
     showRoll->setObjectName(QStringLiteral("mnShowRoll"));

@@ -24,6 +24,8 @@ namespace {
 constexpr double MinPixelsPerTick = 0.01;
 constexpr double MaxPixelsPerTick = 16.0;
 constexpr double ZoomStep = 1.25;
+// The time axis as it first shows: a whole note in 96 pixels.
+constexpr double DefaultPixelsPerTick = 0.5;
 constexpr double RowHeight = 9;
 // Past the last note, so that the end is not glued to the window's edge.
 constexpr int EndMargin = RollBarTicks;
@@ -432,6 +434,11 @@ void TPianoRoll::SetSolo(int voice)
 void TPianoRoll::ZoomIn()
 {
     m_canvas->Rescale(m_geometry.pixelsPerTick * ZoomStep, KeyboardWidth);
+}
+
+void TPianoRoll::ZoomReset()
+{
+    m_canvas->Rescale(DefaultPixelsPerTick, KeyboardWidth);
 }
 
 void TPianoRoll::ZoomOut()

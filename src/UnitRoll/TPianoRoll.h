@@ -48,6 +48,8 @@ public:
 
     void ZoomIn();
     void ZoomOut();
+    // Back to the time axis's first scale.
+    void ZoomReset();
     void SetPixelsPerTick(double pixelsPerTick);
     double PixelsPerTick() const { return m_geometry.pixelsPerTick; }
     // The mapping the canvas paints with now.

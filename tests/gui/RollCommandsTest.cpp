@@ -167,6 +167,42 @@ private slots:
                  qPrintable(QString::number(Roll()->Canvas()->height())));
     }
 
+    // The zoom keys work from a page too, keypad keys included, and never type there.
+    void ZoomKeysWorkAnywhereAndNeverType()
+    {
+        f->window.show();
+        f->window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&f->window));
+        FillPages();
+        Memo(1)->setFocus();
+        const QString text = Memo(1)->toPlainText();
+        const double first = Roll()->PixelsPerTick();
+        const struct {
+            Qt::Key key;
+            Qt::KeyboardModifiers modifiers;
+            int direction;  // 1 in, -1 out, 0 back to the first scale
+        } keys[] = {
+            {Qt::Key_Plus, Qt::ControlModifier | Qt::KeypadModifier, 1},
+            {Qt::Key_Equal, Qt::ControlModifier, 1},
+            {Qt::Key_0, Qt::ControlModifier, 0},
+            {Qt::Key_Minus, Qt::ControlModifier | Qt::KeypadModifier, -1},
+            {Qt::Key_Minus, Qt::ControlModifier, -1},
+            {Qt::Key_0, Qt::ControlModifier | Qt::KeypadModifier, 0},
+        };
+        for (const auto& press : keys) {
+            const double before = Roll()->PixelsPerTick();
+            QTest::keyClick(Memo(1), press.key, press.modifiers);
+            if (press.direction > 0) {
+                QVERIFY(Roll()->PixelsPerTick() > before);
+            } else if (press.direction < 0) {
+                QVERIFY(Roll()->PixelsPerTick() < before);
+            } else {
+                QCOMPARE(Roll()->PixelsPerTick(), first);
+            }
+            QCOMPARE(Memo(1)->toPlainText(), text);
+        }
+    }
+
     void PlayFromTheCursorStartsAtTheNotesTime_data()
     {
         QTest::addColumn<int>("voice");
