@@ -369,7 +369,7 @@ void TPianoRoll::UpdateLegend()
     for (int voice = 0; voice < VoiceCount; ++voice) {
         QToolButton* button = m_legend[static_cast<size_t>(voice)];
         const QColor color = VoiceColor(voice);
-        button->setText(QStringLiteral("■ 第%1音 %2").arg(voice + 1).arg(FromSjis(InstrumentName(m_tones[static_cast<size_t>(voice)]))));
+        button->setText(QStringLiteral("■ 第%1音 %2").arg(voice + 1).arg(FromSjis(ToneName(m_tones[static_cast<size_t>(voice)]))));
         button->setStyleSheet(QStringLiteral("QToolButton { color: %1; } QToolButton:checked { font-weight: bold; }")
                                   .arg(color.name()));
         button->setChecked(m_solo == voice);

@@ -8,6 +8,8 @@
 #include <QPlainTextEdit>
 #include <QAbstractScrollArea>
 #include <QScrollBar>
+#include <QToolButton>
+#include <QComboBox>
 #include <QStandardPaths>
 #include <QTabWidget>
 #include <QtTest>
@@ -305,6 +307,11 @@ private slots:
         f->fileDialogs.saveAnswers.append(f->PathOf("out.mid"));
         Action(f->window, QStringLiteral("mnPutMidi"))->trigger();
         QCOMPARE(TrackCount(FileBytes(f->PathOf("out.mid"))), 5);
+        // The legend names tones as the tone boxes do.
+        f->window.VoiceTone(1)->setEditText(QStringLiteral("25 - ギター"));
+        f->window.RefreshRollFromPages();
+        QCOMPARE(f->window.findChild<QToolButton*>(QStringLiteral("RollSolo1"))->text(), QStringLiteral("■ 第1音 ギター"));
+        QCOMPARE(f->window.findChild<QToolButton*>(QStringLiteral("RollSolo2"))->text(), QStringLiteral("■ 第2音 ピアノ"));
         // From the legend: its toggle and the menu are one choice.
         QTest::mouseClick(f->window.findChild<QWidget*>(QStringLiteral("RollSolo4")), Qt::LeftButton);
         QCOMPARE(f->window.SoloVoice(), 4);
