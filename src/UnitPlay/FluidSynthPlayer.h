@@ -11,6 +11,7 @@
 #ifdef QUAVERLY_HAVE_SYNTH
 
 #include <QObject>
+#include <QTimer>
 #include <future>
 #include <memory>
 #include <string>
@@ -27,6 +28,8 @@ class FluidSynthPlayer : public QObject, public MidiPlayer {
 public:
     // soundFont: an explicit soundfont path, or empty to search for one.
     explicit FluidSynthPlayer(AudioOutput output = {}, std::string soundFont = {}, QObject* parent = nullptr);
+    // How long the output opened for typed notes stays open after the last one ends.
+    static constexpr int PreviewIdleMs = 2000;
     ~FluidSynthPlayer() override;
 
     void SetFileName(const std::string& path) override;
@@ -53,6 +56,8 @@ private:
     std::future<std::unique_ptr<Synthesizer>> m_loading;
     std::unique_ptr<Synthesizer> m_synth;
     std::unique_ptr<SequencePlayer> m_sequence;
+    // Closes the typed notes' output once they have been quiet for PreviewIdleMs.
+    QTimer* m_previewIdle = nullptr;
 };
 
 }  // namespace quaverly
