@@ -1,6 +1,9 @@
 // The edit, settings and help commands of the main window: score analysis,
 // the file information and FFF0 data dialogs, the mail text on the
 // clipboard, the scale shift, the settings dialog, help and about.
+#include <array>
+#include <cstdio>
+
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -11,6 +14,8 @@
 #include "DiagnosticsView.h"
 #include "TFormMain.h"
 #include "UnitMld/MailText.h"
+#include "UnitMld/Diagnostic.h"
+#include "UnitMld/Transpose.h"
 #include "base/Messages.h"
 #include "UnitMld/ScoreAnalysis.h"
 #include "UnitMld/MldLayout.h"
@@ -145,12 +150,55 @@ void TFormMain::mnCreateMailClick()
 
 void TFormMain::mnMeloPClick()
 {
-    ShowNotSupported();
+    ShiftScale(1);
 }
 
 void TFormMain::mnMeloMClick()
 {
-    ShowNotSupported();
+    ShiftScale(-1);
+}
+
+void TFormMain::ShiftScale(int semitones)
+{
+    RunCommand([this, semitones] {
+        int voice = 0;
+        for (int v = 1; v <= VoiceCount; ++v) {
+            if (m_ui->PageControl1->currentWidget() == VoicePage(v)) {
+                voice = v;
+            }
+        }
+        if (voice == 0) {
+            return;  // not on a voice page: nothing to move
+        }
+        QPlainTextEdit* memo = VoiceMemo(voice);
+        const QTextCursor cursor = memo->textCursor();
+        // The selection's notes, or the whole page when nothing is selected.
+        size_t from = 0;
+        size_t to = 0;
+        if (cursor.hasSelection()) {
+            from = static_cast<size_t>(PageByteOfPosition(voice, cursor.selectionStart()));
+            to = static_cast<size_t>(PageByteOfPosition(voice, cursor.selectionEnd()));
+        }
+        const std::string page = CollectEditorTexts().scores[static_cast<size_t>(voice - 1)];
+        const TransposedPage result = TransposePage(page, voice - 1, semitones, from, to, m_extendedNotation);
+        if (result.moved > 0) {
+            // One undo step, as the analysis's rewrite is.
+            SetMemoText(voice, result.text, MemoUndo::KeepUndo);
+        }
+        if (result.left.empty()) {
+            return;
+        }
+        std::string kept(Msg::ShiftKeptHead);
+        for (const SourceSpan& span : result.left) {
+            const TextPlace place = PlaceInText(page, static_cast<size_t>(span.offset));
+            std::array<char, 64> where{};
+            std::snprintf(where.data(), where.size(), std::string(Msg::ShiftKeptPlace).c_str(), place.line, place.column);
+            kept += Msg::DiagnosticQuoteOpen;
+            kept += page.substr(static_cast<size_t>(span.offset), static_cast<size_t>(span.length));
+            kept += where.data();
+        }
+        m_services.messageBoxes.Information(FromSjis(kept));
+    });
 }
 
 void TFormMain::mnOptionClick()

@@ -195,6 +195,8 @@ public slots:
     void mnCreateMailClick();
     void mnMeloPClick();
     void mnMeloMClick();
+    // 音階シフト: the selection's notes, or the page's, by semitones.
+    void ShiftScale(int semitones);
 
     // Play (PlayCommands.cpp). The menu has already toggled a checkable
     // item's check mark when mnPlay1Click and mnRepeatPlayClick run.

@@ -235,6 +235,10 @@ inline constexpr std::string_view DiagnosticGapBridged = "\x81v\x82\xCC\x91O\x82
 // 」のゲートが 255 を超えるので 255 にしました: after a note whose gate is above one byte
 inline constexpr std::string_view DiagnosticGateClamped = "\x81v\x82\xCC\x83Q\x81\x5B\x83g\x82\xAA 255 \x82\xF0\x92\xB4\x82\xA6\x82\xE9\x82\xCC\x82\xC5 255 \x82\xC9\x82\xB5\x82\xDC\x82\xB5\x82\xBD";
 // 第%d音 %d行%d列: : printf format: the voice, line and column before a diagnostic in the window's list
+// 音域の外に出るので動かさなかった音符があります: 音階シフト, before the notes it left
+inline constexpr std::string_view ShiftKeptHead = "\x89\xB9\x88\xE6\x82\xCC\x8AO\x82\xC9\x8Fo\x82\xE9\x82\xCC\x82\xC5\x93\xAE\x82\xA9\x82\xB3\x82\xC8\x82\xA9\x82\xC1\x82\xBD\x89\xB9\x95\x84\x82\xAA\x82\xA0\x82\xE8\x82\xDC\x82\xB7: ";
+// 」（%d行%d列）: after the quoted characters of a note it left
+inline constexpr std::string_view ShiftKeptPlace = "\x81v\x81i%d\x8Ds%d\x97\xF1\x81j";
 inline constexpr std::string_view DiagnosticPlace = "\x91\xE6%d\x89\xB9 %d\x8Ds%d\x97\xF1: ";
 // テンポは 1～255 で指定してください: what a refused tempo may be
 inline constexpr std::string_view AllowedTempo = "\x83" "e\x83\x93\x83\x7C\x82\xCD 1\x81\x60" "255 \x82\xC5\x8Ew\x92\xE8\x82\xB5\x82\xC4\x82\xAD\x82\xBE\x82\xB3\x82\xA2";
