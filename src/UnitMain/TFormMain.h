@@ -133,6 +133,9 @@ public:
     // CandidateStore, calls StageOrRefuse and then AdoptStagedMelody.
     std::optional<StagedMelody> StageMelodyFile(const QString& path);
     std::optional<StagedMelody> StageNumericText(std::string_view text);
+    // Reads a melody text file (".tml") into the editor through the analysis,
+    // listing where its pages are not taken as written.
+    void ImportMelodyText(const QString& path);
     std::optional<StagedMelody> StageOrRefuse(MelodyStore candidate);
     void AdoptStagedMelody(StagedMelody staged, const QString& boundFile, bool enableSave);
 

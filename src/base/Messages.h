@@ -239,6 +239,10 @@ inline constexpr std::string_view DiagnosticGateClamped = "\x81v\x82\xCC\x83Q\x8
 inline constexpr std::string_view ShiftKeptHead = "\x89\xB9\x88\xE6\x82\xCC\x8AO\x82\xC9\x8Fo\x82\xE9\x82\xCC\x82\xC5\x93\xAE\x82\xA9\x82\xB3\x82\xC8\x82\xA9\x82\xC1\x82\xBD\x89\xB9\x95\x84\x82\xAA\x82\xA0\x82\xE8\x82\xDC\x82\xB7: ";
 // 」（%d行%d列）: after the quoted characters of a note it left
 inline constexpr std::string_view ShiftKeptPlace = "\x81v\x81i%d\x8Ds%d\x97\xF1\x81j";
+// %d行%d列: a place in an imported melody text file, before its diagnostic
+inline constexpr std::string_view FilePlace = "%d\x8Ds%d\x97\xF1: ";
+// の読み取れなかったところ: after the file name, before the places of an imported melody text
+inline constexpr std::string_view FileDiagnosticsHead = "\x82\xCC\x93\xC7\x82\xDD\x8E\xE6\x82\xEA\x82\xC8\x82\xA9\x82\xC1\x82\xBD\x82\xC6\x82\xB1\x82\xEB:";
 inline constexpr std::string_view DiagnosticPlace = "\x91\xE6%d\x89\xB9 %d\x8Ds%d\x97\xF1: ";
 // テンポは 1～255 で指定してください: what a refused tempo may be
 inline constexpr std::string_view AllowedTempo = "\x83" "e\x83\x93\x83\x7C\x82\xCD 1\x81\x60" "255 \x82\xC5\x8Ew\x92\xE8\x82\xB5\x82\xC4\x82\xAD\x82\xBE\x82\xB3\x82\xA2";
