@@ -246,6 +246,89 @@ void CheckPlace(std::string_view page, const SequenceList& list, size_t k, bool 
 
 }  // namespace
 
+namespace {
+
+bool IsLeadByte(unsigned char c)
+{
+    return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
+}
+
+bool IsSkippedKind(DiagnosticKind kind)
+{
+    return kind == DiagnosticKind::SkippedCharacters || kind == DiagnosticKind::MalformedGroup ||
+           kind == DiagnosticKind::RawDataIgnored;
+}
+
+// The events of a list without their places: what a page compiles to. The
+// end of the voice is left out: a raw-data delimiter, even one left unclosed
+// and ignored, takes the pending note's place and the end line goes with it.
+std::vector<std::string> EventsOf(const SequenceList& list)
+{
+    std::vector<std::string> events;
+    for (const SequenceEntry& entry : list) {
+        if (entry.IsEnd()) {
+            continue;
+        }
+        events.push_back(entry.IsRaw() ? std::to_string(entry.Time()) + " raw " + std::string(list.RawText(entry))
+                                       : std::to_string(entry.Time()) + " " + std::to_string(entry.Note()) + " " +
+                                             std::to_string(entry.Gate()));
+    }
+    return events;
+}
+
+}  // namespace
+
+std::string DiagnosticsUntrue(std::string_view page, int voice, bool extendedNotation)
+{
+    SequenceList list;
+    DiagnosticSink sink;
+    const std::string canonical = ParseScore(page, voice, list, extendedNotation, &sink);
+    // Which bytes of the page made an entry, and which a diagnostic calls skipped or names.
+    std::vector<char> made(page.size(), 0);
+    for (const SequenceEntry& entry : list) {
+        const SourceSpan span = entry.Source();
+        if (span.IsSet()) {
+            std::fill_n(made.begin() + span.offset, span.length, 1);
+        }
+    }
+    std::vector<char> skipped(page.size(), 0);
+    std::vector<char> named(page.size(), 0);
+    for (const Diagnostic& diagnostic : sink.Items()) {
+        const SourceSpan span = diagnostic.span;
+        std::fill_n(named.begin() + span.offset, span.length, 1);
+        if (!IsSkippedKind(diagnostic.kind)) {
+            continue;
+        }
+        for (int b = span.offset; b < span.offset + span.length; ++b) {
+            if (made[static_cast<size_t>(b)] != 0) {
+                return "characters called skipped make an event, at byte " + std::to_string(b);
+            }
+            skipped[static_cast<size_t>(b)] = 1;
+        }
+    }
+    for (size_t i = 0; i < page.size();) {
+        const auto c = static_cast<unsigned char>(page[i]);
+        const size_t length = IsLeadByte(c) && i + 1 < page.size() ? 2 : 1;
+        const bool blank = c == ' ' || c == '\t' || c == '\r' || c == '\n' || page.substr(i, 2) == "\x81\x40";
+        if (!blank && made[i] == 0 && named[i] == 0) {
+            return "a character that makes nothing is not reported, at byte " + std::to_string(i);
+        }
+        i += length;
+    }
+    // Without the characters called skipped the page compiles to the same events and text.
+    std::string kept;
+    for (size_t i = 0; i < page.size(); ++i) {
+        if (skipped[i] == 0) {
+            kept += page[i];
+        }
+    }
+    SequenceList keptList;
+    if (ParseScore(kept, voice, keptList, extendedNotation) != canonical || EventsOf(keptList) != EventsOf(list)) {
+        return "without the characters called skipped the page compiles otherwise";
+    }
+    return {};
+}
+
 void ScoreParserEntry(std::string_view data)
 {
     if (data.empty()) {
@@ -284,6 +367,9 @@ void ScoreParserEntry(std::string_view data)
         SequenceList again;
         Expect(ParseScore(canonical, voice, again, false) == canonical, "canonical text does not parse to itself");
     }
+    // Every diagnostic says what the parser did: skipped characters make nothing, and nothing goes unreported.
+    const std::string untrue = DiagnosticsUntrue(page, voice, extendedNotation);
+    Expect(untrue.empty(), "a diagnostic does not tell what the parser did");
 }
 
 void MelodyImageEntry(std::string_view data)

@@ -23,6 +23,12 @@ public:
 // The first byte picks the voice (bits 0-1) and the extended notation (bit 2);
 // the rest is the score text given to ParseScore.
 void ScoreParserEntry(std::string_view data);
+// Whether the diagnostics of the page tell what the parser did with it: no
+// character they call skipped makes an event or canonical text (the page
+// without them compiles the same), and every character that makes nothing,
+// blanks and line breaks aside, lies in one of them. Empty when they do,
+// else what is untrue.
+std::string DiagnosticsUntrue(std::string_view page, int voice, bool extendedNotation);
 // The bytes as a MelodyImage through every store query, the listing, the
 // load into the editor, the sequence view and the title lookup.
 void MelodyImageEntry(std::string_view data);

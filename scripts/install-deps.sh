@@ -24,6 +24,7 @@ test_packages=(
   strace util-linux coreutils
   hyperfine abcmidi time
   sox ffmpeg
+  planetblupi-music-midi openttd-openmsx
 )
 
 wanted=("${run_packages[@]}")

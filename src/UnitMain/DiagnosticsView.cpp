@@ -123,26 +123,26 @@ void DiagnosticsView::Show(const PageCheckResult& result)
         }
     }
     if (result.refusal) {
-        QString allowed;
-        const int voice = result.refusalReason.voice + 1;
-        switch (result.refusalReason.field) {
-        case RefusedField::Tempo:
-            allowed = FromSjis(Msg::AllowedTempo);
-            break;
-        case RefusedField::Tone:
-            allowed = Formatted(Msg::AllowedTone, {voice});
-            break;
-        case RefusedField::Volume:
-            allowed = Formatted(Msg::AllowedVolume, {voice});
-            break;
-        case RefusedField::None:
-            allowed = FromSjis(Msg::AllowedLength);
-            break;
-        }
-        m_list->insertItem(0, allowed);
+        m_list->insertItem(0, AllowedText(result.refusalReason));
         m_rowPlaces.insert(m_rowPlaces.begin(), SourceSpan{});
     }
     ShowMeter(result);
+}
+
+QString DiagnosticsView::AllowedText(const RefusalReason& reason)
+{
+    const int voice = reason.voice + 1;
+    switch (reason.field) {
+    case RefusedField::Tempo:
+        return FromSjis(Msg::AllowedTempo);
+    case RefusedField::Tone:
+        return Formatted(Msg::AllowedTone, {voice});
+    case RefusedField::Volume:
+        return Formatted(Msg::AllowedVolume, {voice});
+    case RefusedField::None:
+        break;
+    }
+    return FromSjis(Msg::AllowedLength);
 }
 
 void DiagnosticsView::Underline(int voice, const std::vector<Diagnostic>& diagnostics)

@@ -38,6 +38,9 @@ public:
     // Characters of the page text as the control holds it (LF line ends) for
     // a byte offset into its Shift-JIS form with CR LF line ends.
     static int ControlPosition(const QString& pageText, int byteOffset);
+    // What the box at fault allows, naming its voice: the list's first row
+    // after a refusal, and the second line of the refusal's message box.
+    static QString AllowedText(const RefusalReason& reason);
 
     // The wavy underlines of page voice (0..3). The window sets them on the
     // page together with its other marks (the playing note).

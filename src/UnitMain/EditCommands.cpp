@@ -1,6 +1,9 @@
 // The edit, settings and help commands of the main window: score analysis,
 // the file information and FFF0 data dialogs, the mail text on the
 // clipboard, the scale shift, the settings dialog, help and about.
+#include <array>
+#include <cstdio>
+
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -8,8 +11,11 @@
 
 #include "LiveAnalysis.h"
 #include "SequenceRowModel.h"
+#include "DiagnosticsView.h"
 #include "TFormMain.h"
 #include "UnitMld/MailText.h"
+#include "UnitMld/Diagnostic.h"
+#include "UnitMld/Transpose.h"
 #include "base/Messages.h"
 #include "UnitMld/ScoreAnalysis.h"
 #include "UnitMld/MldLayout.h"
@@ -46,8 +52,7 @@ bool TFormMain::AnalysePages(AnalysisShown shown)
     m_sequenceRows->Clear();
     AnalysisResult result = AnalyseScore(m_store, CollectEditorTexts(), m_melodyFileInfo, m_extendedNotation);
     if (result.refusal) {
-        m_services.messageBoxes.Warning(FromSjis(*result.refusal));
-        LeadToRefusedField(result.refusalReason);
+        ShowRefusal(*result.refusal, result.refusalReason);
         return false;
     }
     FillSequenceRows(std::move(result.sequenceRows));
@@ -62,6 +67,17 @@ bool TFormMain::AnalysePages(AnalysisShown shown)
     // After the pages were rewritten: their change notices do not outlast the command.
     m_editState = EditState::Current;
     return true;
+}
+
+void TFormMain::ShowRefusal(const std::string& refusal, const RefusalReason& reason)
+{
+    // The refusal's own message, then what the box at fault allows, as the list says it.
+    QString text = FromSjis(refusal);
+    if (reason.field != RefusedField::None) {
+        text += QLatin1Char('\n') + DiagnosticsView::AllowedText(reason);
+    }
+    m_services.messageBoxes.Warning(text);
+    LeadToRefusedField(reason);
 }
 
 void TFormMain::LeadToRefusedField(const RefusalReason& reason)
@@ -140,12 +156,55 @@ void TFormMain::mnCreateMailClick()
 
 void TFormMain::mnMeloPClick()
 {
-    ShowNotSupported();
+    ShiftScale(1);
 }
 
 void TFormMain::mnMeloMClick()
 {
-    ShowNotSupported();
+    ShiftScale(-1);
+}
+
+void TFormMain::ShiftScale(int semitones)
+{
+    RunCommand([this, semitones] {
+        int voice = 0;
+        for (int v = 1; v <= VoiceCount; ++v) {
+            if (m_ui->PageControl1->currentWidget() == VoicePage(v)) {
+                voice = v;
+            }
+        }
+        if (voice == 0) {
+            return;  // not on a voice page: nothing to move
+        }
+        QPlainTextEdit* memo = VoiceMemo(voice);
+        const QTextCursor cursor = memo->textCursor();
+        // The selection's notes, or the whole page when nothing is selected.
+        size_t from = 0;
+        size_t to = 0;
+        if (cursor.hasSelection()) {
+            from = static_cast<size_t>(PageByteOfPosition(voice, cursor.selectionStart()));
+            to = static_cast<size_t>(PageByteOfPosition(voice, cursor.selectionEnd()));
+        }
+        const std::string page = CollectEditorTexts().scores[static_cast<size_t>(voice - 1)];
+        const TransposedPage result = TransposePage(page, voice - 1, semitones, from, to, m_extendedNotation);
+        if (result.moved > 0) {
+            // One undo step, as the analysis's rewrite is.
+            SetMemoText(voice, result.text, MemoUndo::KeepUndo);
+        }
+        if (result.left.empty()) {
+            return;
+        }
+        std::string kept(Msg::ShiftKeptHead);
+        for (const SourceSpan& span : result.left) {
+            const TextPlace place = PlaceInText(page, static_cast<size_t>(span.offset));
+            std::array<char, 64> where{};
+            std::snprintf(where.data(), where.size(), std::string(Msg::ShiftKeptPlace).c_str(), place.line, place.column);
+            kept += Msg::DiagnosticQuoteOpen;
+            kept += page.substr(static_cast<size_t>(span.offset), static_cast<size_t>(span.length));
+            kept += where.data();
+        }
+        m_services.messageBoxes.Information(FromSjis(kept));
+    });
 }
 
 void TFormMain::mnOptionClick()

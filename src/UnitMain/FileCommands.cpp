@@ -212,7 +212,11 @@ void TFormMain::mnImportClick()
             return;
         }
         const FileKind kind = FileKindOf(NativePath(*chosen));
-        // Every choice is answered "未サポートです" first; two formats are read after it.
+        if (kind == FileKind::MelodyText) {
+            ImportMelodyText(*chosen);
+            return;
+        }
+        // Every other choice is answered "未サポートです" first; two formats are read after it.
         ShowNotSupported();
         std::optional<StagedMelody> staged;
         if (kind == FileKind::PocketMelody) {

@@ -51,14 +51,18 @@ QString PlayFileName()
 
 }  // namespace
 
+bool TFormMain::SettingsAllowMidi()
+{
+    return CheckMidiSettings(false).has_value();
+}
+
 std::optional<MidiSettings> TFormMain::CheckMidiSettings(bool forPlay)
 {
     const EditorTexts texts = CollectEditorTexts();
     SettingValues values;
     RefusalReason reason;
     if (std::optional<std::string> refusal = CheckSettingTexts(texts, values, &reason)) {
-        m_services.messageBoxes.Warning(FromSjis(*refusal));
-        LeadToRefusedField(reason);
+        ShowRefusal(*refusal, reason);
         m_liveAnalysis->RunNow();
         return std::nullopt;
     }
@@ -74,6 +78,9 @@ std::optional<MidiSettings> TFormMain::CheckMidiSettings(bool forPlay)
         for (int voice = 1; voice <= VoiceCount; ++voice) {
             settings.playMask[static_cast<size_t>(voice - 1)] = voice == m_soloVoice;
         }
+    }
+    if (forPlay) {
+        m_soundingVoices = settings.playMask;
     }
     settings.title = texts.title;
     settings.editTempo = ToSjis(m_services.dialogs.EditTempoText());
@@ -128,7 +135,8 @@ void TFormMain::StartPlay(int startTime)
         m_services.player.Stop();
         return;
     }
-    if (!AnalyseBeforeUse()) {
+    // A tempo, tone or volume the melody cannot take is refused before any question.
+    if (!SettingsAllowMidi() || !AnalyseBeforeUse()) {
         return;
     }
     RunCommand([this, startTime] {
@@ -179,7 +187,8 @@ void TFormMain::MediaPlayer1Notify()
 
 void TFormMain::mnPutMidiClick()
 {
-    if (!AnalyseBeforeUse()) {
+    // A tempo, tone or volume the file cannot take is refused before any question or file name.
+    if (!SettingsAllowMidi() || !AnalyseBeforeUse()) {
         return;
     }
     FileDialogOptions options;

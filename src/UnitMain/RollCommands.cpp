@@ -34,7 +34,9 @@ namespace {
 constexpr int FollowIntervalMs = 33;
 // How long a typed note's preview sounds.
 constexpr int PreviewMs = 200;
-constexpr int DefaultRollHeight = 220;
+// The roll's first height: room for the legend, the scroll bar and two
+// octaves and more of rows around the notes.
+constexpr int DefaultRollHeight = 300;
 
 const QString RollVisibleKey = QStringLiteral("PianoRoll/Visible");
 const QString RollHeightKey = QStringLiteral("PianoRoll/Height");
@@ -102,6 +104,32 @@ void TFormMain::SetUpRoll()
     m_previewItem->setCheckable(true);
     m_previewItem->setChecked(m_services.settings.Value(PreviewKey, true).toBool());
     connect(m_previewItem, &QAction::triggered, this, &TFormMain::mnPreviewClick);
+    // The roll's zoom, from anywhere in the window: the shortcuts belong to
+    // the window, so Ctrl with a keypad key never types into a page.
+    const struct {
+        const char* name;
+        QString caption;
+        QList<QKeySequence> keys;
+        void (TPianoRoll::*zoom)();
+    } zooms[] = {
+        {"mnZoomIn", QStringLiteral("ロールを拡大(&I)"),
+         {QKeySequence(Qt::CTRL | Qt::Key_Equal), QKeySequence(Qt::CTRL | Qt::Key_Plus),
+          QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Equal), QKeySequence(QKeyCombination(Qt::ControlModifier | Qt::KeypadModifier, Qt::Key_Plus))},
+         &TPianoRoll::ZoomIn},
+        {"mnZoomOut", QStringLiteral("ロールを縮小(&U)"),
+         {QKeySequence(Qt::CTRL | Qt::Key_Minus), QKeySequence(QKeyCombination(Qt::ControlModifier | Qt::KeypadModifier, Qt::Key_Minus))},
+         &TPianoRoll::ZoomOut},
+        {"mnZoomReset", QStringLiteral("ロールを標準の倍率に(&Z)"),
+         {QKeySequence(Qt::CTRL | Qt::Key_0), QKeySequence(QKeyCombination(Qt::ControlModifier | Qt::KeypadModifier, Qt::Key_0))},
+         &TPianoRoll::ZoomReset},
+    };
+    for (const auto& zoom : zooms) {
+        QAction* item = menu->addAction(zoom.caption);
+        item->setObjectName(QString::fromLatin1(zoom.name));
+        item->setShortcuts(zoom.keys);
+        item->setShortcutContext(Qt::WindowShortcut);
+        connect(item, &QAction::triggered, m_roll, zoom.zoom);
+    }
     QAction* showRoll = m_rollDock->toggleViewAction();
     showRoll->setText(QStringLiteral("ピアノロール(&R)"));
     showRoll->setObjectName(QStringLiteral("mnShowRoll"));
@@ -210,7 +238,10 @@ void TFormMain::PageCursorMoved(int voice)
     if (m_roll == nullptr) {
         return;
     }
-    const int position = VoiceMemo(voice)->textCursor().position();
+    // A selection (a clicked note's characters) is marked by its first
+    // character: its end is already the next note's place.
+    const QTextCursor cursor = VoiceMemo(voice)->textCursor();
+    const int position = cursor.hasSelection() ? cursor.selectionStart() : cursor.position();
     m_roll->SetCursorPlace(voice - 1, PageByteOfPosition(voice, position));
 }
 
@@ -283,7 +314,9 @@ void TFormMain::FollowPlay()
     const RollModel& model = m_roll->Model();
     for (int voice = 1; voice <= VoiceCount; ++voice) {
         SourceSpan span;
-        if (std::optional<size_t> note = model.NoteAt(voice - 1, time)) {
+        // A voice muted for this play (switched off, or not the solo voice) marks nothing.
+        const bool sounds = m_soundingVoices[static_cast<size_t>(voice - 1)];
+        if (std::optional<size_t> note = sounds ? model.NoteAt(voice - 1, time) : std::nullopt) {
             span = model.Notes(voice - 1)[*note].source;
         }
         // Marks go in the page that holds the note's characters.

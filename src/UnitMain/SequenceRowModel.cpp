@@ -9,7 +9,8 @@ namespace quaverly {
 
 namespace {
 
-constexpr std::array<const char*, 4> ColumnTitles{"Time", "Ch", "Tone", "Len"};
+// The columns: the event's time in ticks, its voice 0..3, its note number, its gate.
+constexpr std::array<const char*, 4> ColumnTitles{"時刻", "チャンネル", "音程", "ゲート"};
 
 const std::string& Field(const SequenceRow& row, int column)
 {
@@ -50,7 +51,7 @@ QVariant SequenceRowModel::headerData(int section, Qt::Orientation orientation, 
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 || section >= columnCount()) {
         return {};
     }
-    return QString::fromLatin1(ColumnTitles[static_cast<size_t>(section)]);
+    return QString::fromUtf8(ColumnTitles[static_cast<size_t>(section)]);
 }
 
 void SequenceRowModel::Clear()

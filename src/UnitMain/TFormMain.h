@@ -147,6 +147,9 @@ public:
     // A melody file of another maker, folded into four voices through the
     // MIDI read dialog's channel choice (ForeignMelodyOpen.cpp); nothing on Cancel.
     std::optional<StagedMelody> StageOtherMakersMelody(const QString& path, std::string_view image);
+    // Reads a melody text file (".tml") into the editor through the analysis,
+    // listing where its pages are not taken as written.
+    void ImportMelodyText(const QString& path);
     std::optional<StagedMelody> StageOrRefuse(MelodyStore candidate);
     void AdoptStagedMelody(StagedMelody staged, const QString& boundFile, bool enableSave);
 
@@ -210,6 +213,8 @@ public slots:
     void mnCreateMailClick();
     void mnMeloPClick();
     void mnMeloMClick();
+    // 音階シフト: the selection's notes, or the page's, by semitones.
+    void ShiftScale(int semitones);
 
     // Play (PlayCommands.cpp). The menu has already toggled a checkable
     // item's check mark when mnPlay1Click runs; mnRepeatPlay's is read when
@@ -233,6 +238,10 @@ public:
     // The same checks, and the MIDI file's bytes instead of a file: nothing
     // after a refusal message.
     std::optional<std::string> CheckAndMakeMidi(bool forPlay = false);
+    // The check chain of the tempo, tone and volume boxes alone; a refusal is shown and led to.
+    bool SettingsAllowMidi();
+    // A refusal's message box, naming the voice and what its box allows, and the lead to the box.
+    void ShowRefusal(const std::string& refusal, const RefusalReason& reason);
     // "/P": play at once, show the playing window, end when it closes.
     void StartPlayAndExit();
 
@@ -370,6 +379,8 @@ private:
     std::array<std::vector<int>, VoiceCount> m_pageBytes;
     std::array<QList<QTextEdit::ExtraSelection>, VoiceCount> m_playHighlights;
     std::array<SourceSpan, VoiceCount> m_playingSpans{};
+    // The voices the running play sounds (its voice switches, or the solo voice).
+    std::array<bool, VoiceCount> m_soundingVoices{true, true, true, true};
 
     QString m_programFolder;
     std::function<void()> m_terminateHandler;

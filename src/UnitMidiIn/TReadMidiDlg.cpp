@@ -21,7 +21,7 @@ QString ProgramText(const MidiChannelSummary& summary)
     if (summary.program < 0) {
         return QStringLiteral("（指定なし）");
     }
-    return QString::number(summary.program + 1) + QStringLiteral(" - ") + FromSjis(InstrumentName(summary.program + 1));
+    return QString::number(summary.program + 1) + QStringLiteral(" - ") + FromSjis(ToneName(summary.program + 1));
 }
 
 }  // namespace

@@ -74,13 +74,7 @@ std::string VoiceToneText(const MelodyControls& controls, int voice)
     const int tone = high == 0 ? 1 : (high & 1) * 64 + low + 1;
     std::string text = std::to_string(tone);
     text += " - ";
-    for (const TMLDConst& entry : ToneTable) {
-        if (entry.value == tone - 1) {
-            text += entry.text;
-            return text;
-        }
-    }
-    text += InstrumentName(tone);
+    text += ToneName(tone);
     return text;
 }
 

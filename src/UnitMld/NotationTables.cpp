@@ -258,4 +258,15 @@ std::string_view InstrumentName(int program)
     return InstrumentNameTable[static_cast<size_t>(std::clamp(program, 1, 128) - 1)];
 }
 
+std::string_view ToneName(int program)
+{
+    const int clamped = std::clamp(program, 1, 128);
+    for (const TMLDConst& entry : ToneTable) {
+        if (entry.value == clamped - 1) {
+            return entry.text;
+        }
+    }
+    return InstrumentName(clamped);
+}
+
 }  // namespace quaverly

@@ -53,5 +53,8 @@ extern const std::array<TMLDConst, 11> TempoTable;
 std::string_view NoteName(int note);
 // Name of a 1-based General MIDI program 1..128 ("Grand Piano" ..); clamped.
 std::string_view InstrumentName(int program);
+// Name of a 1-based program as the tone boxes name it: the ToneTable's
+// Japanese name when it offers the program, else InstrumentName; clamped.
+std::string_view ToneName(int program);
 
 }  // namespace quaverly

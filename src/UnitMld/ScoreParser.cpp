@@ -375,7 +375,9 @@ private:
     void Note(DiagnosticKind kind, size_t start, size_t end, std::string_view suffix, std::string clampedTo = {});
     void NoteSkipped();
     void EndSkippedRun();
-    size_t GroupEnd(uint16_t close) const;
+    size_t GroupEnd(uint16_t close);
+    bool HeadStartsAt(size_t position);
+    void NoteVanishedNote();
     void ReportNoted();
 
     const KeyedTable<NoteHeadTable.size()>& m_heads = Keyed<NoteHeadTable>();
@@ -413,6 +415,9 @@ private:
     // The pending note's characters: its head up to the end of its last mark.
     size_t m_headAt = 0;
     size_t m_marksEnd = 0;
+    // A head was taken and its note not yet flushed: pitch marks may still
+    // bring its value to 0, and then it makes nothing.
+    bool m_headPending = false;
     bool m_markContext = false;
     CanonicalWriter m_canonical;
 };
@@ -483,6 +488,8 @@ std::string ScoreScan::Run()
     if (m_pendingValue != 0) {
         Flush();
         m_list.AddEvent(Saturate(m_time), m_voice, EndNote, 0);
+    } else {
+        NoteVanishedNote();
     }
     if (m_sink != nullptr) {
         EndSkippedRun();
@@ -499,6 +506,8 @@ bool ScoreScan::AtHead()
     }
     if (m_pendingValue != 0) {
         Flush();
+    } else {
+        NoteVanishedNote();
     }
     m_pendingValue = head->value;
     if (m_pendingValue == RawDataValue) {
@@ -510,6 +519,7 @@ bool ScoreScan::AtHead()
     m_headAt = m_position;
     m_position += SourceBytes(head->text.size());
     m_marksEnd = m_position;
+    m_headPending = true;
     m_markContext = true;
     return true;
 }
@@ -632,6 +642,7 @@ std::optional<int32_t> ScoreScan::ReadGroup(uint16_t close, size_t& end) const
 
 void ScoreScan::Flush()
 {
+    m_headPending = false;
     if (m_pendingDuration == -1) {
         m_pendingDuration = DefaultDuration;
     }
@@ -699,6 +710,7 @@ void ScoreScan::Flush()
 // time. An unclosed block is dropped and its text read as ordinary score.
 void ScoreScan::ReadRawBlock()
 {
+    m_headPending = false;
     m_pendingValue = 0;
     m_pendingDuration = -1;
     m_articulation = 0;
@@ -759,6 +771,13 @@ void ScoreScan::NoteSkipped()
         const size_t after = m_position + SourceBytes(RawDelimiter.size());
         const size_t close = FindRawDelimiter(after);
         coveredEnd = close == std::string_view::npos ? after : close + CharacterAt(close).sourceLength;
+        // A note inside the block is read as a note: the block's skipped part ends before it.
+        for (size_t i = after; i < coveredEnd; i += CharacterAt(i).sourceLength) {
+            if (HeadStartsAt(i)) {
+                coveredEnd = i;
+                break;
+            }
+        }
         kind = DiagnosticKind::RawDataIgnored;
         suffix = Msg::DiagnosticRawOutside;
     }
@@ -789,8 +808,9 @@ void ScoreScan::EndSkippedRun()
 
 // The end of the group opened at m_position as it was meant: up to its
 // closing bracket when that comes on the same line before another group,
-// else the digits and signs right after the opening bracket.
-size_t ScoreScan::GroupEnd(uint16_t close) const
+// else the digits and signs right after the opening bracket. A note head
+// inside the brackets is read as a note, so the group ends before it.
+size_t ScoreScan::GroupEnd(uint16_t close)
 {
     size_t i = m_position + SourceBytes(2);
     size_t numberEnd = i;
@@ -804,6 +824,9 @@ size_t ScoreScan::GroupEnd(uint16_t close) const
                            : character.code == '\r' || character.code == '\n') {
             break;
         }
+        if (HeadStartsAt(i)) {
+            break;
+        }
         const bool numberCharacter = character.wide && ((character.code >= WideZero && character.code <= WideNine) ||
                                                         character.code == WidePlus || character.code == WideMinus);
         inNumber = inNumber && numberCharacter;
@@ -813,6 +836,27 @@ size_t ScoreScan::GroupEnd(uint16_t close) const
         }
     }
     return numberEnd;
+}
+
+// Whether the scan takes a note head (or, in the extended notation, a
+// raw-data delimiter) at the position, as it would on reaching it.
+bool ScoreScan::HeadStartsAt(size_t position)
+{
+    const size_t at = m_position;
+    m_position = position;
+    const bool head = (KindsAt() & HeadKind) != 0 && m_heads.Match(Ahead(), !m_extendedNotation) != nullptr;
+    m_position = at;
+    return head;
+}
+
+// The pending note's pitch marks brought its value to 0, which stands for no
+// note: its head and marks make nothing, and are noted as skipped.
+void ScoreScan::NoteVanishedNote()
+{
+    if (m_sink != nullptr && m_headPending) {
+        Note(DiagnosticKind::SkippedCharacters, m_headAt, m_marksEnd, Msg::DiagnosticVanishedNote);
+    }
+    m_headPending = false;
 }
 
 void ScoreScan::ReportNoted()

@@ -9,6 +9,7 @@
 #include "base/IntegerReading.h"
 #include "UnitMld/MelodyBuilder.h"
 #include "UnitMld/NoteRules.h"
+#include "UnitMld/OwnText.h"
 #include "base/Messages.h"
 
 namespace quaverly {
@@ -158,6 +159,9 @@ int ImportNumericText(MelodyStore& store, std::string_view text)
     store.Sequence() = std::move(lines);
     try {
         BuildMelody(store, settings, info);
+        // The melody is what its own score text compiles to: the window shows
+        // that text, and Save and a later analysis write what it compiles to.
+        SettleOnOwnText(store);
     } catch (...) {
         store.Sequence().clear();
         throw;

@@ -20,6 +20,16 @@ constexpr int64_t MelodyTicksPerQuarter = 48;
 FluidSynthPlayer::FluidSynthPlayer(AudioOutput output, std::string soundFont, QObject* parent)
     : QObject(parent), m_output(std::move(output)), m_soundFont(std::move(soundFont))
 {
+    // A device kept open for nothing keeps the sound system busy (and a file
+    // output growing): the output of typed notes closes when they are quiet.
+    m_previewIdle = new QTimer(this);
+    m_previewIdle->setSingleShot(true);
+    m_previewIdle->setInterval(PreviewIdleMs);
+    connect(m_previewIdle, &QTimer::timeout, this, [this] {
+        if (m_sequence && IsStopped()) {
+            m_sequence->ReleaseSoundOutput();
+        }
+    });
     try {
         m_loading = std::async(std::launch::async,
                                [soundFont = m_soundFont] { return std::make_unique<Synthesizer>(soundFont); });
@@ -122,6 +132,7 @@ void FluidSynthPlayer::PreviewNote(int channel, int program, int key, int veloci
                 return;
             }
             try {
+                m_previewIdle->stop();
                 Sequence().StartSound(channel, program, key, velocity);
             } catch (const QuaverlyError&) {
                 return;
@@ -132,6 +143,7 @@ void FluidSynthPlayer::PreviewNote(int channel, int program, int key, int veloci
             QTimer::singleShot(milliseconds, this, [this, channel, key, plays = m_plays] {
                 if (m_sequence && plays == m_plays) {
                     m_sequence->EndSound(channel, key);
+                    m_previewIdle->start();
                 }
             });
         },

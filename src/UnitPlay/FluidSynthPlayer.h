@@ -11,6 +11,7 @@
 #ifdef QUAVERLY_HAVE_SYNTH
 
 #include <QObject>
+#include <QTimer>
 #include <cstdint>
 #include <future>
 #include <memory>
@@ -28,6 +29,8 @@ class FluidSynthPlayer : public QObject, public MidiPlayer {
 public:
     // soundFont: an explicit soundfont path, or empty to search for one.
     explicit FluidSynthPlayer(AudioOutput output = {}, std::string soundFont = {}, QObject* parent = nullptr);
+    // How long the output opened for typed notes stays open after the last one ends.
+    static constexpr int PreviewIdleMs = 2000;
     ~FluidSynthPlayer() override;
 
     void SetFileName(const std::string& path) override;
@@ -57,6 +60,8 @@ private:
     // Counted on this object's thread: each Open and Close, each play.
     uint64_t m_openings = 0;
     uint64_t m_plays = 0;
+    // Closes the typed notes' output once they have been quiet for PreviewIdleMs.
+    QTimer* m_previewIdle = nullptr;
 };
 
 }  // namespace quaverly

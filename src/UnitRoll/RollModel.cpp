@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <optional>
 
 namespace quaverly {
@@ -23,46 +24,57 @@ void RollModel::SetEvents(const SequenceList& list)
     for (auto& refs : m_byOffset) {
         refs.clear();
     }
+    for (auto& reach : m_reach) {
+        reach.clear();
+    }
     m_endTime = 0;
-    // The open note of each voice waits for its voice's next event to know its duration.
-    std::array<std::optional<RollNote>, VoiceCount> open;
-    std::array<bool, VoiceCount> ended{};
-    auto close = [&](int voice, int time) {
-        auto& pending = open[static_cast<size_t>(voice)];
-        if (!pending) {
-            return;
-        }
-        pending->duration = std::max(0, time - pending->time);
-        pending->gate = std::clamp(pending->gate, 0, pending->duration);
-        if (pending->duration > 0) {
-            m_notes[static_cast<size_t>(voice)].push_back(*pending);
-        }
-        m_endTime = std::max(m_endTime, time);
-        pending.reset();
+    // Each voice's events in time order, as the melody plays them: a
+    // negative rest steps back in time, so the text order is not the time
+    // order. Events of one time keep their list order.
+    struct Timed {
+        int time;
+        int note;
+        int gate;
+        bool end;
+        SourceSpan source;
     };
-    // The list is in time order within each voice (its text order); a list
-    // out of order only loses the notes that would run backwards.
+    std::array<std::vector<Timed>, VoiceCount> events;
     for (const SequenceEntry& entry : list) {
         const int voice = entry.Voice();
-        if (voice < 0 || voice >= VoiceCount || entry.IsRaw() || ended[static_cast<size_t>(voice)]) {
+        if (voice < 0 || voice >= VoiceCount || entry.IsRaw()) {
             continue;
         }
-        close(voice, entry.Time());
-        if (entry.IsEnd()) {
-            ended[static_cast<size_t>(voice)] = true;
-            m_endTime = std::max(m_endTime, entry.Time());
-            continue;
-        }
-        if (entry.Gate() <= 0 || entry.Note() < 0 || entry.Note() >= RollNoteCount) {
-            continue;  // a rest, or no pitch the roll has
-        }
-        open[static_cast<size_t>(voice)] =
-            RollNote{entry.Time(), 0, entry.Gate(), entry.Note(), entry.Source()};
+        events[static_cast<size_t>(voice)].push_back(
+            {entry.Time(), entry.Note(), entry.Gate(), entry.IsEnd(), entry.Source()});
     }
-    // A voice without an end event: its last note lasts its gate.
     for (int voice = 0; voice < VoiceCount; ++voice) {
-        if (auto& pending = open[static_cast<size_t>(voice)]) {
-            close(voice, pending->time + pending->gate);
+        auto& timed = events[static_cast<size_t>(voice)];
+        std::stable_sort(timed.begin(), timed.end(), [](const Timed& a, const Timed& b) { return a.time < b.time; });
+        auto& notes = m_notes[static_cast<size_t>(voice)];
+        for (size_t i = 0; i < timed.size(); ++i) {
+            const Timed& event = timed[i];
+            if (event.end) {
+                m_endTime = std::max(m_endTime, event.time);
+                continue;
+            }
+            if (event.gate <= 0 || event.note < 0 || event.note >= RollNoteCount) {
+                continue;  // a rest, or no pitch the roll has
+            }
+            // A note lasts to its voice's next event (none for a chord's lower
+            // notes); it sounds for its gate, which may reach past that. The
+            // last note of a voice without an end lasts its gate.
+            const int duration = i + 1 < timed.size() ? timed[i + 1].time - event.time : event.gate;
+            notes.push_back({event.time, duration, event.gate, event.note, event.source});
+            m_endTime = std::max(m_endTime, event.time + std::max(duration, event.gate));
+        }
+        // The furthest end of the notes up to each index: what is visible at
+        // a tick is a binary search even where notes overlap.
+        auto& reach = m_reach[static_cast<size_t>(voice)];
+        reach.reserve(notes.size());
+        int furthest = std::numeric_limits<int>::min();
+        for (const RollNote& note : notes) {
+            furthest = std::max(furthest, note.time + std::max(note.duration, note.gate));
+            reach.push_back(furthest);
         }
     }
     for (int voice = 0; voice < VoiceCount; ++voice) {
@@ -90,7 +102,7 @@ bool RollModel::Empty() const
 
 RollRect RollModel::DurationRect(const RollNote& note, const RollGeometry& geometry)
 {
-    return {geometry.XOfTick(note.time), geometry.YOfNote(note.note), note.duration * geometry.pixelsPerTick,
+    return {geometry.XOfTick(note.time), geometry.YOfNote(note.note), note.Extent() * geometry.pixelsPerTick,
             geometry.rowHeight};
 }
 
@@ -103,19 +115,41 @@ RollRect RollModel::GateRect(const RollNote& note, const RollGeometry& geometry)
 std::pair<size_t, size_t> RollModel::VisibleRange(int voice, double from, double to) const
 {
     const auto& notes = Notes(voice);
-    // Ends ascend with starts: the first visible note is the first ending after from.
-    const auto first = std::partition_point(notes.begin(), notes.end(),
-                                            [from](const RollNote& n) { return n.time + n.duration <= from; });
-    const auto last =
-        std::partition_point(first, notes.end(), [to](const RollNote& n) { return n.time < to; });
+    const auto& reach = m_reach[static_cast<size_t>(voice)];
+    // The furthest end ascends: before the first index whose reach passes
+    // from, every note has ended.
+    const auto firstReach = std::partition_point(reach.begin(), reach.end(), [from](int end) { return end <= from; });
+    const auto first = notes.begin() + (firstReach - reach.begin());
+    const auto last = std::partition_point(first, notes.end(), [to](const RollNote& n) { return n.time < to; });
     return {static_cast<size_t>(first - notes.begin()), static_cast<size_t>(last - notes.begin())};
+}
+
+std::vector<size_t> RollModel::SoundingAt(int voice, int tick) const
+{
+    std::vector<size_t> sounding;
+    const auto [first, last] = VisibleRange(voice, tick, tick + 1.0);
+    const auto& notes = Notes(voice);
+    for (size_t i = first; i < last; ++i) {
+        if (notes[i].time <= tick && tick < notes[i].time + notes[i].gate) {
+            sounding.push_back(i);
+        }
+    }
+    return sounding;
 }
 
 std::optional<size_t> RollModel::NoteAt(int voice, int tick) const
 {
+    const std::vector<size_t> sounding = SoundingAt(voice, tick);
+    if (!sounding.empty()) {
+        return sounding.back();
+    }
+    // Between the gate and the next event: the note whose duration holds the tick.
     const auto [first, last] = VisibleRange(voice, tick, tick + 1.0);
-    if (first < last) {
-        return first;
+    const auto& notes = Notes(voice);
+    for (size_t i = last; i-- > first;) {
+        if (notes[i].time <= tick && tick < notes[i].time + notes[i].duration) {
+            return i;
+        }
     }
     return std::nullopt;
 }
@@ -129,8 +163,11 @@ RollNoteRef RollModel::HitTest(double x, double y, const RollGeometry& geometry)
     const double tick = geometry.TickOfX(x);
     for (int voice = 0; voice < VoiceCount; ++voice) {
         const auto [first, last] = VisibleRange(voice, tick, std::nextafter(tick, tick + 1.0));
-        for (size_t i = first; i < last; ++i) {
-            if (Notes(voice)[i].note == note) {
+        const auto& notes = Notes(voice);
+        // Of overlapping notes of a voice on one row, the latest started is drawn on top.
+        for (size_t i = last; i-- > first;) {
+            const RollNote& candidate = notes[i];
+            if (candidate.note == note && candidate.time <= tick && tick < candidate.time + candidate.Extent()) {
                 return {voice, static_cast<int>(i)};
             }
         }

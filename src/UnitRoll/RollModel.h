@@ -3,9 +3,11 @@
 // rectangles they take at a zoom and scroll, and the ways back from a point
 // to a note and from a page's character to its note.
 //
-// Notes of one voice follow each other without overlap, so each voice's
-// notes are sorted by start and by end at once: what is visible, what sounds
-// at a time and what lies under a point are binary searches.
+// Notes of one voice may overlap: a negative rest steps back in time, a
+// length group of 0 makes a chord, and a gate may sound past the next note.
+// Each voice's notes are sorted by start, with the furthest end reached so
+// far beside them: what is visible, what sounds at a time and what lies under
+// a point are binary searches followed by a look at the few candidates.
 #pragma once
 
 #include <array>
@@ -24,10 +26,12 @@ inline constexpr int RollBarTicks = 192;
 
 struct RollNote {
     int time = 0;
-    int duration = 0;  // to the voice's next event
-    int gate = 0;      // the sounding part, at most the duration
+    int duration = 0;  // to the voice's next event in time (0 for a chord's lower notes)
+    int gate = 0;      // the sounding part; may reach past the duration
     int note = 0;      // 0..63
     SourceSpan source;
+    // How far the note reaches: its duration or its gate, whichever is longer.
+    int Extent() const { return duration > gate ? duration : gate; }
 };
 
 // A note of the roll: its voice 0..3 and its index in that voice's notes.
@@ -64,8 +68,9 @@ struct RollGeometry {
 class RollModel {
 public:
     // Takes the events of the list (raw data and end events are not notes;
-    // silent events are rests and leave gaps). A note lasts until its voice's
-    // next event; the last one until the voice's end.
+    // silent events are rests and leave gaps), each voice's in time order. A
+    // note lasts until its voice's next event, the last one until the
+    // voice's end, and sounds for its gate.
     void SetEvents(const SequenceList& list);
 
     const std::vector<RollNote>& Notes(int voice) const { return m_notes[static_cast<size_t>(voice)]; }
@@ -78,9 +83,13 @@ public:
     static RollRect DurationRect(const RollNote& note, const RollGeometry& geometry);
     static RollRect GateRect(const RollNote& note, const RollGeometry& geometry);
 
-    // Indexes [first, last) of a voice's notes that overlap ticks [from, to).
+    // Indexes [first, last) of a voice's notes among which lie all that
+    // reach into ticks [from, to); notes that end earlier may lie among them.
     std::pair<size_t, size_t> VisibleRange(int voice, double from, double to) const;
-    // The note of a voice sounding (within its duration) at a tick.
+    // The notes of a voice sounding (within their gate) at a tick.
+    std::vector<size_t> SoundingAt(int voice, int tick) const;
+    // The note of a voice at a tick: the latest started of those sounding,
+    // else the one whose duration holds the tick.
     std::optional<size_t> NoteAt(int voice, int tick) const;
     // The note whose duration rectangle holds the point, the top voice first
     // when notes of several voices share it.
@@ -93,6 +102,8 @@ private:
     std::array<std::vector<RollNote>, VoiceCount> m_notes;
     // Per page: note indexes ordered by their characters' offset, then time.
     std::array<std::vector<RollNoteRef>, VoiceCount> m_byOffset;
+    // Per voice: the furthest end (start + extent) of its notes up to each index.
+    std::array<std::vector<int>, VoiceCount> m_reach;
     int m_endTime = 0;
 };
 

@@ -24,6 +24,8 @@ namespace {
 constexpr double MinPixelsPerTick = 0.01;
 constexpr double MaxPixelsPerTick = 16.0;
 constexpr double ZoomStep = 1.25;
+// The time axis as it first shows: a whole note in 96 pixels.
+constexpr double DefaultPixelsPerTick = 0.5;
 constexpr double RowHeight = 9;
 // Past the last note, so that the end is not glued to the window's edge.
 constexpr int EndMargin = RollBarTicks;
@@ -367,7 +369,7 @@ void TPianoRoll::UpdateLegend()
     for (int voice = 0; voice < VoiceCount; ++voice) {
         QToolButton* button = m_legend[static_cast<size_t>(voice)];
         const QColor color = VoiceColor(voice);
-        button->setText(QStringLiteral("■ 第%1音 %2").arg(voice + 1).arg(FromSjis(InstrumentName(m_tones[static_cast<size_t>(voice)]))));
+        button->setText(QStringLiteral("■ 第%1音 %2").arg(voice + 1).arg(FromSjis(ToneName(m_tones[static_cast<size_t>(voice)]))));
         button->setStyleSheet(QStringLiteral("QToolButton { color: %1; } QToolButton:checked { font-weight: bold; }")
                                   .arg(color.name()));
         button->setChecked(m_solo == voice);
@@ -383,6 +385,7 @@ void TPianoRoll::SetCursorPlace(int page, int byteOffset)
     m_cursorNote = note;
     if (note.IsSet()) {
         EnsureTickVisible(m_model.Note(note).time, false);
+        EnsurePitchVisible(m_model.Note(note).note);
     }
     m_canvas->viewport()->update();
 }
@@ -411,6 +414,16 @@ void TPianoRoll::EnsureTickVisible(int tick, bool leadRoom)
     bar->setValue(static_cast<int>(x - (leadRoom ? page / 10 : page / 3)));
 }
 
+void TPianoRoll::EnsurePitchVisible(int note)
+{
+    QScrollBar* bar = m_canvas->verticalScrollBar();
+    const double top = (RollNoteCount - 1 - std::clamp(note, 0, RollNoteCount - 1)) * m_geometry.rowHeight;
+    if (top >= bar->value() && top + m_geometry.rowHeight <= bar->value() + bar->pageStep()) {
+        return;
+    }
+    ScrollToPitch(note);
+}
+
 void TPianoRoll::SetSolo(int voice)
 {
     m_solo = voice >= 0 && voice < VoiceCount ? voice : -1;
@@ -421,6 +434,11 @@ void TPianoRoll::SetSolo(int voice)
 void TPianoRoll::ZoomIn()
 {
     m_canvas->Rescale(m_geometry.pixelsPerTick * ZoomStep, KeyboardWidth);
+}
+
+void TPianoRoll::ZoomReset()
+{
+    m_canvas->Rescale(DefaultPixelsPerTick, KeyboardWidth);
 }
 
 void TPianoRoll::ZoomOut()

@@ -31,7 +31,7 @@ public:
     const RollModel& Model() const { return m_model; }
 
     // Marks the note whose characters hold a byte of a page (none: no mark)
-    // and scrolls it into view.
+    // and scrolls it into view, across and up or down.
     void SetCursorPlace(int page, int byteOffset);
     RollNoteRef CursorNote() const { return m_cursorNote; }
 
@@ -48,7 +48,10 @@ public:
 
     void ZoomIn();
     void ZoomOut();
+    // Back to the time axis's first scale.
+    void ZoomReset();
     void SetPixelsPerTick(double pixelsPerTick);
+    double PixelsPerTick() const { return Geometry().pixelsPerTick; }
     // The mapping the canvas paints with now.
     RollGeometry Geometry() const;
     // The painted area (tests click on it and paint it).
@@ -69,6 +72,7 @@ private:
     friend class RollCanvas;
     void UpdateLegend();
     void EnsureTickVisible(int tick, bool leadRoom);
+    void EnsurePitchVisible(int note);
 
     RollModel m_model;
     RollGeometry m_geometry;

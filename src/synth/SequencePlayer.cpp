@@ -259,6 +259,13 @@ void SequencePlayer::EndSound(int channel, int key)
     }
 }
 
+void SequencePlayer::ReleaseSoundOutput()
+{
+    if (m_player == nullptr) {
+        m_output.reset();
+    }
+}
+
 bool SequencePlayer::IsPlaying() const
 {
     std::lock_guard lock(m_mutex);

@@ -75,6 +75,9 @@ public:
     // it with EndSound. Throws QuaverlyError when the output cannot be opened.
     void StartSound(int channel, int program, int key, int velocity);
     void EndSound(int channel, int key);
+    // Releases an output opened only for short sounds (none while a file
+    // holds it open); the next StartSound opens it again.
+    void ReleaseSoundOutput();
     // Stops play; the play's completion call still comes.
     void Stop();
     // Stops play without its completion call and releases the output: a

@@ -4,8 +4,11 @@
 // the parser's results do not depend on whether diagnostics are collected.
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 #include <vector>
+
+#include "FuzzEntries.h"
 
 #include "UnitMld/Diagnostic.h"
 #include "UnitMld/MelodyBuilder.h"
@@ -94,6 +97,21 @@ const std::vector<DiagnosticCase>& Cases()
         {"diagnostics come in the order of the page", "ド▲▲▲▲X", 0, false,
          {{Kind::RangeClamped, 0, 10, "「ド▲▲▲▲」は音域の外なので「ド▲▲▲」にしました"},
           {Kind::SkippedCharacters, 10, 1, "「X」は意味のない文字なので飛ばしました"}}},
+        // Notes inside a group that cannot be read are read as notes: the group ends before them.
+        {"notes inside a malformed group", "（ラシド）", 0, false,
+         {{Kind::MalformedGroup, 0, 2, "「（」は長さ・ゲートの指定として読めないので飛ばしました"},
+          {Kind::SkippedCharacters, 8, 2, "「）」は意味のない文字なので飛ばしました"}}},
+        {"a note after the number of a malformed group", "ド（１０ラ）レ", 0, false,
+         {{Kind::MalformedGroup, 2, 6, "「（１０」は長さ・ゲートの指定として読めないので飛ばしました"},
+          {Kind::SkippedCharacters, 10, 2, "「）」は意味のない文字なので飛ばしました"}}},
+        {"notes inside raw data without the extended notation", "／ドレ／", 0, false,
+         {{Kind::RawDataIgnored, 0, 2, "「／」は拡張記法（/D）でないので生データとして読まずに飛ばしました"},
+          {Kind::RawDataIgnored, 6, 2, "「／」は拡張記法（/D）でないので生データとして読まずに飛ばしました"}}},
+        {"marks that bring a note to no value", "ド▼▼♭♭♭♭レ", 0, false,
+         {{Kind::SkippedCharacters, 0, 14, "「ド▼▼♭♭♭♭」は高さの記号で値が 0 になり、音符にも休符にもならないので飛ばしました"}}},
+        {"a rest raised by a sharp to no value, at the end", "ミ●＃４", 0, false,
+         {{Kind::SkippedCharacters, 2, 4, "「●＃」は高さの記号で値が 0 になり、音符にも休符にもならないので飛ばしました"},
+          {Kind::SkippedCharacters, 6, 2, "「４」は意味のない文字なので飛ばしました"}}},
         {"a long run is quoted on one line, cut", "ドabcdefghij\r\nklmnopqrstuvwxyz", 0, false,
          {{Kind::SkippedCharacters, 2, 10, "「abcdefghij」は意味のない文字なので飛ばしました"},
           {Kind::SkippedCharacters, 14, 16, "「klmnopqrstuvwxyz」は意味のない文字なので飛ばしました"}}},
@@ -131,6 +149,34 @@ TEST(Diagnostics, CollectingThemChangesNeitherEventsNorCanonicalText)
         DiagnosticSink sink;
         EXPECT_EQ(ParseScore(page, c.voice, plain, c.extended), ParseScore(page, c.voice, noted, c.extended, &sink));
         EXPECT_EQ(plain, noted);
+    }
+}
+
+// Random pages of the notation's symbols and of characters without meaning:
+// the diagnostics tell exactly what the parser did with every character.
+TEST(Diagnostics, TellWhatTheParserDidOnRandomPages)
+{
+    static const std::vector<std::string> pieces = [] {
+        std::vector<std::string> made;
+        for (const char* piece :
+             {"ド", "レ", "ミ", "ファ", "ソ", "ラ", "シ", "●", "休", "Ｒ", "R", "ﾄﾞ", "フ", "ァ", "▲", "▼", "＃", "♭",
+              "．", "＊", "Ｔ", "⌒", "４", "８", "１", "２", "６", "全", "０", "１０", "－", "+", "（", "）", "［", "］",
+              "(", ")", "[", "]", "／", "/", "0A", "a", "X", "ｱ", "ﾞ", "　", " ", "\t", "\r\n", "\n", "?"}) {
+            made.push_back(Utf8ToSjis(piece));
+        }
+        return made;
+    }();
+    std::mt19937 random(19);
+    for (int round = 0; round < 4000; ++round) {
+        std::string page;
+        const int count = static_cast<int>(random() % 24);
+        for (int i = 0; i < count; ++i) {
+            page += pieces[random() % pieces.size()];
+        }
+        const int voice = static_cast<int>(random() % 4);
+        const bool extended = random() % 3 == 0;
+        const std::string untrue = fuzz::DiagnosticsUntrue(page, voice, extended);
+        ASSERT_TRUE(untrue.empty()) << untrue << " in " << SjisToUtf8(page) << (extended ? " (extended)" : "");
     }
 }
 

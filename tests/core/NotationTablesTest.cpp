@@ -104,3 +104,24 @@ TEST(NotationTables, InstrumentNamesByProgramNumber)
 
 }  // namespace
 }  // namespace quaverly
+
+namespace quaverly {
+namespace {
+
+// Programs the tone boxes offer are named as the boxes name them, in
+// Japanese; the others by their General MIDI name.
+TEST(NotationTables, ToneNamesAreTheToneBoxesNames)
+{
+    const struct {
+        int program;
+        const char* name;  // UTF-8
+    } cases[] = {
+        {1, "ピアノ"}, {29, "Muted Guitar"}, {25, "ギター"}, {108, "琴"}, {0, "ピアノ"}, {200, "Gunshot"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(SjisToUtf8(ToneName(c.program)), c.name) << c.program;
+    }
+}
+
+}  // namespace
+}  // namespace quaverly

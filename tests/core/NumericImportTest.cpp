@@ -4,13 +4,15 @@
 
 #include "base/Errors.h"
 #include "UnitMld/MelodyBuilder.h"
+#include "UnitMld/OwnText.h"
 #include "base/Messages.h"
 #include "UnitNum/NumericImport.h"
 
 namespace quaverly {
 namespace {
 
-// The image the importer must make: the given event lines built with its fixed inputs.
+// The image the importer must make: the given event lines built with its
+// fixed inputs, settled on what its own score text compiles to.
 std::string ImageOf(const Lines& lines)
 {
     MelodyStore store;
@@ -18,6 +20,7 @@ std::string ImageOf(const Lines& lines)
     MelodySettings settings;
     settings.scores = {" ", " ", " ", " "};
     BuildMelody(store, settings, MelodyFileInfo{});
+    SettleOnOwnText(store);
     return store.MelodyImage();
 }
 

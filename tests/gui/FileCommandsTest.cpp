@@ -9,6 +9,10 @@
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QtTest>
+#include <algorithm>
+
+#include "UnitMld/MelodyText.h"
+#include "UnitMld/ScoreAnalysis.h"
 
 #include "base/Messages.h"
 #include "WindowFixture.h"
@@ -206,6 +210,32 @@ private slots:
         QCOMPARE(fixture.window.State(), EditState::Current);
     }
 
+    // A melody text file is compiled and adopted as an import, without the
+    // "未サポートです" note, its pages' diagnostics listed at places of the file.
+    void ImportReadsMelodyText()
+    {
+        WindowFixture fixture;
+        EditorTexts texts;
+        texts.tempo = "120";
+        texts.title = "Text";
+        texts.tones = {"1", "1", "1", "1"};
+        texts.volumes = {"63", "63", "63", "63"};
+        texts.scores = {Sjis(QStringLiteral("ドX\r\nレ８")), "", "", ""};
+        const std::string bytes = MelodyTextBytes(texts, MelodyFileInfo{});
+        fixture.fileDialogs.openAnswers = {fixture.WriteFile("song.tml", bytes)};
+        fixture.window.SetEditState(EditState::Saved);
+        fixture.window.mnImportClick();
+        QVERIFY(fixture.boxes.Texts(Kind::Warning).isEmpty());
+        QCOMPARE(fixture.window.VoiceMemo(1)->toPlainText(), QStringLiteral("ド４レ８"));
+        QCOMPARE(Title(fixture.window), QStringLiteral("Text"));
+        QCOMPARE(fixture.window.State(), EditState::Current);
+        const size_t x = bytes.find('X');
+        const int line = static_cast<int>(std::count(bytes.begin(), bytes.begin() + static_cast<long>(x), '\n')) + 1;
+        QCOMPARE(fixture.boxes.Texts(Kind::Information),
+                 QStringList{QStringLiteral("song.tml") + FromSjis(Msg::FileDiagnosticsHead) +
+                             QStringLiteral("\n%1行2列: 「X」は意味のない文字なので飛ばしました").arg(line)});
+    }
+
     void ImportByExtension_data()
     {
         QTest::addColumn<QString>("name");
@@ -214,7 +244,6 @@ private slots:
         QTest::newRow("PMR upper case") << "TUNE.PMR" << true;
         QTest::newRow("c99") << "tune.c99" << true;
         QTest::newRow("ktm") << "book.ktm" << false;
-        QTest::newRow("tml") << "song.tml" << false;
         QTest::newRow("other") << "song.txt" << false;
     }
     void ImportByExtension()

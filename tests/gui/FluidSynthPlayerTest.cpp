@@ -7,6 +7,7 @@
 #ifdef QUAVERLY_HAVE_SYNTH
 
 #include <QElapsedTimer>
+#include <atomic>
 #include <QTemporaryDir>
 #include <QThread>
 #include <algorithm>
@@ -42,6 +43,27 @@ class FluidSynthPlayerTest : public QObject {
     Q_OBJECT
 
 private slots:
+    // A typed note opens the output; about two quiet seconds later it is
+    // closed (nothing renders any more), and the next note opens it again.
+    void TypedNotesOutputClosesWhenQuiet()
+    {
+        std::atomic<int> blocks{0};
+        FluidSynthPlayer player(AudioOutput{.kind = AudioOutputKind::Silent,
+                                            .driver = {},
+                                            .fileName = {},
+                                            .observer = [&blocks](const float*, const float*, int) { ++blocks; }});
+        player.PreviewNote(0, 0, 72, 100, 100);
+        QTRY_VERIFY_WITH_TIMEOUT(blocks > 0, 5000);
+        QTest::qWait(FluidSynthPlayer::PreviewIdleMs / 2);
+        QVERIFY2(blocks > 0, "still open shortly after the note");
+        QTest::qWait(FluidSynthPlayer::PreviewIdleMs / 2 + 400);
+        const int closedAt = blocks;
+        QTest::qWait(300);
+        QCOMPARE(blocks.load(), closedAt);
+        player.PreviewNote(0, 0, 74, 100, 100);
+        QTRY_VERIFY_WITH_TIMEOUT(blocks > closedAt, 5000);
+    }
+
     void NoticeArrivesOnTheWindowThreadOncePerPlay()
     {
         QTemporaryDir folder;

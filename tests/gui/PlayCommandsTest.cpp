@@ -81,10 +81,13 @@ private slots:
         QTest::addColumn<QString>("volume3");
         QTest::addColumn<QByteArray>("message");
         const QString tone = QStringLiteral("1 - ピアノ");
-        QTest::newRow("tempo 0") << "0" << tone << "63" << QByteArray(Msg::TempoRefused.data()) + "0";
+        QTest::newRow("tempo 0") << "0" << tone << "63"
+                                 << QByteArray(Msg::TempoRefused.data()) + "0\n" + QByteArray(Msg::AllowedTempo.data());
         QTest::newRow("tone 130") << "120"
                                   << "130 - x"
-                                  << "63" << QByteArray(Msg::ToneRefused.data()) + "130 - x";
+                                  << "63"
+                                  << QByteArray(Msg::ToneRefused.data()) + "130 - x\n" +
+                                         QByteArray(Msg::AllowedTone.data()).replace("%d", "2");
     }
     void RefusedFieldsWriteNothingAndLeaveThePlayerAlone()
     {
@@ -274,6 +277,24 @@ private slots:
         f->fileDialogs.saveAnswers = {f->PathOf(QStringLiteral("no/such/folder/x.mid"))};
         Action(f->window, "mnPutMidi")->trigger();
         QCOMPARE(f->boxes.Count(ScriptedMessageBoxes::Kind::Error), 1);
+    }
+
+    // A tempo the file cannot take is refused first: no question, no file name asked.
+    void MidiExportRefusesBeforeAnyQuestionOrFileName()
+    {
+        f->window.findChild<QComboBox*>(QStringLiteral("ComboBoxTempo"))->setEditText(QStringLiteral("300"));
+        f->window.SetEditState(EditState::ScoreEdited);
+        f->fileDialogs.saveAnswers = {f->PathOf(QStringLiteral("out.mid"))};
+        Action(f->window, "mnPutMidi")->trigger();
+        QCOMPARE(f->boxes.Count(ScriptedMessageBoxes::Kind::Question), 0);
+        QCOMPARE(f->fileDialogs.saveCalls.size(), 0);
+        QCOMPARE(f->boxes.Texts(ScriptedMessageBoxes::Kind::Warning),
+                 QStringList{FromSjis(std::string(Msg::TempoRefused) + "300\n" + std::string(Msg::AllowedTempo))});
+        QVERIFY(!QFile::exists(f->PathOf(QStringLiteral("out.mid"))));
+        // Play too refuses before its question.
+        ClickPlay();
+        QCOMPARE(f->boxes.Count(ScriptedMessageBoxes::Kind::Question), 0);
+        QVERIFY(f->player.calls.isEmpty());
     }
 
     // Which states ask is the state table's subject (MainWindowStateTest);

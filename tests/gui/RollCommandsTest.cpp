@@ -6,6 +6,10 @@
 #include <QAction>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QAbstractScrollArea>
+#include <QScrollBar>
+#include <QToolButton>
+#include <QComboBox>
 #include <QStandardPaths>
 #include <QTabWidget>
 #include <QtTest>
@@ -103,6 +107,8 @@ private slots:
                 QCOMPARE(f->window.PageByteOfPosition(voice + 1, cursor.selectionStart()), notes[i].source.offset);
                 QCOMPARE(f->window.PageByteOfPosition(voice + 1, cursor.selectionEnd()),
                          notes[i].source.offset + notes[i].source.length);
+                // The clicked note is the one outlined, not the next one.
+                QCOMPARE(Roll()->CursorNote(), (RollNoteRef{voice, static_cast<int>(i)}));
                 // The selection's end is the caret: just past the note; one back is on it.
                 QTextCursor on = cursor;
                 on.setPosition(cursor.selectionStart() + 1);
@@ -124,6 +130,79 @@ private slots:
         // Off every note: nothing is marked.
         PlaceCursor(2, QStringLiteral("\n\n"), 0, 1);
         QCOMPARE(Roll()->CursorNote(), RollNoteRef{});
+    }
+
+    // The roll scrolls, across and up or down, to the note the cursor is on.
+    void TheViewFollowsTheCursorsNote()
+    {
+        f->window.resize(900, 700);
+        f->window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&f->window));
+        FillPages();
+        Roll()->SetPixelsPerTick(4);
+        const struct {
+            int voice;
+            QString text;
+        } places[] = {{2, QStringLiteral("ド全")}, {4, QStringLiteral("ソ▼▼２")}, {3, QStringLiteral("ド▲２")},
+                      {1, QStringLiteral("ド４")}};
+        for (const auto& place : places) {
+            // Far from the note: the top of the pitches and the end of the time.
+            Roll()->ScrollToPitch(place.voice == 3 ? 0 : RollNoteCount - 1);
+            QScrollBar* across = qobject_cast<QAbstractScrollArea*>(Roll()->Canvas()->parentWidget())->horizontalScrollBar();
+            across->setValue(place.voice == 1 ? across->maximum() : across->minimum());
+            PlaceCursor(place.voice, place.text, 0, 1);
+            QVERIFY(Roll()->CursorNote().IsSet());
+            const RollRect mark = RollModel::DurationRect(Roll()->Model().Note(Roll()->CursorNote()), Roll()->Geometry());
+            const QRect canvas = Roll()->Canvas()->rect();
+            QVERIFY2(mark.y >= 0 && mark.y + mark.height <= canvas.height(), qPrintable(place.text));
+            QVERIFY2(mark.x >= TPianoRoll::KeyboardWidth && mark.x < canvas.width(), qPrintable(place.text));
+        }
+    }
+
+    // At the window's first size the roll shows two octaves and more of rows.
+    void TheFirstSizeShowsTwoOctaves()
+    {
+        f->window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&f->window));
+        FillPages();
+        QVERIFY2(Roll()->Canvas()->height() >= 25 * Roll()->Geometry().rowHeight,
+                 qPrintable(QString::number(Roll()->Canvas()->height())));
+    }
+
+    // The zoom keys work from a page too, keypad keys included, and never type there.
+    void ZoomKeysWorkAnywhereAndNeverType()
+    {
+        f->window.show();
+        f->window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&f->window));
+        FillPages();
+        Memo(1)->setFocus();
+        const QString text = Memo(1)->toPlainText();
+        const double first = Roll()->PixelsPerTick();
+        const struct {
+            Qt::Key key;
+            Qt::KeyboardModifiers modifiers;
+            int direction;  // 1 in, -1 out, 0 back to the first scale
+        } keys[] = {
+            {Qt::Key_Plus, Qt::ControlModifier | Qt::KeypadModifier, 1},
+            {Qt::Key_Equal, Qt::ControlModifier, 1},
+            {Qt::Key_0, Qt::ControlModifier, 0},
+            {Qt::Key_Minus, Qt::ControlModifier | Qt::KeypadModifier, -1},
+            {Qt::Key_Minus, Qt::ControlModifier, -1},
+            {Qt::Key_0, Qt::ControlModifier | Qt::KeypadModifier, 0},
+        };
+        for (const auto& press : keys) {
+            const double before = Roll()->PixelsPerTick();
+            QTest::keyClick(Memo(1), press.key, press.modifiers);
+            if (press.direction > 0) {
+                QVERIFY(Roll()->PixelsPerTick() > before);
+            } else if (press.direction < 0) {
+                QVERIFY(Roll()->PixelsPerTick() < before);
+            } else {
+                QCOMPARE(Roll()->PixelsPerTick(), first);
+            }
+            QCOMPARE(Memo(1)->toPlainText(), text);
+        }
     }
 
     void PlayFromTheCursorStartsAtTheNotesTime_data()
@@ -212,6 +291,13 @@ private slots:
         Action(f->window, QStringLiteral("mnPlay"))->trigger();
         const QString playFile = QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation) + "/Play.mid";
         QCOMPARE(TrackCount(FileBytes(playFile)), 3);  // conductor, set-up, voice 2
+        // Only the voice that sounds has its playing note marked.
+        f->player.currentTime = 50;
+        f->window.FollowPlay();
+        QCOMPARE(Highlighted(1), QString());
+        QCOMPARE(Highlighted(2), QStringLiteral("ラ▼４"));
+        QCOMPARE(Highlighted(3), QString());
+        QCOMPARE(Highlighted(4), QString());
         f->player.Finish();
         for (int voice = 1; voice <= VoiceCount; ++voice) {
             QCOMPARE(f->window.VoicePlayItem(voice)->isChecked(), voice != 3);
@@ -221,6 +307,11 @@ private slots:
         f->fileDialogs.saveAnswers.append(f->PathOf("out.mid"));
         Action(f->window, QStringLiteral("mnPutMidi"))->trigger();
         QCOMPARE(TrackCount(FileBytes(f->PathOf("out.mid"))), 5);
+        // The legend names tones as the tone boxes do.
+        f->window.VoiceTone(1)->setEditText(QStringLiteral("25 - ギター"));
+        f->window.RefreshRollFromPages();
+        QCOMPARE(f->window.findChild<QToolButton*>(QStringLiteral("RollSolo1"))->text(), QStringLiteral("■ 第1音 ギター"));
+        QCOMPARE(f->window.findChild<QToolButton*>(QStringLiteral("RollSolo2"))->text(), QStringLiteral("■ 第2音 ピアノ"));
         // From the legend: its toggle and the menu are one choice.
         QTest::mouseClick(f->window.findChild<QWidget*>(QStringLiteral("RollSolo4")), Qt::LeftButton);
         QCOMPARE(f->window.SoloVoice(), 4);

@@ -70,18 +70,22 @@ private slots:
         QTest::newRow("rests are gaps")
             << std::vector<Event>{{0, 1, 27, 46}, {48, 1, 17, 0}, {144, 1, 30, 40}, {192, 1, -1, 0}} << 1
             << QStringList{"0+48/46@27", "144+48/40@30"} << 192;
-        QTest::newRow("a tie's gate is cut at the duration")
-            << std::vector<Event>{{0, 2, 10, 49}, {48, 2, -1, 0}} << 2 << QStringList{"0+48/48@10"} << 48;
+        QTest::newRow("a tie sounds a tick past its duration")
+            << std::vector<Event>{{0, 2, 10, 49}, {48, 2, -1, 0}} << 2 << QStringList{"0+48/49@10"} << 49;
         QTest::newRow("voices are apart; other voices do not end a note")
             << std::vector<Event>{{0, 3, 5, 20}, {10, 0, 6, 5}, {30, 3, 63, 10}, {40, 0, -1, 0}, {50, 3, -1, 0}} << 3
             << QStringList{"0+30/20@5", "30+20/10@63"} << 50;
         QTest::newRow("a voice without an end: its last note lasts its gate")
             << std::vector<Event>{{0, 0, 0, 46}, {48, 0, 1, 30}} << 0 << QStringList{"0+48/46@0", "48+30/30@1"} << 78;
-        QTest::newRow("nothing after the end; pitches off the roll are left out")
-            << std::vector<Event>{{0, 0, 64, 46}, {48, 0, 3, 10}, {60, 0, -1, 0}, {70, 0, 4, 10}} << 0
+        QTest::newRow("the end is no note; pitches off the roll are left out")
+            << std::vector<Event>{{0, 0, 64, 46}, {48, 0, 3, 10}, {60, 0, -1, 0}} << 0
             << QStringList{"48+12/10@3"} << 60;
-        QTest::newRow("two events at one time: the first lasts nothing")
-            << std::vector<Event>{{0, 0, 3, 10}, {0, 0, 4, 10}, {20, 0, -1, 0}} << 0 << QStringList{"0+20/10@4"} << 20;
+        QTest::newRow("two events at one time: a chord, the first lasting nothing but sounding")
+            << std::vector<Event>{{0, 0, 3, 10}, {0, 0, 4, 10}, {20, 0, -1, 0}} << 0
+            << QStringList{"0+0/10@3", "0+20/10@4"} << 20;
+        QTest::newRow("events out of time order are laid out in time")
+            << std::vector<Event>{{0, 1, 5, 190}, {192, 1, 17, 0}, {2, 1, 7, 22}, {26, 1, -1, 0}} << 1
+            << QStringList{"0+2/190@5", "2+24/22@7"} << 190;
     }
     void NotesFromEvents()
     {
@@ -144,6 +148,51 @@ private slots:
         QCOMPARE(model.NoteAt(1, 144), std::optional<size_t>(2));
         QCOMPARE(model.NoteAt(1, 192), std::optional<size_t>());
         QCOMPARE(model.NoteAt(0, 0), std::optional<size_t>());
+    }
+
+    // Notes of one voice that overlap, as typed: a negative rest steps back,
+    // a length group of 0 makes a chord, a gate sounds past the next note.
+    void OverlappingNotesOfOneVoice_data()
+    {
+        QTest::addColumn<QString>("page");
+        QTest::addColumn<QStringList>("notes");
+        QTest::addColumn<int>("tick");
+        QTest::addColumn<QStringList>("sounding");
+        QTest::newRow("negative rest") << QStringLiteral("ド全●（－１９０）レ８ミ")
+                                       << QStringList{"0+2/190@27", "2+24/22@29", "26+48/46@31"} << 100
+                                       << QStringList{"0+2/190@27"};
+        QTest::newRow("chord with a length of 0") << QStringLiteral("ド（０）［９６］ミ４")
+                                                  << QStringList{"0+0/96@27", "0+48/46@31"} << 30
+                                                  << QStringList{"0+0/96@27", "0+48/46@31"};
+        QTest::newRow("gate longer than the note") << QStringLiteral("ド８［９６］レ４")
+                                                   << QStringList{"0+24/96@27", "24+48/46@29"} << 60
+                                                   << QStringList{"0+24/96@27", "24+48/46@29"};
+    }
+    void OverlappingNotesOfOneVoice()
+    {
+        QFETCH(QString, page);
+        QFETCH(QStringList, notes);
+        QFETCH(int, tick);
+        QFETCH(QStringList, sounding);
+        SequenceList list;
+        ParseScore(Sjis(page), 0, list, false);
+        RollModel model;
+        model.SetEvents(list);
+        QCOMPARE(Described(model, 0), notes);
+        QStringList heard;
+        for (size_t i : model.SoundingAt(0, tick)) {
+            const RollNote& n = model.Notes(0)[i];
+            heard.append(QStringLiteral("%1+%2/%3@%4").arg(n.time).arg(n.duration).arg(n.gate).arg(n.note));
+        }
+        QCOMPARE(heard, sounding);
+        // The first note is found where it sounds, on its row, though later notes started since.
+        const RollGeometry geometry{1.0, 10, 64, 0, 0};
+        const RollNote& first = model.Notes(0).front();
+        const RollRect whole = RollModel::DurationRect(first, geometry);
+        QCOMPARE(whole.width, static_cast<double>(std::max(first.duration, first.gate)));
+        QCOMPARE(model.HitTest(geometry.XOfTick(tick), whole.y + 5, geometry), (RollNoteRef{0, 0}));
+        const auto [from, to] = model.VisibleRange(0, tick, tick + 1);
+        QVERIFY(from == 0 && to >= 1);
     }
 
     void CharacterStartsOfShiftJis_data()

@@ -42,7 +42,7 @@ private slots:
         for (int column = 0; column < 4; ++column) {
             titles.append(model.headerData(column, Qt::Horizontal).toString());
         }
-        QCOMPARE(titles, (QStringList{"Time", "Ch", "Tone", "Len"}));
+        QCOMPARE(titles, (QStringList{"時刻", "チャンネル", "音程", "ゲート"}));
         QCOMPARE(RowTexts(model, 0), (QStringList{"0", "0", "27", "48"}));
         QCOMPARE(RowTexts(model, 1), (QStringList{"48", "1", "", "/ff0102/"}));
         QVERIFY(!(model.flags(model.index(0, 0)) & Qt::ItemIsEditable));
@@ -76,7 +76,7 @@ private slots:
         auto* view = fixture.window.findChild<QTreeView*>("ListViewSeq");
         QVERIFY(view != nullptr);
         const QAbstractItemModel& model = *view->model();
-        QCOMPARE(model.headerData(0, Qt::Horizontal).toString(), "Time");
+        QCOMPARE(model.headerData(0, Qt::Horizontal).toString(), QStringLiteral("時刻"));
         // The last row ends the melody: note -1 after the two quarter notes.
         QCOMPARE(RowTexts(model, model.rowCount() - 1).mid(0, 3), (QStringList{"96", "0", "-1"}));
     }
