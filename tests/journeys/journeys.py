@@ -27,6 +27,8 @@ import time
 import traceback
 import wave
 
+# No __pycache__ in the source folder.
+sys.dont_write_bytecode = True
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
 from desktop import Desktop, JourneyFailure, Program, run, wait_for  # noqa: E402
@@ -207,6 +209,24 @@ def first_song(j):
     j.expect(title.startswith("first.mld") and "*" not in title, f"the reopened file is titled {title!r}")
     shown = j.page_text(reopened)
     j.expect(shown == score, f"the reopened page shows {shown!r}, the file holds {score!r}")
+
+
+def midi_export(j):
+    """New document, type ドレミファソ, Ctrl+Shift+M, はい, a name: the MIDI
+    file plays the five notes (read back by quaverly-cli import)."""
+    program = j.start()
+    j.click_page(program)
+    program.type("cdefg")
+    program.key("ctrl+shift+m")
+    j.answer(program, ["alt+y"])  # 音譜解析を行っていません。いいですか？
+    target = j.path("first.mid")
+    j.save_in_dialog(program, target)
+    j.wait_for_file(target)
+    program.no_dialog(timeout=10)
+    back = j.path("back.mld")
+    j.cli("import", target, "-o", back)
+    score = j.voice_score(back)
+    j.expect(note_names(score) == ["ド", "レ", "ミ", "ファ", "ソ"], f"the MIDI file's first voice reads back as {score!r}")
 
 
 def overwrite_guard(j):
@@ -445,6 +465,7 @@ def play_and_help(j):
 
 JOURNEYS = {
     "first_song": first_song,
+    "midi_export": midi_export,
     "overwrite_guard": overwrite_guard,
     "closing_unsaved": closing_unsaved,
     "crash": crash,
