@@ -69,7 +69,10 @@ class Desktop:
         try:
             self.xvfb = subprocess.Popen(
                 ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1280x1024x24", "-nolisten", "tcp",
-                 "-noreset"],
+                 "-noreset",
+                 # No auto-repeat: on a busy machine a key can stay down long
+                 # enough to repeat, and a repeated "a" after Ctrl+A types ラ.
+                 "-r", "-ardelay", "30000"],
                 pass_fds=(write_end,), stdout=log, stderr=log, start_new_session=True)
             os.close(write_end)
             write_end = None

@@ -497,6 +497,10 @@ def run_journey(args, name):
             if not isinstance(error, JourneyFailure):
                 traceback.print_exc()
             print(f"  screenshot: {shot}\n  program output: {log_path}")
+            log.flush()
+            with open(log_path, errors="replace") as output:
+                tail = output.readlines()[-15:]
+            print("".join(f"  | {line}" for line in tail), end="")
             return False
         finally:
             if journey is not None:
