@@ -122,9 +122,9 @@ class Journey:
         program.key("ctrl+End")
         return text
 
-    def answer(self, program, keys, title="Quaverly"):
+    def answer(self, program, keys, title="Quaverly", timeout=30.0):
         """Waits for a message box and answers it with the keys given."""
-        box = program.dialog(title)
+        box = program.dialog(title, timeout=timeout)
         program.activate(box)
         program.key(*keys)
         wait_for(f"the box {title!r} to close", lambda: all(w.wid != box.wid for w in program.windows()))
@@ -230,10 +230,13 @@ def midi_export(j):
 
 
 def overwrite_guard(j):
-    """Open a melody, add notes, a tempo the analysis refuses, F9, the tempo
-    back, Ctrl+S and はい: the file is a melody with the new notes."""
+    """Open a melody, add notes, a tempo the analysis refuses: F9 and Ctrl+S
+    refuse and leave the file alone; the tempo back, Ctrl+S and はい: the file
+    is a melody with the new notes."""
     target = j.build_example("kaeru.tml", j.path("kaeru.mld"))
     before = count_notes(j.voice_score(target))
+    with open(target, "rb") as melody:
+        original = melody.read()
     program = j.start(target)
     program.main_window()
     j.click_page(program)
@@ -243,7 +246,19 @@ def overwrite_guard(j):
     program.type("0")
     program.key("F9")
     j.answer(program, ["Return"])  # the refusal
-    j.expect(os.path.getsize(target) > 0, "a refused analysis emptied the file")
+    j.expect(open(target, "rb").read() == original, "a refused analysis changed the file")
+    # Saving pages the analysis refuses shows the refusal and writes nothing.
+    program.activate(program.main_window())
+    program.key("ctrl+s")
+    j.answer(program, ["alt+y"])  # 音譜解析を行っていません。いいですか？
+    try:
+        j.answer(program, ["Return"], timeout=10)  # the refusal, as F9 shows it
+    except JourneyFailure:
+        changed = open(target, "rb").read() != original
+        raise JourneyFailure("Ctrl+S of pages the analysis refuses showed no refusal"
+                             + (" and changed the file" if changed else ""))
+    program.no_dialog(timeout=10)
+    j.expect(open(target, "rb").read() == original, "Ctrl+S of pages the analysis refuses changed the file")
 
     j.click_tempo(program)
     program.type("125")
