@@ -139,7 +139,12 @@ class Journey:
         wait_for(f"the dialog {title!r} to close", lambda: all(w.wid != dialog.wid for w in program.windows()))
 
     def wait_for_file(self, path, timeout=15):
-        wait_for(f"{path} to be written", lambda: os.path.isfile(path) and os.path.getsize(path) > 0, timeout)
+        try:
+            wait_for(f"{path} to be written", lambda: os.path.isfile(path) and os.path.getsize(path) > 0, timeout)
+        except JourneyFailure:
+            if os.path.isfile(path):
+                raise JourneyFailure(f"{os.path.basename(path)} was written with {os.path.getsize(path)} bytes")
+            raise
 
     def expect(self, condition, message):
         """A check the journey cannot go on without."""
