@@ -17,7 +17,8 @@ are typed in Japanese solfege notation, with a tempo, a title and a tone and
 volume per voice, and compiled into an MLD melody file.
 
 It reads MLD files back into score text, plays melodies through a General
-MIDI synthesizer (FluidSynth), writes Standard MIDI Files, exchanges melodies
+MIDI synthesizer (FluidSynth), writes Standard MIDI Files and audio files
+(WAV, FLAC, Ogg Vorbis, Opus, MP3, encoded by libsndfile), exchanges melodies
 as mail text and imports numeric melody text and pocket-melody files. The
 command-line tool quaverly-cli does the same work on files.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)

@@ -8,7 +8,7 @@ set -euo pipefail
 run_packages=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev
-  libfluidsynth-dev timgm6mb-soundfont
+  libfluidsynth-dev timgm6mb-soundfont libsndfile1-dev
   fonts-ipafont-gothic
   qt6-translations-l10n
 )
@@ -23,6 +23,7 @@ test_packages=(
   clang libclang-rt-14-dev llvm
   strace util-linux coreutils
   hyperfine abcmidi time
+  sox ffmpeg
 )
 
 wanted=("${run_packages[@]}")

@@ -77,6 +77,20 @@ int DiagnosticsView::ControlPosition(const QString& pageText, int byteOffset)
     return i;
 }
 
+void DiagnosticsView::SetPageTitle(int voice, const QString& title)
+{
+    m_tabTitles[voice] = title;
+    ShowPageTitle(voice);
+}
+
+void DiagnosticsView::ShowPageTitle(int voice)
+{
+    const int count = m_counts[static_cast<size_t>(voice)];
+    QWidget* page = m_memos[static_cast<size_t>(voice)]->parentWidget();
+    m_pages->setTabText(m_pages->indexOf(page),
+                        count == 0 ? m_tabTitles[voice] : QStringLiteral("%1 (%2)").arg(m_tabTitles[voice]).arg(count));
+}
+
 void DiagnosticsView::Show(const PageCheckResult& result)
 {
     m_list->clear();
@@ -90,10 +104,8 @@ void DiagnosticsView::Show(const PageCheckResult& result)
     for (int voice = 0; voice < VoiceCount; ++voice) {
         const auto i = static_cast<size_t>(voice);
         Underline(voice, perPage[i]);
-        const int count = static_cast<int>(perPage[i].size());
-        QWidget* page = m_memos[i]->parentWidget();
-        m_pages->setTabText(m_pages->indexOf(page),
-                            count == 0 ? m_tabTitles[voice] : QStringLiteral("%1 (%2)").arg(m_tabTitles[voice]).arg(count));
+        m_counts[i] = static_cast<int>(perPage[i].size());
+        ShowPageTitle(voice);
         for (size_t k = 0; k < perPage[i].size(); ++k) {
             const Diagnostic& diagnostic = perPage[i][k];
             // Lines and columns counted in the control's text, as the user sees them.

@@ -29,6 +29,9 @@ public:
                     QLabel* meter, QObject* parent = nullptr);
 
     void Show(const PageCheckResult& result);
+    // The page's caption without its count ("♪第1音", or "第1音" while the
+    // voice is switched off for play): the one place a page's caption is made.
+    void SetPageTitle(int voice, const QString& title);
     // The row's place: its page shown, its characters selected, the focus in the page.
     void Choose(int row);
 
@@ -52,12 +55,14 @@ protected:
 private:
     void Underline(int voice, const std::vector<Diagnostic>& diagnostics);
     void ShowMeter(const PageCheckResult& result);
+    void ShowPageTitle(int voice);
 
     QTabWidget* m_pages;
     std::array<QPlainTextEdit*, VoiceCount> m_memos;
     QListWidget* m_list;
     QLabel* m_meter;
     QStringList m_tabTitles;
+    std::array<int, VoiceCount> m_counts{};
     // The place of each list row (a refusal's row has none).
     std::vector<SourceSpan> m_rowPlaces;
     // Per page: [start, end) in control characters and the message, for tooltips.

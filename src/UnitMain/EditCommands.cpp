@@ -36,26 +36,32 @@ std::string WithNumber(std::string_view format, long long number)
 
 void TFormMain::mnMakeMldClick()
 {
-    RunCommand([this] {
-        m_sequenceRows->Clear();
-        AnalysisResult result = AnalyseScore(m_store, CollectEditorTexts(), m_melodyFileInfo, m_extendedNotation);
-        if (result.refusal) {
-            m_services.messageBoxes.Warning(FromSjis(*result.refusal));
-            LeadToRefusedField(result.refusalReason);
-            return;
-        }
-        FillSequenceRows(std::move(result.sequenceRows));
-        for (int voice = 1; voice <= VoiceCount; ++voice) {
-            SetMemoText(voice, result.canonicalScores[voice - 1], MemoUndo::KeepUndo);
-        }
-        ShowSequenceInRoll(m_store.Sequence());
-        m_ui->PageControl1->setCurrentWidget(m_ui->TabSheet5);
-        m_services.messageBoxes.Information(FromSjis(result.report));
-        // After the pages were rewritten: their change notices do not outlast the command.
-        m_editState = EditState::Current;
-    });
+    RunCommand([this] { AnalysePages(AnalysisShown::Report); });
     // What the pages hold now, and after a refusal what the box at fault allows.
     m_liveAnalysis->RunNow();
+}
+
+bool TFormMain::AnalysePages(AnalysisShown shown)
+{
+    m_sequenceRows->Clear();
+    AnalysisResult result = AnalyseScore(m_store, CollectEditorTexts(), m_melodyFileInfo, m_extendedNotation);
+    if (result.refusal) {
+        m_services.messageBoxes.Warning(FromSjis(*result.refusal));
+        LeadToRefusedField(result.refusalReason);
+        return false;
+    }
+    FillSequenceRows(std::move(result.sequenceRows));
+    for (int voice = 1; voice <= VoiceCount; ++voice) {
+        SetMemoText(voice, result.canonicalScores[voice - 1], MemoUndo::KeepUndo);
+    }
+    ShowSequenceInRoll(m_store.Sequence());
+    if (shown == AnalysisShown::Report) {
+        m_ui->PageControl1->setCurrentWidget(m_ui->TabSheet5);
+        m_services.messageBoxes.Information(FromSjis(result.report));
+    }
+    // After the pages were rewritten: their change notices do not outlast the command.
+    m_editState = EditState::Current;
+    return true;
 }
 
 void TFormMain::LeadToRefusedField(const RefusalReason& reason)
@@ -124,7 +130,7 @@ void TFormMain::mnGetMailClick()
 void TFormMain::mnCreateMailClick()
 {
     RunCommand([this] {
-        if (!AskAnalysisQuestion()) {
+        if (!AnalyseBeforeUse()) {
             return;
         }
         const size_t length = MailToClipboard(m_store, m_services.clipboard);

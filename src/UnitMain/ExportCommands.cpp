@@ -11,7 +11,7 @@ namespace quaverly {
 void TFormMain::mnExportClick()
 {
     RunCommand([this] {
-        if (!AskAnalysisQuestion()) {
+        if (!AnalyseBeforeUse(Use::Texts)) {
             return;
         }
         FileDialogOptions options;

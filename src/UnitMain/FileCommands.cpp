@@ -9,6 +9,7 @@
 #include <QStatusBar>
 #include <QTabWidget>
 
+#include "LiveAnalysis.h"
 #include "NativePath.h"
 #include "SequenceRowModel.h"
 #include "SuggestedFileName.h"
@@ -53,12 +54,20 @@ bool TFormMain::AskLossQuestion()
     return false;
 }
 
-bool TFormMain::AskAnalysisQuestion()
+bool TFormMain::AnalyseBeforeUse(Use use)
 {
-    if (m_editState != EditState::ScoreEdited && m_editState != EditState::SettingsEdited) {
+    const bool edited = m_editState == EditState::ScoreEdited || m_editState == EditState::SettingsEdited;
+    // A new document's store holds no melody until its first analysis.
+    if (!edited && (use == Use::Texts || m_store.IsMelodyImage())) {
         return true;
     }
-    return m_services.messageBoxes.Question(FromSjis(Msg::AnalysisQuestion));
+    if (edited && !m_services.messageBoxes.Question(FromSjis(Msg::AnalysisQuestion), SafeAnswer::Yes)) {
+        return false;
+    }
+    bool analysed = false;
+    RunCommand([this, &analysed] { analysed = AnalysePages(AnalysisShown::Quiet); });
+    m_liveAnalysis->RunNow();
+    return analysed;
 }
 
 void TFormMain::ResetEditor()
@@ -97,9 +106,9 @@ void TFormMain::ResetEditor()
 
 void TFormMain::SaveMelodyTo(const QString& path)
 {
-    // The image is what the last analysis or load made. After an edit the
-    // analysis question let pass, the pages hold more than the file: the
-    // document stays edited, so closing, New and Open still ask.
+    // The image is what the analysis before the save, the last analysis or
+    // the load made. Should the pages hold more than the file, the document
+    // stays edited, so closing, New and Open still ask.
     const bool imageMatchesEditor = m_editState != EditState::ScoreEdited && m_editState != EditState::SettingsEdited;
     m_store.SaveMelodyFile(NativePath(path));
     m_ui->mnSave1->setEnabled(true);
@@ -145,7 +154,7 @@ void TFormMain::mnSave1Click()
 
 void TFormMain::SaveDocument()
 {
-    if (!AskAnalysisQuestion()) {
+    if (!AnalyseBeforeUse()) {
         return;
     }
     // Save overwrites only a melody file. A dropped ".c99" enables Save
@@ -161,7 +170,7 @@ void TFormMain::SaveDocument()
 void TFormMain::mnSaveAs1Click()
 {
     RunCommand([this] {
-        if (AskAnalysisQuestion()) {
+        if (AnalyseBeforeUse()) {
             RunSaveAs();
         }
     });

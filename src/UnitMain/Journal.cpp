@@ -23,12 +23,6 @@
 
 namespace quaverly {
 
-namespace {
-
-constexpr int Voices = 4;
-
-}  // namespace
-
 QString TFormMain::JournalFileName() const
 {
     return m_journalFolder.isEmpty() ? QString() : OwnJournalPath(m_journalFolder);
@@ -78,6 +72,12 @@ void TFormMain::RemoveJournal()
     if (!m_journalFolder.isEmpty()) {
         QFile::remove(JournalFileName());
     }
+    // A restored journal whose copy under this session could not be written
+    // is kept until the work it holds is saved or given up.
+    if (!m_restoredJournal.isEmpty()) {
+        QFile::remove(m_restoredJournal);
+        m_restoredJournal.clear();
+    }
 }
 
 void TFormMain::RestoreJournal(const JournalContent& content)
@@ -85,7 +85,7 @@ void TFormMain::RestoreJournal(const JournalContent& content)
     ResetEditor();
     m_ui->ComboBoxTempo->setEditText(FromSjis(content.texts.tempo));
     m_ui->EditTitle->setText(FromSjis(content.texts.title));
-    for (int voice = 1; voice <= Voices; ++voice) {
+    for (int voice = 1; voice <= VoiceCount; ++voice) {
         const auto i = static_cast<size_t>(voice - 1);
         VoiceTone(voice)->setEditText(FromSjis(content.texts.tones[i]));
         VoiceVolume(voice)->setText(FromSjis(content.texts.volumes[i]));
@@ -119,10 +119,12 @@ void TFormMain::OfferJournalRestore()
         return;
     }
     for (const QString& orphan : OrphanedJournals(m_journalFolder)) {
-        // Taken over by renaming it to this session's name: of two windows
-        // started together only one gets it, and should this one end before
-        // the user answers, it is again a journal of an ended session.
-        const QString path = JournalFileName();
+        // Taken over by renaming it to this session's taken name: of two
+        // windows started together only one gets it, and should this one end
+        // before the user answers or during the restore, it is again a
+        // journal of an ended session. It is not this session's own journal,
+        // which the journal's timer writes or removes meanwhile.
+        const QString path = TakenJournalPath(m_journalFolder);
         if (!QFile::rename(orphan, path)) {
             continue;
         }
@@ -135,10 +137,17 @@ void TFormMain::OfferJournalRestore()
                                             QStringLiteral("\n") + FromSjis(error.what()));
             continue;
         }
-        if (m_services.messageBoxes.Question(FromSjis(Msg::JournalRestoreQuestion))) {
+        // Enter and Escape restore: nothing is lost by restoring.
+        if (m_services.messageBoxes.Question(FromSjis(Msg::JournalRestoreQuestion), SafeAnswer::Yes)) {
             RestoreJournal(content);
-            // Written again at once: this session's journal now.
+            // Written again at once as this session's journal; only then is
+            // the taken one given up.
             UpdateJournal();
+            if (QFile::exists(JournalFileName())) {
+                QFile::remove(path);
+            } else {
+                m_restoredJournal = path;
+            }
         } else {
             QFile::remove(path);
         }

@@ -10,6 +10,7 @@
 #include <QTabWidget>
 #include <algorithm>
 
+#include "DiagnosticsView.h"
 #include "LiveAnalysis.h"
 #include "TFormMain.h"
 #include "UnitMain/NativePath.h"
@@ -49,7 +50,7 @@ QString PlayFileName()
 
 }  // namespace
 
-bool TFormMain::CheckAndWriteMidi(const QString& path, bool forPlay)
+std::optional<MidiSettings> TFormMain::CheckMidiSettings(bool forPlay)
 {
     const EditorTexts texts = CollectEditorTexts();
     SettingValues values;
@@ -58,7 +59,7 @@ bool TFormMain::CheckAndWriteMidi(const QString& path, bool forPlay)
         m_services.messageBoxes.Warning(FromSjis(*refusal));
         LeadToRefusedField(reason);
         m_liveAnalysis->RunNow();
-        return false;
+        return std::nullopt;
     }
     MidiSettings settings;
     settings.tempo = values.tempo;
@@ -75,9 +76,27 @@ bool TFormMain::CheckAndWriteMidi(const QString& path, bool forPlay)
     }
     settings.title = texts.title;
     settings.editTempo = ToSjis(m_services.dialogs.EditTempoText());
+    return settings;
+}
+
+bool TFormMain::CheckAndWriteMidi(const QString& path, bool forPlay)
+{
+    const std::optional<MidiSettings> settings = CheckMidiSettings(forPlay);
+    if (!settings) {
+        return false;
+    }
     // A file that cannot be written is an error the caller's command shows.
-    WriteMidiFile(NativePath(path), m_store.Sequence(), settings);
+    WriteMidiFile(NativePath(path), m_store.Sequence(), *settings);
     return true;
+}
+
+std::optional<std::string> TFormMain::CheckAndMakeMidi(bool forPlay)
+{
+    const std::optional<MidiSettings> settings = CheckMidiSettings(forPlay);
+    if (!settings) {
+        return std::nullopt;
+    }
+    return MidiFileBytes(m_store.Sequence(), *settings);
 }
 
 void TFormMain::mnPlayClick()
@@ -103,7 +122,7 @@ void TFormMain::StartPlay(int startTime)
         m_services.player.Stop();
         return;
     }
-    if (!AskAnalysisQuestion()) {
+    if (!AnalyseBeforeUse()) {
         return;
     }
     RunCommand([this, play, startTime] {
@@ -155,7 +174,7 @@ void TFormMain::MediaPlayer1Notify()
 
 void TFormMain::mnPutMidiClick()
 {
-    if (!AskAnalysisQuestion()) {
+    if (!AnalyseBeforeUse()) {
         return;
     }
     FileDialogOptions options;
@@ -178,10 +197,10 @@ void TFormMain::mnPlay1Click(QAction* item)
     if (voice < 1 || voice > VoiceCount) {
         return;
     }
-    QTabWidget* pages = m_ui->PageControl1;
     const QString caption =
         (item->isChecked() ? QStringLiteral("♪第") : QStringLiteral("第")) + name.at(6) + QStringLiteral("音");
-    pages->setTabText(pages->indexOf(VoicePage(voice)), caption);
+    // Through the diagnostics view, which adds the page's count to the caption.
+    m_diagnosticsView->SetPageTitle(voice - 1, caption);
 }
 
 void TFormMain::mnRepeatPlayClick()

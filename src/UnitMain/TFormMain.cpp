@@ -128,6 +128,9 @@ TFormMain::TFormMain(MelodyStore& store, const WindowServices& services, QWidget
         FileDrop1FileDrop(names);
     };
     ResetEditor();
+    // The title carries its "[*]" from the first moment: every document,
+    // a new one included, can show that it holds unsaved work.
+    UpdateWindowTitle();
 }
 
 TFormMain::~TFormMain()
@@ -171,6 +174,7 @@ void TFormMain::ConnectMenu()
         {m_ui->mnGetMidi, &TFormMain::mnGetMidiClick},
         {m_ui->mnExport, &TFormMain::mnExportClick},
         {m_ui->mnPutMidi, &TFormMain::mnPutMidiClick},
+        {m_ui->mnExportAudio, &TFormMain::mnExportAudioClick},
         {m_ui->mnExit1, &TFormMain::mnExit1Click},
         {m_ui->mnMakeMld, &TFormMain::mnMakeMldClick},
         {m_ui->mnInfo, &TFormMain::mnInfoClick},
@@ -228,12 +232,12 @@ void TFormMain::DocumentChanged()
 
 void TFormMain::UpdateWindowTitle()
 {
-    // "kaeru.mld[*] - Quaverly": the mark shows while the document holds
-    // something no file holds; without a file the caption stays "Quaverly".
+    // "kaeru.mld[*] - Quaverly", "無題[*] - Quaverly" for a document no file
+    // holds yet: the mark shows while the document holds something no file holds.
     setWindowFilePath(m_currentFileName);
-    setWindowTitle(m_currentFileName.isEmpty()
-                       ? QStringLiteral("Quaverly")
-                       : QFileInfo(m_currentFileName).fileName() + QStringLiteral("[*] - Quaverly"));
+    const QString name =
+        m_currentFileName.isEmpty() ? QStringLiteral("無題") : QFileInfo(m_currentFileName).fileName();
+    setWindowTitle(name + QStringLiteral("[*] - Quaverly"));
     setWindowModified(HoldsUnsavedWork());
 }
 

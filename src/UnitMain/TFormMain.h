@@ -26,6 +26,7 @@
 #include <string>
 
 #include "UnitMain/WindowServices.h"
+#include "UnitMidi/MidiWriter.h"
 #include "UnitMld/MelodyFileInfo.h"
 #include "UnitMld/MelodyStore.h"
 #include "UnitMld/MelodyToScore.h"
@@ -116,8 +117,18 @@ public:
     // third button 「保存」 saves first and goes on only when the document
     // was saved whole.
     bool AskLossQuestion();
-    // Analysis question: asked in ScoreEdited and SettingsEdited.
-    bool AskAnalysisQuestion();
+    // Before a command writes or uses the compiled melody (every save, play,
+    // MIDI export, text export, mail text): pages or settings edited since
+    // the last analysis, or a document never compiled, are compiled first as
+    // 「音譜解析」 does, so that nothing written holds less than the pages
+    // say. An edit asks the analysis question first, whose Yes means "analyse
+    // and go on". False after No, or after a refusal, which is shown and led
+    // to as the analysis command does; the command then writes nothing.
+    // A command that writes the pages' texts rather than the melody (the
+    // text export) passes Use::Texts: a document never compiled and not
+    // edited is then written as it is.
+    enum class Use { Melody, Texts };
+    bool AnalyseBeforeUse(Use use = Use::Melody);
 
     // Reset editor: New without the question; also the first step of adopting
     // a staged melody.
@@ -183,6 +194,8 @@ public slots:
     void mnGetMidiClick();
     void mnExportClick();
     void mnPutMidiClick();
+    // Audio export (AudioExportCommand.cpp).
+    void mnExportAudioClick();
     void mnExit1Click();
     // The drop handler: only the first name is used.
     void FileDrop1FileDrop(const QStringList& fileNames);
@@ -215,6 +228,9 @@ public:
     // false after a refusal message, with nothing written.
     // forPlay: the solo voice, if any, is the only one written.
     bool CheckAndWriteMidi(const QString& path, bool forPlay = false);
+    // The same checks, and the MIDI file's bytes instead of a file: nothing
+    // after a refusal message.
+    std::optional<std::string> CheckAndMakeMidi(bool forPlay = false);
     // "/P": play at once, show the playing window, end when it closes.
     void StartPlayAndExit();
 
@@ -247,6 +263,11 @@ private:
     void RestoreJournal(const JournalContent& content);
     void RemoveJournal();
 
+    // The analysis command's body: true when the pages compiled. Report shows
+    // the report box and the sequence page; Quiet (before a save) neither.
+    enum class AnalysisShown { Report, Quiet };
+    bool AnalysePages(AnalysisShown shown);
+
     // Filling the controls from the core (TFormMain.cpp).
     void FillEditorFields(EditorFields fields);
     void FillSequenceRows(std::vector<SequenceRow> rows);
@@ -274,6 +295,10 @@ private:
     void SaveDocument();
     // Save As after its question: the dialog, the ".mld" check, the save.
     void RunSaveAs();
+
+    // The MIDI settings of the editor's fields and the voice switches, or
+    // nothing after the refusal message (PlayCommands.cpp).
+    std::optional<MidiSettings> CheckMidiSettings(bool forPlay);
 
     // Play from the start (startTime -1) or from a time (PlayCommands.cpp).
     void StartPlay(int startTime);
@@ -338,6 +363,8 @@ private:
 
     QString m_journalFolder;
     QTimer* m_journalTimer = nullptr;  // single shot, restarted by every edit
+    // A restored journal kept because this session's copy could not be written.
+    QString m_restoredJournal;
 };
 
 }  // namespace quaverly

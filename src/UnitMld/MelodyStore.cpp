@@ -123,7 +123,19 @@ void MelodyStore::ListEvents(MelodyControlsReader* controls)
     }
 }
 
-void MelodyStore::SaveMelodyFile(const std::string& path) const { WriteWholeFile(path, m_image); }
+void RequireMelodyImage(std::string_view image, const std::string& destination)
+{
+    // "melo" and the length that follows it are the least a melody file holds.
+    if (!image.starts_with(Mld::Magic) || image.size() < Mld::Magic.size() + 4) {
+        throw QuaverlyError(std::string(Msg::NoMelodyToWrite) + destination);
+    }
+}
+
+void MelodyStore::SaveMelodyFile(const std::string& path) const
+{
+    RequireMelodyImage(m_image, path);
+    WriteWholeFile(path, m_image);
+}
 
 void MelodyStore::OpenMelodyFile(const std::string& path)
 {

@@ -55,7 +55,10 @@ public:
     // ListSequence, and the controls of the image read in the same walk: the
     // load needs both, and the walk is most of their cost.
     MelodyControls ListSequenceAndControls();
-    // Writes the image to the file, replacing it atomically. Throws FileError.
+    // Writes the image to the file, replacing it atomically. Throws FileError,
+    // and refuses (QuaverlyError, nothing written) an image that is no melody:
+    // an empty one, left by New or by a refused analysis, would otherwise
+    // become an empty file in place of the user's song.
     void SaveMelodyFile(const std::string& path) const;
     // Replaces the image with the file's bytes; a ".pmr" name (any case) skips
     // the first 192 bytes. Throws FileError; the image is then left empty.
@@ -73,5 +76,10 @@ std::string ReadMelodyTitle(const std::string& path);
 
 // The chunk lookup on any byte string (used by the store and by ReadMelodyTitle).
 std::string FindHeaderChunk(std::string_view image, std::string_view tag);
+
+// The one check before melody bytes are written anywhere (a file, standard
+// output): throws QuaverlyError naming the destination for bytes that are
+// no melody (empty, or not starting with "melo" and its length).
+void RequireMelodyImage(std::string_view image, const std::string& destination);
 
 }  // namespace quaverly

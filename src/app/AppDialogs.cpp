@@ -4,6 +4,7 @@
 #include "UnitAbout/TAboutDlg.h"
 #include "UnitF0Data/TF0DataDlg.h"
 #include "UnitInfo/TFileInfoDlg.h"
+#include "UnitMain/TAudioExportDlg.h"
 #include "UnitMidiIn/TReadMidiDlg.h"
 #include "UnitMldSel/TFormMldSelect.h"
 #include "UnitSetup/TSetupDlg.h"
@@ -46,7 +47,8 @@ QList<QDialog*> AppDialogs::All() const
 {
     QList<QDialog*> dialogs;
     for (QDialog* dialog :
-         std::initializer_list<QDialog*>{m_about, m_fileInfo, m_f0Data, m_ringtoneBook, m_midiChannels, m_mldSelect, m_setup}) {
+         std::initializer_list<QDialog*>{m_about, m_fileInfo, m_f0Data, m_ringtoneBook, m_midiChannels, m_mldSelect, m_setup,
+                                          m_audioExport}) {
         if (dialog != nullptr) {
             dialogs.append(dialog);
         }
@@ -81,6 +83,10 @@ TInKtlink& AppDialogs::RingtoneBook()
 TReadMidiDlg& AppDialogs::MidiChannels()
 {
     return Made(m_midiChannels);
+}
+TAudioExportDlg& AppDialogs::AudioExport()
+{
+    return Made(m_audioExport);
 }
 
 void AppDialogs::SetParentWindow(QWidget* window)
@@ -159,6 +165,16 @@ std::optional<std::vector<int>> AppDialogs::RunMidiChannels(const MidiSurvey& su
         return std::nullopt;
     }
     return MidiChannels().ChosenChannels();
+}
+
+bool AppDialogs::RunAudioExport(AudioExportChoice& choice)
+{
+    AudioExport().Load(choice);
+    if (!ShowModal(AudioExport())) {
+        return false;
+    }
+    choice = AudioExport().Choice();
+    return true;
 }
 
 }  // namespace quaverly

@@ -18,6 +18,7 @@ namespace quaverly {
 class MessageBoxes;
 class SettingsStore;
 class TAboutDlg;
+class TAudioExportDlg;
 class TF0DataDlg;
 class TFileInfoDlg;
 class TFormMldSelect;
@@ -47,6 +48,7 @@ public:
     void RunAbout() override;
     std::optional<std::vector<std::string>> RunRingtoneBook(const QString& path) override;
     std::optional<std::vector<int>> RunMidiChannels(const MidiSurvey& survey) override;
+    bool RunAudioExport(AudioExportChoice& choice) override;
 
     // The dialogs themselves, for the program's screenshots and for tests.
     TFormMldSelect& MldSelect();
@@ -56,6 +58,7 @@ public:
     TAboutDlg& About();
     TInKtlink& RingtoneBook();
     TReadMidiDlg& MidiChannels();
+    TAudioExportDlg& AudioExport();
 
 private:
     QList<QDialog*> All() const;
@@ -71,6 +74,7 @@ private:
     QPointer<TF0DataDlg> m_f0Data;
     QPointer<TInKtlink> m_ringtoneBook;
     QPointer<TReadMidiDlg> m_midiChannels;
+    QPointer<TAudioExportDlg> m_audioExport;
     QPointer<TFormMldSelect> m_mldSelect;
     // Also made by EditTempoText, which only reads.
     mutable QPointer<TSetupDlg> m_setup;

@@ -108,6 +108,7 @@ int main(int argc, char* argv[])
     quaverly::TFormMain window(
         store, quaverly::WindowServices{messageBoxes, fileDialogs, clipboard, settings, helpViewer, dialogs, player});
     dialogs.SetParentWindow(&window);
+    messageBoxes.SetFallbackParent(&window);
     // The crash journal lives in the per-user data folder (XDG_DATA_HOME).
     window.SetJournalFolder(quaverly::DefaultJournalFolder());
     window.StartUp(QApplication::arguments().mid(1));

@@ -190,4 +190,69 @@ void WriteWholeFile(const std::string& requestedPath, const std::string& bytes)
     }
 }
 
+FileReplacement::FileReplacement(const std::string& path) : m_requestedPath(path), m_targetPath(path)
+{
+    struct stat existing {};
+    const bool exists = ::stat(path.c_str(), &existing) == 0;
+    if (exists && !S_ISREG(existing.st_mode) && !S_ISDIR(existing.st_mode)) {
+        m_fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
+        if (m_fd < 0) {
+            throw FileError(Msg::FileWriteFailed, path, errno);
+        }
+        return;
+    }
+    if (exists) {
+        if (char* resolved = ::realpath(path.c_str(), nullptr)) {
+            m_targetPath = resolved;
+            ::free(resolved);
+        }
+    }
+    std::string pattern = m_targetPath + ".XXXXXX";
+    m_fd = ::mkstemp(pattern.data());
+    if (m_fd < 0) {
+        throw FileError(Msg::FileWriteFailed, path, errno);
+    }
+    m_temporaryPath = pattern;
+    ::fchmod(m_fd, exists ? (existing.st_mode & 07777) : CreationMode());
+}
+
+FileReplacement::~FileReplacement()
+{
+    if (m_fd >= 0) {
+        ::close(m_fd);
+    }
+    if (!m_temporaryPath.empty()) {
+        ::unlink(m_temporaryPath.c_str());
+    }
+}
+
+void FileReplacement::Commit()
+{
+    if (m_temporaryPath.empty()) {
+        const int rc = ::close(m_fd);
+        m_fd = -1;
+        if (rc != 0) {
+            throw FileError(Msg::FileWriteFailed, m_requestedPath, errno);
+        }
+        return;
+    }
+    if (::fsync(m_fd) != 0) {
+        throw FileError(Msg::FileWriteFailed, m_requestedPath, errno);
+    }
+    const int rc = ::close(m_fd);
+    m_fd = -1;
+    if (rc != 0) {
+        throw FileError(Msg::FileWriteFailed, m_requestedPath, errno);
+    }
+    if (::rename(m_temporaryPath.c_str(), m_targetPath.c_str()) != 0) {
+        throw FileError(Msg::FileWriteFailed, m_requestedPath, errno);
+    }
+    m_temporaryPath.clear();
+    int folder = ::open(FolderOf(m_targetPath).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folder >= 0) {
+        ::fsync(folder);
+        ::close(folder);
+    }
+}
+
 }  // namespace quaverly

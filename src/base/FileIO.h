@@ -21,4 +21,31 @@ std::string ReadWholeFile(const std::string& path);
 // start, so that a file-size limit comes back here as EFBIG.
 void WriteWholeFile(const std::string& path, const std::string& bytes);
 
+// A file written piece by piece (an audio file that grows as it is encoded)
+// with WriteWholeFile's promise: the pieces go to a new temporary file beside
+// the target, which replaces the target only at Commit. Dropped without a
+// Commit (a cancel, any failure), the temporary file is removed and the
+// target stays byte for byte as it was. A target that is no regular file (a
+// device such as /dev/null) is written into as it is.
+class FileReplacement {
+public:
+    // Creates the temporary file. Throws FileError naming path.
+    explicit FileReplacement(const std::string& path);
+    ~FileReplacement();
+    FileReplacement(const FileReplacement&) = delete;
+    FileReplacement& operator=(const FileReplacement&) = delete;
+
+    // The descriptor to write, seek and read the new contents through.
+    int Fd() const { return m_fd; }
+    const std::string& Path() const { return m_requestedPath; }
+    // Syncs and closes the file and renames it over the target. Throws FileError.
+    void Commit();
+
+private:
+    std::string m_requestedPath;
+    std::string m_targetPath;     // the target, links followed
+    std::string m_temporaryPath;  // empty when writing into a special file
+    int m_fd = -1;
+};
+
 }  // namespace quaverly

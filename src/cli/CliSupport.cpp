@@ -150,6 +150,7 @@ void LoadImage(MelodyStore& store, const std::string& path)
 void SaveImage(const MelodyStore& store, const std::string& path)
 {
     if (path == StandardStreamName) {
+        RequireMelodyImage(store.MelodyImage(), path);
         WriteOutput(path, store.MelodyImage());
     } else {
         store.SaveMelodyFile(path);

@@ -5,12 +5,6 @@
 // is loaded here and nowhere else. Built only with the synthesizer.
 #ifdef QUAVERLY_HAVE_RENDERER
 
-#include <dlfcn.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <climits>
-
 #include "CliSupport.h"
 #include "MidiInput.h"
 #include "RendererModule.h"
@@ -38,52 +32,6 @@ constexpr std::string_view Help =
     "                     variable QUAVERLY_SOUNDFONT, else the system's)\n"
     "  --extended         the extended notation, for a .tml input\n";
 
-// The folder of the running program, from the kernel's own link to it.
-std::string ProgramFolder()
-{
-    char path[PATH_MAX];
-    const ssize_t length = ::readlink("/proc/self/exe", path, sizeof path - 1);
-    if (length <= 0) {
-        return ".";
-    }
-    const std::string program(path, static_cast<size_t>(length));
-    const size_t slash = program.rfind('/');
-    return slash == std::string::npos ? "." : program.substr(0, slash);
-}
-
-// The module beside the program (a build folder), else where the package
-// installs it, relative to the program's folder.
-QuaverlyRenderWavEntry LoadRenderer()
-{
-    const std::string folder = ProgramFolder();
-    std::string reasons;
-    for (const std::string& path :
-         {folder + "/" + RendererFileName, folder + "/" + QUAVERLY_RENDERER_FROM_PROGRAM}) {
-        if (::access(path.c_str(), F_OK) != 0) {
-            continue;
-        }
-        // Kept loaded until the program ends: the synthesizer's libraries
-        // may leave handlers behind that must not point into unmapped code.
-        void* module = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-        if (module == nullptr) {
-            reasons += std::string("\n  ") + ::dlerror();
-            continue;
-        }
-        if (void* entry = ::dlsym(module, RenderWavSymbol)) {
-            return reinterpret_cast<QuaverlyRenderWavEntry>(entry);
-        }
-        reasons += "\n  " + path + ": no " + RenderWavSymbol;
-    }
-    throw QuaverlyError("quaverly-cli wav: the WAV renderer (" + std::string(RendererFileName) +
-                        ") cannot be loaded from " + folder + " or " + folder + "/" +
-                        QUAVERLY_RENDERER_FROM_PROGRAM + reasons);
-}
-
-void CollectFailure(void* context, const char* message, size_t size)
-{
-    static_cast<std::string*>(context)->assign(message, size);
-}
-
 int RunWav(const std::vector<std::string>& args)
 {
     Arguments arguments(
@@ -99,10 +47,10 @@ int RunWav(const std::vector<std::string>& args)
                              .extended = arguments.Has("--extended")};
     const std::string midi = MidiBytesForInput(input, options);
     const std::string soundFont = arguments.Value("--soundfont", "");
-    const QuaverlyRenderWavEntry render = LoadRenderer();
+    const auto render = reinterpret_cast<QuaverlyRenderWavEntry>(LoadRendererEntry(RenderWavSymbol, "wav"));
     const QuaverlyWavRequest request{midi.data(), midi.size(), input.c_str(), output.c_str(), soundFont.c_str()};
     std::string failure;
-    if (render(&request, CollectFailure, &failure) != 0) {
+    if (render(&request, CollectRendererFailure, &failure) != 0) {
         throw QuaverlyError(failure);
     }
     return ExitSuccess;

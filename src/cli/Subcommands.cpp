@@ -23,6 +23,7 @@ std::span<const Subcommand* const> Subcommands()
         QUAVERLY_CLI_SUBCOMMAND(Midi),
 #ifdef QUAVERLY_HAVE_RENDERER
         QUAVERLY_CLI_SUBCOMMAND(Wav),
+        QUAVERLY_CLI_SUBCOMMAND(Render),
 #endif
         QUAVERLY_CLI_SUBCOMMAND(Mail),
         QUAVERLY_CLI_SUBCOMMAND(Unmail),

@@ -15,6 +15,13 @@
 
 namespace quaverly {
 
+// What the audio export dialog asks before an export.
+struct AudioExportChoice {
+    int repeats = 1;           // 1 to 10
+    double fadeSeconds = 0.0;  // 0 to 30
+    bool normalize = false;    // a peak of -1 dBFS
+};
+
 class Dialogs {
 public:
     virtual ~Dialogs() = default;
@@ -38,6 +45,9 @@ public:
     // its automatic choice ticked. The chosen channels (1..16, at most four)
     // in voice order, or nothing on Cancel.
     virtual std::optional<std::vector<int>> RunMidiChannels(const MidiSurvey& survey) = 0;
+    // The audio export's options, shown with choice: false on Cancel
+    // (choice unchanged).
+    virtual bool RunAudioExport(AudioExportChoice& choice) = 0;
 };
 
 }  // namespace quaverly

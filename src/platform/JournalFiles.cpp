@@ -41,6 +41,12 @@ QString OwnJournalPath(const QString& folder)
     return folder + QLatin1Char('/') + QString::number(QCoreApplication::applicationPid()) + JournalSuffix;
 }
 
+QString TakenJournalPath(const QString& folder)
+{
+    return folder + QLatin1Char('/') + QString::number(QCoreApplication::applicationPid()) + QStringLiteral(".taken") +
+           JournalSuffix;
+}
+
 bool JournalOwnerRunning(qint64 processId)
 {
     if (processId <= 0 || processId != static_cast<pid_t>(processId)) {
@@ -73,7 +79,7 @@ QStringList OrphanedJournals(const QString& folder)
         QDir(folder).entryInfoList({QLatin1Char('*') + JournalSuffix}, QDir::Files, QDir::Time);
     for (const QFileInfo& entry : entries) {
         bool isNumber = false;
-        const qint64 processId = entry.completeBaseName().toLongLong(&isNumber);
+        const qint64 processId = entry.baseName().toLongLong(&isNumber);
         const bool beforeBoot = bootTime.isValid() && entry.lastModified() < bootTime;
         if (processId == QCoreApplication::applicationPid() ||
             (isNumber && !beforeBoot && JournalOwnerRunning(processId))) {

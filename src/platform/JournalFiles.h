@@ -16,9 +16,16 @@ QString DefaultJournalFolder();
 // This process's journal in the folder.
 QString OwnJournalPath(const QString& folder);
 
+// Where this process keeps a journal of an ended session that it has taken
+// over, from the moment it takes it until the user has answered whether to
+// restore it: "<process id>.taken.journal". Like the own journal, it belongs
+// to this process while it runs and is offered again once it has ended, so a
+// crash before the answer, or during the restore, loses nothing.
+QString TakenJournalPath(const QString& folder);
+
 // Journals in the folder whose process no longer runs, the newest first. A
 // journal older than the system's start counts as ended whatever process has
-// its id now.
+// its id now. The process id is the name up to its first dot.
 QStringList OrphanedJournals(const QString& folder);
 
 // Whether a process with that id runs now.

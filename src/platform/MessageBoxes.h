@@ -8,6 +8,11 @@ namespace quaverly {
 
 enum class QuestionAnswer { Yes, No, Save };
 
+// The answer of a Yes/No question that keeps the user's work: the box's
+// default button, and what Escape answers, so that neither Enter nor Escape
+// ever discards anything.
+enum class SafeAnswer { Yes, No };
+
 class MessageBoxes {
 public:
     virtual ~MessageBoxes() = default;
@@ -15,9 +20,11 @@ public:
     virtual void Warning(const QString& text) = 0;
     // Information icon, OK: results (the analysis report, the mail size).
     virtual void Information(const QString& text) = 0;
-    // Question icon, Yes and No: true for Yes.
-    virtual bool Question(const QString& text) = 0;
-    // Question icon, Yes, No and 「保存」 (save first): the loss question.
+    // Question icon, Yes and No: true for Yes. safe is the default button and
+    // the Escape answer.
+    virtual bool Question(const QString& text, SafeAnswer safe) = 0;
+    // Question icon, Yes, No and 「保存」 (save first): the loss question,
+    // whose Yes discards the document: No is its default and Escape answer.
     virtual QuestionAnswer QuestionWithSave(const QString& text) = 0;
     // The application's standard error display: an error that ended a command.
     virtual void Error(const QString& text) = 0;

@@ -3,17 +3,31 @@
 // information for results, question with Yes and No, critical for errors).
 #pragma once
 
+#include <QMessageBox>
+#include <QPointer>
+
 #include "MessageBoxes.h"
 
 namespace quaverly {
 
 class QtMessageBoxes : public MessageBoxes {
 public:
+    // The window a box is modal over when no window of the program is active
+    // (a question at start-up, before the main window shows).
+    void SetFallbackParent(QWidget* window) { m_fallbackParent = window; }
+
     void Warning(const QString& text) override;
     void Information(const QString& text) override;
-    bool Question(const QString& text) override;
+    bool Question(const QString& text, SafeAnswer safe) override;
     QuestionAnswer QuestionWithSave(const QString& text) override;
     void Error(const QString& text) override;
+
+private:
+    int Show(QMessageBox::Icon icon, const QString& text, QMessageBox::StandardButtons buttons,
+             QMessageBox::StandardButton defaultButton, QMessageBox::StandardButton escapeButton);
+    void PrepareBox(QMessageBox& box) const;
+
+    QPointer<QWidget> m_fallbackParent;
 };
 
 }  // namespace quaverly

@@ -21,24 +21,6 @@ constexpr int64_t BlockFrames = 4096;
 // The longest effects tail waited out before a rendering starts.
 constexpr int64_t MaxDrainFrames = 5 * Synthesizer::SampleRate;
 
-// Reverb and chorus keep ringing after the voices are cut off; rendering them
-// away first keeps what played before out of the start of a new rendering.
-void DrainEffects(Synthesizer& synth)
-{
-    std::vector<float> left(BlockFrames);
-    std::vector<float> right(BlockFrames);
-    for (int64_t drained = 0; drained < MaxDrainFrames; drained += BlockFrames) {
-        fluid_synth_write_float(synth.Handle(), static_cast<int>(BlockFrames), left.data(), 0, 1, right.data(), 0, 1);
-        float peak = 0.0F;
-        for (int64_t i = 0; i < BlockFrames; ++i) {
-            peak = std::max({peak, std::abs(left[i]), std::abs(right[i])});
-        }
-        if (peak < 1.0F / 32768) {
-            return;
-        }
-    }
-}
-
 // Plays the bytes through the synthesizer block by block, as fast as it
 // renders, and hands each block of interleaved samples to sink.
 void Render(Synthesizer& synth, std::string_view midiBytes, const std::string& name, int64_t& totalFrames,
@@ -81,6 +63,24 @@ void Render(Synthesizer& synth, std::string_view midiBytes, const std::string& n
 }
 
 }  // namespace
+
+// Reverb and chorus keep ringing after the voices are cut off; rendering them
+// away first keeps what played before out of the start of a new rendering.
+void DrainEffects(Synthesizer& synth)
+{
+    std::vector<float> left(BlockFrames);
+    std::vector<float> right(BlockFrames);
+    for (int64_t drained = 0; drained < MaxDrainFrames; drained += BlockFrames) {
+        fluid_synth_write_float(synth.Handle(), static_cast<int>(BlockFrames), left.data(), 0, 1, right.data(), 0, 1);
+        float peak = 0.0F;
+        for (int64_t i = 0; i < BlockFrames; ++i) {
+            peak = std::max({peak, std::abs(left[i]), std::abs(right[i])});
+        }
+        if (peak < 1.0F / 32768) {
+            return;
+        }
+    }
+}
 
 RenderedAudio RenderMidi(Synthesizer& synth, std::string_view midiBytes, const std::string& name)
 {

@@ -21,6 +21,10 @@ struct RenderedAudio {
     size_t Frames() const { return samples.size() / 2; }
 };
 
+// Renders away the reverb and chorus still ringing from earlier sounds (at
+// most five seconds), so that they do not reach into a new rendering.
+void DrainEffects(Synthesizer& synth);
+
 // The synthesizer must not be playing through a SequencePlayer meanwhile.
 // name is the file's name for messages. Throws QuaverlyError for bytes that
 // are not a MIDI file, or audio longer than MaxRenderSeconds.

@@ -62,7 +62,7 @@ std::string FindSoundFont(const std::string& explicitPath)
     throw QuaverlyError(std::string(Msg::SoundFontNotFound) + searched);
 }
 
-Synthesizer::Synthesizer(const std::string& soundFontPath)
+Synthesizer::Synthesizer(const std::string& soundFontPath, int sampleRate) : m_rate(sampleRate)
 {
     SilenceFluidSynth();
     m_soundFontPath = FindSoundFont(soundFontPath);
@@ -71,7 +71,7 @@ Synthesizer::Synthesizer(const std::string& soundFontPath)
     if (m_settings == nullptr) {
         throw QuaverlyError(std::string(Msg::SynthesizerUnavailable));
     }
-    fluid_settings_setnum(m_settings, "synth.sample-rate", SampleRate);
+    fluid_settings_setnum(m_settings, "synth.sample-rate", m_rate);
     // The player's clock is the count of rendered samples: it keeps time with
     // the audio device when playing and runs as fast as the CPU when rendering.
     fluid_settings_setstr(m_settings, "player.timing-source", "sample");

@@ -26,8 +26,9 @@ class Synthesizer {
 public:
     static constexpr int SampleRate = 44100;
 
-    // Loads the soundfont (see FindSoundFont). Throws QuaverlyError.
-    explicit Synthesizer(const std::string& soundFontPath = {});
+    // Loads the soundfont (see FindSoundFont) and renders at sampleRate
+    // (the player's 44.1 kHz unless an output asks for another). Throws QuaverlyError.
+    explicit Synthesizer(const std::string& soundFontPath = {}, int sampleRate = SampleRate);
     ~Synthesizer();
     Synthesizer(const Synthesizer&) = delete;
     Synthesizer& operator=(const Synthesizer&) = delete;
@@ -35,6 +36,7 @@ public:
     fluid_synth_t* Handle() const { return m_synth; }
     fluid_settings_t* Settings() const { return m_settings; }
     const std::string& SoundFontPath() const { return m_soundFontPath; }
+    int Rate() const { return m_rate; }
 
     // Silences every voice and returns the channels to their power-on state,
     // so that one play does not colour the next.
@@ -44,6 +46,7 @@ private:
     fluid_settings_t* m_settings = nullptr;
     fluid_synth_t* m_synth = nullptr;
     std::string m_soundFontPath;
+    int m_rate = SampleRate;
 };
 
 }  // namespace quaverly

@@ -417,6 +417,26 @@ TEST_F(MelodyFiles, SaveWritesTheImageExactly)
     EXPECT_THROW(store.SaveMelodyFile(m_folder + "/no/such/folder/x.mld"), FileError);
 }
 
+// An empty store (New, or a refused analysis) once saved as a 0-byte file
+// over the user's song. Neither an empty image nor bytes that are no melody
+// reach a file, and the file there stays as it was.
+TEST_F(MelodyFiles, SaveRefusesWhatIsNoMelodyAndKeepsTheFile)
+{
+    const std::string path = Write("song.mld", ExampleImage);
+    for (const std::string& image : {std::string(), std::string("melo"), std::string("MThd\0\0\0\x06")}) {
+        MelodyStore store = StoreWith(image);
+        try {
+            store.SaveMelodyFile(path);
+            ADD_FAILURE() << "saved an image of " << image.size() << " bytes";
+        } catch (const FileError&) {
+            ADD_FAILURE() << "refused as a file error";
+        } catch (const QuaverlyError& error) {
+            EXPECT_NE(std::string(error.what()).find(path), std::string::npos) << "the message names the file";
+        }
+        EXPECT_EQ(ReadWholeFile(path), ExampleImage);
+    }
+}
+
 TEST_F(MelodyFiles, ReadMelodyTitle)
 {
     EXPECT_EQ(ReadMelodyTitle(Write("a.mld", ExampleImage)), "A");

@@ -60,7 +60,7 @@ private slots:
     void TitleShowsFileAndUnsavedMark()
     {
         WindowFixture fixture;
-        QCOMPARE(fixture.window.windowTitle(), QStringLiteral("Quaverly"));
+        QCOMPARE(fixture.window.windowTitle(), QStringLiteral("無題[*] - Quaverly"));
         fixture.dialogs.mldSelectAnswer = fixture.WriteFile("kaeru.mld", CompiledMelody("ド", "Kaeru"));
         fixture.window.mnOpen1Click();
         QCOMPARE(fixture.window.windowTitle(), QStringLiteral("kaeru.mld[*] - Quaverly"));
@@ -72,7 +72,7 @@ private slots:
         fixture.window.mnSave1Click();
         QVERIFY(!fixture.window.isWindowModified());
         fixture.window.mnNewClick();
-        QCOMPARE(fixture.window.windowTitle(), QStringLiteral("Quaverly"));
+        QCOMPARE(fixture.window.windowTitle(), QStringLiteral("無題[*] - Quaverly"));
     }
 
     void FieldsAboveThePagesAreLabelled()

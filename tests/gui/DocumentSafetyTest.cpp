@@ -6,9 +6,12 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QStandardPaths>
 #include <QStatusBar>
 #include <QtTest>
 
+#include "UnitMidi/MidiImport.h"
+#include "UnitMld/MailText.h"
 #include "WindowFixture.h"
 #include "base/Messages.h"
 #include "platform/SjisText.h"
@@ -40,6 +43,24 @@ QString OpenAndEdit(WindowFixture& fixture)
     return path;
 }
 
+// Notes (events with a gate) of each voice in a melody image.
+std::array<int, 4> NotesPerVoice(const std::string& image)
+{
+    std::array<int, 4> notes{};
+    MelodyStore store;
+    store.MelodyImage() = image;
+    if (!store.IsMelodyImage()) {
+        return {-1, -1, -1, -1};
+    }
+    store.ListSequence();
+    for (const SequenceEntry entry : store.Sequence()) {
+        if (!entry.IsRaw() && !entry.IsEnd() && entry.Gate() > 0 && entry.Voice() >= 0 && entry.Voice() < 4) {
+            ++notes[static_cast<size_t>(entry.Voice())];
+        }
+    }
+    return notes;
+}
+
 }  // namespace
 
 class DocumentSafetyTest : public QObject {
@@ -47,25 +68,152 @@ class DocumentSafetyTest : public QObject {
 
 private slots:
     // Save after "音譜解析を行っていません。いいですか？" answered Yes wrote the
-    // last analysed melody and marked the document saved: the edit was then
-    // dropped by closing without a question.
-    void SaveOfUnanalysedEditKeepsDocumentEdited()
+    // last analysed melody, leaving the edit out of the file. Yes now means
+    // "analyse and save": the file holds what the pages say.
+    void SaveOfUnanalysedEditWritesWhatThePagesSay()
     {
         WindowFixture fixture;
         const QString path = OpenAndEdit(fixture);
-        const std::string analysed = fixture.store.MelodyImage();
+        const std::string before = FileBytes(path);
         fixture.window.mnSave1Click();
         QCOMPARE(fixture.boxes.Texts(Kind::Question), QStringList{FromSjis(Msg::AnalysisQuestion)});
-        QCOMPARE(FileBytes(path), analysed);
-        QCOMPARE(fixture.window.State(), EditState::ScoreEdited);
-
+        QCOMPARE(fixture.boxes.records.first().safe, SafeAnswer::Yes);
+        QCOMPARE(NotesPerVoice(FileBytes(path)), (std::array<int, 4>{3, 1, 0, 0}));
+        QVERIFY(FileBytes(path) != before);
+        QCOMPARE(fixture.window.State(), EditState::Saved);
+        // Nothing to lose any more: New asks nothing.
         fixture.boxes.Clear();
+        fixture.window.mnNewClick();
+        QCOMPARE(fixture.boxes.Count(Kind::Question), 0);
+    }
+
+    void SaveAnsweredNoWritesNothing()
+    {
+        WindowFixture fixture;
+        const QString path = OpenAndEdit(fixture);
+        const std::string before = FileBytes(path);
+        fixture.boxes.answers = {false};
+        fixture.window.mnSave1Click();
+        QCOMPARE(FileBytes(path), before);
+        QCOMPARE(fixture.window.State(), EditState::ScoreEdited);
+        QCOMPARE(fixture.window.VoiceMemo(2)->toPlainText(), QStringLiteral("ソ"));
+    }
+
+    // A new document's first save wrote a 0-byte file; MIDI export of an
+    // unanalysed new document wrote no notes. Every way of writing the
+    // document, from a new one typed and never analysed, writes its notes.
+    void EveryWriteOfANewSongHoldsItsNotes_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::newRow("save as") << "saveas";
+        QTest::newRow("save with no file bound") << "save";
+        QTest::newRow("loss question: save") << "new";
+        QTest::newRow("closing: save") << "close";
+        QTest::newRow("MIDI export") << "midi";
+        QTest::newRow("mail text") << "mail";
+        QTest::newRow("play") << "play";
+    }
+    void EveryWriteOfANewSongHoldsItsNotes()
+    {
+        QFETCH(QString, path);
+        WindowFixture fixture;
+        TFormMain& window = fixture.window;
+        window.VoiceMemo(1)->setPlainText("ドレミファソ");
+        const QString target = fixture.PathOf(path == "midi" ? "song.mid" : "song.mld");
+        fixture.fileDialogs.saveAnswers = {target};
+        fixture.boxes.saveAnswers = {QuestionAnswer::Save};
+        if (path == "saveas") {
+            window.mnSaveAs1Click();
+        } else if (path == "save") {
+            window.mnSave1Click();
+        } else if (path == "new") {
+            window.mnNewClick();
+        } else if (path == "close") {
+            QVERIFY(window.close());
+        } else if (path == "midi") {
+            window.mnPutMidiClick();
+        } else if (path == "mail") {
+            window.mnCreateMailClick();
+        } else if (path == "play") {
+            window.mnPlayClick();
+        }
+        QCOMPARE(fixture.boxes.Count(Kind::Error), 0);
+        QCOMPARE(fixture.boxes.Count(Kind::Warning), 0);
+        if (path == "midi") {
+            const std::string midi = FileBytes(target);
+            QCOMPARE(ImportMidiFile(midi, "song.mid").report.notesRead, 5);
+        } else if (path == "play") {
+            const std::string midi = FileBytes(QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation) + "/Play.mid");
+            QCOMPARE(ImportMidiFile(midi, "Play.mid").report.notesRead, 5);
+        } else if (path == "mail") {
+            MelodyStore mailed;
+            mailed.MelodyImage() = ReadMailText(*fixture.clipboard.text);
+            QCOMPARE(NotesPerVoice(mailed.MelodyImage()), (std::array<int, 4>{5, 0, 0, 0}));
+        } else {
+            QCOMPARE(NotesPerVoice(FileBytes(target)), (std::array<int, 4>{5, 0, 0, 0}));
+        }
+    }
+
+    // A refused analysis left the store empty, and Save then wrote a 0-byte
+    // file over the song. A refusal before a save is shown and led to as
+    // the analysis command shows it, and nothing is written; once mended,
+    // the save writes the new notes.
+    void RefusedAnalysisBeforeSaveKeepsTheFile()
+    {
+        WindowFixture fixture;
+        const QString path = OpenAndEdit(fixture);
+        const std::string before = FileBytes(path);
+        auto* tempo = fixture.window.findChild<QComboBox*>("ComboBoxTempo");
+        tempo->setEditText("0");
+        fixture.window.mnMakeMldClick();
+        fixture.boxes.Clear();
+        fixture.window.mnSave1Click();
+        QCOMPARE(fixture.boxes.Count(Kind::Warning), 1);
+        QVERIFY(fixture.boxes.Texts(Kind::Warning).first().startsWith(FromSjis(Msg::TempoRefused).trimmed()));
+        QCOMPARE(FileBytes(path), before);
+        QVERIFY(fixture.window.State() != EditState::Saved);
+
+        tempo->setEditText("125");
+        fixture.boxes.Clear();
+        fixture.window.mnSave1Click();
+        QCOMPARE(fixture.boxes.Count(Kind::Warning), 0);
+        QCOMPARE(NotesPerVoice(FileBytes(path)), (std::array<int, 4>{3, 1, 0, 0}));
+        QCOMPARE(fixture.window.State(), EditState::Saved);
+    }
+
+    // The loss question's Yes discards the document: its default and Escape
+    // answer is No. The analysis question's Yes keeps everything.
+    void QuestionsDefaultToTheAnswerThatKeepsTheWork()
+    {
+        WindowFixture fixture;
+        OpenAndEdit(fixture);
         fixture.boxes.answers = {false};
         fixture.window.mnNewClick();
-        QCOMPARE(fixture.boxes.Texts(Kind::Question), QStringList{FromSjis(Msg::LossQuestion)});
-        QCOMPARE(fixture.window.VoiceMemo(2)->toPlainText(), QStringLiteral("ソ"));
-        fixture.boxes.answers = {false};
-        QVERIFY(!fixture.window.close());
+        QCOMPARE(fixture.boxes.records.size(), 1);
+        QCOMPARE(fixture.boxes.records.first().text, FromSjis(Msg::LossQuestion));
+        QCOMPARE(fixture.boxes.records.first().safe, SafeAnswer::No);
+    }
+
+    // A new document's title had no "[*]": no unsaved mark, and Qt warned at every edit.
+    void EveryDocumentShowsItsUnsavedMark()
+    {
+        static QStringList warnings;
+        warnings.clear();
+        const QtMessageHandler previous = qInstallMessageHandler(
+            [](QtMsgType, const QMessageLogContext&, const QString& text) { warnings.append(text); });
+        {
+            WindowFixture fixture;
+            QCOMPARE(fixture.window.windowTitle(), QStringLiteral("無題[*] - Quaverly"));
+            QVERIFY(!fixture.window.isWindowModified());
+            fixture.window.VoiceMemo(1)->setPlainText("ド");
+            QVERIFY(fixture.window.isWindowModified());
+            fixture.fileDialogs.saveAnswers = {fixture.PathOf("first.mld")};
+            fixture.window.mnSaveAs1Click();
+            QCOMPARE(fixture.window.windowTitle(), QStringLiteral("first.mld[*] - Quaverly"));
+            QVERIFY(!fixture.window.isWindowModified());
+        }
+        qInstallMessageHandler(previous);
+        QVERIFY2(warnings.filter("setWindowModified").isEmpty(), qPrintable(warnings.join('\n')));
     }
 
     // A clipboard text that is no melody once reset the editor first and
@@ -212,13 +360,13 @@ private slots:
     }
 
     // A save that did not keep everything (cancelled, refused, failed, or
-    // without the unanalysed edit) does not let the command go on.
+    // refused by the analysis before it) does not let the command go on.
     void LossQuestionSaveThatKeepsLessStops_data()
     {
         QTest::addColumn<bool>("bound");
         QTest::addColumn<bool>("analysed");
         QTest::addColumn<QString>("saveAsAnswer");  // empty: cancelled
-        QTest::newRow("edit left out of the file") << true << false << "";
+        QTest::newRow("analysis before the save refused") << true << false << "";
         QTest::newRow("save as cancelled") << false << true << "";
         QTest::newRow("save as refused extension") << false << true << "song.txt";
         QTest::newRow("save as into a missing folder") << false << true << "missing/song.mld";
@@ -231,6 +379,7 @@ private slots:
         WindowFixture fixture;
         if (bound) {
             OpenAndEdit(fixture);
+            fixture.window.findChild<QComboBox*>("ComboBoxTempo")->setEditText("0");
         } else {
             fixture.window.VoiceMemo(2)->setPlainText("ソ");
         }

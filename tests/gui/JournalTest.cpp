@@ -11,6 +11,7 @@
 #include <QtTest>
 
 #include "UnitMld/CrashJournal.h"
+#include "platform/JournalFiles.h"
 #include "WindowFixture.h"
 #include "base/FileIO.h"
 #include "base/Messages.h"
@@ -149,6 +150,61 @@ private slots:
         QVERIFY(!QFile::exists(old));
         QCOMPARE(fixture.window.State(), EditState::Empty);
         QVERIFY(fixture.window.VoiceMemo(1)->toPlainText().isEmpty());
+    }
+
+    // The taken journal was this session's own journal file: the journal's
+    // timer, finding an empty document, removed it while the question was
+    // still on screen, and a crash then lost the work. It now lasts, whole,
+    // until the answer, under a name that a later start offers again should
+    // this session end first.
+    void JournalLastsUntilTheQuestionIsAnswered_data()
+    {
+        QTest::addColumn<bool>("restore");
+        QTest::newRow("answered Yes") << true;
+        QTest::newRow("answered No") << false;
+    }
+    void JournalLastsUntilTheQuestionIsAnswered()
+    {
+        QFETCH(bool, restore);
+        JournalFixture fixture;
+        const std::string bytes = WriteJournal(SampleContent());
+        WriteJournalFile(fixture.Folder(), EndedProcessId(), bytes);
+        int checks = 0;
+        fixture.boxes.whileAsking = [&](const QString&) {
+            // Longer than the journal's delay, which is 0 here: its timer runs.
+            QTest::qWait(200);
+            const QStringList journals = QDir(fixture.Folder()).entryList({"*.journal"}, QDir::Files);
+            QCOMPARE(journals.size(), 1);
+            QCOMPARE(journals.first(), QFileInfo(TakenJournalPath(fixture.Folder())).fileName());
+            QCOMPARE(ReadWholeFile((fixture.Folder() + "/" + journals.first()).toStdString()), bytes);
+            ++checks;
+        };
+        fixture.boxes.answers = {restore};
+        fixture.window.StartUp({});
+        QCOMPARE(checks, 1);
+        QCOMPARE(fixture.boxes.records.first().safe, SafeAnswer::Yes);
+        const QStringList left = QDir(fixture.Folder()).entryList({"*.journal"}, QDir::Files);
+        if (restore) {
+            // Journaled under this session before the taken one was given up.
+            QCOMPARE(left, QStringList{QFileInfo(fixture.window.JournalFileName()).fileName()});
+        } else {
+            QVERIFY(left.isEmpty());
+        }
+    }
+
+    // A session that ended (a crash) while its question was open, or during
+    // the restore, left the journal under its taken name: offered again.
+    void TakenJournalOfAnEndedSessionIsOfferedAgain()
+    {
+        JournalFixture fixture;
+        QDir().mkpath(fixture.Folder());
+        const QString taken = fixture.Folder() + "/" + QString::number(EndedProcessId()) + ".taken.journal";
+        WriteWholeFile(taken.toStdString(), WriteJournal(SampleContent()));
+        fixture.boxes.answers = {true};
+        fixture.window.StartUp({});
+        QCOMPARE(fixture.boxes.Texts(Kind::Question), QStringList{FromSjis(Msg::JournalRestoreQuestion)});
+        QCOMPARE(fixture.window.VoiceMemo(3)->toPlainText(), QStringLiteral("ソ"));
+        QVERIFY(!QFile::exists(taken));
     }
 
     void DamagedJournalIsReportedAndSetAside()

@@ -96,7 +96,8 @@ class ProgramsTest(unittest.TestCase):
 class CompletionTest(unittest.TestCase):
     def setUp(self):
         self.folder = tempfile.TemporaryDirectory()
-        for name in ["a.mld", "B.PMR", "c.tml", "d.c99", "e.ktm", "f.mid", "g.MIDI", "h.wav", "i.sf2", "j.txt"]:
+        for name in ["a.mld", "B.PMR", "c.tml", "d.c99", "e.ktm", "f.mid", "g.MIDI", "h.wav", "i.sf2", "j.txt",
+                     "k.FLAC", "l.ogg", "m.opus", "n.mp3"]:
             open(os.path.join(self.folder.name, name), "w").close()
         os.mkdir(os.path.join(self.folder.name, "songs"))
 
@@ -119,7 +120,8 @@ class CompletionTest(unittest.TestCase):
                     self.assertIn(listed, offered)
 
     def test_offers_the_files_each_subcommand_takes(self):
-        every = {"a.mld", "B.PMR", "c.tml", "d.c99", "e.ktm", "f.mid", "g.MIDI", "h.wav", "i.sf2", "j.txt"}
+        every = {"a.mld", "B.PMR", "c.tml", "d.c99", "e.ktm", "f.mid", "g.MIDI", "h.wav", "i.sf2", "j.txt",
+                 "k.FLAC", "l.ogg", "m.opus", "n.mp3"}
         cases = [
             (["build", ""], {"c.tml"}),
             (["build", "c.tml", "-o", ""], {"a.mld"}),
@@ -130,6 +132,8 @@ class CompletionTest(unittest.TestCase):
             (["midi", "a.mld", "-o", ""], {"f.mid"}),
             (["wav", "a.mld", "-o", ""], {"h.wav"}),
             (["wav", "--soundfont", ""], {"i.sf2"}),
+            (["render", ""], {"a.mld", "B.PMR", "c.tml"}),
+            (["render", "a.mld", "-o", ""], {"h.wav", "k.FLAC", "l.ogg", "m.opus", "n.mp3"}),
             (["import", ""], {"d.c99", "B.PMR", "f.mid", "g.MIDI"}),
             (["import", "d.c99", "-o", ""], {"a.mld", "c.tml"}),
             (["ktm", ""], {"e.ktm"}),

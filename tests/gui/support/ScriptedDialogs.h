@@ -59,6 +59,16 @@ public:
         return midiChannelsAnswer ? *midiChannelsAnswer : survey.automaticChoice;
     }
 
+    bool RunAudioExport(AudioExportChoice& choice) override
+    {
+        ++audioExportCalls;
+        shownAudioExport = choice;
+        if (audioExportAnswer) {
+            choice = *audioExportAnswer;
+        }
+        return audioExportAccept;
+    }
+
     std::optional<QString> mldSelectAnswer;  // nothing: Cancel
     int mldSelectCalls = 0;
     QString mldSelectStartFolder;
@@ -84,6 +94,11 @@ public:
     bool midiChannelsCancel = false;
     std::optional<std::vector<int>> midiChannelsAnswer;  // nothing: OK on the automatic choice
     std::vector<MidiSurvey> shownMidiSurveys;
+
+    bool audioExportAccept = true;
+    std::optional<AudioExportChoice> audioExportAnswer;  // nothing: OK on what was shown
+    AudioExportChoice shownAudioExport;
+    int audioExportCalls = 0;
 };
 
 }  // namespace quaverly

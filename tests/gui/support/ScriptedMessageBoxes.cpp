@@ -2,19 +2,25 @@
 
 namespace quaverly {
 
-bool ScriptedMessageBoxes::Question(const QString& text)
+bool ScriptedMessageBoxes::Question(const QString& text, SafeAnswer safe)
 {
-    records.append({Kind::Question, text});
+    records.append({Kind::Question, text, safe});
+    if (whileAsking) {
+        whileAsking(text);
+    }
     return answers.isEmpty() ? defaultAnswer : answers.takeFirst();
 }
 
 QuestionAnswer ScriptedMessageBoxes::QuestionWithSave(const QString& text)
 {
     if (!saveAnswers.isEmpty()) {
-        records.append({Kind::Question, text});
+        records.append({Kind::Question, text, SafeAnswer::No});
+        if (whileAsking) {
+            whileAsking(text);
+        }
         return saveAnswers.takeFirst();
     }
-    return Question(text) ? QuestionAnswer::Yes : QuestionAnswer::No;
+    return Question(text, SafeAnswer::No) ? QuestionAnswer::Yes : QuestionAnswer::No;
 }
 
 QStringList ScriptedMessageBoxes::Texts(Kind kind) const

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QList>
+#include <functional>
 #include <QString>
 #include <QStringList>
 
@@ -17,11 +18,14 @@ public:
     struct Record {
         Kind kind;
         QString text;
+        // For a question: the answer its Enter and Escape give. The loss
+        // question's is No: its Yes discards the document.
+        SafeAnswer safe = SafeAnswer::Yes;
     };
 
     void Warning(const QString& text) override { records.append({Kind::Warning, text}); }
     void Information(const QString& text) override { records.append({Kind::Information, text}); }
-    bool Question(const QString& text) override;
+    bool Question(const QString& text, SafeAnswer safe) override;
     // Recorded as a Question; answered from saveAnswers while it holds any,
     // otherwise Yes or No from answers as Question is.
     QuestionAnswer QuestionWithSave(const QString& text) override;
@@ -36,6 +40,9 @@ public:
     QList<bool> answers;  // taken from the front, one per question
     bool defaultAnswer = true;
     QList<QuestionAnswer> saveAnswers;  // for the questions with 「保存」, taken first
+    // Runs while a question is open, before it is answered, as the user's
+    // time to read it: the event loop goes on meanwhile in the real box.
+    std::function<void(const QString&)> whileAsking;
 };
 
 }  // namespace quaverly

@@ -1,0 +1,164 @@
+// quaverly-cli render: the melody as an ordinary audio file (WAV, FLAC, Ogg
+// Vorbis, Opus or MP3 by the output's extension), played a number of times,
+// faded out and normalised as asked. The MIDI file is the one `midi` writes
+// for the same input and options; the renderer module (RendererModule.h)
+// renders and encodes it, and is loaded here and in `wav` only. Built only
+// with the synthesizer.
+#ifdef QUAVERLY_HAVE_RENDERER
+
+#include <unistd.h>
+
+#include <cerrno>
+#include <charconv>
+#include <csignal>
+#include <cstdio>
+#include <string>
+
+#include "CliSupport.h"
+#include "MidiInput.h"
+#include "RendererModule.h"
+#include "Subcommands.h"
+#include "base/Errors.h"
+
+namespace quaverly::cli {
+
+namespace {
+
+constexpr std::string_view Help =
+    "Usage: quaverly-cli render INPUT -o OUT.{wav,flac,ogg,opus,mp3} [--repeat N] [--fade SECONDS] "
+    "[--normalize] [--edit-tempo TEXT] [--voices DIGITS|none] [--soundfont FILE] [--extended]\n"
+    "\n"
+    "Renders the melody as play sounds it into an audio file whose format\n"
+    "follows the extension of OUT: .wav (16-bit PCM), .flac, .ogg (Ogg Vorbis),\n"
+    ".opus (Ogg Opus, 48 kHz) or .mp3; all but Opus at 44.1 kHz, all stereo.\n"
+    "The melody is as long as the MIDI file that \"midi\" writes for the same\n"
+    "INPUT and options; INPUT and the refusals are those of \"midi\". On a\n"
+    "terminal a progress line is shown on standard error. An interrupt (Ctrl+C)\n"
+    "cancels: nothing is written and an existing OUT stays as it was (exit 130).\n"
+    "\n"
+    "  -o FILE            the audio file to write\n"
+    "  --repeat N         play the melody N times over, 1 to 10 (default 1)\n"
+    "  --fade SECONDS     play on this long after the last repeat, fading out\n"
+    "                     to silence, 0 to 30 (default 0)\n"
+    "  --normalize        scale the whole so that its peak is -1 dBFS\n"
+    "  --edit-tempo TEXT  the tempo adjustment in percent (default 95)\n"
+    "  --voices DIGITS    the voices to sound, e.g. 13 (default 1234);\n"
+    "                     \"none\" renders silence\n"
+    "  --soundfont FILE   the General MIDI soundfont (default: the environment\n"
+    "                     variable QUAVERLY_SOUNDFONT, else the system's)\n"
+    "  --extended         the extended notation, for a .tml input\n";
+
+constexpr int ExitInterrupted = 130;
+
+int ParseRepeat(const std::string& text)
+{
+    int value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end != text.data() + text.size() || value < 1 || value > 10) {
+        throw UsageError("--repeat takes a whole number from 1 to 10, not \"" + text + "\"");
+    }
+    return value;
+}
+
+double ParseFade(const std::string& text)
+{
+    double value = 0.0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || error != std::errc() || end != text.data() + text.size() || !(value >= 0.0) ||
+        value > 30.0) {
+        throw UsageError("--fade takes seconds from 0 to 30, not \"" + text + "\"");
+    }
+    return value;
+}
+
+// The progress line and the interrupt: an interrupt or a termination signal
+// is held back while rendering and read here, so that the export can end
+// itself and remove its temporary file.
+struct RenderWatch {
+    sigset_t interrupts{};
+    bool showProgress = false;
+    int shownPercent = -1;
+    bool interrupted = false;
+};
+
+int OnProgress(void* context, double fraction)
+{
+    auto* watch = static_cast<RenderWatch*>(context);
+    sigset_t pending;
+    if (::sigpending(&pending) == 0 &&
+        (::sigismember(&pending, SIGINT) == 1 || ::sigismember(&pending, SIGTERM) == 1)) {
+        watch->interrupted = true;
+        return 0;
+    }
+    const int percent = static_cast<int>(fraction * 100.0);
+    if (watch->showProgress && percent != watch->shownPercent) {
+        watch->shownPercent = percent;
+        std::fprintf(stderr, "\rrendering: %3d%%", percent);
+        std::fflush(stderr);
+    }
+    return 1;
+}
+
+int RunRender(const std::vector<std::string>& args)
+{
+    Arguments arguments(args,
+                        {{"-o", true},
+                         {"--repeat", true},
+                         {"--fade", true},
+                         {"--normalize", false},
+                         {"--edit-tempo", true},
+                         {"--voices", true},
+                         {"--soundfont", true},
+                         {"--extended", false}},
+                        1, 1);
+    const std::string input = arguments.Positional()[0];
+    const std::string output = arguments.Required("-o");
+    if (output == "-") {
+        throw UsageError("render writes a file: -o needs a file name");
+    }
+    const int repeats = ParseRepeat(arguments.Value("--repeat", "1"));
+    const double fade = ParseFade(arguments.Value("--fade", "0"));
+    MidiInputOptions options{.editTempo = arguments.Value("--edit-tempo", "95"),
+                             .voices = arguments.Value("--voices", "1234"),
+                             .extended = arguments.Has("--extended")};
+    const std::string midi = MidiBytesForInput(input, options);
+    const std::string soundFont = arguments.Value("--soundfont", "");
+    const auto render = reinterpret_cast<QuaverlyRenderAudioEntry>(LoadRendererEntry(RenderAudioSymbol, "render"));
+
+    RenderWatch watch;
+    watch.showProgress = ::isatty(STDERR_FILENO) == 1;
+    sigemptyset(&watch.interrupts);
+    sigaddset(&watch.interrupts, SIGINT);
+    sigaddset(&watch.interrupts, SIGTERM);
+    sigset_t previous;
+    ::sigprocmask(SIG_BLOCK, &watch.interrupts, &previous);
+
+    const QuaverlyAudioRequest request{midi.data(), midi.size(), input.c_str(), output.c_str(),
+                                       soundFont.c_str(), repeats, fade, arguments.Has("--normalize") ? 1 : 0,
+                                       OnProgress, &watch};
+    std::string failure;
+    const int result = render(&request, CollectRendererFailure, &failure);
+    if (watch.shownPercent >= 0) {
+        std::fputs("\n", stderr);
+    }
+    if (watch.interrupted) {
+        // Ends as the signal asked, now that nothing is left half-written.
+        std::fputs("rendering cancelled: nothing written\n", stderr);
+        return ExitInterrupted;
+    }
+    ::sigprocmask(SIG_SETMASK, &previous, nullptr);
+    if (result != 0) {
+        throw QuaverlyError(failure);
+    }
+    return ExitSuccess;
+}
+
+}  // namespace
+
+extern const Subcommand RenderCommand{"render",
+                                      "render a melody into an audio file (WAV, FLAC, Ogg Vorbis, Opus, MP3)", Help,
+                                      RunRender};
+
+}  // namespace quaverly::cli
+
+#endif  // QUAVERLY_HAVE_RENDERER
