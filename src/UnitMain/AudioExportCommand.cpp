@@ -110,7 +110,7 @@ bool ExportWithProgress(QWidget* parent, const AudioExportRequest& job)
 
 void TFormMain::mnExportAudioClick()
 {
-    if (!AskAnalysisQuestion()) {
+    if (!AnalyseBeforeUse()) {
         return;
     }
 #ifdef QUAVERLY_HAVE_SYNTH
