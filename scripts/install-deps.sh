@@ -19,7 +19,7 @@ package_packages=(
 test_packages=(
   libgtest-dev libbenchmark-dev
   python3 python3-mido
-  xvfb xauth xdotool
+  xvfb xauth xdotool openbox x11-utils xclip imagemagick
   clang libclang-rt-14-dev llvm
   strace util-linux coreutils
   hyperfine abcmidi time
