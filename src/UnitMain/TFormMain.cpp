@@ -139,6 +139,9 @@ TFormMain::TFormMain(MelodyStore& store, const WindowServices& services, QWidget
     // The title carries its "[*]" from the first moment: every document,
     // a new one included, can show that it holds unsaved work.
     UpdateWindowTitle();
+    // What a person types first goes into the first page, not the tempo box
+    // that leads the tab order.
+    VoiceMemo(1)->setFocus(Qt::OtherFocusReason);
 }
 
 TFormMain::~TFormMain()
