@@ -428,6 +428,37 @@ def import_and_open(j):
     j.expect(shown == edited, f"after the refused file the page shows {shown!r}, not {edited!r}")
 
 
+def text_import(j):
+    """他形式読み込み of a melody text file (".tml"), then Save As: the file
+    holds the melody quaverly-cli builds from the same text, and the window
+    started on it shows the same first page."""
+    source = j.path("kaeru.tml")
+    shutil.copyfile(os.path.join(j.args.examples, "kaeru.tml"), source)
+    reference = j.build_example("kaeru.tml", j.path("reference.mld"))
+
+    program = j.start()
+    window = program.main_window()
+    program.activate(window)
+    program.key("alt+f")
+    program.key("i")  # 他形式読み込み
+    j.save_in_dialog(program, source, title="開く")
+    title = wait_for("the imported title", lambda: "無題" in program.title() and program.title(), timeout=20)
+    j.check("*" in title, f"the imported melody is titled {title!r}, without its unsaved mark")
+    program.key("ctrl+shift+s")
+    target = j.path("imported.mld")
+    j.save_in_dialog(program, target)
+    j.wait_for_file(target)
+    j.expect(j.melody_text(target) == j.melody_text(reference),
+             "the imported melody text saved another melody than quaverly-cli build makes of it")
+    score = j.voice_score(target)
+    program.key("ctrl+q")
+    program.wait_exit()
+
+    program = j.start(target)
+    shown = j.page_text(program)
+    j.expect(shown == score, f"the reopened import shows {shown!r}, the file holds {score!r}")
+
+
 def sound_seconds(path):
     return os.path.getsize(path) / SOUND_BYTES_PER_SECOND if os.path.exists(path) else 0.0
 
@@ -490,6 +521,7 @@ JOURNEYS = {
     "closing_unsaved": closing_unsaved,
     "crash": crash,
     "import_and_open": import_and_open,
+    "text_import": text_import,
     "play_and_help": play_and_help,
 }
 
