@@ -459,6 +459,65 @@ def text_import(j):
     j.expect(shown == score, f"the reopened import shows {shown!r}, the file holds {score!r}")
 
 
+def screen_pixels(j):
+    """The whole screen as (width, height, RGB bytes), from a PPM screenshot."""
+    data = run(["import", "-window", "root", "-depth", "8", "ppm:-"], j.desktop.env()).stdout
+    magic, size, _, pixels = data.split(b"\n", 3)
+    j.expect(magic == b"P6", "the screenshot is no PPM image")
+    width, height = (int(value) for value in size.split())
+    return width, height, pixels
+
+
+def colour_runs(screen, matches, shortest):
+    """Horizontal runs of at least `shortest` pixels whose colour matches:
+    (x0, x1, y) in screen coordinates."""
+    width, height, pixels = screen
+    runs = []
+    for y in range(height):
+        row = pixels[y * width * 3:(y + 1) * width * 3]
+        start = None
+        for x in range(width + 1):
+            inside = x < width and matches(row[3 * x], row[3 * x + 1], row[3 * x + 2])
+            if inside and start is None:
+                start = x
+            elif not inside and start is not None:
+                if x - start >= shortest:
+                    runs.append((start, x - 1, y))
+                start = None
+    return runs
+
+
+def roll_click(j):
+    """A click on a note of the piano roll outlines that note, not the next
+    one, and selects its characters in the page."""
+    target = j.build_example("kaeru.tml", j.path("kaeru.mld"))
+    program = j.start(target)
+    window = program.main_window()
+    program.activate(window)
+    time.sleep(1.0)
+    # The first voice's gates are drawn solid in its blue; the legend's
+    # square is shorter than any note at the first zoom.
+    blue = colour_runs(screen_pixels(j), lambda r, g, b: abs(r - 30) < 12 and abs(g - 100) < 12 and abs(b - 220) < 12, 14)
+    j.expect(blue, "the roll shows no note of the first voice")
+    x0, x1, y = min(blue, key=lambda run: (run[0], run[2]))
+    # The note's row: every run of the same note at that x.
+    rows = [run[2] for run in blue if run[0] == x0 and run[1] == x1]
+    clicked_x, clicked_y = (x0 + x1) // 2, (min(rows) + max(rows)) // 2
+    j.desktop.xdotool("mousemove", str(clicked_x), str(clicked_y), "click", "1")
+    time.sleep(1.0)
+    # The clicked note is outlined in black: a dark line just above it, as
+    # wide as the note, where nothing dark is drawn otherwise.
+    top = min(rows)
+    dark = [run for run in colour_runs(screen_pixels(j), lambda r, g, b: r < 70 and g < 70 and b < 70, 6)
+            if top - 4 <= run[2] <= top and run[0] >= x0 - 4 and run[1] <= x1 + 4]
+    j.expect(dark and max(run[1] - run[0] for run in dark) >= (x1 - x0) - 4,
+             f"the click on the note at x {x0}..{x1}, y {top} outlined something else")
+    # Its characters are selected in the page, which has the focus: a copy takes them.
+    program.key("ctrl+c")
+    copied = wait_for("the selection on the clipboard", j.desktop.clipboard_text, timeout=10)
+    j.expect(copied == "ド４", f"the click selected {copied!r} in the page, not the first note ド４")
+
+
 def sound_seconds(path):
     return os.path.getsize(path) / SOUND_BYTES_PER_SECOND if os.path.exists(path) else 0.0
 
@@ -522,6 +581,7 @@ JOURNEYS = {
     "crash": crash,
     "import_and_open": import_and_open,
     "text_import": text_import,
+    "roll_click": roll_click,
     "play_and_help": play_and_help,
 }
 
