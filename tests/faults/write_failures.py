@@ -87,7 +87,9 @@ class Fixture:
         # run, so a save that succeeds is judged by being a new file whole.
         self.render_commands = [
             ("render %s" % extension, ["render", self.path("song.mld"), "--repeat", "2"], extension)
-            for extension in (".wav", ".flac", ".ogg", ".mp3")
+            # Two formats: every encoder writes through the same replacement
+            # file, and each render under strace costs seconds.
+            for extension in (".wav", ".ogg")
         ]
         self.expected = {}
         for name, arguments, extension in self.render_commands:
