@@ -469,7 +469,10 @@ void PocketMelodyEntry(std::string_view data)
     std::filesystem::remove(path);
     Expect(store.MelodyImage() == (data.size() > 192 ? data.substr(192) : std::string_view{}),
            "pocket melody image is not the bytes after the 192-byte header");
-    Expect(title == FindHeaderChunk(data, "titl"), "file title differs from the chunk lookup");
+    // A file laid out as another maker's melody has its title read from the
+    // chunks before its first track.
+    const std::string expected = IsForeignMelodyImage(data) ? MfiInfoChunk(data, "titl") : FindHeaderChunk(data, "titl");
+    Expect(title == expected, "file title differs from the chunk lookup");
     LoadImage(store);
 }
 
