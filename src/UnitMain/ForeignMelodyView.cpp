@@ -8,6 +8,7 @@
 // being chosen.
 #include <QAction>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPlainTextEdit>
@@ -49,6 +50,10 @@ void TFormMain::EnterForeignView(MfiMelody melody, const QString& path)
         VoiceVolume(voice)->setEnabled(false);
     }
     m_ui->ComboBoxTempo->setEnabled(false);
+    // The meter measures the pages, which hold nothing of this melody.
+    if (auto* meter = findChild<QLabel*>(QStringLiteral("LabelMeter"))) {
+        meter->setVisible(false);
+    }
     m_ui->EditTitle->setText(FromSjis(m_foreign->melody.title));
     m_ui->EditTitle->setReadOnly(true);
     m_roll->SetForeignMelody(m_foreign->melody);
@@ -68,6 +73,9 @@ void TFormMain::LeaveForeignView()
         VoiceVolume(voice)->setEnabled(true);
     }
     m_ui->ComboBoxTempo->setEnabled(true);
+    if (auto* meter = findChild<QLabel*>(QStringLiteral("LabelMeter"))) {
+        meter->setVisible(true);
+    }
     m_ui->EditTitle->setReadOnly(false);
     m_roll->SetEvents(SequenceList(), {1, 1, 1, 1});
     UpdateCommandsForView();

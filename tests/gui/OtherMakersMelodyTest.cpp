@@ -7,6 +7,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPlainTextEdit>
@@ -98,6 +99,8 @@ private slots:
             QVERIFY(!fixture.window.VoiceTone(voice)->isEnabled());
         }
         QCOMPARE(fixture.window.findChild<QLineEdit*>("EditTitle")->text(), QStringLiteral("Every"));
+        // The meter of the pages would measure the empty pages, not this melody.
+        QVERIFY(fixture.window.findChild<QLabel*>("LabelMeter")->isHidden());
         QVERIFY(fixture.window.windowTitle().startsWith(QStringLiteral("ring.mld")));
         QVERIFY(!fixture.window.isWindowModified());
         // Bound to no file: nothing can be saved to it by accident.

@@ -496,7 +496,11 @@ def foreign_melody(j):
                      timeout=20)
     j.check("*" not in title, f"the melody shown as it is is marked unsaved: {title!r}")
     j.desktop.screenshot(os.path.join(j.args.out, "foreign_melody-shown.png"))
-    j.check(j.page_text(program) == "", "the first page of a melody shown as it is holds text")
+    # Its pages are read-only: typing changes nothing, not even the unsaved mark.
+    j.click_page(program)
+    program.type("cde")
+    time.sleep(0.5)
+    j.check(program.title() == title, f"typing into a page of the melody shown as it is made the title {program.title()!r}")
 
     program.key("ctrl+s")
     j.answer(program, ["Escape"])  # 上書きできません。編集用に取り込んで…保存しますか？ (No)
@@ -504,6 +508,15 @@ def foreign_melody(j):
     j.check(all("保存" not in w.title for w in program.windows()), "Save's No still opened a save dialog")
     with open(source, "rb") as kept:
         j.check(kept.read() == original, "Save changed the other maker's file")
+
+    program.activate(window)
+    program.key("alt+e")
+    program.key("i")  # ファイル情報設定: what the file is, read-only
+    info = program.dialog("ファイル情報")
+    j.desktop.screenshot(os.path.join(j.args.out, "foreign_melody-information.png"))
+    program.activate(info)
+    program.key("Return")
+    wait_for("the file information to close", lambda: all(w.wid != info.wid for w in program.windows()))
 
     program.activate(window)
     program.key("alt+e")
