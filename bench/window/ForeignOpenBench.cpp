@@ -76,7 +76,9 @@ double Median(std::vector<double> values)
 }
 
 struct SoundingWindow {
-    SoundingWindow() : player(firstSound.Output()), window(store, WindowServices{boxes, fileDialogs, clipboard, settings, help, dialogs, player})
+    SoundingWindow()
+        : player(firstSound.Output()),
+          window(store, WindowServices{boxes, fileDialogs, clipboard, settings, help, dialogs, player})
     {
         window.SetProgramFolder(folder.path());
         window.SetTerminateHandler([] {});

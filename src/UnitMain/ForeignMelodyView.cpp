@@ -85,8 +85,8 @@ void TFormMain::UpdateCommandsForView()
 {
     const bool own = !m_foreign;
     // The commands of the four voices' pages make no sense for a melody shown as it is.
-    for (QAction* action : {m_ui->mnMakeMld, m_ui->mnF0Data, m_ui->mnCreateMail, m_ui->mnMeloP, m_ui->mnMeloM,
-                            m_ui->mnExport}) {
+    for (QAction* action :
+         {m_ui->mnMakeMld, m_ui->mnF0Data, m_ui->mnCreateMail, m_ui->mnMeloP, m_ui->mnMeloM, m_ui->mnExport}) {
         action->setEnabled(own);
     }
     for (int voice = 1; voice <= VoiceCount; ++voice) {

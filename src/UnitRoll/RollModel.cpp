@@ -61,7 +61,8 @@ void RollModel::SetForeignMelody(const MfiMelody& melody)
             continue;
         }
         const uint64_t start = std::min(clock.Tick(note.start) / MidiTicksPerRollTick, LastTick);
-        const uint64_t end = std::min((clock.Tick(note.End()) + MidiTicksPerRollTick - 1) / MidiTicksPerRollTick, LastTick);
+        const uint64_t end =
+            std::min((clock.Tick(note.End()) + MidiTicksPerRollTick - 1) / MidiTicksPerRollTick, LastTick);
         // A note shorter than a roll tick still shows.
         const int length = static_cast<int>(std::max<uint64_t>(1, end > start ? end - start : 0));
         m_notes[note.lane].push_back({static_cast<int>(start), length, length, note.key, SourceSpan{}});
@@ -78,7 +79,8 @@ void RollModel::SetForeignMelody(const MfiMelody& melody)
     m_noteCount = high - low + 1;
     // The melody's notes come by start; each lane keeps that order.
     for (auto& notes : m_notes) {
-        std::stable_sort(notes.begin(), notes.end(), [](const RollNote& a, const RollNote& b) { return a.time < b.time; });
+        std::stable_sort(notes.begin(), notes.end(),
+                         [](const RollNote& a, const RollNote& b) { return a.time < b.time; });
     }
     MeasureReach();
 }

@@ -318,8 +318,8 @@ private:
     }
 
     TPianoRoll* m_roll;
-    std::vector<uint8_t> m_cover;  // PaintDense's marks, kept between paints
-    std::vector<int> m_lastColumn; // per row: the pixel column of the last note drawn
+    std::vector<uint8_t> m_cover;   // PaintDense's marks, kept between paints
+    std::vector<int> m_lastColumn;  // per row: the pixel column of the last note drawn
 };
 
 TPianoRoll::TPianoRoll(QWidget* parent) : QWidget(parent)

@@ -229,6 +229,9 @@ private slots:
         }
         QVERIFY(shown.Item("mnMakeMld")->isEnabled());
         QVERIFY(!shown.Item("mnImportForEditing")->isEnabled());
+        QVERIFY(!shown.fixture.window.findChild<QLabel*>("LabelMeter")->isHidden());
+        QVERIFY(shown.fixture.window.findChild<QComboBox*>("ComboBoxTempo")->isEnabled());
+        QVERIFY(!shown.fixture.window.findChild<QLineEdit*>("EditTitle")->isReadOnly());
         QVERIFY(!shown.fixture.window.PianoRoll()->Model().IsForeign());
     }
 
