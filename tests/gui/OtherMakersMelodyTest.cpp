@@ -7,6 +7,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -149,6 +150,37 @@ private slots:
         QTest::qWait(50);
         QCoreApplication::processEvents();
         QVERIFY(shown.fixture.window.PianoRoll()->Model().IsForeign());
+    }
+
+    // Every zoom paints the channels in their colours, also where many notes
+    // share a pixel column and are drawn as runs.
+    void RollPaintsEveryChannelAtEveryZoom_data()
+    {
+        QTest::addColumn<double>("pixelsPerTick");
+        QTest::newRow("far out: runs") << 0.01;
+        QTest::newRow("first scale") << 0.5;
+        QTest::newRow("close in") << 16.0;
+    }
+    void RollPaintsEveryChannelAtEveryZoom()
+    {
+        QFETCH(double, pixelsPerTick);
+        WindowFixture fixture;
+        fixture.window.resize(1000, 900);
+        fixture.window.show();
+        fixture.window.FileDrop1FileDrop({fixture.WriteFile(QStringLiteral("busy.mld"), mfitest::BusyFourTrackFile(true))});
+        TPianoRoll* roll = fixture.window.PianoRoll();
+        roll->SetPixelsPerTick(pixelsPerTick);
+        QCoreApplication::processEvents();
+        QImage image(roll->Canvas()->size(), QImage::Format_ARGB32);
+        roll->Canvas()->render(&image);
+        QSet<QRgb> seen;
+        for (int y = 0; y < image.height(); ++y) {
+            for (int x = TPianoRoll::KeyboardWidth; x < image.width(); ++x) {
+                seen.insert(image.pixel(x, y) & 0xFFFFFF);
+            }
+        }
+        // The first channel's notes, solid, somewhere in view.
+        QVERIFY(seen.contains(TPianoRoll::LaneColor(0).rgb() & 0xFFFFFF));
     }
 
     void PlaySoundsEveryChannelAndTheRollFollows()
