@@ -14,8 +14,8 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSet>
-#include <QStatusBar>
 #include <QStandardPaths>
+#include <QStatusBar>
 #include <QtTest>
 
 #include "../core/MfiWriter.h"
@@ -167,7 +167,8 @@ private slots:
         WindowFixture fixture;
         fixture.window.resize(1000, 900);
         fixture.window.show();
-        fixture.window.FileDrop1FileDrop({fixture.WriteFile(QStringLiteral("busy.mld"), mfitest::BusyFourTrackFile(true))});
+        fixture.window.FileDrop1FileDrop(
+            {fixture.WriteFile(QStringLiteral("busy.mld"), mfitest::BusyFourTrackFile(true))});
         TPianoRoll* roll = fixture.window.PianoRoll();
         roll->SetPixelsPerTick(pixelsPerTick);
         QCoreApplication::processEvents();
@@ -387,7 +388,8 @@ private slots:
         QVERIFY(fixture.window.ForeignMelody() != nullptr);
         QVERIFY(fixture.window.ForeignMelody()->partial);
         QVERIFY(!fixture.window.PianoRoll()->Model().Empty());
-        QCOMPARE(fixture.window.statusBar()->currentMessage(), FromSjis(fixture.window.ForeignMelody()->partialMessage));
+        QCOMPARE(fixture.window.statusBar()->currentMessage(),
+                 FromSjis(fixture.window.ForeignMelody()->partialMessage));
     }
 
     void FileInformationShowsWhatTheFileIs()
