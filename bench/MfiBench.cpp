@@ -5,14 +5,14 @@
 
 #include <string>
 
-#include "BusyMfiFile.h"
+#include "../tests/core/MfiWriter.h"
 #include "UnitMfi/MfiMelody.h"
 #include "UnitMfi/MfiMidi.h"
 
 namespace {
 
 using namespace quaverly;
-using quaverly::bench::BusyFourTrackFile;
+using namespace quaverly::mfitest;
 
 void BM_ReadMfiMelody(benchmark::State& state)
 {

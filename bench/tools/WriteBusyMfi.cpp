@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <fstream>
 
-#include "../BusyMfiFile.h"
+#include "../../tests/core/MfiWriter.h"
 
 int main(int argc, char** argv)
 {
@@ -12,7 +12,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "usage: quaverly_busy_mfi OUT.mld\n");
         return 2;
     }
-    const std::string bytes = quaverly::bench::BusyFourTrackFile();
+    const std::string bytes = quaverly::mfitest::BusyFourTrackFile();
     std::ofstream out(argv[1], std::ios::binary);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     out.close();

@@ -1,6 +1,9 @@
 #include "TFileInfoDlg.h"
 
+#include <QPlainTextEdit>
 #include <string>
+
+#include "UnitMfi/MfiFacts.h"
 
 #include "platform/FormLook.h"
 #include "platform/SjisText.h"
@@ -22,7 +25,13 @@ std::string EditedOrOriginal(const QString& shown, const std::string& original)
 TFileInfoDlg::TFileInfoDlg(QWidget* parent) : QDialog(parent), ui(std::make_unique<Ui::TFileInfoDlg>())
 {
     ui->setupUi(this);
+    m_facts = new QPlainTextEdit(this);
+    m_facts->setObjectName(QStringLiteral("EditForeignFacts"));
+    m_facts->setReadOnly(true);
+    m_facts->setGeometry(24, 200, 273, 160);
+    m_facts->hide();
     ApplyWindowFont(this);
+    m_designedSize = size();
     setFixedSize(size());
     connect(ui->OKBtn, &QPushButton::clicked, this, &QDialog::accept);
     connect(ui->CancelBtn, &QPushButton::clicked, this, &QDialog::reject);
@@ -30,8 +39,35 @@ TFileInfoDlg::TFileInfoDlg(QWidget* parent) : QDialog(parent), ui(std::make_uniq
 
 TFileInfoDlg::~TFileInfoDlg() = default;
 
+void TFileInfoDlg::SetReadOnly(bool readOnly)
+{
+    m_readOnly = readOnly;
+    ui->EditCopy->setReadOnly(readOnly);
+    ui->EditDate->setReadOnly(readOnly);
+    ui->CheckBoxSorc->setEnabled(!readOnly);
+    ui->CancelBtn->setVisible(!readOnly);
+    m_facts->setVisible(readOnly);
+    // Room below the date for the facts; the buttons move down with it.
+    const int extra = readOnly ? m_facts->height() + 16 : 0;
+    ui->OKBtn->move(ui->OKBtn->x(), 220 + extra);
+    ui->CancelBtn->move(ui->CancelBtn->x(), 220 + extra);
+    setFixedSize(m_designedSize.width(), m_designedSize.height() + extra);
+}
+
+void TFileInfoDlg::LoadForeign(const MfiMelody& melody)
+{
+    SetReadOnly(true);
+    ui->EditVL->setText(FromSjis(melody.version));
+    ui->EditCopy->setText(FromSjis(melody.copyright));
+    ui->EditDate->setText(FromSjis(melody.date));
+    ui->CheckBoxSorc->setChecked(melody.sorc > 0);
+    m_facts->setPlainText(FromSjis(MfiFactsText(melody)).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+    ui->OKBtn->setFocus();
+}
+
 void TFileInfoDlg::LoadFrom(const MelodyFileInfo& info)
 {
+    SetReadOnly(false);
     ui->EditVL->setText(FromSjis(info.version));
     ui->EditCopy->setText(FromSjis(info.copyright));
     ui->EditDate->setText(FromSjis(info.date));

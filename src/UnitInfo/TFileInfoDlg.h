@@ -1,12 +1,18 @@
 // The file information dialog "ファイル情報": edits the MelodyFileInfo that
 // the next score analysis writes into the header chunks "vers", "copy",
 // "sorc" and "date". The version line is shown but cannot be edited.
+// On a melody of another maker it shows what the file is, read-only: its
+// version, copyright, protection and date in the same fields, and below them
+// its title, tracks, length and channels.
 #pragma once
 
 #include <QDialog>
 #include <memory>
 
+#include "UnitMfi/MfiMelody.h"
 #include "UnitMld/MelodyFileInfo.h"
+
+class QPlainTextEdit;
 
 namespace Ui {
 class TFileInfoDlg;
@@ -26,9 +32,18 @@ public:
     // The texts as they stand, without trimming or validation; a field left
     // untouched keeps its original bytes.
     void StoreInto(MelodyFileInfo& info) const;
+    // Shows a melody of another maker, every field read-only and OK alone;
+    // the next LoadFrom makes the dialog editable again.
+    void LoadForeign(const MfiMelody& melody);
+    bool IsReadOnly() const { return m_readOnly; }
 
 private:
+    void SetReadOnly(bool readOnly);
+
     std::unique_ptr<Ui::TFileInfoDlg> ui;
+    QPlainTextEdit* m_facts = nullptr;  // the facts of a melody of another maker
+    QSize m_designedSize;
+    bool m_readOnly = false;
 };
 
 }  // namespace quaverly

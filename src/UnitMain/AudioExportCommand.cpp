@@ -110,7 +110,8 @@ bool ExportWithProgress(QWidget* parent, const AudioExportRequest& job)
 
 void TFormMain::mnExportAudioClick()
 {
-    if (!AnalyseBeforeUse()) {
+    // A melody of another maker is rendered whole from its all-channel MIDI file.
+    if (!m_foreign && !AnalyseBeforeUse()) {
         return;
     }
 #ifdef QUAVERLY_HAVE_SYNTH
@@ -126,7 +127,7 @@ void TFormMain::mnExportAudioClick()
             "Opus(*.opus);;MP3(*.mp3)");
         options.defaultSuffix = QStringLiteral("wav");
         options.initialFile = ChangeExtension(
-            SuggestedFileName(m_currentFileName, ToSjis(m_ui->EditTitle->text())), QStringLiteral(".wav"));
+            SuggestedFileName(DocumentFileName(), ToSjis(m_ui->EditTitle->text())), QStringLiteral(".wav"));
         const std::optional<QString> chosen = m_services.fileDialogs.SaveFile(options);
         if (!chosen) {
             return;

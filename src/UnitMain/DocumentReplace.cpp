@@ -46,6 +46,18 @@ std::optional<StagedMelody> TFormMain::StageNumericText(std::string_view text)
 void TFormMain::AdoptStagedMelody(StagedMelody staged, const QString& boundFile, bool enableSave)
 {
     ResetEditor();
+    if (staged.foreign) {
+        // Shown as it is, bound to no file: its path is kept beside it for the title bar.
+        EnterForeignView(std::move(*staged.foreign), boundFile);
+        // Save is there to explain itself: it never writes over the other maker's file.
+        m_ui->mnSave1->setEnabled(true);
+        if (ForeignMelody()->partial) {
+            m_ui->StatusBar1->showMessage(FromSjis(ForeignMelody()->partialMessage));
+        }
+        m_editState = EditState::Current;
+        DocumentChanged();
+        return;
+    }
     m_store = std::move(staged.store);
     m_melodyFileInfo = staged.info;
     FillEditorFields(std::move(staged.fields));

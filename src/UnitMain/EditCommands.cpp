@@ -42,6 +42,9 @@ std::string WithNumber(std::string_view format, long long number)
 
 void TFormMain::mnMakeMldClick()
 {
+    if (RefusedInForeignView()) {
+        return;
+    }
     RunCommand([this] { AnalysePages(AnalysisShown::Report); });
     // What the pages hold now, and after a refusal what the box at fault allows.
     m_liveAnalysis->RunNow();
@@ -108,6 +111,11 @@ void TFormMain::LeadToRefusedField(const RefusalReason& reason)
 
 void TFormMain::mnInfoClick()
 {
+    if (m_foreign) {
+        // What the file is, read-only: nothing of it is edited here.
+        m_services.dialogs.ShowForeignInfo(m_foreign->melody);
+        return;
+    }
     MelodyFileInfo info = m_melodyFileInfo;
     if (!m_services.dialogs.RunFileInfo(info)) {
         return;
@@ -118,6 +126,9 @@ void TFormMain::mnInfoClick()
 
 void TFormMain::mnF0DataClick()
 {
+    if (RefusedInForeignView()) {
+        return;
+    }
     bool dataSet = m_store.fff0DataSet;
     std::string dataHex = m_store.fff0DataHex;
     if (!m_services.dialogs.RunF0Data(dataSet, dataHex)) {
@@ -166,6 +177,9 @@ void TFormMain::mnMeloMClick()
 
 void TFormMain::ShiftScale(int semitones)
 {
+    if (RefusedInForeignView()) {
+        return;
+    }
     RunCommand([this, semitones] {
         int voice = 0;
         for (int v = 1; v <= VoiceCount; ++v) {

@@ -56,6 +56,10 @@ bool TFormMain::AskLossQuestion()
 
 bool TFormMain::AnalyseBeforeUse(Use use)
 {
+    // The pages of a melody shown as it is hold nothing to analyse or use.
+    if (RefusedInForeignView()) {
+        return false;
+    }
     const bool edited = m_editState == EditState::ScoreEdited || m_editState == EditState::SettingsEdited;
     // A new document's store holds no melody until its first analysis.
     if (!edited && (use == Use::Texts || m_store.IsMelodyImage())) {
@@ -72,6 +76,8 @@ bool TFormMain::AnalyseBeforeUse(Use use)
 
 void TFormMain::ResetEditor()
 {
+    // A melody of another maker shown as it is gives the controls back first.
+    LeaveForeignView();
     QComboBox* tempo = m_ui->ComboBoxTempo;
     tempo->clear();
     for (const TMLDConst& entry : TempoTable) {
@@ -135,7 +141,7 @@ void TFormMain::mnOpen1Click()
         }
         // The browser starts in the current file's folder when there is one.
         const QString startFolder =
-            m_currentFileName.isEmpty() ? QString() : QFileInfo(m_currentFileName).absolutePath();
+            DocumentFileName().isEmpty() ? QString() : QFileInfo(DocumentFileName()).absolutePath();
         const std::optional<QString> chosen = m_services.dialogs.RunMldSelect(startFolder);
         if (!chosen) {
             return;
@@ -154,6 +160,10 @@ void TFormMain::mnSave1Click()
 
 void TFormMain::SaveDocument()
 {
+    if (m_foreign) {
+        SaveForeignMelody();
+        return;
+    }
     if (!AnalyseBeforeUse()) {
         return;
     }
@@ -170,7 +180,9 @@ void TFormMain::SaveDocument()
 void TFormMain::mnSaveAs1Click()
 {
     RunCommand([this] {
-        if (AnalyseBeforeUse()) {
+        if (m_foreign) {
+            SaveForeignMelody();
+        } else if (AnalyseBeforeUse()) {
             RunSaveAs();
         }
     });

@@ -74,7 +74,8 @@ bool TFormMain::eventFilter(QObject* watched, QEvent* event)
 
 bool TFormMain::Memo1KeyPress(QPlainTextEdit* memo, const QString& keyText)
 {
-    if (m_keyMappingOff || keyText.size() != 1 || keyText[0].unicode() >= 0x80 || !keyText[0].isLetter()) {
+    // A read-only page (a melody of another maker shown) takes no typing, mapped or not.
+    if (memo->isReadOnly() || m_keyMappingOff || keyText.size() != 1 || keyText[0].unicode() >= 0x80 || !keyText[0].isLetter()) {
         return false;
     }
     const QString mapped = MappedText(keyText[0]);

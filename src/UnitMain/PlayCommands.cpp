@@ -19,6 +19,7 @@
 #include "UnitMidi/MidiWriter.h"
 #include "UnitPlay/TFormPlay.h"
 #include "UnitMld/MldLayout.h"
+#include "base/FileIO.h"
 #include "base/Messages.h"
 #include "platform/SjisText.h"
 #include "ui_TFormMain.h"
@@ -89,6 +90,11 @@ std::optional<MidiSettings> TFormMain::CheckMidiSettings(bool forPlay)
 
 bool TFormMain::CheckAndWriteMidi(const QString& path, bool forPlay)
 {
+    if (m_foreign) {
+        // Every channel with its tempo map, programs, volumes, pans and bends.
+        WriteWholeFile(NativePath(path), ForeignMidiBytes());
+        return true;
+    }
     const std::optional<MidiSettings> settings = CheckMidiSettings(forPlay);
     if (!settings) {
         return false;
@@ -100,6 +106,9 @@ bool TFormMain::CheckAndWriteMidi(const QString& path, bool forPlay)
 
 std::optional<std::string> TFormMain::CheckAndMakeMidi(bool forPlay)
 {
+    if (m_foreign) {
+        return ForeignMidiBytes();
+    }
     const std::optional<MidiSettings> settings = CheckMidiSettings(forPlay);
     if (!settings) {
         return std::nullopt;
@@ -135,8 +144,11 @@ void TFormMain::StartPlay(int startTime)
         m_services.player.Stop();
         return;
     }
-    // A tempo, tone or volume the melody cannot take is refused before any question.
-    if (!SettingsAllowMidi() || !AnalyseBeforeUse()) {
+    // A tempo, tone or volume the melody cannot take is refused before any
+    // question; a melody of another maker is played as it is, from its start.
+    if (m_foreign) {
+        startTime = -1;
+    } else if (!SettingsAllowMidi() || !AnalyseBeforeUse()) {
         return;
     }
     RunCommand([this, startTime] {
@@ -187,15 +199,16 @@ void TFormMain::MediaPlayer1Notify()
 
 void TFormMain::mnPutMidiClick()
 {
-    // A tempo, tone or volume the file cannot take is refused before any question or file name.
-    if (!SettingsAllowMidi() || !AnalyseBeforeUse()) {
+    // A tempo, tone or volume the file cannot take is refused before any
+    // question or file name; a melody of another maker is written whole.
+    if (!m_foreign && (!SettingsAllowMidi() || !AnalyseBeforeUse())) {
         return;
     }
     FileDialogOptions options;
     options.filter = QStringLiteral("標準MIDIファイル(*.mid)");
     options.defaultSuffix = QStringLiteral("mid");
     options.initialFile =
-        ChangeExtension(SuggestedFileName(m_currentFileName, ToSjis(m_ui->EditTitle->text())), QStringLiteral(".mid"));
+        ChangeExtension(SuggestedFileName(DocumentFileName(), ToSjis(m_ui->EditTitle->text())), QStringLiteral(".mid"));
     const std::optional<QString> chosen = m_services.fileDialogs.SaveFile(options);
     if (!chosen) {
         return;

@@ -174,6 +174,9 @@ void TFormMain::SetSoloVoice(int voice)
 
 void TFormMain::RefreshRollFromPages()
 {
+    if (m_foreign) {
+        return;  // the roll shows the melody of another maker, not the empty pages
+    }
     const EditorTexts texts = CollectEditorTexts();
     SequenceList list;
     for (int voice = 0; voice < VoiceCount; ++voice) {
@@ -184,6 +187,9 @@ void TFormMain::RefreshRollFromPages()
 
 void TFormMain::ShowSequenceInRoll(const SequenceList& list)
 {
+    if (m_foreign) {
+        return;  // the empty pages' live check leaves the other maker's channels in view
+    }
     std::array<int, VoiceCount> tones{1, 1, 1, 1};
     if (CheckToneTexts(CollectEditorTexts().tones, tones)) {
         tones = {1, 1, 1, 1};  // a tone box being typed: the legend shows the first tone meanwhile
@@ -311,6 +317,9 @@ void TFormMain::FollowPlay()
         return;  // between plays, or the play has ended and its notice is on the way
     }
     m_roll->SetPlayhead(time);
+    if (m_foreign) {
+        return;  // its notes have no characters in the pages to mark
+    }
     const RollModel& model = m_roll->Model();
     for (int voice = 1; voice <= VoiceCount; ++voice) {
         SourceSpan span;

@@ -188,6 +188,7 @@ void TFormMain::ConnectMenu()
         {m_ui->mnExportAudio, &TFormMain::mnExportAudioClick},
         {m_ui->mnExit1, &TFormMain::mnExit1Click},
         {m_ui->mnMakeMld, &TFormMain::mnMakeMldClick},
+        {m_ui->mnImportForEditing, &TFormMain::mnImportForEditingClick},
         {m_ui->mnInfo, &TFormMain::mnInfoClick},
         {m_ui->mnF0Data, &TFormMain::mnF0DataClick},
         {m_ui->mnGetMail, &TFormMain::mnGetMailClick},
@@ -243,15 +244,19 @@ void TFormMain::UpdateWindowTitle()
 {
     // "kaeru.mld[*] - Quaverly", "無題[*] - Quaverly" for a document no file
     // holds yet: the mark shows while the document holds something no file holds.
-    setWindowFilePath(m_currentFileName);
-    const QString name =
-        m_currentFileName.isEmpty() ? QStringLiteral("無題") : QFileInfo(m_currentFileName).fileName();
+    const QString fileName = DocumentFileName();
+    setWindowFilePath(fileName);
+    const QString name = fileName.isEmpty() ? QStringLiteral("無題") : QFileInfo(fileName).fileName();
     setWindowTitle(name + QStringLiteral("[*] - Quaverly"));
     setWindowModified(HoldsUnsavedWork());
 }
 
 bool TFormMain::HoldsUnsavedWork() const
 {
+    // A melody of another maker shown as it is holds no work of the person's.
+    if (m_foreign) {
+        return false;
+    }
     return m_editState == EditState::ScoreEdited || m_editState == EditState::SettingsEdited ||
            (m_editState == EditState::Current && m_currentFileName.isEmpty());
 }

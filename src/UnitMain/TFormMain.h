@@ -5,7 +5,8 @@
 // does the work. The class is defined across several files, one per concern:
 // TFormMain.cpp (construction and wiring), FileCommands.cpp, EditCommands.cpp,
 // ExportCommands.cpp, PlayCommands.cpp, RollCommands.cpp, KeyInput.cpp,
-// StartUp.cpp, DocumentReplace.cpp (check first, replace after) and
+// StartUp.cpp, DocumentReplace.cpp (check first, replace after),
+// ForeignMelodyView.cpp (a melody of another maker shown as it is) and
 // Journal.cpp (the crash journal).
 //
 // Contract with other units: the voice controls are found by name followed by
@@ -26,6 +27,7 @@
 #include <string>
 
 #include "UnitMain/WindowServices.h"
+#include "UnitMfi/MfiMelody.h"
 #include "UnitMidi/MidiWriter.h"
 #include "UnitMld/MelodyFileInfo.h"
 #include "UnitMld/MelodyStore.h"
@@ -144,9 +146,18 @@ public:
     // CandidateStore, calls StageOrRefuse and then AdoptStagedMelody.
     std::optional<StagedMelody> StageMelodyFile(const QString& path);
     std::optional<StagedMelody> StageNumericText(std::string_view text);
-    // A melody file of another maker, folded into four voices through the
-    // MIDI read dialog's channel choice (ForeignMelodyOpen.cpp); nothing on Cancel.
+    // A melody file of another maker, read whole to be shown as it is
+    // (ForeignMelodyView.cpp); a file that is no melody throws.
     std::optional<StagedMelody> StageOtherMakersMelody(const QString& path, std::string_view image);
+
+    // The melody of another maker the window shows as it is, or nothing when
+    // the window holds its own kind of melody (ForeignMelodyView.cpp). While
+    // one is shown the pages are empty and read-only, the roll shows every
+    // channel, play sounds every channel, and the commands of the four voices
+    // are disabled or explain themselves; the window is bound to no file.
+    const MfiMelody* ForeignMelody() const { return m_foreign ? &m_foreign->melody : nullptr; }
+    // The file it was read from (empty for a menu import).
+    QString ForeignFileName() const { return m_foreign ? m_foreign->path : QString(); }
     // Reads a melody text file (".tml") into the editor through the analysis,
     // listing where its pages are not taken as written.
     void ImportMelodyText(const QString& path);
@@ -213,6 +224,9 @@ public slots:
     void mnCreateMailClick();
     void mnMeloPClick();
     void mnMeloMClick();
+    // 「編集用に取り込む」: the shown melody of another maker folded into
+    // four voices through the MIDI read dialog's channel choice, bound to no file.
+    void mnImportForEditingClick();
     // 音階シフト: the selection's notes, or the page's, by semitones.
     void ShiftScale(int semitones);
 
@@ -307,6 +321,27 @@ private:
     // Save As after its question: the dialog, the ".mld" check, the save.
     void RunSaveAs();
 
+    // The melody of another maker (ForeignMelodyView.cpp).
+    struct ForeignView {
+        MfiMelody melody;
+        QString path;
+    };
+    void EnterForeignView(MfiMelody melody, const QString& path);
+    // Back to the own document's controls and commands; nothing when none is shown.
+    void LeaveForeignView();
+    void UpdateCommandsForView();
+    // True, after the explaining box, while a melody of another maker is shown.
+    bool RefusedInForeignView();
+    // The shown melody folded into four voices, checked; nothing on Cancel or refusal.
+    std::optional<StagedMelody> FoldForeignMelody();
+    // Save and Save As of a shown melody: the question, whose Yes folds it
+    // and asks a new name; the other maker's file is never written.
+    void SaveForeignMelody();
+    // The all-channel MIDI file of the shown melody at the tempo adjustment.
+    std::string ForeignMidiBytes() const;
+    // The file the title bar names and the dialogs start from.
+    QString DocumentFileName() const;
+
     // The MIDI settings of the editor's fields and the voice switches, or
     // nothing after the refusal message (PlayCommands.cpp).
     std::optional<MidiSettings> CheckMidiSettings(bool forPlay);
@@ -356,6 +391,7 @@ private:
 
     EditState m_editState = EditState::Empty;
     QString m_currentFileName;
+    std::optional<ForeignView> m_foreign;
     MelodyFileInfo m_melodyFileInfo;
     bool m_extendedNotation = false;
     bool m_keyMappingOff = false;

@@ -14,7 +14,7 @@ MelodyStore CandidateStore(const MelodyStore& document)
 
 std::optional<StagedMelody> StageMelody(MelodyStore candidate, const MelodyFileInfo& documentInfo)
 {
-    StagedMelody staged{std::move(candidate), documentInfo, {}, {}, {}};
+    StagedMelody staged{std::move(candidate), documentInfo, {}, {}, {}, {}};
     std::optional<EditorFields> fields = LoadMelodyIntoEditor(staged.store, staged.info);
     if (!fields) {
         return std::nullopt;

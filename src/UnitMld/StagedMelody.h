@@ -13,6 +13,7 @@
 #include <string>
 
 #include "MelodyFileInfo.h"
+#include "UnitMfi/MfiMelody.h"
 #include "MelodyStore.h"
 #include "MelodyToScore.h"
 
@@ -27,6 +28,10 @@ struct StagedMelody {
     // kept and lost, for the person (Shift-JIS). Such a melody is bound to no
     // file, so Save asks for a name and never writes over the other maker's file.
     std::string otherMakerReport;
+    // A melody file of another maker read whole, to be shown and played as it
+    // is: the store and the fields are then empty, and the window holds the
+    // melody until the person folds it into voices or opens another.
+    std::optional<MfiMelody> foreign;
 };
 
 // An empty store for a reader to fill, carrying the document's FFF0 data: a

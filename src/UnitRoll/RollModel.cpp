@@ -5,6 +5,8 @@
 #include <limits>
 #include <optional>
 
+#include "UnitMfi/MfiMidi.h"
+
 namespace quaverly {
 
 int RollGeometry::NoteOfY(double y) const
@@ -13,21 +15,82 @@ int RollGeometry::NoteOfY(double y) const
         return -1;
     }
     const int row = static_cast<int>(std::floor((y - top) / rowHeight));
-    return row < RollNoteCount ? RollNoteCount - 1 - row : -1;
+    return row < noteCount ? lowestNote + noteCount - 1 - row : -1;
+}
+
+void RollModel::Clear(int lanes)
+{
+    m_notes.assign(static_cast<size_t>(lanes), {});
+    m_reach.assign(static_cast<size_t>(lanes), {});
+    for (auto& refs : m_byOffset) {
+        refs.clear();
+    }
+    m_endTime = 0;
+}
+
+void RollModel::MeasureReach()
+{
+    // The furthest end of the notes up to each index: what is visible at
+    // a tick is a binary search even where notes overlap.
+    for (size_t lane = 0; lane < m_notes.size(); ++lane) {
+        auto& reach = m_reach[lane];
+        reach.clear();
+        reach.reserve(m_notes[lane].size());
+        int furthest = std::numeric_limits<int>::min();
+        for (const RollNote& note : m_notes[lane]) {
+            furthest = std::max(furthest, note.time + note.Extent());
+            reach.push_back(furthest);
+        }
+    }
+}
+
+void RollModel::SetForeignMelody(const MfiMelody& melody)
+{
+    Clear(MfiLaneCount);
+    m_foreign = true;
+    // The melody's ticks through its tempo map's timebases to the MIDI file's
+    // 1920 a quarter note, then to the roll's 48: the play position the
+    // player reports is counted the same way, so the playhead meets the notes.
+    constexpr uint64_t MidiTicksPerRollTick = MfiMidiDivision / RollBeatTicks;
+    constexpr uint64_t LastTick = std::numeric_limits<int>::max() / 2;
+    const MfiMidiClock clock(melody);
+    int low = std::numeric_limits<int>::max();
+    int high = std::numeric_limits<int>::min();
+    for (const MfiNote& note : melody.notes) {
+        if (note.lane >= MfiLaneCount) {
+            continue;
+        }
+        const uint64_t start = std::min(clock.Tick(note.start) / MidiTicksPerRollTick, LastTick);
+        const uint64_t end =
+            std::min((clock.Tick(note.End()) + MidiTicksPerRollTick - 1) / MidiTicksPerRollTick, LastTick);
+        // A note shorter than a roll tick still shows.
+        const int length = static_cast<int>(std::max<uint64_t>(1, end > start ? end - start : 0));
+        m_notes[note.lane].push_back({static_cast<int>(start), length, length, note.key, SourceSpan{}});
+        m_endTime = std::max(m_endTime, static_cast<int>(start) + length);
+        low = std::min(low, static_cast<int>(note.key));
+        high = std::max(high, static_cast<int>(note.key));
+    }
+    if (low > high) {
+        // No notes: an octave either side of the middle C.
+        low = 48;
+        high = 72;
+    }
+    m_lowestNote = low;
+    m_noteCount = high - low + 1;
+    // The melody's notes come by start; each lane keeps that order.
+    for (auto& notes : m_notes) {
+        std::stable_sort(notes.begin(), notes.end(),
+                         [](const RollNote& a, const RollNote& b) { return a.time < b.time; });
+    }
+    MeasureReach();
 }
 
 void RollModel::SetEvents(const SequenceList& list)
 {
-    for (auto& notes : m_notes) {
-        notes.clear();
-    }
-    for (auto& refs : m_byOffset) {
-        refs.clear();
-    }
-    for (auto& reach : m_reach) {
-        reach.clear();
-    }
-    m_endTime = 0;
+    Clear(VoiceCount);
+    m_foreign = false;
+    m_lowestNote = 0;
+    m_noteCount = RollNoteCount;
     // Each voice's events in time order, as the melody plays them: a
     // negative rest steps back in time, so the text order is not the time
     // order. Events of one time keep their list order.
@@ -67,16 +130,8 @@ void RollModel::SetEvents(const SequenceList& list)
             notes.push_back({event.time, duration, event.gate, event.note, event.source});
             m_endTime = std::max(m_endTime, event.time + std::max(duration, event.gate));
         }
-        // The furthest end of the notes up to each index: what is visible at
-        // a tick is a binary search even where notes overlap.
-        auto& reach = m_reach[static_cast<size_t>(voice)];
-        reach.reserve(notes.size());
-        int furthest = std::numeric_limits<int>::min();
-        for (const RollNote& note : notes) {
-            furthest = std::max(furthest, note.time + std::max(note.duration, note.gate));
-            reach.push_back(furthest);
-        }
     }
+    MeasureReach();
     for (int voice = 0; voice < VoiceCount; ++voice) {
         const auto& notes = m_notes[static_cast<size_t>(voice)];
         for (size_t i = 0; i < notes.size(); ++i) {
@@ -161,7 +216,7 @@ RollNoteRef RollModel::HitTest(double x, double y, const RollGeometry& geometry)
         return {};
     }
     const double tick = geometry.TickOfX(x);
-    for (int voice = 0; voice < VoiceCount; ++voice) {
+    for (int voice = 0; voice < LaneCount(); ++voice) {
         const auto [first, last] = VisibleRange(voice, tick, std::nextafter(tick, tick + 1.0));
         const auto& notes = Notes(voice);
         // Of overlapping notes of a voice on one row, the latest started is drawn on top.

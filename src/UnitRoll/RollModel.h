@@ -3,6 +3,10 @@
 // rectangles they take at a zoom and scroll, and the ways back from a point
 // to a note and from a page's character to its note.
 //
+// A melody of another maker is shown as it is: one lane per channel (16),
+// its pitches MIDI keys over the range the file uses, its times brought to
+// the same 48 ticks a quarter note as the play position is counted in.
+//
 // Notes of one voice may overlap: a negative rest steps back in time, a
 // length group of 0 makes a chord, and a gate may sound past the next note.
 // Each voice's notes are sorted by start, with the furthest end reached so
@@ -15,7 +19,9 @@
 #include <string_view>
 #include <vector>
 
+#include "UnitMfi/MfiMelody.h"
 #include "UnitMld/MldLayout.h"
+#include "UnitMld/NoteRules.h"
 #include "UnitMld/SequenceList.h"
 
 namespace quaverly {
@@ -28,13 +34,14 @@ struct RollNote {
     int time = 0;
     int duration = 0;  // to the voice's next event in time (0 for a chord's lower notes)
     int gate = 0;      // the sounding part; may reach past the duration
-    int note = 0;      // 0..63
+    int note = 0;      // 0..63 of an own melody; a MIDI key of a melody of another maker
     SourceSpan source;
     // How far the note reaches: its duration or its gate, whichever is longer.
     int Extent() const { return duration > gate ? duration : gate; }
 };
 
-// A note of the roll: its voice 0..3 and its index in that voice's notes.
+// A note of the roll: its voice 0..3 (a lane 0..15 of a melody of another
+// maker) and its index in that voice's notes.
 struct RollNoteRef {
     int voice = -1;
     int index = -1;
@@ -49,18 +56,20 @@ struct RollRect {
     double height = 0;
 };
 
-// The view's mapping: x = left + (tick - firstTick) * pixelsPerTick, pitch
-// 63 at the top row.
+// The view's mapping: x = left + (tick - firstTick) * pixelsPerTick, the
+// highest pitch (63 of an own melody) at the top row.
 struct RollGeometry {
     double pixelsPerTick = 0.5;
     double rowHeight = 8;
     double left = 0;        // where tick firstTick is drawn (right of the keyboard strip)
     double firstTick = 0;   // the tick at the left edge
     double top = 0;         // where the top row starts (negative when scrolled down)
+    int lowestNote = 0;     // the pitch of the bottom row
+    int noteCount = RollNoteCount;  // rows
 
     double XOfTick(double tick) const { return left + (tick - firstTick) * pixelsPerTick; }
     double TickOfX(double x) const { return firstTick + (x - left) / pixelsPerTick; }
-    double YOfNote(int note) const { return top + (RollNoteCount - 1 - note) * rowHeight; }
+    double YOfNote(int note) const { return top + (lowestNote + noteCount - 1 - note) * rowHeight; }
     // The note of a row, or -1 above or below the roll.
     int NoteOfY(double y) const;
 };
@@ -72,6 +81,18 @@ public:
     // note lasts until its voice's next event, the last one until the
     // voice's end, and sounds for its gate.
     void SetEvents(const SequenceList& list);
+    // Takes every note of a melody of another maker, a lane each (16 lanes),
+    // pitches as MIDI keys; rows span the keys its notes use.
+    void SetForeignMelody(const MfiMelody& melody);
+
+    // Four voices, or the sixteen lanes of a melody of another maker.
+    int LaneCount() const { return static_cast<int>(m_notes.size()); }
+    bool IsForeign() const { return m_foreign; }
+    // The rows: the pitches from LowestNote up, NoteCount of them (0..63 of an own melody).
+    int LowestNote() const { return m_lowestNote; }
+    int NoteCount() const { return m_noteCount; }
+    // The MIDI key a row's pitch sounds as.
+    int MidiKeyOf(int note) const { return m_foreign ? note : note + MidiNoteOffset; }
 
     const std::vector<RollNote>& Notes(int voice) const { return m_notes[static_cast<size_t>(voice)]; }
     const RollNote& Note(RollNoteRef ref) const { return Notes(ref.voice)[static_cast<size_t>(ref.index)]; }
@@ -99,12 +120,19 @@ public:
     RollNoteRef NoteAtOffset(int page, int byteOffset) const;
 
 private:
-    std::array<std::vector<RollNote>, VoiceCount> m_notes;
+    void Clear(int lanes);
+    // Each lane's furthest ends, once its notes are in time order.
+    void MeasureReach();
+
+    std::vector<std::vector<RollNote>> m_notes = std::vector<std::vector<RollNote>>(VoiceCount);
     // Per page: note indexes ordered by their characters' offset, then time.
     std::array<std::vector<RollNoteRef>, VoiceCount> m_byOffset;
     // Per voice: the furthest end (start + extent) of its notes up to each index.
-    std::array<std::vector<int>, VoiceCount> m_reach;
+    std::vector<std::vector<int>> m_reach = std::vector<std::vector<int>>(VoiceCount);
     int m_endTime = 0;
+    bool m_foreign = false;
+    int m_lowestNote = 0;
+    int m_noteCount = RollNoteCount;
 };
 
 }  // namespace quaverly

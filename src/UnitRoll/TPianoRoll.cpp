@@ -30,11 +30,29 @@ constexpr double RowHeight = 9;
 // Past the last note, so that the end is not glued to the window's edge.
 constexpr int EndMargin = RollBarTicks;
 
-bool IsBlackKey(int note)
+// Of a MIDI key: C# D# F# G# A# are the black keys (an own note n sounds as key n + 45).
+bool IsBlackKey(int midiKey)
 {
-    // Note 0 is A: A# C# D# F# G# are the black keys.
-    const int step = note % 12;
-    return step == 1 || step == 4 || step == 6 || step == 9 || step == 11;
+    const int step = midiKey % 12;
+    return step == 1 || step == 3 || step == 6 || step == 8 || step == 10;
+}
+
+// A row's name on the keyboard strip: the notation's name of an own note,
+// the octave's C ("C4" for key 60) of a MIDI key.
+QString RowName(const RollModel& model, int note)
+{
+    if (!model.IsForeign()) {
+        return FromSjis(NoteName(note));
+    }
+    static const char* const names[12] = {"C", "C#", "D", "D#", "E", "F", "F#", "G", "G#", "A", "A#", "B"};
+    return QString::fromLatin1(names[note % 12]) + QString::number(note / 12 - 1);
+}
+
+// The row that names its octave when not every row is named: do (own note
+// 3, key 48) and C.
+bool NamesOctave(int midiKey)
+{
+    return midiKey % 12 == 0;
 }
 
 }  // namespace
@@ -52,6 +70,8 @@ public:
     RollGeometry Geometry() const
     {
         RollGeometry geometry = m_roll->m_geometry;
+        geometry.lowestNote = m_roll->m_model.LowestNote();
+        geometry.noteCount = m_roll->m_model.NoteCount();
         geometry.left = TPianoRoll::KeyboardWidth;
         geometry.firstTick = horizontalScrollBar()->value() / geometry.pixelsPerTick;
         geometry.top = -verticalScrollBar()->value();
@@ -66,7 +86,7 @@ public:
         horizontalScrollBar()->setPageStep(page);
         horizontalScrollBar()->setSingleStep(std::max(1, static_cast<int>(RollBeatTicks * geometry.pixelsPerTick)));
         horizontalScrollBar()->setRange(0, std::max(0, static_cast<int>(std::ceil(width)) - page));
-        const int height = static_cast<int>(RollNoteCount * geometry.rowHeight);
+        const int height = static_cast<int>(m_roll->m_model.NoteCount() * geometry.rowHeight);
         verticalScrollBar()->setPageStep(viewport()->height());
         verticalScrollBar()->setSingleStep(static_cast<int>(geometry.rowHeight));
         verticalScrollBar()->setRange(0, std::max(0, height - viewport()->height()));
@@ -147,8 +167,9 @@ protected:
 private:
     void PaintRows(QPainter& painter, const RollGeometry& geometry, int width)
     {
-        for (int note = 0; note < RollNoteCount; ++note) {
-            if (IsBlackKey(note)) {
+        const RollModel& model = m_roll->m_model;
+        for (int note = geometry.lowestNote; note < geometry.lowestNote + geometry.noteCount; ++note) {
+            if (IsBlackKey(model.MidiKeyOf(note))) {
                 painter.fillRect(QRectF(TPianoRoll::KeyboardWidth, geometry.YOfNote(note), width, geometry.rowHeight),
                                  QColor(236, 236, 240));
             }
@@ -180,8 +201,8 @@ private:
         const double fromTick = geometry.TickOfX(TPianoRoll::KeyboardWidth);
         const double toTick = geometry.TickOfX(width);
         painter.setClipRect(TPianoRoll::KeyboardWidth, 0, width - TPianoRoll::KeyboardWidth, height);
-        for (int voice = VoiceCount - 1; voice >= 0; --voice) {
-            QColor solid = TPianoRoll::VoiceColor(voice);
+        for (int voice = model.LaneCount() - 1; voice >= 0; --voice) {
+            QColor solid = model.IsForeign() ? TPianoRoll::LaneColor(voice) : TPianoRoll::VoiceColor(voice);
             if (m_roll->m_solo >= 0 && m_roll->m_solo != voice) {
                 solid.setAlpha(60);
             }
@@ -193,8 +214,7 @@ private:
                 continue;
             }
             // At a scale where many notes share a pixel column, one rectangle stands for them.
-            std::array<int, RollNoteCount> lastColumn;
-            lastColumn.fill(-1);
+            m_lastColumn.assign(static_cast<size_t>(geometry.noteCount), -1);
             const auto& notes = model.Notes(voice);
             for (size_t i = first; i < last; ++i) {
                 const RollNote& note = notes[i];
@@ -203,10 +223,11 @@ private:
                     continue;
                 }
                 const int column = static_cast<int>(whole.x);
-                if (whole.width < 1 && column == lastColumn[static_cast<size_t>(note.note)]) {
+                const auto row = static_cast<size_t>(note.note - geometry.lowestNote);
+                if (whole.width < 1 && column == m_lastColumn[row]) {
                     continue;
                 }
-                lastColumn[static_cast<size_t>(note.note)] = column;
+                m_lastColumn[row] = column;
                 const RollRect gate = RollModel::GateRect(note, geometry);
                 painter.fillRect(QRectF(whole.x, whole.y + 1, std::max(1.0, whole.width), whole.height - 1), faint);
                 painter.fillRect(QRectF(gate.x, gate.y + 1, std::max(1.0, gate.width), gate.height - 1), solid);
@@ -234,24 +255,26 @@ private:
     {
         const auto& notes = m_roll->m_model.Notes(voice);
         const int columns = std::max(1, width);
-        m_cover.assign(static_cast<size_t>(columns) * RollNoteCount, 0);
+        m_cover.assign(static_cast<size_t>(columns) * static_cast<size_t>(geometry.noteCount), 0);
         auto column = [&](double tick) { return std::clamp(static_cast<int>(geometry.XOfTick(tick)), 0, columns); };
         for (size_t i = first; i < last; ++i) {
             const RollNote& note = notes[i];
             const int x0 = column(note.time);
             const int xGate = std::max(column(note.time + note.gate), std::min(x0 + 1, columns));
             const int x1 = std::max(column(note.time + note.duration), xGate);
-            uint8_t* row = m_cover.data() + static_cast<size_t>(note.note) * static_cast<size_t>(columns);
+            uint8_t* row =
+                m_cover.data() + static_cast<size_t>(note.note - geometry.lowestNote) * static_cast<size_t>(columns);
             for (int x = x0; x < x1; ++x) {
                 row[x] = std::max<uint8_t>(row[x], x < xGate ? 2 : 1);
             }
         }
-        for (int note = 0; note < RollNoteCount; ++note) {
+        for (int note = geometry.lowestNote; note < geometry.lowestNote + geometry.noteCount; ++note) {
             const double y = geometry.YOfNote(note);
             if (y + geometry.rowHeight < 0 || y > height) {
                 continue;
             }
-            const uint8_t* row = m_cover.data() + static_cast<size_t>(note) * static_cast<size_t>(columns);
+            const uint8_t* row =
+                m_cover.data() + static_cast<size_t>(note - geometry.lowestNote) * static_cast<size_t>(columns);
             for (int x = 0; x < columns;) {
                 const uint8_t kind = row[x];
                 int end = x + 1;
@@ -274,19 +297,20 @@ private:
         QFont small = painter.font();
         small.setPixelSize(std::max(7, static_cast<int>(geometry.rowHeight)));
         painter.setFont(small);
-        for (int note = 0; note < RollNoteCount; ++note) {
+        const RollModel& model = m_roll->m_model;
+        for (int note = geometry.lowestNote; note < geometry.lowestNote + geometry.noteCount; ++note) {
             const QRectF row(0, geometry.YOfNote(note), keyboard, geometry.rowHeight);
             if (row.bottom() < 0 || row.top() > height) {
                 continue;
             }
-            if (IsBlackKey(note)) {
+            const bool black = IsBlackKey(model.MidiKeyOf(note));
+            if (black) {
                 painter.fillRect(QRectF(0, row.top(), keyboard * 0.6, row.height()), QColor(40, 40, 40));
             }
             // Every row named when rows are tall enough, else the do of each octave.
-            if (allNames || note % 12 == 3) {
-                painter.setPen(IsBlackKey(note) ? Qt::white : Qt::black);
-                painter.drawText(row.adjusted(2, 0, -2, 0), Qt::AlignVCenter | Qt::AlignLeft,
-                                 FromSjis(NoteName(note)));
+            if (allNames || NamesOctave(model.MidiKeyOf(note))) {
+                painter.setPen(black ? Qt::white : Qt::black);
+                painter.drawText(row.adjusted(2, 0, -2, 0), Qt::AlignVCenter | Qt::AlignLeft, RowName(model, note));
             }
         }
         painter.setPen(QColor(150, 150, 150));
@@ -294,7 +318,8 @@ private:
     }
 
     TPianoRoll* m_roll;
-    std::vector<uint8_t> m_cover;  // PaintDense's marks, kept between paints
+    std::vector<uint8_t> m_cover;   // PaintDense's marks, kept between paints
+    std::vector<int> m_lastColumn;  // per row: the pixel column of the last note drawn
 };
 
 TPianoRoll::TPianoRoll(QWidget* parent) : QWidget(parent)
@@ -306,7 +331,7 @@ TPianoRoll::TPianoRoll(QWidget* parent) : QWidget(parent)
     layout->setSpacing(2);
     auto* legend = new QHBoxLayout;
     legend->setContentsMargins(4, 2, 4, 0);
-    for (int voice = 0; voice < VoiceCount; ++voice) {
+    for (int voice = 0; voice < MfiLaneCount; ++voice) {
         auto* button = new QToolButton(this);
         button->setObjectName(QStringLiteral("RollSolo%1").arg(voice + 1));
         button->setCheckable(true);
@@ -334,13 +359,43 @@ QColor TPianoRoll::VoiceColor(int voice)
     return colors[std::clamp(voice, 0, VoiceCount - 1)];
 }
 
+QColor TPianoRoll::LaneColor(int lane)
+{
+    // The four voices' colours first, then hues between them, alternately dark and light.
+    if (lane >= 0 && lane < VoiceCount) {
+        return VoiceColor(lane);
+    }
+    const int hue = (lane * 7 * 360 / MfiLaneCount + 20) % 360;
+    return QColor::fromHsv(hue, 200, lane % 2 == 0 ? 170 : 215);
+}
+
+void TPianoRoll::SetForeignMelody(const MfiMelody& melody)
+{
+    m_model.SetForeignMelody(melody);
+    m_cursorNote = {};
+    m_solo = -1;
+    UpdateLegend();
+    m_canvas->UpdateRanges();
+    m_canvas->horizontalScrollBar()->setValue(0);
+    // Its own rows: the middle of its keys comes into view, and again for the
+    // next own melody.
+    m_middlePitch = m_model.LowestNote() + m_model.NoteCount() / 2;
+    ScrollToPitch(m_middlePitch);
+    m_pitchPlaced = false;
+}
+
 void TPianoRoll::SetEvents(const SequenceList& list, const std::array<int, VoiceCount>& tones)
 {
+    const bool wasForeign = m_model.IsForeign();
     m_model.SetEvents(list);
     m_tones = tones;
     m_cursorNote = {};
     UpdateLegend();
     m_canvas->UpdateRanges();
+    if (wasForeign) {
+        m_middlePitch = RollNoteCount / 2;
+        ScrollToPitch(m_middlePitch);
+    }
     // The first time there are notes, the middle of their pitches comes into view.
     if (!m_pitchPlaced && !m_model.Empty()) {
         int low = RollNoteCount;
@@ -357,18 +412,46 @@ void TPianoRoll::SetEvents(const SequenceList& list, const std::array<int, Voice
     }
 }
 
+double TPianoRoll::RowTop(int note) const
+{
+    const int low = m_model.LowestNote();
+    const int high = low + m_model.NoteCount() - 1;
+    return (high - std::clamp(note, low, high)) * m_geometry.rowHeight;
+}
+
 void TPianoRoll::ScrollToPitch(int note)
 {
-    const double y = (RollNoteCount - 1 - std::clamp(note, 0, RollNoteCount - 1) + 0.5) * m_geometry.rowHeight;
+    const double y = RowTop(note) + 0.5 * m_geometry.rowHeight;
     QScrollBar* bar = m_canvas->verticalScrollBar();
     bar->setValue(static_cast<int>(y - bar->pageStep() / 2.0));
 }
 
 void TPianoRoll::UpdateLegend()
 {
-    for (int voice = 0; voice < VoiceCount; ++voice) {
+    if (m_model.IsForeign()) {
+        // A melody of another maker: its channels that have notes, each in its
+        // colour; it plays whole, so they are no solo switches.
+        for (int lane = 0; lane < MfiLaneCount; ++lane) {
+            QToolButton* button = m_legend[static_cast<size_t>(lane)];
+            button->setChecked(false);
+            button->setCheckable(false);
+            button->setEnabled(false);
+            button->setText(QStringLiteral("■ ch%1").arg(lane + 1));
+            button->setStyleSheet(QStringLiteral("QToolButton { color: %1; }").arg(LaneColor(lane).name()));
+            button->setVisible(!m_model.Notes(lane).empty());
+        }
+        return;
+    }
+    for (int voice = 0; voice < MfiLaneCount; ++voice) {
         QToolButton* button = m_legend[static_cast<size_t>(voice)];
+        if (voice >= VoiceCount) {
+            button->setVisible(false);
+            continue;
+        }
         const QColor color = VoiceColor(voice);
+        button->setVisible(true);
+        button->setEnabled(true);
+        button->setCheckable(true);
         button->setText(QStringLiteral("■ 第%1音 %2").arg(voice + 1).arg(FromSjis(ToneName(m_tones[static_cast<size_t>(voice)]))));
         button->setStyleSheet(QStringLiteral("QToolButton { color: %1; } QToolButton:checked { font-weight: bold; }")
                                   .arg(color.name()));
@@ -417,7 +500,7 @@ void TPianoRoll::EnsureTickVisible(int tick, bool leadRoom)
 void TPianoRoll::EnsurePitchVisible(int note)
 {
     QScrollBar* bar = m_canvas->verticalScrollBar();
-    const double top = (RollNoteCount - 1 - std::clamp(note, 0, RollNoteCount - 1)) * m_geometry.rowHeight;
+    const double top = RowTop(note);
     if (top >= bar->value() && top + m_geometry.rowHeight <= bar->value() + bar->pageStep()) {
         return;
     }

@@ -1,4 +1,5 @@
-// The piano roll: the four voices' notes over time, read-only. A legend row
+// The piano roll: the four voices' notes over time, read-only (or every
+// channel of a melody of another maker shown as it is). A legend row
 // names each voice's tone and holds its solo toggle; below it the notes with
 // a keyboard strip on the left, grid lines on beats and bars, the gate of a
 // note solid and the rest of its duration faint. Ctrl+wheel and Ctrl++/Ctrl+-
@@ -28,6 +29,9 @@ public:
     // What the pages compile to, or a loaded melody; tones are the voices'
     // 1-based programs, shown in the legend.
     void SetEvents(const SequenceList& list, const std::array<int, VoiceCount>& tones);
+    // A melody of another maker as it is: every channel a lane in its own
+    // colour, over the keys it uses; the legend names the channels.
+    void SetForeignMelody(const MfiMelody& melody);
     const RollModel& Model() const { return m_model; }
 
     // Marks the note whose characters hold a byte of a page (none: no mark)
@@ -62,6 +66,8 @@ public:
     QSize sizeHint() const override { return {600, m_preferredHeight}; }
 
     static QColor VoiceColor(int voice);
+    // Sixteen colours apart from each other, the four voices' first.
+    static QColor LaneColor(int lane);
     static constexpr int KeyboardWidth = 64;
 
 signals:
@@ -73,11 +79,14 @@ private:
     void UpdateLegend();
     void EnsureTickVisible(int tick, bool leadRoom);
     void EnsurePitchVisible(int note);
+    // Where a pitch's row starts below the top of the rows.
+    double RowTop(int note) const;
 
     RollModel m_model;
     RollGeometry m_geometry;
     std::array<int, VoiceCount> m_tones{1, 1, 1, 1};
-    std::array<QToolButton*, VoiceCount> m_legend{};
+    // A button each voice (its solo switch), or each channel of a melody of another maker.
+    std::array<QToolButton*, MfiLaneCount> m_legend{};
     RollCanvas* m_canvas = nullptr;
     RollNoteRef m_cursorNote;
     int m_playhead = -1;

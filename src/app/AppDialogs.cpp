@@ -120,6 +120,12 @@ bool AppDialogs::RunFileInfo(MelodyFileInfo& info)
     return true;
 }
 
+void AppDialogs::ShowForeignInfo(const MfiMelody& melody)
+{
+    FileInfo().LoadForeign(melody);
+    ShowModal(FileInfo());
+}
+
 bool AppDialogs::RunF0Data(bool& dataSet, std::string& dataHex)
 {
     F0Data().LoadFrom(dataSet, dataHex);

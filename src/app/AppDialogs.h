@@ -42,6 +42,7 @@ public:
 
     std::optional<QString> RunMldSelect(const QString& startFolder = QString()) override;
     bool RunFileInfo(MelodyFileInfo& info) override;
+    void ShowForeignInfo(const MfiMelody& melody) override;
     bool RunF0Data(bool& dataSet, std::string& dataHex) override;
     void RunSetup() override;
     QString EditTempoText() const override;

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "UnitMfi/MfiMelody.h"
 #include "UnitMidi/MidiImport.h"
 #include "UnitMld/MelodyFileInfo.h"
 
@@ -30,6 +31,10 @@ public:
     virtual std::optional<QString> RunMldSelect(const QString& startFolder = QString()) = 0;
     // The file information dialog: false on Cancel (info unchanged).
     virtual bool RunFileInfo(MelodyFileInfo& info) = 0;
+    // The file information dialog on a melody of another maker: what the
+    // file is (title, copyright, version, date, tracks, channels and their
+    // notes), read-only.
+    virtual void ShowForeignInfo(const MfiMelody& melody) = 0;
     // The FFF0 data dialog: false on Cancel (both unchanged).
     virtual bool RunF0Data(bool& dataSet, std::string& dataHex) = 0;
     // The settings dialog.

@@ -18,6 +18,7 @@
 #include "DialogTestSupport.h"
 #include "ScriptedMessageBoxes.h"
 #include "base/Errors.h"
+#include "../core/MfiWriter.h"
 #include "UnitMld/MelodyStore.h"
 #include "UnitMldSel/MelodyFolderListing.h"
 #include "UnitMldSel/TFormMldSelect.h"
@@ -78,6 +79,34 @@ private slots:
         QCOMPARE(Progress(dialog), u"読みとり終了(3/3)"_qs);
         QCOMPARE(boxes.records.size(), 0);
         QCOMPARE(QApplication::overrideCursor(), nullptr);
+    }
+
+    // Melody files of other makers are listed by their titles too, whichever
+    // way their header length is counted.
+    void listsTitlesOfOtherMakersMelodies()
+    {
+        QTemporaryDir folder;
+        using quaverly::mfitest::MfiWriter;
+        const std::string track = quaverly::mfitest::Note(0, 0, 27, 48, 63) + quaverly::mfitest::End(48);
+        QVERIFY(WriteBytes(folder.path() + "/game.mld",
+                           MfiWriter().Info("vers", "0300").Info("titl", "Game").FourByteNotes().Track(track).Bytes()));
+        QVERIFY(WriteBytes(folder.path() + "/site.mld", MfiWriter()
+                                                            .Info("titl", Sjis(u"着信"_qs))
+                                                            .Info("copy", "(c)")
+                                                            .FourByteNotes()
+                                                            .Track(track)
+                                                            .Track(track)
+                                                            .Length(MfiWriter::HeaderLength::CountOnlyTypeBytes)
+                                                            .Bytes()));
+        ScriptedMessageBoxes boxes;
+        TFormMldSelect dialog(boxes);
+        dialog.SetCurrentFolder(folder.path());
+        dialog.ListFolder();
+        QTreeWidget* list = List(dialog);
+        QCOMPARE(list->topLevelItemCount(), 2);
+        QCOMPARE(ListText(list, 0, 1), "Game");
+        QCOMPARE(ListText(list, 1, 1), u"着信"_qs);
+        QCOMPARE(boxes.records.size(), 0);
     }
 
     void showsReadingProgressBeforeEachFile()

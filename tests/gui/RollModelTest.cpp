@@ -273,6 +273,59 @@ private slots:
         const SequenceList list = ParsedPages();
         QCOMPARE(TimeAtPlace(list, page, static_cast<int>(Sjis(before).size())), std::optional<int>(time));
     }
+
+    // A melody of another maker: a lane per channel, MIDI keys over the range
+    // it uses, its ticks through the tempo map's timebases to the roll's 48
+    // a quarter note (as the play position is counted).
+    void ForeignMelodyLanesKeysAndTimes()
+    {
+        MfiMelody melody;
+        melody.tempos = {{0, 120, 96}, {192, 120, 48}};
+        melody.notes = {
+            {0, 96, 0, 60, 100},   // one quarter at 96 a quarter
+            {0, 1, 9, 90, 100},    // half a roll tick: still one
+            {192, 48, 15, 40, 100} // after two quarters, one quarter at 48 a quarter
+        };
+        RollModel model;
+        model.SetForeignMelody(melody);
+        QVERIFY(model.IsForeign());
+        QCOMPARE(model.LaneCount(), MfiLaneCount);
+        QCOMPARE(Described(model, 0), QStringList{QStringLiteral("0+48/48@60")});
+        QCOMPARE(Described(model, 9), QStringList{QStringLiteral("0+1/1@90")});
+        QCOMPARE(Described(model, 15), QStringList{QStringLiteral("96+48/48@40")});
+        QCOMPARE(model.EndTime(), 144);
+        QCOMPARE(model.LowestNote(), 40);
+        QCOMPARE(model.NoteCount(), 51);
+        QCOMPARE(model.MidiKeyOf(60), 60);
+
+        RollGeometry geometry;
+        geometry.lowestNote = model.LowestNote();
+        geometry.noteCount = model.NoteCount();
+        QCOMPARE(geometry.YOfNote(90), 0.0);
+        QCOMPARE(geometry.NoteOfY(0.5), 90);
+        QCOMPARE(geometry.NoteOfY(50 * geometry.rowHeight + 1), 40);
+        QCOMPARE(geometry.NoteOfY(51 * geometry.rowHeight + 1), -1);
+        const RollNoteRef hit = model.HitTest(geometry.XOfTick(100), geometry.YOfNote(40) + 1, geometry);
+        QCOMPARE(hit, (RollNoteRef{15, 0}));
+        QCOMPARE(model.NoteAt(15, 120), std::optional<size_t>(0));
+
+        // An own melody afterwards: four voices over notes 0..63 again.
+        model.SetEvents(ListOf({{0, 0, 27, 48}}));
+        QVERIFY(!model.IsForeign());
+        QCOMPARE(model.LaneCount(), VoiceCount);
+        QCOMPARE(model.LowestNote(), 0);
+        QCOMPARE(model.NoteCount(), RollNoteCount);
+        QCOMPARE(model.MidiKeyOf(27), 72);
+    }
+
+    void ForeignMelodyWithoutNotesHasRows()
+    {
+        RollModel model;
+        model.SetForeignMelody(MfiMelody{});
+        QVERIFY(model.Empty());
+        QVERIFY(model.NoteCount() > 0);
+        QCOMPARE(model.EndTime(), 0);
+    }
 };
 
 QTEST_GUILESS_MAIN(RollModelTest)

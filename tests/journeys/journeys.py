@@ -459,6 +459,84 @@ def text_import(j):
     j.expect(shown == score, f"the reopened import shows {shown!r}, the file holds {score!r}")
 
 
+def mfi_file(title, tracks):
+    """A melody file of another maker: version 3.1, 4-byte notes, the tracks'
+    events as given (each ends itself)."""
+    def chunk(tag, data, size_bytes):
+        return tag + len(data).to_bytes(size_bytes, "big") + data
+    header = bytes([1, 1, len(tracks)]) + chunk(b"vers", b"0301", 2) + chunk(b"titl", title, 2) + \
+        chunk(b"note", bytes([0, 1]), 2)
+    rest = len(header).to_bytes(2, "big") + header + b"".join(chunk(b"trac", events, 4) for events in tracks)
+    return b"melo" + len(rest).to_bytes(4, "big") + rest
+
+
+def mfi_note(delta, voice, note, gate, velocity=50):
+    return bytes([delta, (voice << 6) | note, gate, velocity << 2])
+
+
+def foreign_melody(j):
+    """A melody file of another maker opens as it is (its name in the title
+    bar, empty pages); Save asks and, left at its default, writes nothing;
+    「編集用に取り込む」 folds it into voices, saved under a new name; the
+    other maker's file stays byte for byte as it was."""
+    tempo = bytes([0, 0xFF, 0xC3, 120])
+    end = bytes([24, 0xFF, 0xDF, 0])
+    melody = b"".join(mfi_note(0 if i == 0 else 24, 0, 27 + 2 * i, 24) for i in range(4))
+    bass = mfi_note(0, 1, 15, 96, 40)
+    source = j.path("ring.mld")
+    original = mfi_file(b"Ring", [tempo + melody + end, bass + bytes([0, 0xFF, 0xDF, 0])])
+    with open(source, "wb") as out:
+        out.write(original)
+    j.expect(j.info(source).get("Format", "").startswith("MFi"), "quaverly-cli does not read ring.mld as another maker's")
+
+    program = j.start(source)
+    window = program.main_window()
+    program.activate(window)
+    title = wait_for("the file's name in the title bar", lambda: "ring.mld" in program.title() and program.title(),
+                     timeout=20)
+    j.check("*" not in title, f"the melody shown as it is is marked unsaved: {title!r}")
+    j.desktop.screenshot(os.path.join(j.args.out, "foreign_melody-shown.png"))
+    # Its pages are read-only: typing changes nothing, not even the unsaved mark.
+    j.click_page(program)
+    program.type("cde")
+    time.sleep(0.5)
+    j.check(program.title() == title, f"typing into a page of the melody shown as it is made the title {program.title()!r}")
+
+    program.key("ctrl+s")
+    j.answer(program, ["Escape"])  # 上書きできません。編集用に取り込んで…保存しますか？ (No)
+    time.sleep(0.5)
+    j.check(all("保存" not in w.title for w in program.windows()), "Save's No still opened a save dialog")
+    with open(source, "rb") as kept:
+        j.check(kept.read() == original, "Save changed the other maker's file")
+
+    program.activate(window)
+    program.key("alt+e")
+    program.key("i")  # ファイル情報設定: what the file is, read-only
+    info = program.dialog("ファイル情報")
+    j.desktop.screenshot(os.path.join(j.args.out, "foreign_melody-information.png"))
+    program.activate(info)
+    program.key("Return")
+    wait_for("the file information to close", lambda: all(w.wid != info.wid for w in program.windows()))
+
+    program.activate(window)
+    program.key("alt+e")
+    program.key("t")  # 編集用に取り込む
+    j.answer(program, ["Return"], title="MIDI読み込み")  # the channels as offered
+    j.answer(program, ["Return"])  # what the import kept and lost
+    title = wait_for("the untitled import", lambda: "無題" in program.title() and program.title(), timeout=20)
+    program.key("ctrl+shift+s")
+    target = j.path("mine.mld")
+    j.save_in_dialog(program, target)
+    j.wait_for_file(target)
+    score = j.voice_score(target)
+    j.expect(sum(count_notes(score).values()) > 0, f"the saved import's first voice holds no notes: {score!r}")
+    j.check("MFi" not in j.info(target).get("Format", ""), "the saved import is not in this program's own layout")
+    with open(source, "rb") as kept:
+        j.expect(kept.read() == original, "the other maker's file changed")
+    program.key("ctrl+q")
+    program.wait_exit()
+
+
 def screen_pixels(j):
     """The whole screen as (width, height, RGB bytes), from a PPM screenshot."""
     data = run(["import", "-window", "root", "-depth", "8", "ppm:-"], j.desktop.env()).stdout
@@ -581,6 +659,7 @@ JOURNEYS = {
     "crash": crash,
     "import_and_open": import_and_open,
     "text_import": text_import,
+    "foreign_melody": foreign_melody,
     "roll_click": roll_click,
     "play_and_help": play_and_help,
 }

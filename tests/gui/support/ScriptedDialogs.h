@@ -31,6 +31,11 @@ public:
         }
         return fileInfoAccept;
     }
+    void ShowForeignInfo(const MfiMelody& melody) override
+    {
+        ++foreignInfoCalls;
+        shownForeignInfo = melody;
+    }
     bool RunF0Data(bool& dataSet, std::string& dataHex) override
     {
         ++f0DataCalls;
@@ -77,6 +82,8 @@ public:
     std::function<void(MelodyFileInfo&)> fileInfoEdit;
     MelodyFileInfo shownFileInfo;
     int fileInfoCalls = 0;
+    MfiMelody shownForeignInfo;
+    int foreignInfoCalls = 0;
 
     bool f0DataAccept = false;
     std::function<void(bool&, std::string&)> f0DataEdit;

@@ -1,0 +1,170 @@
+// A melody file of another maker (several tracks, sixteen channels, 4-byte
+// notes) is shown as it is: the four pages cannot hold it, so they stay empty
+// and read-only with one line that says how to edit it; the roll shows every
+// channel and play sounds every channel from the all-channel MIDI file.
+// 「編集用に取り込む」 folds it into four voices the way a MIDI file is
+// imported, with the MIDI read dialog's channel choice; the result is bound to
+// no file, so the other maker's file is never saved over without a name
+// being chosen.
+#include <QAction>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QStatusBar>
+
+#include "TFormMain.h"
+#include "UnitMfi/MfiImport.h"
+#include "UnitMfi/MfiMidi.h"
+#include "UnitMidi/MidiMelody.h"
+#include "UnitMidi/MidiWriter.h"
+#include "UnitRoll/TPianoRoll.h"
+#include "base/Messages.h"
+#include "platform/SjisText.h"
+#include "ui_TFormMain.h"
+
+namespace quaverly {
+
+std::optional<StagedMelody> TFormMain::StageOtherMakersMelody(const QString& path, std::string_view image)
+{
+    StagedMelody staged;
+    staged.foreign = ReadMfiMelody(image, ToSjis(path));
+    return staged;
+}
+
+QString TFormMain::DocumentFileName() const
+{
+    return m_foreign ? m_foreign->path : m_currentFileName;
+}
+
+void TFormMain::EnterForeignView(MfiMelody melody, const QString& path)
+{
+    m_foreign = ForeignView{std::move(melody), path};
+    const QString line = FromSjis(Msg::MfiForeignPage);
+    for (int voice = 1; voice <= VoiceCount; ++voice) {
+        // The line is a placeholder, never page text: nothing of it can be analysed or saved.
+        VoiceMemo(voice)->setPlaceholderText(line);
+        VoiceMemo(voice)->setReadOnly(true);
+        VoiceTone(voice)->setEnabled(false);
+        VoiceVolume(voice)->setEnabled(false);
+    }
+    m_ui->ComboBoxTempo->setEnabled(false);
+    // The meter measures the pages, which hold nothing of this melody.
+    if (auto* meter = findChild<QLabel*>(QStringLiteral("LabelMeter"))) {
+        meter->setVisible(false);
+    }
+    m_ui->EditTitle->setText(FromSjis(m_foreign->melody.title));
+    m_ui->EditTitle->setReadOnly(true);
+    m_roll->SetForeignMelody(m_foreign->melody);
+    UpdateCommandsForView();
+}
+
+void TFormMain::LeaveForeignView()
+{
+    if (!m_foreign) {
+        return;
+    }
+    m_foreign.reset();
+    for (int voice = 1; voice <= VoiceCount; ++voice) {
+        VoiceMemo(voice)->setPlaceholderText(QString());
+        VoiceMemo(voice)->setReadOnly(false);
+        VoiceTone(voice)->setEnabled(true);
+        VoiceVolume(voice)->setEnabled(true);
+    }
+    m_ui->ComboBoxTempo->setEnabled(true);
+    if (auto* meter = findChild<QLabel*>(QStringLiteral("LabelMeter"))) {
+        meter->setVisible(true);
+    }
+    m_ui->EditTitle->setReadOnly(false);
+    m_roll->SetEvents(SequenceList(), {1, 1, 1, 1});
+    UpdateCommandsForView();
+}
+
+void TFormMain::UpdateCommandsForView()
+{
+    const bool own = !m_foreign;
+    // The commands of the four voices' pages make no sense for a melody shown as it is.
+    for (QAction* action :
+         {m_ui->mnMakeMld, m_ui->mnF0Data, m_ui->mnCreateMail, m_ui->mnMeloP, m_ui->mnMeloM, m_ui->mnExport}) {
+        action->setEnabled(own);
+    }
+    for (int voice = 1; voice <= VoiceCount; ++voice) {
+        VoicePlayItem(voice)->setEnabled(own);
+    }
+    for (const char* name : {"mnPlayFromCursor", "mnSolo"}) {
+        if (auto* action = findChild<QAction*>(QString::fromLatin1(name))) {
+            action->setEnabled(own);
+        }
+        if (auto* menu = findChild<QMenu*>(QString::fromLatin1(name))) {
+            menu->setEnabled(own);
+        }
+    }
+    m_ui->mnImportForEditing->setEnabled(!own);
+}
+
+bool TFormMain::RefusedInForeignView()
+{
+    if (!m_foreign) {
+        return false;
+    }
+    m_services.messageBoxes.Information(FromSjis(Msg::MfiViewOnly));
+    return true;
+}
+
+std::string TFormMain::ForeignMidiBytes() const
+{
+    const int64_t adjustment = TypedTempoAdjustment(ToSjis(m_services.dialogs.EditTempoText())).value_or(100);
+    return MfiMidiFileBytes(m_foreign->melody, adjustment);
+}
+
+std::optional<StagedMelody> TFormMain::FoldForeignMelody()
+{
+    const MfiMelody& melody = m_foreign->melody;
+    const std::optional<std::vector<int>> channels = m_services.dialogs.RunMidiChannels(SurveyMfiMelody(melody));
+    if (!channels) {
+        return std::nullopt;
+    }
+    const ImportedMelody imported = ImportMfiMelody(melody, *channels);
+    MelodyStore candidate = CandidateStore(m_store);
+    BuildImportedMelody(candidate, imported);
+    std::optional<StagedMelody> staged = StageOrRefuse(std::move(candidate));
+    if (staged) {
+        staged->otherMakerReport = std::string(Msg::MfiOpenedForEditing) +
+                                   (melody.partial ? melody.partialMessage + "\r\n" : std::string()) +
+                                   MidiImportReportText(imported.report);
+    }
+    return staged;
+}
+
+void TFormMain::mnImportForEditingClick()
+{
+    RunCommand([this] {
+        if (!m_foreign) {
+            return;
+        }
+        // The shown melody is no work of the person's: folding it loses nothing, so no question.
+        std::optional<StagedMelody> staged = FoldForeignMelody();
+        if (staged) {
+            AdoptStagedMelody(std::move(*staged), QString(), true);
+        }
+    });
+}
+
+void TFormMain::SaveForeignMelody()
+{
+    // No (the default and Escape) writes nothing.
+    if (!m_services.messageBoxes.Question(FromSjis(Msg::MfiSaveQuestion), SafeAnswer::No)) {
+        return;
+    }
+    std::optional<StagedMelody> staged = FoldForeignMelody();
+    if (!staged) {
+        return;
+    }
+    AdoptStagedMelody(std::move(*staged), QString(), true);
+    // Bound to no file: Save As asks for a name, and its dialog asks before
+    // it writes over any file, the other maker's too.
+    RunSaveAs();
+}
+
+}  // namespace quaverly
