@@ -361,12 +361,14 @@ QColor TPianoRoll::VoiceColor(int voice)
 
 QColor TPianoRoll::LaneColor(int lane)
 {
-    // The four voices' colours first, then hues between them, alternately dark and light.
-    if (lane >= 0 && lane < VoiceCount) {
-        return VoiceColor(lane);
-    }
-    const int hue = (lane * 7 * 360 / MfiLaneCount + 20) % 360;
-    return QColor::fromHsv(hue, 200, lane % 2 == 0 ? 170 : 215);
+    // The four voices' colours first, then twelve more chosen to stay apart
+    // from them and from each other; lane 10 (the percussion lane) is grey.
+    static const QColor colors[MfiLaneCount] = {
+        VoiceColor(0),         VoiceColor(1),         VoiceColor(2),          VoiceColor(3),
+        QColor(200, 30, 40),   QColor(0, 160, 170),   QColor(170, 130, 0),    QColor(230, 60, 150),
+        QColor(120, 70, 30),   QColor(100, 100, 100), QColor(110, 180, 0),    QColor(20, 40, 130),
+        QColor(240, 120, 90),  QColor(0, 100, 80),    QColor(170, 140, 230),  QColor(130, 0, 60)};
+    return colors[std::clamp(lane, 0, MfiLaneCount - 1)];
 }
 
 void TPianoRoll::SetForeignMelody(const MfiMelody& melody)
