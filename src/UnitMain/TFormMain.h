@@ -110,7 +110,11 @@ public:
     QAction* VoicePlayItem(int voice) const;
 
     // The editor's texts as the core reads them (Shift-JIS, CR LF line ends).
+    // A page's text is converted once after each of its changes: a key typed
+    // into one page of a long melody converts no other.
     EditorTexts CollectEditorTexts() const;
+    // The same without the pages: the boxes alone.
+    EditorTexts CollectSettingTexts() const;
 
     // The two questions; each returns true when the command goes on.
     // Loss question: asked in Current, ScoreEdited and SettingsEdited. Its
@@ -377,6 +381,11 @@ private:
     // Per page: the byte offset of each character position (empty: not yet
     // measured since the last change).
     std::array<std::vector<int>, VoiceCount> m_pageBytes;
+    // Per page: its text as the core reads it, kept until it changes.
+    mutable std::array<std::optional<std::string>, VoiceCount> m_pageSjis;
+    // Per page: the page has changed since the roll's notes were made (the
+    // live check's result has not come yet).
+    std::array<bool, VoiceCount> m_rollBehindPage{};
     std::array<QList<QTextEdit::ExtraSelection>, VoiceCount> m_playHighlights;
     std::array<SourceSpan, VoiceCount> m_playingSpans{};
     // The voices the running play sounds (its voice switches, or the solo voice).
