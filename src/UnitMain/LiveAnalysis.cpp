@@ -15,9 +15,14 @@ namespace quaverly {
 
 namespace {
 
-PageCheckResult CheckInput(const LiveAnalysisInput& input)
+// The check of a window: the pages' parses are kept from one check to the
+// next, so a key typed into one page parses that page alone.
+LiveAnalysis::Checker KeptPagesChecker()
 {
-    return CheckPages(input.texts, input.info, input.extendedNotation);
+    auto checker = std::make_shared<PageChecker>();
+    return [checker](const LiveAnalysisInput& input) {
+        return checker->Check(input.texts, input.info, input.extendedNotation);
+    };
 }
 
 // The check, whatever it throws: a failure (memory running out on a huge
@@ -42,7 +47,7 @@ PageCheckResult CheckReporting(const LiveAnalysis::Checker& check, const LiveAna
 }  // namespace
 
 LiveAnalysis::LiveAnalysis(std::function<LiveAnalysisInput()> source, QObject* parent, Checker check)
-    : QObject(parent), m_source(std::move(source)), m_check(check ? std::move(check) : Checker(&CheckInput))
+    : QObject(parent), m_source(std::move(source)), m_check(check ? std::move(check) : KeptPagesChecker())
 {
     m_timer.setSingleShot(true);
     m_timer.setInterval(PauseMilliseconds);

@@ -1,8 +1,9 @@
 // The live check of the pages while the user types: some 150 ms after the
 // last change it works out what the pages would compile to (CheckPages) and
-// emits one result. On the longest melody a check takes longer than a frame
-// (some 40 ms), so a check after a pause runs on a worker thread and a
-// result that a later change has made stale is dropped. Other views (the diagnostics, the meter, a piano roll)
+// emits one result. Each page's parse is kept until the page changes
+// (PageChecker), so a check after a key typed into one page parses that page
+// alone. A check after a pause runs on a worker thread, and a result that a
+// later change has made stale is dropped. Other views (the diagnostics, the meter, a piano roll)
 // take that result; none of them parses the pages again.
 #pragma once
 
@@ -31,7 +32,7 @@ public:
     using Checker = std::function<PageCheckResult(const LiveAnalysisInput&)>;
 
     // source: read when a check runs, so the check sees the texts as they are then.
-    // check: the check itself, CheckPages unless given (a test gives a failing one).
+    // check: the check itself, a PageChecker's unless given (a test gives a failing one).
     explicit LiveAnalysis(std::function<LiveAnalysisInput()> source, QObject* parent = nullptr, Checker check = {});
 
     // A change: the check runs once typing has paused.
