@@ -142,4 +142,37 @@ void BM_CheckPagesOfTmlFile(benchmark::State& state)
 }
 BENCHMARK(BM_CheckPagesOfTmlFile)->Unit(benchmark::kMillisecond);
 
+// The live check as the window makes it while the user types: a note put in
+// and taken out again in the middle of page 1 by turns, each followed by a
+// check that parses that page again and keeps the other three. The maximal
+// melody of genmax.py when QUAVERLY_BENCH_TML names it, else the four voices
+// of sixty-fourth notes.
+void BM_CheckAfterOneEdit(benchmark::State& state)
+{
+    EditorTexts texts = SixtyFourthNotes(MaximalEvents);
+    MelodyFileInfo info;
+    if (const char* path = std::getenv("QUAVERLY_BENCH_TML")) {
+        texts = EditorTexts{};
+        ReadMelodyText(ReadWholeFile(path), texts, info);
+    }
+    const std::string note = "\x83h\x82S";  // ド４
+    // Just after a note's length in the middle of the page.
+    const size_t middle = texts.scores[0].find("\x82U\x82S", texts.scores[0].size() / 2) + 4;
+    PageChecker checker;
+    checker.Check(texts, info, false);
+    bool inserted = false;
+    for (auto _ : state) {
+        if (inserted) {
+            texts.scores[0].erase(middle, note.size());
+        } else {
+            texts.scores[0].insert(middle, note);
+        }
+        inserted = !inserted;
+        PageCheckResult result = checker.Check(texts, info, false);
+        benchmark::DoNotOptimize(result);
+    }
+    state.counters["pages_parsed"] = checker.PagesParsed();
+}
+BENCHMARK(BM_CheckAfterOneEdit)->Unit(benchmark::kMillisecond);
+
 }  // namespace

@@ -139,7 +139,14 @@ void TFormMain::SetUpRoll()
 
     // While typing, the roll shows what the live check of the pages compiled.
     connect(m_liveAnalysis, &LiveAnalysis::Analysed, this,
-            [this](const PageCheckResult& result) { ShowSequenceInRoll(result.sequence); });
+            [this](const PageCheckResult& result) {
+                // Laid out with the check, off this thread, when it could be.
+                if (std::optional<RollModel> roll = m_liveAnalysis->TakeRollModel()) {
+                    ShowRollModel(std::move(*roll));
+                } else {
+                    ShowSequenceInRoll(result.sequence);
+                }
+            });
     m_followTimer = new QTimer(this);
     m_followTimer->setInterval(FollowIntervalMs);
     connect(m_followTimer, &QTimer::timeout, this, &TFormMain::FollowPlay);
@@ -253,11 +260,18 @@ void TFormMain::RefreshRollFromPages()
 
 void TFormMain::ShowSequenceInRoll(const SequenceList& list)
 {
+    RollModel model;
+    model.SetEvents(list);
+    ShowRollModel(std::move(model));
+}
+
+void TFormMain::ShowRollModel(RollModel model)
+{
     std::array<int, VoiceCount> tones{1, 1, 1, 1};
     if (CheckToneTexts(CollectSettingTexts().tones, tones)) {
         tones = {1, 1, 1, 1};  // a tone box being typed: the legend shows the first tone meanwhile
     }
-    m_roll->SetEvents(list, tones);
+    m_roll->SetModel(std::move(model), tones);
     m_rollBehindPage.fill(false);
     if (QWidget* page = m_ui->PageControl1->currentWidget()) {
         for (int voice = 1; voice <= VoiceCount; ++voice) {
@@ -281,6 +295,7 @@ int TFormMain::PageByteOfPosition(int voice, int position)
     std::vector<int>& bytes = m_pageBytes[static_cast<size_t>(voice - 1)];
     if (bytes.empty()) {
         bytes = MeasurePage(VoiceMemo(voice)->toPlainText()).bytes;
+        ++m_pageWork.measures;
     }
     return bytes[static_cast<size_t>(std::clamp<qsizetype>(position, 0, static_cast<qsizetype>(bytes.size()) - 1))];
 }

@@ -366,6 +366,7 @@ EditorTexts TFormMain::CollectEditorTexts() const
         std::optional<std::string>& kept = m_pageSjis[static_cast<size_t>(voice - 1)];
         if (!kept) {
             kept = ToSjis(ToCoreLineEnds(VoiceMemo(voice)->toPlainText()));
+            ++m_pageWork.conversions;
         }
         texts.scores[voice - 1] = *kept;
     }

@@ -33,6 +33,7 @@
 #include "UnitMld/ScoreAnalysis.h"
 #include "UnitMld/StagedMelody.h"
 #include "UnitMld/SequenceList.h"
+#include "UnitRoll/RollModel.h"
 
 class QAction;
 class QActionGroup;
@@ -115,6 +116,14 @@ public:
     EditorTexts CollectEditorTexts() const;
     // The same without the pages: the boxes alone.
     EditorTexts CollectSettingTexts() const;
+    // The whole-page work done on the window's thread since it was made: each
+    // page text converted for the core, and each page's byte offsets
+    // measured. A key typed does neither.
+    struct PageWork {
+        int conversions = 0;
+        int measures = 0;
+    };
+    const PageWork& PageWorkDone() const { return m_pageWork; }
 
     // The two questions; each returns true when the command goes on.
     // Loss question: asked in Current, ScoreEdited and SettingsEdited. Its
@@ -176,6 +185,8 @@ public:
     void RefreshRollFromPages();
     // Shows a compiled or loaded melody in the roll.
     void ShowSequenceInRoll(const SequenceList& list);
+    // The same, laid out for the roll before.
+    void ShowRollModel(RollModel model);
     // One step of following a play: the playhead and the note sounding in
     // each page, from the player's current time.
     void FollowPlay();
@@ -383,6 +394,7 @@ private:
     std::array<std::vector<int>, VoiceCount> m_pageBytes;
     // Per page: its text as the core reads it, kept until it changes.
     mutable std::array<std::optional<std::string>, VoiceCount> m_pageSjis;
+    mutable PageWork m_pageWork;
     // Per page: the page has changed since the roll's notes were made (the
     // live check's result has not come yet).
     std::array<bool, VoiceCount> m_rollBehindPage{};

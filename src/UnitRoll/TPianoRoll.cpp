@@ -336,7 +336,14 @@ QColor TPianoRoll::VoiceColor(int voice)
 
 void TPianoRoll::SetEvents(const SequenceList& list, const std::array<int, VoiceCount>& tones)
 {
-    m_model.SetEvents(list);
+    RollModel model;
+    model.SetEvents(list);
+    SetModel(std::move(model), tones);
+}
+
+void TPianoRoll::SetModel(RollModel model, const std::array<int, VoiceCount>& tones)
+{
+    m_model = std::move(model);
     m_tones = tones;
     m_cursorNote = {};
     UpdateLegend();

@@ -28,6 +28,9 @@ public:
     // What the pages compile to, or a loaded melody; tones are the voices'
     // 1-based programs, shown in the legend.
     void SetEvents(const SequenceList& list, const std::array<int, VoiceCount>& tones);
+    // The same with the notes laid out before (RollModel::SetEvents), on
+    // another thread: a long melody's layout takes some milliseconds.
+    void SetModel(RollModel model, const std::array<int, VoiceCount>& tones);
     const RollModel& Model() const { return m_model; }
 
     // Marks the note whose characters hold a byte of a page (none: no mark)
