@@ -6,7 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <random>
 
 #include "MelodyTestImages.h"
@@ -123,7 +122,6 @@ TEST(PageChecker, RandomEditsGiveTheWholeCheck)
             mended += diagnostic.message.find(Msg::DiagnosticGapBridged) != std::string::npos ? 1 : 0;
         }
     }
-    std::printf("refused %d, too long %d, beyond the kept %d, gaps bridged %d\n", refused, tooLong, beyondKept, mended);
     // The edits reached what the check does on its rarer roads.
     EXPECT_GT(refused, 20);
     EXPECT_GT(tooLong, 5);
