@@ -3,8 +3,8 @@
 // 32nd a rest, as genmax.py writes it), read in through 他形式読み込み.
 //
 // Echo: a key typed into the middle of page 1 (a note letter, which the page
-// turns into its kana) until the page's text holds it and its viewport has
-// painted. The keys come at uneven gaps (60 to 260 ms), so that some arrive
+// turns into its kana, and Backspace by turns) until the page's text has
+// changed and its viewport has painted. The keys come at uneven gaps (60 to 260 ms), so that some arrive
 // while the live check of an earlier key is under way or its result is being
 // shown; a key is timed from the moment it was due, so time spent by the
 // window's thread on anything else when it should have taken the key counts.
@@ -176,7 +176,11 @@ int main(int argc, char* argv[])
     PaintCounter counter;
     memo->viewport()->installEventFilter(&counter);
     static const int gaps[] = {60, 170, 110, 260, 140, 200, 90, 160, 230, 120};
-    static const Qt::Key letters[] = {Qt::Key_C, Qt::Key_D, Qt::Key_E, Qt::Key_G, Qt::Key_A};
+    // A note letter, then Backspace, by turns: the melody keeps its length
+    // (it ends 999 ticks before the longest time a melody file holds, and
+    // each typed note is a quarter of 48 ticks).
+    static const Qt::Key letters[] = {Qt::Key_C, Qt::Key_Backspace, Qt::Key_D, Qt::Key_Backspace, Qt::Key_E,
+                                      Qt::Key_Backspace, Qt::Key_G, Qt::Key_Backspace, Qt::Key_A, Qt::Key_Backspace};
     std::vector<double> echoes;
     std::vector<double> handling;  // the key event itself: the page's edit and its change notices
     std::vector<double> waits;     // from the key's due time until the thread took it
@@ -214,9 +218,13 @@ int main(int argc, char* argv[])
 
     // The whole update on this thread: input, check, roll layout, views, repaint.
     std::vector<double> updates;
-    for (int k = 0; k < 15; ++k) {
+    for (int k = 0; k < 16; ++k) {
         QTextCursor at = memo->textCursor();
-        at.insertText(QStringLiteral("ド"));
+        if (k % 2 == 0) {
+            at.insertText(QStringLiteral("ド"));
+        } else {
+            at.deletePreviousChar();
+        }
         QApplication::processEvents();
         const double start = ThreadCpuMilliseconds();
         window.Live().RunNow();
@@ -226,9 +234,13 @@ int main(int argc, char* argv[])
     // After a pause, as when typing: the window's thread and the worker apart.
     std::vector<double> windowShares;
     std::vector<double> workerShares;
-    for (int k = 0; k < 15; ++k) {
+    for (int k = 0; k < 16; ++k) {
         QTextCursor at = memo->textCursor();
-        at.insertText(QStringLiteral("ド"));
+        if (k % 2 == 0) {
+            at.insertText(QStringLiteral("ド"));
+        } else {
+            at.deletePreviousChar();
+        }
         QApplication::processEvents();
         const double thread = ThreadCpuMilliseconds();
         const double process = CpuMilliseconds();
