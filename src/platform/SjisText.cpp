@@ -8,9 +8,10 @@ QString FromSjis(std::string_view sjis) { return QString::fromStdString(SjisToUt
 
 std::string ToSjis(const QString& text)
 {
-    // Character by character through the table; a character the table has no
-    // form for (one code page 932 cannot hold, a surrogate pair or a lone
-    // surrogate) takes the whole conversion, which gives its "?" as before.
+    // Character by character through the table. A character code page 932
+    // cannot hold (a surrogate pair included) is one "?": one character of
+    // the page stays one character of its Shift-JIS text, so the places the
+    // core counts in bytes and the window's character positions agree.
     std::string sjis;
     sjis.reserve(static_cast<size_t>(text.size()) * 2);
     const qsizetype size = text.size();
@@ -19,13 +20,26 @@ std::string ToSjis(const QString& text)
         if (!QChar::isSurrogate(unit) && AppendSjisOfUnit(unit, sjis) != 0) {
             continue;
         }
-        const bool pair = QChar::isHighSurrogate(unit) && i + 1 < size && text.at(i + 1).isLowSurrogate();
-        sjis += Utf8ToSjisLenient(text.mid(i, pair ? 2 : 1).toStdString());
-        if (pair) {
+        sjis += '?';
+        if (QChar::isHighSurrogate(unit) && i + 1 < size && text.at(i + 1).isLowSurrogate()) {
             ++i;
         }
     }
     return sjis;
+}
+
+int SjisLength(QChar character)
+{
+    const char16_t unit = character.unicode();
+    if (QChar::isLowSurrogate(unit)) {
+        return 0;  // the pair's "?" is counted at its first half
+    }
+    if (QChar::isHighSurrogate(unit)) {
+        return 1;
+    }
+    std::string sjis;
+    const size_t length = AppendSjisOfUnit(unit, sjis);
+    return length == 0 ? 1 : static_cast<int>(length);
 }
 
 }  // namespace quaverly

@@ -116,6 +116,23 @@ private slots:
         QVERIFY(window.PianoRoll()->CursorNote().IsSet());
     }
 
+    // A character Shift-JIS cannot hold is one "?" to the check: the marks
+    // and places after it fall on the characters they name.
+    void PlacesAfterACharacterShiftJisCannotHold()
+    {
+        WindowFixture fixture;
+        TFormMain& window = fixture.window;
+        window.VoiceMemo(1)->setPlainText(QString::fromUtf8("€Xド\xF0\x9F\x8E\xB5Y"));
+        window.Live().RunNow();
+        const QList<QTextEdit::ExtraSelection> marks = window.VoiceMemo(1)->extraSelections();
+        QCOMPARE(marks.size(), 2);
+        QCOMPARE(marks[0].cursor.selectedText(), QStringLiteral("€X"));
+        QCOMPARE(marks[1].cursor.selectedText(), QString::fromUtf8("\xF0\x9F\x8E\xB5Y"));
+        QCOMPARE(window.PageByteOfPosition(1, 2), 2);  // ド
+        QCOMPARE(window.PageByteOfPosition(1, 5), 5);  // Y
+        QCOMPARE(window.PageByteOfPosition(1, 6), 6);  // the end
+    }
+
     void ChoosingARowSelectsItsCharacters()
     {
         WindowFixture fixture;

@@ -1,6 +1,6 @@
 // The window's conversion to Shift-JIS (code page 932): its table gives for
-// every character what the whole conversion gives, "?" for what the code page
-// cannot hold included, alone and among other characters.
+// every character what the whole conversion gives, and a character the code
+// page cannot hold is one "?" (a surrogate pair too), alone and among others.
 #include <QtTest>
 
 #include <random>
@@ -12,10 +12,19 @@ using namespace quaverly;
 
 namespace {
 
-// What the window's conversion gave before it had a table.
+// The whole conversion character by character, one "?" for a character it
+// cannot convert (which it turns into a "?" for each of its UTF-8 bytes).
 std::string ThroughUtf8(const QString& text)
 {
-    return Utf8ToSjisLenient(text.toStdString());
+    std::string sjis;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const bool pair = text.at(i).isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate();
+        const QString character = text.mid(i, pair ? 2 : 1);
+        const std::string converted = Utf8ToSjisLenient(character.toStdString());
+        sjis += converted.find('?') != std::string::npos && character != QStringLiteral("?") ? std::string("?") : converted;
+        i += pair ? 1 : 0;
+    }
+    return sjis;
 }
 
 }  // namespace
@@ -35,7 +44,16 @@ private slots:
             }
         }
         QCOMPARE(QByteArray::fromStdString(ToSjis(all)), QByteArray::fromStdString(ThroughUtf8(all)));
-        QCOMPARE(ToSjis(QStringLiteral("ド６４ｱ\n€é")), ThroughUtf8(QStringLiteral("ド６４ｱ\n€é")));
+        QCOMPARE(QByteArray::fromStdString(ToSjis(QString::fromUtf8("ド６４ｱ\n€é\xF0\x9F\x8E\xB5?"))),
+                 QByteArray("\x83h\x82U\x82S\xB1\n???\x3F"));
+        // What the page's places are counted in: a character's bytes.
+        for (const QString& text : {all, QString::fromUtf8("ド\xF0\x9F\x8E\xB5€ｱ")}) {
+            int bytes = 0;
+            for (QChar character : text) {
+                bytes += SjisLength(character);
+            }
+            QCOMPARE(static_cast<size_t>(bytes), ToSjis(text).size());
+        }
     }
 
     void SurrogatesAndMixedTexts_data()
