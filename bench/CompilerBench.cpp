@@ -142,4 +142,35 @@ void BM_CheckPagesOfTmlFile(benchmark::State& state)
 }
 BENCHMARK(BM_CheckPagesOfTmlFile)->Unit(benchmark::kMillisecond);
 
+// The live check as the window makes it while the user types: a note in the
+// middle of page 1 changed from ド to レ and back by turns, each change
+// followed by a check that parses that page again and keeps the other three.
+// The maximal melody of genmax.py when QUAVERLY_BENCH_TML names it, else the
+// four voices of sixty-fourth notes.
+void BM_CheckAfterOneEdit(benchmark::State& state)
+{
+    EditorTexts texts = SixtyFourthNotes(MaximalEvents);
+    MelodyFileInfo info;
+    if (const char* path = std::getenv("QUAVERLY_BENCH_TML")) {
+        texts = EditorTexts{};
+        ReadMelodyText(ReadWholeFile(path), texts, info);
+    }
+    std::string& page = texts.scores[0];
+    // ド６４ in the middle of the page: its two bytes of ド become レ's.
+    const size_t note = page.find("\x83h\x82U\x82S", page.size() / 2);
+    if (note == std::string::npos) {
+        state.SkipWithError("no note to change");
+        return;
+    }
+    PageChecker checker;
+    checker.Check(texts, info, false);
+    for (auto _ : state) {
+        page[note + 1] = page[note + 1] == 'h' ? '\x8C' : 'h';
+        PageCheckResult result = checker.Check(texts, info, false);
+        benchmark::DoNotOptimize(result);
+    }
+    state.counters["pages_parsed"] = checker.PagesParsed();
+}
+BENCHMARK(BM_CheckAfterOneEdit)->Unit(benchmark::kMillisecond);
+
 }  // namespace

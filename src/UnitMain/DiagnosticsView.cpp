@@ -19,18 +19,21 @@ namespace quaverly {
 
 namespace {
 
-// Bytes of a character in Shift-JIS as the core reads the page: a line break
-// is CR LF, ASCII and half-width katakana one byte, the rest two.
+// Bytes of a character in Shift-JIS as the core reads the page: a line
+// break is CR LF, any other character what the window's conversion makes of it.
 int SjisBytes(QChar c)
 {
-    const char16_t u = c.unicode();
-    if (u == u'\n') {
-        return 2;
+    return c.unicode() == u'\n' ? 2 : SjisLength(c);
+}
+
+// A position between the halves of a surrogate pair moves past the pair:
+// its "?" is counted at the first half.
+int PastSecondHalf(const QString& text, int position)
+{
+    while (position < text.size() && text[position].isLowSurrogate()) {
+        ++position;
     }
-    if (u < 0x80 || (u >= 0xFF61 && u <= 0xFF9F)) {
-        return 1;
-    }
-    return 2;
+    return position;
 }
 
 QString Formatted(std::string_view format, std::initializer_list<int> numbers)
@@ -74,7 +77,7 @@ int DiagnosticsView::ControlPosition(const QString& pageText, int byteOffset)
         bytes += SjisBytes(pageText[i]);
         ++i;
     }
-    return i;
+    return PastSecondHalf(pageText, i);
 }
 
 void DiagnosticsView::SetPageTitle(int voice, const QString& title)
@@ -161,7 +164,7 @@ void DiagnosticsView::Underline(int voice, const std::vector<Diagnostic>& diagno
                 bytes += SjisBytes(text[i]);
                 ++i;
             }
-            return i;
+            return PastSecondHalf(text, i);
         };
         for (const Diagnostic& diagnostic : diagnostics) {
             if (diagnostic.span.offset < bytes) {
@@ -176,6 +179,7 @@ void DiagnosticsView::Underline(int voice, const std::vector<Diagnostic>& diagno
                 endBytes += SjisBytes(text[end]);
                 ++end;
             }
+            end = PastSecondHalf(text, end);
             QTextEdit::ExtraSelection selection;
             selection.cursor = QTextCursor(memo->document());
             selection.cursor.setPosition(start);

@@ -15,9 +15,14 @@ namespace quaverly {
 
 namespace {
 
-PageCheckResult CheckInput(const LiveAnalysisInput& input)
+// The check of a window: the pages' parses are kept from one check to the
+// next, so a key typed into one page parses that page alone.
+LiveAnalysis::Checker KeptPagesChecker()
 {
-    return CheckPages(input.texts, input.info, input.extendedNotation);
+    auto checker = std::make_shared<PageChecker>();
+    return [checker](const LiveAnalysisInput& input) {
+        return checker->Check(input.texts, input.info, input.extendedNotation);
+    };
 }
 
 // The check, whatever it throws: a failure (memory running out on a huge
@@ -39,10 +44,23 @@ PageCheckResult CheckReporting(const LiveAnalysis::Checker& check, const LiveAna
     return failed;
 }
 
+// The roll's layout of a result, or nothing when even that fails (the roll
+// then lays the sequence out itself).
+std::optional<RollModel> RollOf(const PageCheckResult& result)
+{
+    try {
+        std::optional<RollModel> roll(std::in_place);
+        roll->SetEvents(result.sequence);
+        return roll;
+    } catch (...) {
+        return std::nullopt;
+    }
+}
+
 }  // namespace
 
 LiveAnalysis::LiveAnalysis(std::function<LiveAnalysisInput()> source, QObject* parent, Checker check)
-    : QObject(parent), m_source(std::move(source)), m_check(check ? std::move(check) : Checker(&CheckInput))
+    : QObject(parent), m_source(std::move(source)), m_check(check ? std::move(check) : KeptPagesChecker())
 {
     m_timer.setSingleShot(true);
     m_timer.setInterval(PauseMilliseconds);
@@ -59,7 +77,9 @@ void LiveAnalysis::RunNow()
 {
     m_timer.stop();
     const LiveAnalysisInput input = m_source();
-    Take(++m_generation, CheckReporting(m_check, input));
+    PageCheckResult result = CheckReporting(m_check, input);
+    std::optional<RollModel> roll = RollOf(result);
+    Take(++m_generation, std::move(result), std::move(roll));
 }
 
 void LiveAnalysis::RunOnWorker()
@@ -72,12 +92,13 @@ void LiveAnalysis::RunOnWorker()
         // Nothing may leave the runnable: an exception here would end the program.
         try {
             auto result = std::make_shared<PageCheckResult>(CheckReporting(check, *input));
+            auto roll = std::make_shared<std::optional<RollModel>>(RollOf(*result));
             // Back on the window's thread, where self is checked before use.
             QMetaObject::invokeMethod(
                 QCoreApplication::instance(),
-                [result, generation, self] {
+                [result, roll, generation, self] {
                     if (self) {
-                        self->Take(generation, std::move(*result));
+                        self->Take(generation, std::move(*result), std::move(*roll));
                     }
                 },
                 Qt::QueuedConnection);
@@ -87,14 +108,16 @@ void LiveAnalysis::RunOnWorker()
     });
 }
 
-void LiveAnalysis::Take(unsigned generation, PageCheckResult result)
+void LiveAnalysis::Take(unsigned generation, PageCheckResult result, std::optional<RollModel> roll)
 {
     if (generation != m_generation) {
         return;  // a later change is pending or shown already
     }
     m_shown = generation;
     m_last = std::move(result);
+    m_lastRoll = std::move(roll);
     emit Analysed(m_last);
+    m_lastRoll.reset();
 }
 
 }  // namespace quaverly

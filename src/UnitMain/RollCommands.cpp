@@ -7,6 +7,9 @@
 // from the audio) and moves the roll's playhead and the pages' marks.
 #include <QAction>
 #include <QActionGroup>
+#include <QCoreApplication>
+#include <QPointer>
+#include <QThreadPool>
 #include <QDockWidget>
 #include <QKeySequence>
 #include <QMenu>
@@ -47,6 +50,74 @@ QColor PlayingColor()
     return QColor(255, 226, 120);
 }
 
+// A page's text as the core reads it (Shift-JIS, CR LF line ends) and the
+// byte offset in it of each character position of the control's text.
+struct MeasuredPage {
+    std::string sjis;
+    std::vector<int> bytes;
+};
+
+MeasuredPage MeasurePage(const QString& text)
+{
+    MeasuredPage page;
+    page.sjis = ToSjis(QString(text).replace(QLatin1Char('\n'), QStringLiteral("\r\n")));
+    // Each character is one Shift-JIS character (an unconvertible one "?"),
+    // a line break CR LF: walking both texts together gives every offset.
+    const std::vector<int> starts = SjisCharStarts(page.sjis);
+    page.bytes.resize(static_cast<size_t>(text.size()) + 1);
+    size_t character = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        page.bytes[static_cast<size_t>(i)] = starts[std::min(character, starts.size() - 1)];
+        const bool pairStart = text.at(i).isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate();
+        if (!pairStart) {
+            ++character;
+        }
+    }
+    page.bytes.back() = starts.back();
+    return page;
+}
+
+// What a typed note sounds as.
+struct NotePreview {
+    int channel;
+    int program;
+    int key;
+    int velocity;
+};
+
+// The note whose characters end at the caret or hold the character before
+// it, in the page's text; nothing when the caret follows no sounding note.
+std::optional<NotePreview> PreviewOfTypedNote(const QString& text, int position, int voice, const EditorTexts& settings,
+                                              bool extendedNotation)
+{
+    const MeasuredPage page = MeasurePage(text);
+    SequenceList list;
+    ParseScore(page.sjis, voice - 1, list, extendedNotation);
+    const int byte = page.bytes[static_cast<size_t>(std::clamp<qsizetype>(position, 0, static_cast<qsizetype>(page.bytes.size()) - 1))];
+    std::optional<SequenceEntry> typed;
+    for (const SequenceEntry& entry : list) {
+        const SourceSpan source = entry.Source();
+        if (!entry.IsRaw() && !entry.IsEnd() && entry.Gate() > 0 && source.Contains(byte - 1)) {
+            typed = entry;
+            break;
+        }
+    }
+    if (!typed) {
+        return std::nullopt;
+    }
+    std::array<int, VoiceCount> tones{1, 1, 1, 1};
+    std::array<int, VoiceCount> volumes{63, 63, 63, 63};
+    if (CheckToneTexts(settings.tones, tones)) {
+        tones = {1, 1, 1, 1};
+    }
+    if (CheckVolumeTexts(settings.volumes, volumes)) {
+        volumes = {63, 63, 63, 63};
+    }
+    const size_t index = static_cast<size_t>(voice - 1);
+    return NotePreview{voice - 1, std::clamp(tones[index] - 1, 0, 127), std::clamp(typed->Note() + MidiNoteOffset, 0, 127),
+                       VelocityOfVolume(volumes[index])};
+}
+
 }  // namespace
 
 void TFormMain::SetUpRoll()
@@ -68,15 +139,20 @@ void TFormMain::SetUpRoll()
 
     // While typing, the roll shows what the live check of the pages compiled.
     connect(m_liveAnalysis, &LiveAnalysis::Analysed, this,
-            [this](const PageCheckResult& result) { ShowSequenceInRoll(result.sequence); });
+            [this](const PageCheckResult& result) {
+                // Laid out with the check, off this thread, when it could be.
+                if (std::optional<RollModel> roll = m_liveAnalysis->TakeRollModel()) {
+                    ShowRollModel(std::move(*roll));
+                } else {
+                    ShowSequenceInRoll(result.sequence);
+                }
+            });
     m_followTimer = new QTimer(this);
     m_followTimer->setInterval(FollowIntervalMs);
     connect(m_followTimer, &QTimer::timeout, this, &TFormMain::FollowPlay);
 
     for (int voice = 1; voice <= VoiceCount; ++voice) {
-        QPlainTextEdit* memo = VoiceMemo(voice);
-        connect(memo, &QPlainTextEdit::textChanged, this, [this, voice] { PageTextChanged(voice); });
-        connect(memo, &QPlainTextEdit::cursorPositionChanged, this, [this, voice] { PageCursorMoved(voice); });
+        connect(VoiceMemo(voice), &QPlainTextEdit::cursorPositionChanged, this, [this, voice] { PageCursorMoved(voice); });
     }
     connect(m_roll, &TPianoRoll::NoteClicked, this, &TFormMain::RollNoteClicked);
     connect(m_roll, &TPianoRoll::SoloChanged, this, [this](int voice) { SetSoloVoice(voice + 1); });
@@ -187,14 +263,22 @@ void TFormMain::RefreshRollFromPages()
 
 void TFormMain::ShowSequenceInRoll(const SequenceList& list)
 {
+    RollModel model;
+    model.SetEvents(list);
+    ShowRollModel(std::move(model));
+}
+
+void TFormMain::ShowRollModel(RollModel model)
+{
     if (m_foreign) {
         return;  // the empty pages' live check leaves the other maker's channels in view
     }
     std::array<int, VoiceCount> tones{1, 1, 1, 1};
-    if (CheckToneTexts(CollectEditorTexts().tones, tones)) {
+    if (CheckToneTexts(CollectSettingTexts().tones, tones)) {
         tones = {1, 1, 1, 1};  // a tone box being typed: the legend shows the first tone meanwhile
     }
-    m_roll->SetEvents(list, tones);
+    m_roll->SetModel(std::move(model), tones);
+    m_rollBehindPage.fill(false);
     if (QWidget* page = m_ui->PageControl1->currentWidget()) {
         for (int voice = 1; voice <= VoiceCount; ++voice) {
             if (page == VoicePage(voice)) {
@@ -206,27 +290,18 @@ void TFormMain::ShowSequenceInRoll(const SequenceList& list)
 
 void TFormMain::PageTextChanged(int voice)
 {
-    m_pageBytes[static_cast<size_t>(voice - 1)].clear();
+    const auto i = static_cast<size_t>(voice - 1);
+    m_pageBytes[i].clear();
+    m_pageSjis[i].reset();
+    m_rollBehindPage[i] = true;
 }
 
 int TFormMain::PageByteOfPosition(int voice, int position)
 {
     std::vector<int>& bytes = m_pageBytes[static_cast<size_t>(voice - 1)];
     if (bytes.empty()) {
-        QString text = VoiceMemo(voice)->toPlainText();
-        // Each character is one Shift-JIS character (an unconvertible one "?"),
-        // a line break CR LF: walking both texts together gives every offset.
-        const std::vector<int> starts = SjisCharStarts(ToSjis(QString(text).replace(QLatin1Char('\n'), QStringLiteral("\r\n"))));
-        bytes.resize(static_cast<size_t>(text.size()) + 1);
-        size_t character = 0;
-        for (qsizetype i = 0; i < text.size(); ++i) {
-            bytes[static_cast<size_t>(i)] = starts[std::min(character, starts.size() - 1)];
-            const bool pairStart = text.at(i).isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate();
-            if (!pairStart) {
-                ++character;
-            }
-        }
-        bytes.back() = starts.back();
+        bytes = MeasurePage(VoiceMemo(voice)->toPlainText()).bytes;
+        ++m_pageWork.measures;
     }
     return bytes[static_cast<size_t>(std::clamp<qsizetype>(position, 0, static_cast<qsizetype>(bytes.size()) - 1))];
 }
@@ -242,6 +317,13 @@ int TFormMain::PagePositionOfByte(int voice, int byteOffset)
 void TFormMain::PageCursorMoved(int voice)
 {
     if (m_roll == nullptr) {
+        return;
+    }
+    // While the roll shows an earlier text of the page (keys typed, the live
+    // check's result not yet come), its notes are not the page's: the mark
+    // waits for that result, which marks the cursor's note again. A key
+    // measures nothing of the page.
+    if (m_rollBehindPage[static_cast<size_t>(voice - 1)]) {
         return;
     }
     // A selection (a clicked note's characters) is marked by its first
@@ -354,35 +436,32 @@ void TFormMain::PreviewTypedNote(int voice)
     if (!PreviewEnabled() || !m_services.player.IsStopped()) {
         return;
     }
-    QPlainTextEdit* memo = VoiceMemo(voice);
-    const EditorTexts texts = CollectEditorTexts();
-    SequenceList list;
-    ParseScore(texts.scores[static_cast<size_t>(voice - 1)], voice - 1, list, m_extendedNotation);
-    const int byte = PageByteOfPosition(voice, memo->textCursor().position());
-    // The note whose characters end at the caret or hold the character before it.
-    std::optional<SequenceEntry> typed;
-    for (const SequenceEntry& entry : list) {
-        const SourceSpan source = entry.Source();
-        if (!entry.IsRaw() && !entry.IsEnd() && entry.Gate() > 0 && source.Contains(byte - 1)) {
-            typed = entry;
-            break;
+    // Finding the note parses the whole page: that runs on a worker thread
+    // with a copy of the text and the caret, so the next key never waits for
+    // it. The note sounds when the answer comes, unless a play has begun or
+    // the preview was turned off meanwhile.
+    const QPlainTextEdit* memo = VoiceMemo(voice);
+    QPointer<TFormMain> self(this);
+    QThreadPool::globalInstance()->start([self, voice, text = memo->toPlainText(), position = memo->textCursor().position(),
+                                          settings = CollectSettingTexts(), extended = m_extendedNotation] {
+        // Nothing may leave the runnable: an exception here would end the program.
+        try {
+            const std::optional<NotePreview> preview = PreviewOfTypedNote(text, position, voice, settings, extended);
+            if (!preview) {
+                return;
+            }
+            QMetaObject::invokeMethod(
+                QCoreApplication::instance(),
+                [self, note = *preview] {
+                    if (self && self->PreviewEnabled() && self->m_services.player.IsStopped()) {
+                        self->m_services.player.PreviewNote(note.channel, note.program, note.key, note.velocity, PreviewMs);
+                    }
+                },
+                Qt::QueuedConnection);
+        } catch (...) {
+            // No note found: the key makes no sound.
         }
-    }
-    if (!typed) {
-        return;
-    }
-    std::array<int, VoiceCount> tones{1, 1, 1, 1};
-    std::array<int, VoiceCount> volumes{63, 63, 63, 63};
-    if (CheckToneTexts(texts.tones, tones)) {
-        tones = {1, 1, 1, 1};
-    }
-    if (CheckVolumeTexts(texts.volumes, volumes)) {
-        volumes = {63, 63, 63, 63};
-    }
-    const size_t index = static_cast<size_t>(voice - 1);
-    m_services.player.PreviewNote(voice - 1, std::clamp(tones[index] - 1, 0, 127),
-                                  std::clamp(typed->Note() + MidiNoteOffset, 0, 127), VelocityOfVolume(volumes[index]),
-                                  PreviewMs);
+    });
 }
 
 }  // namespace quaverly

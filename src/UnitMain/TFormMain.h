@@ -35,6 +35,7 @@
 #include "UnitMld/ScoreAnalysis.h"
 #include "UnitMld/StagedMelody.h"
 #include "UnitMld/SequenceList.h"
+#include "UnitRoll/RollModel.h"
 
 class QAction;
 class QActionGroup;
@@ -112,7 +113,19 @@ public:
     QAction* VoicePlayItem(int voice) const;
 
     // The editor's texts as the core reads them (Shift-JIS, CR LF line ends).
+    // A page's text is converted once after each of its changes: a key typed
+    // into one page of a long melody converts no other.
     EditorTexts CollectEditorTexts() const;
+    // The same without the pages: the boxes alone.
+    EditorTexts CollectSettingTexts() const;
+    // The whole-page work done on the window's thread since it was made: each
+    // page text converted for the core, and each page's byte offsets
+    // measured. A key typed does neither.
+    struct PageWork {
+        int conversions = 0;
+        int measures = 0;
+    };
+    const PageWork& PageWorkDone() const { return m_pageWork; }
 
     // The two questions; each returns true when the command goes on.
     // Loss question: asked in Current, ScoreEdited and SettingsEdited. Its
@@ -183,6 +196,8 @@ public:
     void RefreshRollFromPages();
     // Shows a compiled or loaded melody in the roll.
     void ShowSequenceInRoll(const SequenceList& list);
+    // The same, laid out for the roll before.
+    void ShowRollModel(RollModel model);
     // One step of following a play: the playhead and the note sounding in
     // each page, from the player's current time.
     void FollowPlay();
@@ -413,6 +428,12 @@ private:
     // Per page: the byte offset of each character position (empty: not yet
     // measured since the last change).
     std::array<std::vector<int>, VoiceCount> m_pageBytes;
+    // Per page: its text as the core reads it, kept until it changes.
+    mutable std::array<std::optional<std::string>, VoiceCount> m_pageSjis;
+    mutable PageWork m_pageWork;
+    // Per page: the page has changed since the roll's notes were made (the
+    // live check's result has not come yet).
+    std::array<bool, VoiceCount> m_rollBehindPage{};
     std::array<QList<QTextEdit::ExtraSelection>, VoiceCount> m_playHighlights;
     std::array<SourceSpan, VoiceCount> m_playingSpans{};
     // The voices the running play sounds (its voice switches, or the solo voice).

@@ -96,6 +96,17 @@ void DiagnosticSink::Take(Diagnostic diagnostic)
     }
 }
 
+void DiagnosticSink::TakeCounted(int page, const std::vector<Diagnostic>& kept, size_t count)
+{
+    for (const Diagnostic& diagnostic : kept) {
+        Take(diagnostic);
+    }
+    // Those only counted there are only counted here.
+    if (count > kept.size()) {
+        m_counts[Slot(page)] += count - kept.size();
+    }
+}
+
 void DiagnosticSink::Add(DiagnosticKind kind, SourceSpan span, std::string_view quoted, std::string_view suffix)
 {
     // Counted first: a diagnostic beyond the bound costs no message.

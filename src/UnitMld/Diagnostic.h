@@ -55,6 +55,9 @@ public:
     void StreamTo(Stream stream) { m_stream = std::move(stream); }
     // Takes a diagnostic made elsewhere (the builder's), under the same bound.
     void Take(Diagnostic diagnostic);
+    // The diagnostics of a page noted elsewhere under the same bound: those
+    // kept there, in their order, and the count of all of them.
+    void TakeCounted(int page, const std::vector<Diagnostic>& kept, size_t count);
     // Every diagnostic of the page (0..3; -1 for those of no page), taken or not.
     size_t Count(int page) const { return m_counts[Slot(page)]; }
     size_t TotalCount() const;

@@ -14,14 +14,17 @@ constexpr double TicksPerQuarter = 48.0;
 
 }  // namespace
 
-PageCheckResult CheckPages(const EditorTexts& texts, const MelodyFileInfo& info, bool extendedNotation)
+namespace {
+
+// The result from an analysis run into a fresh store with a sink of its own.
+template <typename Analyse>
+PageCheckResult CheckWith(const EditorTexts& texts, Analyse analyse)
 {
     PageCheckResult result;
     MelodyStore store;
     DiagnosticSink diagnostics;
     try {
-        AnalysisResult analysis = AnalyseScore(store, texts, info, extendedNotation, ViewRows::Skip, &diagnostics,
-                                               PagesOnTempoRefusal::Parse);
+        AnalysisResult analysis = analyse(store, diagnostics);
         result.refusal = analysis.refusal;
         result.refusalReason = analysis.refusalReason;
     } catch (const QuaverlyError& error) {
@@ -48,6 +51,46 @@ PageCheckResult CheckPages(const EditorTexts& texts, const MelodyFileInfo& info,
     }
     result.sequence = std::move(store.Sequence());
     return result;
+}
+
+}  // namespace
+
+PageCheckResult CheckPages(const EditorTexts& texts, const MelodyFileInfo& info, bool extendedNotation)
+{
+    return CheckWith(texts, [&](MelodyStore& store, DiagnosticSink& diagnostics) {
+        return AnalyseScore(store, texts, info, extendedNotation, ViewRows::Skip, &diagnostics,
+                            PagesOnTempoRefusal::Parse);
+    });
+}
+
+PageCheckResult PageChecker::Check(const EditorTexts& texts, const MelodyFileInfo& info, bool extendedNotation)
+{
+    const std::lock_guard lock(m_mutex);
+    m_pagesParsed = 0;
+    std::array<const ParsedPage*, VoiceCount> pages{};
+    for (int voice = 0; voice < VoiceCount; ++voice) {
+        const auto i = static_cast<size_t>(voice);
+        KeptPage& kept = m_pages[i];
+        if (!kept.valid || kept.extendedNotation != extendedNotation || kept.text != texts.scores[i]) {
+            // Forgotten first: a parse that fails leaves no page kept.
+            kept.valid = false;
+            kept.parsed = ParsePage(texts.scores[i], voice, extendedNotation);
+            kept.text = texts.scores[i];
+            kept.extendedNotation = extendedNotation;
+            kept.valid = true;
+            ++m_pagesParsed;
+        }
+        pages[i] = &kept.parsed;
+    }
+    return CheckWith(texts, [&](MelodyStore& store, DiagnosticSink& diagnostics) {
+        return AnalyseParsedScore(store, texts, pages, info, ViewRows::Skip, &diagnostics, PagesOnTempoRefusal::Parse);
+    });
+}
+
+int PageChecker::PagesParsed() const
+{
+    const std::lock_guard lock(m_mutex);
+    return m_pagesParsed;
 }
 
 }  // namespace quaverly

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <array>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
@@ -34,5 +35,28 @@ struct PageCheckResult {
 };
 
 PageCheckResult CheckPages(const EditorTexts& texts, const MelodyFileInfo& info, bool extendedNotation);
+
+// The same check, made again and again as the pages are edited: each page's
+// parse is kept with the text and the switch it was made from, only a page
+// whose text (or the switch) changed is parsed again, and the melody is
+// built from the kept entries. Its results are those of CheckPages. One
+// check at a time: a second caller waits for the first.
+class PageChecker {
+public:
+    PageCheckResult Check(const EditorTexts& texts, const MelodyFileInfo& info, bool extendedNotation);
+    // How many pages the last check parsed.
+    int PagesParsed() const;
+
+private:
+    struct KeptPage {
+        bool valid = false;
+        std::string text;
+        bool extendedNotation = false;
+        ParsedPage parsed;
+    };
+    mutable std::mutex m_mutex;
+    std::array<KeptPage, VoiceCount> m_pages;
+    int m_pagesParsed = 0;
+};
 
 }  // namespace quaverly

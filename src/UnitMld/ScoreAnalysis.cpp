@@ -92,9 +92,14 @@ std::optional<std::string> CheckSettingTexts(const EditorTexts& texts, SettingVa
     return std::nullopt;
 }
 
-AnalysisResult AnalyseScore(MelodyStore& store, const EditorTexts& texts, const MelodyFileInfo& info,
-                            bool extendedNotation, ViewRows rows, DiagnosticSink* diagnostics,
-                            PagesOnTempoRefusal pagesOnTempoRefusal)
+namespace {
+
+// The command's steps around the parse, which readPages does: it appends the
+// four pages' entries to the store's list, sets their canonical texts and
+// hands their diagnostics to the sink.
+template <typename ReadPages>
+AnalysisResult Analyse(MelodyStore& store, const EditorTexts& texts, const MelodyFileInfo& info, ViewRows rows,
+                       DiagnosticSink* diagnostics, PagesOnTempoRefusal pagesOnTempoRefusal, ReadPages readPages)
 {
     AnalysisResult result;
     store.ClearMelody();
@@ -105,17 +110,7 @@ AnalysisResult AnalyseScore(MelodyStore& store, const EditorTexts& texts, const 
     result.refusal = CheckSettingTexts(texts, values, &result.refusalReason);
     const bool tempoRefused = result.refusal && result.refusalReason.field == RefusedField::Tempo;
     if (!tempoRefused || pagesOnTempoRefusal == PagesOnTempoRefusal::Parse) {
-        // The four pages, into room for the most entries they can make:
-        // memory reserved beyond the events is never touched.
-        size_t room = store.Sequence().size();
-        for (const std::string& score : texts.scores) {
-            room += MostEntriesOfScore(score);
-        }
-        store.Sequence().reserve(room);
-        for (int voice = 0; voice < VoiceCount; ++voice) {
-            const auto i = static_cast<size_t>(voice);
-            settings.scores[i] = ParseScore(texts.scores[i], voice, store.Sequence(), extendedNotation, diagnostics);
-        }
+        readPages(settings.scores);
     }
     if (result.refusal) {
         return result;
@@ -142,6 +137,60 @@ AnalysisResult AnalyseScore(MelodyStore& store, const EditorTexts& texts, const 
     result.canonicalScores = std::move(settings.scores);
     result.report = AnalysisReport(store);
     return result;
+}
+
+}  // namespace
+
+AnalysisResult AnalyseScore(MelodyStore& store, const EditorTexts& texts, const MelodyFileInfo& info,
+                            bool extendedNotation, ViewRows rows, DiagnosticSink* diagnostics,
+                            PagesOnTempoRefusal pagesOnTempoRefusal)
+{
+    return Analyse(store, texts, info, rows, diagnostics, pagesOnTempoRefusal,
+                   [&](std::array<std::string, VoiceCount>& canonical) {
+                       // The four pages, into room for the most entries they can make:
+                       // memory reserved beyond the events is never touched.
+                       size_t room = store.Sequence().size();
+                       for (const std::string& score : texts.scores) {
+                           room += MostEntriesOfScore(score);
+                       }
+                       store.Sequence().reserve(room);
+                       for (int voice = 0; voice < VoiceCount; ++voice) {
+                           const auto i = static_cast<size_t>(voice);
+                           canonical[i] = ParseScore(texts.scores[i], voice, store.Sequence(), extendedNotation, diagnostics);
+                       }
+                   });
+}
+
+ParsedPage ParsePage(std::string_view text, int voice, bool extendedNotation)
+{
+    ParsedPage page;
+    DiagnosticSink sink;
+    page.canonical = ParseScore(text, voice, page.entries, extendedNotation, &sink);
+    page.diagnostics = std::move(sink.Items());
+    page.diagnosticCount = sink.Count(voice);
+    return page;
+}
+
+AnalysisResult AnalyseParsedScore(MelodyStore& store, const EditorTexts& texts,
+                                  const std::array<const ParsedPage*, VoiceCount>& pages, const MelodyFileInfo& info,
+                                  ViewRows rows, DiagnosticSink* diagnostics, PagesOnTempoRefusal pagesOnTempoRefusal)
+{
+    return Analyse(store, texts, info, rows, diagnostics, pagesOnTempoRefusal,
+                   [&](std::array<std::string, VoiceCount>& canonical) {
+                       size_t room = store.Sequence().size();
+                       for (const ParsedPage* page : pages) {
+                           room += page->entries.size();
+                       }
+                       store.Sequence().reserve(room);
+                       for (int voice = 0; voice < VoiceCount; ++voice) {
+                           const ParsedPage& page = *pages[static_cast<size_t>(voice)];
+                           store.Sequence().Append(page.entries);
+                           canonical[static_cast<size_t>(voice)] = page.canonical;
+                           if (diagnostics != nullptr) {
+                               diagnostics->TakeCounted(voice, page.diagnostics, page.diagnosticCount);
+                           }
+                       }
+                   });
 }
 
 std::string AnalysisReport(const MelodyStore& store)

@@ -61,6 +61,27 @@ AnalysisResult AnalyseScore(MelodyStore& store, const EditorTexts& texts, const 
                             DiagnosticSink* diagnostics = nullptr,
                             PagesOnTempoRefusal pagesOnTempoRefusal = PagesOnTempoRefusal::Skip);
 
+// One page as the parser leaves it: its entries (with their places), its
+// canonical text and its diagnostics, the first DiagnosticSink::KeptPerPage
+// of them and the count of all. A check that keeps these per page parses
+// again only the pages whose text changed.
+struct ParsedPage {
+    SequenceList entries;
+    std::string canonical;
+    std::vector<Diagnostic> diagnostics;
+    size_t diagnosticCount = 0;
+};
+ParsedPage ParsePage(std::string_view text, int voice, bool extendedNotation);
+
+// AnalyseScore with the four pages parsed before: pages[i] is ParsePage of
+// texts.scores[i] for voice i with the same switch. The store, the result
+// and the diagnostics (kept by a sink of the default bound) are those
+// AnalyseScore gives.
+AnalysisResult AnalyseParsedScore(MelodyStore& store, const EditorTexts& texts,
+                                  const std::array<const ParsedPage*, VoiceCount>& pages, const MelodyFileInfo& info,
+                                  ViewRows rows = ViewRows::Fill, DiagnosticSink* diagnostics = nullptr,
+                                  PagesOnTempoRefusal pagesOnTempoRefusal = PagesOnTempoRefusal::Skip);
+
 // The values of the tempo, tone and volume boxes.
 struct SettingValues {
     int tempo = 125;

@@ -122,6 +122,11 @@ void SequenceList::AddRaw(int time, int voice, std::string_view hex, SourceSpan 
 
 void SequenceList::Append(const SequenceList& other)
 {
+    if (other.m_wide.empty() && other.m_rawEnds.empty()) {
+        // Packed entries that point at no side table are the same in any list.
+        m_entries.insert(m_entries.end(), other.m_entries.begin(), other.m_entries.end());
+        return;
+    }
     m_entries.reserve(m_entries.size() + other.size());
     for (const SequenceEntry& entry : other) {
         if (entry.IsRaw()) {

@@ -112,7 +112,11 @@ void RollModel::SetEvents(const SequenceList& list)
     }
     for (int voice = 0; voice < VoiceCount; ++voice) {
         auto& timed = events[static_cast<size_t>(voice)];
-        std::stable_sort(timed.begin(), timed.end(), [](const Timed& a, const Timed& b) { return a.time < b.time; });
+        // Mostly in order already (only a negative rest steps back): then no sort.
+        const auto earlier = [](const Timed& a, const Timed& b) { return a.time < b.time; };
+        if (!std::is_sorted(timed.begin(), timed.end(), earlier)) {
+            std::stable_sort(timed.begin(), timed.end(), earlier);
+        }
         auto& notes = m_notes[static_cast<size_t>(voice)];
         for (size_t i = 0; i < timed.size(); ++i) {
             const Timed& event = timed[i];
@@ -142,11 +146,15 @@ void RollModel::SetEvents(const SequenceList& list)
         }
     }
     for (auto& refs : m_byOffset) {
-        std::stable_sort(refs.begin(), refs.end(), [this](RollNoteRef a, RollNoteRef b) {
+        const auto before = [this](RollNoteRef a, RollNoteRef b) {
             const RollNote& x = Note(a);
             const RollNote& y = Note(b);
             return x.source.offset != y.source.offset ? x.source.offset < y.source.offset : x.time < y.time;
-        });
+        };
+        // A page read forwards gives its notes in the order of their places.
+        if (!std::is_sorted(refs.begin(), refs.end(), before)) {
+            std::stable_sort(refs.begin(), refs.end(), before);
+        }
     }
 }
 

@@ -388,8 +388,15 @@ void TPianoRoll::SetForeignMelody(const MfiMelody& melody)
 
 void TPianoRoll::SetEvents(const SequenceList& list, const std::array<int, VoiceCount>& tones)
 {
+    RollModel model;
+    model.SetEvents(list);
+    SetModel(std::move(model), tones);
+}
+
+void TPianoRoll::SetModel(RollModel model, const std::array<int, VoiceCount>& tones)
+{
     const bool wasForeign = m_model.IsForeign();
-    m_model.SetEvents(list);
+    m_model = std::move(model);
     m_tones = tones;
     m_cursorNote = {};
     UpdateLegend();

@@ -32,6 +32,9 @@ public:
     // A melody of another maker as it is: every channel a lane in its own
     // colour, over the keys it uses; the legend names the channels.
     void SetForeignMelody(const MfiMelody& melody);
+    // The same with the notes laid out before (RollModel::SetEvents), on
+    // another thread: a long melody's layout takes some milliseconds.
+    void SetModel(RollModel model, const std::array<int, VoiceCount>& tones);
     const RollModel& Model() const { return m_model; }
 
     // Marks the note whose characters hold a byte of a page (none: no mark)

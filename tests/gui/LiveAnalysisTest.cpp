@@ -10,6 +10,8 @@
 #include <QTabWidget>
 #include <QtTest>
 
+#include "UnitRoll/TPianoRoll.h"
+
 #include <new>
 #include <stdexcept>
 
@@ -73,6 +75,62 @@ private slots:
         QVERIFY(Rows(window).isEmpty());
         QVERIFY(window.VoiceMemo(2)->extraSelections().isEmpty());
         QCOMPARE(pages->tabText(pages->indexOf(window.VoicePage(2))), secondTitle);
+    }
+
+    // A key typed into a long page converts and measures no page on the
+    // window's thread; the check after the pause converts that page alone,
+    // and the roll's mark of the cursor measures it once.
+    void AKeyDoesNoWholePageWork()
+    {
+        WindowFixture fixture;
+        TFormMain& window = fixture.window;
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        const QString line = QStringLiteral("ドレミファソラシ▲ド").repeated(40) + QLatin1Char('\n');
+        for (int voice = 1; voice <= VoiceCount; ++voice) {
+            window.VoiceMemo(voice)->setPlainText(line.repeated(50));
+        }
+        window.Live().SetPause(60000);  // no check until asked for
+        window.Live().RunNow();
+        QPlainTextEdit* memo = window.VoiceMemo(1);
+        memo->setFocus();
+        QTextCursor cursor = memo->textCursor();
+        cursor.setPosition(static_cast<int>(line.size()) * 25);
+        memo->setTextCursor(cursor);
+        QApplication::processEvents();
+        const int notes = static_cast<int>(window.PianoRoll()->Model().Notes(0).size());
+        const TFormMain::PageWork before = window.PageWorkDone();
+
+        for (Qt::Key key : {Qt::Key_C, Qt::Key_D, Qt::Key_E, Qt::Key_Right, Qt::Key_G, Qt::Key_Backspace, Qt::Key_A}) {
+            QTest::keyClick(memo, key);
+            QApplication::processEvents();
+            QCOMPARE(window.PageWorkDone().conversions, before.conversions);
+            QCOMPARE(window.PageWorkDone().measures, before.measures);
+        }
+        QCOMPARE(memo->toPlainText().count(QStringLiteral("ド")), 2 * 40 * 50 + 1);
+
+        window.Live().RunNow();
+        QCOMPARE(window.PageWorkDone().conversions, before.conversions + 1);
+        QCOMPARE(window.PageWorkDone().measures, before.measures + 1);
+        QCOMPARE(static_cast<int>(window.PianoRoll()->Model().Notes(0).size()), notes + 4);
+        QVERIFY(window.PianoRoll()->CursorNote().IsSet());
+    }
+
+    // A character Shift-JIS cannot hold is one "?" to the check: the marks
+    // and places after it fall on the characters they name.
+    void PlacesAfterACharacterShiftJisCannotHold()
+    {
+        WindowFixture fixture;
+        TFormMain& window = fixture.window;
+        window.VoiceMemo(1)->setPlainText(QString::fromUtf8("€Xド\xF0\x9F\x8E\xB5Y"));
+        window.Live().RunNow();
+        const QList<QTextEdit::ExtraSelection> marks = window.VoiceMemo(1)->extraSelections();
+        QCOMPARE(marks.size(), 2);
+        QCOMPARE(marks[0].cursor.selectedText(), QStringLiteral("€X"));
+        QCOMPARE(marks[1].cursor.selectedText(), QString::fromUtf8("\xF0\x9F\x8E\xB5Y"));
+        QCOMPARE(window.PageByteOfPosition(1, 2), 2);  // ド
+        QCOMPARE(window.PageByteOfPosition(1, 5), 5);  // Y
+        QCOMPARE(window.PageByteOfPosition(1, 6), 6);  // the end
     }
 
     void ChoosingARowSelectsItsCharacters()
