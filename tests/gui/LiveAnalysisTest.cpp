@@ -16,6 +16,7 @@
 #include "UnitMain/DiagnosticsView.h"
 #include "UnitMain/LiveAnalysis.h"
 #include "base/TextEncoding.h"
+#include "WindowAccess.h"
 #include "WindowFixture.h"
 
 namespace quaverly {
@@ -39,40 +40,41 @@ private slots:
     {
         WindowFixture fixture;
         TFormMain& window = fixture.window;
-        window.Live().RunNow();
+        WindowAccess::Live(window).RunNow();
         QVERIFY(Rows(window).isEmpty());
         auto* pages = window.findChild<QTabWidget*>("PageControl1");
-        const QString secondTitle = pages->tabText(pages->indexOf(window.VoicePage(2)));
+        const QString secondTitle = pages->tabText(pages->indexOf(WindowAccess::VoicePage(window, 2)));
 
-        window.VoiceMemo(2)->insertPlainText(QStringLiteral("ドX"));
-        window.VoiceMemo(2)->insertPlainText(QStringLiteral("\nｱﾚ（ａ）"));
-        QVERIFY(window.Live().Pending());
+        WindowAccess::VoiceMemo(window, 2)->insertPlainText(QStringLiteral("ドX"));
+        WindowAccess::VoiceMemo(window, 2)->insertPlainText(QStringLiteral("\nｱﾚ（ａ）"));
+        QVERIFY(WindowAccess::Live(window).Pending());
         QVERIFY(Rows(window).isEmpty());  // nothing before the pause
-        QTRY_VERIFY_WITH_TIMEOUT(!window.Live().Pending(), 2000);
+        QTRY_VERIFY_WITH_TIMEOUT(!WindowAccess::Live(window).Pending(), 2000);
 
         QCOMPARE(Rows(window), (QStringList{QStringLiteral("第2音 1行2列: 「X」は意味のない文字なので飛ばしました"),
                                             QStringLiteral("第2音 2行1列: 「ｱ」は意味のない文字なので飛ばしました"),
                                             QStringLiteral("第2音 2行3列: 「（ａ）」は長さ・ゲートの指定として読めないので飛ばしました")}));
-        QCOMPARE(pages->tabText(pages->indexOf(window.VoicePage(2))), secondTitle + QStringLiteral(" (3)"));
-        const QList<QTextEdit::ExtraSelection> marks = window.VoiceMemo(2)->extraSelections();
+        QCOMPARE(pages->tabText(pages->indexOf(WindowAccess::VoicePage(window, 2))),
+                 secondTitle + QStringLiteral(" (3)"));
+        const QList<QTextEdit::ExtraSelection> marks = WindowAccess::VoiceMemo(window, 2)->extraSelections();
         QCOMPARE(marks.size(), 3);
         QCOMPARE(marks[2].cursor.selectedText(), QStringLiteral("（ａ）"));
         QCOMPARE(marks[2].format.underlineStyle(), QTextCharFormat::WaveUnderline);
         // QUAVERLY_SCREENSHOT=path keeps a picture of the window at this point (for the documents).
         if (const QByteArray path = qgetenv("QUAVERLY_SCREENSHOT"); !path.isEmpty()) {
-            pages->setCurrentWidget(window.VoicePage(2));
+            pages->setCurrentWidget(WindowAccess::VoicePage(window, 2));
             window.resize(760, 560);
             window.grab().save(QString::fromLocal8Bit(path));
         }
         QVERIFY(marks[2].format.toolTip().contains(QStringLiteral("「（ａ）」")));
-        QVERIFY(window.VoiceMemo(1)->extraSelections().isEmpty());
+        QVERIFY(WindowAccess::VoiceMemo(window, 1)->extraSelections().isEmpty());
 
         // Mending the page clears its marks and its count.
-        window.VoiceMemo(2)->setPlainText(QStringLiteral("ド"));
-        window.Live().RunNow();
+        WindowAccess::VoiceMemo(window, 2)->setPlainText(QStringLiteral("ド"));
+        WindowAccess::Live(window).RunNow();
         QVERIFY(Rows(window).isEmpty());
-        QVERIFY(window.VoiceMemo(2)->extraSelections().isEmpty());
-        QCOMPARE(pages->tabText(pages->indexOf(window.VoicePage(2))), secondTitle);
+        QVERIFY(WindowAccess::VoiceMemo(window, 2)->extraSelections().isEmpty());
+        QCOMPARE(pages->tabText(pages->indexOf(WindowAccess::VoicePage(window, 2))), secondTitle);
     }
 
     void ChoosingARowSelectsItsCharacters()
@@ -80,18 +82,18 @@ private slots:
         WindowFixture fixture;
         TFormMain& window = fixture.window;
         auto* pages = window.findChild<QTabWidget*>("PageControl1");
-        window.VoiceMemo(3)->setPlainText(QStringLiteral("ド\n　ミ▲▲▲▲ Z"));
-        window.Live().RunNow();
-        pages->setCurrentWidget(window.VoicePage(1));
+        WindowAccess::VoiceMemo(window, 3)->setPlainText(QStringLiteral("ド\n　ミ▲▲▲▲ Z"));
+        WindowAccess::Live(window).RunNow();
+        pages->setCurrentWidget(WindowAccess::VoicePage(window, 1));
         QCOMPARE(List(window)->count(), 2);
         struct Choice {
             int row;
             QString selected;
         };
         for (const Choice& choice : {Choice{0, QStringLiteral("ミ▲▲▲▲")}, Choice{1, QStringLiteral("Z")}}) {
-            window.Diagnostics().Choose(choice.row);
-            QCOMPARE(pages->currentWidget(), window.VoicePage(3));
-            QCOMPARE(window.VoiceMemo(3)->textCursor().selectedText(), choice.selected);
+            WindowAccess::Diagnostics(window).Choose(choice.row);
+            QCOMPARE(pages->currentWidget(), WindowAccess::VoicePage(window, 3));
+            QCOMPARE(WindowAccess::VoiceMemo(window, 3)->textCursor().selectedText(), choice.selected);
         }
     }
 
@@ -100,11 +102,11 @@ private slots:
         WindowFixture fixture;
         TFormMain& window = fixture.window;
         auto* meter = window.findChild<QLabel*>("LabelMeter");
-        window.VoiceMemo(1)->setPlainText(QStringLiteral("ド４レ４ミ４ファ４"));  // four quarters
-        window.VoiceMemo(2)->setPlainText(QStringLiteral("ド２"));
+        WindowAccess::VoiceMemo(window, 1)->setPlainText(QStringLiteral("ド４レ４ミ４ファ４"));  // four quarters
+        WindowAccess::VoiceMemo(window, 2)->setPlainText(QStringLiteral("ド２"));
         window.findChild<QComboBox*>("ComboBoxTempo")->setEditText(QStringLiteral("60"));
-        window.Live().RunNow();
-        const PageCheckResult& result = window.Live().LastResult();
+        WindowAccess::Live(window).RunNow();
+        const PageCheckResult& result = WindowAccess::Live(window).LastResult();
         QVERIFY(result.imageBytes > 0);
         QVERIFY(meter->text().startsWith(QString::number(result.imageBytes) + QStringLiteral(" バイト")));
         QVERIFY(meter->text().contains(QStringLiteral("0:04")));
@@ -112,8 +114,8 @@ private slots:
         QCOMPARE(result.sequence.size(), 7u);  // five notes and two end events
         QVERIFY(!meter->text().contains(QStringLiteral("断られます")));
 
-        window.VoiceVolume(3)->setText(QStringLiteral("70"));
-        window.Live().RunNow();
+        WindowAccess::VoiceVolume(window, 3)->setText(QStringLiteral("70"));
+        WindowAccess::Live(window).RunNow();
         QVERIFY(meter->text().contains(QStringLiteral("断られます")));
         QCOMPARE(Rows(window).value(0), QStringLiteral("第3音: 音量は 0～63 で指定してください"));
     }
@@ -134,7 +136,7 @@ private slots:
         QFETCH(QString, row);
         WindowFixture fixture;
         TFormMain& window = fixture.window;
-        window.VoiceMemo(1)->setPlainText(QStringLiteral("ドX"));
+        WindowAccess::VoiceMemo(window, 1)->setPlainText(QStringLiteral("ドX"));
         if (auto* box = window.findChild<QComboBox*>(control)) {
             box->setEditText(text);
         } else {
@@ -152,13 +154,13 @@ private slots:
     {
         WindowFixture fixture;
         TFormMain& window = fixture.window;
-        window.VoiceMemo(1)->setPlainText(QStringLiteral("Xド").repeated(1003));
-        window.Live().RunNow();
+        WindowAccess::VoiceMemo(window, 1)->setPlainText(QStringLiteral("Xド").repeated(1003));
+        WindowAccess::Live(window).RunNow();
         const QStringList rows = Rows(window);
         QCOMPARE(rows.size(), 1001);
         QCOMPARE(rows.last(), QStringLiteral("第1音 ほか 3 件"));
         auto* pages = window.findChild<QTabWidget*>("PageControl1");
-        QVERIFY(pages->tabText(pages->indexOf(window.VoicePage(1))).endsWith(QStringLiteral(" (1003)")));
+        QVERIFY(pages->tabText(pages->indexOf(WindowAccess::VoicePage(window, 1))).endsWith(QStringLiteral(" (1003)")));
     }
 
     // A check that fails on the worker thread (memory running out, anything

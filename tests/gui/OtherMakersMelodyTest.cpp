@@ -7,6 +7,7 @@
 #include <QtTest>
 
 #include "../core/MfiWriter.h"
+#include "WindowAccess.h"
 #include "WindowFixture.h"
 #include "base/FileIO.h"
 #include "platform/SjisText.h"
@@ -26,11 +27,11 @@ private slots:
         fixture.window.FileDrop1FileDrop({path});
 
         QCOMPARE(fixture.dialogs.shownMidiSurveys.size(), size_t{1});
-        QCOMPARE(fixture.window.VoiceMemo(1)->toPlainText().isEmpty(), false);
-        QCOMPARE(fixture.window.VoiceMemo(2)->toPlainText().isEmpty(), false);
+        QCOMPARE(WindowAccess::VoiceMemo(fixture.window, 1)->toPlainText().isEmpty(), false);
+        QCOMPARE(WindowAccess::VoiceMemo(fixture.window, 2)->toPlainText().isEmpty(), false);
         QCOMPARE(fixture.window.findChild<QLineEdit*>("EditTitle")->text(), QStringLiteral("Every"));
-        QCOMPARE(fixture.window.CurrentFileName(), QString());
-        QCOMPARE(fixture.window.State(), EditState::Current);
+        QCOMPARE(WindowAccess::CurrentFileName(fixture.window), QString());
+        QCOMPARE(WindowAccess::State(fixture.window), EditState::Current);
         const QStringList reports = fixture.boxes.Texts(Kind::Information);
         QCOMPARE(reports.size(), 1);
         QVERIFY(reports[0].startsWith(QStringLiteral("ほかのメーカーのメロディなので")));
@@ -44,7 +45,7 @@ private slots:
         const QString path = fixture.WriteFile("ring.mld", bytes);
         fixture.dialogs.mldSelectAnswer = path;
         fixture.window.mnOpen1Click();
-        QCOMPARE(fixture.window.CurrentFileName(), QString());
+        QCOMPARE(WindowAccess::CurrentFileName(fixture.window), QString());
 
         fixture.window.mnSave1Click();  // the save dialog is cancelled
         QCOMPARE(fixture.fileDialogs.saveCalls.size(), 1);
@@ -54,14 +55,14 @@ private slots:
     void CancelledChoiceLeavesTheDocument()
     {
         WindowFixture fixture;
-        fixture.window.VoiceMemo(1)->setPlainText(QStringLiteral("ドレミ"));
+        WindowAccess::VoiceMemo(fixture.window, 1)->setPlainText(QStringLiteral("ドレミ"));
         fixture.store.MelodyImage() = "previous image";
-        fixture.window.SetEditState(EditState::ScoreEdited);
+        WindowAccess::SetEditState(fixture.window, EditState::ScoreEdited);
         fixture.dialogs.midiChannelsCancel = true;
         fixture.window.FileDrop1FileDrop({fixture.WriteFile("ring.mld", mfitest::EveryFeatureFile())});
-        QCOMPARE(fixture.window.VoiceMemo(1)->toPlainText(), QStringLiteral("ドレミ"));
+        QCOMPARE(WindowAccess::VoiceMemo(fixture.window, 1)->toPlainText(), QStringLiteral("ドレミ"));
         QCOMPARE(fixture.store.MelodyImage(), std::string("previous image"));
-        QCOMPARE(fixture.window.State(), EditState::ScoreEdited);
+        QCOMPARE(WindowAccess::State(fixture.window), EditState::ScoreEdited);
         QCOMPARE(fixture.boxes.Count(Kind::Information), 0);
     }
 };
