@@ -121,28 +121,14 @@ public slots:
     void mnContentsClick();
     void mnAbout1Click();
 
-private:
-    // Play and MIDI export share the checks and the writing (PlayCommands.cpp):
-    // false after a refusal message, with nothing written.
-    // forPlay: the solo voice, if any, is the only one written.
-    bool CheckAndWriteMidi(const QString& path, bool forPlay = false);
-    // The same checks, and the MIDI file's bytes instead of a file: nothing
-    // after a refusal message.
-    std::optional<std::string> CheckAndMakeMidi(bool forPlay = false);
-    // The check chain of the tempo, tone and volume boxes alone; a refusal is shown and led to.
-    bool SettingsAllowMidi();
-    // A refusal's message box, naming the voice and what its box allows, and the lead to the box.
-    void ShowRefusal(const std::string& refusal, const RefusalReason& reason);
-    // "/P": play at once, show the playing window, end when it closes.
-    void StartPlayAndExit();
-
 protected:
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    // Tests reach the members below that the program's other units do not
-    // use through this one struct (tests/gui/support/WindowAccess.h).
+    // What the program's other units do not use is private; tests reach what
+    // they need of it through this one struct and no other way
+    // (tests/gui/support/WindowAccess.h).
     friend struct WindowAccess;
 
     // Ending the application: "/P" when playing ends, and Exit. The handler
@@ -256,6 +242,20 @@ private:
     {
         return m_playHighlights[static_cast<size_t>(voice - 1)];
     }
+
+    // Play and MIDI export share the checks and the writing (PlayCommands.cpp):
+    // false after a refusal message, with nothing written.
+    // forPlay: the solo voice, if any, is the only one written.
+    bool CheckAndWriteMidi(const QString& path, bool forPlay = false);
+    // The same checks, and the MIDI file's bytes instead of a file: nothing
+    // after a refusal message.
+    std::optional<std::string> CheckAndMakeMidi(bool forPlay = false);
+    // The check chain of the tempo, tone and volume boxes alone; a refusal is shown and led to.
+    bool SettingsAllowMidi();
+    // A refusal's message box, naming the voice and what its box allows, and the lead to the box.
+    void ShowRefusal(const std::string& refusal, const RefusalReason& reason);
+    // "/P": play at once, show the playing window, end when it closes.
+    void StartPlayAndExit();
 
     // Wiring (TFormMain.cpp).
     void SetUpLook();
