@@ -1,12 +1,17 @@
 // What the program leaves until its main window is first painted: the
 // player's soundfont and the windows' icon. A window shown before the main
 // window (the journal's question, the playing window of "/P") gets the icon
-// as it is shown.
+// as it is shown. And the window's fonts name only installed families, so
+// that choosing them costs no search of fontconfig's substitutes.
+#include <QFontDatabase>
+#include <QFontInfo>
 #include <QMessageBox>
 #include <QtTest>
+#include <algorithm>
 
 #include "WindowFixture.h"
 #include "app/FirstPaint.h"
+#include "platform/FormLook.h"
 
 using namespace quaverly;
 
@@ -50,6 +55,24 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&f.window));
         QTRY_COMPARE(f.player.prepares, 1);
         QCOMPARE(icons, 1);
+    }
+
+    void FontsNameOnlyInstalledFamiliesAndUseTheFirst()
+    {
+        const QStringList installed = QFontDatabase::families();
+        for (const QFont& font : {WindowFont(), FixedPitchFont()}) {
+            const QStringList families = font.families();
+            const bool anyInstalled = std::any_of(families.begin(), families.end(), [&](const QString& family) {
+                return installed.contains(family, Qt::CaseInsensitive);
+            });
+            if (!anyInstalled) {
+                continue;  // none of the list here: Qt's own substitutes decide
+            }
+            for (const QString& family : families) {
+                QVERIFY2(installed.contains(family, Qt::CaseInsensitive), qPrintable(family));
+            }
+            QCOMPARE(QFontInfo(font).family().toLower(), families.first().toLower());
+        }
     }
 };
 
