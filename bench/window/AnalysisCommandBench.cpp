@@ -15,6 +15,7 @@
 #include <cstdlib>
 
 #include "UnitMld/SequenceList.h"
+#include "WindowAccess.h"
 #include "WindowFixture.h"
 
 namespace {
@@ -54,9 +55,9 @@ void RunAnalysis(benchmark::State& state, bool canonical, bool processEvents)
     for (auto _ : state) {
         state.PauseTiming();
         for (int voice = 1; voice <= 4; ++voice) {
-            fixture.window.VoiceMemo(voice)->setPlainText(text);
+            WindowAccess::VoiceMemo(fixture.window, voice)->setPlainText(text);
         }
-        fixture.window.SetEditState(EditState::ScoreEdited);
+        WindowAccess::SetEditState(fixture.window, EditState::ScoreEdited);
         fixture.boxes.Clear();
         QApplication::processEvents();
         state.ResumeTiming();
@@ -68,8 +69,8 @@ void RunAnalysis(benchmark::State& state, bool canonical, bool processEvents)
 
         state.PauseTiming();
         if (fixture.boxes.Count(ScriptedMessageBoxes::Kind::Information) != 1 ||
-            fixture.window.State() != EditState::Current ||
-            fixture.window.VoiceMemo(4)->toPlainText() != VoiceText(true)) {
+            WindowAccess::State(fixture.window) != EditState::Current ||
+            WindowAccess::VoiceMemo(fixture.window, 4)->toPlainText() != VoiceText(true)) {
             state.SkipWithError("the analysis did not report a melody");
             break;
         }

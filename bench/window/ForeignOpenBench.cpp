@@ -31,6 +31,7 @@
 #include "ScriptedMessageBoxes.h"
 #include "UnitMain/TFormMain.h"
 #include "UnitPlay/FluidSynthPlayer.h"
+#include "WindowAccess.h"
 #include "WindowFixture.h"
 
 namespace {
@@ -80,8 +81,8 @@ struct SoundingWindow {
         : player(firstSound.Output()),
           window(store, WindowServices{boxes, fileDialogs, clipboard, settings, help, dialogs, player})
     {
-        window.SetProgramFolder(folder.path());
-        window.SetTerminateHandler([] {});
+        WindowAccess::SetProgramFolder(window, folder.path());
+        WindowAccess::SetTerminateHandler(window, [] {});
         window.resize(1280, 900);
         window.show();
         QApplication::processEvents();
@@ -128,7 +129,7 @@ void ForeignOpenToFirstSound(benchmark::State& state)
     sounding.firstSound.Reset();
     sounding.window.FileDrop1FileDrop({path});
     sounding.window.mnPlayClick();
-    if (sounding.window.ForeignMelody() == nullptr || sounding.player.IsStopped()) {
+    if (WindowAccess::ForeignMelody(sounding.window) == nullptr || sounding.player.IsStopped()) {
         state.SkipWithError("the melody did not open or play (no soundfont?)");
         return;
     }

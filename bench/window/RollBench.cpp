@@ -15,6 +15,7 @@
 
 #include "UnitMld/ScoreParser.h"
 #include "UnitRoll/TPianoRoll.h"
+#include "WindowAccess.h"
 #include "WindowFixture.h"
 
 namespace {
@@ -76,9 +77,9 @@ struct FilledWindow {
         fixture.window.show();
         QApplication::processEvents();
         for (int voice = 1; voice <= VoiceCount; ++voice) {
-            fixture.window.VoiceMemo(voice)->setPlainText(VoiceText(voice - 1));
+            WindowAccess::VoiceMemo(fixture.window, voice)->setPlainText(VoiceText(voice - 1));
         }
-        fixture.window.RefreshRollFromPages();
+        WindowAccess::RefreshRollFromPages(fixture.window);
         QApplication::processEvents();
     }
     WindowFixture fixture;
@@ -89,9 +90,9 @@ struct FilledWindow {
 void CursorToRollMark(benchmark::State& state)
 {
     FilledWindow filled;
-    QPlainTextEdit* memo = filled.fixture.window.VoiceMemo(1);
+    QPlainTextEdit* memo = WindowAccess::VoiceMemo(filled.fixture.window, 1);
     const int length = static_cast<int>(memo->toPlainText().size());
-    filled.fixture.window.PageByteOfPosition(1, 0);
+    WindowAccess::PageByteOfPosition(filled.fixture.window, 1, 0);
     int position = 0;
     for (auto _ : state) {
         position = (position + 7919) % length;
@@ -99,7 +100,7 @@ void CursorToRollMark(benchmark::State& state)
         cursor.setPosition(position);
         memo->setTextCursor(cursor);
     }
-    benchmark::DoNotOptimize(filled.fixture.window.PianoRoll()->CursorNote());
+    benchmark::DoNotOptimize(WindowAccess::PianoRoll(filled.fixture.window)->CursorNote());
 }
 BENCHMARK(CursorToRollMark)->Unit(benchmark::kMicrosecond);
 
@@ -113,7 +114,7 @@ void FollowStep(benchmark::State& state)
     for (auto _ : state) {
         time = (time + 5) % MaxSequenceTime;
         filled.fixture.player.currentTime = time;
-        filled.fixture.window.FollowPlay();
+        WindowAccess::FollowPlay(filled.fixture.window);
     }
 }
 BENCHMARK(FollowStep)->Unit(benchmark::kMicrosecond);

@@ -41,6 +41,7 @@
 #include "UnitMain/LiveAnalysis.h"
 #include "UnitMld/MelodyText.h"
 #include "platform/SjisText.h"
+#include "WindowAccess.h"
 #include "WindowFixture.h"
 
 namespace {
@@ -151,12 +152,14 @@ int main(int argc, char* argv[])
         MelodyFileInfo info;
         ReadMelodyText(MaximalMelodyText(), texts, info);
         for (int voice = 1; voice <= VoiceCount; ++voice) {
-            window.VoiceMemo(voice)->setPlainText(FromSjis(texts.scores[static_cast<size_t>(voice - 1)]).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+            WindowAccess::VoiceMemo(window, voice)->setPlainText(FromSjis(texts.scores[static_cast<size_t>(voice - 1)]).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
         }
     } else {
-        window.ImportMelodyText(argument.isEmpty() ? fixture.WriteFile("max.tml", MaximalMelodyText()) : argument);
+        // Through 他形式読み込み, as a person reads a melody text in.
+        fixture.fileDialogs.openAnswers = {argument.isEmpty() ? fixture.WriteFile("max.tml", MaximalMelodyText()) : argument};
+        window.mnImportClick();
     }
-    QPlainTextEdit* memo = window.VoiceMemo(1);
+    QPlainTextEdit* memo = WindowAccess::VoiceMemo(window, 1);
     if (memo->document()->characterCount() < NotesPerVoice) {
         std::fprintf(stderr, "the melody was not read\n");
         return 1;
@@ -169,7 +172,7 @@ int main(int argc, char* argv[])
     QElapsedTimer clock;
     clock.start();
     RunUntil(clock, 1000);
-    while (window.Live().Pending()) {
+    while (WindowAccess::Live(window).Pending()) {
         RunUntil(clock, clock.elapsed() + 50);
     }
 
@@ -209,7 +212,7 @@ int main(int argc, char* argv[])
         echoCpu.push_back(ThreadCpuMilliseconds() - keyCpu);
     }
     // The last key's check, so that every key's work is in the CPU time.
-    while (window.Live().Pending()) {
+    while (WindowAccess::Live(window).Pending()) {
         RunUntil(clock, clock.elapsed() + 50);
     }
     const double typingCpu = CpuMilliseconds() - cpuBefore;
@@ -227,7 +230,7 @@ int main(int argc, char* argv[])
         }
         QApplication::processEvents();
         const double start = ThreadCpuMilliseconds();
-        window.Live().RunNow();
+        WindowAccess::Live(window).RunNow();
         QApplication::processEvents();
         updates.push_back(ThreadCpuMilliseconds() - start);
     }
@@ -244,7 +247,7 @@ int main(int argc, char* argv[])
         QApplication::processEvents();
         const double thread = ThreadCpuMilliseconds();
         const double process = CpuMilliseconds();
-        while (window.Live().Pending()) {
+        while (WindowAccess::Live(window).Pending()) {
             QApplication::processEvents(QEventLoop::WaitForMoreEvents);
         }
         QApplication::processEvents();

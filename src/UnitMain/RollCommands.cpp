@@ -122,8 +122,10 @@ std::optional<NotePreview> PreviewOfTypedNote(const QString& text, int position,
 
 void TFormMain::SetUpRoll()
 {
-    m_roll = new TPianoRoll;
     m_rollDock = new QDockWidget(QStringLiteral("ピアノロール"), this);
+    // Made inside the dock, so that the legend is laid out in the window's
+    // font from the start, not first in the application's default font.
+    m_roll = new TPianoRoll(m_rollDock);
     m_rollDock->setObjectName(QStringLiteral("PianoRollDock"));
     m_rollDock->setWidget(m_roll);
     m_rollDock->setFeatures(QDockWidget::DockWidgetClosable | QDockWidget::DockWidgetMovable);

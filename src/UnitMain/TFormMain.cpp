@@ -95,6 +95,9 @@ TFormMain::TFormMain(MelodyStore& store, const WindowServices& services, QWidget
       m_programFolder(QCoreApplication::applicationDirPath()),
       m_terminateHandler([] { QCoreApplication::exit(0); })
 {
+    // Before the controls are made, so that they are made with the window's
+    // font rather than changed to it one by one afterwards.
+    ApplyWindowFont(this);
     m_ui->setupUi(this);
     for (int voice = 1; voice <= VoiceCount; ++voice) {
         m_voiceControls[static_cast<size_t>(voice - 1)] = {
@@ -159,7 +162,6 @@ TFormMain::~TFormMain()
 
 void TFormMain::SetUpLook()
 {
-    ApplyWindowFont(this);
     // Menus are windows of their own and do not inherit the form's font.
     for (QMenu* menu : findChildren<QMenu*>()) {
         menu->setFont(font());

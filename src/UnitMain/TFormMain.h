@@ -76,12 +76,71 @@ public:
     // (arguments without the program name), imports "/CIN", opens the file
     // argument and, for "/P", plays and asks the application to end.
     void StartUp(const QStringList& arguments);
+    // Whether the window has asked the application to end (after "/P").
+    bool TerminateRequested() const { return m_terminateRequested; }
+
+    // Crash journal (Journal.cpp). The folder is the per-user data folder in
+    // the program and a temporary one in tests; empty means no journal.
+    void SetJournalFolder(const QString& folder) { m_journalFolder = folder; }
+
+public slots:
+    // File menu (FileCommands.cpp, ExportCommands.cpp, PlayCommands.cpp).
+    void mnNewClick();
+    void mnOpen1Click();
+    void mnSave1Click();
+    void mnSaveAs1Click();
+    void mnImportClick();
+    void mnGetMidiClick();
+    void mnExportClick();
+    void mnPutMidiClick();
+    // Audio export (AudioExportCommand.cpp).
+    void mnExportAudioClick();
+    void mnExit1Click();
+    // The drop handler: only the first name is used.
+    void FileDrop1FileDrop(const QStringList& fileNames);
+
+    // Edit menu (EditCommands.cpp).
+    void mnMakeMldClick();
+    void mnInfoClick();
+    void mnF0DataClick();
+    void mnGetMailClick();
+    void mnCreateMailClick();
+    void mnMeloPClick();
+    void mnMeloMClick();
+    // 「編集用に取り込む」: the shown melody of another maker folded into
+    // four voices through the MIDI read dialog's channel choice, bound to no file.
+    void mnImportForEditingClick();
+    // 音階シフト: the selection's notes, or the page's, by semitones.
+    void ShiftScale(int semitones);
+
+    // Play (PlayCommands.cpp). The menu has already toggled a checkable
+    // item's check mark when mnPlay1Click runs; mnRepeatPlay's is read when
+    // a play ends.
+    void mnPlayClick();
+    void MediaPlayer1Notify();
+    void mnPlay1Click(int voice);
+    void mnPlayFromCursorClick();
+    void mnPreviewClick();
+
+    // Settings and help menus (EditCommands.cpp).
+    void mnOptionClick();
+    void mnContentsClick();
+    void mnAbout1Click();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    // What the program's other units do not use is private; tests reach what
+    // they need of it through this one struct and no other way
+    // (tests/gui/support/WindowAccess.h).
+    friend struct WindowAccess;
 
     // Ending the application: "/P" when playing ends, and Exit. The handler
     // defaults to leaving every event loop; tests replace it to observe it.
     void SetTerminateHandler(std::function<void()> handler);
     void TerminateApplication();
-    bool TerminateRequested() const { return m_terminateRequested; }
 
     // Document state and what the commands read.
     EditState State() const { return m_editState; }
@@ -177,9 +236,7 @@ public:
     std::optional<StagedMelody> StageOrRefuse(MelodyStore candidate);
     void AdoptStagedMelody(StagedMelody staged, const QString& boundFile, bool enableSave);
 
-    // Crash journal (Journal.cpp). The folder is the per-user data folder in
-    // the program and a temporary one in tests; empty means no journal.
-    void SetJournalFolder(const QString& folder) { m_journalFolder = folder; }
+    // Crash journal (Journal.cpp).
     // This session's journal file; empty without a folder.
     QString JournalFileName() const;
     // The time from the last edit to the journal write (1 s).
@@ -215,51 +272,6 @@ public:
         return m_playHighlights[static_cast<size_t>(voice - 1)];
     }
 
-public slots:
-    // File menu (FileCommands.cpp, ExportCommands.cpp, PlayCommands.cpp).
-    void mnNewClick();
-    void mnOpen1Click();
-    void mnSave1Click();
-    void mnSaveAs1Click();
-    void mnImportClick();
-    void mnGetMidiClick();
-    void mnExportClick();
-    void mnPutMidiClick();
-    // Audio export (AudioExportCommand.cpp).
-    void mnExportAudioClick();
-    void mnExit1Click();
-    // The drop handler: only the first name is used.
-    void FileDrop1FileDrop(const QStringList& fileNames);
-
-    // Edit menu (EditCommands.cpp).
-    void mnMakeMldClick();
-    void mnInfoClick();
-    void mnF0DataClick();
-    void mnGetMailClick();
-    void mnCreateMailClick();
-    void mnMeloPClick();
-    void mnMeloMClick();
-    // 「編集用に取り込む」: the shown melody of another maker folded into
-    // four voices through the MIDI read dialog's channel choice, bound to no file.
-    void mnImportForEditingClick();
-    // 音階シフト: the selection's notes, or the page's, by semitones.
-    void ShiftScale(int semitones);
-
-    // Play (PlayCommands.cpp). The menu has already toggled a checkable
-    // item's check mark when mnPlay1Click runs; mnRepeatPlay's is read when
-    // a play ends.
-    void mnPlayClick();
-    void MediaPlayer1Notify();
-    void mnPlay1Click(int voice);
-    void mnPlayFromCursorClick();
-    void mnPreviewClick();
-
-    // Settings and help menus (EditCommands.cpp).
-    void mnOptionClick();
-    void mnContentsClick();
-    void mnAbout1Click();
-
-public:
     // Play and MIDI export share the checks and the writing (PlayCommands.cpp):
     // false after a refusal message, with nothing written.
     // forPlay: the solo voice, if any, is the only one written.
@@ -274,11 +286,6 @@ public:
     // "/P": play at once, show the playing window, end when it closes.
     void StartPlayAndExit();
 
-protected:
-    void closeEvent(QCloseEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
-private:
     // Wiring (TFormMain.cpp).
     void SetUpLook();
     void ConnectMenu();
@@ -318,12 +325,10 @@ private:
     // After a refusal of the check chain: the page of the voice concerned,
     // the focus in the box at fault with its text selected.
     void LeadToRefusedField(const RefusalReason& reason);
-public:
-    // The live check of the pages (diagnostics, meter, sequence), for the
-    // views that show it and for tests.
+    // The live check of the pages (diagnostics, meter, sequence) and the
+    // views that show it.
     LiveAnalysis& Live() const { return *m_liveAnalysis; }
     DiagnosticsView& Diagnostics() const { return *m_diagnosticsView; }
-private:
 
     // File command steps (FileCommands.cpp).
     // A MIDI file through the channel choice into the editor, checked before

@@ -8,7 +8,6 @@ namespace quaverly {
 
 namespace {
 
-
 unsigned Byte(std::string_view bytes, size_t offset) { return static_cast<unsigned char>(bytes[offset]); }
 
 // Callers check that the bytes are there.
@@ -32,6 +31,37 @@ std::string_view CutData(std::string_view image, uint64_t offset, uint64_t lengt
 }
 
 }  // namespace
+
+uint64_t ReadBigEndian(std::string_view bytes, size_t offset, int count)
+{
+    uint64_t value = 0;
+    for (int i = 0; i < count; ++i) {
+        value = (value << 8) | Byte(bytes, offset + static_cast<size_t>(i));
+    }
+    return value;
+}
+
+HeaderChunkWalk::HeaderChunkWalk(std::string_view image) : m_image(image)
+{
+    uint32_t headerLength = 0;
+    if (ReadHeaderLength(image, headerLength)) {
+        m_headerEnd = Mld::HeaderBase + uint64_t{headerLength};
+    }
+}
+
+bool HeaderChunkWalk::Next(HeaderChunk& chunk)
+{
+    if (m_offset >= m_headerEnd || m_offset + Mld::ChunkFrameSize > m_image.size()) {
+        return false;
+    }
+    const size_t at = static_cast<size_t>(m_offset);
+    chunk.offset = at;
+    chunk.tag = m_image.substr(at, 4);
+    chunk.length = BigEndian16(m_image, at + 4);
+    chunk.data = CutData(m_image, at + Mld::ChunkFrameSize, chunk.length);
+    m_offset += Mld::ChunkFrameSize + chunk.length;
+    return true;
+}
 
 bool ReadHeaderLength(std::string_view image, uint32_t& headerLength)
 {

@@ -1,6 +1,6 @@
-// The walk over the events of a melody image's one track, and the reader of
-// its header length (the header chunk lookup, FindHeaderChunk, is in
-// MelodyStore.h). Both trust the image's length fields as the format says
+// The walk over the events of a melody image's one track, the walk over its
+// header chunks, and the reader of its header length (the header chunk
+// lookup, FindHeaderChunk, is in MelodyStore.h). They trust the image's length fields as the format says
 // (MldLayout.h), but never read outside the bytes they were given: an event
 // whose fixed part reaches past the end ends the walk, and data cut off by
 // the end is taken as far as it goes.
@@ -86,5 +86,32 @@ private:
 
 // The header length H at offsets 8-9, or nothing when the image is too short.
 bool ReadHeaderLength(std::string_view image, uint32_t& headerLength);
+
+// count (1 to 8) bytes at offset as one big-endian number; the caller checks
+// that they are there.
+uint64_t ReadBigEndian(std::string_view bytes, size_t offset, int count);
+
+// One header chunk: its tag, the length its frame claims, and its data as far
+// as the image holds it (shorter than length when cut off by the end).
+struct HeaderChunk {
+    size_t offset = 0;  // of the tag
+    std::string_view tag;
+    uint64_t length = 0;
+    std::string_view data;
+};
+
+// The walk over the header chunks, from offset 13 while a chunk's frame
+// starts before the header's end (10 + H) and lies whole in the image; each
+// next chunk starts where the previous one's claimed data ends.
+class HeaderChunkWalk {
+public:
+    explicit HeaderChunkWalk(std::string_view image);
+    bool Next(HeaderChunk& chunk);
+
+private:
+    std::string_view m_image;
+    uint64_t m_offset = Mld::FirstChunkOffset;
+    uint64_t m_headerEnd = 0;
+};
 
 }  // namespace quaverly

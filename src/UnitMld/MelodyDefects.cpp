@@ -4,25 +4,12 @@
 #include <vector>
 
 #include "EventWalk.h"
+#include "MldLayout.h"
 #include "base/Messages.h"
 
 namespace quaverly {
 
 namespace {
-
-// "melo", L, H, 01 01 01: the header chunks start here.
-constexpr uint64_t HeaderBase = 10;
-// A track starts with "trac" and its four-byte length.
-constexpr uint64_t TrackHeadSize = 8;
-
-uint64_t BigEndian(std::string_view bytes, size_t offset, int count)
-{
-    uint64_t value = 0;
-    for (int i = 0; i < count; ++i) {
-        value = (value << 8) | static_cast<unsigned char>(bytes[offset + static_cast<size_t>(i)]);
-    }
-    return value;
-}
 
 std::string WithNumber(std::string_view format, uint64_t number)
 {
@@ -41,7 +28,7 @@ uint64_t ClaimedEventEnd(std::string_view image, const MelodyEvent& event)
         return event.offset + 3;
     }
     if (event.code == 0xF0 || event.code == 0xF1) {
-        return event.offset + 5 + BigEndian(image, event.offset + 3, 2);
+        return event.offset + 5 + ReadBigEndian(image, event.offset + 3, 2);
     }
     return event.offset + 4;
 }
@@ -50,20 +37,20 @@ uint64_t ClaimedEventEnd(std::string_view image, const MelodyEvent& event)
 
 std::string MissingMelodyParts(std::string_view image)
 {
-    if (image.size() < 4 || image.substr(0, 4) != "melo") {
+    if (image.size() < 4 || image.substr(0, 4) != Mld::Magic) {
         return {};
     }
     std::vector<std::string> parts;
     uint32_t headerLength = 0;
     const uint64_t size = image.size();
-    if (!ReadHeaderLength(image, headerLength) || HeaderBase + headerLength > size) {
+    if (!ReadHeaderLength(image, headerLength) || Mld::HeaderBase + headerLength > size) {
         parts.emplace_back(Msg::MissingHeader);
-    } else if (HeaderBase + headerLength + TrackHeadSize > size ||
-               image.substr(HeaderBase + headerLength, 4) != "trac") {
+    } else if (Mld::HeaderBase + headerLength + Mld::TrackFrameSize > size ||
+               image.substr(Mld::HeaderBase + headerLength, 4) != Mld::TrackTag) {
         parts.emplace_back(Msg::MissingTrack);
     }
     if (size >= 8) {
-        const uint64_t claimed = BigEndian(image, 4, 4) + 8;
+        const uint64_t claimed = ReadBigEndian(image, 4, 4) + 8;
         if (claimed > size) {
             parts.push_back(WithNumber(Msg::MissingBytes, claimed - size));
         }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "EventWalk.h"
 #include "MldLayout.h"
 
 namespace quaverly {
@@ -10,15 +11,6 @@ namespace quaverly {
 namespace {
 
 constexpr size_t TrackCountOffset = 12;
-
-uint64_t BigEndian(std::string_view bytes, size_t at, int count)
-{
-    uint64_t value = 0;
-    for (int i = 0; i < count; ++i) {
-        value = (value << 8) | static_cast<unsigned char>(bytes[at + static_cast<size_t>(i)]);
-    }
-    return value;
-}
 
 bool IsChunkTag(std::string_view tag)
 {
@@ -33,12 +25,12 @@ bool IsChunkTag(std::string_view tag)
 // A "note" chunk saying 1 among the header chunks before the track.
 bool HasFourByteNotes(std::string_view image, size_t trackOffset)
 {
-    for (size_t at = Mld::FirstChunkOffset; at + Mld::ChunkFrameSize <= trackOffset;) {
-        const size_t length = BigEndian(image, at + 4, 2);
-        if (image.substr(at, 4) == "note" && length >= 1 && at + Mld::ChunkFrameSize + length <= image.size()) {
-            return BigEndian(image, at + Mld::ChunkFrameSize, static_cast<int>(std::min<size_t>(length, 2))) == 1;
+    HeaderChunkWalk walk(image);
+    HeaderChunk chunk;
+    while (walk.Next(chunk) && chunk.offset + Mld::ChunkFrameSize <= trackOffset) {
+        if (chunk.tag == "note" && chunk.length >= 1 && chunk.data.size() == chunk.length) {
+            return ReadBigEndian(chunk.data, 0, static_cast<int>(std::min<uint64_t>(chunk.length, 2))) == 1;
         }
-        at += Mld::ChunkFrameSize + length;
     }
     return false;
 }
@@ -53,7 +45,7 @@ bool IsForeignMelodyImage(std::string_view image)
     if (static_cast<unsigned char>(image[TrackCountOffset]) > 1) {
         return true;
     }
-    const size_t trackOffset = Mld::HeaderBase + BigEndian(image, Mld::HeaderLengthOffset, 2);
+    const size_t trackOffset = Mld::HeaderBase + ReadBigEndian(image, Mld::HeaderLengthOffset, 2);
     if (trackOffset + Mld::TrackFrameSize > image.size()) {
         return false;  // cut short before its track: nothing more to tell
     }
@@ -63,7 +55,7 @@ bool IsForeignMelodyImage(std::string_view image)
     if (HasFourByteNotes(image, trackOffset)) {
         return true;
     }
-    const uint64_t trackEnd = trackOffset + Mld::TrackFrameSize + BigEndian(image, trackOffset + 4, 4);
+    const uint64_t trackEnd = trackOffset + Mld::TrackFrameSize + ReadBigEndian(image, trackOffset + 4, 4);
     return trackEnd + Mld::TrackFrameSize <= image.size() && IsChunkTag(image.substr(trackEnd, 4));
 }
 

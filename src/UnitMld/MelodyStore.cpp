@@ -28,22 +28,13 @@ constexpr size_t MaxListedEvents = 1'500'000;
 
 std::string FindHeaderChunk(std::string_view image, std::string_view tag)
 {
-    uint32_t headerLength = 0;
-    if (!ReadHeaderLength(image, headerLength)) {
-        return {};
-    }
-    const uint64_t headerEnd = Mld::HeaderBase + uint64_t{headerLength};
-    uint64_t offset = Mld::FirstChunkOffset;
-    while (offset < headerEnd && offset + Mld::ChunkFrameSize <= image.size()) {
-        const size_t at = static_cast<size_t>(offset);
-        const uint64_t length = (uint64_t{static_cast<unsigned char>(image[at + 4])} << 8) |
-                                static_cast<unsigned char>(image[at + 5]);
-        if (image.substr(at, 4) == tag) {
+    HeaderChunkWalk walk(image);
+    HeaderChunk chunk;
+    while (walk.Next(chunk)) {
+        if (chunk.tag == tag) {
             // A chunk cut off by the end of the image gives what it has.
-            const size_t dataAt = at + Mld::ChunkFrameSize;
-            return std::string(image.substr(dataAt, static_cast<size_t>(std::min<uint64_t>(length, image.size() - dataAt))));
+            return std::string(chunk.data);
         }
-        offset += Mld::ChunkFrameSize + length;
     }
     return {};
 }

@@ -30,6 +30,13 @@ FluidSynthPlayer::FluidSynthPlayer(AudioOutput output, std::string soundFont, QO
             m_sequence->ReleaseSoundOutput();
         }
     });
+}
+
+void FluidSynthPlayer::Prepare()
+{
+    if (m_synth || m_loading.valid()) {
+        return;
+    }
     try {
         m_loading = std::async(std::launch::async,
                                [soundFont = m_soundFont] { return std::make_unique<Synthesizer>(soundFont); });

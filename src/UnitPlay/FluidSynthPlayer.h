@@ -1,8 +1,9 @@
 // The program's MIDI player: MidiPlayer over the FluidSynth sequence player.
-// The synthesizer and its soundfont are loaded on a worker thread from the
-// player's creation, so that the window shows without waiting for the
-// soundfont and the first play still sounds at once; a missing soundfont is
-// reported by Open.
+// The synthesizer and its soundfont are loaded on a worker thread from
+// Prepare, which the window calls once it is on screen: the window shows
+// without waiting for the soundfont or sharing the processor with its load,
+// and the first play still sounds at once. A play before Prepare loads them
+// itself; a missing soundfont is reported by Open.
 // The sequence player calls back from its own thread; the completion notice
 // is queued to this object, so the window gets it on the user-interface thread.
 #pragma once
@@ -42,6 +43,7 @@ public:
     void Stop() override;
     void Close() override;
     bool IsStopped() const override;
+    void Prepare() override;
 
 private:
     // The synthesizer once the background load has ended; made again on

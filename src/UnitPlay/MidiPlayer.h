@@ -31,6 +31,11 @@ public:
     virtual void Close() = 0;
     // The mode: the commands only ask whether the player is stopped.
     virtual bool IsStopped() const = 0;
+    // Gets ready for the first play without keeping anyone waiting: the real
+    // player starts loading its synthesizer and soundfont in the background.
+    // The window calls it once it has first been painted; a play before that
+    // loads what it needs itself.
+    virtual void Prepare() {}
 
     // Called on the user-interface thread when a play ends or is stopped.
     void SetNotify(std::function<void()> notify) { m_notify = std::move(notify); }

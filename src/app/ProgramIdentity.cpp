@@ -76,6 +76,10 @@ void ApplyDesktopIdentity()
 {
     QApplication::setApplicationVersion(QStringLiteral(QUAVERLY_VERSION));
     QGuiApplication::setDesktopFileName(QString::fromLatin1(ApplicationId));
+}
+
+void ApplyWindowIcon()
+{
     // Installed, the icon theme has the icon; in a build folder there is none.
     QApplication::setWindowIcon(QIcon::fromTheme(QString::fromLatin1(ApplicationId)));
 }

@@ -15,7 +15,10 @@ extern const char ApplicationId[];
 // answer and returns the exit code; otherwise nothing, and the window starts.
 std::optional<int> AnswerInformationRequest(int argc, char** argv);
 
-// Gives the running application its version, desktop entry and icon.
+// Gives the running application its version and desktop entry.
 void ApplyDesktopIdentity();
+// Gives the application's windows the icon of the desktop's icon theme
+// (none in a build folder), a search of some milliseconds (FirstPaint.h).
+void ApplyWindowIcon();
 
 }  // namespace quaverly

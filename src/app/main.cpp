@@ -2,9 +2,7 @@
 // real platform services, the main window, runs its start-up on the command
 // line and then the event loop.
 #include <QApplication>
-#include <QEvent>
 #include <QTextBrowser>
-#include <chrono>
 #include <csignal>
 #include <cstdio>
 
@@ -18,6 +16,7 @@
 #include "UnitSetup/TSetupDlg.h"
 // The dialog classes before AppDialogs.h: its accessors need them complete.
 #include "app/AppDialogs.h"
+#include "app/FirstPaint.h"
 #include "app/ProgramIdentity.h"
 #include "platform/HelpBrowser.h"
 #include "platform/JournalFiles.h"
@@ -47,27 +46,6 @@ bool HasDisplay()
     return true;
 #endif
 }
-
-// QUAVERLY_EXIT_AFTER_SHOW=1, a developer option for timing the start-up
-// (bench/window/StartupBench.cpp): at the main window's first paint the
-// program prints the steady clock's time in milliseconds, from which the
-// launcher subtracts the time it started the program, and ends.
-class ExitAfterFirstPaint : public QObject {
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
-        if (event->type() == QEvent::Paint) {
-            const auto now = std::chrono::steady_clock::now().time_since_epoch();
-            std::printf("%.3f\n", std::chrono::duration<double, std::milli>(now).count());
-            std::fflush(stdout);
-            // Queued, so that the window's first paint completes.
-            QMetaObject::invokeMethod(
-                qApp, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
-            watched->removeEventFilter(this);
-        }
-        return false;
-    }
-};
 
 }  // namespace
 
@@ -107,6 +85,9 @@ int main(int argc, char* argv[])
 
     quaverly::TFormMain window(
         store, quaverly::WindowServices{messageBoxes, fileDialogs, clipboard, settings, helpViewer, dialogs, player});
+    // The soundfont and the icon once the window is painted, or before the
+    // windows that come first (FirstPaint.h).
+    quaverly::FirstPaint firstPaint(window, player, quaverly::ApplyWindowIcon);
     dialogs.SetParentWindow(&window);
     messageBoxes.SetFallbackParent(&window);
     // The crash journal lives in the per-user data folder (XDG_DATA_HOME).
@@ -114,10 +95,6 @@ int main(int argc, char* argv[])
     window.StartUp(QApplication::arguments().mid(1));
     if (window.TerminateRequested()) {
         return 0;
-    }
-    ExitAfterFirstPaint exitAfterFirstPaint;
-    if (qEnvironmentVariableIntValue("QUAVERLY_EXIT_AFTER_SHOW") == 1) {
-        window.installEventFilter(&exitAfterFirstPaint);
     }
     window.show();
     return QApplication::exec();

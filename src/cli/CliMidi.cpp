@@ -57,17 +57,47 @@ std::array<bool, VoiceCount> PlayMaskOf(const std::string& digits)
 
 int RunMidi(const std::vector<std::string>& args)
 {
-    Arguments arguments(args, {{"-o", true}, {"--edit-tempo", true}, {"--voices", true}, {"--extended", false}}, 1, 1);
+    Arguments arguments(args, MidiInputOptionRules({}), 1, 1);
     std::string input = arguments.Positional()[0];
     std::string output = arguments.Required("-o");
-    MidiInputOptions options{.editTempo = arguments.Value("--edit-tempo", "95"),
-                             .voices = arguments.Value("--voices", "1234"),
-                             .extended = arguments.Has("--extended")};
-    WriteOutput(output, MidiBytesForInput(input, options));
+    WriteOutput(output, MidiBytesForInput(input, ReadMidiInputOptions(arguments)));
     return ExitSuccess;
 }
 
 }  // namespace
+
+std::vector<OptionRule> MidiInputOptionRules(std::initializer_list<OptionRule> own)
+{
+    std::vector<OptionRule> rules{{"-o", true}, {"--edit-tempo", true}, {"--voices", true}, {"--extended", false}};
+    rules.insert(rules.end(), own.begin(), own.end());
+    return rules;
+}
+
+MidiInputOptions ReadMidiInputOptions(const Arguments& arguments)
+{
+    return {.editTempo = arguments.Value("--edit-tempo", "95"),
+            .voices = arguments.Value("--voices", "1234"),
+            .extended = arguments.Has("--extended")};
+}
+
+std::vector<OptionRule> RenderOptionRules(std::initializer_list<OptionRule> own)
+{
+    std::vector<OptionRule> rules = MidiInputOptionRules({{"--soundfont", true}});
+    rules.insert(rules.end(), own.begin(), own.end());
+    return rules;
+}
+
+RenderInput ReadRenderInput(const Arguments& arguments, std::string_view command)
+{
+    RenderInput read{.input = arguments.Positional()[0],
+                     .output = arguments.Required("-o"),
+                     .options = ReadMidiInputOptions(arguments),
+                     .soundFont = arguments.Value("--soundfont", "")};
+    if (read.output == "-") {
+        throw UsageError(std::string(command) + " writes a file: -o needs a file name");
+    }
+    return read;
+}
 
 std::string MidiBytesForInput(const std::string& input, const MidiInputOptions& options)
 {

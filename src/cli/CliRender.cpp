@@ -101,28 +101,11 @@ int OnProgress(void* context, double fraction)
 
 int RunRender(const std::vector<std::string>& args)
 {
-    Arguments arguments(args,
-                        {{"-o", true},
-                         {"--repeat", true},
-                         {"--fade", true},
-                         {"--normalize", false},
-                         {"--edit-tempo", true},
-                         {"--voices", true},
-                         {"--soundfont", true},
-                         {"--extended", false}},
-                        1, 1);
-    const std::string input = arguments.Positional()[0];
-    const std::string output = arguments.Required("-o");
-    if (output == "-") {
-        throw UsageError("render writes a file: -o needs a file name");
-    }
+    Arguments arguments(args, RenderOptionRules({{"--repeat", true}, {"--fade", true}, {"--normalize", false}}), 1, 1);
+    const RenderInput read = ReadRenderInput(arguments, "render");
     const int repeats = ParseRepeat(arguments.Value("--repeat", "1"));
     const double fade = ParseFade(arguments.Value("--fade", "0"));
-    MidiInputOptions options{.editTempo = arguments.Value("--edit-tempo", "95"),
-                             .voices = arguments.Value("--voices", "1234"),
-                             .extended = arguments.Has("--extended")};
-    const std::string midi = MidiBytesForInput(input, options);
-    const std::string soundFont = arguments.Value("--soundfont", "");
+    const std::string midi = MidiBytesForInput(read.input, read.options);
     const auto render = reinterpret_cast<QuaverlyRenderAudioEntry>(LoadRendererEntry(RenderAudioSymbol, "render"));
 
     RenderWatch watch;
@@ -133,8 +116,8 @@ int RunRender(const std::vector<std::string>& args)
     sigset_t previous;
     ::sigprocmask(SIG_BLOCK, &watch.interrupts, &previous);
 
-    const QuaverlyAudioRequest request{midi.data(), midi.size(), input.c_str(), output.c_str(),
-                                       soundFont.c_str(), repeats, fade, arguments.Has("--normalize") ? 1 : 0,
+    const QuaverlyAudioRequest request{midi.data(), midi.size(), read.input.c_str(), read.output.c_str(),
+                                       read.soundFont.c_str(), repeats, fade, arguments.Has("--normalize") ? 1 : 0,
                                        OnProgress, &watch};
     std::string failure;
     const int result = render(&request, CollectRendererFailure, &failure);

@@ -22,7 +22,7 @@ namespace {
 // How standard input and output are named in messages.
 constexpr const char* StandardStreamName = "-";
 
-const OptionRule* FindOption(std::initializer_list<OptionRule> options, std::string_view name)
+const OptionRule* FindOption(std::span<const OptionRule> options, std::string_view name)
 {
     for (const OptionRule& option : options) {
         if (option.name == name) {
@@ -34,8 +34,8 @@ const OptionRule* FindOption(std::initializer_list<OptionRule> options, std::str
 
 }  // namespace
 
-Arguments::Arguments(const std::vector<std::string>& args, std::initializer_list<OptionRule> options,
-                     size_t minPositional, size_t maxPositional)
+Arguments::Arguments(const std::vector<std::string>& args, std::span<const OptionRule> options, size_t minPositional,
+                     size_t maxPositional)
 {
     bool optionsEnded = false;
     for (size_t i = 0; i < args.size(); ++i) {

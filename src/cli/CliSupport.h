@@ -11,6 +11,7 @@
 #include <initializer_list>
 #include <map>
 #include <optional>
+#include <span>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -48,8 +49,13 @@ class Arguments {
 public:
     // Throws UsageError for an unknown option, a missing option value or a
     // positional count outside minPositional..maxPositional.
+    Arguments(const std::vector<std::string>& args, std::span<const OptionRule> options, size_t minPositional,
+              size_t maxPositional);
     Arguments(const std::vector<std::string>& args, std::initializer_list<OptionRule> options,
-              size_t minPositional, size_t maxPositional);
+              size_t minPositional, size_t maxPositional)
+        : Arguments(args, std::span<const OptionRule>(options.begin(), options.size()), minPositional, maxPositional)
+    {
+    }
 
     bool Has(std::string_view name) const { return m_options.count(std::string(name)) != 0; }
     std::string Value(std::string_view name, std::string_view fallback) const;

@@ -34,21 +34,12 @@ constexpr std::string_view Help =
 
 int RunWav(const std::vector<std::string>& args)
 {
-    Arguments arguments(
-        args, {{"-o", true}, {"--edit-tempo", true}, {"--voices", true}, {"--soundfont", true}, {"--extended", false}},
-        1, 1);
-    const std::string input = arguments.Positional()[0];
-    const std::string output = arguments.Required("-o");
-    if (output == "-") {
-        throw UsageError("wav writes a file: -o needs a file name");
-    }
-    MidiInputOptions options{.editTempo = arguments.Value("--edit-tempo", "95"),
-                             .voices = arguments.Value("--voices", "1234"),
-                             .extended = arguments.Has("--extended")};
-    const std::string midi = MidiBytesForInput(input, options);
-    const std::string soundFont = arguments.Value("--soundfont", "");
+    Arguments arguments(args, RenderOptionRules({}), 1, 1);
+    const RenderInput read = ReadRenderInput(arguments, "wav");
+    const std::string midi = MidiBytesForInput(read.input, read.options);
     const auto render = reinterpret_cast<QuaverlyRenderWavEntry>(LoadRendererEntry(RenderWavSymbol, "wav"));
-    const QuaverlyWavRequest request{midi.data(), midi.size(), input.c_str(), output.c_str(), soundFont.c_str()};
+    const QuaverlyWavRequest request{midi.data(), midi.size(), read.input.c_str(), read.output.c_str(),
+                                     read.soundFont.c_str()};
     std::string failure;
     if (render(&request, CollectRendererFailure, &failure) != 0) {
         throw QuaverlyError(failure);

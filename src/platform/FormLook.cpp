@@ -1,5 +1,6 @@
 #include "FormLook.h"
 
+#include <QFontDatabase>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QStringList>
@@ -7,11 +8,33 @@
 
 namespace quaverly {
 
+namespace {
+
+// The families of the list that are installed, in its order; the whole list
+// when none is. Qt takes the first installed family of a list too, but for
+// each missing family before it asks fontconfig for that family's
+// substitutes, a sort of every installed font, once for each size, weight
+// and script: some milliseconds before the window's first paint where the
+// Windows fonts are missing. The font chosen is the same.
+QStringList InstalledFamilies(const QStringList& families)
+{
+    const QStringList installed = QFontDatabase::families();
+    QStringList found;
+    for (const QString& family : families) {
+        if (installed.contains(family, Qt::CaseInsensitive)) {
+            found.append(family);
+        }
+    }
+    return found.isEmpty() ? families : found;
+}
+
+}  // namespace
+
 QFont WindowFont()
 {
     QFont font;
-    font.setFamilies(QStringList{QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("IPAPGothic"),
-                                 QStringLiteral("IPAGothic"), QStringLiteral("Noto Sans CJK JP")});
+    font.setFamilies(InstalledFamilies({QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("IPAPGothic"),
+                                        QStringLiteral("IPAGothic"), QStringLiteral("Noto Sans CJK JP")}));
     font.setPixelSize(12);
     return font;
 }
@@ -19,8 +42,8 @@ QFont WindowFont()
 QFont FixedPitchFont()
 {
     QFont font;
-    font.setFamilies(QStringList{QStringLiteral("ＭＳ ゴシック"), QStringLiteral("IPAGothic"),
-                                 QStringLiteral("Noto Sans Mono CJK JP"), QStringLiteral("monospace")});
+    font.setFamilies(InstalledFamilies({QStringLiteral("ＭＳ ゴシック"), QStringLiteral("IPAGothic"),
+                                        QStringLiteral("Noto Sans Mono CJK JP"), QStringLiteral("monospace")}));
     font.setStyleHint(QFont::TypeWriter);
     font.setFixedPitch(true);
     font.setPixelSize(12);

@@ -12,19 +12,14 @@
 #include <string>
 
 #include "MfiWriter.h"
+#include "TempFolderTest.h"
 #include "UnitMld/MelodyOrigin.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-std::string ReadBytes(const fs::path& path)
-{
-    std::ifstream file(path, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << file.rdbuf();
-    return bytes.str();
-}
+using quaverly::testfiles::ReadBytes;
 
 struct CliRun {
     int exitCode;
@@ -32,19 +27,16 @@ struct CliRun {
     std::string err;
 };
 
-class CliMfiTest : public ::testing::Test {
+class CliMfiTest : public quaverly::testfiles::TempFolderTest {
 protected:
     void SetUp() override
     {
-        std::string pattern = (fs::temp_directory_path() / "quaverly-mfi-XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        m_dir = pattern;
+        TempFolderTest::SetUp();
+        if (HasFatalFailure()) {
+            return;
+        }
         std::ofstream(Path("every.mld"), std::ios::binary) << quaverly::mfitest::EveryFeatureFile();
     }
-    void TearDown() override { fs::remove_all(m_dir); }
-
-    std::string Path(const std::string& name) const { return (m_dir / name).string(); }
-
     CliRun Run(const std::string& args) const
     {
         const std::string command = std::string("'") + QUAVERLY_CLI + "' " + args + " </dev/null >'" + Path("stdout") +
@@ -52,8 +44,6 @@ protected:
         const int status = std::system(command.c_str());
         return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadBytes(Path("stdout")), ReadBytes(Path("stderr"))};
     }
-
-    fs::path m_dir;
 };
 
 TEST_F(CliMfiTest, InfoShowsWhatTheFileIs)

@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "TempFolderTest.h"
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -24,13 +26,7 @@ struct CliRun {
     std::string err;
 };
 
-std::string ReadBytes(const fs::path& path)
-{
-    std::ifstream file(path, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << file.rdbuf();
-    return bytes.str();
-}
+using quaverly::testfiles::ReadBytes;
 
 void WriteBytes(const fs::path& path, const std::string& bytes)
 {
@@ -47,18 +43,8 @@ std::vector<std::string> Lines(const std::string& text)
     return lines;
 }
 
-class CliTest : public ::testing::Test {
+class CliTest : public quaverly::testfiles::TempFolderTest {
 protected:
-    void SetUp() override
-    {
-        std::string pattern = (fs::temp_directory_path() / "quaverly-cli-XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        m_dir = pattern;
-    }
-    void TearDown() override { fs::remove_all(m_dir); }
-
-    std::string Path(const std::string& name) const { return (m_dir / name).string(); }
-
     // Runs "quaverly-cli ARGS" (ARGS as shell words) with the given standard
     // input; standard output goes to outPath when one is given.
     CliRun Run(const std::string& args, const std::string& input = {}, const std::string& outPath = {}) const
@@ -77,8 +63,6 @@ protected:
         EXPECT_EQ(run.exitCode, 0) << run.err;
         return Path(name);
     }
-
-    fs::path m_dir;
 };
 
 // The corpus song and every example song.

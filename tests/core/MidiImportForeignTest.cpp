@@ -11,6 +11,7 @@
 #include <map>
 #include <sstream>
 
+#include "TempFolderTest.h"
 #include "UnitMidi/MidiImport.h"
 
 namespace quaverly {
@@ -18,13 +19,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string ReadBytes(const fs::path& path)
-{
-    std::ifstream file(path, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << file.rdbuf();
-    return bytes.str();
-}
+using testfiles::ReadBytes;
 
 // The command's standard output, or nothing with a failure when it does not run.
 std::string Output(const std::string& command)
@@ -44,17 +39,7 @@ std::string Output(const std::string& command)
     return out;
 }
 
-class MidiImportForeign : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        std::string pattern = (fs::temp_directory_path() / "quaverly-midi-XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        m_dir = pattern;
-    }
-    void TearDown() override { fs::remove_all(m_dir); }
-    fs::path m_dir;
-};
+using MidiImportForeign = testfiles::TempFolderTest;
 
 struct ToolNote {
     int channel;

@@ -13,6 +13,7 @@
 #include <memory>
 
 #include "UnitMain/TAudioExportDlg.h"
+#include "WindowAccess.h"
 #include "WindowFixture.h"
 #include "base/Messages.h"
 #include "platform/SjisText.h"
@@ -39,7 +40,7 @@ private:
     {
         f->dialogs.mldSelectAnswer = f->WriteFile(QStringLiteral("song.mld"), CompiledMelody(QStringLiteral("ドレミファ"), QStringLiteral("Song")));
         f->window.mnOpen1Click();
-        QCOMPARE(f->window.State(), EditState::Current);
+        QCOMPARE(WindowAccess::State(f->window), EditState::Current);
     }
 
 private slots:
@@ -148,8 +149,8 @@ private slots:
     void EditedPagesAreAnalysedFirst()
     {
         OpenMelody();
-        f->window.VoiceMemo(1)->setPlainText(QStringLiteral("ドレミファソ"));
-        QCOMPARE(f->window.State(), EditState::ScoreEdited);
+        WindowAccess::VoiceMemo(f->window, 1)->setPlainText(QStringLiteral("ドレミファソ"));
+        QCOMPARE(WindowAccess::State(f->window), EditState::ScoreEdited);
         f->boxes.answers = {false};
         ExportItem(f->window)->trigger();
         QCOMPARE(f->boxes.Count(ScriptedMessageBoxes::Kind::Question), 1);

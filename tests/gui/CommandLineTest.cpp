@@ -6,6 +6,7 @@
 #include <QtTest>
 
 #include "UnitMain/CommandLine.h"
+#include "WindowAccess.h"
 #include "WindowFixture.h"
 
 using namespace quaverly;
@@ -64,10 +65,10 @@ private slots:
     {
         WindowFixture fixture;
         fixture.window.StartUp({});
-        QCOMPARE(fixture.window.State(), EditState::Empty);
+        QCOMPARE(WindowAccess::State(fixture.window), EditState::Empty);
         QVERIFY(!fixture.window.findChild<QAction*>("mnSave1")->isEnabled());
-        QCOMPARE(fixture.window.FileInfo().version, std::string("0100"));
-        QVERIFY(!fixture.window.ExtendedNotation());
+        QCOMPARE(WindowAccess::FileInfo(fixture.window).version, std::string("0100"));
+        QVERIFY(!WindowAccess::ExtendedNotation(fixture.window));
         QVERIFY(fixture.boxes.records.isEmpty());
     }
 
@@ -91,10 +92,10 @@ private slots:
             fixture.clipboard.text = NumericText;
         }
         fixture.window.StartUp(arguments);
-        QCOMPARE(fixture.window.State(), EditState::Current);
-        QVERIFY(fixture.window.CurrentFileName().isEmpty());
+        QCOMPARE(WindowAccess::State(fixture.window), EditState::Current);
+        QVERIFY(WindowAccess::CurrentFileName(fixture.window).isEmpty());
         QVERIFY(!fixture.window.findChild<QAction*>("mnSave1")->isEnabled());
-        QCOMPARE(fixture.window.VoiceMemo(1)->toPlainText().isEmpty(), !notes);
+        QCOMPARE(WindowAccess::VoiceMemo(fixture.window, 1)->toPlainText().isEmpty(), !notes);
         QVERIFY(fixture.boxes.records.isEmpty());
     }
 
@@ -103,8 +104,8 @@ private slots:
         WindowFixture fixture;
         fixture.clipboard.text = NumericText;
         fixture.window.StartUp({"/CIN", "/COUT"});
-        QCOMPARE(fixture.window.State(), EditState::Empty);
-        QCOMPARE(fixture.window.CommandLineMode(), QStringLiteral("/COUT"));
+        QCOMPARE(WindowAccess::State(fixture.window), EditState::Empty);
+        QCOMPARE(WindowAccess::CommandLineMode(fixture.window), QStringLiteral("/COUT"));
     }
 
     void UnreadableCinFileIsNotOpenedAsMelody()
@@ -112,8 +113,8 @@ private slots:
         WindowFixture fixture;
         fixture.window.StartUp({"/CIN", fixture.PathOf("missing.c99")});
         QCOMPARE(fixture.boxes.Count(ScriptedMessageBoxes::Kind::Error), 1);
-        QVERIFY(fixture.window.CurrentFileName().isEmpty());
-        QCOMPARE(fixture.window.State(), EditState::Empty);
+        QVERIFY(WindowAccess::CurrentFileName(fixture.window).isEmpty());
+        QCOMPARE(WindowAccess::State(fixture.window), EditState::Empty);
     }
 
     void OpensLastFileArgument()
@@ -122,12 +123,12 @@ private slots:
         const QString first = fixture.WriteFile("first.mld", CompiledMelody("ド", "First"));
         const QString last = fixture.WriteFile("last.mld", CompiledMelody("レ", "Last"));
         fixture.window.StartUp({first, "/d", last});
-        QCOMPARE(fixture.window.CurrentFileName(), last);
+        QCOMPARE(WindowAccess::CurrentFileName(fixture.window), last);
         QCOMPARE(fixture.window.findChild<QLineEdit*>("EditTitle")->text(), QStringLiteral("Last"));
-        QCOMPARE(fixture.window.State(), EditState::Current);
+        QCOMPARE(WindowAccess::State(fixture.window), EditState::Current);
         QVERIFY(fixture.window.findChild<QAction*>("mnSave1")->isEnabled());
-        QVERIFY(fixture.window.ExtendedNotation());
-        QVERIFY(fixture.window.KeyMappingOff());
+        QVERIFY(WindowAccess::ExtendedNotation(fixture.window));
+        QVERIFY(WindowAccess::KeyMappingOff(fixture.window));
     }
 
     void MissingFileArgumentShowsError()
@@ -135,7 +136,7 @@ private slots:
         WindowFixture fixture;
         fixture.window.StartUp({fixture.PathOf("none.mld")});
         QCOMPARE(fixture.boxes.Count(ScriptedMessageBoxes::Kind::Error), 1);
-        QCOMPARE(fixture.window.State(), EditState::Empty);
+        QCOMPARE(WindowAccess::State(fixture.window), EditState::Empty);
         QVERIFY(!fixture.window.findChild<QAction*>("mnSave1")->isEnabled());
     }
 };

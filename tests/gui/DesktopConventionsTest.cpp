@@ -9,6 +9,7 @@
 #include <QSignalSpy>
 #include <QtTest>
 
+#include "WindowAccess.h"
 #include "WindowFixture.h"
 #include "platform/QtTranslations.h"
 
@@ -76,7 +77,7 @@ private slots:
         QCOMPARE(fixture.window.windowTitle(), QStringLiteral("kaeru.mld[*] - Quaverly"));
         QCOMPARE(fixture.window.windowFilePath(), fixture.PathOf("kaeru.mld"));
         QVERIFY(!fixture.window.isWindowModified());
-        fixture.window.VoiceMemo(1)->setPlainText("レ");
+        WindowAccess::VoiceMemo(fixture.window, 1)->setPlainText("レ");
         QVERIFY(fixture.window.isWindowModified());
         fixture.window.mnMakeMldClick();
         fixture.window.mnSave1Click();

@@ -12,6 +12,7 @@
 
 #include "UnitMidi/MidiImport.h"
 #include "UnitMld/MailText.h"
+#include "WindowAccess.h"
 #include "WindowFixture.h"
 #include "base/Messages.h"
 #include "platform/SjisText.h"
@@ -39,7 +40,7 @@ QString OpenAndEdit(WindowFixture& fixture)
     const QString path = fixture.WriteFile("song.mld", CompiledMelody("ドレミ", "Song"));
     fixture.dialogs.mldSelectAnswer = path;
     fixture.window.mnOpen1Click();
-    fixture.window.VoiceMemo(2)->setPlainText("ソ");
+    WindowAccess::VoiceMemo(fixture.window, 2)->setPlainText("ソ");
     return path;
 }
 
@@ -80,7 +81,7 @@ private slots:
         QCOMPARE(fixture.boxes.records.first().safe, SafeAnswer::Yes);
         QCOMPARE(NotesPerVoice(FileBytes(path)), (std::array<int, 4>{3, 1, 0, 0}));
         QVERIFY(FileBytes(path) != before);
-        QCOMPARE(fixture.window.State(), EditState::Saved);
+        QCOMPARE(WindowAccess::State(fixture.window), EditState::Saved);
         // Nothing to lose any more: New asks nothing.
         fixture.boxes.Clear();
         fixture.window.mnNewClick();
@@ -95,8 +96,8 @@ private slots:
         fixture.boxes.answers = {false};
         fixture.window.mnSave1Click();
         QCOMPARE(FileBytes(path), before);
-        QCOMPARE(fixture.window.State(), EditState::ScoreEdited);
-        QCOMPARE(fixture.window.VoiceMemo(2)->toPlainText(), QStringLiteral("ソ"));
+        QCOMPARE(WindowAccess::State(fixture.window), EditState::ScoreEdited);
+        QCOMPARE(WindowAccess::VoiceMemo(fixture.window, 2)->toPlainText(), QStringLiteral("ソ"));
     }
 
     // A new document's first save wrote a 0-byte file; MIDI export of an
@@ -118,7 +119,7 @@ private slots:
         QFETCH(QString, path);
         WindowFixture fixture;
         TFormMain& window = fixture.window;
-        window.VoiceMemo(1)->setPlainText("ドレミファソ");
+        WindowAccess::VoiceMemo(window, 1)->setPlainText("ドレミファソ");
         const QString target = fixture.PathOf(path == "midi" ? "song.mid" : "song.mld");
         fixture.fileDialogs.saveAnswers = {target};
         fixture.boxes.saveAnswers = {QuestionAnswer::Save};
@@ -171,14 +172,14 @@ private slots:
         QCOMPARE(fixture.boxes.Count(Kind::Warning), 1);
         QVERIFY(fixture.boxes.Texts(Kind::Warning).first().startsWith(FromSjis(Msg::TempoRefused).trimmed()));
         QCOMPARE(FileBytes(path), before);
-        QVERIFY(fixture.window.State() != EditState::Saved);
+        QVERIFY(WindowAccess::State(fixture.window) != EditState::Saved);
 
         tempo->setEditText("125");
         fixture.boxes.Clear();
         fixture.window.mnSave1Click();
         QCOMPARE(fixture.boxes.Count(Kind::Warning), 0);
         QCOMPARE(NotesPerVoice(FileBytes(path)), (std::array<int, 4>{3, 1, 0, 0}));
-        QCOMPARE(fixture.window.State(), EditState::Saved);
+        QCOMPARE(WindowAccess::State(fixture.window), EditState::Saved);
     }
 
     // The loss question's Yes discards the document: its default and Escape
@@ -205,7 +206,7 @@ private slots:
             WindowFixture fixture;
             QCOMPARE(fixture.window.windowTitle(), QStringLiteral("無題[*] - Quaverly"));
             QVERIFY(!fixture.window.isWindowModified());
-            fixture.window.VoiceMemo(1)->setPlainText("ド");
+            WindowAccess::VoiceMemo(fixture.window, 1)->setPlainText("ド");
             QVERIFY(fixture.window.isWindowModified());
             fixture.fileDialogs.saveAnswers = {fixture.PathOf("first.mld")};
             fixture.window.mnSaveAs1Click();
@@ -227,10 +228,10 @@ private slots:
         fixture.window.mnGetMailClick();
         QCOMPARE(fixture.boxes.Texts(Kind::Warning), QStringList{FromSjis(Msg::DataFormatAbnormal)});
         QCOMPARE(fixture.boxes.Count(Kind::Question), 0);
-        QCOMPARE(fixture.window.VoiceMemo(2)->toPlainText(), QStringLiteral("ソ"));
+        QCOMPARE(WindowAccess::VoiceMemo(fixture.window, 2)->toPlainText(), QStringLiteral("ソ"));
         QCOMPARE(Title(fixture.window), QStringLiteral("Song"));
-        QCOMPARE(fixture.window.State(), EditState::ScoreEdited);
-        QCOMPARE(fixture.window.CurrentFileName(), path);
+        QCOMPARE(WindowAccess::State(fixture.window), EditState::ScoreEdited);
+        QCOMPARE(WindowAccess::CurrentFileName(fixture.window), path);
         QVERIFY(fixture.store.MelodyImage() == image);
     }
 
@@ -241,9 +242,9 @@ private slots:
         fixture.clipboard.text = "--B:M\r\n" + std::string("bWVsbwAAAAA=");  // "melo" + zero lengths
         fixture.window.mnGetMailClick();
         QCOMPARE(fixture.boxes.Texts(Kind::Question), QStringList{FromSjis(Msg::LossQuestion)});
-        QVERIFY(fixture.window.VoiceMemo(2)->toPlainText().isEmpty());
-        QVERIFY(fixture.window.CurrentFileName().isEmpty());
-        QCOMPARE(fixture.window.State(), EditState::Current);
+        QVERIFY(WindowAccess::VoiceMemo(fixture.window, 2)->toPlainText().isEmpty());
+        QVERIFY(WindowAccess::CurrentFileName(fixture.window).isEmpty());
+        QCOMPARE(WindowAccess::State(fixture.window), EditState::Current);
     }
 
     // Opening a file that is not a melody (browser, drop, import, start-up
@@ -292,10 +293,10 @@ private slots:
         // The "未サポートです" notes of ".pmr" and ".c99" come before; the refusal last.
         QVERIFY(!fixture.boxes.records.isEmpty());
         QCOMPARE(int(fixture.boxes.records.last().kind), kind);
-        QCOMPARE(fixture.window.VoiceMemo(2)->toPlainText(), QStringLiteral("ソ"));
+        QCOMPARE(WindowAccess::VoiceMemo(fixture.window, 2)->toPlainText(), QStringLiteral("ソ"));
         QCOMPARE(Title(fixture.window), QStringLiteral("Song"));
-        QCOMPARE(fixture.window.CurrentFileName(), bound);
-        QCOMPARE(fixture.window.State(), EditState::ScoreEdited);
+        QCOMPARE(WindowAccess::CurrentFileName(fixture.window), bound);
+        QCOMPARE(WindowAccess::State(fixture.window), EditState::ScoreEdited);
         QVERIFY(SaveEnabled(fixture.window));
         QVERIFY(fixture.store.MelodyImage() == image);
     }
@@ -305,9 +306,9 @@ private slots:
         WindowFixture fixture;
         fixture.window.StartUp({fixture.WriteFile("text.mld", "hello")});
         QCOMPARE(fixture.boxes.Texts(Kind::Warning), QStringList{FromSjis(Msg::DataFormatAbnormal)});
-        QVERIFY(fixture.window.CurrentFileName().isEmpty());
+        QVERIFY(WindowAccess::CurrentFileName(fixture.window).isEmpty());
         QVERIFY(!SaveEnabled(fixture.window));
-        QCOMPARE(fixture.window.State(), EditState::Empty);
+        QCOMPARE(WindowAccess::State(fixture.window), EditState::Empty);
     }
 
     // A drop of a file that is not read asks nothing: the question comes only
@@ -329,7 +330,7 @@ private slots:
         fixture.dialogs.mldSelectAnswer = fixture.WriteFile("cut.mld", image);
         fixture.window.mnOpen1Click();
         QCOMPARE(Title(fixture.window), QStringLiteral("Cut"));
-        QCOMPARE(fixture.window.State(), EditState::Current);
+        QCOMPARE(WindowAccess::State(fixture.window), EditState::Current);
         QVERIFY(fixture.window.statusBar()->currentMessage().startsWith(FromSjis(Msg::MelodyPartsMissing)));
     }
 
@@ -355,8 +356,8 @@ private slots:
         fixture.boxes.saveAnswers = {QuestionAnswer::Save};
         fixture.window.mnNewClick();
         QCOMPARE(FileBytes(path), analysed);
-        QVERIFY(fixture.window.VoiceMemo(2)->toPlainText().isEmpty());
-        QCOMPARE(fixture.window.State(), EditState::Empty);
+        QVERIFY(WindowAccess::VoiceMemo(fixture.window, 2)->toPlainText().isEmpty());
+        QCOMPARE(WindowAccess::State(fixture.window), EditState::Empty);
     }
 
     // A save that did not keep everything (cancelled, refused, failed, or
@@ -381,7 +382,7 @@ private slots:
             OpenAndEdit(fixture);
             fixture.window.findChild<QComboBox*>("ComboBoxTempo")->setEditText("0");
         } else {
-            fixture.window.VoiceMemo(2)->setPlainText("ソ");
+            WindowAccess::VoiceMemo(fixture.window, 2)->setPlainText("ソ");
         }
         if (analysed) {
             fixture.window.mnMakeMldClick();
@@ -391,8 +392,8 @@ private slots:
         }
         fixture.boxes.saveAnswers = {QuestionAnswer::Save};
         fixture.window.mnNewClick();
-        QVERIFY(!fixture.window.VoiceMemo(2)->toPlainText().isEmpty());
-        QVERIFY(fixture.window.State() != EditState::Empty);
+        QVERIFY(!WindowAccess::VoiceMemo(fixture.window, 2)->toPlainText().isEmpty());
+        QVERIFY(WindowAccess::State(fixture.window) != EditState::Empty);
     }
 };
 

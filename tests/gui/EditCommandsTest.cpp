@@ -12,6 +12,7 @@
 #include "UnitMld/MelodyText.h"
 #include "base/Messages.h"
 #include "UnitMld/MailText.h"
+#include "WindowAccess.h"
 #include "WindowFixture.h"
 #include "platform/SjisText.h"
 
@@ -35,11 +36,11 @@ private slots:
     {
         WindowFixture fixture;
         TFormMain& window = fixture.window;
-        window.VoiceMemo(1)->setPlainText(QStringLiteral("ド　レ\nミ"));
-        window.VoiceMemo(3)->setPlainText(QStringLiteral("●４"));
+        WindowAccess::VoiceMemo(window, 1)->setPlainText(QStringLiteral("ド　レ\nミ"));
+        WindowAccess::VoiceMemo(window, 3)->setPlainText(QStringLiteral("●４"));
         window.mnMakeMldClick();
 
-        QCOMPARE(window.VoiceMemo(1)->toPlainText(), QStringLiteral("ド４レ４ミ４"));
+        QCOMPARE(WindowAccess::VoiceMemo(window, 1)->toPlainText(), QStringLiteral("ド４レ４ミ４"));
         QCOMPARE(window.findChild<QTabWidget*>("PageControl1")->currentWidget()->objectName(),
                  QStringLiteral("TabSheet5"));
         QVERIFY(window.findChild<QAbstractItemView*>("ListViewSeq")->model()->rowCount() >= 3);
@@ -51,13 +52,13 @@ private slots:
         QVERIFY(reports[0].contains(QStringLiteral("　第1音の範囲：")));
         QVERIFY(!reports[0].contains(QStringLiteral("第3音")));  // rests only: no range line
         QVERIFY(fixture.store.IsMelodyImage());
-        QCOMPARE(window.State(), EditState::Current);
+        QCOMPARE(WindowAccess::State(window), EditState::Current);
     }
 
     void AnalysisTwiceShowsRowsOnce()
     {
         WindowFixture fixture;
-        fixture.window.VoiceMemo(1)->setPlainText(QStringLiteral("ドレ"));
+        WindowAccess::VoiceMemo(fixture.window, 1)->setPlainText(QStringLiteral("ドレ"));
         fixture.window.mnMakeMldClick();
         const int rows = fixture.window.findChild<QAbstractItemView*>("ListViewSeq")->model()->rowCount();
         fixture.window.mnMakeMldClick();
@@ -96,25 +97,25 @@ private slots:
         WindowFixture fixture;
         TFormMain& window = fixture.window;
         auto* pages = window.findChild<QTabWidget*>("PageControl1");
-        pages->setCurrentWidget(window.VoicePage(1));
-        window.VoiceMemo(1)->setPlainText(QStringLiteral("ド　レ"));
+        pages->setCurrentWidget(WindowAccess::VoicePage(window, 1));
+        WindowAccess::VoiceMemo(window, 1)->setPlainText(QStringLiteral("ド　レ"));
         if (auto* box = window.findChild<QComboBox*>(control)) {
             box->setEditText(text);
         } else {
             window.findChild<QLineEdit*>(control)->setText(text);
         }
-        window.SetEditState(EditState::ScoreEdited);
+        WindowAccess::SetEditState(window, EditState::ScoreEdited);
         window.mnMakeMldClick();
         // The box names the voice and what it allows, as the list under the pages does.
         QCOMPARE(fixture.boxes.Texts(Kind::Warning), QStringList{message + text + QLatin1Char('\n') + allowed});
         QVERIFY(fixture.boxes.Texts(Kind::Information).isEmpty());
-        QCOMPARE(window.VoiceMemo(1)->toPlainText(), QStringLiteral("ド　レ"));
+        QCOMPARE(WindowAccess::VoiceMemo(window, 1)->toPlainText(), QStringLiteral("ド　レ"));
         QCOMPARE(window.findChild<QAbstractItemView*>("ListViewSeq")->model()->rowCount(), 0);
         QVERIFY(fixture.store.MelodyImage().empty());
-        QCOMPARE(window.State(), EditState::ScoreEdited);
+        QCOMPARE(WindowAccess::State(window), EditState::ScoreEdited);
 
         // The user is led to the box at fault, its text selected to be typed over.
-        QCOMPARE(pages->currentWidget(), window.VoicePage(voicePage == 0 ? 1 : voicePage));
+        QCOMPARE(pages->currentWidget(), WindowAccess::VoicePage(window, voicePage == 0 ? 1 : voicePage));
         QWidget* field = window.findChild<QWidget*>(control);
         QWidget* focus = window.focusWidget();
         QVERIFY(focus != nullptr && (focus == field || focus->parentWidget() == field));
@@ -129,8 +130,8 @@ private slots:
     {
         WindowFixture fixture;
         TFormMain& window = fixture.window;
-        window.findChild<QTabWidget*>("PageControl1")->setCurrentWidget(window.VoicePage(2));
-        QPlainTextEdit* memo = window.VoiceMemo(2);
+        window.findChild<QTabWidget*>("PageControl1")->setCurrentWidget(WindowAccess::VoicePage(window, 2));
+        QPlainTextEdit* memo = WindowAccess::VoiceMemo(window, 2);
         memo->setPlainText(QStringLiteral("ド　レ\nミ８"));
         QTextCursor cursor = memo->textCursor();
         cursor.setPosition(2);
@@ -155,26 +156,26 @@ private slots:
         WindowFixture fixture;
         TFormMain& window = fixture.window;
         const QString typed = QStringLiteral("ミXYZ４ファ（abc）ソ［］ラ（４\nド▲▲▲▲");
-        window.VoiceMemo(1)->setPlainText(QString());
-        QTest::keyClicks(window.VoiceMemo(1), QStringLiteral("ab"));
-        window.VoiceMemo(1)->selectAll();
-        window.VoiceMemo(1)->insertPlainText(typed);
-        window.VoiceMemo(2)->setPlainText(QStringLiteral("ド ド"));
+        WindowAccess::VoiceMemo(window, 1)->setPlainText(QString());
+        QTest::keyClicks(WindowAccess::VoiceMemo(window, 1), QStringLiteral("ab"));
+        WindowAccess::VoiceMemo(window, 1)->selectAll();
+        WindowAccess::VoiceMemo(window, 1)->insertPlainText(typed);
+        WindowAccess::VoiceMemo(window, 2)->setPlainText(QStringLiteral("ド ド"));
         window.mnMakeMldClick();
-        QCOMPARE(window.VoiceMemo(1)->toPlainText(), QStringLiteral("ミ４ファ４ソ４ラ４ド▲▲▲４"));
-        window.VoiceMemo(1)->undo();
-        QCOMPARE(window.VoiceMemo(1)->toPlainText(), typed);
-        window.VoiceMemo(2)->undo();
-        QCOMPARE(window.VoiceMemo(2)->toPlainText(), QStringLiteral("ド ド"));
+        QCOMPARE(WindowAccess::VoiceMemo(window, 1)->toPlainText(), QStringLiteral("ミ４ファ４ソ４ラ４ド▲▲▲４"));
+        WindowAccess::VoiceMemo(window, 1)->undo();
+        QCOMPARE(WindowAccess::VoiceMemo(window, 1)->toPlainText(), typed);
+        WindowAccess::VoiceMemo(window, 2)->undo();
+        QCOMPARE(WindowAccess::VoiceMemo(window, 2)->toPlainText(), QStringLiteral("ド ド"));
     }
 
     void FileInfoDialog()
     {
         WindowFixture fixture;
-        fixture.window.FileInfo().copyright = "c";
-        fixture.window.SetEditState(EditState::Saved);
+        WindowAccess::FileInfo(fixture.window).copyright = "c";
+        WindowAccess::SetEditState(fixture.window, EditState::Saved);
         fixture.window.mnInfoClick();  // cancelled
-        QCOMPARE(fixture.window.State(), EditState::Saved);
+        QCOMPARE(WindowAccess::State(fixture.window), EditState::Saved);
         QCOMPARE(fixture.dialogs.shownFileInfo.copyright, std::string("c"));
 
         fixture.dialogs.fileInfoAccept = true;
@@ -183,10 +184,10 @@ private slots:
             info.sorc = true;
         };
         fixture.window.mnInfoClick();
-        QCOMPARE(fixture.window.FileInfo().copyright, std::string("(C) x"));
-        QVERIFY(fixture.window.FileInfo().sorc);
-        QCOMPARE(fixture.window.FileInfo().version, std::string("0100"));
-        QCOMPARE(fixture.window.State(), EditState::SettingsEdited);
+        QCOMPARE(WindowAccess::FileInfo(fixture.window).copyright, std::string("(C) x"));
+        QVERIFY(WindowAccess::FileInfo(fixture.window).sorc);
+        QCOMPARE(WindowAccess::FileInfo(fixture.window).version, std::string("0100"));
+        QCOMPARE(WindowAccess::State(fixture.window), EditState::SettingsEdited);
     }
 
     void F0DataDialog()
@@ -205,7 +206,7 @@ private slots:
         fixture.window.mnF0DataClick();
         QVERIFY(fixture.store.fff0DataSet);
         QCOMPARE(fixture.store.fff0DataHex, std::string("ABC"));
-        QCOMPARE(fixture.window.State(), EditState::SettingsEdited);
+        QCOMPARE(WindowAccess::State(fixture.window), EditState::SettingsEdited);
     }
 
     void MailRoundTrip()
@@ -213,7 +214,7 @@ private slots:
         WindowFixture fixture;
         TFormMain& window = fixture.window;
         window.findChild<QLineEdit*>("EditTitle")->setText(QStringLiteral("メール"));
-        window.VoiceMemo(2)->setPlainText(QStringLiteral("ソ８ラ８"));
+        WindowAccess::VoiceMemo(window, 2)->setPlainText(QStringLiteral("ソ８ラ８"));
         window.mnMakeMldClick();
         const std::string image = fixture.store.MelodyImage();
         window.mnCreateMailClick();
@@ -223,15 +224,15 @@ private slots:
         QVERIFY(mail.starts_with("--B:M\r\n"));
         QCOMPARE(fixture.boxes.Texts(Kind::Information).last(),
                  QStringLiteral("メールサイズは %1 バイトです").arg(mail.size()));
-        QCOMPARE(window.State(), EditState::Current);
+        QCOMPARE(WindowAccess::State(window), EditState::Current);
 
         window.mnNewClick();  // Current: asks, answered Yes
         window.mnGetMailClick();
         QCOMPARE(fixture.store.MelodyImage(), image);
         QCOMPARE(window.findChild<QLineEdit*>("EditTitle")->text(), QStringLiteral("メール"));
-        QVERIFY(window.VoiceMemo(2)->toPlainText().startsWith(QStringLiteral("ソ８ラ８")));
+        QVERIFY(WindowAccess::VoiceMemo(window, 2)->toPlainText().startsWith(QStringLiteral("ソ８ラ８")));
         QVERIFY(!window.findChild<QAction*>("mnSave1")->isEnabled());
-        QCOMPARE(window.State(), EditState::Current);
+        QCOMPARE(WindowAccess::State(window), EditState::Current);
     }
 
     // A new document never analysed once gave the marker line alone: its
@@ -261,33 +262,33 @@ private slots:
         if (hasText) {
             fixture.clipboard.text = "aGVsbG8=";
         }
-        fixture.window.VoiceMemo(1)->setPlainText("ド");
-        fixture.window.SetEditState(EditState::Saved);
+        WindowAccess::VoiceMemo(fixture.window, 1)->setPlainText("ド");
+        WindowAccess::SetEditState(fixture.window, EditState::Saved);
         fixture.window.mnGetMailClick();
         QCOMPARE(fixture.boxes.Texts(Kind::Warning), QStringList{Msgs(Msg::DataFormatAbnormal)});
-        QCOMPARE(fixture.window.VoiceMemo(1)->toPlainText(), QStringLiteral("ド"));
-        QCOMPARE(fixture.window.State(), EditState::Saved);
+        QCOMPARE(WindowAccess::VoiceMemo(fixture.window, 1)->toPlainText(), QStringLiteral("ド"));
+        QCOMPARE(WindowAccess::State(fixture.window), EditState::Saved);
     }
 
     void ExportWritesEditorTexts()
     {
         WindowFixture fixture;
         TFormMain& window = fixture.window;
-        window.VoiceMemo(1)->setPlainText(QStringLiteral("ドレミ\nファソ"));
-        window.VoiceTone(2)->setEditText("5");
-        window.FileInfo().date = "20240101";
-        window.SetEditState(EditState::Saved);
+        WindowAccess::VoiceMemo(window, 1)->setPlainText(QStringLiteral("ドレミ\nファソ"));
+        WindowAccess::VoiceTone(window, 2)->setEditText("5");
+        WindowAccess::FileInfo(window).date = "20240101";
+        WindowAccess::SetEditState(window, EditState::Saved);
         fixture.fileDialogs.saveAnswers = {fixture.PathOf("song.TML")};
         window.mnExportClick();
 
         QCOMPARE(fixture.fileDialogs.saveCalls.value(0).defaultSuffix, QStringLiteral("tml"));
         QVERIFY(fixture.fileDialogs.saveCalls.value(0).initialFile.isEmpty());
         const std::string written = FileBytes(fixture.PathOf("song.TML"));
-        QCOMPARE(written, MelodyTextBytes(window.CollectEditorTexts(), window.FileInfo()));
+        QCOMPARE(written, MelodyTextBytes(WindowAccess::CollectEditorTexts(window), WindowAccess::FileInfo(window)));
         QVERIFY(written.find(Sjis(QStringLiteral("$1\r\n-1 - ピアノ\r\n-63\r\nドレミ\r\nファソ\r\n"))) !=
                 std::string::npos);
         QVERIFY(written.find("$2\r\n-5\r\n") != std::string::npos);
-        QCOMPARE(window.State(), EditState::Saved);
+        QCOMPARE(WindowAccess::State(window), EditState::Saved);
     }
 
     void ExportRefusesOtherExtension()
@@ -308,15 +309,15 @@ private slots:
         fixture.window.mnOptionClick();
         QCOMPARE(fixture.dialogs.aboutCalls, 1);
         QCOMPARE(fixture.dialogs.setupCalls, 1);
-        QCOMPARE(fixture.window.State(), EditState::Empty);
+        QCOMPARE(WindowAccess::State(fixture.window), EditState::Empty);
     }
 
     void MenuItemsReachCommands()
     {
         WindowFixture fixture;
-        fixture.window.VoiceMemo(1)->setPlainText(QStringLiteral("ド"));
+        WindowAccess::VoiceMemo(fixture.window, 1)->setPlainText(QStringLiteral("ド"));
         fixture.window.findChild<QAction*>("mnMeloP")->trigger();
-        QCOMPARE(fixture.window.VoiceMemo(1)->toPlainText(), QStringLiteral("ド＃４"));
+        QCOMPARE(WindowAccess::VoiceMemo(fixture.window, 1)->toPlainText(), QStringLiteral("ド＃４"));
         fixture.window.findChild<QAction*>("mnContents")->trigger();
         QCOMPARE(fixture.boxes.Count(Kind::Warning), 0);
         QCOMPARE(fixture.help.shown.size(), 1);

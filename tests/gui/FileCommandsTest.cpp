@@ -15,6 +15,7 @@
 #include "UnitMld/ScoreAnalysis.h"
 
 #include "base/Messages.h"
+#include "WindowAccess.h"
 #include "WindowFixture.h"
 #include "platform/SjisText.h"
 
@@ -52,12 +53,12 @@ private slots:
         TFormMain& window = fixture.window;
         window.findChild<QComboBox*>("ComboBoxTempo")->setEditText("200");
         window.findChild<QLineEdit*>("EditTitle")->setText("x");
-        window.VoiceTone(3)->setEditText("5");
-        window.VoiceVolume(2)->setText("1");
-        window.VoiceMemo(4)->setPlainText("ド");
+        WindowAccess::VoiceTone(window, 3)->setEditText("5");
+        WindowAccess::VoiceVolume(window, 2)->setText("1");
+        WindowAccess::VoiceMemo(window, 4)->setPlainText("ド");
         window.findChild<QTabWidget*>("PageControl1")->setCurrentIndex(4);
         window.statusBar()->showMessage("x");
-        window.SetEditState(EditState::Saved);
+        WindowAccess::SetEditState(window, EditState::Saved);
         window.mnNewClick();
 
         auto* tempo = window.findChild<QComboBox*>("ComboBoxTempo");
@@ -65,16 +66,16 @@ private slots:
         QCOMPARE(tempo->itemText(0), QStringLiteral("35"));
         QCOMPARE(tempo->itemText(10), QStringLiteral("225"));
         QCOMPARE(tempo->currentText(), QStringLiteral("125"));
-        QCOMPARE(window.VoiceTone(3)->count(), 16);
-        QCOMPARE(window.VoiceTone(3)->itemText(15), QStringLiteral("108 - 琴"));
-        QCOMPARE(window.VoiceTone(3)->currentText(), QStringLiteral("1 - ピアノ"));
-        QCOMPARE(window.VoiceVolume(2)->text(), QStringLiteral("63"));
-        QVERIFY(window.VoiceMemo(4)->toPlainText().isEmpty());
+        QCOMPARE(WindowAccess::VoiceTone(window, 3)->count(), 16);
+        QCOMPARE(WindowAccess::VoiceTone(window, 3)->itemText(15), QStringLiteral("108 - 琴"));
+        QCOMPARE(WindowAccess::VoiceTone(window, 3)->currentText(), QStringLiteral("1 - ピアノ"));
+        QCOMPARE(WindowAccess::VoiceVolume(window, 2)->text(), QStringLiteral("63"));
+        QVERIFY(WindowAccess::VoiceMemo(window, 4)->toPlainText().isEmpty());
         QVERIFY(Title(window).isEmpty());
         QCOMPARE(window.findChild<QTabWidget*>("PageControl1")->currentIndex(), 0);
         QVERIFY(window.statusBar()->currentMessage().isEmpty());
         QVERIFY(!SaveEnabled(window));
-        QCOMPARE(window.State(), EditState::Empty);
+        QCOMPARE(WindowAccess::State(window), EditState::Empty);
         QVERIFY(fixture.boxes.records.isEmpty());
     }
 
@@ -84,26 +85,26 @@ private slots:
         const QString path = fixture.WriteFile("song.mld", CompiledMelody("ドレミ", "Song"));
         fixture.dialogs.mldSelectAnswer = path;
         fixture.window.mnOpen1Click();
-        QCOMPARE(fixture.window.CurrentFileName(), path);
+        QCOMPARE(WindowAccess::CurrentFileName(fixture.window), path);
         QCOMPARE(Title(fixture.window), QStringLiteral("Song"));
-        QVERIFY(!fixture.window.VoiceMemo(1)->toPlainText().isEmpty());
+        QVERIFY(!WindowAccess::VoiceMemo(fixture.window, 1)->toPlainText().isEmpty());
         QVERIFY(fixture.window.findChild<QAbstractItemView*>("ListViewSeq")->model()->rowCount() > 0);
         QVERIFY(SaveEnabled(fixture.window));
-        QCOMPARE(fixture.window.State(), EditState::Current);
+        QCOMPARE(WindowAccess::State(fixture.window), EditState::Current);
     }
 
     // An Open whose file failed once reset the editor first: the work was gone.
     void OpenOfMissingFileKeepsDocument()
     {
         WindowFixture fixture;
-        fixture.window.VoiceMemo(1)->setPlainText("ド");
-        fixture.window.SetEditState(EditState::Saved);
+        WindowAccess::VoiceMemo(fixture.window, 1)->setPlainText("ド");
+        WindowAccess::SetEditState(fixture.window, EditState::Saved);
         fixture.dialogs.mldSelectAnswer = fixture.PathOf("gone.mld");
         fixture.window.mnOpen1Click();
         QCOMPARE(fixture.boxes.Count(Kind::Error), 1);
-        QCOMPARE(fixture.window.VoiceMemo(1)->toPlainText(), QStringLiteral("ド"));
-        QVERIFY(fixture.window.CurrentFileName().isEmpty());
-        QCOMPARE(fixture.window.State(), EditState::Saved);
+        QCOMPARE(WindowAccess::VoiceMemo(fixture.window, 1)->toPlainText(), QStringLiteral("ド"));
+        QVERIFY(WindowAccess::CurrentFileName(fixture.window).isEmpty());
+        QCOMPARE(WindowAccess::State(fixture.window), EditState::Saved);
     }
 
     void OpenOfNonMelodyBindsNothing()
@@ -112,9 +113,9 @@ private slots:
         fixture.dialogs.mldSelectAnswer = fixture.WriteFile("text.mld", "hello");
         fixture.window.mnOpen1Click();
         QCOMPARE(fixture.boxes.Texts(Kind::Warning), QStringList{FromSjis(Msg::DataFormatAbnormal)});
-        QVERIFY(fixture.window.CurrentFileName().isEmpty());
+        QVERIFY(WindowAccess::CurrentFileName(fixture.window).isEmpty());
         QVERIFY(!SaveEnabled(fixture.window));
-        QCOMPARE(fixture.window.State(), EditState::Empty);
+        QCOMPARE(WindowAccess::State(fixture.window), EditState::Empty);
     }
 
     void SaveWritesBoundFile()
@@ -127,7 +128,7 @@ private slots:
         fixture.WriteFile("song.mld", "old");
         fixture.window.mnSave1Click();
         QCOMPARE(FileBytes(path), image);
-        QCOMPARE(fixture.window.State(), EditState::Saved);
+        QCOMPARE(WindowAccess::State(fixture.window), EditState::Saved);
         QVERIFY(SaveEnabled(fixture.window));
         QVERIFY(fixture.fileDialogs.saveCalls.isEmpty());
     }
@@ -135,12 +136,12 @@ private slots:
     void SaveFailureIsReportedNotSaved()
     {
         WindowFixture fixture;
-        fixture.window.SetEditState(EditState::Current);
+        WindowAccess::SetEditState(fixture.window, EditState::Current);
         fixture.fileDialogs.saveAnswers = {fixture.PathOf("no-such-folder/song.mld")};
         fixture.window.mnSaveAs1Click();
         QCOMPARE(fixture.boxes.Count(Kind::Error), 1);
-        QCOMPARE(fixture.window.State(), EditState::Current);
-        QVERIFY(fixture.window.CurrentFileName().isEmpty());
+        QCOMPARE(WindowAccess::State(fixture.window), EditState::Current);
+        QVERIFY(WindowAccess::CurrentFileName(fixture.window).isEmpty());
     }
 
     // A dropped ".c99" enables Save with no bound file: Save asks for a name
@@ -151,17 +152,17 @@ private slots:
         const QString numeric = fixture.WriteFile("tune.c99", NumericText);
         fixture.window.FileDrop1FileDrop({numeric});
         QVERIFY(SaveEnabled(fixture.window));
-        QVERIFY(fixture.window.CurrentFileName().isEmpty());
+        QVERIFY(WindowAccess::CurrentFileName(fixture.window).isEmpty());
 
         fixture.window.mnSave1Click();
         QCOMPARE(fixture.fileDialogs.saveCalls.size(), 1);
-        QCOMPARE(fixture.window.State(), EditState::Current);
+        QCOMPARE(WindowAccess::State(fixture.window), EditState::Current);
 
         fixture.fileDialogs.saveAnswers = {fixture.PathOf("named.mld")};
         fixture.window.mnSave1Click();
         QCOMPARE(FileBytes(fixture.PathOf("named.mld")), fixture.store.MelodyImage());
-        QCOMPARE(fixture.window.CurrentFileName(), fixture.PathOf("named.mld"));
-        QCOMPARE(fixture.window.State(), EditState::Saved);
+        QCOMPARE(WindowAccess::CurrentFileName(fixture.window), fixture.PathOf("named.mld"));
+        QCOMPARE(WindowAccess::State(fixture.window), EditState::Saved);
     }
 
     // A dropped ".pmr" binds the pocket-melody file: Save must not replace
@@ -175,24 +176,24 @@ private slots:
         fixture.window.mnSave1Click();
         QCOMPARE(fixture.fileDialogs.saveCalls.value(0).initialFile, fixture.PathOf("tune.mld"));
         QCOMPARE(FileBytes(path), pocket);
-        QCOMPARE(fixture.window.State(), EditState::Current);
+        QCOMPARE(WindowAccess::State(fixture.window), EditState::Current);
     }
 
     void SaveAsProposesNameAndBindsFile()
     {
         WindowFixture fixture;
         fixture.window.findChild<QLineEdit*>("EditTitle")->setText("a/b:c*d<e>");
-        fixture.window.SetEditState(EditState::Current);
+        WindowAccess::SetEditState(fixture.window, EditState::Current);
         fixture.fileDialogs.saveAnswers = {fixture.PathOf("song.MLD")};
         fixture.window.mnSaveAs1Click();
         const FileDialogOptions shown = fixture.fileDialogs.saveCalls.value(0);
         QCOMPARE(shown.initialFile, QStringLiteral("a_b!c_d(e)"));
         QCOMPARE(shown.defaultSuffix, QStringLiteral("mld"));
         QCOMPARE(shown.filter, QStringLiteral("iメロディファイル(*.mld)"));
-        QCOMPARE(fixture.window.CurrentFileName(), fixture.PathOf("song.MLD"));
+        QCOMPARE(WindowAccess::CurrentFileName(fixture.window), fixture.PathOf("song.MLD"));
         QVERIFY(QFile::exists(fixture.PathOf("song.MLD")));
         QVERIFY(SaveEnabled(fixture.window));
-        QCOMPARE(fixture.window.State(), EditState::Saved);
+        QCOMPARE(WindowAccess::State(fixture.window), EditState::Saved);
 
         fixture.window.mnSaveAs1Click();
         QCOMPARE(fixture.fileDialogs.saveCalls.value(1).initialFile, fixture.PathOf("song.MLD"));
@@ -201,13 +202,13 @@ private slots:
     void SaveAsRefusesOtherExtension()
     {
         WindowFixture fixture;
-        fixture.window.SetEditState(EditState::Current);
+        WindowAccess::SetEditState(fixture.window, EditState::Current);
         fixture.fileDialogs.saveAnswers = {fixture.PathOf("song.txt")};
         fixture.window.mnSaveAs1Click();
         QCOMPARE(fixture.boxes.Texts(Kind::Warning), QStringList{NotSupported()});
         QVERIFY(!QFile::exists(fixture.PathOf("song.txt")));
-        QVERIFY(fixture.window.CurrentFileName().isEmpty());
-        QCOMPARE(fixture.window.State(), EditState::Current);
+        QVERIFY(WindowAccess::CurrentFileName(fixture.window).isEmpty());
+        QCOMPARE(WindowAccess::State(fixture.window), EditState::Current);
     }
 
     // A melody text file is compiled and adopted as an import, without the
@@ -223,12 +224,12 @@ private slots:
         texts.scores = {Sjis(QStringLiteral("ドX\r\nレ８")), "", "", ""};
         const std::string bytes = MelodyTextBytes(texts, MelodyFileInfo{});
         fixture.fileDialogs.openAnswers = {fixture.WriteFile("song.tml", bytes)};
-        fixture.window.SetEditState(EditState::Saved);
+        WindowAccess::SetEditState(fixture.window, EditState::Saved);
         fixture.window.mnImportClick();
         QVERIFY(fixture.boxes.Texts(Kind::Warning).isEmpty());
-        QCOMPARE(fixture.window.VoiceMemo(1)->toPlainText(), QStringLiteral("ド４レ８"));
+        QCOMPARE(WindowAccess::VoiceMemo(fixture.window, 1)->toPlainText(), QStringLiteral("ド４レ８"));
         QCOMPARE(Title(fixture.window), QStringLiteral("Text"));
-        QCOMPARE(fixture.window.State(), EditState::Current);
+        QCOMPARE(WindowAccess::State(fixture.window), EditState::Current);
         const size_t x = bytes.find('X');
         const int line = static_cast<int>(std::count(bytes.begin(), bytes.begin() + static_cast<long>(x), '\n')) + 1;
         QCOMPARE(fixture.boxes.Texts(Kind::Information),
@@ -254,15 +255,15 @@ private slots:
         const bool numeric = name.endsWith(".c99");
         const std::string bytes = numeric ? NumericText : std::string(192, '\0') + CompiledMelody("ミ", "Pocket");
         fixture.fileDialogs.openAnswers = {fixture.WriteFile(name, bytes)};
-        fixture.window.VoiceMemo(2)->setPlainText("ソ");
-        fixture.window.SetEditState(EditState::Saved);
+        WindowAccess::VoiceMemo(fixture.window, 2)->setPlainText("ソ");
+        WindowAccess::SetEditState(fixture.window, EditState::Saved);
         fixture.window.mnImportClick();
 
         QCOMPARE(fixture.boxes.Texts(Kind::Warning), QStringList{NotSupported()});
-        QCOMPARE(fixture.window.State(), loads ? EditState::Current : EditState::Saved);
-        QCOMPARE(fixture.window.VoiceMemo(2)->toPlainText().isEmpty(), loads);
-        QVERIFY(!fixture.window.VoiceMemo(1)->toPlainText().isEmpty() || !loads);
-        QVERIFY(fixture.window.CurrentFileName().isEmpty());
+        QCOMPARE(WindowAccess::State(fixture.window), loads ? EditState::Current : EditState::Saved);
+        QCOMPARE(WindowAccess::VoiceMemo(fixture.window, 2)->toPlainText().isEmpty(), loads);
+        QVERIFY(!WindowAccess::VoiceMemo(fixture.window, 1)->toPlainText().isEmpty() || !loads);
+        QVERIFY(WindowAccess::CurrentFileName(fixture.window).isEmpty());
         QVERIFY(!SaveEnabled(fixture.window));
         if (loads && !numeric) {
             QCOMPARE(Title(fixture.window), QStringLiteral("Pocket"));
@@ -275,8 +276,8 @@ private slots:
         fixture.fileDialogs.openAnswers = {fixture.WriteFile("bad.c99", "72,x,0\r")};
         fixture.window.mnImportClick();
         QCOMPARE(fixture.boxes.Count(Kind::Error), 1);
-        QCOMPARE(fixture.window.State(), EditState::Empty);
-        QVERIFY(fixture.window.VoiceMemo(1)->toPlainText().isEmpty());
+        QCOMPARE(WindowAccess::State(fixture.window), EditState::Empty);
+        QVERIFY(WindowAccess::VoiceMemo(fixture.window, 1)->toPlainText().isEmpty());
     }
 
     void DropByExtension_data()
@@ -307,16 +308,16 @@ private slots:
         fixture.window.FileDrop1FileDrop({path, fixture.WriteFile("second.mld", image)});
 
         QCOMPARE(fixture.boxes.Count(Kind::Warning), warnings);
-        QCOMPARE(fixture.window.State(), loads ? EditState::Current : EditState::Empty);
+        QCOMPARE(WindowAccess::State(fixture.window), loads ? EditState::Current : EditState::Empty);
         QCOMPARE(SaveEnabled(fixture.window), loads);
-        QCOMPARE(fixture.window.CurrentFileName(), binds ? path : QString());
+        QCOMPARE(WindowAccess::CurrentFileName(fixture.window), binds ? path : QString());
     }
 
     // Exit once ended the program at once, dropping unsaved work.
     void ExitAsksBeforeDroppingUnsavedWork()
     {
         WindowFixture fixture;
-        fixture.window.SetEditState(EditState::ScoreEdited);
+        WindowAccess::SetEditState(fixture.window, EditState::ScoreEdited);
         fixture.boxes.answers = {false};
         fixture.window.mnExit1Click();
         QCOMPARE(fixture.terminations, 0);

@@ -243,6 +243,7 @@ private slots:
         FluidSynthPlayer player(
             AudioOutput{.kind = AudioOutputKind::Silent, .driver = {}, .fileName = {}, .observer = {}},
             folder.filePath(QStringLiteral("missing.sf2")).toStdString());
+        player.Prepare();
         player.SetFileName(path);
         QVERIFY_THROWS_EXCEPTION(QuaverlyError, player.Open());
         QVERIFY_THROWS_EXCEPTION(QuaverlyError, player.Open());

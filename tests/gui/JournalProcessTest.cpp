@@ -9,6 +9,7 @@
 #include <csignal>
 
 #include "UnitMld/CrashJournal.h"
+#include "WindowAccess.h"
 #include "WindowFixture.h"
 #include "base/FileIO.h"
 #include "base/Messages.h"
@@ -62,9 +63,9 @@ private slots:
         next.boxes.answers = {true};
         next.window.StartUp({});
         QCOMPARE(next.boxes.Texts(Kind::Question), QStringList{FromSjis(Msg::JournalRestoreQuestion)});
-        QCOMPARE(next.window.VoiceMemo(1)->toPlainText(), FromSjis(content.texts.scores[0]));
+        QCOMPARE(WindowAccess::VoiceMemo(next.window, 1)->toPlainText(), FromSjis(content.texts.scores[0]));
         QVERIFY(next.store.MelodyImage() == content.melodyImage);
-        QCOMPARE(next.window.State(), EditState::ScoreEdited);
+        QCOMPARE(WindowAccess::State(next.window), EditState::ScoreEdited);
         QVERIFY(!QFile::exists(journal));
     }
 };

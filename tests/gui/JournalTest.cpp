@@ -12,6 +12,7 @@
 
 #include "UnitMld/CrashJournal.h"
 #include "platform/JournalFiles.h"
+#include "WindowAccess.h"
 #include "WindowFixture.h"
 #include "base/FileIO.h"
 #include "base/Messages.h"
@@ -27,7 +28,7 @@ struct JournalFixture : WindowFixture {
     JournalFixture()
     {
         window.SetJournalFolder(PathOf("journal"));
-        window.SetJournalDelay(0);
+        WindowAccess::SetJournalDelay(window, 0);
     }
     QString Folder() const { return PathOf("journal"); }
 };
@@ -75,10 +76,11 @@ private slots:
     void EditIsJournaledAfterAPause()
     {
         JournalFixture fixture;
-        fixture.window.VoiceMemo(3)->setPlainText("ラシド");
+        WindowAccess::VoiceMemo(fixture.window, 3)->setPlainText("ラシド");
         fixture.window.findChild<QLineEdit*>("EditTitle")->setText("Title");
-        QTRY_VERIFY(QFile::exists(fixture.window.JournalFileName()));
-        const JournalContent content = ParseJournal(ReadWholeFile(fixture.window.JournalFileName().toStdString()));
+        QTRY_VERIFY(QFile::exists(WindowAccess::JournalFileName(fixture.window)));
+        const JournalContent content =
+            ParseJournal(ReadWholeFile(WindowAccess::JournalFileName(fixture.window).toStdString()));
         QCOMPARE(FromSjis(content.texts.scores[2]), QStringLiteral("ラシド"));
         QCOMPARE(FromSjis(content.texts.title), QStringLiteral("Title"));
         QCOMPARE(content.texts.tempo, std::string("125"));
@@ -95,21 +97,21 @@ private slots:
     {
         QFETCH(QString, ending);
         JournalFixture fixture;
-        fixture.window.VoiceMemo(1)->setPlainText("ド");
+        WindowAccess::VoiceMemo(fixture.window, 1)->setPlainText("ド");
         fixture.window.mnMakeMldClick();
-        fixture.window.VoiceMemo(1)->setPlainText("ドレ");
-        QTRY_VERIFY(QFile::exists(fixture.window.JournalFileName()));
+        WindowAccess::VoiceMemo(fixture.window, 1)->setPlainText("ドレ");
+        QTRY_VERIFY(QFile::exists(WindowAccess::JournalFileName(fixture.window)));
         if (ending == "save") {
             fixture.window.mnMakeMldClick();
             fixture.fileDialogs.saveAnswers = {fixture.PathOf("song.mld")};
             fixture.window.mnSave1Click();
-            QVERIFY(!QFile::exists(fixture.window.JournalFileName()));
+            QVERIFY(!QFile::exists(WindowAccess::JournalFileName(fixture.window)));
         } else if (ending == "new") {
             fixture.window.mnNewClick();
-            QTRY_VERIFY(!QFile::exists(fixture.window.JournalFileName()));
+            QTRY_VERIFY(!QFile::exists(WindowAccess::JournalFileName(fixture.window)));
         } else {
             QVERIFY(fixture.window.close());
-            QVERIFY(!QFile::exists(fixture.window.JournalFileName()));
+            QVERIFY(!QFile::exists(WindowAccess::JournalFileName(fixture.window)));
         }
     }
 
@@ -124,20 +126,20 @@ private slots:
         TFormMain& window = fixture.window;
         QCOMPARE(window.findChild<QComboBox*>("ComboBoxTempo")->currentText(), QStringLiteral("145"));
         QCOMPARE(window.findChild<QLineEdit*>("EditTitle")->text(), QStringLiteral("かえる"));
-        QCOMPARE(window.VoiceTone(1)->currentText(), QStringLiteral("25 - ギター"));
-        QCOMPARE(window.VoiceVolume(4)->text(), QStringLiteral("40"));
-        QCOMPARE(window.VoiceMemo(1)->toPlainText(), QStringLiteral("ドレミ\nファ"));
-        QCOMPARE(window.VoiceMemo(3)->toPlainText(), QStringLiteral("ソ"));
-        QCOMPARE(window.FileInfo().copyright, content.info.copyright);
+        QCOMPARE(WindowAccess::VoiceTone(window, 1)->currentText(), QStringLiteral("25 - ギター"));
+        QCOMPARE(WindowAccess::VoiceVolume(window, 4)->text(), QStringLiteral("40"));
+        QCOMPARE(WindowAccess::VoiceMemo(window, 1)->toPlainText(), QStringLiteral("ドレミ\nファ"));
+        QCOMPARE(WindowAccess::VoiceMemo(window, 3)->toPlainText(), QStringLiteral("ソ"));
+        QCOMPARE(WindowAccess::FileInfo(window).copyright, content.info.copyright);
         QVERIFY(fixture.store.fff0DataSet);
         QCOMPARE(fixture.store.fff0DataHex, std::string("0102"));
         QVERIFY(fixture.store.MelodyImage() == content.melodyImage);
-        QCOMPARE(window.CurrentFileName(), QString::fromUtf8(content.boundFile));
+        QCOMPARE(WindowAccess::CurrentFileName(window), QString::fromUtf8(content.boundFile));
         QVERIFY(window.findChild<QAction*>("mnSave1")->isEnabled());
-        QCOMPARE(window.State(), EditState::ScoreEdited);
+        QCOMPARE(WindowAccess::State(window), EditState::ScoreEdited);
         // This session holds the journal now, until the next save.
         QVERIFY(!QFile::exists(old));
-        QVERIFY(QFile::exists(window.JournalFileName()));
+        QVERIFY(QFile::exists(WindowAccess::JournalFileName(window)));
     }
 
     void RestoreNoRemovesTheJournal()
@@ -148,8 +150,8 @@ private slots:
         fixture.window.StartUp({});
         QCOMPARE(fixture.boxes.Count(Kind::Question), 1);
         QVERIFY(!QFile::exists(old));
-        QCOMPARE(fixture.window.State(), EditState::Empty);
-        QVERIFY(fixture.window.VoiceMemo(1)->toPlainText().isEmpty());
+        QCOMPARE(WindowAccess::State(fixture.window), EditState::Empty);
+        QVERIFY(WindowAccess::VoiceMemo(fixture.window, 1)->toPlainText().isEmpty());
     }
 
     // The taken journal was this session's own journal file: the journal's
@@ -186,7 +188,7 @@ private slots:
         const QStringList left = QDir(fixture.Folder()).entryList({"*.journal"}, QDir::Files);
         if (restore) {
             // Journaled under this session before the taken one was given up.
-            QCOMPARE(left, QStringList{QFileInfo(fixture.window.JournalFileName()).fileName()});
+            QCOMPARE(left, QStringList{QFileInfo(WindowAccess::JournalFileName(fixture.window)).fileName()});
         } else {
             QVERIFY(left.isEmpty());
         }
@@ -203,7 +205,7 @@ private slots:
         fixture.boxes.answers = {true};
         fixture.window.StartUp({});
         QCOMPARE(fixture.boxes.Texts(Kind::Question), QStringList{FromSjis(Msg::JournalRestoreQuestion)});
-        QCOMPARE(fixture.window.VoiceMemo(3)->toPlainText(), QStringLiteral("ソ"));
+        QCOMPARE(WindowAccess::VoiceMemo(fixture.window, 3)->toPlainText(), QStringLiteral("ソ"));
         QVERIFY(!QFile::exists(taken));
     }
 
@@ -220,7 +222,7 @@ private slots:
         QVERIFY(!QFile::exists(old));
         const QStringList aside = QDir(fixture.Folder()).entryList({"*.damaged-*"});
         QCOMPARE(aside.size(), 1);
-        QCOMPARE(fixture.window.State(), EditState::Empty);
+        QCOMPARE(WindowAccess::State(fixture.window), EditState::Empty);
     }
 
     void JournalOfARunningWindowIsNotClaimed()

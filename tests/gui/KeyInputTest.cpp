@@ -5,6 +5,7 @@
 #include <QTextCursor>
 #include <QtTest>
 
+#include "WindowAccess.h"
 #include "WindowFixture.h"
 
 using namespace quaverly;
@@ -35,16 +36,16 @@ private slots:
         QFETCH(QString, typed);
         QFETCH(QString, expected);
         WindowFixture fixture;
-        QPlainTextEdit* memo = fixture.window.VoiceMemo(voice);
+        QPlainTextEdit* memo = WindowAccess::VoiceMemo(fixture.window, voice);
         QTest::keyClicks(memo, typed);
         QCOMPARE(memo->toPlainText(), expected);
-        QCOMPARE(fixture.window.State(), EditState::ScoreEdited);
+        QCOMPARE(WindowAccess::State(fixture.window), EditState::ScoreEdited);
     }
 
     void ReplacesSelection()
     {
         WindowFixture fixture;
-        QPlainTextEdit* memo = fixture.window.VoiceMemo(1);
+        QPlainTextEdit* memo = WindowAccess::VoiceMemo(fixture.window, 1);
         memo->setPlainText(QStringLiteral("ドレミ"));
         QTextCursor cursor = memo->textCursor();
         cursor.setPosition(1);
@@ -59,7 +60,7 @@ private slots:
     void CommandKeysAreNotMapped()
     {
         WindowFixture fixture;
-        QPlainTextEdit* memo = fixture.window.VoiceMemo(1);
+        QPlainTextEdit* memo = WindowAccess::VoiceMemo(fixture.window, 1);
         memo->setPlainText(QStringLiteral("ab"));
         QTest::keyClick(memo, Qt::Key_A, Qt::ControlModifier);  // select all
         QCOMPARE(memo->toPlainText(), QStringLiteral("ab"));
@@ -70,8 +71,8 @@ private slots:
     {
         WindowFixture fixture;
         fixture.window.StartUp({"/D"});
-        QTest::keyClicks(fixture.window.VoiceMemo(1), "c0aF");
-        QCOMPARE(fixture.window.VoiceMemo(1)->toPlainText(), QStringLiteral("c0aF"));
+        QTest::keyClicks(WindowAccess::VoiceMemo(fixture.window, 1), "c0aF");
+        QCOMPARE(WindowAccess::VoiceMemo(fixture.window, 1)->toPlainText(), QStringLiteral("c0aF"));
     }
 
     void OnlyVoicePagesAreMapped()

@@ -8,6 +8,7 @@
 
 #include "base/Messages.h"
 #include "UnitMld/MailText.h"
+#include "WindowAccess.h"
 #include "WindowFixture.h"
 #include "platform/SjisText.h"
 
@@ -75,10 +76,10 @@ std::optional<bool> WentOn(const WindowFixture& fixture, Command command, bool c
 {
     switch (command) {
         case Command::New:
-            return fixture.window.VoiceMemo(1)->toPlainText().isEmpty();
+            return WindowAccess::VoiceMemo(fixture.window, 1)->toPlainText().isEmpty();
         case Command::GetMail:
         case Command::Drop:
-            return fixture.window.VoiceMemo(1)->toPlainText() != QStringLiteral("ドレミ");
+            return WindowAccess::VoiceMemo(fixture.window, 1)->toPlainText() != QStringLiteral("ドレミ");
         case Command::Open:
             return fixture.dialogs.mldSelectCalls == 1;
         case Command::Import:
@@ -144,8 +145,8 @@ private slots:
         QFETCH(EditState, state);
         QFETCH(QString, question);
         WindowFixture fixture;
-        fixture.window.VoiceMemo(1)->setPlainText(QStringLiteral("ドレミ"));
-        fixture.window.SetEditState(state);
+        WindowAccess::VoiceMemo(fixture.window, 1)->setPlainText(QStringLiteral("ドレミ"));
+        WindowAccess::SetEditState(fixture.window, state);
         fixture.boxes.defaultAnswer = false;
 
         bool closed = false;
@@ -158,7 +159,7 @@ private slots:
             QVERIFY(wentOn.value_or(true));
         } else {
             QCOMPARE(asked, QStringList{question});
-            QCOMPARE(fixture.window.State(), state);
+            QCOMPARE(WindowAccess::State(fixture.window), state);
             QVERIFY(!wentOn.value_or(false));
         }
     }
@@ -179,12 +180,12 @@ private slots:
         QFETCH(EditState, expected);
         for (EditState before : {EditState::Empty, EditState::Current, EditState::Saved}) {
             WindowFixture fixture;
-            fixture.window.SetEditState(before);
+            WindowAccess::SetEditState(fixture.window, before);
             QWidget* widget = fixture.window.findChild<QWidget*>(control);
             QVERIFY(widget != nullptr);
             widget->setFocus();
             QTest::keyClicks(widget, QStringLiteral("1"));
-            QCOMPARE(fixture.window.State(), expected);
+            QCOMPARE(WindowAccess::State(fixture.window), expected);
         }
     }
 
@@ -194,26 +195,26 @@ private slots:
         TFormMain& window = fixture.window;
         fixture.dialogs.mldSelectAnswer = fixture.WriteFile("a.mld", CompiledMelody("ドレミ", "A"));
         window.mnOpen1Click();
-        QCOMPARE(window.State(), EditState::Current);
-        window.VoiceMemo(2)->setPlainText(QStringLiteral("ソ"));
-        QCOMPARE(window.State(), EditState::ScoreEdited);
+        QCOMPARE(WindowAccess::State(window), EditState::Current);
+        WindowAccess::VoiceMemo(window, 2)->setPlainText(QStringLiteral("ソ"));
+        QCOMPARE(WindowAccess::State(window), EditState::ScoreEdited);
         window.mnMakeMldClick();
-        QCOMPARE(window.State(), EditState::Current);
+        QCOMPARE(WindowAccess::State(window), EditState::Current);
         window.mnSave1Click();
-        QCOMPARE(window.State(), EditState::Saved);
+        QCOMPARE(WindowAccess::State(window), EditState::Saved);
         fixture.dialogs.fileInfoAccept = true;
         window.mnInfoClick();
-        QCOMPARE(window.State(), EditState::SettingsEdited);
+        QCOMPARE(WindowAccess::State(window), EditState::SettingsEdited);
         fixture.fileDialogs.saveAnswers = {fixture.PathOf("b.mld")};
         window.mnSaveAs1Click();
         // The save analysed first: the new file information is in the file.
-        QCOMPARE(window.State(), EditState::Saved);
+        QCOMPARE(WindowAccess::State(window), EditState::Saved);
         QCOMPARE(ReadMelodyTitle(fixture.PathOf("b.mld").toStdString()), std::string("A"));
         fixture.dialogs.f0DataAccept = true;
         window.mnF0DataClick();
-        QCOMPARE(window.State(), EditState::SettingsEdited);
+        QCOMPARE(WindowAccess::State(window), EditState::SettingsEdited);
         window.mnNewClick();
-        QCOMPARE(window.State(), EditState::Empty);
+        QCOMPARE(WindowAccess::State(window), EditState::Empty);
         QCOMPARE(fixture.boxes.Count(Kind::Question), 2);  // Save As and New after the info edit
     }
 };

@@ -10,6 +10,7 @@
 
 #include "../core/MidiFileBytes.h"
 #include "UnitMidiIn/TReadMidiDlg.h"
+#include "WindowAccess.h"
 #include "WindowFixture.h"
 #include "base/Messages.h"
 #include "platform/SjisText.h"
@@ -32,7 +33,7 @@ std::string TwoChannelFile()
 
 QString Memo(const TFormMain& window, int voice)
 {
-    return window.VoiceMemo(voice)->toPlainText();
+    return WindowAccess::VoiceMemo(window, voice)->toPlainText();
 }
 
 }  // namespace
@@ -46,7 +47,7 @@ private slots:
         WindowFixture fixture;
         TFormMain& window = fixture.window;
         QVERIFY(window.findChild<QAction*>("mnGetMidi")->isEnabled());
-        window.SetEditState(EditState::Current);
+        WindowAccess::SetEditState(window, EditState::Current);
         fixture.fileDialogs.openAnswers = {fixture.WriteFile("duo.mid", TwoChannelFile())};
         fixture.dialogs.midiChannelsAnswer = std::vector<int>{5};
         window.mnGetMidiClick();
@@ -58,8 +59,8 @@ private slots:
         QCOMPARE(Memo(window, 1), QStringLiteral("ミ４ソ４"));
         QCOMPARE(Memo(window, 2), QString());
         QCOMPARE(window.findChild<QLineEdit*>("EditTitle")->text(), QStringLiteral("Duo"));
-        QCOMPARE(window.State(), EditState::Current);
-        QCOMPARE(window.CurrentFileName(), QString());
+        QCOMPARE(WindowAccess::State(window), EditState::Current);
+        QCOMPARE(WindowAccess::CurrentFileName(window), QString());
         const QStringList reports = fixture.boxes.Texts(Kind::Information);
         QCOMPARE(reports.size(), 1);
         QVERIFY(reports[0].startsWith(QStringLiteral("MIDI読み込み結果")));
@@ -75,7 +76,7 @@ private slots:
         QCOMPARE(Memo(fixture.window, 2), QStringLiteral("ミ４ソ４"));
         QCOMPARE(fixture.boxes.Count(Kind::Information), 1);
         QCOMPARE(fixture.boxes.Count(Kind::Warning), 0);
-        QCOMPARE(fixture.window.State(), EditState::Current);
+        QCOMPARE(WindowAccess::State(fixture.window), EditState::Current);
     }
 
     void NothingChangesUntilTheFileIsReadAndChosen_data()
@@ -105,10 +106,10 @@ private slots:
         QFETCH(int, errors);
         WindowFixture fixture;
         TFormMain& window = fixture.window;
-        window.VoiceMemo(1)->setPlainText(QStringLiteral("ドレミ"));
+        WindowAccess::VoiceMemo(window, 1)->setPlainText(QStringLiteral("ドレミ"));
         window.findChild<QLineEdit*>("EditTitle")->setText(QStringLiteral("Mine"));
         fixture.store.MelodyImage() = "previous image";
-        window.SetEditState(EditState::ScoreEdited);
+        WindowAccess::SetEditState(window, EditState::ScoreEdited);
         fixture.boxes.answers = {lossAnswer};
         fixture.dialogs.midiChannelsCancel = cancelChoice;
         fixture.fileDialogs.openAnswers = {fixture.WriteFile(name, std::string_view(bytes.constData(), bytes.size()))};
@@ -117,7 +118,7 @@ private slots:
         QCOMPARE(Memo(window, 1), QStringLiteral("ドレミ"));
         QCOMPARE(window.findChild<QLineEdit*>("EditTitle")->text(), QStringLiteral("Mine"));
         QCOMPARE(fixture.store.MelodyImage(), std::string("previous image"));
-        QCOMPARE(window.State(), EditState::ScoreEdited);
+        QCOMPARE(WindowAccess::State(window), EditState::ScoreEdited);
         QCOMPARE(fixture.boxes.Count(Kind::Error), errors);
         if (errors > 0) {
             QVERIFY(fixture.boxes.Texts(Kind::Error)[0].startsWith(FromSjis(Msg::MidiFileMalformed)));

@@ -24,6 +24,7 @@
 #include "UnitMfi/MfiMidi.h"
 #include "UnitMld/MelodyOrigin.h"
 #include "UnitRoll/TPianoRoll.h"
+#include "WindowAccess.h"
 #include "WindowFixture.h"
 #include "base/FileIO.h"
 #include "base/Messages.h"
@@ -87,17 +88,17 @@ private slots:
         } else {
             fixture.window.StartUp({path});
         }
-        QVERIFY(fixture.window.ForeignMelody() != nullptr);
-        QCOMPARE(fixture.window.ForeignFileName(), path);
+        QVERIFY(WindowAccess::ForeignMelody(fixture.window) != nullptr);
+        QCOMPARE(WindowAccess::ForeignFileName(fixture.window), path);
         // No channel choice and no report: nothing was folded.
         QCOMPARE(fixture.dialogs.shownMidiSurveys.size(), size_t{0});
         QCOMPARE(fixture.boxes.records.size(), 0);
         for (int voice = 1; voice <= VoiceCount; ++voice) {
-            QPlainTextEdit* memo = fixture.window.VoiceMemo(voice);
+            QPlainTextEdit* memo = WindowAccess::VoiceMemo(fixture.window, voice);
             QVERIFY(memo->toPlainText().isEmpty());
             QVERIFY(memo->isReadOnly());
             QCOMPARE(memo->placeholderText(), ForeignLine());
-            QVERIFY(!fixture.window.VoiceTone(voice)->isEnabled());
+            QVERIFY(!WindowAccess::VoiceTone(fixture.window, voice)->isEnabled());
         }
         QCOMPARE(fixture.window.findChild<QLineEdit*>("EditTitle")->text(), QStringLiteral("Every"));
         // The meter of the pages would measure the empty pages, not this melody.
@@ -105,24 +106,24 @@ private slots:
         QVERIFY(fixture.window.windowTitle().startsWith(QStringLiteral("ring.mld")));
         QVERIFY(!fixture.window.isWindowModified());
         // Bound to no file: nothing can be saved to it by accident.
-        QCOMPARE(fixture.window.CurrentFileName(), QString());
-        QCOMPARE(fixture.window.State(), EditState::Current);
+        QCOMPARE(WindowAccess::CurrentFileName(fixture.window), QString());
+        QCOMPARE(WindowAccess::State(fixture.window), EditState::Current);
     }
 
     void ReadOnlyPagesTakeNoTyping()
     {
         ShownForeign shown;
-        QPlainTextEdit* memo = shown.fixture.window.VoiceMemo(1);
+        QPlainTextEdit* memo = WindowAccess::VoiceMemo(shown.fixture.window, 1);
         memo->setFocus();
         QTest::keyClicks(memo, QStringLiteral("cde"));
         QVERIFY(memo->toPlainText().isEmpty());
-        QVERIFY(shown.fixture.window.ForeignMelody() != nullptr);
+        QVERIFY(WindowAccess::ForeignMelody(shown.fixture.window) != nullptr);
     }
 
     void RollShowsEveryChannelInItsColour()
     {
         ShownForeign shown;
-        const RollModel& model = shown.fixture.window.PianoRoll()->Model();
+        const RollModel& model = WindowAccess::PianoRoll(shown.fixture.window)->Model();
         const MfiMelody melody = ReadMfiMelody(shown.bytes, "ring.mld");
         QVERIFY(model.IsForeign());
         QCOMPARE(model.LaneCount(), MfiLaneCount);
@@ -149,7 +150,7 @@ private slots:
         // The pages' live check does not replace the channels with the empty pages.
         QTest::qWait(50);
         QCoreApplication::processEvents();
-        QVERIFY(shown.fixture.window.PianoRoll()->Model().IsForeign());
+        QVERIFY(WindowAccess::PianoRoll(shown.fixture.window)->Model().IsForeign());
     }
 
     // Every zoom paints the channels in their colours, also where many notes
@@ -169,7 +170,7 @@ private slots:
         fixture.window.show();
         fixture.window.FileDrop1FileDrop(
             {fixture.WriteFile(QStringLiteral("busy.mld"), mfitest::BusyFourTrackFile(true))});
-        TPianoRoll* roll = fixture.window.PianoRoll();
+        TPianoRoll* roll = WindowAccess::PianoRoll(fixture.window);
         roll->SetPixelsPerTick(pixelsPerTick);
         QCoreApplication::processEvents();
         QImage image(roll->Canvas()->size(), QImage::Format_ARGB32);
@@ -199,14 +200,14 @@ private slots:
         QCOMPARE(fixture.boxes.records.size(), 0);
 
         fixture.player.currentTime = 96;
-        fixture.window.FollowPlay();
-        QCOMPARE(fixture.window.PianoRoll()->Playhead(), 96);
-        QVERIFY(fixture.window.PianoRoll()->Model().IsForeign());
+        WindowAccess::FollowPlay(fixture.window);
+        QCOMPARE(WindowAccess::PianoRoll(fixture.window)->Playhead(), 96);
+        QVERIFY(WindowAccess::PianoRoll(fixture.window)->Model().IsForeign());
 
         fixture.window.mnPlayClick();  // stops
         QCOMPARE(fixture.player.calls.last(), QStringLiteral("Stop"));
         fixture.player.Finish();
-        QCOMPARE(fixture.window.PianoRoll()->Playhead(), -1);
+        QCOMPARE(WindowAccess::PianoRoll(fixture.window)->Playhead(), -1);
         QCOMPARE(fixture.player.calls.last(), QStringLiteral("Close"));
     }
 
@@ -241,7 +242,7 @@ private slots:
         // Reached some other way, the command says why and changes nothing.
         QMetaObject::invokeMethod(&shown.fixture.window, (item + QStringLiteral("Click")).toLatin1().constData());
         QCOMPARE(shown.fixture.boxes.Texts(Kind::Information), QStringList{FromSjis(Msg::MfiViewOnly)});
-        QVERIFY(shown.fixture.window.ForeignMelody() != nullptr);
+        QVERIFY(WindowAccess::ForeignMelody(shown.fixture.window) != nullptr);
         QCOMPARE(shown.fixture.clipboard.text, std::optional<std::string>());
         QCOMPARE(shown.fixture.fileDialogs.saveCalls.size(), 0);
     }
@@ -250,22 +251,22 @@ private slots:
     {
         ShownForeign shown;
         for (int voice = 1; voice <= VoiceCount; ++voice) {
-            QVERIFY(!shown.fixture.window.VoicePlayItem(voice)->isEnabled());
+            QVERIFY(!WindowAccess::VoicePlayItem(shown.fixture.window, voice)->isEnabled());
         }
         QVERIFY(!shown.Item("mnPlayFromCursor")->isEnabled());
         QVERIFY(shown.Item("mnImportForEditing")->isEnabled());
         shown.fixture.window.mnNewClick();
         for (int voice = 1; voice <= VoiceCount; ++voice) {
-            QVERIFY(shown.fixture.window.VoicePlayItem(voice)->isEnabled());
-            QVERIFY(!shown.fixture.window.VoiceMemo(voice)->isReadOnly());
-            QVERIFY(shown.fixture.window.VoiceMemo(voice)->placeholderText().isEmpty());
+            QVERIFY(WindowAccess::VoicePlayItem(shown.fixture.window, voice)->isEnabled());
+            QVERIFY(!WindowAccess::VoiceMemo(shown.fixture.window, voice)->isReadOnly());
+            QVERIFY(WindowAccess::VoiceMemo(shown.fixture.window, voice)->placeholderText().isEmpty());
         }
         QVERIFY(shown.Item("mnMakeMld")->isEnabled());
         QVERIFY(!shown.Item("mnImportForEditing")->isEnabled());
         QVERIFY(!shown.fixture.window.findChild<QLabel*>("LabelMeter")->isHidden());
         QVERIFY(shown.fixture.window.findChild<QComboBox*>("ComboBoxTempo")->isEnabled());
         QVERIFY(!shown.fixture.window.findChild<QLineEdit*>("EditTitle")->isReadOnly());
-        QVERIFY(!shown.fixture.window.PianoRoll()->Model().IsForeign());
+        QVERIFY(!WindowAccess::PianoRoll(shown.fixture.window)->Model().IsForeign());
     }
 
     void ImportForEditingFoldsItIntoFourVoices()
@@ -276,21 +277,21 @@ private slots:
         shown.Item("mnImportForEditing")->trigger();
 
         QCOMPARE(fixture.dialogs.shownMidiSurveys.size(), size_t{1});
-        QVERIFY(fixture.window.ForeignMelody() == nullptr);
-        QVERIFY(!fixture.window.VoiceMemo(1)->toPlainText().isEmpty());
-        QVERIFY(!fixture.window.VoiceMemo(2)->toPlainText().isEmpty());
-        QVERIFY(!fixture.window.VoiceMemo(1)->isReadOnly());
+        QVERIFY(WindowAccess::ForeignMelody(fixture.window) == nullptr);
+        QVERIFY(!WindowAccess::VoiceMemo(fixture.window, 1)->toPlainText().isEmpty());
+        QVERIFY(!WindowAccess::VoiceMemo(fixture.window, 2)->toPlainText().isEmpty());
+        QVERIFY(!WindowAccess::VoiceMemo(fixture.window, 1)->isReadOnly());
         QCOMPARE(fixture.window.findChild<QLineEdit*>("EditTitle")->text(), QStringLiteral("Every"));
         // Bound to no file: the next Save asks for a name.
-        QCOMPARE(fixture.window.CurrentFileName(), QString());
-        QCOMPARE(fixture.window.State(), EditState::Current);
+        QCOMPARE(WindowAccess::CurrentFileName(fixture.window), QString());
+        QCOMPARE(WindowAccess::State(fixture.window), EditState::Current);
         QVERIFY(fixture.store.IsMelodyImage());
         QVERIFY(!IsForeignMelodyImage(fixture.store.MelodyImage()));
         const QStringList reports = fixture.boxes.Texts(Kind::Information);
         QCOMPARE(reports.size(), 1);
         QVERIFY(reports[0].startsWith(QStringLiteral("ほかのメーカーのメロディなので")));
         QVERIFY(!shown.Item("mnImportForEditing")->isEnabled());
-        QVERIFY(!fixture.window.PianoRoll()->Model().IsForeign());
+        QVERIFY(!WindowAccess::PianoRoll(fixture.window)->Model().IsForeign());
 
         fixture.window.mnSave1Click();  // the save dialog is cancelled
         QCOMPARE(fixture.fileDialogs.saveCalls.size(), 1);
@@ -302,8 +303,8 @@ private slots:
         ShownForeign shown;
         shown.fixture.dialogs.midiChannelsCancel = true;
         shown.Item("mnImportForEditing")->trigger();
-        QVERIFY(shown.fixture.window.ForeignMelody() != nullptr);
-        QVERIFY(shown.fixture.window.VoiceMemo(1)->isReadOnly());
+        QVERIFY(WindowAccess::ForeignMelody(shown.fixture.window) != nullptr);
+        QVERIFY(WindowAccess::VoiceMemo(shown.fixture.window, 1)->isReadOnly());
         QCOMPARE(shown.fixture.boxes.records.size(), 0);
     }
 
@@ -334,7 +335,7 @@ private slots:
         QCOMPARE(FileBytes(shown.path), shown.bytes);
         if (!answer) {
             QCOMPARE(fixture.fileDialogs.saveCalls.size(), 0);
-            QVERIFY(fixture.window.ForeignMelody() != nullptr);
+            QVERIFY(WindowAccess::ForeignMelody(fixture.window) != nullptr);
             QVERIFY(!QFile::exists(target));
             return;
         }
@@ -344,8 +345,8 @@ private slots:
         const std::string saved = FileBytes(target);
         QVERIFY(!saved.empty());
         QVERIFY(!IsForeignMelodyImage(saved));
-        QCOMPARE(fixture.window.CurrentFileName(), target);
-        QCOMPARE(fixture.window.State(), EditState::Saved);
+        QCOMPARE(WindowAccess::CurrentFileName(fixture.window), target);
+        QCOMPARE(WindowAccess::State(fixture.window), EditState::Saved);
     }
 
     void LossQuestionComesBeforeReplacingUnsavedWork_data()
@@ -362,8 +363,8 @@ private slots:
         QFETCH(QString, how);
         QFETCH(bool, answer);
         WindowFixture fixture;
-        fixture.window.VoiceMemo(1)->setPlainText(QStringLiteral("ドレミ"));
-        fixture.window.SetEditState(EditState::ScoreEdited);
+        WindowAccess::VoiceMemo(fixture.window, 1)->setPlainText(QStringLiteral("ドレミ"));
+        WindowAccess::SetEditState(fixture.window, EditState::ScoreEdited);
         const QString path = fixture.WriteFile(QStringLiteral("ring.mld"), mfitest::EveryFeatureFile());
         fixture.boxes.answers = {answer};
         if (how == QLatin1String("drop")) {
@@ -373,9 +374,9 @@ private slots:
             fixture.window.mnOpen1Click();
         }
         QCOMPARE(fixture.boxes.Texts(Kind::Question), QStringList{FromSjis(Msg::LossQuestion)});
-        QCOMPARE(fixture.window.ForeignMelody() != nullptr, answer);
-        QCOMPARE(fixture.window.VoiceMemo(1)->toPlainText(), answer ? QString() : QStringLiteral("ドレミ"));
-        QCOMPARE(fixture.window.State(), answer ? EditState::Current : EditState::ScoreEdited);
+        QCOMPARE(WindowAccess::ForeignMelody(fixture.window) != nullptr, answer);
+        QCOMPARE(WindowAccess::VoiceMemo(fixture.window, 1)->toPlainText(), answer ? QString() : QStringLiteral("ドレミ"));
+        QCOMPARE(WindowAccess::State(fixture.window), answer ? EditState::Current : EditState::ScoreEdited);
     }
 
     void CutShortFileIsShownAsFarAsItReads()
@@ -385,11 +386,11 @@ private slots:
         // Cut inside the first track: what comes before is shown, and the status bar says where it stopped.
         const std::string cut = bytes.substr(0, bytes.find("trac") + 62);
         fixture.window.FileDrop1FileDrop({fixture.WriteFile(QStringLiteral("cut.mld"), cut)});
-        QVERIFY(fixture.window.ForeignMelody() != nullptr);
-        QVERIFY(fixture.window.ForeignMelody()->partial);
-        QVERIFY(!fixture.window.PianoRoll()->Model().Empty());
+        QVERIFY(WindowAccess::ForeignMelody(fixture.window) != nullptr);
+        QVERIFY(WindowAccess::ForeignMelody(fixture.window)->partial);
+        QVERIFY(!WindowAccess::PianoRoll(fixture.window)->Model().Empty());
         QCOMPARE(fixture.window.statusBar()->currentMessage(),
-                 FromSjis(fixture.window.ForeignMelody()->partialMessage));
+                 FromSjis(WindowAccess::ForeignMelody(fixture.window)->partialMessage));
     }
 
     void FileInformationShowsWhatTheFileIs()
@@ -399,7 +400,7 @@ private slots:
         QCOMPARE(shown.fixture.dialogs.foreignInfoCalls, 1);
         QCOMPARE(shown.fixture.dialogs.fileInfoCalls, 0);
         QCOMPARE(shown.fixture.dialogs.shownForeignInfo.title, std::string("Every"));
-        QCOMPARE(shown.fixture.window.State(), EditState::Current);
+        QCOMPARE(WindowAccess::State(shown.fixture.window), EditState::Current);
 
         // The dialog itself: every field read-only, the facts below them.
         TFileInfoDlg dialog;

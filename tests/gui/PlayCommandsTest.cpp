@@ -13,6 +13,7 @@
 
 #include "base/Messages.h"
 #include "UnitPlay/TFormPlay.h"
+#include "WindowAccess.h"
 #include "WindowFixture.h"
 #include "platform/SjisText.h"
 
@@ -63,7 +64,7 @@ private slots:
     {
         f->dialogs.editTempo = QStringLiteral("100");
         f->window.findChild<QComboBox*>(QStringLiteral("ComboBoxTempo"))->setEditText(QStringLiteral("120"));
-        f->window.SetEditState(EditState::Current);
+        WindowAccess::SetEditState(f->window, EditState::Current);
         ClickPlay();
         QCOMPARE(f->player.calls, (QStringList{QStringLiteral("SetFileName ") + PlayFile(), "Open", "Play"}));
         QCOMPARE(Caption(), StopCaption);
@@ -96,9 +97,9 @@ private slots:
         QFETCH(QString, volume3);
         QFETCH(QByteArray, message);
         f->window.findChild<QComboBox*>(QStringLiteral("ComboBoxTempo"))->setEditText(tempo);
-        f->window.VoiceTone(2)->setEditText(tone2);
-        f->window.VoiceVolume(3)->setText(volume3);
-        f->window.SetEditState(EditState::Current);
+        WindowAccess::VoiceTone(f->window, 2)->setEditText(tone2);
+        WindowAccess::VoiceVolume(f->window, 3)->setText(volume3);
+        WindowAccess::SetEditState(f->window, EditState::Current);
         ClickPlay();
         QCOMPARE(f->boxes.Texts(ScriptedMessageBoxes::Kind::Warning), QStringList{FromSjis(message.toStdString())});
         QVERIFY(f->player.calls.isEmpty());
@@ -150,7 +151,7 @@ private slots:
         QAction* voice3 = Action(f->window, "mnPlay3");
         voice3->setObjectName(QStringLiteral("voiceThree"));
         voice3->trigger();
-        QCOMPARE(pages->tabText(pages->indexOf(f->window.VoicePage(3))), QStringLiteral("第3音"));
+        QCOMPARE(pages->tabText(pages->indexOf(WindowAccess::VoicePage(f->window, 3))), QStringLiteral("第3音"));
     }
 
     void NoticeWithRepeatPlaysAgainWithoutWriting()
@@ -221,7 +222,8 @@ private slots:
                 form->findChild<QPushButton*>(QStringLiteral("Button1"))->click();
             }
         });
-        f->window.StartPlayAndExit();
+        const QString song = f->WriteFile(QStringLiteral("song.mld"), CompiledMelody(QStringLiteral("ドレミ")));
+        f->window.StartUp({QStringLiteral("/P"), song});
         QCOMPARE(f->terminations, 1);
         QCOMPARE(Caption(), StopCaption);  // still playing while the program ends
     }
@@ -236,7 +238,8 @@ private slots:
                 form->close();
             }
         });
-        f->window.StartPlayAndExit();
+        const QString song = f->WriteFile(QStringLiteral("song.mld"), CompiledMelody(QStringLiteral("ドレミ")));
+        f->window.StartUp({QStringLiteral("/P"), song});
         QVERIFY(!shown);
         QCOMPARE(f->terminations, 1);
     }
@@ -247,18 +250,18 @@ private slots:
         QAction* voice2 = Action(f->window, "mnPlay2");
         voice2->trigger();
         QVERIFY(!voice2->isChecked());
-        QCOMPARE(pages->tabText(pages->indexOf(f->window.VoicePage(2))), QStringLiteral("第2音"));
-        QCOMPARE(pages->tabText(pages->indexOf(f->window.VoicePage(1))), QStringLiteral("♪第1音"));
+        QCOMPARE(pages->tabText(pages->indexOf(WindowAccess::VoicePage(f->window, 2))), QStringLiteral("第2音"));
+        QCOMPARE(pages->tabText(pages->indexOf(WindowAccess::VoicePage(f->window, 1))), QStringLiteral("♪第1音"));
         ClickPlay();
         QCOMPARE(TrackCount(FileBytes(PlayFile())), 5);
         voice2->trigger();
-        QCOMPARE(pages->tabText(pages->indexOf(f->window.VoicePage(2))), QStringLiteral("♪第2音"));
+        QCOMPARE(pages->tabText(pages->indexOf(WindowAccess::VoicePage(f->window, 2))), QStringLiteral("♪第2音"));
     }
 
     void MidiExportSuggestsTheTitleAndWritesTheChosenFile()
     {
         f->window.findChild<QLineEdit*>(QStringLiteral("EditTitle"))->setText(QStringLiteral("a/b:c?"));
-        f->window.SetEditState(EditState::Current);
+        WindowAccess::SetEditState(f->window, EditState::Current);
         const QString target = f->PathOf(QStringLiteral("out.mid"));
         f->fileDialogs.saveAnswers = {target, std::nullopt};
         Action(f->window, "mnPutMidi")->trigger();
@@ -283,7 +286,7 @@ private slots:
     void MidiExportRefusesBeforeAnyQuestionOrFileName()
     {
         f->window.findChild<QComboBox*>(QStringLiteral("ComboBoxTempo"))->setEditText(QStringLiteral("300"));
-        f->window.SetEditState(EditState::ScoreEdited);
+        WindowAccess::SetEditState(f->window, EditState::ScoreEdited);
         f->fileDialogs.saveAnswers = {f->PathOf(QStringLiteral("out.mid"))};
         Action(f->window, "mnPutMidi")->trigger();
         QCOMPARE(f->boxes.Count(ScriptedMessageBoxes::Kind::Question), 0);
@@ -302,7 +305,7 @@ private slots:
     void UnanalysedMelodyAnsweredNoPlaysAndWritesNothing()
     {
         f->boxes.defaultAnswer = false;
-        f->window.SetEditState(EditState::ScoreEdited);
+        WindowAccess::SetEditState(f->window, EditState::ScoreEdited);
         ClickPlay();
         Action(f->window, "mnPutMidi")->trigger();
         QCOMPARE(f->boxes.Count(ScriptedMessageBoxes::Kind::Question), 2);

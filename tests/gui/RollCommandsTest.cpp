@@ -16,6 +16,7 @@
 #include <memory>
 
 #include "UnitRoll/TPianoRoll.h"
+#include "WindowAccess.h"
 #include "WindowFixture.h"
 
 using namespace quaverly;
@@ -48,20 +49,21 @@ class RollCommandsTest : public QObject {
 private:
     std::unique_ptr<WindowFixture> f;
 
-    TPianoRoll* Roll() { return f->window.PianoRoll(); }
-    QPlainTextEdit* Memo(int voice) { return f->window.VoiceMemo(voice); }
+    TPianoRoll* Roll() { return WindowAccess::PianoRoll(f->window); }
+    QPlainTextEdit* Memo(int voice) { return WindowAccess::VoiceMemo(f->window, voice); }
     void FillPages()
     {
         for (int voice = 1; voice <= VoiceCount; ++voice) {
             Memo(voice)->setPlainText(Pages[voice - 1]);
         }
-        f->window.RefreshRollFromPages();
-        f->window.SetEditState(EditState::Current);
+        WindowAccess::RefreshRollFromPages(f->window);
+        WindowAccess::SetEditState(f->window, EditState::Current);
     }
     // Puts a page's cursor on the n-th occurrence (0-based) of a text.
     void PlaceCursor(int voice, const QString& text, int occurrence = 0, int shift = 0)
     {
-        f->window.findChild<QTabWidget*>(QStringLiteral("PageControl1"))->setCurrentWidget(f->window.VoicePage(voice));
+        f->window.findChild<QTabWidget*>(QStringLiteral("PageControl1"))
+            ->setCurrentWidget(WindowAccess::VoicePage(f->window, voice));
         qsizetype at = -1;
         for (int i = 0; i <= occurrence; ++i) {
             at = Pages[voice - 1].indexOf(text, at + 1);
@@ -73,7 +75,7 @@ private:
     }
     QString Highlighted(int voice)
     {
-        const auto& marks = f->window.PlayHighlights(voice);
+        const auto& marks = WindowAccess::PlayHighlights(f->window, voice);
         return marks.isEmpty() ? QString() : marks.first().cursor.selectedText();
     }
 
@@ -102,10 +104,11 @@ private slots:
                 QTest::mouseClick(Roll()->Canvas(), Qt::LeftButton, {}, point);
                 QPlainTextEdit* memo = Memo(voice + 1);
                 QCOMPARE(f->window.findChild<QTabWidget*>(QStringLiteral("PageControl1"))->currentWidget(),
-                         f->window.VoicePage(voice + 1));
+                         WindowAccess::VoicePage(f->window, voice + 1));
                 const QTextCursor cursor = memo->textCursor();
-                QCOMPARE(f->window.PageByteOfPosition(voice + 1, cursor.selectionStart()), notes[i].source.offset);
-                QCOMPARE(f->window.PageByteOfPosition(voice + 1, cursor.selectionEnd()),
+                QCOMPARE(WindowAccess::PageByteOfPosition(f->window, voice + 1, cursor.selectionStart()),
+                         notes[i].source.offset);
+                QCOMPARE(WindowAccess::PageByteOfPosition(f->window, voice + 1, cursor.selectionEnd()),
                          notes[i].source.offset + notes[i].source.length);
                 // The clicked note is the one outlined, not the next one.
                 QCOMPARE(Roll()->CursorNote(), (RollNoteRef{voice, static_cast<int>(i)}));
@@ -264,7 +267,7 @@ private slots:
         };
         for (const Step& step : steps) {
             f->player.currentTime = step.time;
-            f->window.FollowPlay();
+            WindowAccess::FollowPlay(f->window);
             QCOMPARE(Roll()->Playhead(), step.time);
             for (int voice = 1; voice <= VoiceCount; ++voice) {
                 QCOMPARE(Highlighted(voice), step.marks[voice - 1]);
@@ -284,7 +287,7 @@ private slots:
     void SoloMutesTheOthersForThePlayOnly()
     {
         FillPages();
-        f->window.VoicePlayItem(3)->trigger();  // voice 3 switched off by the user
+        WindowAccess::VoicePlayItem(f->window, 3)->trigger();  // voice 3 switched off by the user
         const QString caption3 = f->window.findChild<QTabWidget*>(QStringLiteral("PageControl1"))->tabText(2);
         f->window.findChild<QAction*>(QStringLiteral("mnSolo2"))->trigger();
         QCOMPARE(Roll()->Solo(), 1);
@@ -293,14 +296,14 @@ private slots:
         QCOMPARE(TrackCount(FileBytes(playFile)), 3);  // conductor, set-up, voice 2
         // Only the voice that sounds has its playing note marked.
         f->player.currentTime = 50;
-        f->window.FollowPlay();
+        WindowAccess::FollowPlay(f->window);
         QCOMPARE(Highlighted(1), QString());
         QCOMPARE(Highlighted(2), QStringLiteral("ラ▼４"));
         QCOMPARE(Highlighted(3), QString());
         QCOMPARE(Highlighted(4), QString());
         f->player.Finish();
         for (int voice = 1; voice <= VoiceCount; ++voice) {
-            QCOMPARE(f->window.VoicePlayItem(voice)->isChecked(), voice != 3);
+            QCOMPARE(WindowAccess::VoicePlayItem(f->window, voice)->isChecked(), voice != 3);
         }
         QCOMPARE(f->window.findChild<QTabWidget*>(QStringLiteral("PageControl1"))->tabText(2), caption3);
         // The MIDI export writes the switches, not the solo.
@@ -308,16 +311,16 @@ private slots:
         Action(f->window, QStringLiteral("mnPutMidi"))->trigger();
         QCOMPARE(TrackCount(FileBytes(f->PathOf("out.mid"))), 5);
         // The legend names tones as the tone boxes do.
-        f->window.VoiceTone(1)->setEditText(QStringLiteral("25 - ギター"));
-        f->window.RefreshRollFromPages();
+        WindowAccess::VoiceTone(f->window, 1)->setEditText(QStringLiteral("25 - ギター"));
+        WindowAccess::RefreshRollFromPages(f->window);
         QCOMPARE(f->window.findChild<QToolButton*>(QStringLiteral("RollSolo1"))->text(), QStringLiteral("■ 第1音 ギター"));
         QCOMPARE(f->window.findChild<QToolButton*>(QStringLiteral("RollSolo2"))->text(), QStringLiteral("■ 第2音 ピアノ"));
         // From the legend: its toggle and the menu are one choice.
         QTest::mouseClick(f->window.findChild<QWidget*>(QStringLiteral("RollSolo4")), Qt::LeftButton);
-        QCOMPARE(f->window.SoloVoice(), 4);
+        QCOMPARE(WindowAccess::SoloVoice(f->window), 4);
         QVERIFY(Action(f->window, QStringLiteral("mnSolo4"))->isChecked());
         QTest::mouseClick(f->window.findChild<QWidget*>(QStringLiteral("RollSolo4")), Qt::LeftButton);
-        QCOMPARE(f->window.SoloVoice(), 0);
+        QCOMPARE(WindowAccess::SoloVoice(f->window), 0);
         QVERIFY(Action(f->window, QStringLiteral("mnSolo0"))->isChecked());
     }
 
@@ -325,8 +328,9 @@ private slots:
     {
         f->window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&f->window));
-        f->window.VoiceVolume(2)->setText(QStringLiteral("63"));
-        f->window.findChild<QTabWidget*>(QStringLiteral("PageControl1"))->setCurrentWidget(f->window.VoicePage(2));
+        WindowAccess::VoiceVolume(f->window, 2)->setText(QStringLiteral("63"));
+        f->window.findChild<QTabWidget*>(QStringLiteral("PageControl1"))
+            ->setCurrentWidget(WindowAccess::VoicePage(f->window, 2));
         Memo(2)->setFocus();
         QTest::keyClicks(Memo(2), QStringLiteral("c"));  // mapped to ド
         QTRY_COMPARE(f->player.previews, QStringList{QStringLiteral("1 0 72 100 200")});

@@ -9,6 +9,7 @@
 #include <QtTest>
 
 #include "UnitMain/SequenceRowModel.h"
+#include "WindowAccess.h"
 #include "WindowFixture.h"
 
 using namespace quaverly;
@@ -71,7 +72,7 @@ private slots:
     void AnalysisShowsRowsInTheSequenceView()
     {
         WindowFixture fixture;
-        fixture.window.VoiceMemo(1)->setPlainText(QStringLiteral("ドレ"));
+        WindowAccess::VoiceMemo(fixture.window, 1)->setPlainText(QStringLiteral("ドレ"));
         fixture.window.mnMakeMldClick();
         auto* view = fixture.window.findChild<QTreeView*>("ListViewSeq");
         QVERIFY(view != nullptr);
@@ -87,19 +88,19 @@ private slots:
     {
         WindowFixture fixture;
         TFormMain& window = fixture.window;
-        window.VoiceMemo(1)->setPlainText(QStringLiteral("ド４レ４"));
-        QTextCursor cursor = window.VoiceMemo(1)->textCursor();
+        WindowAccess::VoiceMemo(window, 1)->setPlainText(QStringLiteral("ド４レ４"));
+        QTextCursor cursor = WindowAccess::VoiceMemo(window, 1)->textCursor();
         cursor.setPosition(3);
-        window.VoiceMemo(1)->setTextCursor(cursor);
-        window.VoiceMemo(2)->setPlainText(QStringLiteral("ミ\nファ"));
+        WindowAccess::VoiceMemo(window, 1)->setTextCursor(cursor);
+        WindowAccess::VoiceMemo(window, 2)->setPlainText(QStringLiteral("ミ\nファ"));
         window.mnMakeMldClick();
 
-        QCOMPARE(window.VoiceMemo(1)->toPlainText(), QStringLiteral("ド４レ４"));
-        QCOMPARE(window.VoiceMemo(1)->textCursor().position(), 3);
-        QCOMPARE(window.VoiceMemo(2)->toPlainText(), QStringLiteral("ミ４ファ４"));
-        QCOMPARE(window.State(), EditState::Current);
-        window.VoiceMemo(1)->insertPlainText(QStringLiteral("ミ"));
-        QCOMPARE(window.State(), EditState::ScoreEdited);
+        QCOMPARE(WindowAccess::VoiceMemo(window, 1)->toPlainText(), QStringLiteral("ド４レ４"));
+        QCOMPARE(WindowAccess::VoiceMemo(window, 1)->textCursor().position(), 3);
+        QCOMPARE(WindowAccess::VoiceMemo(window, 2)->toPlainText(), QStringLiteral("ミ４ファ４"));
+        QCOMPARE(WindowAccess::State(window), EditState::Current);
+        WindowAccess::VoiceMemo(window, 1)->insertPlainText(QStringLiteral("ミ"));
+        QCOMPARE(WindowAccess::State(window), EditState::ScoreEdited);
     }
 };
 

@@ -11,15 +11,16 @@
 #include "synth/AudioRenderer.h"
 #include "synth/Synthesizer.h"
 
-extern "C" __attribute__((visibility("default"))) int quaverly_render_wav(const QuaverlyWavRequest* request,
-                                                                          QuaverlyRenderFailure failure,
-                                                                          void* context)
+namespace {
+
+// What both entry points do around their work: the work's own result, or 1
+// after its error's message has been passed to failure. No exception leaves
+// the module.
+template <class Work>
+int Guarded(QuaverlyRenderFailure failure, void* context, const Work& work)
 {
     try {
-        quaverly::Synthesizer synth(request->soundFont);
-        quaverly::RenderMidiToWav(synth, std::string_view(request->midiBytes, request->midiSize), request->name,
-                                  request->wavPath);
-        return 0;
+        return work();
     } catch (const std::exception& error) {
         const std::string_view message = error.what();
         failure(context, message.data(), message.size());
@@ -30,11 +31,25 @@ extern "C" __attribute__((visibility("default"))) int quaverly_render_wav(const 
     return 1;
 }
 
+}  // namespace
+
+extern "C" __attribute__((visibility("default"))) int quaverly_render_wav(const QuaverlyWavRequest* request,
+                                                                          QuaverlyRenderFailure failure,
+                                                                          void* context)
+{
+    return Guarded(failure, context, [request] {
+        quaverly::Synthesizer synth(request->soundFont);
+        quaverly::RenderMidiToWav(synth, std::string_view(request->midiBytes, request->midiSize), request->name,
+                                  request->wavPath);
+        return 0;
+    });
+}
+
 extern "C" __attribute__((visibility("default"))) int quaverly_render_audio(const QuaverlyAudioRequest* request,
                                                                             QuaverlyRenderFailure failure,
                                                                             void* context)
 {
-    try {
+    return Guarded(failure, context, [request] {
         quaverly::AudioExportRequest job;
         job.midiBytes = std::string_view(request->midiBytes, request->midiSize);
         job.name = request->name;
@@ -53,14 +68,7 @@ extern "C" __attribute__((visibility("default"))) int quaverly_render_audio(cons
         const int rate = format ? quaverly::AudioSampleRate(*format) : quaverly::Synthesizer::SampleRate;
         quaverly::Synthesizer synth(request->soundFont, rate);
         return quaverly::ExportAudio(synth, job) ? 0 : 2;
-    } catch (const std::exception& error) {
-        const std::string_view message = error.what();
-        failure(context, message.data(), message.size());
-    } catch (...) {
-        constexpr std::string_view message = "quaverly-renderer: unknown error";
-        failure(context, message.data(), message.size());
-    }
-    return 1;
+    });
 }
 
 // The entry points' types is the one the program looks it up as.

@@ -56,6 +56,8 @@ public:
     }
     void Close() override { calls.append(QStringLiteral("Close")); }
     bool IsStopped() const override { return stopped; }
+    // Counted apart from the calls: the program asks once its window is painted.
+    void Prepare() override { ++prepares; }
 
     // The play ended (or was stopped): the player is stopped and sends its notice.
     void Finish()
@@ -64,6 +66,7 @@ public:
         Notify();
     }
 
+    int prepares = 0;
     QStringList calls;
     QStringList previews;  // "channel program key velocity ms" of each preview asked for
     int currentTime = 0;

@@ -1,3 +1,4 @@
+#include "WindowAccess.h"
 #include "WindowFixture.h"
 
 #include <QFile>
@@ -10,8 +11,8 @@ namespace quaverly {
 WindowFixture::WindowFixture()
     : window(store, WindowServices{boxes, fileDialogs, clipboard, settings, help, dialogs, player})
 {
-    window.SetProgramFolder(folder.path());
-    window.SetTerminateHandler([this] { ++terminations; });
+    WindowAccess::SetProgramFolder(window, folder.path());
+    WindowAccess::SetTerminateHandler(window, [this] { ++terminations; });
 }
 
 QString WindowFixture::PathOf(const QString& name) const

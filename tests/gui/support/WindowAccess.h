@@ -1,0 +1,98 @@
+// The one way tests reach into the main window beyond its commands (its
+// public slots), its controls and its services: TFormMain names this struct
+// its friend. What the program's other units do not use stays out of the
+// window's public interface; a test that needs it asks here.
+//
+// The voice controls are found by their object names ("Memo1",
+// "ComboBoxTone1", "EditVol1", "TabSheet1", "mnPlay1" ...), the names the
+// window promises; the rest is the window's own state.
+#pragma once
+
+#include <QAction>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QList>
+#include <QPlainTextEdit>
+#include <QString>
+#include <QTextEdit>
+#include <functional>
+
+#include "UnitMain/TFormMain.h"
+
+namespace quaverly {
+
+struct WindowAccess {
+    // The controls of voice 1..4, by name.
+    static QPlainTextEdit* VoiceMemo(const TFormMain& window, int voice)
+    {
+        return Named<QPlainTextEdit>(window, QStringLiteral("Memo%1").arg(voice));
+    }
+    static QComboBox* VoiceTone(const TFormMain& window, int voice)
+    {
+        return Named<QComboBox>(window, QStringLiteral("ComboBoxTone%1").arg(voice));
+    }
+    static QLineEdit* VoiceVolume(const TFormMain& window, int voice)
+    {
+        return Named<QLineEdit>(window, QStringLiteral("EditVol%1").arg(voice));
+    }
+    static QWidget* VoicePage(const TFormMain& window, int voice)
+    {
+        return Named<QWidget>(window, QStringLiteral("TabSheet%1").arg(voice));
+    }
+    static QAction* VoicePlayItem(const TFormMain& window, int voice)
+    {
+        return Named<QAction>(window, QStringLiteral("mnPlay%1").arg(voice));
+    }
+
+    // The document state and what the commands read.
+    static EditState State(const TFormMain& window) { return window.State(); }
+    static void SetEditState(TFormMain& window, EditState state) { window.SetEditState(state); }
+    static const QString& CurrentFileName(const TFormMain& window) { return window.CurrentFileName(); }
+    static MelodyFileInfo& FileInfo(TFormMain& window) { return window.FileInfo(); }
+    static bool ExtendedNotation(const TFormMain& window) { return window.ExtendedNotation(); }
+    static bool KeyMappingOff(const TFormMain& window) { return window.KeyMappingOff(); }
+    static const QString& CommandLineMode(const TFormMain& window) { return window.CommandLineMode(); }
+    static EditorTexts CollectEditorTexts(const TFormMain& window) { return window.CollectEditorTexts(); }
+    static EditorTexts CollectSettingTexts(const TFormMain& window) { return window.CollectSettingTexts(); }
+    static const TFormMain::PageWork& PageWorkDone(const TFormMain& window) { return window.PageWorkDone(); }
+
+    // The melody of another maker shown as it is.
+    static const MfiMelody* ForeignMelody(const TFormMain& window) { return window.ForeignMelody(); }
+    static QString ForeignFileName(const TFormMain& window) { return window.ForeignFileName(); }
+
+    // Where the program would look for its help, and how it ends.
+    static void SetProgramFolder(TFormMain& window, const QString& folder) { window.SetProgramFolder(folder); }
+    static void SetTerminateHandler(TFormMain& window, std::function<void()> handler)
+    {
+        window.SetTerminateHandler(std::move(handler));
+    }
+
+    // The crash journal.
+    static QString JournalFileName(const TFormMain& window) { return window.JournalFileName(); }
+    static void SetJournalDelay(TFormMain& window, int milliseconds) { window.SetJournalDelay(milliseconds); }
+
+    // The piano roll, the play follow and the live check.
+    static TPianoRoll* PianoRoll(const TFormMain& window) { return window.PianoRoll(); }
+    static void RefreshRollFromPages(TFormMain& window) { window.RefreshRollFromPages(); }
+    static void FollowPlay(TFormMain& window) { window.FollowPlay(); }
+    static int SoloVoice(const TFormMain& window) { return window.SoloVoice(); }
+    static int PageByteOfPosition(TFormMain& window, int voice, int position)
+    {
+        return window.PageByteOfPosition(voice, position);
+    }
+    static const QList<QTextEdit::ExtraSelection>& PlayHighlights(const TFormMain& window, int voice)
+    {
+        return window.PlayHighlights(voice);
+    }
+    static LiveAnalysis& Live(const TFormMain& window) { return window.Live(); }
+    static DiagnosticsView& Diagnostics(const TFormMain& window) { return window.Diagnostics(); }
+
+private:
+    template <class Control>
+    static Control* Named(const TFormMain& window, const QString& name)
+    {
+        return window.findChild<Control*>(name);
+    }
+};
+
+}  // namespace quaverly
