@@ -624,7 +624,7 @@ void MfiMelodyEntry(std::string_view data)
     }
     // Memory: at most four times the file and a little more.
     const size_t held = melody.notes.capacity() * sizeof(MfiNote) + melody.controls.capacity() * sizeof(MfiControl) +
-                        melody.cuePoints.capacity() * sizeof(uint32_t) + melody.tempos.capacity() * sizeof(MfiTempo);
+                        melody.cuePoints.capacity() * sizeof(MfiCuePoint) + melody.tempos.capacity() * sizeof(MfiTempo);
     Expect(held <= 4 * data.size() + (16u << 20), "the reading holds more than four times the file");
     Expect(melody.partial == !melody.partialMessage.empty(), "a partial reading without its message, or the reverse");
     uint32_t previous = 0;

@@ -23,6 +23,20 @@ std::string MfiFactsText(const MfiMelody& melody)
     char seconds[32];
     std::snprintf(seconds, sizeof seconds, "%.1f ", MfiSeconds(melody, melody.endTick));
     text += Line(Msg::MfiFactLength, seconds + std::string(Msg::MfiFactSeconds));
+    std::string cues;
+    for (const MfiCuePoint& cue : melody.cuePoints) {
+        if (cue.IsStart() || cue.IsEnd()) {
+            std::snprintf(seconds, sizeof seconds, " %.1f ", MfiSeconds(melody, cue.tick));
+            cues += (cues.empty() ? "" : ", ") + std::string(cue.IsStart() ? Msg::MfiFactCueStart : Msg::MfiFactCueEnd) +
+                    seconds + std::string(Msg::MfiFactSeconds);
+        }
+        if (cues.size() > 200) {
+            break;  // the first few are enough to tell
+        }
+    }
+    if (!cues.empty()) {
+        text += Line(Msg::MfiFactCue, cues);
+    }
     text += Line(Msg::MfiFactNotes, std::to_string(melody.notes.size()));
     // A channel is lane + 1, as the MIDI file and the channel choice number it.
     const std::array<int, MfiLaneCount> counts = melody.NotesPerLane();

@@ -58,6 +58,16 @@ struct MfiTempo {
     uint16_t timebase = 48;  // ticks a quarter note
 };
 
+// A cue point (FF D0). The format's descriptions give value 0 for a cue's
+// start and 1 for its end (a handset may repeat what lies between); writers
+// differ (one converter writes 0 at every cue), so the value is kept as it is.
+struct MfiCuePoint {
+    uint32_t tick = 0;
+    uint8_t value = 0;
+    bool IsStart() const { return value == 0; }
+    bool IsEnd() const { return value == 1; }
+};
+
 // What the reader stepped over, by kind.
 struct MfiSkipped {
     int unknownChunks = 0;    // chunks of a tag it does not know, skipped by their length
@@ -90,7 +100,7 @@ struct MfiMelody {
     std::vector<MfiNote> notes;        // by start, then lane, then key
     std::vector<MfiControl> controls;  // by tick, then lane, in file order within
     std::vector<MfiTempo> tempos;      // by tick; empty: 120 a minute, 48 ticks a quarter
-    std::vector<uint32_t> cuePoints;   // ticks of FF D0 events
+    std::vector<MfiCuePoint> cuePoints;  // by tick, then in file order
     uint64_t endTick = 0;              // the latest track end or note end
     MfiSkipped skipped;
 

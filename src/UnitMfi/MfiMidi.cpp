@@ -32,6 +32,8 @@ std::string Chunk(std::string_view tag, const std::string& data)
     return std::string(tag) + ToBigEndian(static_cast<uint32_t>(data.size()), 4) + data;
 }
 
+constexpr size_t MaxCueMarkers = 64;
+
 std::string TrackOf(std::vector<TimedEvent>& events, uint64_t end)
 {
     std::stable_sort(events.begin(), events.end(), [](const TimedEvent& a, const TimedEvent& b) {
@@ -156,6 +158,13 @@ std::string MfiMidiFileBytes(const MfiMelody& melody, int64_t adjustment)
     }
     if (!melody.copyright.empty()) {
         conductor.push_back({0, 0, MetaText(0x02, melody.copyright)});
+    }
+    // Cue points as markers, so that a MIDI editor shows where they lie; a
+    // file full of them gets markers for the first few.
+    for (size_t i = 0; i < melody.cuePoints.size() && i < MaxCueMarkers; ++i) {
+        const MfiCuePoint& cue = melody.cuePoints[i];
+        const std::string name = cue.IsStart() ? "cue start" : cue.IsEnd() ? "cue end" : "cue " + std::to_string(cue.value);
+        conductor.push_back({clock.Tick(cue.tick), 0, MetaText(0x06, name)});
     }
     std::vector<MfiTempo> tempos = melody.tempos;
     if (tempos.empty() || tempos.front().tick != 0) {

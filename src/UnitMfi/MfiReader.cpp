@@ -233,7 +233,7 @@ void Reader::Control(int track, uint8_t code, uint8_t value, uint64_t tick)
         }
         return;
     case 0xD0:  // cue point
-        m_melody.cuePoints.push_back(at);
+        m_melody.cuePoints.push_back({at, value});
         return;
     case 0xB0:  // master volume
     case 0xDE:  // nothing
@@ -426,7 +426,8 @@ void Reader::Finish()
                      [](const MfiControl& a, const MfiControl& b) { return a.tick < b.tick; });
     std::stable_sort(m_melody.tempos.begin(), m_melody.tempos.end(),
                      [](const MfiTempo& a, const MfiTempo& b) { return a.tick < b.tick; });
-    std::sort(m_melody.cuePoints.begin(), m_melody.cuePoints.end());
+    std::stable_sort(m_melody.cuePoints.begin(), m_melody.cuePoints.end(),
+                     [](const MfiCuePoint& a, const MfiCuePoint& b) { return a.tick < b.tick; });
 }
 
 }  // namespace

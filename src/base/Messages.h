@@ -324,6 +324,10 @@ inline constexpr std::string_view MfiFactNotesUnit = "\x89\xB9";
 // 「打楽器」
 inline constexpr std::string_view MfiFactPercussion = "\x91\xC5\x8Ay\x8A\xED";
 // 「読めたところまで：」
+// 「キューポイント」「開始」「終了」: the part a handset repeats (FF D0 events)
+inline constexpr std::string_view MfiFactCue = "\x83L\x83\x85\x81[\x83|\x83" "C\x83\x93\x83g";
+inline constexpr std::string_view MfiFactCueStart = "\x8AJ\x8En";
+inline constexpr std::string_view MfiFactCueEnd = "\x8FI\x97\xB9";
 inline constexpr std::string_view MfiFactPartial = "\x93\xC7\x82\xDF\x82\xBD\x82\xC6\x82\xB1\x82\xEB\x82\xDC\x82\xC5\x81" "F";
 
 }  // namespace quaverly::Msg

@@ -37,6 +37,9 @@ std::string Number(const char* format, double value)
     return text;
 }
 
+// A file may hold any number of cue points; the first few are listed.
+constexpr size_t MaxListedCuePoints = 8;
+
 void PrintForeignInfo(const MfiMelody& melody)
 {
     PrintField("Title", melody.title);
@@ -59,6 +62,17 @@ void PrintForeignInfo(const MfiMelody& melody)
     PrintField("Tempo", std::to_string(first.tempo) + " (timebase " + std::to_string(first.timebase) + ", " +
                             std::to_string(melody.tempos.size()) + " tempo events)");
     PrintField("Length", Number("%.3f s", MfiSeconds(melody, melody.endTick)) + " (" + std::to_string(melody.endTick) + " ticks)");
+    std::string cues;
+    for (size_t i = 0; i < melody.cuePoints.size() && i < MaxListedCuePoints; ++i) {
+        const MfiCuePoint& cue = melody.cuePoints[i];
+        const std::string kind = cue.IsStart() ? "cue start" : cue.IsEnd() ? "cue end" : "cue " + std::to_string(cue.value);
+        cues += (cues.empty() ? "" : ", ") + kind + " at " + Number("%.3f s", MfiSeconds(melody, cue.tick)) + " (tick " +
+                std::to_string(cue.tick) + ")";
+    }
+    if (melody.cuePoints.size() > MaxListedCuePoints) {
+        cues += " ... " + std::to_string(melody.cuePoints.size()) + " in all";
+    }
+    PrintField("Cue points", cues.empty() ? "none" : cues);
     PrintField("Notes", std::to_string(melody.notes.size()));
     const std::array<int, MfiLaneCount> counts = melody.NotesPerLane();
     for (int lane = 0; lane < MfiLaneCount; ++lane) {

@@ -52,7 +52,8 @@ TEST_F(CliMfiTest, InfoShowsWhatTheFileIs)
     ASSERT_EQ(run.exitCode, 0) << run.err;
     for (const char* line : {"Title: Every\n", "Version: 0301\n", "Copyright: (c) test\n", "Tracks: 4 (header: 4)\n",
                              "Note bytes: 4\n", "Channel 1 (track 1 voice 1): 1 notes\n",
-                             "Channel 10 (track 3 voice 2, percussion): 1 notes\n", "Complete: yes\n"}) {
+                             "Channel 10 (track 3 voice 2, percussion): 1 notes\n", "Complete: yes\n",
+                             "Cue points: cue start at 0.000 s (tick 0), cue end at "}) {
         EXPECT_NE(run.out.find(line), std::string::npos) << line << run.out;
     }
     EXPECT_NE(run.out.find("audio chunks (not played) 1"), std::string::npos) << run.out;

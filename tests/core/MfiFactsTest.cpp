@@ -28,6 +28,10 @@ TEST(MfiFacts, EveryFeatureFile)
     EXPECT_NE(text.find(std::string(Msg::MfiFactTitle) + ": Every\r\n"), std::string::npos) << text;
     EXPECT_NE(text.find(std::string(Msg::MfiFactTracks) + ": 4\r\n"), std::string::npos) << text;
     EXPECT_NE(text.find(std::string(Msg::MfiFactNotes) + ": 7\r\n"), std::string::npos) << text;
+    EXPECT_NE(text.find(std::string(Msg::MfiFactCue) + ": " + std::string(Msg::MfiFactCueStart) + " 0.0 "),
+              std::string::npos)
+        << text;
+    EXPECT_NE(text.find(", " + std::string(Msg::MfiFactCueEnd) + " "), std::string::npos) << text;
     // Channels in order; the percussion lane is channel 10, track 3.
     const size_t first = text.find(Channel(1, 1, false, 1));
     const size_t percussion = text.find(Channel(10, 3, true, 1));

@@ -79,7 +79,12 @@ TEST(MfiReader, EveryFeatureOfTheWriterReads)
     EXPECT_EQ(melody.skipped.unknownChunks, 1);
     EXPECT_EQ(melody.skipped.audioChunks, 1);
     EXPECT_EQ(melody.skipped.otherEvents, 2);  // master volume, nop
-    ASSERT_EQ(melody.cuePoints.size(), 1u);
+    // A cue's start at the first tick, its end with the last notes.
+    ASSERT_EQ(melody.cuePoints.size(), 2u);
+    EXPECT_TRUE(melody.cuePoints[0].IsStart());
+    EXPECT_EQ(melody.cuePoints[0].tick, 0u);
+    EXPECT_TRUE(melody.cuePoints[1].IsEnd());
+    EXPECT_EQ(melody.cuePoints[1].tick, 356u);
 
     struct ControlRow {
         MfiControlKind kind;
@@ -243,6 +248,12 @@ TEST(MfiReader, MidiFileHasEveryLaneOnItsChannel)
     EXPECT_NE(midi.find(std::string("\x99\x23", 2)), std::string::npos);
     // Tempo 60 at 100 %: a million microseconds a quarter.
     EXPECT_NE(midi.find(std::string("\xFF\x51\x03\x0F\x42\x40", 6)), std::string::npos);
+    // The cue points as markers, the start before the end.
+    const size_t cueStart = midi.find(std::string("\xFF\x06\x09" "cue start", 12));
+    const size_t cueEnd = midi.find(std::string("\xFF\x06\x07" "cue end", 10));
+    ASSERT_NE(cueStart, std::string::npos);
+    ASSERT_NE(cueEnd, std::string::npos);
+    EXPECT_LT(cueStart, cueEnd);
 }
 
 TEST(MfiReader, ImportFoldsTheLanesIntoVoices)

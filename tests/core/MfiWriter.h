@@ -121,7 +121,7 @@ inline std::string EveryFeatureFile()
                                Note(0, 0, 27, 48, 63, 0) + Note(48, 1, 27, 48, 32, 1) + Tempo(48, 60) +
                                LongEvent(0, 0x7F, 0xF0, "res") + mfitest::Bytes({0, 0x7F, 0x01, 0x05}) +
                                LongEvent(0, 0xFF, 0xF1, "maker") + Control(0, 0xDC, 1) + Control(0, 0xDE, 0) +
-                               Note(4, 2, 0, 24, 40, 2) + Note(0, 3, 62, 24, 40, 3) + End(24);
+                               Note(4, 2, 0, 24, 40, 2) + Note(0, 3, 62, 24, 40, 3) + Control(0, 0xD0, 1) + End(24);
     const std::string track1 = Note(0, 0, 10, 96, 63, 0) + End(96);
     const std::string track2 = Note(0, 1, 0, 12, 63, 0) + End(12);  // lane 9: percussion
     const std::string track3 = VoiceControl(0, 0xBA, 2, 1) + Note(0, 2, 3, 12, 63, 0) + End(12);
