@@ -13,6 +13,7 @@
 #include <mutex>
 
 #include "UnitMidi/MidiWriter.h"
+#include "FirstSound.h"
 #include "base/FileIO.h"
 #include "synth/AudioRenderer.h"
 #include "synth/SequencePlayer.h"
@@ -47,24 +48,7 @@ SequenceList LongestMelody()
     return list;
 }
 
-// A silent audio output that tells when the first frame that is not silence
-// has been rendered.
-class FirstSound {
-public:
-    AudioOutput Output()
-    {
-        return AudioOutput{.kind = AudioOutputKind::Silent,
-                           .driver = {},
-                           .fileName = {},
-                           .observer = [this](const float* left, const float* right, int frames) {
-                               for (int i = 0; i < frames && !m_heard; ++i) {
-                                   if (left[i] != 0.0F || right[i] != 0.0F) {
-                                       std::lock_guard lock(m_mutex);
-                                       m_heard = true;
-                                       m_sounded.notify_all();
-                                   }
-                               }
-                           }};
+using quaverly::bench::FirstSound;
     }
     void Reset() { m_heard = false; }
     void Wait()

@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "../../tests/core/MfiWriter.h"
+#include "../FirstSound.h"
 #include "MemorySettingsStore.h"
 #include "ScriptedClipboard.h"
 #include "ScriptedDialogs.h"
@@ -38,23 +39,7 @@ namespace {
 
 using namespace quaverly;
 
-// A silent audio output that tells when the first block that is not silence
-// has been rendered.
-class FirstSound {
-public:
-    AudioOutput Output()
-    {
-        AudioOutput output;
-        output.kind = AudioOutputKind::Silent;
-        output.observer = [this](const float* left, const float* right, int frames) {
-            for (int i = 0; i < frames && !m_heard; ++i) {
-                if (left[i] != 0.0F || right[i] != 0.0F) {
-                    std::lock_guard lock(m_mutex);
-                    m_heard = true;
-                    m_sounded.notify_all();
-                }
-            }
-        };
+using quaverly::bench::FirstSound;
         return output;
     }
     void Reset() { m_heard = false; }
