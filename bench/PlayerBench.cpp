@@ -49,19 +49,6 @@ SequenceList LongestMelody()
 }
 
 using quaverly::bench::FirstSound;
-    }
-    void Reset() { m_heard = false; }
-    void Wait()
-    {
-        std::unique_lock lock(m_mutex);
-        m_sounded.wait(lock, [&] { return m_heard.load(); });
-    }
-
-private:
-    std::mutex m_mutex;
-    std::condition_variable m_sounded;
-    std::atomic<bool> m_heard{false};
-};
 
 void PlayCommandToFirstSound(benchmark::State& state)
 {

@@ -40,20 +40,6 @@ namespace {
 using namespace quaverly;
 
 using quaverly::bench::FirstSound;
-        return output;
-    }
-    void Reset() { m_heard = false; }
-    void Wait()
-    {
-        std::unique_lock lock(m_mutex);
-        m_sounded.wait(lock, [&] { return m_heard.load(); });
-    }
-
-private:
-    std::mutex m_mutex;
-    std::condition_variable m_sounded;
-    std::atomic<bool> m_heard{false};
-};
 
 double Median(std::vector<double> values)
 {
