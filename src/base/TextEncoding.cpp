@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstdint>
 #include <memory>
+#include <string>
 
 #include "Errors.h"
 #include "Messages.h"
@@ -60,44 +61,127 @@ std::string Convert(std::string_view text, const char* from, const char* to, boo
 constexpr uint16_t NoSjis = 0xFFFF;
 using UnitTable = std::array<uint16_t, 0x10000>;
 
+// The UTF-8 bytes of one UTF-16 code unit (not a surrogate).
+size_t Utf8OfUnit(uint32_t unit, char* utf8)
+{
+    size_t length = 0;
+    if (unit < 0x80) {
+        utf8[length++] = static_cast<char>(unit);
+    } else if (unit < 0x800) {
+        utf8[length++] = static_cast<char>(0xC0 | (unit >> 6));
+        utf8[length++] = static_cast<char>(0x80 | (unit & 0x3F));
+    } else {
+        utf8[length++] = static_cast<char>(0xE0 | (unit >> 12));
+        utf8[length++] = static_cast<char>(0x80 | ((unit >> 6) & 0x3F));
+        utf8[length++] = static_cast<char>(0x80 | (unit & 0x3F));
+    }
+    return length;
+}
+
+bool IsSurrogate(uint32_t unit) { return unit >= 0xD800 && unit <= 0xDFFF; }
+
+// The code of a unit's converted bytes, or NoSjis for none or more than two.
+uint16_t CodeOf(const char* sjis, size_t written)
+{
+    if (written == 0 || written > 2) {
+        return NoSjis;
+    }
+    const auto first = static_cast<unsigned char>(sjis[0]);
+    return written == 1 ? first : static_cast<uint16_t>(first << 8 | static_cast<unsigned char>(sjis[1]));
+}
+
+// Every unit in one conversion, each followed by a NUL: 65,536 conversions of
+// one character each took some 48 million instructions of the window's
+// thread when it first converted a page. Code page 932 writes a 0x00 byte
+// only for U+0000 (no second byte is below 0x40), so the output splits at its
+// NULs into one piece for each unit; "//IGNORE" leaves the piece of a unit it
+// has no code for empty. False when the conversion does not answer so (the
+// caller then converts unit by unit).
+bool FillUnitTableAtOnce(UnitTable& table)
+{
+    iconv_t cd = iconv_open("CP932//IGNORE", "UTF-8");
+    if (cd == reinterpret_cast<iconv_t>(-1)) {
+        return false;
+    }
+    std::string input;
+    input.reserve(0x10000 * 4);
+    for (uint32_t unit = 1; unit < 0x10000; ++unit) {
+        if (!IsSurrogate(unit)) {
+            char utf8[3];
+            input.append(utf8, Utf8OfUnit(unit, utf8));
+            input += '\0';
+        }
+    }
+    // A piece of more than two bytes is refused below; room for four each.
+    std::string output(input.size() * 2, '\0');
+    char* in = input.data();
+    size_t inLeft = input.size();
+    char* out = output.data();
+    size_t outLeft = output.size();
+    bool whole = true;
+    while (inLeft > 0) {
+        const size_t before = inLeft;
+        // With "//IGNORE" a call that dropped a unit ends in EILSEQ, possibly
+        // before the end of the input; the next call goes on from there.
+        if (iconv(cd, &in, &inLeft, &out, &outLeft) == static_cast<size_t>(-1) &&
+            (errno != EILSEQ || inLeft == before)) {
+            whole = false;
+            break;
+        }
+    }
+    iconv_close(cd);
+    if (!whole) {
+        return false;
+    }
+    output.resize(output.size() - outLeft);
+    size_t start = 0;
+    uint32_t unit = 1;
+    for (size_t at = 0; at < output.size(); ++at) {
+        if (output[at] != '\0') {
+            continue;
+        }
+        if (unit >= 0x10000) {
+            break;
+        }
+        table[unit] = CodeOf(output.data() + start, at - start);
+        start = at + 1;
+        unit = unit + 1 == 0xD800 ? 0xE000 : unit + 1;
+    }
+    if (unit != 0x10000 || start != output.size()) {
+        table.fill(NoSjis);
+        return false;
+    }
+    table[0] = 0x00;
+    return true;
+}
+
 std::unique_ptr<const UnitTable> MakeUnitTable()
 {
     auto table = std::make_unique<UnitTable>();
     table->fill(NoSjis);
+    if (FillUnitTableAtOnce(*table)) {
+        return table;
+    }
     iconv_t cd = iconv_open("CP932", "UTF-8");
     if (cd == reinterpret_cast<iconv_t>(-1)) {
         return table;  // every character then takes the conversion itself
     }
     for (uint32_t unit = 0; unit < 0x10000; ++unit) {
-        if (unit >= 0xD800 && unit <= 0xDFFF) {
+        if (IsSurrogate(unit)) {
             continue;  // surrogates: only a pair is a character
         }
         char utf8[3];
-        size_t length = 0;
-        if (unit < 0x80) {
-            utf8[length++] = static_cast<char>(unit);
-        } else if (unit < 0x800) {
-            utf8[length++] = static_cast<char>(0xC0 | (unit >> 6));
-            utf8[length++] = static_cast<char>(0x80 | (unit & 0x3F));
-        } else {
-            utf8[length++] = static_cast<char>(0xE0 | (unit >> 12));
-            utf8[length++] = static_cast<char>(0x80 | ((unit >> 6) & 0x3F));
-            utf8[length++] = static_cast<char>(0x80 | (unit & 0x3F));
-        }
-        char sjis[8];
         char* in = utf8;
-        size_t inLeft = length;
+        size_t inLeft = Utf8OfUnit(unit, utf8);
+        char sjis[8];
         char* out = sjis;
         size_t outLeft = sizeof sjis;
         iconv(cd, nullptr, nullptr, nullptr, nullptr);
         const size_t rc = iconv(cd, &in, &inLeft, &out, &outLeft);
-        const size_t written = static_cast<size_t>(out - sjis);
-        if (rc == static_cast<size_t>(-1) || inLeft != 0 || written == 0 || written > 2) {
+        if (rc == static_cast<size_t>(-1) || inLeft != 0) {
             continue;
         }
-        const auto first = static_cast<unsigned char>(sjis[0]);
-        const auto second = static_cast<unsigned char>(sjis[1]);
-        (*table)[unit] = written == 1 ? first : static_cast<uint16_t>(first << 8 | second);
+        (*table)[unit] = CodeOf(sjis, static_cast<size_t>(out - sjis));
     }
     iconv_close(cd);
     return table;
