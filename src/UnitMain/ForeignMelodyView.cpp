@@ -41,23 +41,9 @@ QString TFormMain::DocumentFileName() const
 void TFormMain::EnterForeignView(MfiMelody melody, const QString& path)
 {
     m_foreign = ForeignView{std::move(melody), path};
-    const QString line = FromSjis(Msg::MfiForeignPage);
-    for (int voice = 1; voice <= VoiceCount; ++voice) {
-        // The line is a placeholder, never page text: nothing of it can be analysed or saved.
-        VoiceMemo(voice)->setPlaceholderText(line);
-        VoiceMemo(voice)->setReadOnly(true);
-        VoiceTone(voice)->setEnabled(false);
-        VoiceVolume(voice)->setEnabled(false);
-    }
-    m_ui->ComboBoxTempo->setEnabled(false);
-    // The meter measures the pages, which hold nothing of this melody.
-    if (auto* meter = findChild<QLabel*>(QStringLiteral("LabelMeter"))) {
-        meter->setVisible(false);
-    }
     m_ui->EditTitle->setText(FromSjis(m_foreign->melody.title));
-    m_ui->EditTitle->setReadOnly(true);
     m_roll->SetForeignMelody(m_foreign->melody);
-    UpdateCommandsForView();
+    UpdateControlsForView();
 }
 
 void TFormMain::LeaveForeignView()
@@ -66,18 +52,27 @@ void TFormMain::LeaveForeignView()
         return;
     }
     m_foreign.reset();
-    for (int voice = 1; voice <= VoiceCount; ++voice) {
-        VoiceMemo(voice)->setPlaceholderText(QString());
-        VoiceMemo(voice)->setReadOnly(false);
-        VoiceTone(voice)->setEnabled(true);
-        VoiceVolume(voice)->setEnabled(true);
-    }
-    m_ui->ComboBoxTempo->setEnabled(true);
-    if (auto* meter = findChild<QLabel*>(QStringLiteral("LabelMeter"))) {
-        meter->setVisible(true);
-    }
-    m_ui->EditTitle->setReadOnly(false);
     m_roll->SetEvents(SequenceList(), {1, 1, 1, 1});
+    UpdateControlsForView();
+}
+
+void TFormMain::UpdateControlsForView()
+{
+    const bool own = !m_foreign;
+    // The line is a placeholder, never page text: nothing of it can be analysed or saved.
+    const QString line = own ? QString() : FromSjis(Msg::MfiForeignPage);
+    for (int voice = 1; voice <= VoiceCount; ++voice) {
+        VoiceMemo(voice)->setPlaceholderText(line);
+        VoiceMemo(voice)->setReadOnly(!own);
+        VoiceTone(voice)->setEnabled(own);
+        VoiceVolume(voice)->setEnabled(own);
+    }
+    m_ui->ComboBoxTempo->setEnabled(own);
+    m_ui->EditTitle->setReadOnly(!own);
+    // The meter measures the pages, which hold nothing of a melody shown as it is.
+    if (auto* meter = findChild<QLabel*>(QStringLiteral("LabelMeter"))) {
+        meter->setVisible(own);
+    }
     UpdateCommandsForView();
 }
 

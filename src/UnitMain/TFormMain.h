@@ -349,6 +349,8 @@ private:
     void EnterForeignView(MfiMelody melody, const QString& path);
     // Back to the own document's controls and commands; nothing when none is shown.
     void LeaveForeignView();
+    // The pages, boxes and meter, then the commands, as the view asks.
+    void UpdateControlsForView();
     void UpdateCommandsForView();
     // True, after the explaining box, while a melody of another maker is shown.
     bool RefusedInForeignView();
