@@ -164,7 +164,7 @@ std::unique_ptr<const UnitTable> MakeUnitTable()
     }
     iconv_t cd = iconv_open("CP932", "UTF-8");
     if (cd == reinterpret_cast<iconv_t>(-1)) {
-        return table;  // every character then takes the conversion itself
+        return table;  // no code page 932 here: every conversion fails alike, and the table answers none
     }
     for (uint32_t unit = 0; unit < 0x10000; ++unit) {
         if (IsSurrogate(unit)) {
