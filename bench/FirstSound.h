@@ -6,7 +6,7 @@
 #include <condition_variable>
 #include <mutex>
 
-#include "synth/SequencePlayer.h"
+#include "audio/AudioOutput.h"
 
 namespace quaverly::bench {
 

@@ -47,7 +47,7 @@ for program in quaverly quaverly-cli; do
   said=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$root/usr/bin/$program" --version)
   [ "$said" = "$program $version" ] || fail "$program --version says '$said', the package is $version"
 done
-# The CLI finds its WAV renderer module where the package puts it.
+# The CLI finds the synthesizer module where the package puts it.
 env -u QUAVERLY_SOUNDFONT "$root/usr/bin/quaverly-cli" wav examples/kaeru.tml -o "$out/kaeru.wav" --edit-tempo 400 ||
   fail "quaverly-cli wav of the package cannot render"
 depends=$(dpkg-deb -f "$deb" Depends)

@@ -1,11 +1,11 @@
 // The audio export 「音声書き出し(&U)...」: the melody the pages say, as an
 // audio file for today's phones (WAV, FLAC, Ogg Vorbis, Opus or MP3 by the
 // file name's extension). The options (repeats, fade-out, normalising) are
-// asked after the file name and kept in the settings. The rendering runs on
-// a worker thread with its own synthesizer, so that the window stays alive
-// and the player is not disturbed; its progress reaches the progress dialog
-// through queued calls only, and the dialog's cancel reaches it through an
-// atomic flag.
+// asked after the file name and kept in the settings. The synthesizer
+// module renders on a worker thread with a synthesizer of its own, so that
+// the window stays alive and the player is not disturbed; its progress
+// reaches the progress dialog through queued calls only, and the dialog's
+// cancel reaches it through an atomic flag.
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QFileInfo>
@@ -13,7 +13,7 @@
 #include <QProgressDialog>
 #include <algorithm>
 #include <atomic>
-#include <exception>
+#include <string>
 #include <thread>
 
 #include "NativePath.h"
@@ -23,9 +23,9 @@
 #include "platform/SjisText.h"
 #include "ui_TFormMain.h"
 
-#ifdef QUAVERLY_HAVE_SYNTH
-#include "synth/AudioExport.h"
-#endif
+#include "audio/AudioFormat.h"
+#include "audio/SynthModule.h"
+#include "base/Errors.h"
 
 namespace quaverly {
 
@@ -49,9 +49,44 @@ AudioExportChoice LoadChoice(const SettingsStore& settings)
 
 constexpr int ProgressSteps = 1000;
 
-// Renders on a worker thread behind a modal progress dialog. True when the
-// file was written, false when cancelled; rethrows what the export threw.
-bool ExportWithProgress(QWidget* parent, const AudioExportRequest& job)
+// What the export asks the synthesizer module for.
+struct AudioExportJob {
+    std::string midiBytes;
+    std::string name;  // the file's name, for messages
+    std::string path;
+    AudioExportChoice choice;
+};
+
+// The rendering thread's view of the progress dialog.
+struct ProgressLink {
+    QProgressDialog* dialog;
+    std::atomic<bool>* cancelled;
+};
+
+// On the rendering thread: the fraction done is posted to the dialog's
+// thread, never a widget call from here; that thread also reads a cancel
+// there (a click, a close or the Escape key). Returns 0 to cancel.
+int PostProgress(void* context, double fraction)
+{
+    const ProgressLink link = *static_cast<ProgressLink*>(context);
+    const int value = std::clamp(static_cast<int>(fraction * ProgressSteps), 0, ProgressSteps);
+    QMetaObject::invokeMethod(
+        link.dialog,
+        [link, value] {
+            if (link.dialog->wasCanceled()) {
+                *link.cancelled = true;
+            } else {
+                link.dialog->setValue(value);
+            }
+        },
+        Qt::QueuedConnection);
+    return link.cancelled->load() ? 0 : 1;
+}
+
+// Renders on a worker thread behind a modal progress dialog, through the
+// synthesizer module (loaded on the first export). True when the file was
+// written, false when cancelled; throws QuaverlyError with the module's reason.
+bool ExportWithProgress(QWidget* parent, const AudioExportJob& job)
 {
     QProgressDialog progress(QStringLiteral("音声を書き出しています..."), QStringLiteral("キャンセル"), 0,
                              ProgressSteps, parent);
@@ -66,42 +101,30 @@ bool ExportWithProgress(QWidget* parent, const AudioExportRequest& job)
     std::atomic<bool> cancelled{false};
     QObject::connect(&progress, &QProgressDialog::canceled, [&cancelled] { cancelled = true; });
     QEventLoop loop;
-    std::exception_ptr failure;
-    bool written = false;
+    ProgressLink link{&progress, &cancelled};
+    int result = 1;
+    std::string failure;
     std::thread worker([&] {
         try {
-            Synthesizer synth({}, AudioSampleRate(*AudioFormatOfPath(job.path)));
-            AudioExportRequest request = job;
-            request.progress = [&progress, &cancelled](int64_t done, int64_t total) {
-                const int value = total > 0 ? static_cast<int>(done * ProgressSteps / total) : ProgressSteps;
-                // Never a widget call from this thread: the value is posted to
-                // the dialog's, which also reads a cancel there (a click, a
-                // close or the Escape key).
-                QMetaObject::invokeMethod(
-                    &progress,
-                    [&progress, &cancelled, value] {
-                        if (progress.wasCanceled()) {
-                            cancelled = true;
-                        } else {
-                            progress.setValue(value);
-                        }
-                    },
-                    Qt::QueuedConnection);
-                return !cancelled.load();
-            };
-            written = ExportAudio(synth, request);
-        } catch (...) {
-            failure = std::current_exception();
+            const auto render = reinterpret_cast<QuaverlyRenderAudioEntry>(LoadSynthModuleEntry(RenderAudioSymbol));
+            const QuaverlyAudioRequest request{job.midiBytes.data(), job.midiBytes.size(), job.name.c_str(),
+                                               job.path.c_str(),     "",
+                                               job.choice.repeats,  job.choice.fadeSeconds,
+                                               job.choice.normalize ? 1 : 0,
+                                               PostProgress,         &link};
+            result = render(&request, CollectSynthFailure, &failure);
+        } catch (const QuaverlyError& error) {
+            failure = error.what();
         }
         QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
     });
     loop.exec();
     worker.join();
     // Progress values still queued die with the dialog.
-    if (failure) {
-        std::rethrow_exception(failure);
+    if (result == 1) {
+        throw QuaverlyError(failure);
     }
-    return written;
+    return result == 0;
 }
 
 }  // namespace
@@ -149,12 +172,7 @@ void TFormMain::mnExportAudioClick()
             // Options that cannot be kept still serve this export.
             ShowError(error);
         }
-        AudioExportRequest job;
-        job.midiBytes = *midi;
-        job.name = NativePath(QFileInfo(*chosen).fileName());
-        job.path = path;
-        job.options = {.repeats = choice.repeats, .fadeSeconds = choice.fadeSeconds, .normalize = choice.normalize};
-        ExportWithProgress(this, job);
+        ExportWithProgress(this, {*midi, NativePath(QFileInfo(*chosen).fileName()), path, choice});
     });
 #else
     m_services.messageBoxes.Warning(FromSjis(Msg::SynthesizerUnavailable));

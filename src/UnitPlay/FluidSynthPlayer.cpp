@@ -15,7 +15,64 @@ namespace {
 // The melody's ticks to the quarter note; the file has its own.
 constexpr int64_t MelodyTicksPerQuarter = 48;
 
+int OutputKindNumber(AudioOutputKind kind)
+{
+    switch (kind) {
+    case AudioOutputKind::File:
+        return 1;
+    case AudioOutputKind::Silent:
+        return 2;
+    case AudioOutputKind::Device:
+        break;
+    }
+    return 0;
+}
+
+// The silent output's blocks, handed to the observer the player was made with.
+void ObserveBlock(void* context, const float* left, const float* right, int frames)
+{
+    (*static_cast<const std::function<void(const float*, const float*, int)>*>(context))(left, right, frames);
+}
+
 }  // namespace
+
+class FluidSynthPlayer::Loaded {
+public:
+    // Loads the module, then the synthesizer and its soundfont through it.
+    // Throws QuaverlyError. observer outlives the player.
+    Loaded(const std::string& soundFont, const AudioOutput& output)
+        : m_operations(*reinterpret_cast<QuaverlyPlayerEntry>(LoadSynthModuleEntry(PlayerSymbol))())
+    {
+        const QuaverlyPlayerOutput where{OutputKindNumber(output.kind), output.driver.c_str(),
+                                         output.fileName.c_str(), output.observer ? ObserveBlock : nullptr,
+                                         const_cast<void*>(static_cast<const void*>(&output.observer))};
+        std::string failure;
+        m_player = m_operations.create(soundFont.c_str(), &where, CollectSynthFailure, &failure);
+        if (m_player == nullptr) {
+            throw QuaverlyError(failure);
+        }
+    }
+    ~Loaded() { m_operations.destroy(m_player); }
+    Loaded(const Loaded&) = delete;
+    Loaded& operator=(const Loaded&) = delete;
+
+    const QuaverlyPlayerOperations& Operations() const { return m_operations; }
+    QuaverlyPlayer* Handle() const { return m_player; }
+
+    // Runs an operation that can fail; throws QuaverlyError with its reason.
+    template <class Operation>
+    void Checked(const Operation& operation)
+    {
+        std::string failure;
+        if (operation(CollectSynthFailure, static_cast<void*>(&failure)) != 0) {
+            throw QuaverlyError(failure);
+        }
+    }
+
+private:
+    const QuaverlyPlayerOperations& m_operations;
+    QuaverlyPlayer* m_player = nullptr;
+};
 
 FluidSynthPlayer::FluidSynthPlayer(AudioOutput output, std::string soundFont, QObject* parent)
     : QObject(parent), m_output(std::move(output)), m_soundFont(std::move(soundFont))
@@ -26,44 +83,53 @@ FluidSynthPlayer::FluidSynthPlayer(AudioOutput output, std::string soundFont, QO
     m_previewIdle->setSingleShot(true);
     m_previewIdle->setInterval(PreviewIdleMs);
     connect(m_previewIdle, &QTimer::timeout, this, [this] {
-        if (m_sequence && IsStopped()) {
-            m_sequence->ReleaseSoundOutput();
+        if (Loaded* player = PlayerIfLoaded(); player != nullptr && IsStopped()) {
+            player->Operations().releaseSoundOutput(player->Handle());
         }
     });
 }
 
 void FluidSynthPlayer::Prepare()
 {
-    if (m_synth || m_loading.valid()) {
+    if (m_player || m_loading.valid()) {
         return;
     }
     try {
-        m_loading = std::async(std::launch::async,
-                               [soundFont = m_soundFont] { return std::make_unique<Synthesizer>(soundFont); });
+        // The output is this object's, which waits for the load before it goes.
+        m_loading = std::async(std::launch::async, [soundFont = m_soundFont, output = &m_output] {
+            return std::make_unique<Loaded>(soundFont, *output);
+        });
     } catch (const std::system_error&) {
-        // No thread to spare: the first play loads the soundfont.
+        // No thread to spare: the first play loads the synthesizer.
     }
 }
 
 FluidSynthPlayer::~FluidSynthPlayer()
 {
-    // Joins the sequence player's thread before this object stops taking notices.
-    m_sequence.reset();
+    // Joins the player's threads before this object stops taking notices;
+    // a load still running is waited for and its player let go.
+    m_player.reset();
+    if (m_loading.valid()) {
+        try {
+            m_loading.get();
+        } catch (const QuaverlyError&) {
+        }
+    }
 }
 
-Synthesizer& FluidSynthPlayer::Synth()
+FluidSynthPlayer::Loaded& FluidSynthPlayer::Player()
 {
-    if (!m_synth && m_loading.valid()) {
+    if (!m_player && m_loading.valid()) {
         try {
-            m_synth = m_loading.get();
+            m_player = m_loading.get();
         } catch (const QuaverlyError&) {
             // Tried once more below, so that the error reaches the play that needs it.
         }
     }
-    if (!m_synth) {
-        m_synth = std::make_unique<Synthesizer>(m_soundFont);
+    if (!m_player) {
+        m_player = std::make_unique<Loaded>(m_soundFont, m_output);
     }
-    return *m_synth;
+    return *m_player;
 }
 
 void FluidSynthPlayer::SetFileName(const std::string& path)
@@ -71,18 +137,13 @@ void FluidSynthPlayer::SetFileName(const std::string& path)
     m_fileName = path;
 }
 
-SequencePlayer& FluidSynthPlayer::Sequence()
-{
-    if (!m_sequence) {
-        m_sequence = std::make_unique<SequencePlayer>(Synth(), m_output);
-    }
-    return *m_sequence;
-}
-
 void FluidSynthPlayer::Open()
 {
     ++m_openings;
-    Sequence().Open(m_fileName);
+    Loaded& player = Player();
+    player.Checked([&](QuaverlyRenderFailure failure, void* context) {
+        return player.Operations().open(player.Handle(), m_fileName.c_str(), failure, context);
+    });
 }
 
 int FluidSynthPlayer::Play()
@@ -92,37 +153,39 @@ int FluidSynthPlayer::Play()
 
 int FluidSynthPlayer::PlayFrom(int startTime)
 {
-    if (!m_sequence) {
+    Loaded* player = PlayerIfLoaded();
+    if (player == nullptr) {
         return PlayErrorNotOpen;
     }
-    const int64_t division = m_sequence->Timing().division;
+    const int64_t division = player->Operations().division(player->Handle());
     const int64_t fileTick = startTime < 0 ? -1 : int64_t{startTime} * division / MelodyTicksPerQuarter;
     ++m_plays;
-    const uint64_t opening = m_openings;
-    return m_sequence->PlayFrom(
-        [this, opening] {
-            // On the sequence player's thread: hand the notice to this
-            // object's thread. A notice that arrives after the file was
-            // closed (or another opened) belongs to no play and is dropped.
-            QMetaObject::invokeMethod(
-                this,
-                [this, opening] {
-                    if (opening == m_openings) {
-                        Notify();
-                    }
-                },
-                Qt::QueuedConnection);
-        },
-        fileTick);
+    // On the player's thread: hand the notice to this object's thread. A
+    // notice that arrives after the file was closed (or another opened)
+    // belongs to no play and is dropped.
+    const auto completion = [](void* context, uint64_t opening) {
+        auto* self = static_cast<FluidSynthPlayer*>(context);
+        QMetaObject::invokeMethod(
+            self,
+            [self, opening] {
+                if (opening == self->m_openings) {
+                    self->Notify();
+                }
+            },
+            Qt::QueuedConnection);
+    };
+    return player->Operations().playFrom(player->Handle(), fileTick, completion, this, m_openings);
 }
 
 int FluidSynthPlayer::CurrentTime() const
 {
-    if (!m_sequence || m_sequence->Timing().division <= 0) {
+    const Loaded* player = PlayerIfLoaded();
+    if (player == nullptr) {
         return -1;
     }
-    const int64_t tick = m_sequence->CurrentTick();
-    return tick < 0 ? -1 : static_cast<int>(tick * MelodyTicksPerQuarter / m_sequence->Timing().division);
+    const int64_t division = player->Operations().division(player->Handle());
+    const int64_t tick = player->Operations().currentTick(player->Handle());
+    return division <= 0 || tick < 0 ? -1 : static_cast<int>(tick * MelodyTicksPerQuarter / division);
 }
 
 void FluidSynthPlayer::PreviewNote(int channel, int program, int key, int velocity, int milliseconds)
@@ -140,7 +203,11 @@ void FluidSynthPlayer::PreviewNote(int channel, int program, int key, int veloci
             }
             try {
                 m_previewIdle->stop();
-                Sequence().StartSound(channel, program, key, velocity);
+                Loaded& player = Player();
+                player.Checked([&](QuaverlyRenderFailure failure, void* context) {
+                    return player.Operations().startSound(player.Handle(), channel, program, key, velocity,
+                                                          failure, context);
+                });
             } catch (const QuaverlyError&) {
                 return;
             }
@@ -148,8 +215,8 @@ void FluidSynthPlayer::PreviewNote(int channel, int program, int key, int veloci
             // channel: its note is not the preview's to end (the play's
             // opening has already silenced the preview).
             QTimer::singleShot(milliseconds, this, [this, channel, key, plays = m_plays] {
-                if (m_sequence && plays == m_plays) {
-                    m_sequence->EndSound(channel, key);
+                if (Loaded* player = PlayerIfLoaded(); player != nullptr && plays == m_plays) {
+                    player->Operations().endSound(player->Handle(), channel, key);
                     m_previewIdle->start();
                 }
             });
@@ -159,22 +226,23 @@ void FluidSynthPlayer::PreviewNote(int channel, int program, int key, int veloci
 
 void FluidSynthPlayer::Stop()
 {
-    if (m_sequence) {
-        m_sequence->Stop();
+    if (Loaded* player = PlayerIfLoaded()) {
+        player->Operations().stop(player->Handle());
     }
 }
 
 void FluidSynthPlayer::Close()
 {
     ++m_openings;
-    if (m_sequence) {
-        m_sequence->Close();
+    if (Loaded* player = PlayerIfLoaded()) {
+        player->Operations().close(player->Handle());
     }
 }
 
 bool FluidSynthPlayer::IsStopped() const
 {
-    return !m_sequence || !m_sequence->IsPlaying();
+    const Loaded* player = PlayerIfLoaded();
+    return player == nullptr || player->Operations().isPlaying(player->Handle()) == 0;
 }
 
 }  // namespace quaverly

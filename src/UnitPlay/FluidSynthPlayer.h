@@ -1,10 +1,11 @@
-// The program's MIDI player: MidiPlayer over the FluidSynth sequence player.
-// The synthesizer and its soundfont are loaded on a worker thread from
-// Prepare, which the window calls once it is on screen: the window shows
-// without waiting for the soundfont or sharing the processor with its load,
-// and the first play still sounds at once. A play before Prepare loads them
-// itself; a missing soundfont is reported by Open.
-// The sequence player calls back from its own thread; the completion notice
+// The program's MIDI player: MidiPlayer over the player of the synthesizer
+// module (audio/SynthModule.h). The module, the synthesizer and its soundfont
+// are loaded on a worker thread from Prepare, which the window calls once it
+// is on screen: the window shows without waiting for them (nor for the forty
+// libraries FluidSynth brings) or sharing the processor with their load, and
+// the first play still sounds at once. A play before Prepare loads them
+// itself; a missing module or soundfont is reported by Open.
+// The module's player calls back from its own thread; the completion notice
 // is queued to this object, so the window gets it on the user-interface thread.
 #pragma once
 
@@ -19,8 +20,8 @@
 #include <string>
 
 #include "UnitPlay/MidiPlayer.h"
-#include "synth/SequencePlayer.h"
-#include "synth/Synthesizer.h"
+#include "audio/AudioOutput.h"
+#include "audio/SynthModule.h"
 
 namespace quaverly {
 
@@ -46,19 +47,22 @@ public:
     void Prepare() override;
 
 private:
-    // The synthesizer once the background load has ended; made again on
+    // The module's player with the operations that work it; destroys the
+    // player when it goes.
+    class Loaded;
+
+    // The loaded player once the background load has ended; loaded again on
     // first need when that load failed. Throws QuaverlyError.
-    Synthesizer& Synth();
-    // The sequence player, made on first need (after the synthesizer).
-    SequencePlayer& Sequence();
+    Loaded& Player();
+    // The loaded player when there is one, without loading.
+    Loaded* PlayerIfLoaded() const { return m_player.get(); }
 
     AudioOutput m_output;
     std::string m_soundFont;
     std::string m_fileName;
     // The background load; its destructor waits for a load still running.
-    std::future<std::unique_ptr<Synthesizer>> m_loading;
-    std::unique_ptr<Synthesizer> m_synth;
-    std::unique_ptr<SequencePlayer> m_sequence;
+    std::future<std::unique_ptr<Loaded>> m_loading;
+    std::unique_ptr<Loaded> m_player;
     // Counted on this object's thread: each Open and Close, each play.
     uint64_t m_openings = 0;
     uint64_t m_plays = 0;

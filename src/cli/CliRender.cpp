@@ -1,10 +1,10 @@
 // quaverly-cli render: the melody as an ordinary audio file (WAV, FLAC, Ogg
 // Vorbis, Opus or MP3 by the output's extension), played a number of times,
 // faded out and normalised as asked. The MIDI file is the one `midi` writes
-// for the same input and options; the renderer module (RendererModule.h)
+// for the same input and options; the synthesizer module (audio/SynthModule.h)
 // renders and encodes it, and is loaded here and in `wav` only. Built only
 // with the synthesizer.
-#ifdef QUAVERLY_HAVE_RENDERER
+#ifdef QUAVERLY_HAVE_SYNTH_MODULE
 
 #include <unistd.h>
 
@@ -16,7 +16,7 @@
 
 #include "CliSupport.h"
 #include "MidiInput.h"
-#include "RendererModule.h"
+#include "audio/SynthModule.h"
 #include "Subcommands.h"
 #include "base/Errors.h"
 
@@ -106,7 +106,7 @@ int RunRender(const std::vector<std::string>& args)
     const int repeats = ParseRepeat(arguments.Value("--repeat", "1"));
     const double fade = ParseFade(arguments.Value("--fade", "0"));
     const std::string midi = MidiBytesForInput(read.input, read.options);
-    const auto render = reinterpret_cast<QuaverlyRenderAudioEntry>(LoadRendererEntry(RenderAudioSymbol, "render"));
+    const auto render = reinterpret_cast<QuaverlyRenderAudioEntry>(LoadSynthModuleEntry(RenderAudioSymbol));
 
     RenderWatch watch;
     watch.showProgress = ::isatty(STDERR_FILENO) == 1;
@@ -120,7 +120,7 @@ int RunRender(const std::vector<std::string>& args)
                                        read.soundFont.c_str(), repeats, fade, arguments.Has("--normalize") ? 1 : 0,
                                        OnProgress, &watch};
     std::string failure;
-    const int result = render(&request, CollectRendererFailure, &failure);
+    const int result = render(&request, CollectSynthFailure, &failure);
     if (watch.shownPercent >= 0) {
         std::fputs("\n", stderr);
     }
@@ -144,4 +144,4 @@ extern const Subcommand RenderCommand{"render",
 
 }  // namespace quaverly::cli
 
-#endif  // QUAVERLY_HAVE_RENDERER
+#endif  // QUAVERLY_HAVE_SYNTH_MODULE

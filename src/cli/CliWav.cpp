@@ -1,13 +1,13 @@
 // quaverly-cli wav: what the window's play would sound, as a WAV file. The
 // MIDI file is the one `midi` writes for the same input and options; it is
 // rendered through the player's synthesizer faster than real time into
-// 44.1 kHz 16-bit stereo by the renderer module (RendererModule.h), which
-// is loaded here and nowhere else. Built only with the synthesizer.
-#ifdef QUAVERLY_HAVE_RENDERER
+// 44.1 kHz 16-bit stereo by the synthesizer module (audio/SynthModule.h), which
+// is loaded here and in `render` only. Built only with the synthesizer.
+#ifdef QUAVERLY_HAVE_SYNTH_MODULE
 
 #include "CliSupport.h"
 #include "MidiInput.h"
-#include "RendererModule.h"
+#include "audio/SynthModule.h"
 #include "Subcommands.h"
 #include "base/Errors.h"
 
@@ -37,11 +37,11 @@ int RunWav(const std::vector<std::string>& args)
     Arguments arguments(args, RenderOptionRules({}), 1, 1);
     const RenderInput read = ReadRenderInput(arguments, "wav");
     const std::string midi = MidiBytesForInput(read.input, read.options);
-    const auto render = reinterpret_cast<QuaverlyRenderWavEntry>(LoadRendererEntry(RenderWavSymbol, "wav"));
+    const auto render = reinterpret_cast<QuaverlyRenderWavEntry>(LoadSynthModuleEntry(RenderWavSymbol));
     const QuaverlyWavRequest request{midi.data(), midi.size(), read.input.c_str(), read.output.c_str(),
                                      read.soundFont.c_str()};
     std::string failure;
-    if (render(&request, CollectRendererFailure, &failure) != 0) {
+    if (render(&request, CollectSynthFailure, &failure) != 0) {
         throw QuaverlyError(failure);
     }
     return ExitSuccess;
@@ -53,4 +53,4 @@ extern const Subcommand WavCommand{"wav", "render a melody as play sounds it int
 
 }  // namespace quaverly::cli
 
-#endif  // QUAVERLY_HAVE_RENDERER
+#endif  // QUAVERLY_HAVE_SYNTH_MODULE

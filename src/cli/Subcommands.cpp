@@ -21,7 +21,7 @@ std::span<const Subcommand* const> Subcommands()
         QUAVERLY_CLI_SUBCOMMAND(Seq),
         QUAVERLY_CLI_SUBCOMMAND(Info),
         QUAVERLY_CLI_SUBCOMMAND(Midi),
-#ifdef QUAVERLY_HAVE_RENDERER
+#ifdef QUAVERLY_HAVE_SYNTH_MODULE
         QUAVERLY_CLI_SUBCOMMAND(Wav),
         QUAVERLY_CLI_SUBCOMMAND(Render),
 #endif

@@ -12,7 +12,7 @@
 //     ReadInput/WriteOutput/SaveImage for files and "-", Print for people.
 //  2. Add the line QUAVERLY_CLI_SUBCOMMAND(<Name>), to the table in
 //     Subcommands.cpp, where the top-level --help should list it. A subcommand
-//     that needs an optional library (the "wav" command: QUAVERLY_HAVE_RENDERER)
+//     that needs an optional library (the "wav" command: QUAVERLY_HAVE_SYNTH_MODULE)
 //     has its line, and its whole file, inside #ifdef of that library's macro.
 #pragma once
 

@@ -415,32 +415,6 @@ private:
 
 }  // namespace
 
-std::optional<AudioFormat> AudioFormatOfPath(std::string_view path)
-{
-    const std::string extension = UpperExtension(path);
-    if (extension == ".WAV") {
-        return AudioFormat::Wav;
-    }
-    if (extension == ".FLAC") {
-        return AudioFormat::Flac;
-    }
-    if (extension == ".OGG") {
-        return AudioFormat::OggVorbis;
-    }
-    if (extension == ".OPUS") {
-        return AudioFormat::Opus;
-    }
-    if (extension == ".MP3") {
-        return AudioFormat::Mp3;
-    }
-    return std::nullopt;
-}
-
-int AudioSampleRate(AudioFormat format)
-{
-    return format == AudioFormat::Opus ? 48000 : Synthesizer::SampleRate;
-}
-
 AudioExportOptions ClampedOptions(AudioExportOptions options)
 {
     options.repeats = std::clamp(options.repeats, MinExportRepeats, MaxExportRepeats);

@@ -24,18 +24,10 @@
 #include <string_view>
 
 #include "MidiFileTiming.h"
+#include "audio/AudioFormat.h"
 #include "Synthesizer.h"
 
 namespace quaverly {
-
-enum class AudioFormat { Wav, Flac, OggVorbis, Opus, Mp3 };
-
-// The format of the file name's extension (any case): .wav .flac .ogg .opus
-// .mp3; nothing for any other.
-std::optional<AudioFormat> AudioFormatOfPath(std::string_view path);
-// The sample rate the format is written at: Opus knows no 44.1 kHz and is
-// rendered at 48 kHz; the others at the player's 44.1 kHz.
-int AudioSampleRate(AudioFormat format);
 
 inline constexpr int MinExportRepeats = 1;
 inline constexpr int MaxExportRepeats = 10;

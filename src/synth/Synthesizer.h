@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "audio/AudioFormat.h"
+
 namespace quaverly {
 
 // The places searched, in order, when no soundfont is named.
@@ -24,7 +26,7 @@ std::string FindSoundFont(const std::string& explicitPath);
 
 class Synthesizer {
 public:
-    static constexpr int SampleRate = 44100;
+    static constexpr int SampleRate = PlayerSampleRate;
 
     // Loads the soundfont (see FindSoundFont) and renders at sampleRate
     // (the player's 44.1 kHz unless an output asks for another). Throws QuaverlyError.

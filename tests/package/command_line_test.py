@@ -2,13 +2,15 @@
 """What the installed programs say about themselves, and the bash completion.
 
 Usage: command_line_test.py --version V --cli PATH --completion PATH
-                            [--window PATH] [--cli-man PATH.1.gz]
+                            [--window PATH] [--cli-man PATH.1.gz] [--examples FOLDER]
 
   - both programs print "<name> V" for --version, V being the project's
     version; the window program answers --help and --version without a display;
   - the help texts (from which the manual pages are made) name the exit
     statuses and the environment variables QUAVERLY_SOUNDFONT and
     QUAVERLY_AUDIO_DRIVER;
+  - neither program links the synthesizer's libraries, and audio asked of a
+    tool without its synthesizer module is refused with the module's name;
   - the manual page of quaverly-cli has a part for every subcommand;
   - the completion offers every subcommand and every option that the help
     texts list, and per subcommand the files of the extensions it reads and
@@ -18,6 +20,7 @@ import argparse
 import gzip
 import os
 import re
+import shutil
 import subprocess
 import sys
 import tempfile
@@ -81,6 +84,30 @@ class ProgramsTest(unittest.TestCase):
             self.skipTest("no window program in this build")
         result = run(ARGS.window, "song.mld", env=without_display())
         self.assertEqual(result.returncode, 1)
+
+    def test_programs_start_without_the_synthesizer_libraries(self):
+        # FluidSynth and the audio systems it links belong to the synthesizer
+        # module, loaded only when sound is asked for.
+        if shutil.which("readelf") is None:
+            self.skipTest("readelf is missing")
+        for path in [ARGS.cli] + ([ARGS.window] if ARGS.window else []):
+            needed = run("readelf", "-d", path).stdout
+            for library in ["libfluidsynth", "libsndfile"]:
+                with self.subTest(program=os.path.basename(path), library=library):
+                    self.assertNotIn(library, needed)
+
+    def test_audio_without_the_synthesizer_module_is_refused_by_name(self):
+        if not ARGS.examples or "wav" not in subcommands():
+            self.skipTest("no examples folder given, or a tool built without sound")
+        with tempfile.TemporaryDirectory() as folder:
+            # A copy of the tool where no module lies beside it or below it.
+            cli = os.path.join(folder, "quaverly-cli")
+            shutil.copy(ARGS.cli, cli)
+            output = os.path.join(folder, "kaeru.wav")
+            result = run(cli, "wav", os.path.join(ARGS.examples, "kaeru.tml"), "-o", output)
+            self.assertEqual(result.returncode, 1, result.stderr)
+            self.assertIn("quaverly-synth.so", result.stderr)
+            self.assertFalse(os.path.exists(output))
 
     def test_manual_page_has_every_subcommand(self):
         if not ARGS.cli_man:
@@ -153,6 +180,7 @@ def main():
     parser.add_argument("--completion", required=True)
     parser.add_argument("--window")
     parser.add_argument("--cli-man")
+    parser.add_argument("--examples")
     ARGS, rest = parser.parse_known_args()
     # The completion runs in a folder of test files.
     ARGS.completion = os.path.abspath(ARGS.completion)

@@ -1,0 +1,35 @@
+#include "AudioFormat.h"
+
+#include <string>
+
+#include "base/FileIO.h"
+
+namespace quaverly {
+
+std::optional<AudioFormat> AudioFormatOfPath(std::string_view path)
+{
+    const std::string extension = UpperExtension(path);
+    if (extension == ".WAV") {
+        return AudioFormat::Wav;
+    }
+    if (extension == ".FLAC") {
+        return AudioFormat::Flac;
+    }
+    if (extension == ".OGG") {
+        return AudioFormat::OggVorbis;
+    }
+    if (extension == ".OPUS") {
+        return AudioFormat::Opus;
+    }
+    if (extension == ".MP3") {
+        return AudioFormat::Mp3;
+    }
+    return std::nullopt;
+}
+
+int AudioSampleRate(AudioFormat format)
+{
+    return format == AudioFormat::Opus ? 48000 : PlayerSampleRate;
+}
+
+}  // namespace quaverly
