@@ -112,7 +112,8 @@ FluidSynthPlayer::~FluidSynthPlayer()
     if (m_loading.valid()) {
         try {
             m_loading.get();
-        } catch (const QuaverlyError&) {
+        } catch (...) {
+            // Nobody is left to be told that the load failed.
         }
     }
 }
