@@ -149,6 +149,7 @@ TFormMain::TFormMain(MelodyStore& store, const WindowServices& services, QWidget
     m_fileDrop->OnFileDrop = [this](int /*count*/, QPoint /*point*/, const QStringList& names) {
         FileDrop1FileDrop(names);
     };
+    FillChoiceLists();
     ResetEditor();
     // The title carries its "[*]" from the first moment: every document,
     // a new one included, can show that it holds unsaved work.
