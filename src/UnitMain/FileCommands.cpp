@@ -74,27 +74,34 @@ bool TFormMain::AnalyseBeforeUse(Use use)
     return analysed;
 }
 
-void TFormMain::ResetEditor()
+void TFormMain::FillChoiceLists()
 {
-    // A melody of another maker shown as it is gives the controls back first.
-    LeaveForeignView();
     QComboBox* tempo = m_ui->ComboBoxTempo;
-    tempo->clear();
     for (const TMLDConst& entry : TempoTable) {
         tempo->addItem(QString::number(entry.value));
     }
-    tempo->setEditText(QStringLiteral("125"));
-
     QStringList tones;
     for (const TMLDConst& entry : ToneTable) {
         tones.append(QString::number(entry.value + 1) + QStringLiteral(" - ") + FromSjis(entry.text));
     }
     for (int voice = 1; voice <= VoiceCount; ++voice) {
+        VoiceTone(voice)->addItems(tones);
+    }
+}
+
+void TFormMain::ResetEditor()
+{
+    // A melody of another maker shown as it is gives the controls back first.
+    LeaveForeignView();
+    // The lists keep their fixed entries (FillChoiceLists); the first is
+    // chosen and the fields get their first texts.
+    QComboBox* tempo = m_ui->ComboBoxTempo;
+    tempo->setCurrentIndex(0);
+    tempo->setEditText(QStringLiteral("125"));
+    for (int voice = 1; voice <= VoiceCount; ++voice) {
         QComboBox* tone = VoiceTone(voice);
-        tone->clear();
-        tone->addItems(tones);
         tone->setCurrentIndex(0);
-        tone->setEditText(tones.first());
+        tone->setEditText(tone->itemText(0));
         VoiceVolume(voice)->setText(QStringLiteral("63"));
         VoiceMemo(voice)->clear();
     }

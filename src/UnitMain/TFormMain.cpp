@@ -114,6 +114,12 @@ TFormMain::TFormMain(MelodyStore& store, const WindowServices& services, QWidget
         connect(VoiceMemo(voice), &QPlainTextEdit::textChanged, this, [this, voice] { PageTextChanged(voice); });
     }
     m_sequenceRows = new SequenceRowModel(this);
+    // Four narrow number columns fit the designed width; the last one
+    // stretches. Made at that width rather than resized to it: a resize of a
+    // column has the list lay itself out anew (its header measured in a
+    // bold font of its own) before the window is first painted, although
+    // the list's page is not shown.
+    m_ui->ListViewSeq->header()->setDefaultSectionSize(SequenceColumnWidth);
     m_ui->ListViewSeq->setModel(m_sequenceRows);
     SetUpLook();
     move(DesignedLeft, DesignedTop);
@@ -143,6 +149,7 @@ TFormMain::TFormMain(MelodyStore& store, const WindowServices& services, QWidget
     m_fileDrop->OnFileDrop = [this](int /*count*/, QPoint /*point*/, const QStringList& names) {
         FileDrop1FileDrop(names);
     };
+    FillChoiceLists();
     ResetEditor();
     // The title carries its "[*]" from the first moment: every document,
     // a new one included, can show that it holds unsaved work.
@@ -183,11 +190,6 @@ void TFormMain::SetUpLook()
     m_ui->ComboBoxTempo->lineEdit()->setPlaceholderText(QStringLiteral("テンポ"));
     m_ui->EditTitle->setToolTip(QStringLiteral("曲のタイトル"));
     m_ui->EditTitle->setPlaceholderText(QStringLiteral("タイトル"));
-    // Four narrow number columns fit the designed width; the last one stretches.
-    QHeaderView* header = m_ui->ListViewSeq->header();
-    for (int column = 0; column < header->count(); ++column) {
-        header->resizeSection(column, SequenceColumnWidth);
-    }
 }
 
 void TFormMain::ConnectMenu()

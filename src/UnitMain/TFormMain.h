@@ -207,6 +207,8 @@ private:
     // Reset editor: New without the question; also the first step of adopting
     // a staged melody.
     void ResetEditor();
+    // The fixed entries of the tempo and tone lists, once, as the window is made.
+    void FillChoiceLists();
 
     // Check first, replace after (DocumentReplace.cpp). Every open and import
     // path reads its input into a StagedMelody beside the document; a reader

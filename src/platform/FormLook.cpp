@@ -10,22 +10,25 @@ namespace quaverly {
 
 namespace {
 
-// The families of the list that are installed, in its order; the whole list
-// when none is. Qt takes the first installed family of a list too, but for
-// each missing family before it asks fontconfig for that family's
-// substitutes, a sort of every installed font, once for each size, weight
-// and script: some milliseconds before the window's first paint where the
-// Windows fonts are missing. The font chosen is the same.
-QStringList InstalledFamilies(const QStringList& families)
+// The first family of the list that is installed; the whole list when none
+// is. Qt takes the first installed family of a list too, but for each
+// missing family before it asks fontconfig for that family's substitutes, a
+// sort of every installed font, once for each size, weight and script: some
+// milliseconds before the window's first paint where the Windows fonts are
+// missing. And the installed families after the first become fallbacks whose
+// list Qt completes with fontconfig's own (another sort) as each font of the
+// window is loaded; with one family, Qt asks for fallbacks only when a
+// character is missing from it, which the window's own texts are not. The
+// font chosen is the same.
+QStringList FirstInstalledFamily(const QStringList& families)
 {
     const QStringList installed = QFontDatabase::families();
-    QStringList found;
     for (const QString& family : families) {
         if (installed.contains(family, Qt::CaseInsensitive)) {
-            found.append(family);
+            return {family};
         }
     }
-    return found.isEmpty() ? families : found;
+    return families;
 }
 
 }  // namespace
@@ -33,7 +36,7 @@ QStringList InstalledFamilies(const QStringList& families)
 QFont WindowFont()
 {
     QFont font;
-    font.setFamilies(InstalledFamilies({QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("IPAPGothic"),
+    font.setFamilies(FirstInstalledFamily({QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("IPAPGothic"),
                                         QStringLiteral("IPAGothic"), QStringLiteral("Noto Sans CJK JP")}));
     font.setPixelSize(12);
     return font;
@@ -42,7 +45,7 @@ QFont WindowFont()
 QFont FixedPitchFont()
 {
     QFont font;
-    font.setFamilies(InstalledFamilies({QStringLiteral("ＭＳ ゴシック"), QStringLiteral("IPAGothic"),
+    font.setFamilies(FirstInstalledFamily({QStringLiteral("ＭＳ ゴシック"), QStringLiteral("IPAGothic"),
                                         QStringLiteral("Noto Sans Mono CJK JP"), QStringLiteral("monospace")}));
     font.setStyleHint(QFont::TypeWriter);
     font.setFixedPitch(true);

@@ -82,6 +82,26 @@ private slots:
         QCOMPARE(RowTexts(model, model.rowCount() - 1).mid(0, 3), (QStringList{"96", "0", "-1"}));
     }
 
+    // The four number columns keep their narrow width (64 pixels), the last
+    // stretching, from the start and after the model is reset by an analysis.
+    void NumberColumnsStayNarrow()
+    {
+        WindowFixture fixture;
+        auto* view = fixture.window.findChild<QTreeView*>("ListViewSeq");
+        QVERIFY(view != nullptr);
+        const auto narrowColumns = [view] {
+            for (int column = 0; column + 1 < view->header()->count(); ++column) {
+                QCOMPARE(view->header()->sectionSize(column), 64);
+            }
+        };
+        QCOMPARE(view->header()->count(), 4);
+        narrowColumns();
+        WindowAccess::VoiceMemo(fixture.window, 1)->setPlainText(QStringLiteral("ドレ"));
+        fixture.window.mnMakeMldClick();
+        QVERIFY(view->model()->rowCount() > 0);
+        narrowColumns();
+    }
+
     // A page already in canonical form is not written again: its cursor
     // stays. The others are rewritten, and typing afterwards is a change.
     void AnalysisRewritesOnlyPagesThatChange()
