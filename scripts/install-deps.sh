@@ -7,7 +7,7 @@ set -euo pipefail
 
 run_packages=(
   cmake ninja-build g++ pkg-config
-  qt6-base-dev qt6-base-dev-tools libgl-dev
+  qt6-base-dev qt6-base-dev-tools libgl-dev libfontconfig-dev
   libfluidsynth-dev timgm6mb-soundfont libsndfile1-dev
   fonts-ipafont-gothic
   qt6-translations-l10n

@@ -18,6 +18,7 @@
 #include "app/AppDialogs.h"
 #include "app/FirstPaint.h"
 #include "app/ProgramIdentity.h"
+#include "platform/FontSetUp.h"
 #include "platform/HelpBrowser.h"
 #include "platform/JournalFiles.h"
 #include "platform/QSettingsStore.h"
@@ -64,6 +65,9 @@ int main(int argc, char* argv[])
         return 1;
     }
 
+    // Fontconfig reads its files on the other processor while the display
+    // connection and the application are set up.
+    quaverly::FontSetUp fontSetUp;
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quaverly"));
     QApplication::setOrganizationName(QStringLiteral("Fernwick"));
@@ -83,6 +87,7 @@ int main(int argc, char* argv[])
     quaverly::AppDialogs dialogs(messageBoxes, settings);
     ProgramPlayer player;
 
+    fontSetUp.Wait();
     quaverly::TFormMain window(
         store, quaverly::WindowServices{messageBoxes, fileDialogs, clipboard, settings, helpViewer, dialogs, player});
     // The soundfont and the icon once the window is painted, or before the
