@@ -234,6 +234,33 @@ private slots:
         QVERIFY2(late > early * 0.3f, qPrintable(QStringLiteral("early %1, late %2").arg(early).arg(late)));
     }
 
+    // The synthesizer module and the soundfont load in the background after
+    // the window's first paint: a play at once takes over that load, and a
+    // player that goes while it loads waits for it rather than leaving it
+    // running behind.
+    void PlayRightAfterPrepareAndDestroyWhileLoading()
+    {
+        {
+            FluidSynthPlayer leaving(
+                AudioOutput{.kind = AudioOutputKind::Silent, .driver = {}, .fileName = {}, .observer = {}});
+            leaving.Prepare();
+        }
+        QTemporaryDir folder;
+        const std::string path = folder.filePath(QStringLiteral("Play.mid")).toStdString();
+        WriteWholeFile(path, ShortMelody());
+        FluidSynthPlayer player(
+            AudioOutput{.kind = AudioOutputKind::Silent, .driver = {}, .fileName = {}, .observer = {}});
+        int notices = 0;
+        player.SetNotify([&] { ++notices; });
+        player.Prepare();
+        player.Prepare();
+        player.SetFileName(path);
+        player.Open();
+        QCOMPARE(player.Play(), 0);
+        QTRY_COMPARE_WITH_TIMEOUT(notices, 1, 5000);
+        QVERIFY(player.IsStopped());
+    }
+
     // The soundfont loads in the background: its failure reaches every open.
     void MissingSoundFontFailsEachOpen()
     {

@@ -684,6 +684,12 @@ def run_journey(args, name):
                 journey.desktop.screenshot(shot)
                 windows = [w for p in journey.programs for w in p.windows()]
                 print(f"{name}: windows at the failure: {windows}")
+                # A program that ended by itself has no windows to show: say how it ended.
+                for program in journey.programs:
+                    status = program.process.poll()
+                    if status is not None:
+                        how = f"signal {-status}" if status < 0 else f"exit status {status}"
+                        print(f"{name}: the program (pid {program.pid}) had ended: {how}")
             print(f"{name}: FAILED after {time.monotonic() - started:.1f} s: {error}")
             if not isinstance(error, JourneyFailure):
                 traceback.print_exc()
