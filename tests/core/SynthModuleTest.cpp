@@ -18,7 +18,7 @@
 #include <thread>
 #include <vector>
 
-#include "UnitMidi/MidiWriter.h"
+#include "ShortMelody.h"
 #include "audio/AudioOutput.h"
 #include "audio/SynthModule.h"
 #include "base/FileIO.h"
@@ -32,19 +32,6 @@ std::filesystem::path TempPath(const std::string& name)
         std::filesystem::temp_directory_path() / ("quaverly-module-test-" + std::to_string(::getpid()));
     std::filesystem::create_directories(dir);
     return dir / name;
-}
-
-// Two quarters at tempo 250: about 0.3 s of play.
-std::string ShortMelody()
-{
-    MidiSettings settings;
-    settings.tempo = 250;
-    settings.editTempo = "20";
-    SequenceList list;
-    list.AddEvent(0, 0, 27, 48);
-    list.AddEvent(48, 0, 30, 48);
-    list.AddEvent(96, 0, -1, 0);
-    return MidiFileBytes(list, settings);
 }
 
 // What the completions of the plays said, in order.
@@ -145,7 +132,7 @@ TEST_F(SynthModuleFixture, APlayEndsWithOneCompletionCarryingItsNumber)
 {
     MakePlayer();
     const std::string path = TempPath("short.mid").string();
-    WriteWholeFile(path, ShortMelody());
+    WriteWholeFile(path, ShortMelodyMidi());
     ASSERT_EQ(ops->open(player, path.c_str(), CollectSynthFailure, &failure), 0) << failure;
     EXPECT_EQ(ops->division(player), 480);
     Completions completions;
@@ -165,7 +152,7 @@ TEST_F(SynthModuleFixture, CloseDuringAPlaySendsNoCompletion)
 {
     MakePlayer();
     const std::string path = TempPath("close.mid").string();
-    WriteWholeFile(path, ShortMelody());
+    WriteWholeFile(path, ShortMelodyMidi());
     ASSERT_EQ(ops->open(player, path.c_str(), CollectSynthFailure, &failure), 0) << failure;
     Completions completions;
     ASSERT_EQ(ops->playFrom(player, -1, Completions::Record, &completions, 1), 0);
@@ -196,7 +183,7 @@ int CancelAtOnce(void*, double)
 TEST(SynthModuleRenderTest, RefusalsAndCancelsWriteNothing)
 {
     const auto render = reinterpret_cast<QuaverlyRenderAudioEntry>(LoadSynthModuleEntry(RenderAudioSymbol));
-    const std::string midi = ShortMelody();
+    const std::string midi = ShortMelodyMidi();
     struct Case {
         const char* name;
         QuaverlyRenderProgress progress;

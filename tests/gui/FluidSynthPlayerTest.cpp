@@ -15,29 +15,12 @@
 #include <mutex>
 #include <vector>
 
-#include "UnitMidi/MidiWriter.h"
+#include "../core/ShortMelody.h"
 #include "base/Errors.h"
 #include "base/FileIO.h"
 #include "UnitPlay/FluidSynthPlayer.h"
 
 using namespace quaverly;
-
-namespace {
-
-// Six quarters at 48 ms: 0.288 s.
-std::string ShortMelody()
-{
-    MidiSettings settings;
-    settings.tempo = 250;
-    settings.editTempo = "20";
-    SequenceList list;
-    list.AddEvent(0, 0, 27, 48);
-    list.AddEvent(48, 0, 30, 48);
-    list.AddEvent(96, 0, -1, 0);
-    return MidiFileBytes(list, settings);
-}
-
-}  // namespace
 
 class FluidSynthPlayerTest : public QObject {
     Q_OBJECT
@@ -68,7 +51,7 @@ private slots:
     {
         QTemporaryDir folder;
         const std::string path = folder.filePath(QStringLiteral("Play.mid")).toStdString();
-        WriteWholeFile(path, ShortMelody());
+        WriteWholeFile(path, ShortMelodyMidi());
 
         FluidSynthPlayer player(
             AudioOutput{.kind = AudioOutputKind::Silent, .driver = {}, .fileName = {}, .observer = {}});
@@ -144,7 +127,7 @@ private slots:
     {
         QTemporaryDir folder;
         const std::string path = folder.filePath(QStringLiteral("Play.mid")).toStdString();
-        WriteWholeFile(path, ShortMelody());
+        WriteWholeFile(path, ShortMelodyMidi());
         FluidSynthPlayer player(
             AudioOutput{.kind = AudioOutputKind::Silent, .driver = {}, .fileName = {}, .observer = {}});
         int notices = 0;
@@ -247,7 +230,7 @@ private slots:
         }
         QTemporaryDir folder;
         const std::string path = folder.filePath(QStringLiteral("Play.mid")).toStdString();
-        WriteWholeFile(path, ShortMelody());
+        WriteWholeFile(path, ShortMelodyMidi());
         FluidSynthPlayer player(
             AudioOutput{.kind = AudioOutputKind::Silent, .driver = {}, .fileName = {}, .observer = {}});
         int notices = 0;
@@ -266,7 +249,7 @@ private slots:
     {
         QTemporaryDir folder;
         const std::string path = folder.filePath(QStringLiteral("Play.mid")).toStdString();
-        WriteWholeFile(path, ShortMelody());
+        WriteWholeFile(path, ShortMelodyMidi());
         FluidSynthPlayer player(
             AudioOutput{.kind = AudioOutputKind::Silent, .driver = {}, .fileName = {}, .observer = {}},
             folder.filePath(QStringLiteral("missing.sf2")).toStdString());
