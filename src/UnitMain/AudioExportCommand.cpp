@@ -13,6 +13,7 @@
 #include <QProgressDialog>
 #include <algorithm>
 #include <atomic>
+#include <exception>
 #include <string>
 #include <thread>
 
@@ -113,7 +114,8 @@ bool ExportWithProgress(QWidget* parent, const AudioExportJob& job)
                                                job.choice.normalize ? 1 : 0,
                                                PostProgress,         &link};
             result = render(&request, CollectSynthFailure, &failure);
-        } catch (const QuaverlyError& error) {
+        } catch (const std::exception& error) {
+            // The module could not be loaded: nothing may leave this thread.
             failure = error.what();
         }
         QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
