@@ -5,6 +5,7 @@
 #include "SynthModule.h"
 #include "base/Errors.h"
 #include "base/Messages.h"
+#include "base/TextEncoding.h"
 
 #ifdef QUAVERLY_SYNTH_MODULE_FROM_PROGRAM
 
@@ -34,7 +35,8 @@ std::string ProgramFolder()
 }  // namespace
 
 // The module beside the program (a build folder), else where the package
-// installs it, relative to the program's folder. The player loads it on a
+// installs it, relative to the program's folder. The reasons name the paths
+// (UTF-8 here) in the message's Shift-JIS. The player loads it on a
 // worker thread while the window may load it for an export: dlopen is safe
 // from any thread, and a module opened twice is the same module.
 void* LoadSynthModuleEntry(const char* symbol)
@@ -44,7 +46,7 @@ void* LoadSynthModuleEntry(const char* symbol)
     for (const std::string& path :
          {folder + "/" + SynthModuleFileName, folder + "/" + QUAVERLY_SYNTH_MODULE_FROM_PROGRAM}) {
         if (::access(path.c_str(), F_OK) != 0) {
-            reasons += "\n  " + path + ": " + ErrnoReason(errno);
+            reasons += "\n  " + Utf8ToSjisLenient(path) + ": " + ErrnoReason(errno);
             continue;
         }
         // Kept loaded until the program ends: the synthesizer's libraries
@@ -52,13 +54,13 @@ void* LoadSynthModuleEntry(const char* symbol)
         void* module = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
         if (module == nullptr) {
             const char* error = ::dlerror();
-            reasons += "\n  " + (error != nullptr ? std::string(error) : path);
+            reasons += "\n  " + Utf8ToSjisLenient(error != nullptr ? std::string(error) : path);
             continue;
         }
         if (void* entry = ::dlsym(module, symbol)) {
             return entry;
         }
-        reasons += "\n  " + path + ": no " + symbol;
+        reasons += "\n  " + Utf8ToSjisLenient(path) + ": no " + symbol;
     }
     throw QuaverlyError(std::string(Msg::SynthModuleUnavailable) + SynthModuleFileName + reasons);
 }

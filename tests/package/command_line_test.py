@@ -99,14 +99,18 @@ class ProgramsTest(unittest.TestCase):
     def test_audio_without_the_synthesizer_module_is_refused_by_name(self):
         if not ARGS.examples or "wav" not in subcommands():
             self.skipTest("no examples folder given, or a tool built without sound")
-        with tempfile.TemporaryDirectory() as folder:
-            # A copy of the tool where no module lies beside it or below it.
+        with tempfile.TemporaryDirectory() as top:
+            # A copy of the tool where no module lies beside it or below it,
+            # in a folder whose name the message must give as it is.
+            folder = os.path.join(top, "着信音")
+            os.mkdir(folder)
             cli = os.path.join(folder, "quaverly-cli")
             shutil.copy(ARGS.cli, cli)
             output = os.path.join(folder, "kaeru.wav")
             result = run(cli, "wav", os.path.join(ARGS.examples, "kaeru.tml"), "-o", output)
             self.assertEqual(result.returncode, 1, result.stderr)
             self.assertIn("quaverly-synth.so", result.stderr)
+            self.assertIn(os.path.join(folder, "quaverly-synth.so"), result.stderr)
             self.assertFalse(os.path.exists(output))
 
     def test_manual_page_has_every_subcommand(self):
