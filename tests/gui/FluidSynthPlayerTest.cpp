@@ -12,6 +12,7 @@
 #include <QThread>
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <mutex>
 #include <vector>
 
@@ -22,6 +23,16 @@
 
 using namespace quaverly;
 
+namespace {
+
+// Rendered in real time and dropped, with an optional look at every block.
+AudioOutput SilentOutput(std::function<void(const float*, const float*, int)> observer = {})
+{
+    return AudioOutput{.kind = AudioOutputKind::Silent, .driver = {}, .fileName = {}, .observer = std::move(observer)};
+}
+
+}  // namespace
+
 class FluidSynthPlayerTest : public QObject {
     Q_OBJECT
 
@@ -31,10 +42,7 @@ private slots:
     void TypedNotesOutputClosesWhenQuiet()
     {
         std::atomic<int> blocks{0};
-        FluidSynthPlayer player(AudioOutput{.kind = AudioOutputKind::Silent,
-                                            .driver = {},
-                                            .fileName = {},
-                                            .observer = [&blocks](const float*, const float*, int) { ++blocks; }});
+        FluidSynthPlayer player(SilentOutput([&blocks](const float*, const float*, int) { ++blocks; }));
         player.PreviewNote(0, 0, 72, 100, 100);
         QTRY_VERIFY_WITH_TIMEOUT(blocks > 0, 5000);
         QTest::qWait(FluidSynthPlayer::PreviewIdleMs / 2);
@@ -54,7 +62,7 @@ private slots:
         WriteWholeFile(path, ShortMelodyMidi());
 
         FluidSynthPlayer player(
-            AudioOutput{.kind = AudioOutputKind::Silent, .driver = {}, .fileName = {}, .observer = {}});
+            SilentOutput());
         int notices = 0;
         bool onWindowThread = true;
         bool stoppedAtNotice = true;
@@ -100,7 +108,7 @@ private slots:
         WriteWholeFile(path, MidiFileBytes(list, settings));
 
         FluidSynthPlayer player(
-            AudioOutput{.kind = AudioOutputKind::Silent, .driver = {}, .fileName = {}, .observer = {}});
+            SilentOutput());
         int notices = 0;
         player.SetNotify([&] { ++notices; });
         player.SetFileName(path);
@@ -129,7 +137,7 @@ private slots:
         const std::string path = folder.filePath(QStringLiteral("Play.mid")).toStdString();
         WriteWholeFile(path, ShortMelodyMidi());
         FluidSynthPlayer player(
-            AudioOutput{.kind = AudioOutputKind::Silent, .driver = {}, .fileName = {}, .observer = {}});
+            SilentOutput());
         int notices = 0;
         player.SetNotify([&] { ++notices; });
         player.SetFileName(path);
@@ -166,18 +174,15 @@ private slots:
         std::mutex mutex;
         std::vector<float> peaks;  // one per block of SilentBlock frames
         std::vector<int> frames;
-        FluidSynthPlayer player(AudioOutput{.kind = AudioOutputKind::Silent,
-                                            .driver = {},
-                                            .fileName = {},
-                                            .observer = [&](const float* left, const float*, int count) {
-                                                float peak = 0;
-                                                for (int i = 0; i < count; ++i) {
-                                                    peak = std::max(peak, std::abs(left[i]));
-                                                }
-                                                std::lock_guard lock(mutex);
-                                                peaks.push_back(peak);
-                                                frames.push_back(count);
-                                            }});
+        FluidSynthPlayer player(SilentOutput([&](const float* left, const float*, int count) {
+            float peak = 0;
+            for (int i = 0; i < count; ++i) {
+                peak = std::max(peak, std::abs(left[i]));
+            }
+            std::lock_guard lock(mutex);
+            peaks.push_back(peak);
+            frames.push_back(count);
+        }));
         player.SetFileName(path);
         player.Open();  // the soundfont is loaded before the preview
         player.Close();
@@ -225,14 +230,14 @@ private slots:
     {
         {
             FluidSynthPlayer leaving(
-                AudioOutput{.kind = AudioOutputKind::Silent, .driver = {}, .fileName = {}, .observer = {}});
+                SilentOutput());
             leaving.Prepare();
         }
         QTemporaryDir folder;
         const std::string path = folder.filePath(QStringLiteral("Play.mid")).toStdString();
         WriteWholeFile(path, ShortMelodyMidi());
         FluidSynthPlayer player(
-            AudioOutput{.kind = AudioOutputKind::Silent, .driver = {}, .fileName = {}, .observer = {}});
+            SilentOutput());
         int notices = 0;
         player.SetNotify([&] { ++notices; });
         player.Prepare();
@@ -251,7 +256,7 @@ private slots:
         const std::string path = folder.filePath(QStringLiteral("Play.mid")).toStdString();
         WriteWholeFile(path, ShortMelodyMidi());
         FluidSynthPlayer player(
-            AudioOutput{.kind = AudioOutputKind::Silent, .driver = {}, .fileName = {}, .observer = {}},
+            SilentOutput(),
             folder.filePath(QStringLiteral("missing.sf2")).toStdString());
         player.Prepare();
         player.SetFileName(path);

@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 #include <type_traits>
+#include <utility>
 
 #include "synth/AudioExport.h"
 #include "synth/AudioRenderer.h"
