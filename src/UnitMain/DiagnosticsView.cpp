@@ -12,6 +12,7 @@
 
 #include <cstdio>
 
+#include "base/MessageFormat.h"
 #include "base/Messages.h"
 #include "platform/SjisText.h"
 
@@ -36,17 +37,9 @@ int PastSecondHalf(const QString& text, int position)
     return position;
 }
 
-QString Formatted(std::string_view format, std::initializer_list<int> numbers)
+QString Formatted(std::string_view format, std::initializer_list<int64_t> numbers)
 {
-    std::string text(format);
-    for (int number : numbers) {
-        const size_t place = text.find("%d");
-        if (place == std::string::npos) {
-            break;
-        }
-        text.replace(place, 2, std::to_string(number));
-    }
-    return FromSjis(text);
+    return FromSjis(WithNumbers(format, numbers));
 }
 
 QString Minutes(double seconds)

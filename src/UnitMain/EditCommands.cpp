@@ -16,6 +16,7 @@
 #include "UnitMld/MailText.h"
 #include "UnitMld/Diagnostic.h"
 #include "UnitMld/Transpose.h"
+#include "base/MessageFormat.h"
 #include "base/Messages.h"
 #include "UnitMld/ScoreAnalysis.h"
 #include "UnitMld/MldLayout.h"
@@ -23,22 +24,6 @@
 #include "ui_TFormMain.h"
 
 namespace quaverly {
-
-namespace {
-
-
-// The message text with its "%d" replaced by the number.
-std::string WithNumber(std::string_view format, long long number)
-{
-    std::string text(format);
-    const size_t place = text.find("%d");
-    if (place != std::string::npos) {
-        text.replace(place, 2, std::to_string(number));
-    }
-    return text;
-}
-
-}  // namespace
 
 void TFormMain::mnMakeMldClick()
 {

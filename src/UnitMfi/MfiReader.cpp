@@ -3,6 +3,7 @@
 
 #include "MfiMelody.h"
 #include "base/Errors.h"
+#include "base/MessageFormat.h"
 #include "base/Messages.h"
 
 namespace quaverly {
@@ -91,23 +92,15 @@ void Reader::Stop(std::string_view reason, std::string_view tag, int track, size
         return;  // the first reason is the one that counts
     }
     m_melody.partial = true;
-    std::string place(Msg::MfiPlace);
-    char number[32];
-    const auto replace = [&place](std::string_view what, const std::string& with) {
-        const size_t at = place.find(what);
-        if (at != std::string::npos) {
-            place.replace(at, what.size(), with);
-        }
-    };
+    // The numbers first: a tag may itself read "%d".
+    std::string place = WithNumbers(Msg::MfiPlace, {track, static_cast<int64_t>(offset)});
     std::string shownTag;
     for (char c : tag) {
         shownTag += (c >= 0x20 && c < 0x7F) ? c : '?';
     }
-    replace("%s", shownTag);
-    std::snprintf(number, sizeof number, "%d", track);
-    replace("%d", number);
-    std::snprintf(number, sizeof number, "%zu", offset);
-    replace("%d", number);
+    if (const size_t at = place.find("%s"); at != std::string::npos) {
+        place.replace(at, 2, shownTag);
+    }
     m_melody.partialMessage = m_name + ": " + std::string(Msg::MfiStopped) + std::string(reason) + place;
 }
 

@@ -11,7 +11,7 @@
 #include "UnitMld/SequenceList.h"
 #include "base/Errors.h"
 #include "base/Messages.h"
-#include "base/TextEncoding.h"
+#include "base/ForeignText.h"
 
 namespace quaverly {
 
@@ -40,66 +40,13 @@ int MoveTenths(int64_t ticks, int64_t melodyTicks, int division)
 }
 
 
-// The length of the UTF-8 character at the start of the bytes, or 0 when it is not well-formed.
-size_t Utf8CharacterLength(std::string_view text)
-{
-    const auto byte = static_cast<uint8_t>(text[0]);
-    const size_t length = byte < 0x80 ? 1 : (byte >> 5) == 0x06 ? 2 : (byte >> 4) == 0x0E ? 3 : (byte >> 3) == 0x1E ? 4 : 0;
-    if (length == 0 || length > text.size()) {
-        return 0;
-    }
-    for (size_t k = 1; k < length; ++k) {
-        if ((static_cast<uint8_t>(text[k]) & 0xC0) != 0x80) {
-            return 0;
-        }
-    }
-    return length;
-}
-
-bool IsUtf8(std::string_view text)
-{
-    for (size_t i = 0, length = 0; i < text.size(); i += length) {
-        if ((length = Utf8CharacterLength(text.substr(i))) == 0) {
-            return false;
-        }
-    }
-    return true;
-}
-
-// Well-formed UTF-8 character by character: one mark for each that has no Shift-JIS form.
-std::string Utf8ToSjisMarked(std::string_view text, int& replaced)
-{
-    std::string out;
-    bool marked = false;
-    for (size_t i = 0, length = 0; i < text.size(); i += length) {
-        length = Utf8CharacterLength(text.substr(i));
-        try {
-            out += Utf8ToSjis(text.substr(i, length));
-        } catch (const QuaverlyError&) {
-            out += '?';
-            marked = true;
-        }
-    }
-    replaced += marked ? 1 : 0;
-    return out;
-}
-
-// Texts become Shift-JIS: UTF-8 is converted, other valid Shift-JIS is kept,
-// and a character with no Shift-JIS form becomes the visible mark "?".
+// Texts become Shift-JIS whatever their writer's encoding (base/ForeignText.h);
+// a character with no Shift-JIS form becomes the visible mark "?".
 std::string ToSjisText(const std::string& text, int& replaced)
 {
-    if (IsUtf8(text)) {
-        return Utf8ToSjisMarked(text, replaced);
-    }
-    try {
-        SjisToUtf8(text);
-        return text;
-    } catch (const QuaverlyError&) {
-        // Neither encoding: what Shift-JIS cannot read is already marked.
-        ++replaced;
-        int alsoMarked = 0;
-        return Utf8ToSjisMarked(SjisToUtf8Lenient(text), alsoMarked);
-    }
+    ForeignText converted = ForeignTextToSjis(text);
+    replaced += converted.replaced ? 1 : 0;
+    return std::move(converted.sjis);
 }
 
 struct ChannelNotes {

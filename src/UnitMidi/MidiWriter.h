@@ -14,13 +14,17 @@
 
 namespace quaverly {
 
+// The tempo adjustment in percent when none is set: the stored setting's
+// default, the command-line tool's and the writer's.
+inline constexpr char EditTempoDefault[] = "95";
+
 struct MidiSettings {
     std::string title;                 // Shift-JIS, written as it is
     int tempo = 125;                   // 1..255, validated by the caller
     std::array<int, VoiceCount> tones{1, 1, 1, 1};
     std::array<int, VoiceCount> volumes{63, 63, 63, 63};
     std::array<bool, VoiceCount> playMask{true, true, true, true};
-    std::string editTempo = "95";      // the tempo adjustment text; not an integer counts as 100
+    std::string editTempo = EditTempoDefault;  // the tempo adjustment text; not an integer counts as 100
 };
 
 // The tempo adjustment in percent the writer applies: the text's value when

@@ -22,10 +22,6 @@ constexpr uint32_t MaxHeaderLength = 0xFFFF;
 constexpr uint64_t MaxFileLength = 0xFFFFFFFF;
 constexpr int MaxByte = 255;
 
-// The times a melody can hold: the five columns of the sequence listing, in
-// which a negative time takes the minus sign too.
-constexpr int LowestSequenceTime = -9999;
-
 void AppendBigEndian(std::string& out, uint64_t value, int size)
 {
     for (int shift = 8 * (size - 1); shift >= 0; shift -= 8) {
@@ -258,7 +254,7 @@ void AppendTrackEvents(std::string& out, SequenceList& list, DiagnosticSink* dia
     for (size_t k = 0; k < list.size(); ++k) {
         const SequenceEntry& entry = list[k];
         const int time = entry.Time();
-        if (time > MaxSequenceTime || time < LowestSequenceTime) {
+        if (time > MaxSequenceTime || time < MinSequenceTime) {
             throw MelodyLimitError(std::string(Msg::MelodyTooLong));
         }
         if (entry.IsRaw()) {

@@ -5,21 +5,12 @@
 
 #include "EventWalk.h"
 #include "MldLayout.h"
+#include "base/MessageFormat.h"
 #include "base/Messages.h"
 
 namespace quaverly {
 
 namespace {
-
-std::string WithNumber(std::string_view format, uint64_t number)
-{
-    std::string text(format);
-    const size_t place = text.find("%d");
-    if (place != std::string::npos) {
-        text.replace(place, 2, std::to_string(number));
-    }
-    return text;
-}
 
 // The offset just past the event as its frame claims, which may lie past the image.
 uint64_t ClaimedEventEnd(std::string_view image, const MelodyEvent& event)

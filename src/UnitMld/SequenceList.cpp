@@ -16,13 +16,12 @@ namespace {
 constexpr int TimeWidth = 5;
 constexpr int NoteWidth = 2;
 constexpr int GateWidth = 3;
-constexpr int LowestTimeInColumns = -9999;
 
 // Whether the time and the voice fill exactly their columns, so that the rest
 // of the two lines starts at the same column.
 bool StartsInColumns(const SequenceEntry& entry)
 {
-    return entry.Time() >= LowestTimeInColumns && entry.Time() <= MaxSequenceTime && entry.Voice() >= 0 &&
+    return entry.Time() >= MinSequenceTime && entry.Time() <= MaxSequenceTime && entry.Voice() >= 0 &&
            entry.Voice() <= 9;
 }
 

@@ -9,7 +9,6 @@
 #include "base/IntegerReading.h"
 #include "UnitMld/MelodyBuilder.h"
 #include "UnitMld/NoteRules.h"
-#include "UnitMld/OwnText.h"
 #include "base/Messages.h"
 
 namespace quaverly {
@@ -157,11 +156,12 @@ int ImportNumericText(MelodyStore& store, std::string_view text)
     info.sorc = false;
 
     store.Sequence() = std::move(lines);
+    // The image is what the builder makes of the lines, as other tools that
+    // read numeric text make it: every voice with its tone and volume, also
+    // one without notes, and the end event, also of an empty text. The pages
+    // then show its score text; an analysis compiles that text anew.
     try {
         BuildMelody(store, settings, info);
-        // The melody is what its own score text compiles to: the window shows
-        // that text, and Save and a later analysis write what it compiles to.
-        SettleOnOwnText(store);
     } catch (...) {
         store.Sequence().clear();
         throw;

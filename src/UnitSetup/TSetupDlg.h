@@ -9,6 +9,8 @@
 #include <QString>
 #include <memory>
 
+#include "UnitMidi/MidiWriter.h"  // EditTempoDefault
+
 namespace Ui {
 class TSetupDlg;
 }
@@ -20,7 +22,6 @@ class SettingsStore;
 
 // Where the setting lives in the store, and its value when absent.
 inline constexpr char EditTempoKey[] = "Midi/EditTempo";
-inline constexpr char EditTempoDefault[] = "95";
 
 class TSetupDlg : public QDialog {
     Q_OBJECT

@@ -26,38 +26,6 @@ std::string FolderOf(const std::string& path)
     return slash == 0 ? "/" : path.substr(0, slash);
 }
 
-// Closes a descriptor and removes the temporary file unless released.
-class TemporaryFile {
-public:
-    explicit TemporaryFile(std::string name, int fd) : m_name(std::move(name)), m_fd(fd) {}
-    ~TemporaryFile()
-    {
-        if (m_fd >= 0) {
-            ::close(m_fd);
-        }
-        if (!m_kept) {
-            ::unlink(m_name.c_str());
-        }
-    }
-    TemporaryFile(const TemporaryFile&) = delete;
-    TemporaryFile& operator=(const TemporaryFile&) = delete;
-
-    int Fd() const { return m_fd; }
-    const std::string& Name() const { return m_name; }
-    int Close()
-    {
-        int rc = ::close(m_fd);
-        m_fd = -1;
-        return rc;
-    }
-    void Keep() { m_kept = true; }
-
-private:
-    std::string m_name;
-    int m_fd;
-    bool m_kept = false;
-};
-
 // Writes all the bytes to the descriptor, retrying short writes.
 void WriteAll(int fd, const std::string& bytes, const std::string& path)
 {
@@ -77,22 +45,31 @@ void WriteAll(int fd, const std::string& bytes, const std::string& path)
     }
 }
 
-// A target that exists and is no regular file (a device such as /dev/null,
-// a pipe) is written into as it is: renaming over it would replace the device
-// with a plain file.
-void WriteIntoSpecialFile(const std::string& path, const std::string& bytes)
+// The replacement of an existing file takes its owner, group and mode, so
+// that saving never changes who may read the file. The owner and group come
+// first: a change of them clears the set-ID bits, which the mode restores. An
+// owner or group this process may not give (an ordinary user keeps their own
+// files) stays the one the new file got, without the set-ID bit; the old
+// group's rights then fall to what everyone else may do, so that no group
+// gains a right it did not have.
+// A mode that cannot be set fails the replacement: the old file stays.
+void TakeOwnersAndMode(int fd, const struct stat& existing, const std::string& path)
 {
-    int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
-    if (fd < 0) {
+    mode_t mode = existing.st_mode & 07777;
+    struct stat created {};
+    if (::fstat(fd, &created) != 0) {
         throw FileError(Msg::FileWriteFailed, path, errno);
     }
-    try {
-        WriteAll(fd, bytes, path);
-    } catch (...) {
-        ::close(fd);
-        throw;
+    if ((created.st_uid != existing.st_uid || created.st_gid != existing.st_gid) &&
+        ::fchown(fd, existing.st_uid, existing.st_gid) != 0) {
+        if (created.st_uid != existing.st_uid) {
+            mode &= ~static_cast<mode_t>(S_ISUID);  // the file is not the old owner's
+        }
+        if (created.st_gid != existing.st_gid && ::fchown(fd, static_cast<uid_t>(-1), existing.st_gid) != 0) {
+            mode = (mode & ~static_cast<mode_t>(S_IRWXG | S_ISGID)) | ((mode & S_IRWXO) << 3);
+        }
     }
-    if (::close(fd) != 0) {
+    if (::fchmod(fd, mode) != 0) {
         throw FileError(Msg::FileWriteFailed, path, errno);
     }
 }
@@ -233,49 +210,11 @@ std::string ReadFilePrefix(const std::string& path, size_t count)
     return bytes;
 }
 
-void WriteWholeFile(const std::string& requestedPath, const std::string& bytes)
+void WriteWholeFile(const std::string& path, const std::string& bytes)
 {
-    struct stat existing {};
-    const bool exists = ::stat(requestedPath.c_str(), &existing) == 0;
-    if (exists && !S_ISREG(existing.st_mode) && !S_ISDIR(existing.st_mode)) {
-        WriteIntoSpecialFile(requestedPath, bytes);
-        return;
-    }
-    // A link to a file is followed, so that the link stays and its target
-    // gets the new bytes.
-    std::string path = requestedPath;
-    if (exists) {
-        if (char* resolved = ::realpath(requestedPath.c_str(), nullptr)) {
-            path = resolved;
-            ::free(resolved);
-        }
-    }
-    std::string name;
-    int fd = CreateTemporaryBeside(path, exists ? 0600 : 0666, name);
-    if (fd < 0) {
-        throw FileError(Msg::FileWriteFailed, requestedPath, errno);
-    }
-    TemporaryFile temporary(name, fd);
-    if (exists) {
-        ::fchmod(fd, existing.st_mode & 07777);
-    }
-    WriteAll(fd, bytes, requestedPath);
-    if (::fsync(fd) != 0) {
-        throw FileError(Msg::FileWriteFailed, requestedPath, errno);
-    }
-    if (temporary.Close() != 0) {
-        throw FileError(Msg::FileWriteFailed, requestedPath, errno);
-    }
-    if (::rename(temporary.Name().c_str(), path.c_str()) != 0) {
-        throw FileError(Msg::FileWriteFailed, requestedPath, errno);
-    }
-    temporary.Keep();
-    // Make the rename itself durable; a folder that cannot be synced is not a lost file.
-    int folder = ::open(FolderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (folder >= 0) {
-        ::fsync(folder);
-        ::close(folder);
-    }
+    FileReplacement replacement(path);
+    WriteAll(replacement.Fd(), bytes, path);
+    replacement.Commit();
 }
 
 FileReplacement::FileReplacement(const std::string& path) : m_requestedPath(path), m_targetPath(path)
@@ -283,12 +222,16 @@ FileReplacement::FileReplacement(const std::string& path) : m_requestedPath(path
     struct stat existing {};
     const bool exists = ::stat(path.c_str(), &existing) == 0;
     if (exists && !S_ISREG(existing.st_mode) && !S_ISDIR(existing.st_mode)) {
+        // A device such as /dev/null or a pipe is written into as it is:
+        // renaming over it would replace it with a plain file.
         m_fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
         if (m_fd < 0) {
             throw FileError(Msg::FileWriteFailed, path, errno);
         }
         return;
     }
+    // A link to a file is followed, so that the link stays and its target
+    // gets the new bytes.
     if (exists) {
         if (char* resolved = ::realpath(path.c_str(), nullptr)) {
             m_targetPath = resolved;
@@ -302,7 +245,14 @@ FileReplacement::FileReplacement(const std::string& path) : m_requestedPath(path
     }
     m_temporaryPath = name;
     if (exists) {
-        ::fchmod(m_fd, existing.st_mode & 07777);
+        try {
+            TakeOwnersAndMode(m_fd, existing, path);
+        } catch (...) {
+            // No destructor runs for a constructor that throws.
+            ::close(m_fd);
+            ::unlink(m_temporaryPath.c_str());
+            throw;
+        }
     }
 }
 

@@ -33,18 +33,22 @@ FileError FileTooLargeError(const std::string& path, size_t maxBytes);
 std::string ReadAllFrom(int fd, const std::string& name, size_t maxBytes);
 
 // Writes the bytes to a new temporary file beside the target, checks every
-// write, syncs it, and only then renames it over the target. On any failure
-// the temporary file is removed, the old file stays byte for byte as it was,
-// and FileError names the path and the reason. Programs ignore SIGXFSZ at
-// start, so that a file-size limit comes back here as EFBIG.
+// write, syncs it, and only then renames it over the target (a FileReplacement
+// written at once). On any failure the temporary file is removed, the old file
+// stays byte for byte as it was, and FileError names the path and the reason.
+// Programs ignore SIGXFSZ at start, so that a file-size limit comes back here
+// as EFBIG.
 void WriteWholeFile(const std::string& path, const std::string& bytes);
 
 // A file written piece by piece (an audio file that grows as it is encoded)
 // with WriteWholeFile's promise: the pieces go to a new temporary file beside
 // the target, which replaces the target only at Commit. Dropped without a
 // Commit (a cancel, any failure), the temporary file is removed and the
-// target stays byte for byte as it was. A target that is no regular file (a
-// device such as /dev/null) is written into as it is.
+// target stays byte for byte as it was. The new file takes the old one's
+// mode, and its owner and group where this process may give them (otherwise
+// the group's rights become those of everyone else); a mode that cannot be
+// set is a failure. A target that is no regular file (a device such as
+// /dev/null) is written into as it is.
 class FileReplacement {
 public:
     // Creates the temporary file. Throws FileError naming path.

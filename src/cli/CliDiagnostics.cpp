@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "CliSupport.h"
+#include "base/MessageFormat.h"
 #include "base/Messages.h"
 
 namespace quaverly::cli {
@@ -71,8 +72,7 @@ bool FinishDiagnostics(std::FILE* stream, const std::string& fileName, const Dia
                        DiagnosticOptions options)
 {
     if (!options.quiet && sink.TotalDropped() > 0) {
-        std::string more(Msg::DiagnosticsMore);
-        more.replace(more.find("%d"), 2, std::to_string(sink.TotalDropped()));
+        const std::string more = WithNumber(Msg::DiagnosticsMore, static_cast<int64_t>(sink.TotalDropped()));
         const std::string line = fileName + ": warning: " + ForPerson(more) + "\n";
         std::fwrite(line.data(), 1, line.size(), stream);
     }

@@ -75,7 +75,7 @@ std::vector<OptionRule> MidiInputOptionRules(std::initializer_list<OptionRule> o
 
 MidiInputOptions ReadMidiInputOptions(const Arguments& arguments)
 {
-    return {.editTempo = arguments.Value("--edit-tempo", "95"),
+    return {.editTempo = arguments.Value("--edit-tempo", EditTempoDefault),
             .voices = arguments.Value("--voices", "1234"),
             .extended = arguments.Has("--extended")};
 }

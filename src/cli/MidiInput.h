@@ -11,12 +11,13 @@
 #include <vector>
 
 #include "CliSupport.h"
+#include "UnitMidi/MidiWriter.h"
 
 namespace quaverly::cli {
 
 // The shared options as typed on the command line.
 struct MidiInputOptions {
-    std::string editTempo = "95";  // --edit-tempo (UTF-8)
+    std::string editTempo = EditTempoDefault;  // --edit-tempo (UTF-8)
     std::string voices = "1234";   // --voices: digits 1 to 4, or "none"
     bool extended = false;         // --extended, for a .tml input
 };

@@ -77,6 +77,11 @@ const std::vector<DiagnosticCase>& Cases()
          {{Kind::RawDataIgnored, 2, 2, "「／」は閉じていない生データなので無視し、後を音譜として読みました"},
           {Kind::SkippedCharacters, 4, 2, "「AB」は意味のない文字なので飛ばしました"}}},
         {"closed raw data in the extended notation", "ド／0A／", 0, true, {}},
+        // A message is one line: the CR LF inside the quote is one blank, as a lone LF is.
+        {"raw data over two lines is quoted on one line", "ド／0A\r\n0B／レ", 0, false,
+         {{Kind::RawDataIgnored, 2, 10, "「／0A 0B／」は拡張記法（/D）でないので生データとして読まずに飛ばしました"}}},
+        {"raw data over two lines with a lone LF", "ド／0A\n0B／", 0, false,
+         {{Kind::RawDataIgnored, 2, 9, "「／0A 0B／」は拡張記法（/D）でないので生データとして読まずに飛ばしました"}}},
         // The trail byte of メ and a half-width ^ hold the bytes of ／: no delimiter.
         {"a delimiter's bytes across two characters close nothing", "ド／メ^レ", 0, true,
          {{Kind::RawDataIgnored, 2, 2, "「／」は閉じていない生データなので無視し、後を音譜として読みました"},

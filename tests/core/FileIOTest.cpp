@@ -185,3 +185,86 @@ TEST_F(WholeFileWriter, PrefixIsTheFirstBytesOrTheWholeShortFile)
     EXPECT_EQ(ReadFilePrefix(path, 100), "melody");
     EXPECT_THROW(ReadFilePrefix(Path("missing"), 4), FileError);
 }
+
+namespace {
+
+// The two ways a file is replaced: at once, and piece by piece as an audio
+// export writes it.
+void ReplaceAtOnce(const std::string& path, const std::string& bytes)
+{
+    WriteWholeFile(path, bytes);
+}
+
+void ReplacePieceByPiece(const std::string& path, const std::string& bytes)
+{
+    FileReplacement replacement(path);
+    for (char byte : bytes) {
+        ASSERT_EQ(::write(replacement.Fd(), &byte, 1), 1);
+    }
+    replacement.Commit();
+}
+
+struct Replacer {
+    const char* name;
+    void (*replace)(const std::string&, const std::string&);
+};
+
+constexpr Replacer Replacers[] = {{"at once", ReplaceAtOnce}, {"piece by piece", ReplacePieceByPiece}};
+
+// A group other than the one a new file of this process gets, that this
+// process may give a file; 0 when there is none.
+gid_t OtherGroup()
+{
+    if (::geteuid() == 0) {
+        return ::getegid() == 1 ? 2 : 1;
+    }
+    gid_t groups[256];
+    const int count = ::getgroups(256, groups);
+    for (int i = 0; i < count; ++i) {
+        if (groups[i] != ::getegid()) {
+            return groups[i];
+        }
+    }
+    return 0;
+}
+
+}  // namespace
+
+// An audio export over a file of mode 0644 left it 0600, the temporary file's
+// mode: the piece-by-piece writer did not give the new file the old one's mode.
+TEST_F(WholeFileWriter, EveryReplacementKeepsTheMode)
+{
+    for (const Replacer& replacer : Replacers) {
+        for (const mode_t mode : {mode_t{0644}, mode_t{0600}, mode_t{0664}, mode_t{0755}}) {
+            const std::string path = Path("export.wav");
+            WriteWholeFile(path, "old");
+            ASSERT_EQ(::chmod(path.c_str(), mode), 0);
+            replacer.replace(path, "new sound");
+            struct stat info {};
+            ASSERT_EQ(::stat(path.c_str(), &info), 0);
+            EXPECT_EQ(info.st_mode & 07777, mode) << replacer.name;
+            EXPECT_EQ(ReadWholeFile(path), "new sound") << replacer.name;
+        }
+    }
+}
+
+// A replaced file got the saver's own group, so the people of the file's
+// group lost what they were given.
+TEST_F(WholeFileWriter, EveryReplacementKeepsTheGroup)
+{
+    const gid_t group = OtherGroup();
+    if (group == 0) {
+        GTEST_SKIP() << "this user may give a file no other group";
+    }
+    for (const Replacer& replacer : Replacers) {
+        const std::string path = Path("shared.mld");
+        WriteWholeFile(path, "old");
+        ASSERT_EQ(::chown(path.c_str(), static_cast<uid_t>(-1), group), 0);
+        ASSERT_EQ(::chmod(path.c_str(), 0664), 0);
+        replacer.replace(path, "new");
+        struct stat info {};
+        ASSERT_EQ(::stat(path.c_str(), &info), 0);
+        EXPECT_EQ(info.st_gid, group) << replacer.name;
+        EXPECT_EQ(info.st_mode & 07777, 0664u) << replacer.name;
+    }
+}

@@ -80,6 +80,9 @@ TEST(MelodyOrigin, LookAlikesOfAnotherMakerAreForeign)
         {"one track of 3-byte notes", MfiWriter().Info("vers", "0300").Info("titl", "A").Track(events).Bytes(), false},
         {"own with a note chunk saying 3 bytes", MakeImage({{"note", std::string("\0\0", 2)}}, events), false},
         {"not a melody", "MThd", false},
+        // A chunk head that ends right at the file's end still follows the track.
+        {"one empty chunk head at the end", ExampleImage + "adat" + BigEndian(0, 4), true},
+        {"a chunk head cut a byte short", ExampleImage + "adat" + BigEndian(0, 3), false},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(IsForeignMelodyImage(c.image), c.foreign) << c.name;

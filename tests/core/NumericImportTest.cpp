@@ -4,7 +4,6 @@
 
 #include "base/Errors.h"
 #include "UnitMld/MelodyBuilder.h"
-#include "UnitMld/OwnText.h"
 #include "base/Messages.h"
 #include "UnitNum/NumericImport.h"
 
@@ -12,7 +11,7 @@ namespace quaverly {
 namespace {
 
 // The image the importer must make: the given event lines built with its
-// fixed inputs, settled on what its own score text compiles to.
+// fixed inputs.
 std::string ImageOf(const Lines& lines)
 {
     MelodyStore store;
@@ -20,7 +19,6 @@ std::string ImageOf(const Lines& lines)
     MelodySettings settings;
     settings.scores = {" ", " ", " ", " "};
     BuildMelody(store, settings, MelodyFileInfo{});
-    SettleOnOwnText(store);
     return store.MelodyImage();
 }
 

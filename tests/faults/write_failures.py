@@ -180,6 +180,8 @@ INJECTIONS = [  # syscalls (one counter each), errno
     (["read"], "EIO"),
     (["rename", "renameat", "renameat2"], "EXDEV"),
     (["rename", "renameat", "renameat2"], "EACCES"),
+    # The replacement takes the old file's mode; one it cannot set is a failure.
+    (["fchmod"], "EPERM"),
 ]
 CALL = re.compile(r"^(?:\d+ +)?(\w+)\(")
 
@@ -228,6 +230,8 @@ def strace_cases(fixture, root, report):
             shutil.rmtree(trial)
             # Each failure with an existing target; the first also without one.
             runs = [(call, index, True) for call, index in ours] + [(call, index, False) for call, index in ours[:1]]
+            if syscalls == ["fchmod"]:
+                runs = [run for run in runs if run[2]]  # a new file takes no old mode
             for call, index, existing in runs:
                 # render runs two threads, and the C library now and then reads one more
                 # file of its own (/proc/sys/vm/overcommit_memory) when one thread frees
