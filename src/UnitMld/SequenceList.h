@@ -21,10 +21,10 @@
 #include <string_view>
 #include <vector>
 
+#include "base/Limits.h"
+
 namespace quaverly {
 
-// Times run from 0 to 99999: the time column of the text form holds five digits.
-inline constexpr int MaxSequenceTime = 99999;
 // The note of an event that ends its voice.
 inline constexpr int EndNote = -1;
 
