@@ -29,7 +29,7 @@ void BM_MfiMelodyToMidiFile(benchmark::State& state)
 {
     const std::string file = BusyFourTrackFile();
     for (auto _ : state) {
-        benchmark::DoNotOptimize(MfiMidiFileBytes(ReadMfiMelody(file, "busy.mld"), 100));
+        benchmark::DoNotOptimize(MfiMidiFileBytes(ReadMfiMelody(file, "busy.mld")));
     }
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(file.size()));
 }

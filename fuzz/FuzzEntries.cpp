@@ -634,8 +634,17 @@ void MfiMelodyEntry(std::string_view data)
         Expect(note.start >= previous && note.End() <= melody.endTick, "notes out of order or past the end");
         previous = note.start;
     }
-    const std::string midi = MfiMidiFileBytes(melody, 100);
+    const std::string midi = MfiMidiFileBytes(melody);
     Expect(midi.compare(0, 4, "MThd") == 0, "the MIDI file of a melody of another maker has no header");
+    // Its loop unrolled with a fade, and the loop section alone.
+    try {
+        Expect(MfiMidiFileBytes(melody, {MfiMidiShape::Kind::Unrolled, 3, 2.5}).compare(0, 4, "MThd") == 0,
+               "the unrolled MIDI file has no header");
+        Expect(MfiMidiFileBytes(melody, {MfiMidiShape::Kind::LoopSection, 1}).compare(0, 4, "MThd") == 0,
+               "the loop section's MIDI file has no header");
+    } catch (const QuaverlyError&) {
+        // over the cap of an unrolled file: refused with its message
+    }
     try {
         const ImportedMelody imported = ImportMfiMelody(melody);
         MelodyStore store;

@@ -20,6 +20,7 @@
 #include "NativePath.h"
 #include "SuggestedFileName.h"
 #include "TFormMain.h"
+#include "UnitMfi/MfiMidi.h"
 #include "base/Messages.h"
 #include "platform/SjisText.h"
 #include "ui_TFormMain.h"
@@ -173,6 +174,16 @@ void TFormMain::mnExportAudioClick()
         } catch (const std::exception& error) {
             // Options that cannot be kept still serve this export.
             ShowError(error);
+        }
+        // A melody of another maker with a loop: its intro, then its loop
+        // section as many times as asked, written out and rendered once.
+        if (m_foreign && MfiHasLoop(m_foreign->melody)) {
+            const std::string unrolled = MfiMidiFileBytes(
+                m_foreign->melody, {MfiMidiShape::Kind::Unrolled, choice.repeats, choice.fadeSeconds});
+            choice.repeats = 1;
+            choice.fadeSeconds = 0;
+            ExportWithProgress(this, {unrolled, NativePath(QFileInfo(*chosen).fileName()), path, choice});
+            return;
         }
         ExportWithProgress(this, {*midi, NativePath(QFileInfo(*chosen).fileName()), path, choice});
     });

@@ -109,8 +109,8 @@ bool TFormMain::RefusedInForeignView()
 
 std::string TFormMain::ForeignMidiBytes() const
 {
-    const int64_t adjustment = TypedTempoAdjustment(ToSjis(m_services.dialogs.EditTempoText())).value_or(100);
-    return MfiMidiFileBytes(m_foreign->melody, adjustment);
+    // The melody's own tempo map: the adjustment is for this program's own melodies.
+    return MfiMidiFileBytes(m_foreign->melody);
 }
 
 std::optional<StagedMelody> TFormMain::FoldForeignMelody()

@@ -10,12 +10,14 @@
 #include <QStandardPaths>
 #include <QTabWidget>
 #include <algorithm>
+#include <exception>
 
 #include "DiagnosticsView.h"
 #include "LiveAnalysis.h"
 #include "TFormMain.h"
 #include "UnitMain/NativePath.h"
 #include "UnitMain/SuggestedFileName.h"
+#include "UnitMfi/MfiMidi.h"
 #include "UnitMidi/MidiWriter.h"
 #include "UnitPlay/TFormPlay.h"
 #include "UnitMld/MldLayout.h"
@@ -48,6 +50,23 @@ QString PlayFileName()
     }
     QDir().mkpath(folder);
     return QDir(folder).filePath(QStringLiteral("Play.mid"));
+}
+
+// The loop section of a melody of another maker, as the play file, played
+// from its start; 0 on success, else the player's error code (-1 when the
+// file could not be written or opened).
+int PlayLoopSection(MidiPlayer& player, const MfiMelody& melody)
+{
+    try {
+        const QString fileName = PlayFileName();
+        WriteWholeFile(NativePath(fileName), MfiMidiFileBytes(melody, {MfiMidiShape::Kind::LoopSection, 1}));
+        player.Close();
+        player.SetFileName(NativePath(fileName));
+        player.Open();
+    } catch (const std::exception&) {
+        return -1;
+    }
+    return player.Play();
 }
 
 }  // namespace
@@ -92,7 +111,11 @@ bool TFormMain::CheckAndWriteMidi(const QString& path, bool forPlay)
 {
     if (m_foreign) {
         // Every channel with its tempo map, programs, volumes, pans and bends.
-        WriteWholeFile(NativePath(path), ForeignMidiBytes());
+        // A play that repeats holds the intro and the loop section once: the
+        // repeats then play the loop section alone (MediaPlayer1Notify).
+        const bool loops = forPlay && m_ui->mnRepeatPlay->isChecked() && MfiHasLoop(m_foreign->melody);
+        WriteWholeFile(NativePath(path), loops ? MfiMidiFileBytes(m_foreign->melody, {MfiMidiShape::Kind::Unrolled, 1})
+                                               : ForeignMidiBytes());
         return true;
     }
     const std::optional<MidiSettings> settings = CheckMidiSettings(forPlay);
@@ -177,9 +200,15 @@ void TFormMain::MediaPlayer1Notify()
     }
     if (m_ui->mnRepeatPlay->isChecked() && m_playState == PlayState::Playing) {
         // The player rewinds: the file is played again as it was written,
-        // from where this play began.
-        const int code =
-            m_playStartTime < 0 ? m_services.player.Play() : m_services.player.PlayFrom(m_playStartTime);
+        // from where this play began. A melody of another maker with a loop
+        // plays its loop section again, opened with the channels' state at
+        // the loop's start.
+        int code = 0;
+        if (m_foreign && MfiHasLoop(m_foreign->melody)) {
+            code = PlayLoopSection(m_services.player, m_foreign->melody);
+        } else {
+            code = m_playStartTime < 0 ? m_services.player.Play() : m_services.player.PlayFrom(m_playStartTime);
+        }
         if (code == 0) {
             return;
         }

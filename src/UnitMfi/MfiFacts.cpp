@@ -37,6 +37,24 @@ std::string MfiFactsText(const MfiMelody& melody)
     if (!cues.empty()) {
         text += Line(Msg::MfiFactCue, cues);
     }
+    std::string loops;
+    for (const MfiLoop& loop : MfiLoops(melody)) {
+        char span[64];
+        std::snprintf(span, sizeof span, "%.1f ", MfiSeconds(melody, loop.start));
+        loops += (loops.empty() ? "" : ", ") + std::string(span) + std::string(Msg::MfiFactSeconds) + std::string(Msg::ReportTo);
+        std::snprintf(span, sizeof span, "%.1f ", MfiSeconds(melody, loop.end));
+        loops += span + std::string(Msg::MfiFactSeconds) + " (" +
+                 (!loop.hasEnd ? std::string(Msg::MfiFactLoopNoEnd)
+                  : loop.Forever() ? std::string(Msg::MfiFactLoopForever)
+                                   : std::to_string(loop.count) + std::string(Msg::MfiFactLoopTimes)) +
+                 ")";
+        if (loops.size() > 200) {
+            break;  // the first few are enough to tell
+        }
+    }
+    if (!loops.empty()) {
+        text += Line(Msg::MfiFactLoop, loops);
+    }
     text += Line(Msg::MfiFactNotes, std::to_string(melody.notes.size()));
     // A channel is lane + 1, as the MIDI file and the channel choice number it.
     const std::array<int, MfiLaneCount> counts = melody.NotesPerLane();

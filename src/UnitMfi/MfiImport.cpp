@@ -2,6 +2,10 @@
 
 #include "MfiMidi.h"
 #include "UnitMidi/MidiNoteCollector.h"
+#include "base/Errors.h"
+#include "base/LimitMessages.h"
+#include "base/Limits.h"
+#include "base/Messages.h"
 
 namespace quaverly {
 
@@ -9,6 +13,10 @@ namespace {
 
 MidiContent ContentOf(const MfiMelody& melody)
 {
+    // Refused before any list is made: the fold's work grows with the notes.
+    if (melody.notes.size() > MaxMfiFoldNotes) {
+        throw QuaverlyError(OverCapMessage(Msg::MfiCapFoldNotes, MaxMfiFoldNotes));
+    }
     MidiContent content;
     content.header.format = 1;
     content.header.trackCount = melody.trackChunks;
@@ -41,10 +49,10 @@ MidiContent ContentOf(const MfiMelody& melody)
     }
     for (const MfiTempo& tempo : melody.tempos) {
         content.tempos.emplace_back(static_cast<int64_t>(clock.Tick(tempo.tick)),
-                                    static_cast<uint32_t>(60'000'000 / tempo.tempo));
+                                    QuarterMicroseconds(tempo.tempo));
     }
     if (content.tempos.empty()) {
-        content.tempos.emplace_back(0, 500'000u);  // 120 a minute
+        content.tempos.emplace_back(0, QuarterMicroseconds(MfiTempo{}.tempo));
     }
     return content;
 }

@@ -12,7 +12,8 @@
 namespace quaverly {
 
 // channels: up to four channels 1..16 (lane + 1) in voice order, or empty
-// for the automatic choice. Throws QuaverlyError for a bad choice.
+// for the automatic choice. Throws QuaverlyError for a bad choice, and naming
+// the cap for more notes than MaxMfiFoldNotes.
 // Its channels and the automatic choice, as the MIDI read dialog shows them.
 MidiSurvey SurveyMfiMelody(const MfiMelody& melody);
 ImportedMelody ImportMfiMelody(const MfiMelody& melody, const std::vector<int>& channels = {});

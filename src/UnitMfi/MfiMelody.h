@@ -12,6 +12,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -68,6 +69,30 @@ struct MfiCuePoint {
     bool IsEnd() const { return value == 1; }
 };
 
+// A loop event (FF DD): the value's top two bits name one of four loop
+// slots, its low two bits say start (0) or end (1), and an end carries in
+// bits 2 to 5 how many times the section plays, 0 for ever.
+struct MfiLoopPoint {
+    uint32_t tick = 0;
+    uint8_t slot = 0;   // 0..3
+    bool end = false;
+    uint8_t count = 0;  // of an end: 0 for ever, else the times the section plays
+};
+
+// A loop slot's section, a start paired with the next end of its slot.
+struct MfiLoop {
+    int slot = 0;
+    uint32_t start = 0;
+    uint64_t end = 0;     // the end event's tick, or the melody's end without one
+    bool hasEnd = false;  // false: a start that no end follows
+    int count = 0;        // 0 for ever (also without an end)
+    bool Forever() const { return count == 0; }
+};
+
+// How the reading ended: whole, broken off by the file, or stopped at a cap
+// of Limits.h (the lists hold what came before; partialMessage names the cap).
+enum class MfiReadStatus : uint8_t { Complete, Broken, OverCap };
+
 // What the reader stepped over, by kind.
 struct MfiSkipped {
     int unknownChunks = 0;    // chunks of a tag it does not know, skipped by their length
@@ -101,6 +126,7 @@ struct MfiMelody {
     std::vector<MfiControl> controls;  // by tick, then lane, in file order within
     std::vector<MfiTempo> tempos;      // by tick; empty: 120 a minute, 48 ticks a quarter
     std::vector<MfiCuePoint> cuePoints;  // by tick, then in file order
+    std::vector<MfiLoopPoint> loopPoints;  // by tick, then in file order
     uint64_t endTick = 0;              // the latest track end or note end
     MfiSkipped skipped;
 
@@ -108,6 +134,7 @@ struct MfiMelody {
     // kept, and the message (Shift-JIS) names the reason and the place.
     bool partial = false;
     std::string partialMessage;
+    MfiReadStatus status = MfiReadStatus::Complete;
 
     std::array<int, MfiLaneCount> NotesPerLane() const;
 };
@@ -117,12 +144,21 @@ inline constexpr size_t MaxListedChunks = 64;
 // Reads a "melo" file. A byte string that is not one (no magic, shorter than
 // its 13-byte header) throws QuaverlyError with "データ形式が異常です" and
 // the name; anything else gives a result, partial when the file breaks off.
-// Memory stays within four times the file plus a little.
+// Memory stays within four times the file plus a little: every list stops
+// at its cap (Limits.h), and the result is then partial with OverCap.
 MfiMelody ReadMfiMelody(std::string_view bytes, const std::string& name);
 
 // The data of the first information chunk with that tag (chunks from byte 13
 // up to the first track chunk), or empty. Reads nothing else of the file.
 std::string MfiInfoChunk(std::string_view bytes, std::string_view tag);
+
+// The loop slots' sections in the order they start: each start with the next
+// end of its slot; a start without one lasts to the melody's end.
+std::vector<MfiLoop> MfiLoops(const MfiMelody& melody);
+// The section that plays again and again: the outermost loop (the earliest
+// start, the latest end among those), or nothing without a loop. A section
+// of no length is no loop.
+std::optional<MfiLoop> MfiMainLoop(const MfiMelody& melody);
 
 // Seconds from the start at a tick, through the tempo map.
 double MfiSeconds(const MfiMelody& melody, uint64_t tick);

@@ -2,15 +2,20 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
+#include <utility>
 #include <vector>
 
 #include "VNum/VNum.h"
+#include "base/Errors.h"
+#include "base/LimitMessages.h"
+#include "base/Limits.h"
+#include "base/Messages.h"
 
 namespace quaverly {
 
 namespace {
 
-constexpr uint32_t MaxTempoValue = 0xFFFFFF;
 constexpr std::string_view EndOfTrack("\xFF\x2F\x00", 3);
 
 struct TimedEvent {
@@ -147,10 +152,207 @@ uint64_t MfiMidiTick(const MfiMelody& melody, uint64_t tick)
     return MfiMidiClock(melody).Tick(tick);
 }
 
-std::string MfiMidiFileBytes(const MfiMelody& melody, int64_t adjustment)
+namespace {
+
+// A stretch of the melody's time [from, to) written from MIDI tick at: the
+// whole melody is one; a loop unrolled is the intro with the first pass, then
+// a stretch per further pass.
+struct Stretch {
+    uint64_t from = 0;
+    uint64_t to = 0;  // the whole melody's stretch takes events at its end too
+    uint64_t at = 0;
+    bool whole = false;
+    bool withState = false;  // starts with the lanes' controls and the tempo in effect at from
+    bool fading = false;     // a pass of the fade-out
+};
+
+// The lanes' controls in effect at a tick: the last of each kind before it.
+std::vector<MfiControl> StateAt(const MfiMelody& melody, uint64_t tick)
+{
+    std::array<std::array<const MfiControl*, 7>, MfiLaneCount> last{};
+    for (const MfiControl& control : melody.controls) {
+        if (control.tick >= tick) {
+            break;
+        }
+        last[control.lane][static_cast<size_t>(control.kind)] = &control;
+    }
+    std::vector<MfiControl> state;
+    for (const auto& lane : last) {
+        for (const MfiControl* control : lane) {
+            if (control != nullptr) {
+                state.push_back(*control);
+            }
+        }
+    }
+    return state;
+}
+
+MfiTempo TempoAt(const MfiMelody& melody, uint64_t tick)
+{
+    MfiTempo tempo;
+    for (const MfiTempo& change : melody.tempos) {
+        if (change.tick > tick) {
+            break;
+        }
+        tempo = change;
+    }
+    return tempo;
+}
+
+// The stretches of a shape, with the loop that shapes them.
+std::vector<Stretch> StretchesOf(const MfiMelody& melody, const MfiMidiClock& clock, const MfiMidiShape& shape)
+{
+    const std::optional<MfiLoop> loop = MfiMainLoop(melody);
+    if (!loop || shape.kind == MfiMidiShape::Kind::Whole) {
+        return {{0, melody.endTick, 0, true, false}};
+    }
+    const uint64_t loopTicks = clock.Tick(loop->end) - clock.Tick(loop->start);
+    if (shape.kind == MfiMidiShape::Kind::LoopSection) {
+        return {{loop->start, loop->end, 0, false, true}};
+    }
+    std::vector<Stretch> stretches{{0, loop->end, 0, false, false}};
+    uint64_t at = clock.Tick(loop->end);
+    for (int pass = 1; pass < std::clamp(shape.passes, 1, MaxLoopUnroll); ++pass) {
+        stretches.push_back({loop->start, loop->end, at, false, false});
+        at += loopTicks;
+    }
+    // The fade: the loop plays on for its seconds, the last pass cut where they end.
+    const double loopSeconds = MfiSeconds(melody, loop->end) - MfiSeconds(melody, loop->start);
+    double fade = std::clamp(shape.fadeSeconds, 0.0, MaxFadeOutSeconds);
+    while (fade > 0 && loopSeconds > 0) {
+        uint64_t to = loop->end;
+        if (fade < loopSeconds) {
+            // The first tick of the loop at or past the fade's end.
+            uint64_t low = loop->start;
+            uint64_t high = loop->end;
+            const double base = MfiSeconds(melody, loop->start);
+            while (low < high) {
+                const uint64_t middle = low + (high - low) / 2;
+                if (MfiSeconds(melody, middle) - base >= fade) {
+                    high = middle;
+                } else {
+                    low = middle + 1;
+                }
+            }
+            to = low;
+        }
+        stretches.push_back({loop->start, to, at, false, false, true});
+        at += clock.Tick(to) - clock.Tick(loop->start);
+        fade -= loopSeconds;
+    }
+    return stretches;
+}
+
+// Seconds at a tick of the written file, through its tempo events.
+class WrittenClock {
+public:
+    explicit WrittenClock(std::vector<std::pair<uint64_t, uint32_t>> tempos) : m_tempos(std::move(tempos))
+    {
+        std::stable_sort(m_tempos.begin(), m_tempos.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+        m_tempos.insert(m_tempos.begin(), {0, QuarterMicroseconds(MfiTempo{}.tempo)});
+        double seconds = 0;
+        for (size_t i = 0; i < m_tempos.size(); ++i) {
+            if (i > 0) {
+                seconds += Span(i - 1, m_tempos[i].first);
+            }
+            m_seconds.push_back(seconds);
+        }
+    }
+    double Seconds(uint64_t tick) const
+    {
+        const auto after = std::upper_bound(m_tempos.begin(), m_tempos.end(), tick,
+                                            [](uint64_t wanted, const auto& tempo) { return wanted < tempo.first; });
+        const size_t at = static_cast<size_t>(after - m_tempos.begin()) - 1;
+        return m_seconds[at] + Span(at, tick);
+    }
+
+private:
+    double Span(size_t index, uint64_t tick) const
+    {
+        return static_cast<double>(tick - m_tempos[index].first) * m_tempos[index].second / 1e6 / MfiMidiDivision;
+    }
+    std::vector<std::pair<uint64_t, uint32_t>> m_tempos;
+    std::vector<double> m_seconds;
+};
+
+// The channel volume of every lane falls from where the fade starts to
+// nothing at the end: steps of controller 7 a twentieth of a second apart,
+// and the lane's own volume changes there scaled alike.
+void FadeOut(std::array<std::vector<ChannelEvent>, MfiLaneCount>& lanes, const WrittenClock& clock, uint64_t from,
+             uint64_t to)
+{
+    constexpr int StepsASecond = 20;
+    constexpr int DefaultVolume = 100;  // a channel's volume before its first change
+    const double start = clock.Seconds(from);
+    const double length = clock.Seconds(to) - start;
+    const auto gain = [&](uint64_t tick) {
+        return length <= 0 ? 0.0 : std::clamp(1.0 - (clock.Seconds(tick) - start) / length, 0.0, 1.0);
+    };
+    const uint64_t steps = std::max<uint64_t>(1, static_cast<uint64_t>(length * StepsASecond));
+    for (size_t lane = 0; lane < lanes.size(); ++lane) {
+        std::vector<ChannelEvent>& events = lanes[lane];
+        if (events.empty()) {
+            continue;
+        }
+        std::stable_sort(events.begin(), events.end(), [](const ChannelEvent& a, const ChannelEvent& b) {
+            return a.tick != b.tick ? a.tick < b.tick : a.order < b.order;
+        });
+        std::vector<ChannelEvent> faded;
+        faded.reserve(events.size() + steps + 1);
+        int volume = DefaultVolume;
+        uint64_t step = 0;
+        const auto volumeEvent = [&](uint64_t tick) {
+            const auto value = static_cast<uint8_t>(std::lround(volume * gain(tick)));
+            return ChannelEvent{tick, 1, 3, {static_cast<uint8_t>(0xB0 | lane), 7, value}};
+        };
+        const auto stepsUpTo = [&](uint64_t tick) {
+            for (; step <= steps; ++step) {
+                const uint64_t at = from + (to - from) * step / steps;
+                if (at > tick) {
+                    return;
+                }
+                faded.push_back(volumeEvent(at));
+            }
+        };
+        for (ChannelEvent event : events) {
+            stepsUpTo(event.tick);
+            if ((event.bytes[0] & 0xF0) == 0xB0 && event.bytes[1] == 7) {
+                volume = event.bytes[2];
+                if (event.tick >= from) {
+                    event = volumeEvent(event.tick);
+                }
+            }
+            faded.push_back(event);
+        }
+        stepsUpTo(to);
+        events = std::move(faded);
+    }
+}
+
+}  // namespace
+
+std::string MfiMidiFileBytes(const MfiMelody& melody, const MfiMidiShape& shape)
 {
     const MfiMidiClock clock(melody);
-    const uint64_t end = clock.Tick(melody.endTick);
+    const std::vector<Stretch> stretches = StretchesOf(melody, clock, shape);
+    const bool whole = stretches.front().whole;
+    // The events are counted before any list is made.
+    size_t channelEvents = melody.notes.size() * 2 + melody.tempos.size() + MfiLaneCount * 16;
+    for (const MfiControl& control : melody.controls) {
+        channelEvents += control.kind == MfiControlKind::BendRange ? 4 : 1;
+    }
+    const size_t cap = whole ? MaxMfiMidiEvents : MaxUnrolledMidiEvents;
+    if (channelEvents > MaxMfiMidiEvents || channelEvents * stretches.size() > cap) {
+        throw QuaverlyError(OverCapMessage(Msg::MfiCapMidiEvents, cap));
+    }
+    const auto midiTick = [&clock](const Stretch& stretch, uint64_t tick) {
+        return stretch.at + clock.Tick(tick) - clock.Tick(stretch.from);
+    };
+    const auto inside = [](const Stretch& stretch, uint64_t tick) {
+        return tick >= stretch.from && (tick < stretch.to || (stretch.whole && tick == stretch.to));
+    };
+    const Stretch& last = stretches.back();
+    const uint64_t end = midiTick(last, last.to);
 
     std::vector<TimedEvent> conductor;
     if (!melody.title.empty()) {
@@ -159,20 +361,33 @@ std::string MfiMidiFileBytes(const MfiMelody& melody, int64_t adjustment)
     if (!melody.copyright.empty()) {
         conductor.push_back({0, 0, MetaText(0x02, melody.copyright)});
     }
-    // Cue points as markers, so that a MIDI editor shows where they lie; a
-    // file full of them gets markers for the first few.
-    for (size_t i = 0; i < melody.cuePoints.size() && i < MaxCueMarkers; ++i) {
-        const MfiCuePoint& cue = melody.cuePoints[i];
-        const std::string name = cue.IsStart() ? "cue start" : cue.IsEnd() ? "cue end" : "cue " + std::to_string(cue.value);
-        conductor.push_back({clock.Tick(cue.tick), 0, MetaText(0x06, name)});
+    const std::optional<MfiLoop> loop = MfiMainLoop(melody);
+    if (whole) {
+        // Cue points as markers, so that a MIDI editor shows where they lie; a
+        // file full of them gets markers for the first few.
+        for (size_t i = 0; i < melody.cuePoints.size() && i < MaxCueMarkers; ++i) {
+            const MfiCuePoint& cue = melody.cuePoints[i];
+            const std::string name = cue.IsStart() ? "cue start" : cue.IsEnd() ? "cue end" : "cue " + std::to_string(cue.value);
+            conductor.push_back({clock.Tick(cue.tick), 0, MetaText(0x06, name)});
+        }
+        // The loop as game tools and players read it: markers around it.
+        if (loop) {
+            conductor.push_back({clock.Tick(loop->start), 0, MetaText(0x06, "loopStart")});
+            conductor.push_back({clock.Tick(loop->end), 0, MetaText(0x06, "loopEnd")});
+        }
     }
-    std::vector<MfiTempo> tempos = melody.tempos;
-    if (tempos.empty() || tempos.front().tick != 0) {
-        tempos.insert(tempos.begin(), MfiTempo{});
-    }
-    for (const MfiTempo& tempo : tempos) {
-        const auto micros = static_cast<uint32_t>(std::min<int64_t>(adjustment * 600000 / std::max<int64_t>(tempo.tempo, 1), MaxTempoValue));
-        conductor.push_back({clock.Tick(tempo.tick), 1, Bytes({0xFF, 0x51, 0x03}) + ToBigEndian(micros, 3)});
+    std::vector<std::pair<uint64_t, uint32_t>> written;  // the tempo events as written: tick, microseconds
+    const auto addTempo = [&](uint64_t tick, uint32_t micros) {
+        conductor.push_back({tick, 1, Bytes({0xFF, 0x51, 0x03}) + ToBigEndian(micros, 3)});
+        written.emplace_back(tick, micros);
+    };
+    for (const Stretch& stretch : stretches) {
+        addTempo(stretch.at, QuarterMicroseconds(TempoAt(melody, stretch.from).tempo));
+        for (const MfiTempo& tempo : melody.tempos) {
+            if (tempo.tick > stretch.from && inside(stretch, tempo.tick)) {
+                addTempo(midiTick(stretch, tempo.tick), QuarterMicroseconds(tempo.tempo));
+            }
+        }
     }
 
     std::array<std::vector<ChannelEvent>, MfiLaneCount> lanes;
@@ -184,15 +399,42 @@ std::string MfiMidiFileBytes(const MfiMelody& melody, int64_t adjustment)
         sizes[note.lane] += 2;
     }
     for (size_t lane = 0; lane < lanes.size(); ++lane) {
-        lanes[lane].reserve(sizes[lane]);
+        lanes[lane].reserve(sizes[lane] * stretches.size() + 1);
     }
-    for (const MfiControl& control : melody.controls) {
-        AddControl(lanes[control.lane], control, clock.Tick(control.tick));
+    for (const Stretch& stretch : stretches) {
+        if (stretch.withState) {
+            for (const MfiControl& control : StateAt(melody, stretch.from)) {
+                AddControl(lanes[control.lane], control, stretch.at);
+            }
+        }
+        for (const MfiControl& control : melody.controls) {
+            if (inside(stretch, control.tick)) {
+                AddControl(lanes[control.lane], control, midiTick(stretch, control.tick));
+            }
+        }
+        for (const MfiNote& note : melody.notes) {
+            if (!inside(stretch, note.start)) {
+                continue;
+            }
+            const auto channel = static_cast<uint8_t>(note.lane);
+            // A note that sounds past a pass's end ends there.
+            const uint64_t noteEnd = stretch.whole ? note.End() : std::min<uint64_t>(note.End(), stretch.to);
+            lanes[note.lane].push_back(
+                {midiTick(stretch, note.start), 2, 3, {static_cast<uint8_t>(0x90 | channel), note.key, note.velocity}});
+            lanes[note.lane].push_back({midiTick(stretch, noteEnd), 0, 3, {static_cast<uint8_t>(0x80 | channel), note.key, 0}});
+        }
     }
-    for (const MfiNote& note : melody.notes) {
-        const auto channel = static_cast<uint8_t>(note.lane);
-        lanes[note.lane].push_back({clock.Tick(note.start), 2, 3, {static_cast<uint8_t>(0x90 | channel), note.key, note.velocity}});
-        lanes[note.lane].push_back({clock.Tick(note.End()), 0, 3, {static_cast<uint8_t>(0x80 | channel), note.key, 0}});
+    const auto fading = std::find_if(stretches.begin(), stretches.end(), [](const Stretch& s) { return s.fading; });
+    if (fading != stretches.end()) {
+        FadeOut(lanes, WrittenClock(std::move(written)), fading->at, end);
+    }
+    // Controller 111 at the loop's start, on every channel that plays.
+    if (whole && loop) {
+        for (size_t lane = 0; lane < lanes.size(); ++lane) {
+            if (!lanes[lane].empty()) {
+                lanes[lane].push_back({clock.Tick(loop->start), 1, 3, {static_cast<uint8_t>(0xB0 | lane), 111, 0}});
+            }
+        }
     }
 
     std::string tracks = TrackOf(conductor, end);  // the conductor lasts the melody's length
@@ -205,6 +447,11 @@ std::string MfiMidiFileBytes(const MfiMelody& melody, int64_t adjustment)
     }
     std::string header = Bytes({0, 1}) + ToBigEndian(static_cast<uint32_t>(trackCount), 2) + ToBigEndian(MfiMidiDivision, 2);
     return Chunk("MThd", header) + tracks;
+}
+
+bool MfiHasLoop(const MfiMelody& melody)
+{
+    return MfiMainLoop(melody).has_value();
 }
 
 }  // namespace quaverly

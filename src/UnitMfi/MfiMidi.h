@@ -6,6 +6,8 @@
 #pragma once
 
 #include <cstdint>
+
+#include "base/Limits.h"
 #include <string>
 #include <vector>
 
@@ -15,9 +17,28 @@ namespace quaverly {
 
 inline constexpr int MfiMidiDivision = 1920;
 
-// adjustment: the tempo adjustment in percent, as the MIDI export applies it
-// (quarter notes last adjustment x 600000 / tempo microseconds).
-std::string MfiMidiFileBytes(const MfiMelody& melody, int64_t adjustment);
+// What part of the melody the file holds, and how often.
+struct MfiMidiShape {
+    enum class Kind {
+        Whole,        // the melody as it is, its loop marked (markers loopStart/loopEnd, controller 111)
+        Unrolled,     // the intro, then the loop section passes times (no loop: the whole melody)
+        LoopSection,  // the loop section once, opened by the lanes' controls and the tempo at its start
+    };
+    Kind kind = Kind::Whole;
+    int passes = 1;  // Unrolled: 1..MaxLoopUnroll
+    // Unrolled: the loop plays on this long after the passes, its channels'
+    // volume falling to nothing (0..MaxFadeOutSeconds).
+    double fadeSeconds = 0;
+};
+
+// The file plays at the melody's own tempo map exactly: the tempo adjustment
+// of this program's own melodies does not apply. The loop is the outermost
+// one (MfiMainLoop). Throws QuaverlyError naming the cap when the file would
+// hold more channel events than its cap (Limits.h; a melody as the reader
+// keeps it never does when whole).
+std::string MfiMidiFileBytes(const MfiMelody& melody, const MfiMidiShape& shape = {});
+// Whether the melody has a loop section the shapes above unroll or cut out.
+bool MfiHasLoop(const MfiMelody& melody);
 
 // The MIDI tick of a melody tick, through the timebases of the tempo map.
 uint64_t MfiMidiTick(const MfiMelody& melody, uint64_t tick);

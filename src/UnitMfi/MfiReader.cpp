@@ -4,6 +4,8 @@
 #include "MfiMelody.h"
 #include "base/Errors.h"
 #include "base/MessageFormat.h"
+#include "base/LimitMessages.h"
+#include "base/Limits.h"
 #include "base/Messages.h"
 
 namespace quaverly {
@@ -70,6 +72,8 @@ private:
     // Ends the reading with the reason and the place (the chunk's tag, the
     // track counted from 1 or 0 outside the tracks, the byte offset).
     void Stop(std::string_view reason, std::string_view tag, int track, size_t offset);
+    // False, and the reading stops, when a list of size has reached its cap.
+    bool Room(size_t size, size_t cap, std::string_view what);
     size_t ReadInfoChunks();
     void ReadInfoChunk(std::string_view tag, std::string_view data);
     void Reserve(size_t from);
@@ -84,6 +88,9 @@ private:
     MfiMelody& m_melody;
     std::array<LaneState, MfiLaneCount> m_lanes;
     bool m_stopped = false;
+    bool m_overCap = false;
+    int m_track = 0;      // the track being read, for the place of a cap
+    size_t m_offset = 0;  // the event being read
 };
 
 void Reader::Stop(std::string_view reason, std::string_view tag, int track, size_t offset)
@@ -92,6 +99,7 @@ void Reader::Stop(std::string_view reason, std::string_view tag, int track, size
         return;  // the first reason is the one that counts
     }
     m_melody.partial = true;
+    m_melody.status = MfiReadStatus::Broken;
     // The numbers first: a tag may itself read "%d".
     std::string place = WithNumbers(Msg::MfiPlace, {track, static_cast<int64_t>(offset)});
     std::string shownTag;
@@ -102,6 +110,19 @@ void Reader::Stop(std::string_view reason, std::string_view tag, int track, size
         place.replace(at, 2, shownTag);
     }
     m_melody.partialMessage = m_name + ": " + std::string(Msg::MfiStopped) + std::string(reason) + place;
+}
+
+bool Reader::Room(size_t size, size_t cap, std::string_view what)
+{
+    if (size < cap) {
+        return true;
+    }
+    if (!m_overCap) {
+        Stop(OverCapMessage(what, cap), "trac", m_track + 1, m_offset);
+        m_melody.status = MfiReadStatus::OverCap;
+        m_overCap = true;
+    }
+    return false;
 }
 
 void Reader::ReadInfoChunk(std::string_view tag, std::string_view data)
@@ -193,8 +214,8 @@ void Reader::Reserve(size_t from)
         }
         at = end;
     }
-    m_melody.notes.reserve(notes);
-    m_melody.controls.reserve(controls);
+    m_melody.notes.reserve(std::min(notes, MaxMfiNotes));
+    m_melody.controls.reserve(std::min(controls, MaxMfiControls));
 }
 
 void Reader::Control(int track, uint8_t code, uint8_t value, uint64_t tick)
@@ -205,7 +226,7 @@ void Reader::Control(int track, uint8_t code, uint8_t value, uint64_t tick)
     const int laneNumber = track * VoicesPerTrack + voice;
     const bool hasLane = track < MaxTracks;
     const auto add = [&](MfiControlKind kind, int controlValue) {
-        if (hasLane) {
+        if (hasLane && Room(m_melody.controls.size(), MaxMfiControls, Msg::MfiCapControls)) {
             m_melody.controls.push_back({at, static_cast<uint8_t>(laneNumber), kind, static_cast<uint16_t>(controlValue)});
         }
     };
@@ -213,7 +234,9 @@ void Reader::Control(int track, uint8_t code, uint8_t value, uint64_t tick)
     if (code >= 0xC0 && code <= 0xCF) {
         const int timebase = TimebaseOfCode[code & 0x0F];
         if (timebase != 0 && value != 0) {
-            m_melody.tempos.push_back({at, value, static_cast<uint16_t>(timebase)});
+            if (Room(m_melody.tempos.size(), MaxMfiTempos, Msg::MfiCapTempos)) {
+                m_melody.tempos.push_back({at, value, static_cast<uint16_t>(timebase)});
+            }
         } else {
             ++m_melody.skipped.makerEvents;
         }
@@ -226,7 +249,17 @@ void Reader::Control(int track, uint8_t code, uint8_t value, uint64_t tick)
         }
         return;
     case 0xD0:  // cue point
-        m_melody.cuePoints.push_back({at, value});
+        if (Room(m_melody.cuePoints.size(), MaxMfiCuePoints, Msg::MfiCapCuePoints)) {
+            m_melody.cuePoints.push_back({at, value});
+        }
+        return;
+    case 0xDD:  // loop slot: start or end
+        if ((value & 0x03) > 1) {
+            ++m_melody.skipped.makerEvents;
+        } else if (Room(m_melody.loopPoints.size(), MaxMfiLoopEvents, Msg::MfiCapLoops)) {
+            m_melody.loopPoints.push_back({at, static_cast<uint8_t>(value >> 6), (value & 0x03) == 1,
+                                           static_cast<uint8_t>((value >> 2) & 0x0F)});
+        }
         return;
     case 0xB0:  // master volume
     case 0xDE:  // nothing
@@ -288,6 +321,9 @@ void Reader::Note(int track, uint8_t status, uint8_t gate, int attribute, uint64
             return;
         }
     }
+    if (!Room(m_melody.notes.size(), MaxMfiNotes, Msg::MfiCapNotes)) {
+        return;
+    }
     sounding = static_cast<int32_t>(m_melody.notes.size());
     m_melody.notes.push_back({static_cast<uint32_t>(tick), gate, static_cast<uint8_t>(laneNumber),
                               static_cast<uint8_t>(key), static_cast<uint8_t>(velocity)});
@@ -304,7 +340,12 @@ bool Reader::ReadTrack(size_t begin, size_t end, int track)
             m_lanes[static_cast<size_t>(track * VoicesPerTrack + voice)].sounding.fill(-1);
         }
     }
+    m_track = track;
     for (size_t p = begin; p < end;) {
+        m_offset = p;
+        if (m_overCap) {
+            return false;
+        }
         if (end - p < 3) {
             Stop(Msg::MfiEventCut, "trac", track + 1, p);
             return false;
@@ -351,6 +392,9 @@ bool Reader::ReadTrack(size_t begin, size_t end, int track)
         }
         Note(track, status, third, noteBytes == 4 ? static_cast<unsigned char>(m_bytes[p + 3]) : -1, tick);
         p += static_cast<size_t>(noteBytes);
+    }
+    if (m_overCap) {
+        return false;
     }
     m_melody.endTick = std::max(m_melody.endTick, tick);
     Stop(Msg::MfiNoTrackEnd, "trac", track + 1, end);
@@ -421,6 +465,8 @@ void Reader::Finish()
                      [](const MfiTempo& a, const MfiTempo& b) { return a.tick < b.tick; });
     std::stable_sort(m_melody.cuePoints.begin(), m_melody.cuePoints.end(),
                      [](const MfiCuePoint& a, const MfiCuePoint& b) { return a.tick < b.tick; });
+    std::stable_sort(m_melody.loopPoints.begin(), m_melody.loopPoints.end(),
+                     [](const MfiLoopPoint& a, const MfiLoopPoint& b) { return a.tick < b.tick; });
 }
 
 }  // namespace
@@ -458,6 +504,42 @@ std::string MfiInfoChunk(std::string_view bytes, std::string_view tag)
         at += InfoChunkHead + length;
     }
     return {};
+}
+
+std::vector<MfiLoop> MfiLoops(const MfiMelody& melody)
+{
+    std::vector<MfiLoop> loops;
+    std::array<std::optional<size_t>, 4> open;  // per slot: the loop whose end is awaited
+    for (const MfiLoopPoint& point : melody.loopPoints) {
+        std::optional<size_t>& slot = open[point.slot & 3];
+        if (!point.end) {
+            if (!slot) {  // a second start before an end: the first one counts
+                slot = loops.size();
+                loops.push_back({point.slot, point.tick, melody.endTick, false, 0});
+            }
+        } else if (slot) {
+            MfiLoop& loop = loops[*slot];
+            loop.end = point.tick;
+            loop.hasEnd = true;
+            loop.count = point.count;
+            slot.reset();
+        }
+    }
+    return loops;
+}
+
+std::optional<MfiLoop> MfiMainLoop(const MfiMelody& melody)
+{
+    std::optional<MfiLoop> main;
+    for (const MfiLoop& loop : MfiLoops(melody)) {
+        if (loop.end <= loop.start) {
+            continue;
+        }
+        if (!main || loop.start < main->start || (loop.start == main->start && loop.end > main->end)) {
+            main = loop;
+        }
+    }
+    return main;
 }
 
 double MfiSeconds(const MfiMelody& melody, uint64_t tick)

@@ -11,6 +11,7 @@
 #include <string_view>
 
 #include "base/Errors.h"
+#include "base/Limits.h"
 
 namespace quaverly {
 
@@ -20,12 +21,6 @@ public:
     MidiFileError(std::string_view reason, const std::string& name);
 };
 
-// The largest MIDI file taken: the callers read a file with this cap, which
-// refuses a larger one before reading it, and ReadMidiFile refuses more bytes.
-inline constexpr size_t MaxMidiFileSize = 64u * 1024u * 1024u;
-// More events than any melody could use; a crafted file could otherwise
-// make the reading run on through millions of zero-delta events.
-inline constexpr size_t MaxMidiEvents = 1'500'000;
 
 struct MidiHeader {
     int format = 0;      // 0 or 1

@@ -2,6 +2,7 @@
 #include <cstdio>
 
 #include "MidiImport.h"
+#include "base/Limits.h"
 #include "base/Messages.h"
 
 namespace quaverly {
@@ -39,12 +40,18 @@ std::string MidiImportReportText(const MidiImportReport& report)
     const std::pair<int, std::string_view> counts[] = {
         {report.notesOfOtherChannels, Msg::MidiLossChannels}, {report.chordNotesDropped, Msg::MidiLossChords},
         {report.notesClamped, Msg::MidiLossClamped},          {report.tempoChanges, Msg::MidiLossTempo},
-        {report.textsReplaced, Msg::MidiLossText},            {report.notesTooLate, Msg::MidiLossTooLong},
-        {report.notesEndedAtLimit, Msg::MidiLossEndCut},
+        {report.textsReplaced, Msg::MidiLossText},
     };
     for (const auto& [count, format] : counts) {
         if (count > 0) {
             AppendFormatted(text, format, count);
+        }
+    }
+    // The longest time is named from its cap.
+    for (const auto& [count, format] : {std::pair{report.notesTooLate, Msg::MidiLossTooLong},
+                                        std::pair{report.notesEndedAtLimit, Msg::MidiLossEndCut}}) {
+        if (count > 0) {
+            AppendFormatted(text, format, MaxSequenceTime, count);
         }
     }
     if (report.notesCut > 0) {

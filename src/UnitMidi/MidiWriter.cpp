@@ -7,6 +7,7 @@
 
 #include "MidiTrackWork.h"
 #include "base/FileIO.h"
+#include "base/Limits.h"
 #include "base/IntegerReading.h"
 #include "VNum/VNum.h"
 #include "UnitMld/MldLayout.h"
@@ -21,7 +22,6 @@ constexpr int64_t TickScale = 10;
 constexpr uint32_t SetupBarTicks = 1920;
 // Variable-length quantities hold 28 bits.
 constexpr int64_t MaxVarLen = 0x0FFFFFFF;
-constexpr int64_t MaxTempoValue = 0xFFFFFF;
 
 std::string Delta(int64_t melodyTicks)
 {
@@ -55,13 +55,10 @@ std::string Chunk(std::string_view tag, std::string_view data)
 }
 
 // Microseconds per quarter note, scaled by the tempo adjustment in percent.
-// An adjustment that is not a positive integer counts as 100; the field has
-// 24 bits, so a longer quarter note is held at the longest it can say.
+// An adjustment that is not a positive integer counts as 100.
 uint32_t TempoValue(const MidiSettings& settings)
 {
-    const int64_t adjustment = TypedTempoAdjustment(settings.editTempo).value_or(100);
-    const int64_t tempo = std::max(settings.tempo, 1);
-    return static_cast<uint32_t>(std::min(adjustment * 600000 / tempo, MaxTempoValue));
+    return QuarterMicroseconds(settings.tempo, TypedTempoAdjustment(settings.editTempo).value_or(100));
 }
 
 // Delta 0 and the event: no sharps or flats, major; 4/4 with 24 clocks per

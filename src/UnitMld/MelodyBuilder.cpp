@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "base/Errors.h"
+#include "base/LimitMessages.h"
 #include "base/Messages.h"
 #include "MldLayout.h"
 #include "NoteRules.h"
@@ -18,7 +19,7 @@ namespace {
 
 // Two-byte header length H; a chunk's own two-byte length is never more, as
 // its data is part of the header.
-constexpr uint32_t MaxHeaderLength = 0xFFFF;
+constexpr uint32_t MaxHeaderLength = MaxHeaderTextBytes;
 constexpr uint64_t MaxFileLength = 0xFFFFFFFF;
 constexpr int MaxByte = 255;
 
@@ -41,7 +42,7 @@ void AppendChunk(std::string& image, std::string_view tag, std::string_view data
     // H counts the three format bytes and every chunk before: a header that
     // holds this chunk whole fits H's two bytes, and then so does the chunk's length.
     if (image.size() + Mld::ChunkFrameSize + data.size() - Mld::HeaderBase > MaxHeaderLength) {
-        throw MelodyLimitError(std::string(Msg::HeaderTextTooLong) + std::string(tag));
+        throw MelodyLimitError(HeaderTextTooLongMessage(tag));
     }
     image += tag;
     AppendBigEndian(image, data.size(), 2);
@@ -254,8 +255,8 @@ void AppendTrackEvents(std::string& out, SequenceList& list, DiagnosticSink* dia
     for (size_t k = 0; k < list.size(); ++k) {
         const SequenceEntry& entry = list[k];
         const int time = entry.Time();
-        if (time > MaxSequenceTime || time < MinSequenceTime) {
-            throw MelodyLimitError(std::string(Msg::MelodyTooLong));
+        if (time > MaxSequenceTime || time < LowestSequenceTime) {
+            throw MelodyLimitError(MelodyTooLongMessage());
         }
         if (entry.IsRaw()) {
             // Raw bytes go in as written: no delta, and prev stays.
@@ -364,7 +365,7 @@ void BuildMelody(MelodyStore& store, const MelodySettings& settings, const Melod
     AppendTrackEvents(image, store.Sequence(), diagnostics);
 
     if (image.size() - 8 > MaxFileLength) {
-        throw MelodyLimitError(std::string(Msg::MelodyTooLong));
+        throw MelodyLimitError(MelodyTooLongMessage());
     }
     PutBigEndian(image, trackAt + 4, image.size() - trackAt - Mld::TrackFrameSize, 4);
     PutBigEndian(image, Mld::FileLengthOffset, image.size() - 8, 4);

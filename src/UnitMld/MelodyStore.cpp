@@ -11,18 +11,18 @@
 #include "MelodyControls.h"
 #include "MldLayout.h"
 #include "base/FileIO.h"
+#include "base/LimitMessages.h"
 #include "base/Messages.h"
 
 namespace quaverly {
 
 namespace {
 
-// The most events ListSequence lists. A built melody has at most four voices
-// of sixty-fourth notes over the time column, with silent bridging events,
-// about 140,000 events; a crafted file of zero-delta events never reaches the
-// time limit, and listing it whole would take some 60 bytes of memory for each
-// of its bytes (in the list, the view rows and the page texts).
-constexpr size_t MaxListedEvents = 1'500'000;
+// The most events ListSequence lists (MaxListedEvents). A built melody has at
+// most four voices of sixty-fourth notes over the time column, with silent
+// bridging events, about 140,000 events; a crafted file of zero-delta events
+// never reaches the time limit, and listing it whole would take some 60 bytes
+// of memory for each of its bytes (in the list, the view rows and the page texts).
 
 }  // namespace
 
@@ -97,10 +97,10 @@ void MelodyStore::ListEvents(MelodyControlsReader* controls)
             }
         }
         if (time > MaxSequenceTime) {
-            throw MelodyLimitError(std::string(Msg::MelodyTooLong));
+            throw MelodyLimitError(MelodyTooLongMessage());
         }
         if (lines.size() >= MaxListedEvents) {
-            throw MelodyLimitError(std::string(Msg::MelodyTooManyEvents));
+            throw MelodyLimitError(MelodyTooManyEventsMessage());
         }
         const int t = static_cast<int>(time);
         if (isEnd) {

@@ -71,8 +71,6 @@ private:
     SequenceList m_sequence;
 };
 
-// The largest melody file that is opened; a larger one is refused unread.
-inline constexpr size_t MaxMelodyFileSize = size_t{128} << 20;
 
 // The "titl" data of the MLD file at that path, or empty; reads only as far
 // as the header can reach. Throws FileError.

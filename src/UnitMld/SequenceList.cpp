@@ -21,7 +21,7 @@ constexpr int GateWidth = 3;
 // of the two lines starts at the same column.
 bool StartsInColumns(const SequenceEntry& entry)
 {
-    return entry.Time() >= MinSequenceTime && entry.Time() <= MaxSequenceTime && entry.Voice() >= 0 &&
+    return entry.Time() >= LowestSequenceTime && entry.Time() <= MaxSequenceTime && entry.Voice() >= 0 &&
            entry.Voice() <= 9;
 }
 

@@ -21,14 +21,10 @@
 #include <string_view>
 #include <vector>
 
+#include "base/Limits.h"
+
 namespace quaverly {
 
-// Times run from 0 to 99999: the time column of the text form holds five digits.
-inline constexpr int MaxSequenceTime = 99999;
-// The lowest time the five columns hold, a minus sign taking one of them. The
-// parser gives negative times (a rest of negative length moves what follows
-// back); the builder refuses what is lower.
-inline constexpr int MinSequenceTime = -9999;
 // The note of an event that ends its voice.
 inline constexpr int EndNote = -1;
 

@@ -9,6 +9,8 @@
 #include "base/IntegerReading.h"
 #include "UnitMld/MelodyBuilder.h"
 #include "UnitMld/NoteRules.h"
+#include "UnitMld/OwnText.h"
+#include "base/LimitMessages.h"
 #include "base/Messages.h"
 
 namespace quaverly {
@@ -118,7 +120,7 @@ private:
     {
         // The time column holds five digits.
         if (m_time > MaxSequenceTime) {
-            throw MelodyLimitError(std::string(Msg::MelodyTooLong));
+            throw MelodyLimitError(MelodyTooLongMessage());
         }
         m_lines.AddEvent(static_cast<int>(m_time), channel, note, static_cast<int>(gate));
     }

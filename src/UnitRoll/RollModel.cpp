@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "UnitMfi/MfiMidi.h"
+#include "base/Limits.h"
 
 namespace quaverly {
 
@@ -26,6 +27,7 @@ void RollModel::Clear(int lanes)
         refs.clear();
     }
     m_endTime = 0;
+    m_loop.reset();
 }
 
 void RollModel::MeasureReach()
@@ -54,9 +56,19 @@ void RollModel::SetForeignMelody(const MfiMelody& melody)
     constexpr uint64_t MidiTicksPerRollTick = MfiMidiDivision / RollBeatTicks;
     constexpr uint64_t LastTick = std::numeric_limits<int>::max() / 2;
     const MfiMidiClock clock(melody);
+    // At most the cap's notes, each lane's list made at its size.
+    const size_t shown = std::min(melody.notes.size(), MaxRollForeignNotes);
+    std::array<size_t, MfiLaneCount> counts{};
+    for (size_t i = 0; i < shown; ++i) {
+        counts[melody.notes[i].lane % MfiLaneCount] += 1;
+    }
+    for (size_t lane = 0; lane < counts.size(); ++lane) {
+        m_notes[lane].reserve(counts[lane]);
+    }
     int low = std::numeric_limits<int>::max();
     int high = std::numeric_limits<int>::min();
-    for (const MfiNote& note : melody.notes) {
+    for (size_t i = 0; i < shown; ++i) {
+        const MfiNote& note = melody.notes[i];
         if (note.lane >= MfiLaneCount) {
             continue;
         }
@@ -77,6 +89,12 @@ void RollModel::SetForeignMelody(const MfiMelody& melody)
     }
     m_lowestNote = low;
     m_noteCount = high - low + 1;
+    if (const std::optional<MfiLoop> loop = MfiMainLoop(melody)) {
+        const auto rollTick = [&clock](uint64_t tick) {
+            return static_cast<int>(std::min(clock.Tick(tick) / MidiTicksPerRollTick, LastTick));
+        };
+        m_loop = std::pair{rollTick(loop->start), rollTick(loop->end)};
+    }
     // The melody's notes come by start; each lane keeps that order.
     for (auto& notes : m_notes) {
         std::stable_sort(notes.begin(), notes.end(),

@@ -17,6 +17,7 @@
 #include <array>
 #include <optional>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "UnitMfi/MfiMelody.h"
@@ -82,7 +83,8 @@ public:
     // voice's end, and sounds for its gate.
     void SetEvents(const SequenceList& list);
     // Takes every note of a melody of another maker, a lane each (16 lanes),
-    // pitches as MIDI keys; rows span the keys its notes use.
+    // pitches as MIDI keys; rows span the keys its notes use. At most
+    // MaxRollForeignNotes notes are shown (the first by start).
     void SetForeignMelody(const MfiMelody& melody);
 
     // Four voices, or the sixteen lanes of a melody of another maker.
@@ -98,6 +100,8 @@ public:
     const RollNote& Note(RollNoteRef ref) const { return Notes(ref.voice)[static_cast<size_t>(ref.index)]; }
     // The end of the last note or voice end over all voices.
     int EndTime() const { return m_endTime; }
+    // The loop section of a melody of another maker, [start, end) in roll ticks.
+    std::optional<std::pair<int, int>> Loop() const { return m_loop; }
     bool Empty() const;
 
     // The whole duration and the gate part of a note.
@@ -130,6 +134,7 @@ private:
     // Per voice: the furthest end (start + extent) of its notes up to each index.
     std::vector<std::vector<int>> m_reach = std::vector<std::vector<int>>(VoiceCount);
     int m_endTime = 0;
+    std::optional<std::pair<int, int>> m_loop;
     bool m_foreign = false;
     int m_lowestNote = 0;
     int m_noteCount = RollNoteCount;

@@ -159,12 +159,33 @@ protected:
         const int height = viewport()->height();
         painter.fillRect(0, 0, width, height, QColor(250, 250, 250));
         PaintRows(painter, geometry, width);
+        PaintLoop(painter, geometry, height);
         PaintGrid(painter, geometry, width, height);
         PaintNotes(painter, geometry, width, height);
         PaintKeyboard(painter, geometry, height);
     }
 
 private:
+    // The loop section of a melody of another maker: a tinted band between two lines.
+    void PaintLoop(QPainter& painter, const RollGeometry& geometry, int height)
+    {
+        const std::optional<std::pair<int, int>> loop = m_roll->m_model.Loop();
+        if (!loop) {
+            return;
+        }
+        const double left = std::max<double>(TPianoRoll::KeyboardWidth, geometry.XOfTick(loop->first));
+        const double right = geometry.XOfTick(loop->second);
+        if (right > left) {
+            painter.fillRect(QRectF(left, 0, right - left, height), QColor(255, 240, 200, 120));
+        }
+        painter.setPen(QColor(220, 140, 0));
+        for (const double x : {geometry.XOfTick(loop->first), right}) {
+            if (x >= TPianoRoll::KeyboardWidth) {
+                painter.drawLine(QPointF(x, 0), QPointF(x, height));
+            }
+        }
+    }
+
     void PaintRows(QPainter& painter, const RollGeometry& geometry, int width)
     {
         const RollModel& model = m_roll->m_model;

@@ -7,14 +7,13 @@
 #include <string_view>
 
 #include "Errors.h"
+#include "Limits.h"
 
 namespace quaverly {
 
 // The path's extension including its dot, upper-cased (".MLD"); empty without one.
 std::string UpperExtension(std::string_view path);
 
-// The largest file a reader takes unless it names its own cap.
-inline constexpr size_t DefaultReadCap = size_t{64} << 20;
 
 // The file's bytes. Throws FileError (open or read failure) naming the path.
 // A file larger than maxBytes is refused before any of it is read (a pipe or

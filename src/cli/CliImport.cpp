@@ -3,6 +3,7 @@
 // the window's import command reads them.
 #include <sstream>
 
+#include "BatchRunner.h"
 #include "CliSupport.h"
 #include "Subcommands.h"
 #include "UnitMld/FileKind.h"
@@ -21,7 +22,7 @@ namespace quaverly::cli {
 namespace {
 
 constexpr std::string_view Help =
-    "Usage: quaverly-cli import FILE.c99|FILE.pmr|FILE.mid|FILE.mld -o OUT [--channels LIST] [--text]\n"
+    "Usage: quaverly-cli import FILE.c99|FILE.pmr|FILE.mid|FILE.mld... (-o OUT | -d OUTDIR) [--jobs N] [--channels LIST] [--text]\n"
     "\n"
     "Reads numeric melody text (.c99: lines of MIDI note, length and channel),\n"
     "a pocket-melody file (.pmr: a melody behind a 192-byte header) or a\n"
@@ -35,6 +36,10 @@ constexpr std::string_view Help =
     "malformed MIDI file (exit 1).\n"
     "\n"
     "  -o FILE          the melody file to write (\"-\": standard output)\n"
+    "  -d OUTDIR        several inputs: write OUTDIR/NAME.mld (NAME.tml with\n"
+    "                   --text) for each, go on past a file that fails (a line\n"
+    "                   with its reason), end with a summary; exit 1 when any failed\n"
+    "  --jobs N         inputs imported at once (default: every processor)\n"
     "  --channels LIST  MIDI channels 1..16 (or channels of a melody of another\n"
     "                   maker) for the voices, in voice order,\n"
     "                   e.g. 1,2,5 (at most four; default: the automatic choice)\n"
@@ -76,11 +81,10 @@ void WriteMelodyOrText(MelodyStore& store, const std::string& output, bool asTex
     WriteOutput(output, MelodyTextBytes(texts, info));
 }
 
-int RunImport(const std::vector<std::string>& args)
+// One input imported into output; the MIDI import's report is returned for
+// standard error.
+std::string ImportOne(const Arguments& arguments, const std::string& input, const std::string& output)
 {
-    Arguments arguments(args, {{"-o", true}, {"--channels", true}, {"--text", false}}, 1, 1);
-    std::string input = arguments.Positional()[0];
-    std::string output = arguments.Required("-o");
     MelodyStore store;
     const FileKind kind = FileKindOf(input);
     const bool midi = kind == FileKind::Midi;
@@ -100,8 +104,7 @@ int RunImport(const std::vector<std::string>& args)
                                         : ImportMidiFile(ReadInput(input, MaxMidiFileSize), input, channels);
         BuildImportedMelody(store, melody);
         WriteMelodyOrText(store, output, arguments.Has("--text"));
-        Print(stderr, MidiImportReportText(melody.report));
-        return ExitSuccess;
+        return MidiImportReportText(melody.report);
     }
     if (kind == FileKind::NumericText) {
         ImportNumericText(store, ReadInput(input));
@@ -114,6 +117,21 @@ int RunImport(const std::vector<std::string>& args)
         Refuse(Msg::DataFormatAbnormal);
     }
     WriteMelodyOrText(store, output, arguments.Has("--text"));
+    return {};
+}
+
+int RunImport(const std::vector<std::string>& args)
+{
+    Arguments arguments(args, WithBatchOptionRules({{"-o", true}, {"--channels", true}, {"--text", false}}), 1, SIZE_MAX);
+    const BatchPlan plan = ReadBatchPlan(arguments);
+    if (IsBatch(plan)) {
+        RequireOutDir(plan);
+        const std::string extension = arguments.Has("--text") ? ".tml" : ".mld";
+        return RunBatch(plan, [&](const std::string& input) {
+            return BatchResult{{}, ForPerson(ImportOne(arguments, input, BatchOutputPath(plan, input, extension)))};
+        });
+    }
+    Print(stderr, ImportOne(arguments, arguments.Positional()[0], arguments.Required("-o")));
     return ExitSuccess;
 }
 

@@ -1,6 +1,7 @@
 // quaverly-cli midi: a Standard MIDI File from a melody file, opened as the
 // window opens one, or from a melody text file after the score analysis; the
 // tempo, tone and volume texts pass the checks of the window's MIDI export.
+#include "BatchRunner.h"
 #include "CliSupport.h"
 #include "base/FileIO.h"
 #include "MidiInput.h"
@@ -19,7 +20,7 @@ namespace quaverly::cli {
 namespace {
 
 constexpr std::string_view Help =
-    "Usage: quaverly-cli midi INPUT -o OUT.mid [--edit-tempo TEXT] [--voices DIGITS|none] [--extended]\n"
+    "Usage: quaverly-cli midi INPUT... (-o OUT.mid | -d OUTDIR) [--jobs N] [--edit-tempo TEXT] [--voices DIGITS|none] [--extended]\n"
     "\n"
     "Writes a Standard MIDI File (format 1, 480 ticks to the quarter note).\n"
     "INPUT is a melody file (.mld, .pmr, or \"-\" for an image on standard\n"
@@ -28,10 +29,16 @@ constexpr std::string_view Help =
     "that is not a melody, a tempo, tone or volume the window would refuse.\n"
     "A melody file of another maker (MFi) gives a track per channel that it\n"
     "uses (MIDI channel = 4 x track + voice), with its tempo changes, programs,\n"
-    "volumes, pans and bends, at 1920 ticks to the quarter note; --voices does\n"
-    "not apply to it.\n"
+    "volumes, pans and bends, at 1920 ticks to the quarter note, at the tempo\n"
+    "the file states (--edit-tempo and --voices do not apply to it: a note on\n"
+    "standard error says so for --edit-tempo); its loop is marked by the\n"
+    "markers loopStart and loopEnd and controller 111 at the loop's start.\n"
     "\n"
     "  -o FILE            the MIDI file to write (\"-\": standard output)\n"
+    "  -d OUTDIR          several inputs: write OUTDIR/NAME.mid for each INPUT,\n"
+    "                     go on past a file that fails (a line with its reason),\n"
+    "                     end with a summary; exit 1 when any failed\n"
+    "  --jobs N           inputs converted at once (default: every processor)\n"
     "  --edit-tempo TEXT  the tempo adjustment in percent (default 95)\n"
     "  --voices DIGITS    the voices to write, e.g. 13 (default 1234);\n"
     "                     \"none\" writes no voice track\n"
@@ -57,10 +64,19 @@ std::array<bool, VoiceCount> PlayMaskOf(const std::string& digits)
 
 int RunMidi(const std::vector<std::string>& args)
 {
-    Arguments arguments(args, MidiInputOptionRules({}), 1, 1);
+    Arguments arguments(args, WithBatchOptionRules(MidiInputOptionRules({})), 1, SIZE_MAX);
+    const BatchPlan plan = ReadBatchPlan(arguments);
+    const MidiInputOptions options = ReadMidiInputOptions(arguments);
+    if (IsBatch(plan)) {
+        RequireOutDir(plan);
+        return RunBatch(plan, [&](const std::string& input) {
+            WriteOutput(BatchOutputPath(plan, input, ".mid"), MidiBytesForInput(input, options));
+            return BatchResult{};
+        });
+    }
     std::string input = arguments.Positional()[0];
     std::string output = arguments.Required("-o");
-    WriteOutput(output, MidiBytesForInput(input, ReadMidiInputOptions(arguments)));
+    WriteOutput(output, MidiBytesForInput(input, options));
     return ExitSuccess;
 }
 
@@ -77,7 +93,8 @@ MidiInputOptions ReadMidiInputOptions(const Arguments& arguments)
 {
     return {.editTempo = arguments.Value("--edit-tempo", EditTempoDefault),
             .voices = arguments.Value("--voices", "1234"),
-            .extended = arguments.Has("--extended")};
+            .extended = arguments.Has("--extended"),
+            .editTempoGiven = arguments.Has("--edit-tempo")};
 }
 
 std::vector<OptionRule> RenderOptionRules(std::initializer_list<OptionRule> own)
@@ -99,7 +116,7 @@ RenderInput ReadRenderInput(const Arguments& arguments, std::string_view command
     return read;
 }
 
-std::string MidiBytesForInput(const std::string& input, const MidiInputOptions& options)
+std::string MidiBytesForInput(const std::string& input, const MidiInputOptions& options, bool* loopUnrolled)
 {
     MidiSettings settings;
     settings.playMask = PlayMaskOf(options.voices);
@@ -118,7 +135,15 @@ std::string MidiBytesForInput(const std::string& input, const MidiInputOptions& 
     } else if (kind == FileKind::Melody || kind == FileKind::PocketMelody || input == "-") {
         LoadImage(store, input);
         if (std::optional<MfiMelody> foreign = ForeignMelody(store, input)) {
-            return MfiMidiFileBytes(*foreign, TypedTempoAdjustment(settings.editTempo).value_or(100));
+            if (options.editTempoGiven) {
+                PrintLine(stderr, std::string(Msg::MfiEditTempoIgnored) + input);
+            }
+            const bool unroll = options.loopPasses > 0 && MfiHasLoop(*foreign);
+            if (loopUnrolled != nullptr) {
+                *loopUnrolled = unroll;
+            }
+            return unroll ? MfiMidiFileBytes(*foreign, {MfiMidiShape::Kind::Unrolled, options.loopPasses, options.loopFadeSeconds})
+                          : MfiMidiFileBytes(*foreign);
         }
         EditorFields fields = LoadedMelody(store, info);
         texts = {.tempo = fields.tempoText,

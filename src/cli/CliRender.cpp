@@ -14,6 +14,7 @@
 #include <cstdio>
 #include <string>
 
+#include "BatchRunner.h"
 #include "CliSupport.h"
 #include "MidiInput.h"
 #include "audio/SynthModule.h"
@@ -25,7 +26,8 @@ namespace quaverly::cli {
 namespace {
 
 constexpr std::string_view Help =
-    "Usage: quaverly-cli render INPUT -o OUT.{wav,flac,ogg,opus,mp3} [--repeat N] [--fade SECONDS] "
+    "Usage: quaverly-cli render INPUT... (-o OUT.{wav,flac,ogg,opus,mp3} | -d OUTDIR [--format EXT]) [--jobs N] "
+    "[--repeat N] [--fade SECONDS] "
     "[--normalize] [--edit-tempo TEXT] [--voices DIGITS|none] [--soundfont FILE] [--extended]\n"
     "\n"
     "Renders the melody as play sounds it into an audio file whose format\n"
@@ -37,7 +39,16 @@ constexpr std::string_view Help =
     "cancels: nothing is written and an existing OUT stays as it was (exit 130).\n"
     "\n"
     "  -o FILE            the audio file to write\n"
-    "  --repeat N         play the melody N times over, 1 to 10 (default 1)\n"
+    "  -d OUTDIR          several inputs: write OUTDIR/NAME.EXT for each INPUT,\n"
+    "                     go on past a file that fails (a line with its reason),\n"
+    "                     end with a summary; exit 1 when any failed\n"
+    "  --format EXT       the format of the files that -d writes: wav (default),\n"
+    "                     flac, ogg, opus or mp3\n"
+    "  --jobs N           inputs rendered at once (default: every processor)\n"
+    "  --repeat N         play the melody N times over, 1 to 10 (default 1); a\n"
+    "                     melody of another maker with a loop plays its intro\n"
+    "                     once, then its loop section N times (the fade plays\n"
+    "                     the loop on, its volume falling)\n"
     "  --fade SECONDS     play on this long after the last repeat, fading out\n"
     "                     to silence, 0 to 30 (default 0)\n"
     "  --normalize        scale the whole so that its peak is -1 dBFS\n"
@@ -99,13 +110,66 @@ int OnProgress(void* context, double fraction)
     return 1;
 }
 
-int RunRender(const std::vector<std::string>& args)
+// The MIDI file of an input rendered into the output; throws QuaverlyError
+// with the module's reason.
+void RenderOne(const std::string& input, const std::string& output, const Arguments& arguments,
+               const MidiInputOptions& inputOptions)
 {
-    Arguments arguments(args, RenderOptionRules({{"--repeat", true}, {"--fade", true}, {"--normalize", false}}), 1, 1);
-    const RenderInput read = ReadRenderInput(arguments, "render");
     const int repeats = ParseRepeat(arguments.Value("--repeat", "1"));
     const double fade = ParseFade(arguments.Value("--fade", "0"));
-    const std::string midi = MidiBytesForInput(read.input, read.options);
+    MidiInputOptions options = inputOptions;
+    options.loopPasses = repeats;
+    options.loopFadeSeconds = fade;
+    bool loopUnrolled = false;
+    const std::string midi = MidiBytesForInput(input, options, &loopUnrolled);
+    const auto render = reinterpret_cast<QuaverlyRenderAudioEntry>(LoadSynthModuleEntry(RenderAudioSymbol));
+    const std::string soundFont = arguments.Value("--soundfont", "");
+    const QuaverlyAudioRequest request{midi.data(), midi.size(), input.c_str(), output.c_str(),
+                                       soundFont.c_str(), loopUnrolled ? 1 : repeats, loopUnrolled ? 0.0 : fade,
+                                       arguments.Has("--normalize") ? 1 : 0, nullptr, nullptr};
+    std::string failure;
+    if (render(&request, CollectSynthFailure, &failure) != 0) {
+        throw QuaverlyError(failure);
+    }
+}
+
+int RunRender(const std::vector<std::string>& args)
+{
+    Arguments arguments(args,
+                        WithBatchOptionRules(RenderOptionRules(
+                            {{"--repeat", true}, {"--fade", true}, {"--normalize", false}, {"--format", true}})),
+                        1, SIZE_MAX);
+    const BatchPlan plan = ReadBatchPlan(arguments);
+    if (IsBatch(plan)) {
+        RequireOutDir(plan);
+        const std::string format = arguments.Value("--format", "wav");
+        if (format != "wav" && format != "flac" && format != "ogg" && format != "opus" && format != "mp3") {
+            throw UsageError("--format takes wav, flac, ogg, opus or mp3, not \"" + format + "\"");
+        }
+        const MidiInputOptions options = ReadMidiInputOptions(arguments);
+        return RunBatch(plan, [&](const std::string& input) {
+            RenderOne(input, BatchOutputPath(plan, input, "." + format), arguments, options);
+            return BatchResult{};
+        });
+    }
+    if (arguments.Positional().size() > 1) {
+        throw UsageError("too many arguments");
+    }
+    const RenderInput read = ReadRenderInput(arguments, "render");
+    int repeats = ParseRepeat(arguments.Value("--repeat", "1"));
+    double fade = ParseFade(arguments.Value("--fade", "0"));
+    // A melody of another maker with a loop: its intro, then the loop section
+    // as many times as asked, then the loop fading out, all written out in the
+    // MIDI file that is rendered once.
+    MidiInputOptions options = read.options;
+    options.loopPasses = repeats;
+    options.loopFadeSeconds = fade;
+    bool loopUnrolled = false;
+    const std::string midi = MidiBytesForInput(read.input, options, &loopUnrolled);
+    if (loopUnrolled) {
+        repeats = 1;
+        fade = 0;
+    }
     const auto render = reinterpret_cast<QuaverlyRenderAudioEntry>(LoadSynthModuleEntry(RenderAudioSymbol));
 
     RenderWatch watch;

@@ -36,7 +36,10 @@ int RunWav(const std::vector<std::string>& args)
 {
     Arguments arguments(args, RenderOptionRules({}), 1, 1);
     const RenderInput read = ReadRenderInput(arguments, "wav");
-    const std::string midi = MidiBytesForInput(read.input, read.options);
+    // A melody of another maker with a loop: the intro, then the loop section once.
+    MidiInputOptions options = read.options;
+    options.loopPasses = 1;
+    const std::string midi = MidiBytesForInput(read.input, options);
     const auto render = reinterpret_cast<QuaverlyRenderWavEntry>(LoadSynthModuleEntry(RenderWavSymbol));
     const QuaverlyWavRequest request{midi.data(), midi.size(), read.input.c_str(), read.output.c_str(),
                                      read.soundFont.c_str()};

@@ -20,11 +20,17 @@ struct MidiInputOptions {
     std::string editTempo = EditTempoDefault;  // --edit-tempo (UTF-8)
     std::string voices = "1234";   // --voices: digits 1 to 4, or "none"
     bool extended = false;         // --extended, for a .tml input
+    bool editTempoGiven = false;   // --edit-tempo was typed (a melody of another maker says it ignored it)
+    // For the audio: a melody of another maker with a loop is written as its
+    // intro and then its loop section this many times (0: as it is).
+    int loopPasses = 0;
+    double loopFadeSeconds = 0;  // and then plays on this long, fading out
 };
 
 // The MIDI file's bytes. Throws UsageError for bad options and QuaverlyError
 // for the system's refusals.
-std::string MidiBytesForInput(const std::string& input, const MidiInputOptions& options);
+// loopUnrolled, when given, tells whether a loop was written out (loopPasses).
+std::string MidiBytesForInput(const std::string& input, const MidiInputOptions& options, bool* loopUnrolled = nullptr);
 
 // The option rules of a subcommand that makes the MIDI file: -o, the three
 // options above, and the subcommand's own.

@@ -8,6 +8,7 @@
 
 #include "MelodyTestImages.h"
 #include "base/Errors.h"
+#include "base/LimitMessages.h"
 #include "base/Messages.h"
 #include "UnitMld/ScoreParser.h"
 
@@ -274,7 +275,7 @@ TEST(MelodyBuilder, TimeBeyondTheTimeColumnRefusesTheBuild)
             BuildMelody(store, OneVoice(), MelodyFileInfo{});
             ADD_FAILURE() << line;
         } catch (const MelodyLimitError& error) {
-            EXPECT_EQ(std::string(error.what()), Msg::MelodyTooLong);
+            EXPECT_EQ(std::string(error.what()), MelodyTooLongMessage());
         }
         EXPECT_EQ(store.MelodyImage(), ExampleImage);
     }
@@ -306,7 +307,7 @@ TEST(MelodyBuilder, HeaderTextAbove65535BytesIsRefused)
             BuildMelody(store, c.settings, c.info);
             ADD_FAILURE() << c.tag;
         } catch (const MelodyLimitError& error) {
-            EXPECT_EQ(std::string(error.what()), std::string(Msg::HeaderTextTooLong) + c.tag);
+            EXPECT_EQ(std::string(error.what()), HeaderTextTooLongMessage("") + c.tag);
         }
         EXPECT_TRUE(store.MelodyImage().empty());
     }
@@ -328,7 +329,7 @@ TEST(MelodyBuilder, HeaderLengthAbove65535IsRefused)
         BuildMelody(store, OneVoice(std::string(40000, 't')), info);
         ADD_FAILURE();
     } catch (const MelodyLimitError& error) {
-        EXPECT_EQ(std::string(error.what()), std::string(Msg::HeaderTextTooLong) + "copy");
+        EXPECT_EQ(std::string(error.what()), HeaderTextTooLongMessage("") + "copy");
     }
 }
 

@@ -13,6 +13,7 @@
 #include "UnitMld/EventWalk.h"
 #include "UnitMld/MelodyControls.h"
 #include "base/FileIO.h"
+#include "base/LimitMessages.h"
 #include "base/Messages.h"
 
 namespace quaverly {
@@ -227,7 +228,7 @@ TEST(MelodyStore, MemoryBlowUpOfZeroDeltaEventsIsRefused)
         store.ListSequence();
         ADD_FAILURE() << "listed " << store.Sequence().size() << " lines";
     } catch (const MelodyLimitError& error) {
-        EXPECT_EQ(std::string(error.what()), Msg::MelodyTooManyEvents);
+        EXPECT_EQ(std::string(error.what()), MelodyTooManyEventsMessage());
     }
     EXPECT_EQ(LinesOf(store.Sequence()), Lines{"    7 0  1   1"});
 

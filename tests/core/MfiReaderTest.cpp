@@ -239,7 +239,7 @@ TEST(MfiReader, TracksPastTheFourthAreCountedNotPlayed)
 
 TEST(MfiReader, MidiFileHasEveryLaneOnItsChannel)
 {
-    const std::string midi = MfiMidiFileBytes(ReadMfiMelody(EveryFeatureFile(), "every.mld"), 100);
+    const std::string midi = MfiMidiFileBytes(ReadMfiMelody(EveryFeatureFile(), "every.mld"));
     ASSERT_EQ(midi.substr(0, 4), "MThd");
     // Conductor and the lanes 0, 1, 2, 3, 4, 9, 14.
     EXPECT_EQ(static_cast<unsigned char>(midi[11]), 8);

@@ -4,6 +4,8 @@
 
 #include "base/Errors.h"
 #include "UnitMld/MelodyBuilder.h"
+#include "UnitMld/OwnText.h"
+#include "base/LimitMessages.h"
 #include "base/Messages.h"
 #include "UnitNum/NumericImport.h"
 
@@ -96,7 +98,7 @@ TEST(NumericImport, RefusedTextsChangeNothing)
     ExpectRefused<ConversionError>("72,480,0,1", "72,480,0,1");
     ExpectRefused<ConversionError>(",480,0", ",480,0");
     ExpectRefused<ConversionError>("72,480,0\n74,240,0 1", "74,240,0 1");
-    ExpectRefused<MelodyLimitError>("72,999990,0\r\n72,480,0", std::string(Msg::MelodyTooLong));
+    ExpectRefused<MelodyLimitError>("72,999990,0\r\n72,480,0", MelodyTooLongMessage());
     ExpectRefused<QuaverlyError>("72,480,0\r\n74,240,4\r\n", std::string(Msg::ChannelOutOfRange) + "74,240,4");
     // Numeric text is decimal: the hexadecimal forms of typed fields were taken as numbers.
     ExpectRefused<ConversionError>("x48,480,0", "x48,480,0");

@@ -12,6 +12,7 @@
 #include "base/Errors.h"
 #include "UnitMld/MelodyBuilder.h"
 #include "UnitMld/MelodyToScore.h"
+#include "base/LimitMessages.h"
 #include "base/Messages.h"
 #include "UnitMld/NotationTables.h"
 #include "UnitMld/ScoreAnalysis.h"
@@ -194,7 +195,7 @@ void ReadEverything(const std::string& image)
     try {
         LoadMelodyIntoEditor(store, info);
     } catch (const MelodyLimitError& error) {
-        EXPECT_EQ(std::string(error.what()), Msg::MelodyTooLong);
+        EXPECT_EQ(std::string(error.what()), MelodyTooLongMessage());
     }
 }
 
