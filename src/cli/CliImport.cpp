@@ -5,6 +5,7 @@
 
 #include "CliSupport.h"
 #include "Subcommands.h"
+#include "TextMelodyInput.h"
 #include "UnitMld/FileKind.h"
 #include "UnitMidi/MidiFileReader.h"
 #include "UnitMidi/MidiImport.h"
@@ -13,6 +14,7 @@
 #include "UnitMld/MelodyStore.h"
 #include "UnitMld/MelodyText.h"
 #include "UnitNum/NumericImport.h"
+#include "UnitText/TextMelodyImport.h"
 #include "base/FileIO.h"
 #include "base/Messages.h"
 
@@ -21,7 +23,7 @@ namespace quaverly::cli {
 namespace {
 
 constexpr std::string_view Help =
-    "Usage: quaverly-cli import FILE.c99|FILE.pmr|FILE.mid|FILE.mld -o OUT [--channels LIST] [--text]\n"
+    "Usage: quaverly-cli import FILE.c99|FILE.pmr|FILE.mid|FILE.mld|FILE.rtttl|FILE.mml|FILE.txt -o OUT [--channels LIST] [--text]\n"
     "\n"
     "Reads numeric melody text (.c99: lines of MIDI note, length and channel),\n"
     "a pocket-melody file (.pmr: a melody behind a 192-byte header) or a\n"
@@ -33,6 +35,10 @@ constexpr std::string_view Help =
     "come) is printed on standard error. Other extensions are refused as the\n"
     "window refuses them, and so are a file that is not a melody and a\n"
     "malformed MIDI file (exit 1).\n"
+    "\n"
+    "RTTTL (.rtttl) and MML (.mml; a .txt file holding either) go the MIDI\n"
+    "file's way too, an MML track N taken as channel N; what the text reader\n"
+    "cannot read is listed as FILE:LINE:COLUMN on standard error.\n"
     "\n"
     "  -o FILE          the melody file to write (\"-\": standard output)\n"
     "  --channels LIST  MIDI channels 1..16 (or channels of a melody of another\n"
@@ -81,6 +87,9 @@ int RunImport(const std::vector<std::string>& args)
     Arguments arguments(args, {{"-o", true}, {"--channels", true}, {"--text", false}}, 1, 1);
     std::string input = arguments.Positional()[0];
     std::string output = arguments.Required("-o");
+    if (IsTextMelodyPath(input)) {
+        return ImportTextMelodyFile(input, output, arguments.Has("--channels") ? ChannelList(arguments.Value("--channels", "")) : std::vector<int>{}, arguments.Has("--text"));
+    }
     MelodyStore store;
     const FileKind kind = FileKindOf(input);
     const bool midi = kind == FileKind::Midi;
