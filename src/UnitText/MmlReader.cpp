@@ -170,7 +170,7 @@ void MmlReading::Skip(size_t from, size_t length, std::string_view why)
 {
     if (why != TextMsg::SkippedText) {
         FlushSkip();
-        m_problems.Add(from, length, why);
+        m_problems.Add(from, length, why, why == TextMsg::TooMuchWork);
         return;
     }
     if (m_skipLength > 0 && m_skipFrom + m_skipLength == from) {
@@ -506,7 +506,7 @@ TextMelodyRead MmlReading::Run()
         before = m_at;
         if (m_steps > m_stepBudget) {
             FlushSkip();
-            m_problems.Add(m_at, 1, TextMsg::TooMuchWork);
+            m_problems.Add(m_at, 1, TextMsg::TooMuchWork, true);
             break;
         }
         const size_t start = m_at;

@@ -68,6 +68,9 @@ void ReadSetting(std::string_view text, size_t from, size_t to, Settings& settin
     if (item.empty()) {
         return;
     }
+    if (item.size() > 2 && item[0] == 's' && item[1] == '=') {
+        return;  // the style of the Nokia form: nothing a melody keeps
+    }
     size_t at = 2;
     const std::optional<int> value = item.size() > 2 && item[1] == '=' ? Number(item, at) : std::nullopt;
     if (!value || at != item.size()) {
@@ -93,8 +96,7 @@ void ReadSetting(std::string_view text, size_t from, size_t to, Settings& settin
             return;
         }
         break;
-    case 'l':  // the loop count and the style of the Nokia form: nothing a melody keeps
-    case 's':
+    case 'l':  // the loop count of the Nokia form: nothing a melody keeps
         return;
     default:
         problems.Add(from, to - from, TextMsg::SkippedText);
@@ -236,6 +238,9 @@ TextMelodyRead ReadRtttl(std::string_view text, const std::string& name)
     int64_t time = 0;
     for (size_t from = second + 1; from < end;) {
         const size_t comma = std::min(text.find(',', from), end);
+        while (from < comma && IsBlank(text[from])) {
+            ++from;
+        }
         std::string item;
         for (size_t i = from; i < comma; ++i) {
             if (!IsBlank(text[i])) {

@@ -27,13 +27,13 @@ std::string Quote(std::string_view text)
 
 }  // namespace
 
-void TextProblemList::Add(size_t offset, size_t length, std::string_view suffix)
+void TextProblemList::Add(size_t offset, size_t length, std::string_view suffix, bool always)
 {
-    if (m_any && offset < m_reportedUpTo) {
+    if (m_any && offset < m_reportedUpTo && !always) {
         return;
     }
     m_any = true;
-    m_reportedUpTo = offset + std::max<size_t>(length, 1);
+    m_reportedUpTo = std::max(m_reportedUpTo, offset + std::max<size_t>(length, 1));
     if (m_pending.size() >= MaxTextProblems) {
         ++m_notListed;
         return;

@@ -24,6 +24,8 @@ inline constexpr int TextMelodyDivision = 6720;
 inline constexpr size_t MaxTextMelodyNotes = 250'000;
 inline constexpr size_t TextMelodyStepsPerByte = 4;
 inline constexpr size_t TextMelodyBaseSteps = 1'000'000;
+// The largest text file read; a larger one is refused unread.
+inline constexpr size_t MaxTextMelodyFileSize = size_t{16} << 20;
 // Problems listed; more are only counted.
 inline constexpr size_t MaxTextProblems = 1000;
 
@@ -46,7 +48,8 @@ struct TextMelodyRead {
 class TextProblemList {
 public:
     explicit TextProblemList(std::string_view text) : m_text(text) {}
-    void Add(size_t offset, size_t length, std::string_view suffix);
+    // always: also at a place reported before (where a bound stopped the reading).
+    void Add(size_t offset, size_t length, std::string_view suffix, bool always = false);
     void MoveInto(TextMelodyRead& read);
 
 private:
