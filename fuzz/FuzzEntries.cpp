@@ -647,7 +647,7 @@ void MfiMelodyEntry(std::string_view data)
 
 std::span<const NamedEntry> Entries()
 {
-    static constexpr std::array<NamedEntry, 11> table{{
+    static constexpr std::array<NamedEntry, 13> table{{
         {"ScoreParser", ScoreParserEntry},
         {"MelodyImage", MelodyImageEntry},
         {"MelodyText", MelodyTextEntry},
@@ -659,6 +659,8 @@ std::span<const NamedEntry> Entries()
         {"Journal", JournalEntry},
         {"MidiFile", MidiFileEntry},
         {"MfiMelody", MfiMelodyEntry},
+        {"RtttlText", RtttlTextEntry},
+        {"MmlText", MmlTextEntry},
     }};
     return table;
 }
