@@ -656,7 +656,7 @@ void MfiMelodyEntry(std::string_view data)
 
 std::span<const NamedEntry> Entries()
 {
-    static constexpr std::array<NamedEntry, 11> table{{
+    static constexpr std::array<NamedEntry, 13> table{{
         {"ScoreParser", ScoreParserEntry},
         {"MelodyImage", MelodyImageEntry},
         {"MelodyText", MelodyTextEntry},
@@ -668,6 +668,8 @@ std::span<const NamedEntry> Entries()
         {"Journal", JournalEntry},
         {"MidiFile", MidiFileEntry},
         {"MfiMelody", MfiMelodyEntry},
+        {"RtttlText", RtttlTextEntry},
+        {"MmlText", MmlTextEntry},
     }};
     return table;
 }

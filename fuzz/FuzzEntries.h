@@ -54,6 +54,10 @@ void MidiFileEntry(std::string_view data);
 // The bytes as a melody file of another maker: the reading within its memory
 // bound, its MIDI file, its import into four voices.
 void MfiMelodyEntry(std::string_view data);
+// The bytes as RTTTL and as MML text (FuzzTextEntries.cpp): the reading within
+// its bounds, every problem at a place, the import into four voices built.
+void RtttlTextEntry(std::string_view data);
+void MmlTextEntry(std::string_view data);
 
 struct NamedEntry {
     std::string_view target;  // the fuzz target's name without "Fuzz": "ScoreParser"

@@ -24,6 +24,7 @@ test_packages=(
   strace util-linux coreutils
   hyperfine abcmidi time
   sox ffmpeg
+  nodejs npm
   planetblupi-music-midi openttd-openmsx
 )
 
@@ -33,6 +34,13 @@ case "${1:-run}" in
   test) wanted+=("${package_packages[@]}" "${test_packages[@]}") ;;
 esac
 
+# The npm tools of the text-format tests, once the Debian packages are there.
+npm_tools() {
+  if [ "${1:-run}" = test ]; then
+    bash "$(dirname "$0")/install-npm-tools.sh"
+  fi
+}
+
 missing=()
 for package in "${wanted[@]}"; do
   if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
@@ -41,6 +49,7 @@ for package in "${wanted[@]}"; do
 done
 
 if [ "${#missing[@]}" -eq 0 ]; then
+  npm_tools "${1:-run}"
   exit 0
 fi
 
@@ -52,3 +61,4 @@ fi
 export DEBIAN_FRONTEND=noninteractive
 "${sudo_cmd[@]}" apt-get update -qq
 "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+npm_tools "${1:-run}"

@@ -21,6 +21,7 @@
 #include "UnitNum/NumericImport.h"
 #include "UnitMld/MldLayout.h"
 #include "platform/SjisText.h"
+#include "UnitText/TextMelodyImport.h"
 #include "ui_TFormMain.h"
 
 namespace quaverly {
@@ -31,7 +32,7 @@ namespace {
 const QString MelodyFilter = QStringLiteral("iメロディファイル(*.mld)");
 const QString OtherFormatsFilter = QStringLiteral(
     "iメロディテキストファイル(*.tml);;chakumelo数値形式(*.c99);;ケータイリンク着メロ帳(*.ktm);;ポケットメロディ(*."
-    "pmr)");
+    "pmr);;RTTTL着メロ・MML(*.rtttl *.mml *.txt)");
 
 }  // namespace
 
@@ -231,6 +232,10 @@ void TFormMain::mnImportClick()
             return;
         }
         const FileKind kind = FileKindOf(NativePath(*chosen));
+        if (IsTextMelodyPath(NativePath(*chosen))) {
+            ImportTextMelodyIntoEditor(*chosen, false);
+            return;
+        }
         if (kind == FileKind::MelodyText) {
             ImportMelodyText(*chosen);
             return;
@@ -269,6 +274,9 @@ void TFormMain::FileDrop1FileDrop(const QStringList& fileNames)
         } else if (kind == FileKind::NumericText) {
             ShowNotSupported();
             staged = StageNumericText(ReadWholeFile(NativePath(name)));
+        } else if (IsTextMelodyPath(NativePath(name))) {
+            ImportTextMelodyIntoEditor(name, true);
+            return;
         } else if (kind == FileKind::Midi) {
             // The MIDI import reads, asks and replaces by itself.
             ImportMidiIntoEditor(name, true);

@@ -36,6 +36,7 @@
 #include "UnitMld/StagedMelody.h"
 #include "UnitMld/SequenceList.h"
 #include "UnitRoll/RollModel.h"
+#include "UnitText/TextMelody.h"
 
 class QAction;
 class QActionGroup;
@@ -95,6 +96,9 @@ public slots:
     void mnPutMidiClick();
     // Audio export (AudioExportCommand.cpp).
     void mnExportAudioClick();
+    // RTTTL and MML export (TextFormatCommands.cpp).
+    void mnExportRtttlClick();
+    void mnExportMmlClick();
     void mnExit1Click();
     // The drop handler: only the first name is used.
     void FileDrop1FileDrop(const QStringList& fileNames);
@@ -337,6 +341,10 @@ private:
     // it replaces the document; a drop asks the loss question after the read
     // (MidiImportCommand.cpp).
     void ImportMidiIntoEditor(const QString& path, bool askLossQuestion);
+    // The same of RTTTL and MML text, and the export steps (TextFormatCommands.cpp).
+    void ImportTextMelodyIntoEditor(const QString& path, bool askLossQuestion);
+    std::optional<TextMelody> TextMelodyForExport();
+    std::optional<QString> AskTextExportFile(const QString& filter, const QString& extension);
     void SaveMelodyTo(const QString& path);
     // Save's body: the analysis question, then the bound file or Save As.
     void SaveDocument();

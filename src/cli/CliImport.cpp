@@ -6,6 +6,7 @@
 #include "BatchRunner.h"
 #include "CliSupport.h"
 #include "Subcommands.h"
+#include "TextMelodyInput.h"
 #include "UnitMld/FileKind.h"
 #include "UnitMidi/MidiFileReader.h"
 #include "UnitMidi/MidiImport.h"
@@ -14,6 +15,7 @@
 #include "UnitMld/MelodyStore.h"
 #include "UnitMld/MelodyText.h"
 #include "UnitNum/NumericImport.h"
+#include "UnitText/TextMelodyImport.h"
 #include "base/FileIO.h"
 #include "base/Messages.h"
 
@@ -22,7 +24,7 @@ namespace quaverly::cli {
 namespace {
 
 constexpr std::string_view Help =
-    "Usage: quaverly-cli import FILE.c99|FILE.pmr|FILE.mid|FILE.mld... (-o OUT | -d OUTDIR) [--jobs N] [--channels LIST] [--text]\n"
+    "Usage: quaverly-cli import FILE.c99|FILE.pmr|FILE.mid|FILE.mld|FILE.rtttl|FILE.mml|FILE.txt... (-o OUT | -d OUTDIR) [--jobs N] [--channels LIST] [--text]\n"
     "\n"
     "Reads numeric melody text (.c99: lines of MIDI note, length and channel),\n"
     "a pocket-melody file (.pmr: a melody behind a 192-byte header) or a\n"
@@ -34,6 +36,10 @@ constexpr std::string_view Help =
     "come) is printed on standard error. Other extensions are refused as the\n"
     "window refuses them, and so are a file that is not a melody and a\n"
     "malformed MIDI file (exit 1).\n"
+    "\n"
+    "RTTTL (.rtttl) and MML (.mml; a .txt file holding either) go the MIDI\n"
+    "file's way too, an MML track N taken as channel N; what the text reader\n"
+    "cannot read is listed as FILE:LINE:COLUMN on standard error.\n"
     "\n"
     "  -o FILE          the melody file to write (\"-\": standard output)\n"
     "  -d OUTDIR        several inputs: write OUTDIR/NAME.mld (NAME.tml with\n"
@@ -86,6 +92,13 @@ void WriteMelodyOrText(MelodyStore& store, const std::string& output, bool asTex
 std::string ImportOne(const Arguments& arguments, const std::string& input, const std::string& output)
 {
     MelodyStore store;
+    if (IsTextMelodyPath(input)) {
+        const std::vector<int> channels =
+            arguments.Has("--channels") ? ChannelList(arguments.Value("--channels", "")) : std::vector<int>{};
+        std::string report = ImportTextMelodyFile(input, channels, store);
+        WriteMelodyOrText(store, output, arguments.Has("--text"));
+        return report;
+    }
     const FileKind kind = FileKindOf(input);
     const bool midi = kind == FileKind::Midi;
     std::optional<MfiMelody> foreign;

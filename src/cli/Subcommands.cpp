@@ -29,6 +29,8 @@ std::span<const Subcommand* const> Subcommands()
         QUAVERLY_CLI_SUBCOMMAND(Unmail),
         QUAVERLY_CLI_SUBCOMMAND(Import),
         QUAVERLY_CLI_SUBCOMMAND(Ktm),
+        QUAVERLY_CLI_SUBCOMMAND(Rtttl),
+        QUAVERLY_CLI_SUBCOMMAND(Mml),
     };
     return table;
 }
