@@ -23,6 +23,10 @@ inline constexpr size_t MaxMidiFileSize = size_t{64} << 20;
 // --- This program's own layout ------------------------------------------------
 // Times run from 0 to 99999: the time column of the text form holds five digits.
 inline constexpr int MaxSequenceTime = 99999;
+// The lowest time the five columns hold, a minus sign taking one of them. The
+// parser gives negative times (a rest of negative length moves what follows
+// back); the builder refuses what is lower.
+inline constexpr int LowestSequenceTime = -9999;
 // More events than any built melody has: the sequence listing stops there.
 inline constexpr size_t MaxListedEvents = 1'500'000;
 // The longest header text (a 2-byte chunk length).

@@ -46,7 +46,7 @@ TEST(MfiMidiBend, DataBytesAreLowSevenBitsThenHigh)
                                Note(0, 0, 27, 24) + End(24);
     const MfiMelody melody = ReadMfiMelody(MfiWriter().Info("titl", "Bend").Track(events).Bytes(), "bend.mld");
     const std::vector<std::pair<int, int>> expected{{0x00, 0x50}, {0x08, 0x50}, {0x40, 0x50}};
-    EXPECT_EQ(BendData(MfiMidiFileBytes(melody, 100)), expected);
+    EXPECT_EQ(BendData(MfiMidiFileBytes(melody)), expected);
 }
 
 }  // namespace
