@@ -433,8 +433,22 @@ void MailTextEntry(std::string_view data)
 {
     const std::string decoded = Base64Decode(data);
     Expect(decoded.size() <= data.size(), "decoded text longer than its input");
-    ReadMailText(data);
+    const MailReading reading = ReadMail(data);
+    Expect(reading.notBase64 == 0 || (reading.firstNotBase64.line >= 1 && reading.firstNotBase64.column >= 1 &&
+                                      !reading.firstCharacter.empty()),
+           "a character that is not Base64 without its place");
+    NotBase64Question(reading);
     Expect(ReadMailText(MakeMailText(data)) == data, "mail text does not decode to its image");
+    // A whole mail around it: headers before, every line quoted, a signature after.
+    std::string quoted = "Subject: x\r\n\r\n> ";
+    for (char c : MakeMailText(data)) {
+        quoted += c;
+        if (c == '\n') {
+            quoted += "> ";
+        }
+    }
+    quoted += "\r\n\r\n-- \r\nname";
+    Expect(ReadMailText(quoted) == data, "a quoted mail does not decode to its image");
     const std::string encoded = Base64Encode(data, "\r\n");
     const size_t full = 4 * (data.size() / 3);
     Expect(encoded.size() == full + (data.size() % 3 != 0 ? 4 : 0) + 2 * (full / 76),

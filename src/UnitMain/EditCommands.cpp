@@ -130,9 +130,18 @@ void TFormMain::mnGetMailClick()
         // Decoded and checked before the question: a clipboard text that is
         // no melody is refused and the document stays as it was.
         MelodyStore candidate = CandidateStore(m_store);
-        MailFromClipboard(candidate, m_services.clipboard);
+        const MailReading reading = MailFromClipboard(candidate, m_services.clipboard);
         std::optional<StagedMelody> staged = StageOrRefuse(std::move(candidate));
-        if (!staged || !AskLossQuestion()) {
+        if (!staged) {
+            return;
+        }
+        // Characters that are not Base64 were decoded all the same: the
+        // melody may not be the one sent. The person decides; No keeps the document.
+        if (reading.notBase64 > 0 &&
+            !m_services.messageBoxes.Question(FromSjis(NotBase64Question(reading)), SafeAnswer::No)) {
+            return;
+        }
+        if (!AskLossQuestion()) {
             return;
         }
         AdoptStagedMelody(std::move(*staged), QString(), false);

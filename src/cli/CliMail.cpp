@@ -4,6 +4,7 @@
 #include "Subcommands.h"
 #include "UnitMld/MailText.h"
 #include "UnitMld/MelodyStore.h"
+#include "base/MessageFormat.h"
 #include "base/Messages.h"
 
 namespace quaverly::cli {
@@ -24,7 +25,11 @@ constexpr std::string_view UnmailHelp =
     "Usage: quaverly-cli unmail [FILE|-] -o SONG.mld\n"
     "\n"
     "Decodes a mail attachment text (standard input when FILE is missing or\n"
-    "\"-\"; a leading \"--B:M\" line is skipped) and writes the melody file.\n"
+    "\"-\") and writes the melody file. The text may be a whole mail: the\n"
+    "lines after the \"--B:M\" line are taken, without their quoting marks\n"
+    "(\"> \"), up to a blank line or a signature (\"-- \"). Characters that\n"
+    "are not Base64 are decoded as they always were, with a warning on\n"
+    "standard error naming the first (\"FILE:LINE:COLUMN: warning: ...\").\n"
     "Text that does not decode to a melody is refused (exit 1) and nothing\n"
     "is written.\n"
     "\n"
@@ -46,10 +51,19 @@ int RunUnmail(const std::vector<std::string>& args)
 {
     Arguments arguments(args, {{"-o", true}}, 0, 1);
     std::string output = arguments.Required("-o");
+    const std::string input = arguments.PositionalOr(0, "-");
     MelodyStore store;
-    store.MelodyImage() = ReadMailText(ReadInput(arguments.PositionalOr(0, "-")));
+    const MailReading reading = ReadMail(ReadInput(input));
+    store.MelodyImage() = reading.image;
     if (!store.IsMelodyImage()) {
         Refuse(Msg::DataFormatAbnormal);
+    }
+    if (reading.notBase64 > 0) {
+        // Decoded all the same, as the window does when asked to: say so.
+        const std::string warning = input + ":" + std::to_string(reading.firstNotBase64.line) + ":" +
+                                    std::to_string(reading.firstNotBase64.column) + ": warning: " +
+                                    ForPerson(WithNumber(Msg::MailNotBase64Warning, reading.notBase64)) + "\n";
+        std::fwrite(warning.data(), 1, warning.size(), stderr);
     }
     SaveImage(store, output);
     return ExitSuccess;

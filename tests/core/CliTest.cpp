@@ -256,6 +256,32 @@ TEST_F(CliTest, MailThenUnmailGivesTheSameBytes)
     EXPECT_EQ(piped.out, ReadBytes(image));
 }
 
+// A damaged mail text decoded silently into another tune; a whole mail
+// with headers and quoting was refused.
+TEST_F(CliTest, UnmailFindsTheBlockAndWarnsOfCharactersThatAreNotBase64)
+{
+    const std::string image = Build(Corpus + "song.tml");
+    std::string mail = Run("mail '" + image + "'").out;
+    std::string quoted = "Subject: song\r\n\r\n> ";
+    for (char c : mail) {
+        quoted += c;
+        quoted += c == '\n' ? "> " : "";
+    }
+    WriteBytes(Path("whole.txt"), quoted + "\r\n\r\n-- \r\nTaro\r\n");
+    CliRun whole = Run("unmail '" + Path("whole.txt") + "' -o '" + Path("whole.mld") + "'");
+    ASSERT_EQ(whole.exitCode, 0) << whole.err;
+    EXPECT_EQ(whole.err, "");
+    EXPECT_EQ(ReadBytes(Path("whole.mld")), ReadBytes(image));
+
+    // A character of the last notes, so that the image stays a melody.
+    const size_t index = (ReadBytes(image).size() - 8) * 4 / 3;
+    mail[7 + index / 76 * 78 + index % 76] = '!';
+    CliRun damaged = Run("unmail -o '" + Path("damaged.mld") + "'", mail);
+    ASSERT_EQ(damaged.exitCode, 0) << damaged.err;
+    EXPECT_EQ(damaged.err, "-:" + std::to_string(2 + index / 76) + ":" + std::to_string(index % 76 + 1) +
+                               ": warning: Base64 の文字でない文字があります（全部で 1 個）。音譜が壊れているかもしれません\n");
+}
+
 TEST_F(CliTest, MidiWritesTheSelectedVoiceTracks)
 {
     std::string image = Build(Corpus + "song.tml");

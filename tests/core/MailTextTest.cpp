@@ -3,6 +3,8 @@
 #include <random>
 
 #include "UnitMld/MailText.h"
+#include "base/TextEncoding.h"
+#include "jconvert/Base64.h"
 
 namespace quaverly {
 namespace {
@@ -94,6 +96,100 @@ TEST(MailText, ClipboardWithoutTextLeavesTheImage)
     clipboard.text = "";
     MailFromClipboard(store, clipboard);
     EXPECT_EQ(store.MelodyImage(), "");
+}
+
+}  // namespace
+}  // namespace quaverly
+
+namespace quaverly {
+namespace {
+
+// A mail text as a mail program shows it: the block inside a whole mail.
+struct MailCase {
+    const char* name;
+    std::string text;
+    std::string image;
+    int notBase64;
+    MailTextPlace first;
+};
+
+std::string Quoted(std::string_view prefix, const std::string& text)
+{
+    std::string quoted;
+    size_t start = 0;
+    while (start < text.size()) {
+        const size_t end = text.find("\r\n", start);
+        quoted += std::string(prefix) + text.substr(start, end - start) + "\r\n";
+        start = end == std::string::npos ? text.size() : end + 2;
+    }
+    return quoted;
+}
+
+std::string WithTrailingBlanks(const std::string& text)
+{
+    std::string blanked;
+    for (char c : text) {
+        blanked += c == '\r' ? std::string(" \t\r") : std::string(1, c);
+    }
+    return blanked + "  ";
+}
+
+std::string WithLfOnly(std::string text)
+{
+    for (size_t at = text.find("\r\n"); at != std::string::npos; at = text.find("\r\n", at)) {
+        text.erase(at, 1);
+    }
+    return text;
+}
+
+TEST(MailText, TheBlockIsFoundInsideAWholeMail)
+{
+    const std::string mail = MakeMailText(SmallMelody);
+    const std::string filled = MakeMailText(SampleImage(100));  // ends in "=="
+    const std::string headers = "From: a@example.jp\r\nSubject: melody\r\nDate: Tue, 8 Dec 2026\r\n\r\n";
+    std::string damaged = mail;
+    damaged[7 + 9] = '!';  // line 2, column 10 of the mail text
+    std::string wide = mail;
+    wide.replace(7 + 76 + 2 + 4, 2, "\x82\xA0");  // あ on line 3, column 5
+    const std::string damagedImage = Base64Decode(damaged.substr(7));
+    // clang-format off
+    const MailCase cases[] = {
+        {"the mail text alone", mail, SmallMelody, 0, {}},
+        {"headers and blank lines before", headers + "\r\n\r\n" + mail, SmallMelody, 0, {}},
+        {"a blank line after the marker", "--B:M\r\n\r\n" + mail.substr(7), SmallMelody, 0, {}},
+        {"quoted once", headers + Quoted("> ", mail), SmallMelody, 0, {}},
+        {"quoted twice", Quoted(">> ", mail) + ">\r\n> thanks", SmallMelody, 0, {}},
+        {"quoted with blanks between the marks", Quoted("> > ", mail), SmallMelody, 0, {}},
+        {"a signature after a blank line", mail + "\r\n\r\nTaro\r\n", SmallMelody, 0, {}},
+        {"a signature right after its separator", mail + "\r\n-- \r\nTaro Yamada\r\n", SmallMelody, 0, {}},
+        {"a signature right after the fill", filled + "\r\nTaro\r\n", SampleImage(100), 0, {}},
+        {"line ends of LF only", WithLfOnly(headers + mail + "\r\n-- \r\nTaro"), SmallMelody, 0, {}},
+        {"blanks after the lines", WithTrailingBlanks(mail), SmallMelody, 0, {}},
+        {"no marker: the Base64 alone", mail.substr(7), SmallMelody, 0, {}},
+        // The decoding stays as it was; what is not Base64 is said with its place.
+        {"a damaged character", damaged, damagedImage, 1, {2, 10}},
+        {"a damaged character in a quoted mail", headers + Quoted("> ", damaged), damagedImage, 1, {6, 12}},
+        {"a two-byte character is one column", wide, Base64Decode(wide.substr(7)), 1, {3, 5}},
+        {"no marker, damaged", damaged.substr(7), damagedImage, 1, {1, 10}},
+    };
+    // clang-format on
+    for (const MailCase& c : cases) {
+        const MailReading reading = ReadMail(c.text);
+        EXPECT_TRUE(reading.image == c.image) << c.name;
+        EXPECT_EQ(reading.notBase64, c.notBase64) << c.name;
+        EXPECT_EQ(reading.firstNotBase64, c.first) << c.name;
+        EXPECT_EQ(ReadMailText(c.text), reading.image) << c.name;
+    }
+}
+
+TEST(MailText, TheQuestionNamesThePlaceAndTheCharacter)
+{
+    std::string damaged = MakeMailText(SmallMelody);
+    damaged[7 + 9] = '!';
+    damaged[7 + 20] = '*';
+    const std::string question = SjisToUtf8(NotBase64Question(ReadMail("\r\n" + damaged)));
+    EXPECT_EQ(question, "メールのテキストの 3 行 10 列に Base64 の文字でない「!」があります（Base64 でない文字は全部で 2 個）。"
+                        "読み込む音譜は壊れているかもしれません。このまま読み込みますか？");
 }
 
 }  // namespace
