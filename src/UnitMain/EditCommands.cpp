@@ -122,6 +122,8 @@ void TFormMain::mnInfoClick()
     }
     m_melodyFileInfo = info;
     SetEditState(EditState::SettingsEdited);
+    // The header texts count in the size and have their limit.
+    m_liveAnalysis->Schedule();
 }
 
 void TFormMain::mnF0DataClick()

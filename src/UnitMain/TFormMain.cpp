@@ -320,6 +320,8 @@ void TFormMain::SetUpLiveAnalysis()
             [this](int voice) { ApplyPageHighlights(voice + 1); });
     auto schedule = [this] { m_liveAnalysis->Schedule(); };
     connect(m_ui->ComboBoxTempo, &QComboBox::editTextChanged, this, schedule);
+    // The title is a header text too: it counts in the size and has its limit.
+    connect(m_ui->EditTitle, &QLineEdit::textChanged, this, schedule);
     for (int voice = 1; voice <= VoiceCount; ++voice) {
         connect(VoiceTone(voice), &QComboBox::editTextChanged, this, schedule);
         connect(VoiceTone(voice), &QComboBox::currentTextChanged, this, schedule);
