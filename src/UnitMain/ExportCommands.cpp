@@ -5,13 +5,22 @@
 #include "TFormMain.h"
 #include "UnitMld/FileKind.h"
 #include "UnitMld/MelodyText.h"
+#include "base/Messages.h"
+#include "platform/SjisText.h"
 
 namespace quaverly {
 
 void TFormMain::mnExportClick()
 {
     RunCommand([this] {
-        if (!AnalyseBeforeUse(Use::Texts)) {
+        // The pages and boxes are written as they stand, refused values
+        // included: nothing is analysed or rewritten first. An edit since the
+        // last analysis only asks whether to go on.
+        if (RefusedInForeignView()) {
+            return;
+        }
+        const bool edited = m_editState == EditState::ScoreEdited || m_editState == EditState::SettingsEdited;
+        if (edited && !m_services.messageBoxes.Question(FromSjis(Msg::AnalysisQuestion), SafeAnswer::Yes)) {
             return;
         }
         FileDialogOptions options;

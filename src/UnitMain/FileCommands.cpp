@@ -54,7 +54,7 @@ bool TFormMain::AskLossQuestion()
     return false;
 }
 
-bool TFormMain::AnalyseBeforeUse(Use use)
+bool TFormMain::AnalyseBeforeUse()
 {
     // The pages of a melody shown as it is hold nothing to analyse or use.
     if (RefusedInForeignView()) {
@@ -62,7 +62,7 @@ bool TFormMain::AnalyseBeforeUse(Use use)
     }
     const bool edited = m_editState == EditState::ScoreEdited || m_editState == EditState::SettingsEdited;
     // A new document's store holds no melody until its first analysis.
-    if (!edited && (use == Use::Texts || m_store.IsMelodyImage())) {
+    if (!edited && m_store.IsMelodyImage()) {
         return true;
     }
     if (edited && !m_services.messageBoxes.Question(FromSjis(Msg::AnalysisQuestion), SafeAnswer::Yes)) {
@@ -232,7 +232,11 @@ void TFormMain::mnImportClick()
         }
         const FileKind kind = FileKindOf(NativePath(*chosen));
         if (kind == FileKind::MelodyText) {
-            ImportMelodyText(*chosen);
+            ImportMelodyText(*chosen, false);
+            return;
+        }
+        if (kind == FileKind::RingtoneBook) {
+            ImportRingtoneBook(*chosen, false);
             return;
         }
         // Every other choice is answered "未サポートです" first; two formats are read after it.
@@ -272,6 +276,13 @@ void TFormMain::FileDrop1FileDrop(const QStringList& fileNames)
         } else if (kind == FileKind::Midi) {
             // The MIDI import reads, asks and replaces by itself.
             ImportMidiIntoEditor(name, true);
+            return;
+        } else if (kind == FileKind::MelodyText) {
+            // As the menu imports it; read and checked before the question.
+            ImportMelodyText(name, true);
+            return;
+        } else if (kind == FileKind::RingtoneBook) {
+            ImportRingtoneBook(name, true);
             return;
         } else {
             ShowNotSupported();

@@ -192,17 +192,14 @@ private:
     // was saved whole.
     bool AskLossQuestion();
     // Before a command writes or uses the compiled melody (every save, play,
-    // MIDI export, text export, mail text): pages or settings edited since
+    // MIDI export, mail text): pages or settings edited since
     // the last analysis, or a document never compiled, are compiled first as
     // 「音譜解析」 does, so that nothing written holds less than the pages
     // say. An edit asks the analysis question first, whose Yes means "analyse
     // and go on". False after No, or after a refusal, which is shown and led
     // to as the analysis command does; the command then writes nothing.
-    // A command that writes the pages' texts rather than the melody (the
-    // text export) passes Use::Texts: a document never compiled and not
-    // edited is then written as it is.
-    enum class Use { Melody, Texts };
-    bool AnalyseBeforeUse(Use use = Use::Melody);
+    // The text export writes the pages themselves and only asks.
+    bool AnalyseBeforeUse();
 
     // Reset editor: New without the question; also the first step of adopting
     // a staged melody.
@@ -233,8 +230,13 @@ private:
     // The file it was read from (empty for a menu import).
     QString ForeignFileName() const { return m_foreign ? m_foreign->path : QString(); }
     // Reads a melody text file (".tml") into the editor through the analysis,
-    // listing where its pages are not taken as written.
-    void ImportMelodyText(const QString& path);
+    // listing where its pages are not taken as written. A drop asks the loss
+    // question after the read (askLossQuestion); the menu has asked before.
+    void ImportMelodyText(const QString& path, bool askLossQuestion);
+    // The ringtone book (".ktm"): the songs chosen in its dialog go into the
+    // voice pages from the first on, one song a page; the other pages keep
+    // their text (RingtoneBookImport.cpp).
+    void ImportRingtoneBook(const QString& path, bool askLossQuestion);
     std::optional<StagedMelody> StageOrRefuse(MelodyStore candidate);
     void AdoptStagedMelody(StagedMelody staged, const QString& boundFile, bool enableSave);
 
