@@ -19,8 +19,7 @@ void TFormMain::mnExportClick()
         if (RefusedInForeignView()) {
             return;
         }
-        const bool edited = m_editState == EditState::ScoreEdited || m_editState == EditState::SettingsEdited;
-        if (edited && !m_services.messageBoxes.Question(FromSjis(Msg::AnalysisQuestion), SafeAnswer::Yes)) {
+        if (m_document.Edited() && !m_services.messageBoxes.Question(FromSjis(Msg::AnalysisQuestion), SafeAnswer::Yes)) {
             return;
         }
         FileDialogOptions options;
@@ -35,7 +34,7 @@ void TFormMain::mnExportClick()
             return;
         }
         // Written whole through a temporary file: a failure leaves the old file as it was.
-        WriteMelodyText(NativePath(*chosen), CollectEditorTexts(), m_melodyFileInfo);
+        WriteMelodyText(NativePath(*chosen), CollectEditorTexts(), m_document.FileInfo());
     });
 }
 

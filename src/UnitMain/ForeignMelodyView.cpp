@@ -35,7 +35,7 @@ std::optional<StagedMelody> TFormMain::StageOtherMakersMelody(const QString& pat
 
 QString TFormMain::DocumentFileName() const
 {
-    return m_foreign ? m_foreign->path : m_currentFileName;
+    return m_foreign ? m_foreign->path : CurrentFileName();
 }
 
 void TFormMain::EnterForeignView(MfiMelody melody, const QString& path)
@@ -107,9 +107,9 @@ bool TFormMain::RefusedInForeignView()
     return true;
 }
 
-std::string TFormMain::ForeignMidiBytes() const
+std::string TFormMain::ForeignMidiBytes()
 {
-    const int64_t adjustment = TypedTempoAdjustment(ToSjis(m_services.dialogs.EditTempoText())).value_or(100);
+    const int64_t adjustment = Adjustment().percent.value_or(100);
     return MfiMidiFileBytes(m_foreign->melody, adjustment);
 }
 

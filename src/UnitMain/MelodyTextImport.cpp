@@ -15,7 +15,7 @@ namespace quaverly {
 void TFormMain::ImportMelodyText(const QString& path, bool askLossQuestion)
 {
     StagedMelodyText read =
-        StageMelodyText(ReadWholeFile(NativePath(path)), m_store, m_melodyFileInfo, m_extendedNotation);
+        StageMelodyText(ReadWholeFile(NativePath(path)), m_store, m_document.FileInfo(), m_extendedNotation);
     if (read.refusal) {
         m_services.messageBoxes.Warning(FromSjis(*read.refusal));
         return;
