@@ -17,7 +17,7 @@ namespace quaverly {
 
 std::optional<StagedMelody> TFormMain::StageOrRefuse(MelodyStore candidate)
 {
-    std::optional<StagedMelody> staged = StageMelody(std::move(candidate), m_melodyFileInfo);
+    std::optional<StagedMelody> staged = StageMelody(std::move(candidate), m_document.FileInfo());
     if (!staged) {
         m_services.messageBoxes.Warning(FromSjis(Msg::DataFormatAbnormal));
     }
@@ -54,26 +54,24 @@ void TFormMain::AdoptStagedMelody(StagedMelody staged, const QString& boundFile,
         if (ForeignMelody()->partial) {
             m_ui->StatusBar1->showMessage(FromSjis(ForeignMelody()->partialMessage));
         }
-        m_editState = EditState::Current;
+        m_document.SetState(EditState::Current);
         DocumentChanged();
         return;
     }
-    m_store = std::move(staged.store);
-    m_melodyFileInfo = staged.info;
-    FillEditorFields(std::move(staged.fields));
+    const std::string missing = staged.missing;
+    const std::string otherMakerReport = staged.otherMakerReport;
+    // A melody folded from another maker's file is bound to none (the controller's rule).
+    FillEditorFields(m_document.Adopt(std::move(staged), NativePath(boundFile)));
     ShowSequenceInRoll(m_store.Sequence());
-    // A melody of another maker is bound to no file: Save asks for a name.
-    const bool otherMaker = !staged.otherMakerReport.empty();
-    m_currentFileName = otherMaker ? QString() : boundFile;
     m_ui->mnSave1->setEnabled(enableSave);
-    if (!staged.missing.empty()) {
-        m_ui->StatusBar1->showMessage(FromSjis(staged.missing));
+    if (!missing.empty()) {
+        m_ui->StatusBar1->showMessage(FromSjis(missing));
     }
     // After the fields were filled: their change notices do not outlast the load.
-    m_editState = EditState::Current;
+    m_document.SetState(EditState::Current);
     DocumentChanged();
-    if (otherMaker) {
-        m_services.messageBoxes.Information(FromSjis(staged.otherMakerReport));
+    if (!otherMakerReport.empty()) {
+        m_services.messageBoxes.Information(FromSjis(otherMakerReport));
     }
 }
 

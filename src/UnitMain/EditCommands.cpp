@@ -38,7 +38,7 @@ void TFormMain::mnMakeMldClick()
 bool TFormMain::AnalysePages(AnalysisShown shown)
 {
     m_sequenceRows->Clear();
-    AnalysisResult result = AnalyseScore(m_store, CollectEditorTexts(), m_melodyFileInfo, m_extendedNotation);
+    AnalysisResult result = m_document.Analyse(CollectEditorTexts(), m_extendedNotation);
     if (result.refusal) {
         ShowRefusal(*result.refusal, result.refusalReason);
         return false;
@@ -53,7 +53,7 @@ bool TFormMain::AnalysePages(AnalysisShown shown)
         m_services.messageBoxes.Information(FromSjis(result.report));
     }
     // After the pages were rewritten: their change notices do not outlast the command.
-    m_editState = EditState::Current;
+    m_document.SetState(EditState::Current);
     return true;
 }
 
@@ -101,12 +101,14 @@ void TFormMain::mnInfoClick()
         m_services.dialogs.ShowForeignInfo(m_foreign->melody);
         return;
     }
-    MelodyFileInfo info = m_melodyFileInfo;
+    MelodyFileInfo info = m_document.FileInfo();
     if (!m_services.dialogs.RunFileInfo(info)) {
         return;
     }
-    m_melodyFileInfo = info;
+    m_document.FileInfo() = info;
     SetEditState(EditState::SettingsEdited);
+    // The header texts count in the size and have their limit.
+    m_liveAnalysis->Schedule();
 }
 
 void TFormMain::mnF0DataClick()
@@ -218,6 +220,8 @@ void TFormMain::ShiftScale(int semitones)
 void TFormMain::mnOptionClick()
 {
     m_services.dialogs.RunSetup();
+    // The adjustment as the dialog leaves it, read once here for every later use.
+    m_document.SetTempoAdjustment(ReadTempoAdjustment(ToSjis(m_services.dialogs.EditTempoText())));
 }
 
 void TFormMain::mnContentsClick()

@@ -5,13 +5,21 @@
 #include "TFormMain.h"
 #include "UnitMld/FileKind.h"
 #include "UnitMld/MelodyText.h"
+#include "base/Messages.h"
+#include "platform/SjisText.h"
 
 namespace quaverly {
 
 void TFormMain::mnExportClick()
 {
     RunCommand([this] {
-        if (!AnalyseBeforeUse(Use::Texts)) {
+        // The pages and boxes are written as they stand, refused values
+        // included: nothing is analysed or rewritten first. An edit since the
+        // last analysis only asks whether to go on.
+        if (RefusedInForeignView()) {
+            return;
+        }
+        if (m_document.Edited() && !m_services.messageBoxes.Question(FromSjis(Msg::AnalysisQuestion), SafeAnswer::Yes)) {
             return;
         }
         FileDialogOptions options;
@@ -26,7 +34,7 @@ void TFormMain::mnExportClick()
             return;
         }
         // Written whole through a temporary file: a failure leaves the old file as it was.
-        WriteMelodyText(NativePath(*chosen), CollectEditorTexts(), m_melodyFileInfo);
+        WriteMelodyText(NativePath(*chosen), CollectEditorTexts(), m_document.FileInfo());
     });
 }
 

@@ -38,7 +38,7 @@ const QString OtherFormatsFilter = QStringLiteral(
 
 bool TFormMain::AskLossQuestion()
 {
-    if (m_editState == EditState::Empty || m_editState == EditState::Saved) {
+    if (!m_document.AsksLossQuestion()) {
         return true;
     }
     switch (m_services.messageBoxes.QuestionWithSave(FromSjis(Msg::LossQuestion))) {
@@ -50,24 +50,27 @@ bool TFormMain::AskLossQuestion()
             RunCommand([this] { SaveDocument(); });
             // A refused, cancelled or failed save, or one that left an edit out
             // of the file, keeps the document: the command does not go on.
-            return m_editState == EditState::Saved;
+            return m_document.State() == EditState::Saved;
     }
     return false;
 }
 
-bool TFormMain::AnalyseBeforeUse(Use use)
+bool TFormMain::AnalyseBeforeUse()
 {
     // The pages of a melody shown as it is hold nothing to analyse or use.
     if (RefusedInForeignView()) {
         return false;
     }
-    const bool edited = m_editState == EditState::ScoreEdited || m_editState == EditState::SettingsEdited;
-    // A new document's store holds no melody until its first analysis.
-    if (!edited && (use == Use::Texts || m_store.IsMelodyImage())) {
-        return true;
-    }
-    if (edited && !m_services.messageBoxes.Question(FromSjis(Msg::AnalysisQuestion), SafeAnswer::Yes)) {
-        return false;
+    switch (m_document.BeforeUsingMelody()) {
+        case BeforeUse::Go:
+            return true;
+        case BeforeUse::AskToAnalyse:
+            if (!m_services.messageBoxes.Question(FromSjis(Msg::AnalysisQuestion), SafeAnswer::Yes)) {
+                return false;
+            }
+            break;
+        case BeforeUse::Analyse:
+            break;
     }
     bool analysed = false;
     RunCommand([this, &analysed] { analysed = AnalysePages(AnalysisShown::Quiet); });
@@ -107,15 +110,13 @@ void TFormMain::ResetEditor()
         VoiceMemo(voice)->clear();
     }
 
-    m_store.ClearMelody();
     m_sequenceRows->Clear();
     m_ui->EditTitle->clear();
-    m_currentFileName.clear();
     m_ui->mnSave1->setEnabled(false);
     m_ui->StatusBar1->clearMessage();
     m_ui->PageControl1->setCurrentWidget(m_ui->TabSheet1);
     // Last: the controls' change notices above have set it meanwhile.
-    m_editState = EditState::Empty;
+    m_document.Reset();
 }
 
 void TFormMain::SaveMelodyTo(const QString& path)
@@ -123,11 +124,9 @@ void TFormMain::SaveMelodyTo(const QString& path)
     // The image is what the analysis before the save, the last analysis or
     // the load made. Should the pages hold more than the file, the document
     // stays edited, so closing, New and Open still ask.
-    const bool imageMatchesEditor = m_editState != EditState::ScoreEdited && m_editState != EditState::SettingsEdited;
-    m_store.SaveMelodyFile(NativePath(path));
+    const bool saved = m_document.SaveTo(NativePath(path));
     m_ui->mnSave1->setEnabled(true);
-    if (imageMatchesEditor) {
-        m_editState = EditState::Saved;
+    if (saved) {
         RemoveJournal();
     }
 }
@@ -175,14 +174,12 @@ void TFormMain::SaveDocument()
     if (!AnalyseBeforeUse()) {
         return;
     }
-    // Save overwrites only a melody file. A dropped ".c99" enables Save
-    // without binding a file, and a dropped ".pmr" binds a pocket-melody
-    // file whose header Save would drop: the user names a file instead.
-    if (FileKindOf(NativePath(m_currentFileName)) != FileKind::Melody) {
+    // Save overwrites only a melody file; otherwise the user names one.
+    if (m_document.RouteSave() == SaveRoute::AskName) {
         RunSaveAs();
         return;
     }
-    SaveMelodyTo(m_currentFileName);
+    SaveMelodyTo(CurrentFileName());
 }
 
 void TFormMain::mnSaveAs1Click()
@@ -201,22 +198,22 @@ void TFormMain::RunSaveAs()
     FileDialogOptions options;
     options.filter = MelodyFilter;
     options.defaultSuffix = QStringLiteral("mld");
-    options.initialFile = SuggestedFileName(m_currentFileName, ToSjis(m_ui->EditTitle->text()));
-    if (!m_currentFileName.isEmpty() && FileKindOf(NativePath(m_currentFileName)) != FileKind::Melody) {
+    const QString current = CurrentFileName();
+    options.initialFile = SuggestedFileName(current, ToSjis(m_ui->EditTitle->text()));
+    if (!current.isEmpty() && !DocumentController::IsMelodyFileName(m_document.CurrentFileName())) {
         // A bound pocket-melody file: only a ".mld" name can be saved.
-        options.initialFile = ChangeExtension(m_currentFileName, QStringLiteral(".mld"));
+        options.initialFile = ChangeExtension(current, QStringLiteral(".mld"));
     }
     const std::optional<QString> chosen = m_services.fileDialogs.SaveFile(options);
     if (!chosen) {
         return;
     }
-    if (FileKindOf(NativePath(*chosen)) != FileKind::Melody) {
+    if (!DocumentController::IsMelodyFileName(NativePath(*chosen))) {
         ShowNotSupported();
         return;
     }
     // Bound once written: a save that fails keeps the file the window had.
     SaveMelodyTo(*chosen);
-    m_currentFileName = *chosen;
 }
 
 void TFormMain::mnImportClick()
@@ -231,27 +228,8 @@ void TFormMain::mnImportClick()
         if (!chosen) {
             return;
         }
-        const FileKind kind = FileKindOf(NativePath(*chosen));
-        if (IsTextMelodyPath(NativePath(*chosen))) {
-            ImportTextMelodyIntoEditor(*chosen, false);
-            return;
-        }
-        if (kind == FileKind::MelodyText) {
-            ImportMelodyText(*chosen);
-            return;
-        }
-        // Every other choice is answered "未サポートです" first; two formats are read after it.
-        ShowNotSupported();
-        std::optional<StagedMelody> staged;
-        if (kind == FileKind::PocketMelody) {
-            staged = StageMelodyFile(*chosen);
-        } else if (kind == FileKind::NumericText) {
-            staged = StageNumericText(ReadWholeFile(NativePath(*chosen)));
-        }
-        if (staged) {
-            // Menu imports bind no file and leave Save disabled.
-            AdoptStagedMelody(std::move(*staged), QString(), false);
-        }
+        // The menu has asked its question: the file replaces the document once read.
+        ReadGivenFile(*chosen, DocumentController::RouteImport(NativePath(*chosen)), false);
     });
 }
 
@@ -262,36 +240,45 @@ void TFormMain::FileDrop1FileDrop(const QStringList& fileNames)
             return;
         }
         const QString name = fileNames.first();
-        const FileKind kind = FileKindOf(NativePath(name));
-        std::optional<StagedMelody> staged;
-        QString boundFile;
-        if (kind == FileKind::Melody || kind == FileKind::PocketMelody) {
-            if (kind == FileKind::PocketMelody) {
-                ShowNotSupported();
-            }
-            staged = StageMelodyFile(name);
-            boundFile = name;
-        } else if (kind == FileKind::NumericText) {
-            ShowNotSupported();
-            staged = StageNumericText(ReadWholeFile(NativePath(name)));
-        } else if (IsTextMelodyPath(NativePath(name))) {
-            ImportTextMelodyIntoEditor(name, true);
-            return;
-        } else if (kind == FileKind::Midi) {
-            // The MIDI import reads, asks and replaces by itself.
-            ImportMidiIntoEditor(name, true);
-            return;
-        } else {
-            ShowNotSupported();
-        }
         // The drop is read and checked before the question: a file that is no
         // melody is refused without asking and without touching the document.
-        if (!staged || !AskLossQuestion()) {
-            return;
-        }
-        // Save is enabled also with no file bound (".c99"): Save then asks for a name.
-        AdoptStagedMelody(std::move(*staged), boundFile, true);
+        ReadGivenFile(name, DocumentController::RouteDrop(NativePath(name)), true);
     });
+}
+
+void TFormMain::ReadGivenFile(const QString& path, const FileRoute& route, bool askLossQuestion)
+{
+    if (route.notSupportedFirst || route.read == ReadRoute::NotSupported) {
+        ShowNotSupported();
+    }
+    std::optional<StagedMelody> staged;
+    switch (route.read) {
+        case ReadRoute::NotSupported:
+            return;
+        case ReadRoute::Melody:
+            staged = StageMelodyFile(path);
+            break;
+        case ReadRoute::NumericText:
+            staged = StageNumericText(ReadWholeFile(NativePath(path)));
+            break;
+        // These read, ask and replace by themselves.
+        case ReadRoute::MelodyText:
+            ImportMelodyText(path, askLossQuestion);
+            return;
+        case ReadRoute::RingtoneBook:
+            ImportRingtoneBook(path, askLossQuestion);
+            return;
+        case ReadRoute::Midi:
+            ImportMidiIntoEditor(path, askLossQuestion);
+            return;
+        case ReadRoute::TextMelody:
+            ImportTextMelodyIntoEditor(path, askLossQuestion);
+            return;
+    }
+    if (!staged || (askLossQuestion && !AskLossQuestion())) {
+        return;
+    }
+    AdoptStagedMelody(std::move(*staged), route.bindsFile ? path : QString(), route.enablesSave);
 }
 
 void TFormMain::mnExit1Click()

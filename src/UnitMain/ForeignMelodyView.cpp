@@ -35,7 +35,7 @@ std::optional<StagedMelody> TFormMain::StageOtherMakersMelody(const QString& pat
 
 QString TFormMain::DocumentFileName() const
 {
-    return m_foreign ? m_foreign->path : m_currentFileName;
+    return m_foreign ? m_foreign->path : CurrentFileName();
 }
 
 void TFormMain::EnterForeignView(MfiMelody melody, const QString& path)
@@ -107,7 +107,7 @@ bool TFormMain::RefusedInForeignView()
     return true;
 }
 
-std::string TFormMain::ForeignMidiBytes() const
+std::string TFormMain::ForeignMidiBytes()
 {
     // The melody's own tempo map: the adjustment is for this program's own melodies.
     return MfiMidiFileBytes(m_foreign->melody);

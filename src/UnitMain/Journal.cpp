@@ -37,11 +37,11 @@ JournalContent TFormMain::CollectJournal() const
 {
     JournalContent content;
     content.texts = CollectEditorTexts();
-    content.info = m_melodyFileInfo;
+    content.info = m_document.FileInfo();
     content.fff0DataSet = m_store.fff0DataSet;
     content.fff0DataHex = m_store.fff0DataHex;
     content.melodyImage = m_store.MelodyImage();
-    content.boundFile = m_currentFileName.toUtf8().toStdString();
+    content.boundFile = CurrentFileName().toUtf8().toStdString();
     return content;
 }
 
@@ -91,7 +91,7 @@ void TFormMain::RestoreJournal(const JournalContent& content)
         VoiceVolume(voice)->setText(FromSjis(content.texts.volumes[i]));
         SetMemoText(voice, content.texts.scores[i]);
     }
-    m_melodyFileInfo = content.info;
+    m_document.FileInfo() = content.info;
     m_store.fff0DataSet = content.fff0DataSet;
     m_store.fff0DataHex = content.fff0DataHex;
     m_store.MelodyImage() = content.melodyImage;
@@ -107,10 +107,10 @@ void TFormMain::RestoreJournal(const JournalContent& content)
     } catch (const QuaverlyError&) {
         // A melody too long for the view: the pages are restored all the same.
     }
-    m_currentFileName = QString::fromUtf8(content.boundFile);
-    m_ui->mnSave1->setEnabled(!m_currentFileName.isEmpty());
+    m_document.Bind(NativePath(QString::fromUtf8(content.boundFile)));
+    m_ui->mnSave1->setEnabled(!m_document.CurrentFileName().empty());
     // Restored, not saved: every question asks again until the next save.
-    m_editState = EditState::ScoreEdited;
+    m_document.SetState(EditState::ScoreEdited);
 }
 
 void TFormMain::OfferJournalRestore()

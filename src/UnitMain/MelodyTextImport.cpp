@@ -12,10 +12,10 @@
 
 namespace quaverly {
 
-void TFormMain::ImportMelodyText(const QString& path)
+void TFormMain::ImportMelodyText(const QString& path, bool askLossQuestion)
 {
     StagedMelodyText read =
-        StageMelodyText(ReadWholeFile(NativePath(path)), m_store, m_melodyFileInfo, m_extendedNotation);
+        StageMelodyText(ReadWholeFile(NativePath(path)), m_store, m_document.FileInfo(), m_extendedNotation);
     if (read.refusal) {
         m_services.messageBoxes.Warning(FromSjis(*read.refusal));
         return;
@@ -24,7 +24,11 @@ void TFormMain::ImportMelodyText(const QString& path)
         m_services.messageBoxes.Warning(FromSjis(Msg::DataFormatAbnormal));
         return;
     }
-    // Menu imports bind no file and leave Save disabled.
+    // A drop asks once the file has been read; the menu has asked before its dialog.
+    if (askLossQuestion && !AskLossQuestion()) {
+        return;
+    }
+    // Imports of this text bind no file and leave Save disabled.
     AdoptStagedMelody(std::move(*read.staged), QString(), false);
     if (read.diagnostics.empty()) {
         return;

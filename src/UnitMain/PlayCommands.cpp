@@ -20,6 +20,7 @@
 #include "UnitMfi/MfiMidi.h"
 #include "UnitMidi/MidiWriter.h"
 #include "UnitPlay/TFormPlay.h"
+#include "UnitSetup/TSetupDlg.h"
 #include "UnitMld/MldLayout.h"
 #include "base/FileIO.h"
 #include "base/Messages.h"
@@ -71,43 +72,43 @@ int PlayLoopSection(MidiPlayer& player, const MfiMelody& melody)
 
 }  // namespace
 
-bool TFormMain::SettingsAllowMidi()
+std::optional<SettingValues> TFormMain::ReadSettingsOrRefuse()
 {
-    return CheckMidiSettings(false).has_value();
+    // The boxes alone: the pages are not read for their values.
+    SettingsReading reading = ReadSettings(CollectSettingTexts());
+    if (!reading.values) {
+        ShowRefusal(reading.refusal, reading.reason);
+        m_liveAnalysis->RunNow();
+    }
+    return reading.values;
 }
 
-std::optional<MidiSettings> TFormMain::CheckMidiSettings(bool forPlay)
+const TempoAdjustment& TFormMain::Adjustment()
 {
-    const EditorTexts texts = CollectEditorTexts();
-    SettingValues values;
-    RefusalReason reason;
-    if (std::optional<std::string> refusal = CheckSettingTexts(texts, values, &reason)) {
-        ShowRefusal(*refusal, reason);
-        m_liveAnalysis->RunNow();
-        return std::nullopt;
+    if (!m_document.HasTempoAdjustment()) {
+        m_document.SetTempoAdjustment(ReadTempoAdjustment(ToSjis(
+            m_services.settings.Value(QLatin1String(EditTempoKey), QLatin1String(EditTempoDefault)).toString())));
     }
-    MidiSettings settings;
-    settings.tempo = values.tempo;
-    settings.tones = values.tones;
-    settings.volumes = values.volumes;
+    return m_document.Adjustment();
+}
+
+MidiSettings TFormMain::MidiRequest(const SettingValues& values, bool forPlay)
+{
+    PlayVoices voices;
     for (int voice = 1; voice <= VoiceCount; ++voice) {
-        settings.playMask[static_cast<size_t>(voice - 1)] = VoicePlayItem(voice)->isChecked();
+        voices.switches[static_cast<size_t>(voice - 1)] = VoicePlayItem(voice)->isChecked();
     }
-    if (forPlay && m_soloVoice > 0) {
-        // Solo mutes the others for this play only; the switches stay as they are.
-        for (int voice = 1; voice <= VoiceCount; ++voice) {
-            settings.playMask[static_cast<size_t>(voice - 1)] = voice == m_soloVoice;
-        }
-    }
+    voices.soloVoice = m_soloVoice;
+    voices.forPlay = forPlay;
+    Adjustment();
+    MidiSettings settings = m_document.PlayRequest(values, voices, ToSjis(m_ui->EditTitle->text()));
     if (forPlay) {
         m_soundingVoices = settings.playMask;
     }
-    settings.title = texts.title;
-    settings.editTempo = ToSjis(m_services.dialogs.EditTempoText());
     return settings;
 }
 
-bool TFormMain::CheckAndWriteMidi(const QString& path, bool forPlay)
+bool TFormMain::CheckAndWriteMidi(const QString& path, bool forPlay, const SettingValues* values)
 {
     if (m_foreign) {
         // Every channel with its tempo map, programs, volumes, pans and bends.
@@ -118,12 +119,16 @@ bool TFormMain::CheckAndWriteMidi(const QString& path, bool forPlay)
                                                : ForeignMidiBytes());
         return true;
     }
-    const std::optional<MidiSettings> settings = CheckMidiSettings(forPlay);
-    if (!settings) {
-        return false;
+    std::optional<SettingValues> read;
+    if (values == nullptr) {
+        read = ReadSettingsOrRefuse();
+        if (!read) {
+            return false;
+        }
+        values = &*read;
     }
     // A file that cannot be written is an error the caller's command shows.
-    WriteMidiFile(NativePath(path), m_store.Sequence(), *settings);
+    WriteMidiFile(NativePath(path), m_store.Sequence(), MidiRequest(*values, forPlay));
     return true;
 }
 
@@ -132,11 +137,11 @@ std::optional<std::string> TFormMain::CheckAndMakeMidi(bool forPlay)
     if (m_foreign) {
         return ForeignMidiBytes();
     }
-    const std::optional<MidiSettings> settings = CheckMidiSettings(forPlay);
-    if (!settings) {
+    const std::optional<SettingValues> values = ReadSettingsOrRefuse();
+    if (!values) {
         return std::nullopt;
     }
-    return MidiFileBytes(m_store.Sequence(), *settings);
+    return MidiFileBytes(m_store.Sequence(), MidiRequest(*values, forPlay));
 }
 
 void TFormMain::mnPlayClick()
@@ -169,14 +174,19 @@ void TFormMain::StartPlay(int startTime)
     }
     // A tempo, tone or volume the melody cannot take is refused before any
     // question; a melody of another maker is played as it is, from its start.
+    // The boxes are read once, here, for the whole command.
+    std::optional<SettingValues> values;
     if (m_foreign) {
         startTime = -1;
-    } else if (!SettingsAllowMidi() || !AnalyseBeforeUse()) {
-        return;
+    } else {
+        values = ReadSettingsOrRefuse();
+        if (!values || !AnalyseBeforeUse()) {
+            return;
+        }
     }
-    RunCommand([this, startTime] {
+    RunCommand([this, startTime, &values] {
         const QString fileName = PlayFileName();
-        if (!CheckAndWriteMidi(fileName, true)) {
+        if (!CheckAndWriteMidi(fileName, true, values ? &*values : nullptr)) {
             return;
         }
         m_services.player.SetFileName(NativePath(fileName));
@@ -230,8 +240,12 @@ void TFormMain::mnPutMidiClick()
 {
     // A tempo, tone or volume the file cannot take is refused before any
     // question or file name; a melody of another maker is written whole.
-    if (!m_foreign && (!SettingsAllowMidi() || !AnalyseBeforeUse())) {
-        return;
+    std::optional<SettingValues> values;
+    if (!m_foreign) {
+        values = ReadSettingsOrRefuse();
+        if (!values || !AnalyseBeforeUse()) {
+            return;
+        }
     }
     FileDialogOptions options;
     options.filter = QStringLiteral("標準MIDIファイル(*.mid)");
@@ -242,7 +256,7 @@ void TFormMain::mnPutMidiClick()
     if (!chosen) {
         return;
     }
-    RunCommand([this, &chosen] { CheckAndWriteMidi(*chosen); });
+    RunCommand([this, &chosen, &values] { CheckAndWriteMidi(*chosen, false, values ? &*values : nullptr); });
 }
 
 void TFormMain::mnPlay1Click(int voice)

@@ -14,10 +14,10 @@ namespace quaverly {
 
 void TFormMain::StartUp(const QStringList& arguments)
 {
-    m_editState = EditState::Empty;
+    m_document.SetState(EditState::Empty);
     // Before the window is first shown: a stored placement replaces the designed one.
     m_winPlace->RestorePlacement();
-    m_melodyFileInfo.version = "0100";
+    m_document.FileInfo().version = "0100";
     ResetEditor();
 
     const CommandLine line = ParseCommandLine(arguments);
@@ -25,13 +25,14 @@ void TFormMain::StartUp(const QStringList& arguments)
     m_keyMappingOff = line.keyMappingOff;
     m_playAndExit = line.playAndExit;
     m_commandLineMode = line.mode;
-    m_currentFileName = line.fileName;
+    // The file argument is bound only once its file has been read as a melody.
+    QString fileArgument = line.fileName;
 
     if (m_commandLineMode == QLatin1String("/CIN")) {
         // The file argument is the text to import, not a melody file to open,
         // also when it cannot be read.
-        const QString textFile = m_currentFileName;
-        m_currentFileName.clear();
+        const QString textFile = fileArgument;
+        fileArgument.clear();
         RunCommand([this, &textFile] {
             const std::string text = textFile.isEmpty() ? m_services.clipboard.Text().value_or(std::string())
                                                         : ReadWholeFile(NativePath(textFile));
@@ -42,10 +43,8 @@ void TFormMain::StartUp(const QStringList& arguments)
         });
     }
 
-    if (!m_currentFileName.isEmpty()) {
-        // The name is bound only once its file has been read as a melody.
-        const QString fileName = m_currentFileName;
-        m_currentFileName.clear();
+    if (!fileArgument.isEmpty()) {
+        const QString fileName = fileArgument;
         RunCommand([this, &fileName] {
             std::optional<StagedMelody> staged = StageMelodyFile(fileName);
             if (staged) {

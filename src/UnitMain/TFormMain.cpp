@@ -92,6 +92,7 @@ TFormMain::TFormMain(MelodyStore& store, const WindowServices& services, QWidget
       m_ui(std::make_unique<Ui::TFormMain>()),
       m_store(store),
       m_services(services),
+      m_document(store),
       m_programFolder(QCoreApplication::applicationDirPath()),
       m_terminateHandler([] { QCoreApplication::exit(0); })
 {
@@ -277,8 +278,7 @@ bool TFormMain::HoldsUnsavedWork() const
     if (m_foreign) {
         return false;
     }
-    return m_editState == EditState::ScoreEdited || m_editState == EditState::SettingsEdited ||
-           (m_editState == EditState::Current && m_currentFileName.isEmpty());
+    return m_document.HoldsUnsavedWork();
 }
 
 void TFormMain::ConnectChangeNotices()
@@ -286,11 +286,11 @@ void TFormMain::ConnectChangeNotices()
     // Set whatever the previous state, also while a command fills the
     // controls: such a command sets its own final state afterwards.
     auto settingsEdited = [this] {
-        m_editState = EditState::SettingsEdited;
+        m_document.SettingEdited();
         DocumentChanged();
     };
     auto scoreEdited = [this] {
-        m_editState = EditState::ScoreEdited;
+        m_document.PageEdited();
         DocumentChanged();
     };
     connect(m_ui->ComboBoxTempo, &QComboBox::currentTextChanged, this, settingsEdited);
@@ -314,7 +314,7 @@ void TFormMain::SetUpLiveAnalysis()
     meter->setObjectName(QStringLiteral("LabelMeter"));
     m_ui->StatusBar1->addPermanentWidget(meter);
     m_liveAnalysis = new LiveAnalysis(
-        [this] { return LiveAnalysisInput{CollectEditorTexts(), m_melodyFileInfo, m_extendedNotation}; }, this);
+        [this] { return LiveAnalysisInput{CollectEditorTexts(), m_document.FileInfo(), m_extendedNotation}; }, this);
     m_diagnosticsView = new DiagnosticsView(m_ui->PageControl1, {VoiceMemo(1), VoiceMemo(2), VoiceMemo(3), VoiceMemo(4)},
                                             list, meter, this);
     connect(m_liveAnalysis, &LiveAnalysis::Analysed, m_diagnosticsView, &DiagnosticsView::Show);
@@ -322,6 +322,8 @@ void TFormMain::SetUpLiveAnalysis()
             [this](int voice) { ApplyPageHighlights(voice + 1); });
     auto schedule = [this] { m_liveAnalysis->Schedule(); };
     connect(m_ui->ComboBoxTempo, &QComboBox::editTextChanged, this, schedule);
+    // The title is a header text too: it counts in the size and has its limit.
+    connect(m_ui->EditTitle, &QLineEdit::textChanged, this, schedule);
     for (int voice = 1; voice <= VoiceCount; ++voice) {
         connect(VoiceTone(voice), &QComboBox::editTextChanged, this, schedule);
         connect(VoiceTone(voice), &QComboBox::currentTextChanged, this, schedule);
@@ -346,6 +348,11 @@ void TFormMain::TerminateApplication()
 QString TFormMain::HelpFileName() const
 {
     return FindHelpFolder(m_programFolder) + QStringLiteral("/index.html");
+}
+
+QString TFormMain::CurrentFileName() const
+{
+    return QFile::decodeName(QByteArray::fromStdString(m_document.CurrentFileName()));
 }
 
 QPlainTextEdit* TFormMain::VoiceMemo(int voice) const { return ControlsOf(voice).memo; }

@@ -1,8 +1,8 @@
-// TFormMain: the program's one main window and the owner of the editor. It
-// holds the controls of the four voices, the tempo and the title, owns the
-// document state EditState and the bound file CurrentFileName, and routes
-// every menu command, dropped file and the command line to the core unit that
-// does the work. The class is defined across several files, one per concern:
+// TFormMain: the program's one main window, a view over the document its
+// DocumentController keeps (EditState, CurrentFileName and the rules that
+// guard them). It holds the controls of the four voices, the tempo and the
+// title, and wires every menu command, dropped file and the command line to
+// the controller or the core unit. It is defined across files, one per concern:
 // TFormMain.cpp (construction and wiring), FileCommands.cpp, EditCommands.cpp,
 // ExportCommands.cpp, PlayCommands.cpp, RollCommands.cpp, KeyInput.cpp,
 // StartUp.cpp, DocumentReplace.cpp (check first, replace after),
@@ -27,6 +27,7 @@
 #include <string>
 
 #include "UnitMain/WindowServices.h"
+#include "document/DocumentController.h"
 #include "UnitMfi/MfiMelody.h"
 #include "UnitMidi/MidiWriter.h"
 #include "UnitMld/MelodyFileInfo.h"
@@ -54,10 +55,6 @@ class TFormMain;
 namespace quaverly {
 
 struct JournalContent;
-
-// The document state. Empty and Saved have nothing to lose; ScoreEdited and
-// SettingsEdited mean the MelodyImage no longer matches the editor.
-enum class EditState { Empty = 0, Current = 1, ScoreEdited = 2, SettingsEdited = 3, Saved = 4 };
 
 class DiagnosticsView;
 class LiveAnalysis;
@@ -146,16 +143,17 @@ private:
     void SetTerminateHandler(std::function<void()> handler);
     void TerminateApplication();
 
-    // Document state and what the commands read.
-    EditState State() const { return m_editState; }
+    // Document state and what the commands read: the document controller's.
+    EditState State() const { return m_document.State(); }
     void SetEditState(EditState state)
     {
-        m_editState = state;
+        m_document.SetState(state);
         DocumentChanged();
     }
-    const QString& CurrentFileName() const { return m_currentFileName; }
-    MelodyFileInfo& FileInfo() { return m_melodyFileInfo; }
-    const MelodyFileInfo& FileInfo() const { return m_melodyFileInfo; }
+    // The bound file as the window names it.
+    QString CurrentFileName() const;
+    MelodyFileInfo& FileInfo() { return m_document.FileInfo(); }
+    const MelodyFileInfo& FileInfo() const { return m_document.FileInfo(); }
     bool ExtendedNotation() const { return m_extendedNotation; }
     bool KeyMappingOff() const { return m_keyMappingOff; }
     const QString& CommandLineMode() const { return m_commandLineMode; }
@@ -196,17 +194,14 @@ private:
     // was saved whole.
     bool AskLossQuestion();
     // Before a command writes or uses the compiled melody (every save, play,
-    // MIDI export, text export, mail text): pages or settings edited since
+    // MIDI export, mail text): pages or settings edited since
     // the last analysis, or a document never compiled, are compiled first as
     // 「音譜解析」 does, so that nothing written holds less than the pages
     // say. An edit asks the analysis question first, whose Yes means "analyse
     // and go on". False after No, or after a refusal, which is shown and led
     // to as the analysis command does; the command then writes nothing.
-    // A command that writes the pages' texts rather than the melody (the
-    // text export) passes Use::Texts: a document never compiled and not
-    // edited is then written as it is.
-    enum class Use { Melody, Texts };
-    bool AnalyseBeforeUse(Use use = Use::Melody);
+    // The text export writes the pages themselves and only asks.
+    bool AnalyseBeforeUse();
 
     // Reset editor: New without the question; also the first step of adopting
     // a staged melody.
@@ -237,8 +232,17 @@ private:
     // The file it was read from (empty for a menu import).
     QString ForeignFileName() const { return m_foreign ? m_foreign->path : QString(); }
     // Reads a melody text file (".tml") into the editor through the analysis,
-    // listing where its pages are not taken as written.
-    void ImportMelodyText(const QString& path);
+    // listing where its pages are not taken as written. A drop asks the loss
+    // question after the read (askLossQuestion); the menu has asked before.
+    void ImportMelodyText(const QString& path, bool askLossQuestion);
+    // The ringtone book (".ktm"): the songs chosen in its dialog go into the
+    // voice pages from the first on, one song a page; the other pages keep
+    // their text (RingtoneBookImport.cpp).
+    void ImportRingtoneBook(const QString& path, bool askLossQuestion);
+    // A file chosen for import or dropped, read as the controller routes it:
+    // refused, staged and adopted, or handed to its own import. A drop asks
+    // the loss question once the file has been read (askLossQuestion).
+    void ReadGivenFile(const QString& path, const FileRoute& route, bool askLossQuestion);
     std::optional<StagedMelody> StageOrRefuse(MelodyStore candidate);
     void AdoptStagedMelody(StagedMelody staged, const QString& boundFile, bool enableSave);
 
@@ -280,13 +284,18 @@ private:
 
     // Play and MIDI export share the checks and the writing (PlayCommands.cpp):
     // false after a refusal message, with nothing written.
-    // forPlay: the solo voice, if any, is the only one written.
-    bool CheckAndWriteMidi(const QString& path, bool forPlay = false);
+    // forPlay: the solo voice, if any, is the only one written. values: the
+    // boxes as the command read them; read here when not given.
+    bool CheckAndWriteMidi(const QString& path, bool forPlay = false, const SettingValues* values = nullptr);
     // The same checks, and the MIDI file's bytes instead of a file: nothing
     // after a refusal message.
     std::optional<std::string> CheckAndMakeMidi(bool forPlay = false);
-    // The check chain of the tempo, tone and volume boxes alone; a refusal is shown and led to.
-    bool SettingsAllowMidi();
+    // The tempo, tone and volume boxes read once into values where a command
+    // begins; nothing after the refusal has been shown and led to.
+    std::optional<SettingValues> ReadSettingsOrRefuse();
+    // The tempo adjustment, read from the settings store at its first use and
+    // again whenever the settings dialog closes.
+    const TempoAdjustment& Adjustment();
     // A refusal's message box, naming the voice and what its box allows, and the lead to the box.
     void ShowRefusal(const std::string& refusal, const RefusalReason& reason);
     // "/P": play at once, show the playing window, end when it closes.
@@ -370,13 +379,13 @@ private:
     // and asks a new name; the other maker's file is never written.
     void SaveForeignMelody();
     // The all-channel MIDI file of the shown melody at the tempo adjustment.
-    std::string ForeignMidiBytes() const;
+    std::string ForeignMidiBytes();
     // The file the title bar names and the dialogs start from.
     QString DocumentFileName() const;
 
-    // The MIDI settings of the editor's fields and the voice switches, or
-    // nothing after the refusal message (PlayCommands.cpp).
-    std::optional<MidiSettings> CheckMidiSettings(bool forPlay);
+    // What a play or MIDI export writes: the values read, the voice switches
+    // or the solo voice, the title and the tempo adjustment (PlayCommands.cpp).
+    MidiSettings MidiRequest(const SettingValues& values, bool forPlay);
 
     // Play from the start (startTime -1) or from a time (PlayCommands.cpp).
     void StartPlay(int startTime);
@@ -421,10 +430,9 @@ private:
     MelodyStore& m_store;
     WindowServices m_services;
 
-    EditState m_editState = EditState::Empty;
-    QString m_currentFileName;
+    // The document's state, bound file, file information and the rules that guard them.
+    DocumentController m_document;
     std::optional<ForeignView> m_foreign;
-    MelodyFileInfo m_melodyFileInfo;
     bool m_extendedNotation = false;
     bool m_keyMappingOff = false;
     bool m_playAndExit = false;

@@ -9,13 +9,14 @@ namespace quaverly {
 
 FileKind FileKindOf(std::string_view path)
 {
-    static constexpr std::array<std::pair<std::string_view, FileKind>, 6> Kinds{{
+    static constexpr std::array<std::pair<std::string_view, FileKind>, 7> Kinds{{
         {".MLD", FileKind::Melody},
         {".PMR", FileKind::PocketMelody},
         {".TML", FileKind::MelodyText},
         {".C99", FileKind::NumericText},
         {".MID", FileKind::Midi},
         {".MIDI", FileKind::Midi},
+        {".KTM", FileKind::RingtoneBook},
     }};
     const std::string extension = UpperExtension(path);
     for (const auto& [text, kind] : Kinds) {

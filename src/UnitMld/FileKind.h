@@ -12,6 +12,7 @@ enum class FileKind {
     MelodyText,    // ".tml": the melody text export
     NumericText,   // ".c99": numeric note records
     Midi,          // ".mid", ".midi": a Standard MIDI File
+    RingtoneBook,  // ".ktm": a ringtone book of songs
     Other,
 };
 

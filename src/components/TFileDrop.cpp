@@ -14,23 +14,6 @@
 
 namespace quaverly {
 
-namespace {
-
-QString CutName(const QString& name)
-{
-    if (name.size() <= TFileDrop::MaxNameLength) {
-        return name;
-    }
-    // Never keep half of a character outside the Basic Multilingual Plane.
-    int length = TFileDrop::MaxNameLength;
-    if (name.at(length - 1).isHighSurrogate()) {
-        --length;
-    }
-    return name.left(length);
-}
-
-}  // namespace
-
 QStringList DroppedFileNames(const QMimeData& data)
 {
     QStringList names;
@@ -39,7 +22,9 @@ QStringList DroppedFileNames(const QMimeData& data)
     }
     for (const QUrl& url : data.urls()) {
         if (url.isLocalFile() && !url.toLocalFile().isEmpty()) {
-            names.append(CutName(url.toLocalFile()));
+            // Whole: a path cut short would name another file (Linux paths
+            // reach 4,096 bytes).
+            names.append(url.toLocalFile());
         }
     }
     return names;

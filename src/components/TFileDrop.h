@@ -26,9 +26,6 @@ public:
     // full paths in the order the drag carries them.
     using FileDropHandler = std::function<void(int count, QPoint point, const QStringList& names)>;
 
-    // The longest file name handed on: longer names are cut to this many characters.
-    static constexpr int MaxNameLength = 254;
-
     // Attaches to the owner form; errors from the handler go to the boxes.
     TFileDrop(QWidget* owner, MessageBoxes& boxes);
     ~TFileDrop() override;
@@ -61,7 +58,7 @@ private:
     bool m_accept = true;
 };
 
-// The local file paths a drag carries, each cut to MaxNameLength characters.
+// The local file paths a drag carries, each whole.
 QStringList DroppedFileNames(const QMimeData& data);
 
 }  // namespace quaverly

@@ -24,6 +24,7 @@ TEST(FileKind, KindsByExtensionInEitherCase)
         {".mld", FileKind::Melody},            {"x.Pmr", FileKind::PocketMelody},
         {"x.tml", FileKind::MelodyText},       {"x.C99", FileKind::NumericText},
         {"x.mid", FileKind::Midi},             {"x.mldx", FileKind::Other},
+        {"book.KTM", FileKind::RingtoneBook},  {"book.ktm", FileKind::RingtoneBook},
         {"x.mld.txt", FileKind::Other},        {"/a.mld/song", FileKind::Other},
         {"song", FileKind::Other},             {"", FileKind::Other},
         {"-", FileKind::Other},                {"x.ml", FileKind::Other},

@@ -291,6 +291,29 @@ private slots:
         QCOMPARE(WindowAccess::State(window), EditState::Saved);
     }
 
+    // Regression: the export analysed first, so it rewrote the pages in their
+    // canonical spelling and wrote nothing while a box held a refused value.
+    void ExportWritesThePagesAsTypedWithoutAnalysis()
+    {
+        WindowFixture fixture;
+        TFormMain& window = fixture.window;
+        const QString typed = QStringLiteral("ど れ　み４X");
+        WindowAccess::VoiceMemo(window, 1)->setPlainText(typed);
+        WindowAccess::VoiceVolume(window, 3)->setText(QStringLiteral("70"));  // refused by the analysis
+        fixture.boxes.answers = {true};
+        fixture.fileDialogs.saveAnswers = {fixture.PathOf("song.tml")};
+        window.mnExportClick();
+
+        QCOMPARE(fixture.boxes.Texts(Kind::Question), QStringList{Msgs(Msg::AnalysisQuestion)});
+        QCOMPARE(fixture.boxes.Texts(Kind::Warning), QStringList{});
+        QCOMPARE(WindowAccess::VoiceMemo(window, 1)->toPlainText(), typed);
+        const std::string written = FileBytes(fixture.PathOf("song.tml"));
+        QVERIFY(written.find(Sjis(QStringLiteral("$1\r\n-1 - ピアノ\r\n-63\r\n") + typed + "\r\n")) != std::string::npos);
+        QVERIFY(written.find("$3\r\n-1 - ") != std::string::npos);
+        QVERIFY(written.find("\r\n-70\r\n") != std::string::npos);
+        QCOMPARE(WindowAccess::State(window), EditState::SettingsEdited);
+    }
+
     void ExportRefusesOtherExtension()
     {
         WindowFixture fixture;

@@ -244,7 +244,6 @@ private slots:
         QTest::newRow("pmr") << "tune.pmr" << true;
         QTest::newRow("PMR upper case") << "TUNE.PMR" << true;
         QTest::newRow("c99") << "tune.c99" << true;
-        QTest::newRow("ktm") << "book.ktm" << false;
         QTest::newRow("other") << "song.txt" << false;
     }
     void ImportByExtension()
@@ -290,8 +289,7 @@ private slots:
         QTest::newRow("MLD upper case") << "A.MLD" << 0 << true << true;
         QTest::newRow("pmr") << "a.pmr" << 1 << true << true;
         QTest::newRow("c99") << "a.c99" << 1 << true << false;
-        QTest::newRow("ktm") << "a.ktm" << 1 << false << false;
-        QTest::newRow("tml") << "a.tml" << 1 << false << false;
+        QTest::newRow("other") << "a.txt" << 1 << false << false;
     }
     void DropByExtension()
     {
@@ -311,6 +309,70 @@ private slots:
         QCOMPARE(WindowAccess::State(fixture.window), loads ? EditState::Current : EditState::Empty);
         QCOMPARE(SaveEnabled(fixture.window), loads);
         QCOMPARE(WindowAccess::CurrentFileName(fixture.window), binds ? path : QString());
+    }
+
+    // A dropped melody text file was answered "未サポートです": it is
+    // imported as the menu imports it, asked about once it has been read.
+    void DroppedMelodyTextImportsAsTheMenuDoes()
+    {
+        WindowFixture fixture;
+        EditorTexts texts;
+        texts.tempo = "120";
+        texts.title = "Text";
+        texts.tones = {"1", "1", "1", "1"};
+        texts.volumes = {"63", "63", "63", "63"};
+        texts.scores = {Sjis(QStringLiteral("ド\r\nレ８")), "", "", ""};
+        const QString path = fixture.WriteFile("song.TML", MelodyTextBytes(texts, MelodyFileInfo{}));
+        WindowAccess::VoiceMemo(fixture.window, 1)->setPlainText("ソ");
+        WindowAccess::SetEditState(fixture.window, EditState::Current);
+        fixture.window.FileDrop1FileDrop({path});
+
+        QCOMPARE(fixture.boxes.Texts(Kind::Question), QStringList{FromSjis(Msg::LossQuestion)});
+        QVERIFY(fixture.boxes.Texts(Kind::Warning).isEmpty());
+        QCOMPARE(WindowAccess::VoiceMemo(fixture.window, 1)->toPlainText(), QStringLiteral("ド４レ８"));
+        QCOMPARE(Title(fixture.window), QStringLiteral("Text"));
+        QCOMPARE(WindowAccess::State(fixture.window), EditState::Current);
+        QVERIFY(WindowAccess::CurrentFileName(fixture.window).isEmpty());
+        QVERIFY(!SaveEnabled(fixture.window));
+    }
+
+    // The ringtone book could not be reached: a ".ktm" chosen for import or
+    // dropped opens its dialog, and the chosen songs go into the pages from
+    // the first on; the other pages keep their text.
+    void RingtoneBookFillsThePagesInOrder_data()
+    {
+        QTest::addColumn<bool>("dropped");
+        QTest::addColumn<bool>("cancelled");
+        QTest::newRow("import") << false << false;
+        QTest::newRow("drop") << true << false;
+        QTest::newRow("import cancelled") << false << true;
+        QTest::newRow("drop cancelled") << true << true;
+    }
+    void RingtoneBookFillsThePagesInOrder()
+    {
+        QFETCH(bool, dropped);
+        QFETCH(bool, cancelled);
+        WindowFixture fixture;
+        const QString path = fixture.WriteFile("book.KTM", std::string(19, '\0'));
+        if (!cancelled) {
+            fixture.dialogs.ringtoneBookAnswer =
+                std::vector<std::string>{Sjis(QStringLiteral("ドレミ")), Sjis(QStringLiteral("ソ\r\nラ"))};
+        }
+        WindowAccess::VoiceMemo(fixture.window, 3)->setPlainText(QStringLiteral("シ"));
+        WindowAccess::SetEditState(fixture.window, EditState::Saved);
+        if (dropped) {
+            fixture.window.FileDrop1FileDrop({path});
+        } else {
+            fixture.fileDialogs.openAnswers = {path};
+            fixture.window.mnImportClick();
+        }
+
+        QCOMPARE(fixture.dialogs.ringtoneBookPaths, QStringList{path});
+        QVERIFY(fixture.boxes.Texts(Kind::Warning).isEmpty());
+        QCOMPARE(WindowAccess::VoiceMemo(fixture.window, 1)->toPlainText(), cancelled ? QString() : QStringLiteral("ドレミ"));
+        QCOMPARE(WindowAccess::VoiceMemo(fixture.window, 2)->toPlainText(), cancelled ? QString() : QStringLiteral("ソ\nラ"));
+        QCOMPARE(WindowAccess::VoiceMemo(fixture.window, 3)->toPlainText(), QStringLiteral("シ"));
+        QCOMPARE(WindowAccess::State(fixture.window), cancelled ? EditState::Saved : EditState::ScoreEdited);
     }
 
     // Exit once ended the program at once, dropping unsaved work.

@@ -12,8 +12,14 @@
 
 #include "UnitRoll/TPianoRoll.h"
 
+#include <QSemaphore>
+#include <QThreadPool>
+
+#include <algorithm>
+#include <atomic>
 #include <new>
 #include <stdexcept>
+#include <string>
 
 #include "UnitMain/DiagnosticsView.h"
 #include "UnitMain/LiveAnalysis.h"
@@ -176,6 +182,74 @@ private slots:
         WindowAccess::Live(window).RunNow();
         QVERIFY(meter->text().contains(QStringLiteral("断られます")));
         QCOMPARE(Rows(window).value(0), QStringLiteral("第3音: 音量は 0～63 で指定してください"));
+    }
+
+    // Regression: the title and the file information started no check, so
+    // the meter's size stayed stale and an over-long header text was reported
+    // only after another edit.
+    void TitleAndFileInformationStartACheck()
+    {
+        WindowFixture fixture;
+        TFormMain& window = fixture.window;
+        auto* meter = window.findChild<QLabel*>("LabelMeter");
+        WindowAccess::VoiceMemo(window, 1)->setPlainText(QStringLiteral("ドレミ"));
+        WindowAccess::Live(window).RunNow();
+        const int before = WindowAccess::Live(window).LastResult().imageBytes;
+
+        window.findChild<QLineEdit*>("EditTitle")->setText(QStringLiteral("ふるさと"));
+        QVERIFY(WindowAccess::Live(window).Pending());
+        QTRY_VERIFY_WITH_TIMEOUT(!WindowAccess::Live(window).Pending(), 2000);
+        const int after = WindowAccess::Live(window).LastResult().imageBytes;
+        QVERIFY(after > before);
+        QVERIFY(meter->text().startsWith(QString::number(after) + QStringLiteral(" バイト")));
+
+        fixture.dialogs.fileInfoAccept = true;
+        fixture.dialogs.fileInfoEdit = [](MelodyFileInfo& info) { info.copyright = std::string(70000, 'c'); };
+        window.mnInfoClick();
+        QVERIFY(WindowAccess::Live(window).Pending());
+        QTRY_VERIFY_WITH_TIMEOUT(!WindowAccess::Live(window).Pending(), 2000);
+        QVERIFY(meter->text().contains(QStringLiteral("断られます")));
+    }
+
+    // Regression: a check that finishes after a later one must not replace
+    // the later one's result.
+    void AnOlderCheckFinishingLastIsDropped()
+    {
+        QThreadPool::globalInstance()->setMaxThreadCount(std::max(2, QThreadPool::globalInstance()->maxThreadCount()));
+        std::string title = "first";
+        std::atomic<bool> firstStarted = false;
+        QSemaphore releaseFirst;
+        LiveAnalysis live(
+            [&] {
+                LiveAnalysisInput input;
+                input.texts.title = title;
+                return input;
+            },
+            nullptr,
+            [&](const LiveAnalysisInput& input) {
+                PageCheckResult result;
+                if (input.texts.title == "first") {
+                    firstStarted = true;
+                    releaseFirst.acquire();
+                }
+                result.refusal = input.texts.title;
+                return result;
+            });
+        live.SetPause(1);
+        QStringList shown;
+        connect(&live, &LiveAnalysis::Analysed, this,
+                [&](const PageCheckResult& result) { shown << QString::fromStdString(*result.refusal); });
+        live.Schedule();
+        QTRY_VERIFY_WITH_TIMEOUT(firstStarted.load(), 5000);
+        title = "second";
+        live.Schedule();
+        QTRY_COMPARE_WITH_TIMEOUT(shown, QStringList{"second"}, 5000);
+        releaseFirst.release();
+        QThreadPool::globalInstance()->waitForDone();
+        QCoreApplication::processEvents();
+        QCOMPARE(shown, QStringList{"second"});
+        QCOMPARE(*live.LastResult().refusal, std::string("second"));
+        QVERIFY(!live.Pending());
     }
 
     void RefusalRowsSayWhatIsAllowed_data()

@@ -189,7 +189,7 @@ private slots:
     {
         ShownForeign shown;
         WindowFixture& fixture = shown.fixture;
-        fixture.dialogs.editTempo = QStringLiteral("100");
+        fixture.settings.values.insert(QStringLiteral("Midi/EditTempo"), QStringLiteral("100"));
         fixture.window.mnPlayClick();
         QCOMPARE(fixture.player.calls.size(), 3);
         QCOMPARE(fixture.player.calls.at(2), QStringLiteral("Play"));

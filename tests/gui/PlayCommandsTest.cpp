@@ -62,7 +62,7 @@ private slots:
 
     void ClickPlaysTheWrittenFileAndShowsStop()
     {
-        f->dialogs.editTempo = QStringLiteral("100");
+        f->settings.values.insert(QStringLiteral("Midi/EditTempo"), QStringLiteral("100"));
         f->window.findChild<QComboBox*>(QStringLiteral("ComboBoxTempo"))->setEditText(QStringLiteral("120"));
         WindowAccess::SetEditState(f->window, EditState::Current);
         ClickPlay();
@@ -71,7 +71,7 @@ private slots:
         QCOMPARE(f->boxes.records.size(), 0);
         const std::string midi = FileBytes(PlayFile());
         QCOMPARE(TrackCount(midi), 6);
-        // The live tempo adjustment of the settings dialog: 100 % of tempo 120.
+        // The stored tempo adjustment: 100 % of tempo 120.
         QVERIFY(midi.find(std::string("\xFF\x51\x03\x07\xA1\x20", 6)) != std::string::npos);
     }
 

@@ -47,7 +47,7 @@ struct WindowAccess {
     // The document state and what the commands read.
     static EditState State(const TFormMain& window) { return window.State(); }
     static void SetEditState(TFormMain& window, EditState state) { window.SetEditState(state); }
-    static const QString& CurrentFileName(const TFormMain& window) { return window.CurrentFileName(); }
+    static QString CurrentFileName(const TFormMain& window) { return window.CurrentFileName(); }
     static MelodyFileInfo& FileInfo(TFormMain& window) { return window.FileInfo(); }
     static bool ExtendedNotation(const TFormMain& window) { return window.ExtendedNotation(); }
     static bool KeyMappingOff(const TFormMain& window) { return window.KeyMappingOff(); }

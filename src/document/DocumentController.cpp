@@ -1,0 +1,170 @@
+#include "DocumentController.h"
+
+#include "UnitText/TextMelodyImport.h"
+
+#include "UnitMld/FileKind.h"
+
+namespace quaverly {
+
+namespace {
+
+FileRoute Route(ReadRoute read, bool notSupportedFirst = false, bool bindsFile = false, bool enablesSave = false)
+{
+    FileRoute route;
+    route.read = read;
+    route.notSupportedFirst = notSupportedFirst;
+    route.bindsFile = bindsFile;
+    route.enablesSave = enablesSave;
+    return route;
+}
+
+}  // namespace
+
+bool DocumentController::Edited() const
+{
+    return m_state == EditState::ScoreEdited || m_state == EditState::SettingsEdited;
+}
+
+bool DocumentController::AsksLossQuestion() const
+{
+    return m_state != EditState::Empty && m_state != EditState::Saved;
+}
+
+bool DocumentController::HoldsUnsavedWork() const
+{
+    return Edited() || (m_state == EditState::Current && m_currentFileName.empty());
+}
+
+BeforeUse DocumentController::BeforeUsingMelody() const
+{
+    if (Edited()) {
+        return BeforeUse::AskToAnalyse;
+    }
+    // A new document's store holds no melody until its first analysis.
+    return m_store.IsMelodyImage() ? BeforeUse::Go : BeforeUse::Analyse;
+}
+
+void DocumentController::Reset()
+{
+    m_store.ClearMelody();
+    m_currentFileName.clear();
+    m_state = EditState::Empty;
+}
+
+AnalysisResult DocumentController::Analyse(const EditorTexts& texts, bool extendedNotation)
+{
+    AnalysisResult result = AnalyseScore(m_store, texts, m_info, extendedNotation);
+    if (!result.refusal) {
+        m_state = EditState::Current;
+    }
+    return result;
+}
+
+SaveRoute DocumentController::RouteSave() const
+{
+    // A dropped ".c99" enables Save with no file bound, and a dropped ".pmr"
+    // binds a file whose header Save would drop: the user names a file.
+    return IsMelodyFileName(m_currentFileName) ? SaveRoute::BoundFile : SaveRoute::AskName;
+}
+
+bool DocumentController::IsMelodyFileName(std::string_view path)
+{
+    return FileKindOf(path) == FileKind::Melody;
+}
+
+bool DocumentController::SaveTo(const std::string& path)
+{
+    // The melody is what the analysis before the save, the last analysis or
+    // the load made; pages edited since keep the document edited.
+    const bool melodyMatchesPages = !Edited();
+    m_store.SaveMelodyFile(path);
+    m_currentFileName = path;
+    if (melodyMatchesPages) {
+        m_state = EditState::Saved;
+    }
+    return melodyMatchesPages;
+}
+
+EditorFields DocumentController::Adopt(StagedMelody staged, std::string boundFile)
+{
+    m_store = std::move(staged.store);
+    m_info = staged.info;
+    // A melody folded from another maker's file is bound to none: Save asks
+    // for a name and never writes over that file.
+    m_currentFileName = staged.otherMakerReport.empty() ? std::move(boundFile) : std::string();
+    m_state = EditState::Current;
+    return std::move(staged.fields);
+}
+
+FileRoute DocumentController::RouteImport(std::string_view path)
+{
+    // Imports bind no file and leave Save disabled.
+    if (IsTextMelodyPath(path)) {
+        return Route(ReadRoute::TextMelody);
+    }
+    switch (FileKindOf(path)) {
+        case FileKind::MelodyText:
+            return Route(ReadRoute::MelodyText);
+        case FileKind::RingtoneBook:
+            return Route(ReadRoute::RingtoneBook);
+        case FileKind::PocketMelody:
+            return Route(ReadRoute::Melody, true);
+        case FileKind::NumericText:
+            return Route(ReadRoute::NumericText, true);
+        default:
+            return Route(ReadRoute::NotSupported);
+    }
+}
+
+FileRoute DocumentController::RouteDrop(std::string_view path)
+{
+    if (IsTextMelodyPath(path)) {
+        return Route(ReadRoute::TextMelody);
+    }
+    switch (FileKindOf(path)) {
+        case FileKind::Melody:
+            return Route(ReadRoute::Melody, false, true, true);
+        case FileKind::PocketMelody:
+            return Route(ReadRoute::Melody, true, true, true);
+        case FileKind::NumericText:
+            // Save is enabled with no file bound: Save then asks for a name.
+            return Route(ReadRoute::NumericText, true, false, true);
+        case FileKind::MelodyText:
+            return Route(ReadRoute::MelodyText);
+        case FileKind::RingtoneBook:
+            return Route(ReadRoute::RingtoneBook);
+        case FileKind::Midi:
+            return Route(ReadRoute::Midi);
+        default:
+            return Route(ReadRoute::NotSupported);
+    }
+}
+
+void DocumentController::SetTempoAdjustment(TempoAdjustment adjustment)
+{
+    m_adjustment = adjustment;
+    m_adjustmentRead = true;
+}
+
+MidiSettings DocumentController::PlayRequest(const SettingValues& values, const PlayVoices& voices,
+                                             std::string title) const
+{
+    MidiSettings settings;
+    settings.tempo = values.tempo;
+    settings.tones = values.tones;
+    settings.volumes = values.volumes;
+    settings.playMask = voices.switches;
+    if (voices.forPlay && voices.soloVoice > 0) {
+        // Solo mutes the others for this play only; the switches stay as they are.
+        for (int voice = 1; voice <= VoiceCount; ++voice) {
+            settings.playMask[static_cast<size_t>(voice - 1)] = voice == voices.soloVoice;
+        }
+    }
+    settings.title = std::move(title);
+    // The writer takes the adjustment as its text; an empty one plays the
+    // melody's own tempo, as a text that is no positive number does.
+    settings.editTempo = m_adjustment.percent ? std::to_string(*m_adjustment.percent) : std::string();
+    return settings;
+}
+
+}  // namespace quaverly

@@ -1,0 +1,124 @@
+// DocumentController: the document the window edits, held apart from the
+// window. It keeps the document's state (EditState), the bound file, the file
+// information, the melody store it works on and the tempo adjustment, and
+// decides what the commands do with them: which question guards a command,
+// whether the pages are analysed before the melody is used, where Save
+// writes, how a file given to the window is read, and what a play or a MIDI
+// export writes. The window shows, asks and fills its controls; the rules
+// live here, where a test drives them without a window.
+#pragma once
+
+#include <array>
+#include <string>
+#include <string_view>
+
+#include "DocumentSettings.h"
+#include "EditState.h"
+#include "UnitMidi/MidiWriter.h"
+#include "UnitMld/MelodyFileInfo.h"
+#include "UnitMld/MelodyStore.h"
+#include "UnitMld/ScoreAnalysis.h"
+#include "UnitMld/StagedMelody.h"
+
+namespace quaverly {
+
+// What a command that writes or uses the compiled melody does first.
+enum class BeforeUse {
+    Go,             // the melody matches the pages
+    AskToAnalyse,   // edited since: the analysis question, whose Yes analyses
+    Analyse,        // never compiled: analysed without a question
+};
+
+// Where Save writes: the bound melody file, or a name the user gives (no file
+// bound, or one that is no ".mld", whose other layout Save would drop).
+enum class SaveRoute { BoundFile, AskName };
+
+// How a file chosen for import or dropped on the window is read.
+// TextMelody: RTTTL or MML (".rtttl", ".mml", or a ".txt" holding either).
+enum class ReadRoute { Melody, MelodyText, NumericText, RingtoneBook, Midi, TextMelody, NotSupported };
+struct FileRoute {
+    ReadRoute read = ReadRoute::NotSupported;
+    bool notSupportedFirst = false;  // "未サポートです" is shown, then the file is read
+    bool bindsFile = false;          // the file becomes the bound file
+    bool enablesSave = false;
+    bool operator==(const FileRoute&) const = default;
+};
+
+// The voices a MIDI file sounds: the voice switches, or for a play the solo
+// voice (1..4) alone when there is one.
+struct PlayVoices {
+    std::array<bool, VoiceCount> switches{true, true, true, true};
+    int soloVoice = 0;
+    bool forPlay = false;
+};
+
+class DocumentController {
+public:
+    explicit DocumentController(MelodyStore& store) : m_store(store) {}
+
+    EditState State() const { return m_state; }
+    void SetState(EditState state) { m_state = state; }
+    // The change notices: a page, or a box (tempo, title, tone, volume, the
+    // file information), changed; whatever the state was.
+    void PageEdited() { m_state = EditState::ScoreEdited; }
+    void SettingEdited() { m_state = EditState::SettingsEdited; }
+    // The pages or a box changed since the last analysis, load or save.
+    bool Edited() const;
+    // The loss question guards every command that replaces the document.
+    bool AsksLossQuestion() const;
+    // An edit since the last analysis, load or save, or an import no file holds.
+    bool HoldsUnsavedWork() const;
+    // Before a save, play, MIDI or audio export or mail text.
+    BeforeUse BeforeUsingMelody() const;
+
+    // The bound file as the file system names it (its own bytes); empty for none.
+    const std::string& CurrentFileName() const { return m_currentFileName; }
+    void Bind(std::string path) { m_currentFileName = std::move(path); }
+
+    MelodyFileInfo& FileInfo() { return m_info; }
+    const MelodyFileInfo& FileInfo() const { return m_info; }
+    MelodyStore& Store() { return m_store; }
+    const MelodyStore& Store() const { return m_store; }
+
+    // A new document: no melody, no file bound, Empty. The file information
+    // and the FFF0 data stay, as New keeps them.
+    void Reset();
+
+    // The analysis of the pages into the store: Current when nothing was refused.
+    AnalysisResult Analyse(const EditorTexts& texts, bool extendedNotation);
+
+    SaveRoute RouteSave() const;
+    // Whether Save As may write to the name (a ".mld" in either case).
+    static bool IsMelodyFileName(std::string_view path);
+    // Writes the melody whole to path and binds it; throws FileError with the
+    // binding and the state unchanged. Saved when the melody matched the
+    // pages; otherwise the edit stays, so closing still asks. True when Saved.
+    bool SaveTo(const std::string& path);
+
+    // Replaces the document by a staged melody of this program's kind: its
+    // store and file information; bound to boundFile unless it was folded
+    // from another maker's file; Current. The fields are for the controls.
+    EditorFields Adopt(StagedMelody staged, std::string boundFile);
+
+    static FileRoute RouteImport(std::string_view path);
+    static FileRoute RouteDrop(std::string_view path);
+
+    // The tempo adjustment, read once from its text where it is set.
+    bool HasTempoAdjustment() const { return m_adjustmentRead; }
+    const TempoAdjustment& Adjustment() const { return m_adjustment; }
+    void SetTempoAdjustment(TempoAdjustment adjustment);
+
+    // What a play or a MIDI export writes: the checked values, the voices,
+    // the title (Shift-JIS) and the tempo adjustment.
+    MidiSettings PlayRequest(const SettingValues& values, const PlayVoices& voices, std::string title) const;
+
+private:
+    MelodyStore& m_store;
+    EditState m_state = EditState::Empty;
+    std::string m_currentFileName;
+    MelodyFileInfo m_info;
+    TempoAdjustment m_adjustment;
+    bool m_adjustmentRead = false;
+};
+
+}  // namespace quaverly
