@@ -61,17 +61,6 @@ TEST(DocumentController, QuestionsByState)
     }
 }
 
-TEST(DocumentController, ChangeNoticesSetTheStateWhateverItWas)
-{
-    MelodyStore store;
-    DocumentController document(store);
-    document.SetState(EditState::Saved);
-    document.PageEdited();
-    EXPECT_EQ(document.State(), EditState::ScoreEdited);
-    document.SettingEdited();
-    EXPECT_EQ(document.State(), EditState::SettingsEdited);
-}
-
 TEST(DocumentController, BeforeUseAnalysesANewDocumentAndAsksAfterAnEdit)
 {
     MelodyStore store;
