@@ -1,9 +1,9 @@
 // The audio export 「音声書き出し(&U)...」: the melody the pages say, as an
 // audio file for today's phones (WAV, FLAC, Ogg Vorbis, Opus or MP3 by the
 // file name's extension). The options (repeats, fade-out, normalising) are
-// asked after the file name and kept in the settings. The synthesizer
-// module renders on a worker thread with a synthesizer of its own, so that
-// the window stays alive and the player is not disturbed; its progress
+// asked after the file name and kept in the settings. The player service
+// renders on a worker thread with a synthesizer of its own, so that the
+// window stays alive and play is not disturbed; its progress
 // reaches the progress dialog through queued calls only, and the dialog's
 // cancel reaches it through an atomic flag.
 #include <QCoreApplication>
@@ -25,7 +25,7 @@
 #include "ui_TFormMain.h"
 
 #include "audio/AudioFormat.h"
-#include "audio/SynthModule.h"
+#include "audio/AudioRenderJob.h"
 #include "base/Errors.h"
 
 namespace quaverly {
@@ -50,14 +50,6 @@ AudioExportChoice LoadChoice(const SettingsStore& settings)
 
 constexpr int ProgressSteps = 1000;
 
-// What the export asks the synthesizer module for.
-struct AudioExportJob {
-    std::string midiBytes;
-    std::string name;  // the file's name, for messages
-    std::string path;
-    AudioExportChoice choice;
-};
-
 // The rendering thread's view of the progress dialog.
 struct ProgressLink {
     QProgressDialog* dialog;
@@ -66,10 +58,9 @@ struct ProgressLink {
 
 // On the rendering thread: the fraction done is posted to the dialog's
 // thread, never a widget call from here; that thread also reads a cancel
-// there (a click, a close or the Escape key). Returns 0 to cancel.
-int PostProgress(void* context, double fraction)
+// there (a click, a close or the Escape key). False to cancel.
+bool PostProgress(const ProgressLink& link, double fraction)
 {
-    const ProgressLink link = *static_cast<ProgressLink*>(context);
     const int value = std::clamp(static_cast<int>(fraction * ProgressSteps), 0, ProgressSteps);
     QMetaObject::invokeMethod(
         link.dialog,
@@ -81,13 +72,13 @@ int PostProgress(void* context, double fraction)
             }
         },
         Qt::QueuedConnection);
-    return link.cancelled->load() ? 0 : 1;
+    return !link.cancelled->load();
 }
 
 // Renders on a worker thread behind a modal progress dialog, through the
-// synthesizer module (loaded on the first export). True when the file was
-// written, false when cancelled; throws QuaverlyError with the module's reason.
-bool ExportWithProgress(QWidget* parent, const AudioExportJob& job)
+// player service. True when the file was written, false when cancelled;
+// throws QuaverlyError with the reason.
+bool ExportWithProgress(QWidget* parent, MidiPlayer& player, const AudioRenderJob& job)
 {
     QProgressDialog progress(QStringLiteral("音声を書き出しています..."), QStringLiteral("キャンセル"), 0,
                              ProgressSteps, parent);
@@ -103,30 +94,27 @@ bool ExportWithProgress(QWidget* parent, const AudioExportJob& job)
     QObject::connect(&progress, &QProgressDialog::canceled, [&cancelled] { cancelled = true; });
     QEventLoop loop;
     ProgressLink link{&progress, &cancelled};
-    int result = 1;
+    bool written = false;
     std::string failure;
     std::thread worker([&] {
         try {
-            const auto render = reinterpret_cast<QuaverlyRenderAudioEntry>(LoadSynthModuleEntry(RenderAudioSymbol));
-            const QuaverlyAudioRequest request{job.midiBytes.data(), job.midiBytes.size(), job.name.c_str(),
-                                               job.path.c_str(),     "",
-                                               job.choice.repeats,  job.choice.fadeSeconds,
-                                               job.choice.normalize ? 1 : 0,
-                                               PostProgress,         &link};
-            result = render(&request, CollectSynthFailure, &failure);
+            written = player.RenderAudio(job, [&link](double fraction) { return PostProgress(link, fraction); });
         } catch (const std::exception& error) {
-            // The module could not be loaded: nothing may leave this thread.
+            // Nothing may leave this thread.
             failure = error.what();
+            if (failure.empty()) {
+                failure = Msg::SynthesizerUnavailable;
+            }
         }
         QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
     });
     loop.exec();
     worker.join();
     // Progress values still queued die with the dialog.
-    if (result == 1) {
+    if (!failure.empty()) {
         throw QuaverlyError(failure);
     }
-    return result == 0;
+    return written;
 }
 
 }  // namespace
@@ -174,7 +162,14 @@ void TFormMain::mnExportAudioClick()
             // Options that cannot be kept still serve this export.
             ShowError(error);
         }
-        ExportWithProgress(this, {*midi, NativePath(QFileInfo(*chosen).fileName()), path, choice});
+        AudioRenderJob job;
+        job.midiBytes = *midi;
+        job.name = NativePath(QFileInfo(*chosen).fileName());
+        job.path = path;
+        job.repeats = choice.repeats;
+        job.fadeSeconds = choice.fadeSeconds;
+        job.normalize = choice.normalize;
+        ExportWithProgress(this, m_services.player, job);
     });
 #else
     m_services.messageBoxes.Warning(FromSjis(Msg::SynthesizerUnavailable));

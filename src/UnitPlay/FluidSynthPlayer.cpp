@@ -38,10 +38,10 @@ void ObserveBlock(void* context, const float* left, const float* right, int fram
 
 class FluidSynthPlayer::Loaded {
 public:
-    // Loads the module, then the synthesizer and its soundfont through it.
-    // Throws QuaverlyError. observer outlives the player.
-    Loaded(const std::string& soundFont, const AudioOutput& output)
-        : m_operations(*reinterpret_cast<QuaverlyPlayerEntry>(LoadSynthModuleEntry(PlayerSymbol))())
+    // Loads the synthesizer and its soundfont through the module. Throws
+    // QuaverlyError. observer outlives the player.
+    Loaded(const SynthModule& module, const std::string& soundFont, const AudioOutput& output)
+        : m_operations(module.PlayerOperations())
     {
         const QuaverlyPlayerOutput where{OutputKindNumber(output.kind), output.driver.c_str(),
                                          output.fileName.c_str(), output.observer ? ObserveBlock : nullptr,
@@ -95,10 +95,10 @@ void FluidSynthPlayer::Prepare()
         return;
     }
     try {
-        // The output is this object's, which waits for the load before it goes.
-        m_loading = std::async(std::launch::async, [soundFont = m_soundFont, output = &m_output] {
-            return std::make_unique<Loaded>(soundFont, *output);
-        });
+        // The module, the soundfont's name and the output are this object's,
+        // which waits for the load before it goes.
+        m_loading = std::async(std::launch::async,
+                               [this] { return std::make_unique<Loaded>(Module(), m_soundFont, m_output); });
     } catch (const std::system_error&) {
         // No thread to spare: the first play loads the synthesizer.
     }
@@ -128,9 +128,21 @@ FluidSynthPlayer::Loaded& FluidSynthPlayer::Player()
         }
     }
     if (!m_player) {
-        m_player = std::make_unique<Loaded>(m_soundFont, m_output);
+        m_player = std::make_unique<Loaded>(Module(), m_soundFont, m_output);
     }
     return *m_player;
+}
+
+const SynthModule& FluidSynthPlayer::Module()
+{
+    std::call_once(m_moduleLoad, [this] { m_module = std::make_unique<SynthModule>(); });
+    return *m_module;
+}
+
+bool FluidSynthPlayer::RenderAudio(const AudioRenderJob& job, const AudioRenderProgress& progress)
+{
+    // The module's renderer makes a synthesizer of its own: play is not disturbed.
+    return Module().RenderAudio(job, progress);
 }
 
 void FluidSynthPlayer::SetFileName(const std::string& path)

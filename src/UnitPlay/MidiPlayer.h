@@ -6,6 +6,10 @@
 #include <functional>
 #include <string>
 
+#include "audio/AudioRenderJob.h"
+#include "base/Errors.h"
+#include "base/Messages.h"
+
 namespace quaverly {
 
 class MidiPlayer {
@@ -36,6 +40,13 @@ public:
     // The window calls it once it has first been painted; a play before that
     // loads what it needs itself.
     virtual void Prepare() {}
+    // Renders an audio file with a synthesizer of its own, apart from play:
+    // true when written, false when progress cancelled it (nothing written).
+    // Called on a worker thread. Throws QuaverlyError with the reason.
+    virtual bool RenderAudio(const AudioRenderJob& /*job*/, const AudioRenderProgress& /*progress*/)
+    {
+        throw QuaverlyError(std::string(Msg::SynthesizerUnavailable));
+    }
 
     // Called on the user-interface thread when a play ends or is stopped.
     void SetNotify(std::function<void()> notify) { m_notify = std::move(notify); }

@@ -12,6 +12,7 @@
 #include <charconv>
 #include <csignal>
 #include <cstdio>
+#include <exception>
 #include <string>
 
 #include "CliSupport.h"
@@ -81,22 +82,22 @@ struct RenderWatch {
     bool interrupted = false;
 };
 
-int OnProgress(void* context, double fraction)
+// False to cancel: an interrupt is pending.
+bool OnProgress(RenderWatch& watch, double fraction)
 {
-    auto* watch = static_cast<RenderWatch*>(context);
     sigset_t pending;
     if (::sigpending(&pending) == 0 &&
         (::sigismember(&pending, SIGINT) == 1 || ::sigismember(&pending, SIGTERM) == 1)) {
-        watch->interrupted = true;
-        return 0;
+        watch.interrupted = true;
+        return false;
     }
     const int percent = static_cast<int>(fraction * 100.0);
-    if (watch->showProgress && percent != watch->shownPercent) {
-        watch->shownPercent = percent;
+    if (watch.showProgress && percent != watch.shownPercent) {
+        watch.shownPercent = percent;
         std::fprintf(stderr, "\rrendering: %3d%%", percent);
         std::fflush(stderr);
     }
-    return 1;
+    return true;
 }
 
 int RunRender(const std::vector<std::string>& args)
@@ -106,7 +107,7 @@ int RunRender(const std::vector<std::string>& args)
     const int repeats = ParseRepeat(arguments.Value("--repeat", "1"));
     const double fade = ParseFade(arguments.Value("--fade", "0"));
     const std::string midi = MidiBytesForInput(read.input, read.options);
-    const auto render = reinterpret_cast<QuaverlyRenderAudioEntry>(LoadSynthModuleEntry(RenderAudioSymbol));
+    const SynthModule module;
 
     RenderWatch watch;
     watch.showProgress = ::isatty(STDERR_FILENO) == 1;
@@ -116,11 +117,21 @@ int RunRender(const std::vector<std::string>& args)
     sigset_t previous;
     ::sigprocmask(SIG_BLOCK, &watch.interrupts, &previous);
 
-    const QuaverlyAudioRequest request{midi.data(), midi.size(), read.input.c_str(), read.output.c_str(),
-                                       read.soundFont.c_str(), repeats, fade, arguments.Has("--normalize") ? 1 : 0,
-                                       OnProgress, &watch};
-    std::string failure;
-    const int result = render(&request, CollectSynthFailure, &failure);
+    AudioRenderJob job;
+    job.midiBytes = midi;
+    job.name = read.input;
+    job.path = read.output;
+    job.soundFont = read.soundFont;
+    job.repeats = repeats;
+    job.fadeSeconds = fade;
+    job.normalize = arguments.Has("--normalize");
+    // A failure is thrown once the progress line has ended.
+    std::exception_ptr failure;
+    try {
+        module.RenderAudio(job, [&watch](double fraction) { return OnProgress(watch, fraction); });
+    } catch (const QuaverlyError&) {
+        failure = std::current_exception();
+    }
     if (watch.shownPercent >= 0) {
         std::fputs("\n", stderr);
     }
@@ -130,8 +141,8 @@ int RunRender(const std::vector<std::string>& args)
         return ExitInterrupted;
     }
     ::sigprocmask(SIG_SETMASK, &previous, nullptr);
-    if (result != 0) {
-        throw QuaverlyError(failure);
+    if (failure) {
+        std::rethrow_exception(failure);
     }
     return ExitSuccess;
 }

@@ -7,7 +7,6 @@
 #include <memory>
 #include <string>
 #include <string_view>
-#include <type_traits>
 #include <utility>
 
 #include "synth/AudioExport.h"
@@ -255,8 +254,3 @@ extern "C" __attribute__((visibility("default"))) const QuaverlyPlayerOperations
 {
     return &PlayerOperations;
 }
-
-// The entry points' types are the ones the programs look them up as.
-static_assert(std::is_same_v<decltype(&quaverly_render_wav), QuaverlyRenderWavEntry>);
-static_assert(std::is_same_v<decltype(&quaverly_render_audio), QuaverlyRenderAudioEntry>);
-static_assert(std::is_same_v<decltype(&quaverly_player_operations), QuaverlyPlayerEntry>);

@@ -5,11 +5,13 @@
 
 #include <QString>
 #include <QStringList>
+#include <atomic>
 #include <optional>
 #include <string>
 
 #include "base/Errors.h"
 #include "UnitPlay/MidiPlayer.h"
+#include "audio/SynthModule.h"
 
 namespace quaverly {
 
@@ -59,6 +61,14 @@ public:
     // Counted apart from the calls: the program asks once its window is painted.
     void Prepare() override { ++prepares; }
 
+    // Renders for real through the synthesizer module beside the tests, as
+    // the program's player does.
+    bool RenderAudio(const AudioRenderJob& job, const AudioRenderProgress& progress) override
+    {
+        ++renders;
+        return module.RenderAudio(job, progress);
+    }
+
     // The play ended (or was stopped): the player is stopped and sends its notice.
     void Finish()
     {
@@ -67,6 +77,8 @@ public:
     }
 
     int prepares = 0;
+    std::atomic<int> renders{0};
+    SynthModule module;
     QStringList calls;
     QStringList previews;  // "channel program key velocity ms" of each preview asked for
     int currentTime = 0;
