@@ -38,18 +38,6 @@ QString StopCaption()
     return QStringLiteral("停止(&P)");
 }
 
-// The play file lives in the user's own data folder: the program's folder is
-// not writable for the user on a system installation.
-QString PlayFileName()
-{
-    QString folder = QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation);
-    if (folder.isEmpty()) {
-        folder = QStandardPaths::writableLocation(QStandardPaths::CacheLocation);
-    }
-    QDir().mkpath(folder);
-    return QDir(folder).filePath(QStringLiteral("Play.mid"));
-}
-
 }  // namespace
 
 bool TFormMain::SettingsAllowMidi()
@@ -152,12 +140,11 @@ void TFormMain::StartPlay(int startTime)
         return;
     }
     RunCommand([this, startTime] {
-        const QString fileName = PlayFileName();
-        if (!CheckAndWriteMidi(fileName, true)) {
+        std::optional<std::string> midi = CheckAndMakeMidi(true);
+        if (!midi) {
             return;
         }
-        m_services.player.SetFileName(NativePath(fileName));
-        m_services.player.Open();
+        m_services.player.Open(std::move(*midi));
         const int code = startTime < 0 ? m_services.player.Play() : m_services.player.PlayFrom(startTime);
         if (code == 0) {
             m_playStartTime = startTime;

@@ -14,6 +14,8 @@ namespace {
 
 // The melody's ticks to the quarter note; the file has its own.
 constexpr int64_t MelodyTicksPerQuarter = 48;
+// The played MIDI file's name in messages: it has no file of its own.
+constexpr const char* PlayName = "Play.mid";
 
 int OutputKindNumber(AudioOutputKind kind)
 {
@@ -145,17 +147,13 @@ bool FluidSynthPlayer::RenderAudio(const AudioRenderJob& job, const AudioRenderP
     return Module().RenderAudio(job, progress);
 }
 
-void FluidSynthPlayer::SetFileName(const std::string& path)
-{
-    m_fileName = path;
-}
-
-void FluidSynthPlayer::Open()
+void FluidSynthPlayer::Open(std::string midiBytes)
 {
     ++m_openings;
     Loaded& player = Player();
     player.Checked([&](QuaverlyRenderFailure failure, void* context) {
-        return player.Operations().open(player.Handle(), m_fileName.c_str(), failure, context);
+        return player.Operations().open(player.Handle(), midiBytes.data(), midiBytes.size(), PlayName, failure,
+                                        context);
     });
 }
 

@@ -37,8 +37,7 @@ public:
     static constexpr int PreviewIdleMs = 2000;
     ~FluidSynthPlayer() override;
 
-    void SetFileName(const std::string& path) override;
-    void Open() override;
+    void Open(std::string midiBytes) override;
     int Play() override;
     int PlayFrom(int startTime) override;
     int CurrentTime() const override;
@@ -67,7 +66,6 @@ private:
     std::unique_ptr<SynthModule> m_module;
     AudioOutput m_output;
     std::string m_soundFont;
-    std::string m_fileName;
     // The background load; its destructor waits for a load still running.
     std::future<std::unique_ptr<Loaded>> m_loading;
     std::unique_ptr<Loaded> m_player;

@@ -16,9 +16,9 @@ class MidiPlayer {
 public:
     virtual ~MidiPlayer() = default;
 
-    virtual void SetFileName(const std::string& path) = 0;
-    // Opens the file set last; throws QuaverlyError carrying the player's own message.
-    virtual void Open() = 0;
+    // Opens the MIDI file given as its bytes, from memory: nothing is
+    // written. Throws QuaverlyError carrying the player's own message.
+    virtual void Open(std::string midiBytes) = 0;
     // Starts play (from the start when the last play reached the end) and asks
     // for one completion notice; returns 0 on success, else an error code.
     virtual int Play() = 0;

@@ -81,7 +81,9 @@ struct QuaverlyPlayerOperations {
     QuaverlyPlayer* (*create)(const char* soundFont, const QuaverlyPlayerOutput* output,
                               QuaverlyRenderFailure failure, void* context);
     void (*destroy)(QuaverlyPlayer* player);
-    int (*open)(QuaverlyPlayer* player, const char* path, QuaverlyRenderFailure failure, void* context);
+    // Takes a Standard MIDI File's bytes (copied); name is its name for messages.
+    int (*open)(QuaverlyPlayer* player, const char* midiBytes, size_t midiSize, const char* name,
+                QuaverlyRenderFailure failure, void* context);
     // fileTick -1: from where the last play left off. Returns 0 or a PlayErrorCode.
     int (*playFrom)(QuaverlyPlayer* player, int64_t fileTick, void (*completion)(void* context, uint64_t play),
                     void* completionContext, uint64_t play);

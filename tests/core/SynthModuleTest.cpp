@@ -122,27 +122,23 @@ TEST_F(SynthModuleFixture, EveryOperationIsSafeBeforeAFileIsOpen)
     EXPECT_FALSE(completions.WaitFor(1, PastThePlaysEnd));
 }
 
-TEST_F(SynthModuleFixture, FilesThatCannotBePlayedAreRefusedWithTheirName)
+TEST_F(SynthModuleFixture, BytesThatCannotBePlayedAreRefusedWithTheirName)
 {
     MakePlayer();
-    const std::string missing = TempPath("missing.mid").string();
-    const std::string malformed = TempPath("malformed.mid").string();
-    WriteWholeFile(malformed, std::string("MThd\0\0\0\6", 8));
-    for (const std::string& path : {missing, malformed}) {
+    for (const std::string& bytes : {std::string(), std::string("MThd\0\0\0\6", 8), ShortMelodyMidi().substr(0, 30)}) {
         failure.clear();
-        EXPECT_NE(ops->open(player, path.c_str(), CollectSynthFailure, &failure), 0) << path;
-        EXPECT_NE(failure.find(std::filesystem::path(path).filename().string()), std::string::npos) << failure;
+        EXPECT_NE(ops->open(player, bytes.data(), bytes.size(), "Play.mid", CollectSynthFailure, &failure), 0);
+        EXPECT_NE(failure.find("Play.mid"), std::string::npos) << failure;
         Completions completions;
-        EXPECT_NE(ops->playFrom(player, -1, Completions::Record, &completions, 1), 0) << path;
+        EXPECT_NE(ops->playFrom(player, -1, Completions::Record, &completions, 1), 0);
     }
 }
 
 TEST_F(SynthModuleFixture, APlayEndsWithOneCompletionCarryingItsNumber)
 {
     MakePlayer();
-    const std::string path = TempPath("short.mid").string();
-    WriteWholeFile(path, ShortMelodyMidi());
-    ASSERT_EQ(ops->open(player, path.c_str(), CollectSynthFailure, &failure), 0) << failure;
+    const std::string midi = ShortMelodyMidi();
+    ASSERT_EQ(ops->open(player, midi.data(), midi.size(), "short.mid", CollectSynthFailure, &failure), 0) << failure;
     EXPECT_EQ(ops->division(player), 480);
     Completions completions;
     ASSERT_EQ(ops->playFrom(player, -1, Completions::Record, &completions, 7), 0);
@@ -160,9 +156,8 @@ TEST_F(SynthModuleFixture, APlayEndsWithOneCompletionCarryingItsNumber)
 TEST_F(SynthModuleFixture, CloseDuringAPlaySendsNoCompletion)
 {
     MakePlayer();
-    const std::string path = TempPath("close.mid").string();
-    WriteWholeFile(path, ShortMelodyMidi());
-    ASSERT_EQ(ops->open(player, path.c_str(), CollectSynthFailure, &failure), 0) << failure;
+    const std::string midi = ShortMelodyMidi();
+    ASSERT_EQ(ops->open(player, midi.data(), midi.size(), "close.mid", CollectSynthFailure, &failure), 0) << failure;
     Completions completions;
     ASSERT_EQ(ops->playFrom(player, -1, Completions::Record, &completions, 1), 0);
     ops->close(player);

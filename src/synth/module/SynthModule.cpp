@@ -153,12 +153,13 @@ void DestroyPlayer(QuaverlyPlayer* player)
     Quietly([player] { delete player; });
 }
 
-int OpenFile(QuaverlyPlayer* player, const char* path, QuaverlyRenderFailure failure, void* context)
+int OpenBytes(QuaverlyPlayer* player, const char* midiBytes, size_t midiSize, const char* name,
+              QuaverlyRenderFailure failure, void* context)
 {
     return Guarded(
         failure, context,
         [&] {
-            player->Sequence().Open(path);
+            player->Sequence().OpenBytes(std::string(midiBytes, midiSize), name);
             return 0;
         },
         1);
@@ -236,7 +237,7 @@ int IsPlaying(const QuaverlyPlayer* player)
 constexpr QuaverlyPlayerOperations PlayerOperations{
     .create = CreatePlayer,
     .destroy = DestroyPlayer,
-    .open = OpenFile,
+    .open = OpenBytes,
     .playFrom = PlayFrom,
     .currentTick = CurrentTick,
     .division = Division,

@@ -1,5 +1,4 @@
-// A MIDI player stand-in: records every operation in order ("SetFileName <path>",
-// "Open", "Play", "PlayFrom <time>", "Stop", "Close"), fails as scripted, and delivers the
+// A MIDI player stand-in: records every operation in order ("Open", "Play", "PlayFrom <time>", "Stop", "Close"), fails as scripted, and delivers the
 // completion notice only when the test calls Finish().
 #pragma once
 
@@ -17,13 +16,9 @@ namespace quaverly {
 
 class ScriptedPlayer : public MidiPlayer {
 public:
-    void SetFileName(const std::string& path) override
+    void Open(std::string bytes) override
     {
-        fileName = path;
-        calls.append(QStringLiteral("SetFileName ") + QString::fromStdString(path));
-    }
-    void Open() override
-    {
+        midiBytes = std::move(bytes);
         calls.append(QStringLiteral("Open"));
         if (openError) {
             throw QuaverlyError(*openError);
@@ -82,7 +77,7 @@ public:
     QStringList calls;
     QStringList previews;  // "channel program key velocity ms" of each preview asked for
     int currentTime = 0;
-    std::string fileName;
+    std::string midiBytes;  // what the last Open was given
     std::optional<std::string> openError;  // Open throws this (Shift-JIS) when set
     int playResult = 0;
     bool stopped = true;
