@@ -141,7 +141,7 @@ const SynthModule& FluidSynthPlayer::Module()
     return *m_module;
 }
 
-bool FluidSynthPlayer::RenderAudio(const AudioRenderJob& job, const AudioRenderProgress& progress)
+AudioRenderResult FluidSynthPlayer::RenderAudio(const AudioRenderJob& job, const AudioRenderProgress& progress)
 {
     // The module's renderer makes a synthesizer of its own: play is not disturbed.
     return Module().RenderAudio(job, progress);

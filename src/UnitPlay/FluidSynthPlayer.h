@@ -46,7 +46,7 @@ public:
     void Close() override;
     bool IsStopped() const override;
     void Prepare() override;
-    bool RenderAudio(const AudioRenderJob& job, const AudioRenderProgress& progress) override;
+    AudioRenderResult RenderAudio(const AudioRenderJob& job, const AudioRenderProgress& progress) override;
 
 private:
     // The module's player with the operations that work it; destroys the

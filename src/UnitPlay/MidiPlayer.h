@@ -40,10 +40,9 @@ public:
     // The window calls it once it has first been painted; a play before that
     // loads what it needs itself.
     virtual void Prepare() {}
-    // Renders an audio file with a synthesizer of its own, apart from play:
-    // true when written, false when progress cancelled it (nothing written).
+    // Renders an audio file with a synthesizer of its own, apart from play.
     // Called on a worker thread. Throws QuaverlyError with the reason.
-    virtual bool RenderAudio(const AudioRenderJob& /*job*/, const AudioRenderProgress& /*progress*/)
+    virtual AudioRenderResult RenderAudio(const AudioRenderJob& /*job*/, const AudioRenderProgress& /*progress*/)
     {
         throw QuaverlyError(std::string(Msg::SynthesizerUnavailable));
     }

@@ -51,10 +51,14 @@ struct QuaverlyAudioRequest {
     int normalize;          // non-zero: a peak of -1 dBFS
     QuaverlyRenderProgress progress;  // may be null
     void* progressContext;
+    double maxSeconds;         // 0: no limit; else 1 to 40, the end faded out
+    int loop;                  // non-zero: ANDROID_LOOP=true (Ogg Vorbis, Opus)
+    const char* encodeModule;  // the ".m4r" encoder module; "" beside this one
 };
 
-// Renders the request into its audio file: 0 on success, 2 when cancelled
-// (nothing written); else 1 after passing the reason to failure.
+// Renders the request into its audio file: 0 on success, 3 on success cut
+// at maxSeconds, 2 when cancelled (nothing written); else 1 after passing the
+// reason to failure. The title written into the file is the MIDI file's.
 int quaverly_render_audio(const QuaverlyAudioRequest* request, QuaverlyRenderFailure failure, void* context);
 
 // The real-time player: a synthesizer with its soundfont loaded, and the
@@ -138,9 +142,8 @@ public:
 
     // Renders a WAV file. Throws QuaverlyError with the module's reason.
     void RenderWav(const QuaverlyWavRequest& request) const;
-    // Renders an audio file: true when written, false when progress
-    // cancelled it (nothing written). Throws QuaverlyError with the reason.
-    bool RenderAudio(const AudioRenderJob& job, const AudioRenderProgress& progress) const;
+    // Renders an audio file. Throws QuaverlyError with the reason.
+    AudioRenderResult RenderAudio(const AudioRenderJob& job, const AudioRenderProgress& progress) const;
     // The real-time player's operations, which live as long as this object.
     // Throws QuaverlyError when the module is not available.
     const QuaverlyPlayerOperations& PlayerOperations() const;

@@ -141,7 +141,7 @@ int TellProgress(void* context, double fraction)
 
 }  // namespace
 
-bool SynthModule::RenderAudio(const AudioRenderJob& job, const AudioRenderProgress& progress) const
+AudioRenderResult SynthModule::RenderAudio(const AudioRenderJob& job, const AudioRenderProgress& progress) const
 {
     RequireAvailable();
     const QuaverlyAudioRequest request{
@@ -155,13 +155,22 @@ bool SynthModule::RenderAudio(const AudioRenderJob& job, const AudioRenderProgre
         .normalize = job.normalize ? 1 : 0,
         .progress = progress ? TellProgress : nullptr,
         .progressContext = const_cast<void*>(static_cast<const void*>(&progress)),
+        .maxSeconds = job.maxSeconds,
+        .loop = job.loop ? 1 : 0,
+        .encodeModule = job.encodeModule.c_str(),
     };
     std::string failure;
     const int result = m_renderAudio(&request, CollectSynthFailure, &failure);
-    if (result != 0 && result != 2) {
+    switch (result) {
+    case 0:
+        return AudioRenderResult::Written;
+    case 2:
+        return AudioRenderResult::Cancelled;
+    case 3:
+        return AudioRenderResult::WrittenCut;
+    default:
         throw QuaverlyError(failure);
     }
-    return result == 0;
 }
 
 const QuaverlyPlayerOperations& SynthModule::PlayerOperations() const

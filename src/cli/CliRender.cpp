@@ -1,5 +1,6 @@
 // quaverly-cli render: the melody as an ordinary audio file (WAV, FLAC, Ogg
-// Vorbis, Opus or MP3 by the output's extension), played a number of times,
+// Vorbis, Opus or MP3 by the output's extension) or a phone's ringtone (an
+// iPhone's ".m4r", an Android's looping Ogg), played a number of times,
 // faded out and normalised as asked. The MIDI file is the one `midi` writes
 // for the same input and options; the synthesizer module (audio/SynthModule.h)
 // renders and encodes it, and is loaded here and in `wav` only. Built only
@@ -13,11 +14,14 @@
 #include <csignal>
 #include <cstdio>
 #include <exception>
+#include <optional>
 #include <string>
 
 #include "CliSupport.h"
 #include "MidiInput.h"
+#include "audio/AudioFormat.h"
 #include "audio/SynthModule.h"
+#include "base/Messages.h"
 #include "Subcommands.h"
 #include "base/Errors.h"
 
@@ -26,12 +30,19 @@ namespace quaverly::cli {
 namespace {
 
 constexpr std::string_view Help =
-    "Usage: quaverly-cli render INPUT -o OUT.{wav,flac,ogg,opus,mp3} [--repeat N] [--fade SECONDS] "
-    "[--normalize] [--edit-tempo TEXT] [--voices DIGITS|none] [--soundfont FILE] [--extended]\n"
+    "Usage: quaverly-cli render INPUT -o OUT.{wav,flac,ogg,opus,mp3,m4r} [--repeat N] [--fade SECONDS] "
+    "[--normalize] [--max-seconds S] [--loop] [--edit-tempo TEXT] [--voices DIGITS|none] [--soundfont FILE] "
+    "[--extended]\n"
     "\n"
     "Renders the melody as play sounds it into an audio file whose format\n"
     "follows the extension of OUT: .wav (16-bit PCM), .flac, .ogg (Ogg Vorbis),\n"
-    ".opus (Ogg Opus, 48 kHz) or .mp3; all but Opus at 44.1 kHz, all stereo.\n"
+    ".opus (Ogg Opus, 48 kHz), .mp3 or .m4r (an iPhone ringtone: AAC-LC in an\n"
+    "MPEG-4 audio container); all but Opus at 44.1 kHz, all stereo. An .m4r\n"
+    "file is at most 30 seconds long unless --max-seconds says otherwise: a\n"
+    "longer render is faded out over its last 2 seconds so that it ends there,\n"
+    "and a line on standard error says so. It is encoded by FFmpeg through the\n"
+    "module quaverly-encode.so, loaded for .m4r only; where it or FFmpeg is\n"
+    "missing, the command says which and writes nothing.\n"
     "The melody is as long as the MIDI file that \"midi\" writes for the same\n"
     "INPUT and options; INPUT and the refusals are those of \"midi\". On a\n"
     "terminal a progress line is shown on standard error. An interrupt (Ctrl+C)\n"
@@ -42,6 +53,11 @@ constexpr std::string_view Help =
     "  --fade SECONDS     play on this long after the last repeat, fading out\n"
     "                     to silence, 0 to 30 (default 0)\n"
     "  --normalize        scale the whole so that its peak is -1 dBFS\n"
+    "  --max-seconds S    .m4r only: the longest the file may be, 1 to 40\n"
+    "                     (default 30, what an iPhone takes on the phone)\n"
+    "  --loop             .ogg and .opus only: write the comment\n"
+    "                     ANDROID_LOOP=true, so that Android repeats the\n"
+    "                     ringtone while it rings\n"
     "  --edit-tempo TEXT  the tempo adjustment in percent (default 95)\n"
     "  --voices DIGITS    the voices to sound, e.g. 13 (default 1234);\n"
     "                     \"none\" renders silence\n"
@@ -57,6 +73,25 @@ int ParseRepeat(const std::string& text)
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
     if (error != std::errc() || end != text.data() + text.size() || value < 1 || value > 10) {
         throw UsageError("--repeat takes a whole number from 1 to 10, not \"" + text + "\"");
+    }
+    return value;
+}
+
+// --max-seconds: for an ".m4r" output only, where it defaults to an iPhone's 30 s.
+double ParseMaxSeconds(const Arguments& arguments, AudioFormat format)
+{
+    if (!arguments.Has("--max-seconds")) {
+        return format == AudioFormat::M4r ? DefaultM4rSeconds : 0.0;
+    }
+    if (format != AudioFormat::M4r) {
+        throw UsageError("--max-seconds applies to an .m4r output only");
+    }
+    const std::string text = arguments.Value("--max-seconds", "");
+    double value = 0.0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || error != std::errc() || end != text.data() + text.size() || !(value >= MinM4rSeconds) ||
+        value > MaxM4rSeconds) {
+        throw UsageError("--max-seconds takes seconds from 1 to 40, not \"" + text + "\"");
     }
     return value;
 }
@@ -102,10 +137,22 @@ bool OnProgress(RenderWatch& watch, double fraction)
 
 int RunRender(const std::vector<std::string>& args)
 {
-    Arguments arguments(args, RenderOptionRules({{"--repeat", true}, {"--fade", true}, {"--normalize", false}}), 1, 1);
+    Arguments arguments(args,
+                        RenderOptionRules({{"--repeat", true},
+                                           {"--fade", true},
+                                           {"--normalize", false},
+                                           {"--max-seconds", true},
+                                           {"--loop", false}}),
+                        1, 1);
     const RenderInput read = ReadRenderInput(arguments, "render");
     const int repeats = ParseRepeat(arguments.Value("--repeat", "1"));
     const double fade = ParseFade(arguments.Value("--fade", "0"));
+    // An unknown extension is the module's refusal, told with the file's name.
+    const std::optional<AudioFormat> format = AudioFormatOfPath(read.output);
+    const double maxSeconds = format ? ParseMaxSeconds(arguments, *format) : 0.0;
+    if (arguments.Has("--loop") && (!format || !AudioFormatCanLoop(*format))) {
+        throw UsageError("--loop applies to an .ogg or .opus output only");
+    }
     const std::string midi = MidiBytesForInput(read.input, read.options);
     const SynthModule module;
 
@@ -125,10 +172,13 @@ int RunRender(const std::vector<std::string>& args)
     job.repeats = repeats;
     job.fadeSeconds = fade;
     job.normalize = arguments.Has("--normalize");
+    job.maxSeconds = maxSeconds;
+    job.loop = arguments.Has("--loop");
     // A failure is thrown once the progress line has ended.
     std::exception_ptr failure;
+    AudioRenderResult result = AudioRenderResult::Written;
     try {
-        module.RenderAudio(job, [&watch](double fraction) { return OnProgress(watch, fraction); });
+        result = module.RenderAudio(job, [&watch](double fraction) { return OnProgress(watch, fraction); });
     } catch (const QuaverlyError&) {
         failure = std::current_exception();
     }
@@ -144,13 +194,18 @@ int RunRender(const std::vector<std::string>& args)
     if (failure) {
         std::rethrow_exception(failure);
     }
+    if (result == AudioRenderResult::WrittenCut) {
+        char limit[32];
+        std::snprintf(limit, sizeof limit, "%.1f ", maxSeconds);
+        PrintLine(stderr, std::string(Msg::AudioCutAtLimit) + limit + std::string(Msg::SecondsUnit));
+    }
     return ExitSuccess;
 }
 
 }  // namespace
 
 extern const Subcommand RenderCommand{"render",
-                                      "render a melody into an audio file (WAV, FLAC, Ogg Vorbis, Opus, MP3)", Help,
+                                      "render a melody into an audio file (WAV, FLAC, Ogg Vorbis, Opus, MP3, M4R)", Help,
                                       RunRender};
 
 }  // namespace quaverly::cli

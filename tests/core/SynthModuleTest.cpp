@@ -187,7 +187,7 @@ TEST(SynthModuleRenderTest, RefusalsAndCancelsWriteNothing)
     EXPECT_THROW(module.RenderAudio(job, {}), QuaverlyError);
     EXPECT_FALSE(std::filesystem::exists(job.path));
     job.path = TempPath("cancelled.wav").string();
-    EXPECT_FALSE(module.RenderAudio(job, [](double) { return false; }));
+    EXPECT_EQ(module.RenderAudio(job, [](double) { return false; }), AudioRenderResult::Cancelled);
     EXPECT_FALSE(std::filesystem::exists(job.path));
 }
 
@@ -199,10 +199,12 @@ TEST(SynthModuleRenderTest, AWrittenFileIsTold)
     job.name = "song";
     job.path = TempPath("written.wav").string();
     std::vector<double> told;
-    EXPECT_TRUE(module.RenderAudio(job, [&told](double fraction) {
-        told.push_back(fraction);
-        return true;
-    }));
+    EXPECT_EQ(module.RenderAudio(job,
+                                 [&told](double fraction) {
+                                     told.push_back(fraction);
+                                     return true;
+                                 }),
+              AudioRenderResult::Written);
     EXPECT_TRUE(std::filesystem::exists(job.path));
     ASSERT_FALSE(told.empty());
     EXPECT_EQ(told.back(), 1.0);

@@ -10,7 +10,9 @@
 #include <utility>
 
 #include "synth/AudioExport.h"
+#include "base/TextEncoding.h"
 #include "synth/AudioRenderer.h"
+#include "synth/MidiTitle.h"
 #include "synth/SequencePlayer.h"
 #include "synth/Synthesizer.h"
 
@@ -74,7 +76,11 @@ extern "C" __attribute__((visibility("default"))) int quaverly_render_audio(cons
             job.path = request->outPath;
             job.options = {.repeats = request->repeats,
                            .fadeSeconds = request->fadeSeconds,
-                           .normalize = request->normalize != 0};
+                           .normalize = request->normalize != 0,
+                           .maxSeconds = request->maxSeconds};
+            job.tags.title = quaverly::SjisToUtf8Lenient(quaverly::MidiTitle(job.midiBytes));
+            job.tags.loop = request->loop != 0;
+            job.encodeModule = request->encodeModule != nullptr ? request->encodeModule : "";
             if (request->progress != nullptr) {
                 job.progress = [request](int64_t done, int64_t total) {
                     const double fraction =
@@ -86,7 +92,11 @@ extern "C" __attribute__((visibility("default"))) int quaverly_render_audio(cons
             const std::optional<quaverly::AudioFormat> format = quaverly::AudioFormatOfPath(job.path);
             const int rate = format ? quaverly::AudioSampleRate(*format) : quaverly::PlayerSampleRate;
             quaverly::Synthesizer synth(request->soundFont, rate);
-            return quaverly::ExportAudio(synth, job) ? 0 : 2;
+            if (!quaverly::ExportAudio(synth, job)) {
+                return 2;
+            }
+            const quaverly::MidiFileTiming timing = quaverly::ReadMidiTiming(job.midiBytes, job.name);
+            return quaverly::ExportIsCut(timing, job.options, rate) ? 3 : 0;
         },
         1);
 }

@@ -58,7 +58,7 @@ public:
 
     // Renders for real through the synthesizer module beside the tests, as
     // the program's player does.
-    bool RenderAudio(const AudioRenderJob& job, const AudioRenderProgress& progress) override
+    AudioRenderResult RenderAudio(const AudioRenderJob& job, const AudioRenderProgress& progress) override
     {
         ++renders;
         return module.RenderAudio(job, progress);
