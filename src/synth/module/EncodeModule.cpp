@@ -18,6 +18,7 @@ extern "C" {
 #include <libavformat/avformat.h>
 #include <libavutil/channel_layout.h>
 #include <libavutil/log.h>
+#include <libavutil/opt.h>
 }
 
 namespace {
@@ -189,6 +190,9 @@ QuaverlyEncoder* Open(const QuaverlyEncodeRequest* request, QuaverlyEncodeFailur
     if ((encoder->format->oformat->flags & AVFMT_GLOBALHEADER) != 0) {
         codec->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
     }
+    // The "fast" coder: some twice the speed of the default two-loop search,
+    // which would make the encoder the export's slower thread by far.
+    av_opt_set(codec->priv_data, "aac_coder", "fast", 0);
     if ((result = avcodec_open2(codec, aac, nullptr)) < 0 ||
         (result = avcodec_parameters_from_context(encoder->stream->codecpar, codec)) < 0) {
         Tell(failure, context, FfmpegReason("aac encoder", result));
