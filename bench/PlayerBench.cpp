@@ -1,7 +1,9 @@
-// The player's two figures: how soon the play command sounds (writing
-// "Play.mid", opening it and starting play, to the first rendered audio frame
-// that carries the melody, with the synthesizer warm), and how fast the
-// longest melody renders to audio, as a multiple of real time.
+// The player's figures: how soon the play command sounds (making the MIDI
+// file's bytes, opening them from memory and starting play, to the first
+// rendered audio frame that carries the melody, with the synthesizer warm),
+// for a short tune, the longest own melody and a 1 MB melody of another
+// maker; and how fast the longest melody renders to audio, as a multiple of
+// real time.
 #ifdef QUAVERLY_HAVE_SYNTH
 
 #include <benchmark/benchmark.h>
@@ -9,12 +11,13 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
-#include <filesystem>
 #include <mutex>
 
+#include "../tests/core/MfiWriter.h"
+#include "UnitMfi/MfiMelody.h"
+#include "UnitMfi/MfiMidi.h"
 #include "UnitMidi/MidiWriter.h"
 #include "FirstSound.h"
-#include "base/FileIO.h"
 #include "synth/AudioRenderer.h"
 #include "synth/SequencePlayer.h"
 #include "synth/Synthesizer.h"
@@ -57,12 +60,10 @@ void PlayCommandToFirstSound(benchmark::State& state)
     const AudioOutput output = firstSound.Output();
     SequencePlayer player(synth, output);
     const SequenceList tune = ShortTune();
-    const std::string path = (std::filesystem::temp_directory_path() / "quaverly-bench-Play.mid").string();
     for (auto _ : state) {
         firstSound.Reset();
         const auto start = std::chrono::steady_clock::now();
-        WriteMidiFile(path, tune, MidiSettings{});
-        player.Open(path);
+        player.OpenBytes(MidiFileBytes(tune, MidiSettings{}), "Play.mid");
         player.Play([] {});
         firstSound.Wait();
         state.SetIterationTime(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
@@ -89,12 +90,10 @@ void PlayFromCursorToFirstSound(benchmark::State& state)
     }
     tune.AddEvent(32 * 192, 0, EndNote, 0);
     const int cursorTime = 16 * 192 + 24;
-    const std::string path = (std::filesystem::temp_directory_path() / "quaverly-bench-Play.mid").string();
     for (auto _ : state) {
         firstSound.Reset();
         const auto start = std::chrono::steady_clock::now();
-        WriteMidiFile(path, tune, MidiSettings{});
-        player.Open(path);
+        player.OpenBytes(MidiFileBytes(tune, MidiSettings{}), "Play.mid");
         player.PlayFrom([] {}, int64_t{cursorTime} * player.Timing().division / 48);
         firstSound.Wait();
         state.SetIterationTime(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
@@ -102,6 +101,69 @@ void PlayFromCursorToFirstSound(benchmark::State& state)
     }
 }
 BENCHMARK(PlayFromCursorToFirstSound)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(50);
+
+// F5 on the longest own melody: its MIDI file made, opened from memory and
+// started, to the first sound.
+void LongestMelodyPlayToFirstSound(benchmark::State& state)
+{
+    Synthesizer synth;
+    FirstSound firstSound;
+    SequencePlayer player(synth, firstSound.Output());
+    const SequenceList melody = LongestMelody();
+    size_t midiBytes = 0;
+    for (auto _ : state) {
+        firstSound.Reset();
+        const auto start = std::chrono::steady_clock::now();
+        std::string midi = MidiFileBytes(melody, MidiSettings{});
+        midiBytes = midi.size();
+        player.OpenBytes(std::move(midi), "Play.mid");
+        player.Play([] {});
+        firstSound.Wait();
+        state.SetIterationTime(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+        player.Close();
+    }
+    state.counters["midi_bytes"] = static_cast<double>(midiBytes);
+}
+BENCHMARK(LongestMelodyPlayToFirstSound)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(20);
+
+// About 1 MB: four tracks of 60,000 notes each, sounding from the first tick.
+std::string MegabyteForeignMelody()
+{
+    using namespace quaverly::mfitest;
+    MfiWriter writer;
+    writer.Info("vers", "0301").Info("titl", "Big").FourByteNotes();
+    for (int track = 0; track < 4; ++track) {
+        std::string events = track == 0 ? Tempo(0, 120) : std::string();
+        for (int i = 0; i < 60000; ++i) {
+            const int voice = i % 4;
+            events += Note(voice == 0 && i > 0 ? 6 : 0, voice, (i * 7 + track * 5) % 60, 5 + i % 40, 20 + i % 40, i % 4);
+        }
+        writer.Track(events + End(48));
+    }
+    return writer.Bytes();
+}
+
+// F5 on an open 1 MB melody of another maker: its all-channel MIDI file made,
+// opened from memory and started, to the first sound.
+void ForeignMegabytePlayToFirstSound(benchmark::State& state)
+{
+    Synthesizer synth;
+    FirstSound firstSound;
+    SequencePlayer player(synth, firstSound.Output());
+    const std::string file = MegabyteForeignMelody();
+    const MfiMelody melody = ReadMfiMelody(file, "big.mld");
+    for (auto _ : state) {
+        firstSound.Reset();
+        const auto start = std::chrono::steady_clock::now();
+        player.OpenBytes(MfiMidiFileBytes(melody, 100), "Play.mid");
+        player.Play([] {});
+        firstSound.Wait();
+        state.SetIterationTime(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+        player.Close();
+    }
+    state.counters["file_bytes"] = static_cast<double>(file.size());
+}
+BENCHMARK(ForeignMegabytePlayToFirstSound)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(20);
 
 void RenderLongestMelody(benchmark::State& state)
 {

@@ -9,6 +9,8 @@ run_packages=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev libfontconfig-dev
   libfluidsynth-dev timgm6mb-soundfont libsndfile1-dev
+  libvorbis-dev libogg-dev libopusenc-dev
+  libavcodec-dev libavformat-dev libswresample-dev libavutil-dev
   fonts-ipafont-gothic
   qt6-translations-l10n
 )

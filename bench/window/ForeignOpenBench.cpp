@@ -1,7 +1,7 @@
 // Opening a melody file of another maker in the window to its first sound:
 // the drop of a 100 KB four-track MFi file (read whole, shown as it is, every
-// channel laid out in the roll), then F5 (the all-channel MIDI file written
-// to the play file, opened and started by the FluidSynth player), until the
+// channel laid out in the roll), then F5 (the all-channel MIDI file made in
+// memory, opened and started by the FluidSynth player), until the
 // first rendered audio block that is not silence. The window runs with the
 // window tests' scripted services except the player, which is the program's
 // own over a silent output that watches every rendered block; the

@@ -1,9 +1,12 @@
 // The audio export 「音声書き出し(&U)...」: the melody the pages say, as an
-// audio file for today's phones (WAV, FLAC, Ogg Vorbis, Opus or MP3 by the
-// file name's extension). The options (repeats, fade-out, normalising) are
-// asked after the file name and kept in the settings. The synthesizer
-// module renders on a worker thread with a synthesizer of its own, so that
-// the window stays alive and the player is not disturbed; its progress
+// audio file for today's phones (WAV, FLAC, Ogg Vorbis, Opus, MP3 or an
+// iPhone ringtone's M4R by the file name's extension). The file dialog offers
+// the two ringtone presets beside the plain formats; the options (repeats,
+// fade-out, normalising, the preset, the length limit of .m4r and the loop
+// comment of .ogg and .opus) are asked after the file name and kept in the
+// settings. A render cut at the limit is said once it is written. The player service
+// renders on a worker thread with a synthesizer of its own, so that the
+// window stays alive and play is not disturbed; its progress
 // reaches the progress dialog through queued calls only, and the dialog's
 // cancel reaches it through an atomic flag.
 #include <QCoreApplication>
@@ -26,7 +29,7 @@
 #include "ui_TFormMain.h"
 
 #include "audio/AudioFormat.h"
-#include "audio/SynthModule.h"
+#include "audio/AudioRenderJob.h"
 #include "base/Errors.h"
 
 namespace quaverly {
@@ -38,6 +41,36 @@ namespace {
 const QString RepeatsKey = QStringLiteral("AudioExport/Repeats");
 const QString FadeKey = QStringLiteral("AudioExport/FadeSeconds");
 const QString NormalizeKey = QStringLiteral("AudioExport/Normalize");
+const QString PresetKey = QStringLiteral("AudioExport/Preset");
+const QString MaxSecondsKey = QStringLiteral("AudioExport/MaxSeconds");
+const QString LoopKey = QStringLiteral("AudioExport/Loop");
+
+// The extension the file dialog proposes for the kept preset.
+QString PresetExtension(AudioExportPreset preset)
+{
+    switch (preset) {
+    case AudioExportPreset::IPhoneRingtone:
+        return QStringLiteral(".m4r");
+    case AudioExportPreset::AndroidRingtone:
+        return QStringLiteral(".ogg");
+    case AudioExportPreset::None:
+        break;
+    }
+    return QStringLiteral(".wav");
+}
+
+// The kept preset where it fits the chosen file's format: an ".m4r" file is
+// always an iPhone's ringtone.
+AudioExportPreset PresetForFormat(AudioExportPreset kept, AudioFormat format)
+{
+    if (format == AudioFormat::M4r) {
+        return AudioExportPreset::IPhoneRingtone;
+    }
+    if (kept == AudioExportPreset::AndroidRingtone && format == AudioFormat::OggVorbis) {
+        return kept;
+    }
+    return AudioExportPreset::None;
+}
 
 AudioExportChoice LoadChoice(const SettingsStore& settings)
 {
@@ -46,18 +79,17 @@ AudioExportChoice LoadChoice(const SettingsStore& settings)
     const double fade = settings.Value(FadeKey, 0.0).toDouble();
     choice.fadeSeconds = fade >= 0.0 && fade <= 30.0 ? fade : 0.0;
     choice.normalize = settings.Value(NormalizeKey, false).toBool();
+    const int preset = settings.Value(PresetKey, 0).toInt();
+    choice.preset = preset >= 0 && preset <= static_cast<int>(AudioExportPreset::AndroidRingtone)
+                        ? static_cast<AudioExportPreset>(preset)
+                        : AudioExportPreset::None;
+    const double maxSeconds = settings.Value(MaxSecondsKey, DefaultM4rSeconds).toDouble();
+    choice.maxSeconds = maxSeconds >= MinM4rSeconds && maxSeconds <= MaxM4rSeconds ? maxSeconds : DefaultM4rSeconds;
+    choice.loop = settings.Value(LoopKey, false).toBool();
     return choice;
 }
 
 constexpr int ProgressSteps = 1000;
-
-// What the export asks the synthesizer module for.
-struct AudioExportJob {
-    std::string midiBytes;
-    std::string name;  // the file's name, for messages
-    std::string path;
-    AudioExportChoice choice;
-};
 
 // The rendering thread's view of the progress dialog.
 struct ProgressLink {
@@ -67,10 +99,9 @@ struct ProgressLink {
 
 // On the rendering thread: the fraction done is posted to the dialog's
 // thread, never a widget call from here; that thread also reads a cancel
-// there (a click, a close or the Escape key). Returns 0 to cancel.
-int PostProgress(void* context, double fraction)
+// there (a click, a close or the Escape key). False to cancel.
+bool PostProgress(const ProgressLink& link, double fraction)
 {
-    const ProgressLink link = *static_cast<ProgressLink*>(context);
     const int value = std::clamp(static_cast<int>(fraction * ProgressSteps), 0, ProgressSteps);
     QMetaObject::invokeMethod(
         link.dialog,
@@ -82,13 +113,12 @@ int PostProgress(void* context, double fraction)
             }
         },
         Qt::QueuedConnection);
-    return link.cancelled->load() ? 0 : 1;
+    return !link.cancelled->load();
 }
 
 // Renders on a worker thread behind a modal progress dialog, through the
-// synthesizer module (loaded on the first export). True when the file was
-// written, false when cancelled; throws QuaverlyError with the module's reason.
-bool ExportWithProgress(QWidget* parent, const AudioExportJob& job)
+// player service. Throws QuaverlyError with the reason.
+AudioRenderResult ExportWithProgress(QWidget* parent, MidiPlayer& player, const AudioRenderJob& job)
 {
     QProgressDialog progress(QStringLiteral("音声を書き出しています..."), QStringLiteral("キャンセル"), 0,
                              ProgressSteps, parent);
@@ -104,30 +134,27 @@ bool ExportWithProgress(QWidget* parent, const AudioExportJob& job)
     QObject::connect(&progress, &QProgressDialog::canceled, [&cancelled] { cancelled = true; });
     QEventLoop loop;
     ProgressLink link{&progress, &cancelled};
-    int result = 1;
+    AudioRenderResult result = AudioRenderResult::Cancelled;
     std::string failure;
     std::thread worker([&] {
         try {
-            const auto render = reinterpret_cast<QuaverlyRenderAudioEntry>(LoadSynthModuleEntry(RenderAudioSymbol));
-            const QuaverlyAudioRequest request{job.midiBytes.data(), job.midiBytes.size(), job.name.c_str(),
-                                               job.path.c_str(),     "",
-                                               job.choice.repeats,  job.choice.fadeSeconds,
-                                               job.choice.normalize ? 1 : 0,
-                                               PostProgress,         &link};
-            result = render(&request, CollectSynthFailure, &failure);
+            result = player.RenderAudio(job, [&link](double fraction) { return PostProgress(link, fraction); });
         } catch (const std::exception& error) {
-            // The module could not be loaded: nothing may leave this thread.
+            // Nothing may leave this thread.
             failure = error.what();
+            if (failure.empty()) {
+                failure = Msg::SynthesizerUnavailable;
+            }
         }
         QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
     });
     loop.exec();
     worker.join();
     // Progress values still queued die with the dialog.
-    if (result == 1) {
+    if (!failure.empty()) {
         throw QuaverlyError(failure);
     }
-    return result == 0;
+    return result;
 }
 
 }  // namespace
@@ -148,12 +175,15 @@ void TFormMain::mnExportAudioClick()
             return;
         }
         FileDialogOptions options;
+        AudioExportChoice choice = LoadChoice(m_services.settings);
         options.filter = QStringLiteral(
-            "音声ファイル(*.wav *.flac *.ogg *.opus *.mp3);;WAV(*.wav);;FLAC(*.flac);;Ogg Vorbis(*.ogg);;"
-            "Opus(*.opus);;MP3(*.mp3)");
-        options.defaultSuffix = QStringLiteral("wav");
-        options.initialFile = ChangeExtension(
-            SuggestedFileName(DocumentFileName(), ToSjis(m_ui->EditTitle->text())), QStringLiteral(".wav"));
+            "音声ファイル(*.wav *.flac *.ogg *.opus *.mp3 *.m4r);;iPhone 着信音 (.m4r)(*.m4r);;"
+            "Android 着信音 (.ogg, 繰り返し)(*.ogg);;WAV(*.wav);;FLAC(*.flac);;Ogg Vorbis(*.ogg);;"
+            "Opus(*.opus);;MP3(*.mp3);;M4R(*.m4r)");
+        const QString extension = PresetExtension(choice.preset);
+        options.defaultSuffix = extension.mid(1);
+        options.initialFile =
+            ChangeExtension(SuggestedFileName(DocumentFileName(), ToSjis(m_ui->EditTitle->text())), extension);
         const std::optional<QString> chosen = m_services.fileDialogs.SaveFile(options);
         if (!chosen) {
             return;
@@ -163,7 +193,9 @@ void TFormMain::mnExportAudioClick()
             m_services.messageBoxes.Warning(FromSjis(Msg::AudioFormatUnknown) + *chosen);
             return;
         }
-        AudioExportChoice choice = LoadChoice(m_services.settings);
+        const AudioFormat format = *AudioFormatOfPath(path);
+        choice.format = format;
+        choice.preset = PresetForFormat(choice.preset, format);
         if (!m_services.dialogs.RunAudioExport(choice)) {
             return;
         }
@@ -171,21 +203,35 @@ void TFormMain::mnExportAudioClick()
             m_services.settings.SetValue(RepeatsKey, choice.repeats);
             m_services.settings.SetValue(FadeKey, choice.fadeSeconds);
             m_services.settings.SetValue(NormalizeKey, choice.normalize);
+            m_services.settings.SetValue(PresetKey, static_cast<int>(choice.preset));
+            m_services.settings.SetValue(MaxSecondsKey, choice.maxSeconds);
+            m_services.settings.SetValue(LoopKey, choice.loop);
         } catch (const std::exception& error) {
             // Options that cannot be kept still serve this export.
             ShowError(error);
         }
+        AudioRenderJob job;
+        job.midiBytes = *midi;
+        job.name = NativePath(QFileInfo(*chosen).fileName());
+        job.path = path;
+        job.repeats = choice.repeats;
+        job.fadeSeconds = choice.fadeSeconds;
         // A melody of another maker with a loop: its intro, then its loop
         // section as many times as asked, written out and rendered once.
         if (m_foreign && MfiHasLoop(m_foreign->melody)) {
-            const std::string unrolled = MfiMidiFileBytes(
-                m_foreign->melody, {MfiMidiShape::Kind::Unrolled, choice.repeats, choice.fadeSeconds});
-            choice.repeats = 1;
-            choice.fadeSeconds = 0;
-            ExportWithProgress(this, {unrolled, NativePath(QFileInfo(*chosen).fileName()), path, choice});
-            return;
+            job.midiBytes = MfiMidiFileBytes(m_foreign->melody,
+                                             {MfiMidiShape::Kind::Unrolled, choice.repeats, choice.fadeSeconds});
+            job.repeats = 1;
+            job.fadeSeconds = 0;
         }
-        ExportWithProgress(this, {*midi, NativePath(QFileInfo(*chosen).fileName()), path, choice});
+        job.normalize = choice.normalize;
+        job.maxSeconds = format == AudioFormat::M4r ? std::clamp(choice.maxSeconds, MinM4rSeconds, MaxM4rSeconds) : 0.0;
+        job.loop = choice.loop && AudioFormatCanLoop(format);
+        if (ExportWithProgress(this, m_services.player, job) == AudioRenderResult::WrittenCut) {
+            m_services.messageBoxes.Information(FromSjis(Msg::AudioCutAtLimit) +
+                                                QString::number(job.maxSeconds, 'f', 1) + QStringLiteral(" ") +
+                                                FromSjis(Msg::SecondsUnit));
+        }
     });
 #else
     m_services.messageBoxes.Warning(FromSjis(Msg::SynthesizerUnavailable));

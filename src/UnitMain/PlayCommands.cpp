@@ -5,9 +5,7 @@
 // to end the program.
 #include <QAction>
 #include <QComboBox>
-#include <QDir>
 #include <QLineEdit>
-#include <QStandardPaths>
 #include <QTabWidget>
 #include <algorithm>
 #include <exception>
@@ -41,32 +39,12 @@ QString StopCaption()
     return QStringLiteral("停止(&P)");
 }
 
-// The play file lives in the user's own data folder: the program's folder is
-// not writable for the user on a system installation.
-QString PlayFileName()
-{
-    QString folder = QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation);
-    if (folder.isEmpty()) {
-        folder = QStandardPaths::writableLocation(QStandardPaths::CacheLocation);
-    }
-    QDir().mkpath(folder);
-    return QDir(folder).filePath(QStringLiteral("Play.mid"));
-}
-
-// The loop section of a melody of another maker, as the play file, played
-// from its start; 0 on success, else the player's error code (-1 when the
-// file could not be written or opened).
+// The loop section of a melody of another maker, opened from memory and
+// played from its start; 0 on success, else the player's error code.
 int PlayLoopSection(MidiPlayer& player, const MfiMelody& melody)
 {
-    try {
-        const QString fileName = PlayFileName();
-        WriteWholeFile(NativePath(fileName), MfiMidiFileBytes(melody, {MfiMidiShape::Kind::LoopSection, 1}));
-        player.Close();
-        player.SetFileName(NativePath(fileName));
-        player.Open();
-    } catch (const std::exception&) {
-        return -1;
-    }
+    player.Close();
+    player.Open(MfiMidiFileBytes(melody, {MfiMidiShape::Kind::LoopSection, 1}));
     return player.Play();
 }
 
@@ -108,40 +86,35 @@ MidiSettings TFormMain::MidiRequest(const SettingValues& values, bool forPlay)
     return settings;
 }
 
-bool TFormMain::CheckAndWriteMidi(const QString& path, bool forPlay, const SettingValues* values)
+std::optional<std::string> TFormMain::CheckAndMakeMidi(bool forPlay, const SettingValues* values)
 {
     if (m_foreign) {
         // Every channel with its tempo map, programs, volumes, pans and bends.
         // A play that repeats holds the intro and the loop section once: the
         // repeats then play the loop section alone (MediaPlayer1Notify).
         const bool loops = forPlay && m_ui->mnRepeatPlay->isChecked() && MfiHasLoop(m_foreign->melody);
-        WriteWholeFile(NativePath(path), loops ? MfiMidiFileBytes(m_foreign->melody, {MfiMidiShape::Kind::Unrolled, 1})
-                                               : ForeignMidiBytes());
-        return true;
+        return loops ? MfiMidiFileBytes(m_foreign->melody, {MfiMidiShape::Kind::Unrolled, 1}) : ForeignMidiBytes();
     }
     std::optional<SettingValues> read;
     if (values == nullptr) {
         read = ReadSettingsOrRefuse();
         if (!read) {
-            return false;
+            return std::nullopt;
         }
         values = &*read;
     }
-    // A file that cannot be written is an error the caller's command shows.
-    WriteMidiFile(NativePath(path), m_store.Sequence(), MidiRequest(*values, forPlay));
-    return true;
+    return MidiFileBytes(m_store.Sequence(), MidiRequest(*values, forPlay));
 }
 
-std::optional<std::string> TFormMain::CheckAndMakeMidi(bool forPlay)
+bool TFormMain::CheckAndWriteMidi(const QString& path, bool forPlay, const SettingValues* values)
 {
-    if (m_foreign) {
-        return ForeignMidiBytes();
+    const std::optional<std::string> midi = CheckAndMakeMidi(forPlay, values);
+    if (!midi) {
+        return false;
     }
-    const std::optional<SettingValues> values = ReadSettingsOrRefuse();
-    if (!values) {
-        return std::nullopt;
-    }
-    return MidiFileBytes(m_store.Sequence(), MidiRequest(*values, forPlay));
+    // A file that cannot be written is an error the caller's command shows.
+    WriteWholeFile(NativePath(path), *midi);
+    return true;
 }
 
 void TFormMain::mnPlayClick()
@@ -185,12 +158,11 @@ void TFormMain::StartPlay(int startTime)
         }
     }
     RunCommand([this, startTime, &values] {
-        const QString fileName = PlayFileName();
-        if (!CheckAndWriteMidi(fileName, true, values ? &*values : nullptr)) {
+        std::optional<std::string> midi = CheckAndMakeMidi(true, values ? &*values : nullptr);
+        if (!midi) {
             return;
         }
-        m_services.player.SetFileName(NativePath(fileName));
-        m_services.player.Open();
+        m_services.player.Open(std::move(*midi));
         const int code = startTime < 0 ? m_services.player.Play() : m_services.player.PlayFrom(startTime);
         if (code == 0) {
             m_playStartTime = startTime;

@@ -1,6 +1,8 @@
 // The audio export's options: how many times the melody plays, how long it
-// plays on fading out after the last time, and whether the whole is
-// normalised to a peak of -1 dBFS.
+// plays on fading out after the last time, whether the whole is normalised
+// to a peak of -1 dBFS, and for a phone's ringtone a preset, the length limit
+// of an ".m4r" file and the loop comment of an Ogg file. The fields that do
+// not apply to the chosen file's format are disabled.
 #pragma once
 
 #include <QDialog>
@@ -8,7 +10,9 @@
 #include "platform/Dialogs.h"
 
 class QCheckBox;
+class QComboBox;
 class QDoubleSpinBox;
+class QLabel;
 class QSpinBox;
 
 namespace quaverly {
@@ -26,11 +30,23 @@ public:
     QSpinBox* Repeats() const { return m_repeats; }
     QDoubleSpinBox* Fade() const { return m_fade; }
     QCheckBox* Normalize() const { return m_normalize; }
+    QComboBox* Preset() const { return m_preset; }
+    QDoubleSpinBox* MaxSeconds() const { return m_maxSeconds; }
+    QCheckBox* Loop() const { return m_loop; }
+    QLabel* HelpLink() const { return m_helpLink; }
 
 private:
+    // A preset chosen in the list sets the fields it stands for.
+    void ApplyPreset(int index);
+
     QSpinBox* m_repeats = nullptr;
     QDoubleSpinBox* m_fade = nullptr;
     QCheckBox* m_normalize = nullptr;
+    QComboBox* m_preset = nullptr;
+    QDoubleSpinBox* m_maxSeconds = nullptr;
+    QCheckBox* m_loop = nullptr;
+    QLabel* m_helpLink = nullptr;
+    AudioFormat m_format = AudioFormat::Wav;
 };
 
 }  // namespace quaverly

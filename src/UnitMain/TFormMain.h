@@ -289,7 +289,7 @@ private:
     bool CheckAndWriteMidi(const QString& path, bool forPlay = false, const SettingValues* values = nullptr);
     // The same checks, and the MIDI file's bytes instead of a file: nothing
     // after a refusal message.
-    std::optional<std::string> CheckAndMakeMidi(bool forPlay = false);
+    std::optional<std::string> CheckAndMakeMidi(bool forPlay = false, const SettingValues* values = nullptr);
     // The tempo, tone and volume boxes read once into values where a command
     // begins; nothing after the refusal has been shown and led to.
     std::optional<SettingValues> ReadSettingsOrRefuse();

@@ -14,6 +14,8 @@ namespace {
 
 // The melody's ticks to the quarter note; the file has its own.
 constexpr int64_t MelodyTicksPerQuarter = 48;
+// The played MIDI file's name in messages: it has no file of its own.
+constexpr const char* PlayName = "Play.mid";
 
 int OutputKindNumber(AudioOutputKind kind)
 {
@@ -38,10 +40,10 @@ void ObserveBlock(void* context, const float* left, const float* right, int fram
 
 class FluidSynthPlayer::Loaded {
 public:
-    // Loads the module, then the synthesizer and its soundfont through it.
-    // Throws QuaverlyError. observer outlives the player.
-    Loaded(const std::string& soundFont, const AudioOutput& output)
-        : m_operations(*reinterpret_cast<QuaverlyPlayerEntry>(LoadSynthModuleEntry(PlayerSymbol))())
+    // Loads the synthesizer and its soundfont through the module. Throws
+    // QuaverlyError. observer outlives the player.
+    Loaded(const SynthModule& module, const std::string& soundFont, const AudioOutput& output)
+        : m_operations(module.PlayerOperations())
     {
         const QuaverlyPlayerOutput where{OutputKindNumber(output.kind), output.driver.c_str(),
                                          output.fileName.c_str(), output.observer ? ObserveBlock : nullptr,
@@ -95,10 +97,10 @@ void FluidSynthPlayer::Prepare()
         return;
     }
     try {
-        // The output is this object's, which waits for the load before it goes.
-        m_loading = std::async(std::launch::async, [soundFont = m_soundFont, output = &m_output] {
-            return std::make_unique<Loaded>(soundFont, *output);
-        });
+        // The module, the soundfont's name and the output are this object's,
+        // which waits for the load before it goes.
+        m_loading = std::async(std::launch::async,
+                               [this] { return std::make_unique<Loaded>(Module(), m_soundFont, m_output); });
     } catch (const std::system_error&) {
         // No thread to spare: the first play loads the synthesizer.
     }
@@ -128,22 +130,30 @@ FluidSynthPlayer::Loaded& FluidSynthPlayer::Player()
         }
     }
     if (!m_player) {
-        m_player = std::make_unique<Loaded>(m_soundFont, m_output);
+        m_player = std::make_unique<Loaded>(Module(), m_soundFont, m_output);
     }
     return *m_player;
 }
 
-void FluidSynthPlayer::SetFileName(const std::string& path)
+const SynthModule& FluidSynthPlayer::Module()
 {
-    m_fileName = path;
+    std::call_once(m_moduleLoad, [this] { m_module = std::make_unique<SynthModule>(); });
+    return *m_module;
 }
 
-void FluidSynthPlayer::Open()
+AudioRenderResult FluidSynthPlayer::RenderAudio(const AudioRenderJob& job, const AudioRenderProgress& progress)
+{
+    // The module's renderer makes a synthesizer of its own: play is not disturbed.
+    return Module().RenderAudio(job, progress);
+}
+
+void FluidSynthPlayer::Open(std::string midiBytes)
 {
     ++m_openings;
     Loaded& player = Player();
     player.Checked([&](QuaverlyRenderFailure failure, void* context) {
-        return player.Operations().open(player.Handle(), m_fileName.c_str(), failure, context);
+        return player.Operations().open(player.Handle(), midiBytes.data(), midiBytes.size(), PlayName, failure,
+                                        context);
     });
 }
 

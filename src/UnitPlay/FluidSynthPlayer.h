@@ -1,5 +1,6 @@
 // The program's MIDI player: MidiPlayer over the player of the synthesizer
-// module (audio/SynthModule.h). The module, the synthesizer and its soundfont
+// module (audio/SynthModule.h), and the window's one door to that module: the
+// audio export renders through it too. The module, the synthesizer and its soundfont
 // are loaded on a worker thread from Prepare, which the window calls once it
 // is on screen: the window shows without waiting for them (nor for the forty
 // libraries FluidSynth brings) or sharing the processor with their load, and
@@ -17,6 +18,7 @@
 #include <cstdint>
 #include <future>
 #include <memory>
+#include <mutex>
 #include <string>
 
 #include "UnitPlay/MidiPlayer.h"
@@ -35,8 +37,7 @@ public:
     static constexpr int PreviewIdleMs = 2000;
     ~FluidSynthPlayer() override;
 
-    void SetFileName(const std::string& path) override;
-    void Open() override;
+    void Open(std::string midiBytes) override;
     int Play() override;
     int PlayFrom(int startTime) override;
     int CurrentTime() const override;
@@ -45,11 +46,15 @@ public:
     void Close() override;
     bool IsStopped() const override;
     void Prepare() override;
+    AudioRenderResult RenderAudio(const AudioRenderJob& job, const AudioRenderProgress& progress) override;
 
 private:
     // The module's player with the operations that work it; destroys the
     // player when it goes.
     class Loaded;
+
+    // The module, loaded on the first call from any thread and kept.
+    const SynthModule& Module();
 
     // The loaded player once the background load has ended; loaded again on
     // first need when that load failed. Throws QuaverlyError.
@@ -57,9 +62,10 @@ private:
     // The loaded player when there is one, without loading.
     Loaded* PlayerIfLoaded() const { return m_player.get(); }
 
+    std::once_flag m_moduleLoad;
+    std::unique_ptr<SynthModule> m_module;
     AudioOutput m_output;
     std::string m_soundFont;
-    std::string m_fileName;
     // The background load; its destructor waits for a load still running.
     std::future<std::unique_ptr<Loaded>> m_loading;
     std::unique_ptr<Loaded> m_player;

@@ -6,15 +6,19 @@
 #include <functional>
 #include <string>
 
+#include "audio/AudioRenderJob.h"
+#include "base/Errors.h"
+#include "base/Messages.h"
+
 namespace quaverly {
 
 class MidiPlayer {
 public:
     virtual ~MidiPlayer() = default;
 
-    virtual void SetFileName(const std::string& path) = 0;
-    // Opens the file set last; throws QuaverlyError carrying the player's own message.
-    virtual void Open() = 0;
+    // Opens the MIDI file given as its bytes, from memory: nothing is
+    // written. Throws QuaverlyError carrying the player's own message.
+    virtual void Open(std::string midiBytes) = 0;
     // Starts play (from the start when the last play reached the end) and asks
     // for one completion notice; returns 0 on success, else an error code.
     virtual int Play() = 0;
@@ -36,6 +40,12 @@ public:
     // The window calls it once it has first been painted; a play before that
     // loads what it needs itself.
     virtual void Prepare() {}
+    // Renders an audio file with a synthesizer of its own, apart from play.
+    // Called on a worker thread. Throws QuaverlyError with the reason.
+    virtual AudioRenderResult RenderAudio(const AudioRenderJob& /*job*/, const AudioRenderProgress& /*progress*/)
+    {
+        throw QuaverlyError(std::string(Msg::SynthesizerUnavailable));
+    }
 
     // Called on the user-interface thread when a play ends or is stopped.
     void SetNotify(std::function<void()> notify) { m_notify = std::move(notify); }

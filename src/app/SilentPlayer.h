@@ -10,8 +10,7 @@ namespace quaverly {
 
 class SilentPlayer : public MidiPlayer {
 public:
-    void SetFileName(const std::string& /*path*/) override {}
-    void Open() override {}
+    void Open(std::string /*midiBytes*/) override {}
     int Play() override
     {
         m_stopped = false;

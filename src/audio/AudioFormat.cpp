@@ -24,12 +24,20 @@ std::optional<AudioFormat> AudioFormatOfPath(std::string_view path)
     if (extension == ".MP3") {
         return AudioFormat::Mp3;
     }
+    if (extension == ".M4R") {
+        return AudioFormat::M4r;
+    }
     return std::nullopt;
 }
 
 int AudioSampleRate(AudioFormat format)
 {
     return format == AudioFormat::Opus ? 48000 : PlayerSampleRate;
+}
+
+bool AudioFormatCanLoop(AudioFormat format)
+{
+    return format == AudioFormat::OggVorbis || format == AudioFormat::Opus;
 }
 
 }  // namespace quaverly

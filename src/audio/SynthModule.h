@@ -8,6 +8,8 @@
 //
 // The module has C entry points only, so no C++ object or exception crosses
 // between a program and the module. Every text that crosses is Shift-JIS.
+// The entry points are declared here, so the module defines them with exactly
+// these types and the programs resolve them with the same (SynthModule).
 #pragma once
 
 #include <cstddef>
@@ -33,8 +35,7 @@ struct QuaverlyWavRequest {
 
 // Renders the request into its WAV file: 0 on success; else non-zero after
 // passing the reason to failure.
-typedef int (*QuaverlyRenderWavEntry)(const QuaverlyWavRequest* request, QuaverlyRenderFailure failure,
-                                      void* context);
+int quaverly_render_wav(const QuaverlyWavRequest* request, QuaverlyRenderFailure failure, void* context);
 
 // Told how far an audio export has come (0 to 1); returns 0 to cancel.
 typedef int (*QuaverlyRenderProgress)(void* context, double fraction);
@@ -50,12 +51,15 @@ struct QuaverlyAudioRequest {
     int normalize;          // non-zero: a peak of -1 dBFS
     QuaverlyRenderProgress progress;  // may be null
     void* progressContext;
+    double maxSeconds;         // 0: no limit; else 1 to 40, the end faded out
+    int loop;                  // non-zero: ANDROID_LOOP=true (Ogg Vorbis, Opus)
+    const char* encodeModule;  // the ".m4r" encoder module; "" beside this one
 };
 
-// Renders the request into its audio file: 0 on success, 2 when cancelled
-// (nothing written); else 1 after passing the reason to failure.
-typedef int (*QuaverlyRenderAudioEntry)(const QuaverlyAudioRequest* request, QuaverlyRenderFailure failure,
-                                        void* context);
+// Renders the request into its audio file: 0 on success, 3 on success cut
+// at maxSeconds, 2 when cancelled (nothing written); else 1 after passing the
+// reason to failure. The title written into the file is the MIDI file's.
+int quaverly_render_audio(const QuaverlyAudioRequest* request, QuaverlyRenderFailure failure, void* context);
 
 // The real-time player: a synthesizer with its soundfont loaded, and the
 // sequence player over it made on first need.
@@ -81,7 +85,9 @@ struct QuaverlyPlayerOperations {
     QuaverlyPlayer* (*create)(const char* soundFont, const QuaverlyPlayerOutput* output,
                               QuaverlyRenderFailure failure, void* context);
     void (*destroy)(QuaverlyPlayer* player);
-    int (*open)(QuaverlyPlayer* player, const char* path, QuaverlyRenderFailure failure, void* context);
+    // Takes a Standard MIDI File's bytes (copied); name is its name for messages.
+    int (*open)(QuaverlyPlayer* player, const char* midiBytes, size_t midiSize, const char* name,
+                QuaverlyRenderFailure failure, void* context);
     // fileTick -1: from where the last play left off. Returns 0 or a PlayErrorCode.
     int (*playFrom)(QuaverlyPlayer* player, int64_t fileTick, void (*completion)(void* context, uint64_t play),
                     void* completionContext, uint64_t play);
@@ -99,22 +105,60 @@ struct QuaverlyPlayerOperations {
 };
 
 // Returns the module's player operations, which live as long as the module.
-typedef const QuaverlyPlayerOperations* (*QuaverlyPlayerEntry)(void);
+const QuaverlyPlayerOperations* quaverly_player_operations(void);
 }
 
 #ifdef __cplusplus
+#include <vector>
+
+#include "AudioRenderJob.h"
+
 namespace quaverly {
 
-inline constexpr const char* RenderWavSymbol = "quaverly_render_wav";
-inline constexpr const char* RenderAudioSymbol = "quaverly_render_audio";
-inline constexpr const char* PlayerSymbol = "quaverly_player_operations";
 inline constexpr const char* SynthModuleFileName = "quaverly-synth.so";
 
-// The entry point of that name in the synthesizer module, beside the program
-// (a build folder) or where the package installs it; loaded on first use and
-// kept. Throws QuaverlyError when it cannot be loaded, naming the places
-// tried and why.
-void* LoadSynthModuleEntry(const char* symbol);
+// The synthesizer module once loaded: its one handle and its entry points,
+// each resolved once with the type of its declaration above. A module that
+// cannot be loaded leaves the object "not available" with the reason; the
+// calls then throw that reason as a QuaverlyError. Whoever makes the object
+// owns the module: the window's player, a subcommand, a test.
+class SynthModule {
+public:
+    // Loads the module beside the program (a build folder), else where the
+    // package installs it, relative to the program's folder.
+    SynthModule();
+    // Loads the first of these files that can be loaded (tests).
+    explicit SynthModule(const std::vector<std::string>& paths);
+    // Closes the handle; the code stays mapped (the synthesizer's libraries
+    // may leave handlers behind that must not point into unmapped code).
+    ~SynthModule();
+    SynthModule(const SynthModule&) = delete;
+    SynthModule& operator=(const SynthModule&) = delete;
+
+    bool Available() const { return m_handle != nullptr; }
+    // Why the module is not available (Shift-JIS): the places tried and why
+    // each failed. Empty when it is available.
+    const std::string& Reason() const { return m_reason; }
+
+    // Renders a WAV file. Throws QuaverlyError with the module's reason.
+    void RenderWav(const QuaverlyWavRequest& request) const;
+    // Renders an audio file. Throws QuaverlyError with the reason.
+    AudioRenderResult RenderAudio(const AudioRenderJob& job, const AudioRenderProgress& progress) const;
+    // The real-time player's operations, which live as long as this object.
+    // Throws QuaverlyError when the module is not available.
+    const QuaverlyPlayerOperations& PlayerOperations() const;
+
+private:
+    void Load(const std::vector<std::string>& paths);
+    void RequireAvailable() const;
+
+    void* m_handle = nullptr;
+    std::string m_reason;
+    decltype(&quaverly_render_wav) m_renderWav = nullptr;
+    decltype(&quaverly_render_audio) m_renderAudio = nullptr;
+    const QuaverlyPlayerOperations* m_playerOperations = nullptr;
+};
+
 // A QuaverlyRenderFailure that keeps the message in the std::string context.
 void CollectSynthFailure(void* context, const char* message, size_t size);
 

@@ -40,13 +40,8 @@ int RunWav(const std::vector<std::string>& args)
     MidiInputOptions options = read.options;
     options.loopPasses = 1;
     const std::string midi = MidiBytesForInput(read.input, options);
-    const auto render = reinterpret_cast<QuaverlyRenderWavEntry>(LoadSynthModuleEntry(RenderWavSymbol));
-    const QuaverlyWavRequest request{midi.data(), midi.size(), read.input.c_str(), read.output.c_str(),
-                                     read.soundFont.c_str()};
-    std::string failure;
-    if (render(&request, CollectSynthFailure, &failure) != 0) {
-        throw QuaverlyError(failure);
-    }
+    const SynthModule module;
+    module.RenderWav({midi.data(), midi.size(), read.input.c_str(), read.output.c_str(), read.soundFont.c_str()});
     return ExitSuccess;
 }
 

@@ -11,16 +11,30 @@
 #include <vector>
 
 #include "UnitMfi/MfiMelody.h"
+#include "audio/AudioFormat.h"
 #include "UnitMidi/MidiImport.h"
 #include "UnitMld/MelodyFileInfo.h"
 
 namespace quaverly {
+
+// The audio export's presets for a phone's ringtone.
+enum class AudioExportPreset {
+    None,
+    IPhoneRingtone,   // .m4r, at most 30 s, normalised
+    AndroidRingtone,  // .ogg looping (ANDROID_LOOP=true), normalised
+};
 
 // What the audio export dialog asks before an export.
 struct AudioExportChoice {
     int repeats = 1;           // 1 to 10
     double fadeSeconds = 0.0;  // 0 to 30
     bool normalize = false;    // a peak of -1 dBFS
+    AudioExportPreset preset = AudioExportPreset::None;
+    double maxSeconds = DefaultM4rSeconds;  // .m4r: MinM4rSeconds to MaxM4rSeconds
+    bool loop = false;                      // .ogg and .opus: ANDROID_LOOP=true
+    // The chosen file's format, which says which of the above apply (given
+    // to the dialog, not asked).
+    AudioFormat format = AudioFormat::Wav;
 };
 
 class Dialogs {

@@ -1,10 +1,6 @@
 #include "AudioExport.h"
 
-#include <fcntl.h>
 #include <fluidsynth.h>
-#include <sndfile.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -17,6 +13,7 @@
 #include <thread>
 #include <vector>
 
+#include "AudioEncoder.h"
 #include "AudioRenderer.h"
 #include "base/Errors.h"
 #include "base/FileIO.h"
@@ -28,154 +25,6 @@ namespace {
 
 constexpr int Channels = 2;
 constexpr int64_t BlockFrames = 4096;
-
-// libsndfile writes through these calls into the replacement file, so that
-// every failed write is seen here with its errno, and the file's fate stays
-// with FileReplacement.
-struct EncodedFile {
-    int fd = -1;
-    int error = 0;  // the first failed call's errno
-};
-
-sf_count_t FileLength(void* data)
-{
-    struct stat status {};
-    return ::fstat(static_cast<EncodedFile*>(data)->fd, &status) == 0 ? status.st_size : 0;
-}
-
-sf_count_t FileSeek(sf_count_t offset, int whence, void* data)
-{
-    auto* file = static_cast<EncodedFile*>(data);
-    const off_t position = ::lseek(file->fd, offset, whence);
-    if (position < 0 && file->error == 0) {
-        file->error = errno;
-    }
-    return position;
-}
-
-sf_count_t FileRead(void* buffer, sf_count_t count, void* data)
-{
-    auto* file = static_cast<EncodedFile*>(data);
-    sf_count_t done = 0;
-    while (done < count) {
-        const ssize_t n = ::read(file->fd, static_cast<char*>(buffer) + done, static_cast<size_t>(count - done));
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n <= 0) {
-            break;
-        }
-        done += n;
-    }
-    return done;
-}
-
-sf_count_t FileWrite(const void* buffer, sf_count_t count, void* data)
-{
-    auto* file = static_cast<EncodedFile*>(data);
-    sf_count_t done = 0;
-    while (done < count && file->error == 0) {
-        const ssize_t n =
-            ::write(file->fd, static_cast<const char*>(buffer) + done, static_cast<size_t>(count - done));
-        if (n < 0) {
-            if (errno != EINTR) {
-                file->error = errno;
-            }
-            continue;
-        }
-        if (n == 0) {
-            file->error = ENOSPC;
-            break;
-        }
-        done += n;
-    }
-    return done;
-}
-
-sf_count_t FileTell(void* data)
-{
-    return ::lseek(static_cast<EncodedFile*>(data)->fd, 0, SEEK_CUR);
-}
-
-int SndfileFormat(AudioFormat format)
-{
-    switch (format) {
-    case AudioFormat::Wav:
-        // RF64 only when the data outgrows what a WAVE header can say
-        // (some 6 hours); below that the file is a plain WAVE file.
-        return SF_FORMAT_RF64 | SF_FORMAT_PCM_16;
-    case AudioFormat::Flac:
-        return SF_FORMAT_FLAC | SF_FORMAT_PCM_16;
-    case AudioFormat::OggVorbis:
-        return SF_FORMAT_OGG | SF_FORMAT_VORBIS;
-    case AudioFormat::Opus:
-        return SF_FORMAT_OGG | SF_FORMAT_OPUS;
-    case AudioFormat::Mp3:
-        return SF_FORMAT_MPEG | SF_FORMAT_MPEG_LAYER_III;
-    }
-    return 0;
-}
-
-// An open encoder over the replacement file; closed once.
-class Encoder {
-public:
-    Encoder(AudioFormat format, int sampleRate, FileReplacement& target) : m_path(target.Path())
-    {
-        m_file.fd = target.Fd();
-        SF_VIRTUAL_IO io{FileLength, FileSeek, FileRead, FileWrite, FileTell};
-        SF_INFO info{};
-        info.samplerate = sampleRate;
-        info.channels = Channels;
-        info.format = SndfileFormat(format);
-        m_sndfile = sf_open_virtual(&io, SFM_WRITE, &info, &m_file);
-        if (m_sndfile == nullptr) {
-            Fail(nullptr);
-        }
-        if (format == AudioFormat::Wav) {
-            sf_command(m_sndfile, SFC_RF64_AUTO_DOWNGRADE, nullptr, SF_TRUE);
-        }
-    }
-    ~Encoder()
-    {
-        if (m_sndfile != nullptr) {
-            sf_close(m_sndfile);
-        }
-    }
-    Encoder(const Encoder&) = delete;
-    Encoder& operator=(const Encoder&) = delete;
-
-    void Write(const float* samples, int64_t frames)
-    {
-        // A full disk ends the export at once, not after the rest is rendered.
-        if (sf_writef_float(m_sndfile, samples, frames) != frames || m_file.error != 0) {
-            Fail(m_sndfile);
-        }
-    }
-
-    // Ends the stream: the encoders write their last pages and the headers.
-    void Close()
-    {
-        const int result = sf_close(m_sndfile);
-        m_sndfile = nullptr;
-        if (result != 0 || m_file.error != 0) {
-            Fail(nullptr, result);
-        }
-    }
-
-private:
-    [[noreturn]] void Fail(SNDFILE* sndfile, int code = 0)
-    {
-        if (m_file.error != 0) {
-            throw FileError(Msg::FileWriteFailed, m_path, m_file.error);
-        }
-        const char* reason = code != 0 ? sf_error_number(code) : sf_strerror(sndfile);
-        throw QuaverlyError(std::string(Msg::AudioEncodeFailed) + m_path + "\r\n" + reason);
-    }
-
-    std::string m_path;
-    EncodedFile m_file;
-    SNDFILE* m_sndfile = nullptr;
-};
 
 // Calls the progress function at the start, at most once an interval, and at the end.
 class ProgressTicker {
@@ -419,14 +268,40 @@ AudioExportOptions ClampedOptions(AudioExportOptions options)
 {
     options.repeats = std::clamp(options.repeats, MinExportRepeats, MaxExportRepeats);
     options.fadeSeconds = std::isfinite(options.fadeSeconds) ? std::clamp(options.fadeSeconds, 0.0, MaxFadeSeconds) : 0.0;
+    options.maxSeconds = std::isfinite(options.maxSeconds) && options.maxSeconds > 0.0
+                             ? std::clamp(options.maxSeconds, MinM4rSeconds, MaxM4rSeconds)
+                             : 0.0;
     return options;
 }
+
+namespace {
+
+// The frames before any limit: the melody's length times the repeats, plus the fade.
+int64_t UncutFrames(const MidiFileTiming& timing, const AudioExportOptions& options, int sampleRate)
+{
+    return std::llround(timing.seconds * sampleRate) * options.repeats + std::llround(options.fadeSeconds * sampleRate);
+}
+
+int64_t LimitFrames(const AudioExportOptions& options, int sampleRate)
+{
+    return options.maxSeconds > 0.0 ? std::llround(options.maxSeconds * sampleRate) : 0;
+}
+
+}  // namespace
 
 int64_t ExportFrames(const MidiFileTiming& timing, const AudioExportOptions& options, int sampleRate)
 {
     const AudioExportOptions clamped = ClampedOptions(options);
-    return std::llround(timing.seconds * sampleRate) * clamped.repeats +
-           std::llround(clamped.fadeSeconds * sampleRate);
+    const int64_t frames = UncutFrames(timing, clamped, sampleRate);
+    const int64_t limit = LimitFrames(clamped, sampleRate);
+    return limit > 0 ? std::min(frames, limit) : frames;
+}
+
+bool ExportIsCut(const MidiFileTiming& timing, const AudioExportOptions& options, int sampleRate)
+{
+    const AudioExportOptions clamped = ClampedOptions(options);
+    const int64_t limit = LimitFrames(clamped, sampleRate);
+    return limit > 0 && UncutFrames(timing, clamped, sampleRate) > limit;
 }
 
 bool ExportAudio(Synthesizer& synth, const AudioExportRequest& request)
@@ -442,11 +317,22 @@ bool ExportAudio(Synthesizer& synth, const AudioExportRequest& request)
     if (timing.seconds > MaxRenderSeconds) {
         throw QuaverlyError(std::string(Msg::AudioTooLong) + request.name);
     }
+    // The encoder module is loaded before anything is rendered: where it or
+    // FFmpeg is missing, the export says so at once and writes nothing.
+    std::optional<EncodeModule> encodeModule;
+    if (*format == AudioFormat::M4r) {
+        encodeModule.emplace(request.encodeModule);
+    }
     const AudioExportOptions options = ClampedOptions(request.options);
     PassPlan plan;
     plan.melodyFrames = std::llround(timing.seconds * synth.Rate());
     plan.fadeStart = plan.melodyFrames * options.repeats;
     plan.totalFrames = ExportFrames(timing, options, synth.Rate());
+    if (ExportIsCut(timing, options, synth.Rate())) {
+        // Cut at the limit: the sound fades out over the last seconds before it.
+        const int64_t cutFade = std::llround(M4rCutFadeSeconds * synth.Rate());
+        plan.fadeStart = std::max<int64_t>(0, std::min(plan.fadeStart, plan.totalFrames - cutFade));
+    }
 
     const int passes = options.normalize ? 2 : 1;
     ProgressTicker ticker(request, plan.totalFrames * passes);
@@ -465,7 +351,8 @@ bool ExportAudio(Synthesizer& synth, const AudioExportRequest& request)
         }
     }
     FileReplacement target(request.path);
-    Encoder encoder(*format, synth.Rate(), target);
+    const std::unique_ptr<AudioEncoder> encoder =
+        OpenAudioEncoder(*format, synth.Rate(), request.tags, target, encodeModule ? &*encodeModule : nullptr);
     {
         RenderThread rendering([&](const std::function<void(const float*, int)>& push) {
             return RenderPass(synth, request, timing, plan, gain, true, ticker, plan.totalFrames * (passes - 1),
@@ -473,13 +360,13 @@ bool ExportAudio(Synthesizer& synth, const AudioExportRequest& request)
         });
         std::vector<float> block;
         while (rendering.Next(block)) {
-            encoder.Write(block.data(), static_cast<int64_t>(block.size() / Channels));
+            encoder->Write(block.data(), static_cast<int64_t>(block.size() / Channels));
         }
         if (rendering.Cancelled()) {
             return false;
         }
     }
-    encoder.Close();
+    encoder->Close();
     target.Commit();
     return true;
 }

@@ -1,8 +1,9 @@
 // Audio export: a Standard MIDI File rendered through the synthesizer faster
-// than real time and encoded by libsndfile into an ordinary audio file (WAV,
-// FLAC, Ogg Vorbis, Opus or MP3, chosen by the file name's extension). The
-// melody can be played several times over, fade out at the end and be
-// normalised to a peak of -1 dBFS.
+// than real time and encoded into an ordinary audio file (WAV, FLAC, Ogg
+// Vorbis, Opus, MP3 or an iPhone ringtone's ".m4r", chosen by the file name's
+// extension; AudioEncoder.h). The melody can be played several times over,
+// fade out at the end, be normalised to a peak of -1 dBFS and be cut at a
+// limit, fading out over the seconds before it.
 //
 // The audio is never held whole (the longest melody gives some 950 s, 335 MB
 // as float samples): it is rendered in blocks straight into the encoder.
@@ -25,6 +26,7 @@
 
 #include "MidiFileTiming.h"
 #include "audio/AudioFormat.h"
+#include "AudioEncoder.h"
 #include "Synthesizer.h"
 
 namespace quaverly {
@@ -39,14 +41,19 @@ struct AudioExportOptions {
     int repeats = 1;           // how many times the melody plays, MinExportRepeats..MaxExportRepeats
     double fadeSeconds = 0.0;  // the melody plays on this long after the last repeat, fading to silence
     bool normalize = false;    // scale the whole to a peak of NormalizedPeakDb
+    // 0: no limit. Else MinM4rSeconds..MaxM4rSeconds: a longer export ends
+    // there, faded out over at least its last M4rCutFadeSeconds.
+    double maxSeconds = 0.0;
 };
 
 // The options brought into their ranges (a fade that is not a number is none).
 AudioExportOptions ClampedOptions(AudioExportOptions options);
 
 // The frames an export writes at sampleRate: the melody's length times the
-// repeats, plus the fade.
+// repeats, plus the fade; at most the limit.
 int64_t ExportFrames(const MidiFileTiming& timing, const AudioExportOptions& options, int sampleRate);
+// Whether the limit cuts the export short.
+bool ExportIsCut(const MidiFileTiming& timing, const AudioExportOptions& options, int sampleRate);
 
 // Told how far the export has come (frames rendered so far over all passes,
 // and the total of all passes); returns false to cancel. Called at the start,
@@ -59,6 +66,8 @@ struct AudioExportRequest {
     std::string name;  // the input's name, for messages
     std::string path;  // the audio file to write; its extension names the format
     AudioExportOptions options;
+    EncoderTags tags;               // the title, and the loop comment of Ogg Vorbis and Opus
+    std::string encodeModule;       // the encoder module of ".m4r"; empty: beside the synthesizer
     AudioExportProgress progress;  // may be empty
     std::chrono::milliseconds progressInterval{50};
 };

@@ -124,9 +124,16 @@ SequencePlayer::~SequencePlayer()
 
 void SequencePlayer::Open(const std::string& path)
 {
+    OpenBytes(ReadWholeFile(path, MaxMidiFileSize), path);
+}
+
+void SequencePlayer::OpenBytes(std::string bytes, const std::string& name)
+{
     Close();
-    std::string bytes = ReadWholeFile(path, MaxMidiFileSize);
-    MidiFileTiming timing = ReadMidiTiming(bytes, path);
+    if (bytes.size() > MaxMidiFileSize) {
+        throw QuaverlyError(std::string(Msg::MidiFileMalformed) + name);
+    }
+    MidiFileTiming timing = ReadMidiTiming(bytes, name);
 
     m_synth.Reset();
     fluid_player_t* player = new_fluid_player(m_synth.Handle());

@@ -34,9 +34,11 @@ public:
     SequencePlayer(const SequencePlayer&) = delete;
     SequencePlayer& operator=(const SequencePlayer&) = delete;
 
-    // Reads the file and opens the audio output (closing what was open).
-    // Throws FileError, or QuaverlyError for a malformed file or an audio
-    // output that cannot be opened.
+    // Takes the MIDI file's bytes and opens the audio output (closing what
+    // was open); name is the file's name for messages. Throws QuaverlyError
+    // for a malformed file or an audio output that cannot be opened.
+    void OpenBytes(std::string midiBytes, const std::string& name);
+    // The same with the file read from path; throws FileError besides.
     void Open(const std::string& path);
     // Starts play: from the start after a play that reached the end, else from
     // where the last play stopped. completion is called exactly once when this

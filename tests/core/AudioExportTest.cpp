@@ -158,14 +158,18 @@ TEST(AudioFormatTest, TheExtensionNamesTheFormatAndItsRate)
         {"a.wav", AudioFormat::Wav},     {"B.WAV", AudioFormat::Wav},        {"c.Flac", AudioFormat::Flac},
         {"d.ogg", AudioFormat::OggVorbis}, {"e.opus", AudioFormat::Opus},    {"f.MP3", AudioFormat::Mp3},
         {"dir.mp3/song", std::nullopt},  {"song.mid", std::nullopt},        {"song", std::nullopt},
-        {"song.mp3.txt", std::nullopt},  {".oga", std::nullopt},            {"", std::nullopt}};
+        {"song.mp3.txt", std::nullopt},  {".oga", std::nullopt},            {"", std::nullopt},
+        {"ring.M4R", AudioFormat::M4r},  {"song.m4a", std::nullopt}};
     for (const auto& [path, format] : cases) {
         EXPECT_EQ(AudioFormatOfPath(path), format) << path;
     }
     EXPECT_EQ(AudioSampleRate(AudioFormat::Opus), 48000);
-    for (AudioFormat format : {AudioFormat::Wav, AudioFormat::Flac, AudioFormat::OggVorbis, AudioFormat::Mp3}) {
+    for (AudioFormat format : {AudioFormat::Wav, AudioFormat::Flac, AudioFormat::OggVorbis, AudioFormat::Mp3,
+                               AudioFormat::M4r}) {
         EXPECT_EQ(AudioSampleRate(format), 44100);
+        EXPECT_EQ(AudioFormatCanLoop(format), format == AudioFormat::OggVorbis);
     }
+    EXPECT_TRUE(AudioFormatCanLoop(AudioFormat::Opus));
 }
 
 TEST(AudioFormatTest, OptionsAreBroughtIntoTheirRanges)

@@ -1,14 +1,16 @@
 // The synthesizer module as the programs load it: found beside the program,
-// every failure turned into a message instead of an exception crossing into
-// the caller, the player's operations safe in any order, one completion per
-// play carrying the play's number, none after close, and the renderers'
-// refusals and cancels writing nothing.
+// a module that cannot be loaded "not available" with its reason, every
+// failure turned into a message instead of an exception crossing into the
+// caller, the player's operations safe in any order, one completion per play
+// carrying the play's number, none after close, and the renderers' refusals
+// and cancels writing nothing.
 #ifdef QUAVERLY_HAVE_SYNTH
 
 #include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <atomic>
+#include <cerrno>
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
@@ -21,7 +23,9 @@
 #include "ShortMelody.h"
 #include "audio/AudioOutput.h"
 #include "audio/SynthModule.h"
+#include "base/Errors.h"
 #include "base/FileIO.h"
+#include "base/Messages.h"
 
 namespace quaverly {
 namespace {
@@ -47,19 +51,23 @@ struct Completions {
         self->plays.push_back(play);
         self->arrived.notify_all();
     }
-    bool WaitFor(size_t count)
+    bool WaitFor(size_t count, std::chrono::milliseconds deadline = std::chrono::seconds(10))
     {
         std::unique_lock lock(mutex);
-        return arrived.wait_for(lock, std::chrono::seconds(10), [&] { return plays.size() >= count; });
+        return arrived.wait_for(lock, deadline, [&] { return plays.size() >= count; });
     }
 };
+
+// Well past the end of the short melody's play (0.288 s), by when a
+// completion that is due has come.
+constexpr std::chrono::milliseconds PastThePlaysEnd{1500};
 
 class SynthModuleFixture : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ops = reinterpret_cast<QuaverlyPlayerEntry>(LoadSynthModuleEntry(PlayerSymbol))();
-        ASSERT_NE(ops, nullptr);
+        ASSERT_TRUE(module.Available()) << module.Reason();
+        ops = &module.PlayerOperations();
     }
     void TearDown() override
     {
@@ -85,6 +93,7 @@ protected:
         }
     }
 
+    SynthModule module;
     const QuaverlyPlayerOperations* ops = nullptr;
     QuaverlyPlayer* player = nullptr;
     std::string failure;
@@ -110,30 +119,26 @@ TEST_F(SynthModuleFixture, EveryOperationIsSafeBeforeAFileIsOpen)
     ops->endSound(player, 0, 60);
     ops->releaseSoundOutput(player);
     ops->close(player);
-    EXPECT_TRUE(completions.plays.empty());
+    EXPECT_FALSE(completions.WaitFor(1, PastThePlaysEnd));
 }
 
-TEST_F(SynthModuleFixture, FilesThatCannotBePlayedAreRefusedWithTheirName)
+TEST_F(SynthModuleFixture, BytesThatCannotBePlayedAreRefusedWithTheirName)
 {
     MakePlayer();
-    const std::string missing = TempPath("missing.mid").string();
-    const std::string malformed = TempPath("malformed.mid").string();
-    WriteWholeFile(malformed, std::string("MThd\0\0\0\6", 8));
-    for (const std::string& path : {missing, malformed}) {
+    for (const std::string& bytes : {std::string(), std::string("MThd\0\0\0\6", 8), ShortMelodyMidi().substr(0, 30)}) {
         failure.clear();
-        EXPECT_NE(ops->open(player, path.c_str(), CollectSynthFailure, &failure), 0) << path;
-        EXPECT_NE(failure.find(std::filesystem::path(path).filename().string()), std::string::npos) << failure;
+        EXPECT_NE(ops->open(player, bytes.data(), bytes.size(), "Play.mid", CollectSynthFailure, &failure), 0);
+        EXPECT_NE(failure.find("Play.mid"), std::string::npos) << failure;
         Completions completions;
-        EXPECT_NE(ops->playFrom(player, -1, Completions::Record, &completions, 1), 0) << path;
+        EXPECT_NE(ops->playFrom(player, -1, Completions::Record, &completions, 1), 0);
     }
 }
 
 TEST_F(SynthModuleFixture, APlayEndsWithOneCompletionCarryingItsNumber)
 {
     MakePlayer();
-    const std::string path = TempPath("short.mid").string();
-    WriteWholeFile(path, ShortMelodyMidi());
-    ASSERT_EQ(ops->open(player, path.c_str(), CollectSynthFailure, &failure), 0) << failure;
+    const std::string midi = ShortMelodyMidi();
+    ASSERT_EQ(ops->open(player, midi.data(), midi.size(), "short.mid", CollectSynthFailure, &failure), 0) << failure;
     EXPECT_EQ(ops->division(player), 480);
     Completions completions;
     ASSERT_EQ(ops->playFrom(player, -1, Completions::Record, &completions, 7), 0);
@@ -143,7 +148,7 @@ TEST_F(SynthModuleFixture, APlayEndsWithOneCompletionCarryingItsNumber)
     // Played to the end: the next play starts from the beginning with its own number.
     ASSERT_EQ(ops->playFrom(player, -1, Completions::Record, &completions, 8), 0);
     ASSERT_TRUE(completions.WaitFor(2));
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    EXPECT_FALSE(completions.WaitFor(3, PastThePlaysEnd));
     EXPECT_EQ(completions.plays, (std::vector<uint64_t>{7, 8}));
     EXPECT_EQ(ops->isPlaying(player), 0);
 }
@@ -151,14 +156,12 @@ TEST_F(SynthModuleFixture, APlayEndsWithOneCompletionCarryingItsNumber)
 TEST_F(SynthModuleFixture, CloseDuringAPlaySendsNoCompletion)
 {
     MakePlayer();
-    const std::string path = TempPath("close.mid").string();
-    WriteWholeFile(path, ShortMelodyMidi());
-    ASSERT_EQ(ops->open(player, path.c_str(), CollectSynthFailure, &failure), 0) << failure;
+    const std::string midi = ShortMelodyMidi();
+    ASSERT_EQ(ops->open(player, midi.data(), midi.size(), "close.mid", CollectSynthFailure, &failure), 0) << failure;
     Completions completions;
     ASSERT_EQ(ops->playFrom(player, -1, Completions::Record, &completions, 1), 0);
     ops->close(player);
-    std::this_thread::sleep_for(std::chrono::milliseconds(600));
-    EXPECT_TRUE(completions.plays.empty());
+    EXPECT_FALSE(completions.WaitFor(1, PastThePlaysEnd));
     EXPECT_EQ(ops->isPlaying(player), 0);
 }
 
@@ -174,30 +177,64 @@ TEST_F(SynthModuleFixture, AShortSoundPlaysWithoutAFile)
     ops->releaseSoundOutput(player);
 }
 
-// The export's progress told to cancel at once.
-int CancelAtOnce(void*, double)
-{
-    return 0;
-}
-
 TEST(SynthModuleRenderTest, RefusalsAndCancelsWriteNothing)
 {
-    const auto render = reinterpret_cast<QuaverlyRenderAudioEntry>(LoadSynthModuleEntry(RenderAudioSymbol));
-    const std::string midi = ShortMelodyMidi();
-    struct Case {
-        const char* name;
-        QuaverlyRenderProgress progress;
-        int result;
-    };
-    for (const Case& c : {Case{"song.xyz", nullptr, 1}, Case{"cancelled.wav", CancelAtOnce, 2}}) {
-        const std::string out = TempPath(c.name).string();
-        const QuaverlyAudioRequest request{midi.data(), midi.size(), "song", out.c_str(), "", 1, 0.0, 0,
-                                           c.progress, nullptr};
-        std::string failure;
-        EXPECT_EQ(render(&request, CollectSynthFailure, &failure), c.result) << c.name << ": " << failure;
-        EXPECT_EQ(failure.empty(), c.result != 1) << c.name;
-        EXPECT_FALSE(std::filesystem::exists(out)) << c.name;
-    }
+    const SynthModule module;
+    AudioRenderJob job;
+    job.midiBytes = ShortMelodyMidi();
+    job.name = "song";
+    job.path = TempPath("song.xyz").string();
+    EXPECT_THROW(module.RenderAudio(job, {}), QuaverlyError);
+    EXPECT_FALSE(std::filesystem::exists(job.path));
+    job.path = TempPath("cancelled.wav").string();
+    EXPECT_EQ(module.RenderAudio(job, [](double) { return false; }), AudioRenderResult::Cancelled);
+    EXPECT_FALSE(std::filesystem::exists(job.path));
+}
+
+TEST(SynthModuleRenderTest, AWrittenFileIsTold)
+{
+    const SynthModule module;
+    AudioRenderJob job;
+    job.midiBytes = ShortMelodyMidi();
+    job.name = "song";
+    job.path = TempPath("written.wav").string();
+    std::vector<double> told;
+    EXPECT_EQ(module.RenderAudio(job,
+                                 [&told](double fraction) {
+                                     told.push_back(fraction);
+                                     return true;
+                                 }),
+              AudioRenderResult::Written);
+    EXPECT_TRUE(std::filesystem::exists(job.path));
+    ASSERT_FALSE(told.empty());
+    EXPECT_EQ(told.back(), 1.0);
+}
+
+// A module that cannot be loaded is an object that says why, and whose
+// every call throws that reason instead of reaching a symbol.
+TEST(SynthModuleLoadTest, AModuleThatCannotBeLoadedIsNotAvailableWithItsReason)
+{
+    const std::string notAModule = TempPath("not-a-module.so").string();
+    WriteWholeFile(notAModule, "not a shared object");
+    const SynthModule module({"/nonexistent/quaverly-synth.so", notAModule});
+    EXPECT_FALSE(module.Available());
+    EXPECT_EQ(module.Reason().rfind(std::string(Msg::SynthModuleUnavailable), 0), 0U) << module.Reason();
+    EXPECT_NE(module.Reason().find("/nonexistent/quaverly-synth.so: " + ErrnoReason(ENOENT)), std::string::npos)
+        << module.Reason();
+    EXPECT_NE(module.Reason().find("not-a-module.so"), std::string::npos) << module.Reason();
+    AudioRenderJob job;
+    job.path = TempPath("never.wav").string();
+    EXPECT_THROW(module.RenderAudio(job, {}), QuaverlyError);
+    EXPECT_THROW(module.PlayerOperations(), QuaverlyError);
+    EXPECT_FALSE(std::filesystem::exists(job.path));
+}
+
+// The reason of a missing file is the file's own, even when naming the path
+// in Shift-JIS meets a character it lacks (the conversion sets errno).
+TEST(SynthModuleLoadTest, TheReasonOfAMissingPathSurvivesItsConversion)
+{
+    const SynthModule module({"/nonexistent/\xF0\x9F\x8E\xB5/quaverly-synth.so"});
+    EXPECT_NE(module.Reason().find(": " + ErrnoReason(ENOENT)), std::string::npos) << module.Reason();
 }
 
 }  // namespace

@@ -3,6 +3,8 @@
 // behind the progress dialog, its cancel, and the options kept in the settings.
 #include <QAction>
 #include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
 #include <QDoubleSpinBox>
 #include <QPlainTextEdit>
 #include <QProgressDialog>
@@ -174,7 +176,88 @@ private slots:
         QCOMPARE(f->dialogs.shownAudioExport.repeats, 10);
         QCOMPARE(f->dialogs.shownAudioExport.fadeSeconds, 0.0);
     }
+
+    // A name ending in .m4r is an iPhone ringtone: the dialog shows that
+    // preset, the file is an MPEG-4 audio file of brand "M4A ", the preset is
+    // kept and proposes .m4r the next time. A render past the limit is cut
+    // and the window says so.
+    void AnM4rFileIsAnIPhoneRingtoneAndACutIsSaid()
+    {
+        OpenMelody();
+        const QString target = f->PathOf(QStringLiteral("ring.m4r"));
+        f->fileDialogs.saveAnswers = {target};
+        ExportItem(f->window)->trigger();
+        QCOMPARE(f->boxes.records.size(), 0);
+        QVERIFY(f->fileDialogs.saveCalls[0].filter.contains(QStringLiteral("iPhone 着信音 (.m4r)(*.m4r)")));
+        QVERIFY(f->fileDialogs.saveCalls[0].filter.contains(QStringLiteral("Android 着信音 (.ogg, 繰り返し)(*.ogg)")));
+        QVERIFY(f->dialogs.shownAudioExport.preset == AudioExportPreset::IPhoneRingtone);
+        QVERIFY(f->dialogs.shownAudioExport.format == AudioFormat::M4r);
+        QCOMPARE(f->dialogs.shownAudioExport.maxSeconds, DefaultM4rSeconds);
+        QCOMPARE(QByteArray::fromStdString(FileBytes(target).substr(4, 8)), QByteArray("ftypM4A "));
+        QCOMPARE(f->settings.values.value(QStringLiteral("AudioExport/Preset")).toInt(), 1);
+
+        AudioExportChoice longer;
+        longer.repeats = 10;
+        longer.maxSeconds = 1.0;
+        longer.preset = AudioExportPreset::IPhoneRingtone;
+        f->dialogs.audioExportAnswer = longer;
+        f->fileDialogs.saveAnswers = {target};
+        ExportItem(f->window)->trigger();
+        QVERIFY(f->fileDialogs.saveCalls[1].initialFile.endsWith(QStringLiteral(".m4r")));
+        QCOMPARE(f->boxes.Texts(ScriptedMessageBoxes::Kind::Information),
+                 QStringList{FromSjis(Msg::AudioCutAtLimit) + QStringLiteral("1.0 ") + FromSjis(Msg::SecondsUnit)});
+        QCOMPARE(f->player.renders.load(), 2);
+    }
+
+    // The Android preset is offered for an .ogg file and kept; the loop it
+    // sets is written for .ogg and .opus only.
+    void TheAndroidPresetIsKeptForAnOggFile()
+    {
+        OpenMelody();
+        f->settings.values.insert(QStringLiteral("AudioExport/Preset"), 2);
+        f->settings.values.insert(QStringLiteral("AudioExport/Loop"), true);
+        f->fileDialogs.saveAnswers = {f->PathOf(QStringLiteral("ring.ogg"))};
+        ExportItem(f->window)->trigger();
+        QVERIFY(f->fileDialogs.saveCalls[0].initialFile.endsWith(QStringLiteral(".ogg")));
+        QVERIFY(f->dialogs.shownAudioExport.preset == AudioExportPreset::AndroidRingtone);
+        QVERIFY(f->dialogs.shownAudioExport.loop);
+        // The same kept choice over a .wav file: no preset.
+        f->fileDialogs.saveAnswers = {f->PathOf(QStringLiteral("plain.wav"))};
+        ExportItem(f->window)->trigger();
+        QVERIFY(f->dialogs.shownAudioExport.preset == AudioExportPreset::None);
+        QCOMPARE(f->boxes.records.size(), 0);
+    }
 #endif  // QUAVERLY_HAVE_SYNTH
+
+    // Only the fields of the chosen format can be changed; a preset sets
+    // the fields it stands for.
+    void ThePresetsAndTheirFieldsFollowTheFormat()
+    {
+        TAudioExportDlg dialog;
+        AudioExportChoice choice;
+        choice.format = AudioFormat::Wav;
+        dialog.Load(choice);
+        QVERIFY(!dialog.MaxSeconds()->isEnabled());
+        QVERIFY(!dialog.Loop()->isEnabled());
+        QVERIFY(!dialog.HelpLink()->text().isEmpty());
+        choice.format = AudioFormat::OggVorbis;
+        dialog.Load(choice);
+        QVERIFY(dialog.Loop()->isEnabled());
+        QVERIFY(!dialog.MaxSeconds()->isEnabled());
+        QVERIFY(!dialog.Loop()->isChecked());
+        dialog.Preset()->setCurrentIndex(2);
+        emit dialog.Preset()->activated(2);
+        QVERIFY(dialog.Loop()->isChecked());
+        QVERIFY(dialog.Normalize()->isChecked());
+        QVERIFY(dialog.Choice().preset == AudioExportPreset::AndroidRingtone);
+        choice.format = AudioFormat::M4r;
+        choice.preset = AudioExportPreset::IPhoneRingtone;
+        choice.maxSeconds = 99.0;
+        dialog.Load(choice);
+        QVERIFY(dialog.MaxSeconds()->isEnabled());
+        QCOMPARE(dialog.Choice().maxSeconds, MaxM4rSeconds);
+        QVERIFY(dialog.Choice().format == AudioFormat::M4r);
+    }
 
     void TheOptionsDialogShowsAndReturnsTheChoiceWithinItsRanges()
     {

@@ -144,8 +144,7 @@ private slots:
             const std::string midi = FileBytes(target);
             QCOMPARE(ImportMidiFile(midi, "song.mid").report.notesRead, 5);
         } else if (path == "play") {
-            const std::string midi = FileBytes(QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation) + "/Play.mid");
-            QCOMPARE(ImportMidiFile(midi, "Play.mid").report.notesRead, 5);
+            QCOMPARE(ImportMidiFile(fixture.player.midiBytes, "Play.mid").report.notesRead, 5);
         } else if (path == "mail") {
             MelodyStore mailed;
             mailed.MelodyImage() = ReadMailText(*fixture.clipboard.text);

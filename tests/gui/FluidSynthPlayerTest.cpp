@@ -19,6 +19,7 @@
 #include "../core/ShortMelody.h"
 #include "base/Errors.h"
 #include "base/FileIO.h"
+#include "UnitMidi/MidiFileReader.h"
 #include "UnitPlay/FluidSynthPlayer.h"
 
 using namespace quaverly;
@@ -71,8 +72,7 @@ private slots:
             onWindowThread = onWindowThread && QThread::currentThread() == thread();
             stoppedAtNotice = stoppedAtNotice && player.IsStopped();
         });
-        player.SetFileName(path);
-        player.Open();
+        player.Open(ReadWholeFile(path, MaxMidiFileSize));
         QVERIFY(player.IsStopped());
         QElapsedTimer clock;
         clock.start();
@@ -111,8 +111,7 @@ private slots:
             SilentOutput());
         int notices = 0;
         player.SetNotify([&] { ++notices; });
-        player.SetFileName(path);
-        player.Open();
+        player.Open(ReadWholeFile(path, MaxMidiFileSize));
         QCOMPARE(player.CurrentTime(), -1);
         QElapsedTimer clock;
         clock.start();
@@ -140,8 +139,7 @@ private slots:
             SilentOutput());
         int notices = 0;
         player.SetNotify([&] { ++notices; });
-        player.SetFileName(path);
-        player.Open();
+        player.Open(ReadWholeFile(path, MaxMidiFileSize));
         QCOMPARE(player.Play(), 0);
         player.Stop();
         QThread::msleep(200);  // the notice is posted, not yet taken
@@ -149,7 +147,7 @@ private slots:
         QTest::qWait(200);
         QCOMPARE(notices, 0);
         // A play of the file opened again has its notice.
-        player.Open();
+        player.Open(ReadWholeFile(path, MaxMidiFileSize));
         QCOMPARE(player.Play(), 0);
         QTRY_COMPARE_WITH_TIMEOUT(notices, 1, 5000);
         player.Close();
@@ -183,8 +181,7 @@ private slots:
             peaks.push_back(peak);
             frames.push_back(count);
         }));
-        player.SetFileName(path);
-        player.Open();  // the soundfont is loaded before the preview
+        player.Open(ReadWholeFile(path, MaxMidiFileSize));  // the soundfont is loaded before the preview
         player.Close();
         // Note 27 of voice 1 is key 72 on channel 0, the tone's program 19.
         player.PreviewNote(0, 19, 72, 100, 200);
@@ -194,7 +191,7 @@ private slots:
             peaks.clear();
             frames.clear();
         }
-        player.Open();
+        player.Open(ReadWholeFile(path, MaxMidiFileSize));
         QCOMPARE(player.Play(), 0);
         QTest::qWait(1000);
         player.Close();
@@ -242,8 +239,7 @@ private slots:
         player.SetNotify([&] { ++notices; });
         player.Prepare();
         player.Prepare();
-        player.SetFileName(path);
-        player.Open();
+        player.Open(ReadWholeFile(path, MaxMidiFileSize));
         QCOMPARE(player.Play(), 0);
         QTRY_COMPARE_WITH_TIMEOUT(notices, 1, 5000);
         QVERIFY(player.IsStopped());
@@ -259,9 +255,8 @@ private slots:
             SilentOutput(),
             folder.filePath(QStringLiteral("missing.sf2")).toStdString());
         player.Prepare();
-        player.SetFileName(path);
-        QVERIFY_THROWS_EXCEPTION(QuaverlyError, player.Open());
-        QVERIFY_THROWS_EXCEPTION(QuaverlyError, player.Open());
+        QVERIFY_THROWS_EXCEPTION(QuaverlyError, player.Open(ReadWholeFile(path, MaxMidiFileSize)));
+        QVERIFY_THROWS_EXCEPTION(QuaverlyError, player.Open(ReadWholeFile(path, MaxMidiFileSize)));
         QVERIFY(player.Play() != 0);
     }
 };

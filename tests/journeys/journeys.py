@@ -651,6 +651,33 @@ def play_and_help(j):
     wait_for("the help window", lambda: any(w.title == "Quaverly ヘルプ" for w in program.windows()), timeout=20)
 
 
+def iphone_ringtone(j):
+    """Open a melody, 音声書き出し, a name ending in .m4r, OK in the options
+    (the iPhone preset chosen for it): ffprobe reads AAC-LC at 44.1 kHz in an
+    MPEG-4 audio container of brand "M4A " with the melody's title."""
+    melody = j.build_example("kaeru.tml", j.path("kaeru.mld"))
+    program = j.start(melody)
+    program.activate(program.main_window())
+    program.key("alt+f")
+    program.key("u")
+    target = j.path("kaeru.m4r")
+    j.save_in_dialog(program, target)
+    options = program.dialog("音声書き出し", timeout=30)
+    program.activate(options)
+    program.key("Return")
+    j.wait_for_file(target, timeout=60)
+    program.no_dialog(timeout=10)
+    probe = run(["ffprobe", "-v", "error", "-show_entries",
+                 "stream=codec_name,profile,sample_rate,channels:format_tags=major_brand,title",
+                 "-of", "default=noprint_wrappers=1", target], dict(os.environ), timeout=60)
+    facts = dict(line.split("=", 1) for line in probe.stdout.decode("utf-8", "replace").splitlines() if "=" in line)
+    wanted = {"codec_name": "aac", "profile": "LC", "sample_rate": "44100", "channels": "2",
+              "TAG:major_brand": "M4A "}
+    for key, value in wanted.items():
+        j.check(facts.get(key) == value, f"the ringtone's {key} is {facts.get(key)!r}, not {value!r}")
+    j.check(bool(facts.get("TAG:title")), f"the ringtone has no title: {facts}")
+
+
 JOURNEYS = {
     "first_song": first_song,
     "midi_export": midi_export,
@@ -662,6 +689,7 @@ JOURNEYS = {
     "foreign_melody": foreign_melody,
     "roll_click": roll_click,
     "play_and_help": play_and_help,
+    "iphone_ringtone": iphone_ringtone,
 }
 
 

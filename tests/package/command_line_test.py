@@ -92,7 +92,7 @@ class ProgramsTest(unittest.TestCase):
             self.skipTest("readelf is missing")
         for path in [ARGS.cli] + ([ARGS.window] if ARGS.window else []):
             needed = run("readelf", "-d", path).stdout
-            for library in ["libfluidsynth", "libsndfile"]:
+            for library in ["libfluidsynth", "libsndfile", "libavcodec", "libavformat"]:
                 with self.subTest(program=os.path.basename(path), library=library):
                     self.assertNotIn(library, needed)
 
@@ -128,7 +128,7 @@ class CompletionTest(unittest.TestCase):
     def setUp(self):
         self.folder = tempfile.TemporaryDirectory()
         for name in ["a.mld", "B.PMR", "c.tml", "d.c99", "e.ktm", "f.mid", "g.MIDI", "h.wav", "i.sf2", "j.txt",
-                     "k.FLAC", "l.ogg", "m.opus", "n.mp3"]:
+                     "k.FLAC", "l.ogg", "m.opus", "n.mp3", "o.m4r"]:
             open(os.path.join(self.folder.name, name), "w").close()
         os.mkdir(os.path.join(self.folder.name, "songs"))
 
@@ -152,7 +152,7 @@ class CompletionTest(unittest.TestCase):
 
     def test_offers_the_files_each_subcommand_takes(self):
         every = {"a.mld", "B.PMR", "c.tml", "d.c99", "e.ktm", "f.mid", "g.MIDI", "h.wav", "i.sf2", "j.txt",
-                 "k.FLAC", "l.ogg", "m.opus", "n.mp3"}
+                 "k.FLAC", "l.ogg", "m.opus", "n.mp3", "o.m4r"}
         cases = [
             (["build", ""], {"c.tml"}),
             (["build", "c.tml", "-o", ""], {"a.mld"}),
@@ -164,7 +164,7 @@ class CompletionTest(unittest.TestCase):
             (["wav", "a.mld", "-o", ""], {"h.wav"}),
             (["wav", "--soundfont", ""], {"i.sf2"}),
             (["render", ""], {"a.mld", "B.PMR", "c.tml"}),
-            (["render", "a.mld", "-o", ""], {"h.wav", "k.FLAC", "l.ogg", "m.opus", "n.mp3"}),
+            (["render", "a.mld", "-o", ""], {"h.wav", "k.FLAC", "l.ogg", "m.opus", "n.mp3", "o.m4r"}),
             (["import", ""], {"a.mld", "d.c99", "B.PMR", "f.mid", "g.MIDI"}),
             (["import", "d.c99", "-o", ""], {"a.mld", "c.tml"}),
             (["ktm", ""], {"e.ktm"}),

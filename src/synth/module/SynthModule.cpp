@@ -7,11 +7,12 @@
 #include <memory>
 #include <string>
 #include <string_view>
-#include <type_traits>
 #include <utility>
 
 #include "synth/AudioExport.h"
+#include "base/TextEncoding.h"
 #include "synth/AudioRenderer.h"
+#include "synth/MidiTitle.h"
 #include "synth/SequencePlayer.h"
 #include "synth/Synthesizer.h"
 
@@ -75,7 +76,11 @@ extern "C" __attribute__((visibility("default"))) int quaverly_render_audio(cons
             job.path = request->outPath;
             job.options = {.repeats = request->repeats,
                            .fadeSeconds = request->fadeSeconds,
-                           .normalize = request->normalize != 0};
+                           .normalize = request->normalize != 0,
+                           .maxSeconds = request->maxSeconds};
+            job.tags.title = quaverly::SjisToUtf8Lenient(quaverly::MidiTitle(job.midiBytes));
+            job.tags.loop = request->loop != 0;
+            job.encodeModule = request->encodeModule != nullptr ? request->encodeModule : "";
             if (request->progress != nullptr) {
                 job.progress = [request](int64_t done, int64_t total) {
                     const double fraction =
@@ -87,7 +92,11 @@ extern "C" __attribute__((visibility("default"))) int quaverly_render_audio(cons
             const std::optional<quaverly::AudioFormat> format = quaverly::AudioFormatOfPath(job.path);
             const int rate = format ? quaverly::AudioSampleRate(*format) : quaverly::PlayerSampleRate;
             quaverly::Synthesizer synth(request->soundFont, rate);
-            return quaverly::ExportAudio(synth, job) ? 0 : 2;
+            if (!quaverly::ExportAudio(synth, job)) {
+                return 2;
+            }
+            const quaverly::MidiFileTiming timing = quaverly::ReadMidiTiming(job.midiBytes, job.name);
+            return quaverly::ExportIsCut(timing, job.options, rate) ? 3 : 0;
         },
         1);
 }
@@ -154,12 +163,13 @@ void DestroyPlayer(QuaverlyPlayer* player)
     Quietly([player] { delete player; });
 }
 
-int OpenFile(QuaverlyPlayer* player, const char* path, QuaverlyRenderFailure failure, void* context)
+int OpenBytes(QuaverlyPlayer* player, const char* midiBytes, size_t midiSize, const char* name,
+              QuaverlyRenderFailure failure, void* context)
 {
     return Guarded(
         failure, context,
         [&] {
-            player->Sequence().Open(path);
+            player->Sequence().OpenBytes(std::string(midiBytes, midiSize), name);
             return 0;
         },
         1);
@@ -237,7 +247,7 @@ int IsPlaying(const QuaverlyPlayer* player)
 constexpr QuaverlyPlayerOperations PlayerOperations{
     .create = CreatePlayer,
     .destroy = DestroyPlayer,
-    .open = OpenFile,
+    .open = OpenBytes,
     .playFrom = PlayFrom,
     .currentTick = CurrentTick,
     .division = Division,
@@ -255,8 +265,3 @@ extern "C" __attribute__((visibility("default"))) const QuaverlyPlayerOperations
 {
     return &PlayerOperations;
 }
-
-// The entry points' types are the ones the programs look them up as.
-static_assert(std::is_same_v<decltype(&quaverly_render_wav), QuaverlyRenderWavEntry>);
-static_assert(std::is_same_v<decltype(&quaverly_render_audio), QuaverlyRenderAudioEntry>);
-static_assert(std::is_same_v<decltype(&quaverly_player_operations), QuaverlyPlayerEntry>);

@@ -1,27 +1,25 @@
-// A MIDI player stand-in: records every operation in order ("SetFileName <path>",
-// "Open", "Play", "PlayFrom <time>", "Stop", "Close"), fails as scripted, and delivers the
+// A MIDI player stand-in: records every operation in order ("Open", "Play", "PlayFrom <time>", "Stop", "Close"), fails as scripted, and delivers the
 // completion notice only when the test calls Finish().
 #pragma once
 
 #include <QString>
 #include <QStringList>
+#include <atomic>
+#include <memory>
 #include <optional>
 #include <string>
 
 #include "base/Errors.h"
 #include "UnitPlay/MidiPlayer.h"
+#include "audio/SynthModule.h"
 
 namespace quaverly {
 
 class ScriptedPlayer : public MidiPlayer {
 public:
-    void SetFileName(const std::string& path) override
+    void Open(std::string bytes) override
     {
-        fileName = path;
-        calls.append(QStringLiteral("SetFileName ") + QString::fromStdString(path));
-    }
-    void Open() override
-    {
+        midiBytes = std::move(bytes);
         calls.append(QStringLiteral("Open"));
         if (openError) {
             throw QuaverlyError(*openError);
@@ -59,6 +57,18 @@ public:
     // Counted apart from the calls: the program asks once its window is painted.
     void Prepare() override { ++prepares; }
 
+    // Renders for real through the synthesizer module beside the tests, as
+    // the program's player does.
+    AudioRenderResult RenderAudio(const AudioRenderJob& job, const AudioRenderProgress& progress) override
+    {
+        ++renders;
+        // Loaded on the first export only: most window tests make no sound.
+        if (!module) {
+            module = std::make_unique<SynthModule>();
+        }
+        return module->RenderAudio(job, progress);
+    }
+
     // The play ended (or was stopped): the player is stopped and sends its notice.
     void Finish()
     {
@@ -67,10 +77,12 @@ public:
     }
 
     int prepares = 0;
+    std::atomic<int> renders{0};
+    std::unique_ptr<SynthModule> module;
     QStringList calls;
     QStringList previews;  // "channel program key velocity ms" of each preview asked for
     int currentTime = 0;
-    std::string fileName;
+    std::string midiBytes;  // what the last Open was given
     std::optional<std::string> openError;  // Open throws this (Shift-JIS) when set
     int playResult = 0;
     bool stopped = true;
