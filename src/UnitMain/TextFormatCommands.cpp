@@ -36,13 +36,11 @@ std::optional<TextMelody> TFormMain::TextMelodyForExport()
         ShowNotSupported();
         return std::nullopt;
     }
-    if (!SettingsAllowMidi() || !AnalyseBeforeUse()) {
+    const std::optional<SettingValues> values = ReadSettingsOrRefuse();
+    if (!values || !AnalyseBeforeUse()) {
         return std::nullopt;
     }
-    const std::optional<MidiSettings> settings = CheckMidiSettings(false);
-    if (!settings) {
-        return std::nullopt;
-    }
+    const std::optional<MidiSettings> settings = MidiRequest(*values, false);
     TextMelody melody;
     melody.title = settings->title;
     melody.tempo = settings->tempo;
