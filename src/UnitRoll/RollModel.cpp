@@ -90,7 +90,7 @@ void RollModel::SetForeignMelody(const MfiMelody& melody)
     m_lowestNote = low;
     m_noteCount = high - low + 1;
     if (const std::optional<MfiLoop> loop = MfiMainLoop(melody)) {
-        const auto rollTick = [&clock](uint64_t tick) {
+        const auto rollTick = [&](uint64_t tick) {
             return static_cast<int>(std::min(clock.Tick(tick) / MidiTicksPerRollTick, LastTick));
         };
         m_loop = std::pair{rollTick(loop->start), rollTick(loop->end)};
