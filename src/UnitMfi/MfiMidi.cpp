@@ -218,7 +218,7 @@ std::vector<Stretch> StretchesOf(const MfiMelody& melody, const MfiMidiClock& cl
     }
     // The fade: the loop plays on for its seconds, the last pass cut where they end.
     const double loopSeconds = MfiSeconds(melody, loop->end) - MfiSeconds(melody, loop->start);
-    double fade = std::clamp(shape.fadeSeconds, 0.0, MaxFadeOutSeconds);
+    double fade = std::isfinite(shape.fadeSeconds) ? std::clamp(shape.fadeSeconds, 0.0, MaxFadeOutSeconds) : 0.0;
     while (fade > 0 && loopSeconds > 0) {
         uint64_t to = loop->end;
         if (fade < loopSeconds) {
@@ -337,13 +337,16 @@ std::string MfiMidiFileBytes(const MfiMelody& melody, const MfiMidiShape& shape)
     const std::vector<Stretch> stretches = StretchesOf(melody, clock, shape);
     const bool whole = stretches.front().whole;
     // The events are counted before any list is made.
-    size_t channelEvents = melody.notes.size() * 2 + melody.tempos.size() + MfiLaneCount * 16;
+    // A stretch writes at most every event once, and the lanes' state (16 lanes,
+    // 7 kinds, a bend range 4 events); the fade's volume steps, 20 a second.
+    size_t events = melody.notes.size() * 2 + melody.tempos.size() + MfiLaneCount * 10;
     for (const MfiControl& control : melody.controls) {
-        channelEvents += control.kind == MfiControlKind::BendRange ? 4 : 1;
+        events += control.kind == MfiControlKind::BendRange ? 4 : 1;
     }
-    const size_t cap = whole ? MaxMfiMidiEvents : MaxUnrolledMidiEvents;
-    if (channelEvents > MaxMfiMidiEvents || channelEvents * stretches.size() > cap) {
-        throw QuaverlyError(OverCapMessage(Msg::MfiCapMidiEvents, cap));
+    const double fade = std::isfinite(shape.fadeSeconds) ? std::clamp(shape.fadeSeconds, 0.0, MaxFadeOutSeconds) : 0.0;
+    const size_t fadeSteps = MfiLaneCount * static_cast<size_t>(fade * 20 + 2);
+    if (events > MaxMfiMidiEvents || events * stretches.size() + fadeSteps + 1024 > MaxMfiMidiEvents) {
+        throw QuaverlyError(OverCapMessage(Msg::MfiCapMidiEvents, MaxMfiMidiEvents));
     }
     const auto midiTick = [&clock](const Stretch& stretch, uint64_t tick) {
         return stretch.at + clock.Tick(tick) - clock.Tick(stretch.from);

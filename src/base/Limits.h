@@ -40,29 +40,32 @@ inline constexpr size_t MaxMidiEvents = 1'500'000;
 inline constexpr uint32_t MaxMidiQuarterMicros = 0xFFFFFF;
 
 // --- Melodies of other makers (MFi) -----------------------------------------------
+// The MIDI file made of one of these melodies is read back by the player and
+// the audio export, which take at most MaxMidiEvents events: the caps below
+// keep every list within it (a note is two events, a bend range four).
 // Notes kept of one file: 12 bytes each, and what is made of them (the roll's
 // lanes, the MIDI file, the fold into voices) a few times that, so that a file
 // of any size stays within four times its size and a few megabytes.
-inline constexpr size_t MaxMfiNotes = 1'500'000;
+inline constexpr size_t MaxMfiNotes = 500'000;
 // Controls (programs, volumes, pans, bends ...) kept of one file.
-inline constexpr size_t MaxMfiControls = 1'500'000;
+inline constexpr size_t MaxMfiControls = 100'000;
 // Tempo changes and cue points kept of one file.
-inline constexpr size_t MaxMfiTempos = 100'000;
-inline constexpr size_t MaxMfiCuePoints = 100'000;
+inline constexpr size_t MaxMfiTempos = 20'000;
+inline constexpr size_t MaxMfiCuePoints = 20'000;
 // Loop events (start or end of a loop slot) kept of one file.
-inline constexpr size_t MaxMfiLoopEvents = 100'000;
+inline constexpr size_t MaxMfiLoopEvents = 20'000;
 // Notes the roll shows of such a melody, over all its lanes.
 inline constexpr size_t MaxRollForeignNotes = MaxMfiNotes;
-// Channel events (note on, note off, controls) of the MIDI file made of one.
-inline constexpr size_t MaxMfiMidiEvents = 2 * MaxMfiNotes + 4 * MaxMfiControls;
+// Events of the MIDI file made of one, whole or with its loop unrolled.
+inline constexpr size_t MaxMfiMidiEvents = MaxMidiEvents;
+static_assert(2 * MaxMfiNotes + 4 * MaxMfiControls + MaxMfiTempos + 1024 <= MaxMfiMidiEvents);
 // Notes handed to the fold into four voices.
 inline constexpr size_t MaxMfiFoldNotes = MaxMfiNotes;
 // Times the loop section is written out for the audio export (the repeats
-// a person can ask for), and the MIDI events such an unrolled file may hold.
+// a person can ask for).
 inline constexpr int MaxLoopUnroll = 10;
 // The longest fade-out after the last pass, in seconds.
 inline constexpr double MaxFadeOutSeconds = 30.0;
-inline constexpr size_t MaxUnrolledMidiEvents = 4 * MaxMfiMidiEvents;
 
 // --- Tempo ------------------------------------------------------------------------
 // Microseconds a quarter note lasts at tempo quarter notes a minute, scaled

@@ -15,8 +15,8 @@ namespace quaverly::mfitest {
 inline constexpr size_t BigFileBytes = size_t{40} << 20;
 
 // A file of four tracks of 10 MB each, written a track at a time. dense: 3-byte
-// notes only, far more than the note cap; else a note between nine "nothing"
-// events, about a million notes in all, so that every track is read whole.
+// notes only, far more than the note cap; else a note between 29 "nothing"
+// events, about 350,000 notes in all, so that every track is read whole.
 inline void WriteFourTrackFile(const std::filesystem::path& path, bool dense)
 {
     const size_t trackBytes = BigFileBytes / 4 - 64;
@@ -25,7 +25,7 @@ inline void WriteFourTrackFile(const std::filesystem::path& path, bool dense)
         // A tick apart, each note ended before its key comes again on its lane.
         unit += Note(dense ? (voice == 0 ? 1 : 0) : 1, voice, 10 + voice * 7, dense ? 1 : 2);
         if (!dense) {
-            for (int i = 0; i < 9; ++i) {
+            for (int i = 0; i < 29; ++i) {
                 unit += Control(0, 0xDE, 0);
             }
         }

@@ -112,4 +112,24 @@ TEST_F(CliBatchTest, AnotherMakersMelodyKeepsItsTempo)
     EXPECT_NE(ReadBytes(Path("plain.mid")).find(std::string("\xFF\x51\x03\x0A\x2C\x2A", 6)), std::string::npos);
 }
 
+// The audio of a melody with a loop: the intro once (0.5 s), the loop section
+// (0.5 s) as many times as --repeat says, then the loop on for the fade.
+TEST_F(CliBatchTest, RenderPlaysTheIntroTheLoopAsOftenAsAskedAndTheFade)
+{
+    std::string notes = Tempo(0, 120);
+    for (int i = 0; i < 8; ++i) {
+        notes += Note(i == 0 ? 0 : 12, 0, 20 + i, 10, 40);
+    }
+    std::ofstream(Path("loop.mld"), std::ios::binary)
+        << MfiWriter().FourByteNotes().Track(notes + End(12)).Track(Control(48, 0xDD, 0) + Control(48, 0xDD, 1) + End()).Bytes();
+    const CliRun run = Run("render loop.mld -o loop.wav --repeat 3 --fade 1.5");
+    if (run.exitCode == 2 || run.err.find("SoundFont") != std::string::npos) {
+        GTEST_SKIP() << "no synthesizer here: " << run.err;
+    }
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    // 44.1 kHz, 16-bit stereo after a 44-byte header.
+    const double seconds = static_cast<double>(ReadBytes(Path("loop.wav")).size() - 44) / 4 / 44100;
+    EXPECT_NEAR(seconds, 0.5 + 3 * 0.5 + 1.5, 0.01);
+}
+
 }  // namespace

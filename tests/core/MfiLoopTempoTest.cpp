@@ -13,6 +13,7 @@
 #include "UnitMfi/MfiMelody.h"
 #include "UnitMfi/MfiMidi.h"
 #include "UnitMidi/MidiFileReader.h"
+#include "base/Errors.h"
 #include "base/FileIO.h"
 #include "base/LimitMessages.h"
 #include "base/Limits.h"
@@ -317,8 +318,17 @@ TEST(MfiCaps, TheReaderStopsAtTheNoteCap)
     EXPECT_EQ(melody.status, MfiReadStatus::OverCap);
     EXPECT_NE(melody.partialMessage.find(OverCapMessage(Msg::MfiCapNotes, MaxMfiNotes)), std::string::npos);
     EXPECT_LE(melody.notes.capacity(), MaxMfiNotes);
-    // What was read still makes its MIDI file: a note on and off each, 4 bytes apiece.
-    EXPECT_GT(MfiMidiFileBytes(melody).size(), MaxMfiNotes * 8);
+    // What was read still makes a MIDI file that the player and the audio
+    // export read (at most MaxMidiEvents events).
+    EXPECT_EQ(FactsOf(MfiMidiFileBytes(melody)).noteOns, static_cast<int>(MaxMfiNotes));
+    // Unrolled ten times over it is refused, naming the cap.
+    try {
+        MfiMidiFileBytes(ReadMfiMelody(MfiWriter().Track(events.substr(0, 3 * MaxMfiNotes) + End()).Track(LoopStart(0, 0) + LoopEnd(200, 0, 0) + End()).Bytes(), "l.mld"),
+                         {MfiMidiShape::Kind::Unrolled, MaxLoopUnroll});
+        ADD_FAILURE() << "no refusal";
+    } catch (const QuaverlyError& error) {
+        EXPECT_EQ(std::string(error.what()), OverCapMessage(Msg::MfiCapMidiEvents, MaxMfiMidiEvents));
+    }
 }
 
 }  // namespace

@@ -29,8 +29,19 @@ long PeakKb()
 class BigForeignWindowTest : public QObject {
     Q_OBJECT
 
+private:
+    long m_baseline = 0;
+
 private slots:
-    void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
+    void initTestCase()
+    {
+        QStandardPaths::setTestModeEnabled(true);
+        // One window first, so that what Qt allocates once is in the baseline.
+        WindowFixture warmUp;
+        warmUp.window.show();
+        QCoreApplication::processEvents();
+        m_baseline = PeakKb();
+    }
 
     void OpenAndPlayStayWithinFourTimesTheFile_data()
     {
@@ -47,14 +58,14 @@ private slots:
         WindowFixture fixture;
         fixture.window.show();
         QCoreApplication::processEvents();
-        const long before = PeakKb();
         fixture.window.FileDrop1FileDrop({QString::fromStdString(path.string())});
         QVERIFY(WindowAccess::ForeignMelody(fixture.window) != nullptr);
         fixture.window.mnPlayClick();
         QCOMPARE(fixture.player.calls.last(), QStringLiteral("Play"));
         fixture.window.repaint();
         QCoreApplication::processEvents();
-        const long grown = PeakKb() - before;
+        // The peak since before any file was opened: each row within the bound.
+        const long grown = PeakKb() - m_baseline;
         std::filesystem::remove(path);
         qInfo("open and play of a %zu KB file: peak grew by %ld KB", mfitest::BigFileBytes / 1024, grown);
         QVERIFY2(grown < static_cast<long>(4 * mfitest::BigFileBytes / 1024) + 16 * 1024,
