@@ -54,6 +54,32 @@ std::vector<int> RestLengths(int wanted)
     return parts;
 }
 
+// RTTTL players sound a note its whole length. A note whose gate is itself
+// an RTTTL length, well short of the step, is written as that note and a
+// rest for the silence after it, when the rest can be said exactly: a tune
+// read from RTTTL ("4f,8p" sounds 48 ticks in a step of 72) comes back as it was.
+VoiceNotes SplitSilences(const VoiceNotes& line)
+{
+    VoiceNotes split;
+    split.reserve(line.size());
+    for (const TextNote& note : line) {
+        const int silence = note.length - note.gate;
+        const bool gateIsLength = std::any_of(RtttlLengths.begin(), RtttlLengths.end(),
+                                              [&note](const RtttlLength& length) { return length.ticks == note.gate; });
+        if (note.IsRest() && !split.empty() && split.back().IsRest()) {
+            split.back().length += note.length;
+            continue;
+        }
+        if (note.IsRest() || silence <= 2 || !gateIsLength || silence % 3 != 0 || silence < 6) {
+            split.push_back(note);
+            continue;
+        }
+        split.push_back({note.time, note.gate, note.note, note.gate});
+        split.push_back({note.time + note.gate, silence, 0, 0});
+    }
+    return split;
+}
+
 bool IsNameCharacter(char c)
 {
     return c >= 0x20 && c < 0x7F && c != ':' && c != ',';
@@ -168,7 +194,7 @@ RtttlExport WriteRtttl(const VoiceNotes& notes, std::string_view name, int tempo
 {
     RtttlExport result;
     RtttlChanges& changes = result.changes;
-    const VoiceNotes line = SingleLine(notes, changes.chordNotesDropped);
+    const VoiceNotes line = SplitSilences(SingleLine(notes, changes.chordNotesDropped));
     changes.octaveShift = OctaveShift(line);
 
     std::vector<RtttlStep> steps;
