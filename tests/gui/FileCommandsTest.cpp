@@ -245,7 +245,7 @@ private slots:
         QTest::newRow("PMR upper case") << "TUNE.PMR" << true;
         QTest::newRow("c99") << "tune.c99" << true;
         QTest::newRow("ktm") << "book.ktm" << false;
-        QTest::newRow("other") << "song.txt" << false;
+        QTest::newRow("other") << "song.doc" << false;
     }
     void ImportByExtension()
     {
