@@ -57,6 +57,27 @@ void BM_WriteMml(benchmark::State& state)
 }
 BENCHMARK(BM_WriteMml)->Unit(benchmark::kMillisecond);
 
+void BM_ReadRtttl(benchmark::State& state)
+{
+    const std::string text = WriteRtttl(MaximalMelody().voices[0], "max", 125).text;
+    for (auto _ : state) {
+        TextMelodyRead read = ReadRtttl(text, "max.rtttl");
+        benchmark::DoNotOptimize(read);
+    }
+}
+BENCHMARK(BM_ReadRtttl)->Unit(benchmark::kMillisecond);
+
+void BM_ReadMml(benchmark::State& state)
+{
+    const std::string text = WriteMml(MaximalMelody()).text;
+    for (auto _ : state) {
+        TextMelodyRead read = ReadMml(text, "max.mml");
+        benchmark::DoNotOptimize(read);
+    }
+}
+BENCHMARK(BM_ReadMml)->Unit(benchmark::kMillisecond);
+
+// Reading and the MIDI import's notes-to-voices stage, as the commands do.
 void BM_ImportRtttl(benchmark::State& state)
 {
     const std::string text = WriteRtttl(MaximalMelody().voices[0], "max", 125).text;

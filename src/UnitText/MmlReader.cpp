@@ -23,6 +23,10 @@ constexpr int MaxDots = 8;
 constexpr int DefaultVelocity = 100;
 constexpr int DefaultRepeats = 2;
 constexpr int MaxRepeats = 9999;
+// Repeats nest at most this deep, and at most so many are paired: a text of
+// brackets alone must not cost more memory than the notes could.
+constexpr size_t MaxRepeatDepth = 64;
+constexpr size_t MaxRepeatPairs = MaxTextMelodyNotes;
 
 bool IsBlank(char c)
 {
@@ -57,7 +61,6 @@ public:
 
     TextMelodyRead Run();
     size_t SkippedBytes() const { return m_skippedBytes; }
-    size_t MeaningfulBytes() const { return m_meaningfulBytes; }
 
 private:
     char At(size_t at) const { return at < m_text.size() ? m_text[at] : '\0'; }
@@ -94,7 +97,6 @@ private:
     size_t m_skipFrom = 0;
     size_t m_skipLength = 0;
     size_t m_skippedBytes = 0;
-    size_t m_meaningfulBytes = 0;
 
     // The track being read.
     int m_track = -1;
@@ -137,7 +139,9 @@ void MmlReading::PairBrackets()
             continue;
         }
         if (m_text[at] == '[') {
-            open.push_back(at);
+            if (open.size() < MaxRepeatDepth && m_brackets.size() < MaxRepeatPairs) {
+                open.push_back(at);
+            }
         } else if (m_text[at] == ']' && !open.empty()) {
             m_brackets.emplace_back(open.back(), at);
             open.pop_back();
@@ -532,7 +536,6 @@ TextMelodyRead MmlReading::Run()
         }
         lineStart = false;
         ++m_at;
-        ++m_meaningfulBytes;
         const char lower = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
         const bool commandCase = c == 'B' || c == 'C' || c == 'D' || c == 'E';
         const size_t letter = commandCase ? std::string_view::npos : Letters.find(lower);
@@ -597,7 +600,6 @@ TextMelodyRead MmlReading::Run()
             FlushSkip();
         } else {
             Skip(start, 1);
-            --m_meaningfulBytes;
         }
     }
     FlushSkip();
@@ -629,7 +631,8 @@ bool LooksLikeMml(std::string_view text)
 {
     MmlReading reading(text);
     const TextMelodyRead read = reading.Run();
-    return read.notes > 0 && reading.SkippedBytes() * 4 <= reading.MeaningfulBytes() + reading.SkippedBytes();
+    const size_t nonBlank = static_cast<size_t>(std::count_if(text.begin(), text.end(), [](char c) { return !IsBlank(c); }));
+    return read.notes > 0 && reading.SkippedBytes() * 4 <= nonBlank;
 }
 
 }  // namespace quaverly

@@ -22,8 +22,8 @@ namespace quaverly {
 // Throws QuaverlyError naming the file for a text without a note.
 TextMelodyRead ReadMml(std::string_view text, const std::string& name);
 
-// Whether the text reads as MML: it has a note and most of its characters
-// outside comments are MML.
+// Whether the text reads as MML: it has a note and at most a quarter of its
+// characters other than blanks are skipped.
 bool LooksLikeMml(std::string_view text);
 
 }  // namespace quaverly

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 #include <array>
-#include <map>
+#include <cstdint>
 
 #include "UnitMld/NoteRules.h"
 
@@ -20,11 +20,19 @@ struct MmlLength {
     std::string text;
 };
 
-// Every spelling, longest first.
-const std::vector<MmlLength>& Spellings()
+// Every spelling, longest first, and for each count of ticks up to the
+// longest spelling the first spelling that fits in it: the greedy spelling of
+// a step is a walk down this table, with no search.
+struct SpellingTable {
+    std::vector<MmlLength> spellings;
+    std::vector<uint8_t> firstFitting;  // by ticks, 0..longest
+};
+
+const SpellingTable& Spellings()
 {
-    static const std::vector<MmlLength> spellings = [] {
-        std::vector<MmlLength> all;
+    static const SpellingTable table = [] {
+        SpellingTable made;
+        std::vector<MmlLength>& all = made.spellings;
         for (int n = 1; n <= WholeTicks; ++n) {
             if (WholeTicks % n != 0) {
                 continue;
@@ -41,9 +49,30 @@ const std::vector<MmlLength>& Spellings()
         std::stable_sort(all.begin(), all.end(), [](const MmlLength& a, const MmlLength& b) {
             return a.ticks != b.ticks ? a.ticks > b.ticks : a.text.size() < b.text.size();
         });
-        return all;
+        made.firstFitting.resize(static_cast<size_t>(all.front().ticks) + 1);
+        for (int ticks = 1; ticks <= all.front().ticks; ++ticks) {
+            size_t index = 0;
+            while (all[index].ticks > ticks) {
+                ++index;
+            }
+            made.firstFitting[static_cast<size_t>(ticks)] = static_cast<uint8_t>(index);
+        }
+        return made;
     }();
-    return spellings;
+    return table;
+}
+
+// Calls spell(index) for each spelling of the ticks, longest first.
+template <typename Spell>
+void ForEachLength(int ticks, Spell spell)
+{
+    const SpellingTable& table = Spellings();
+    const int longest = table.spellings.front().ticks;
+    for (int left = std::max(ticks, 0); left > 0;) {
+        const size_t index = left >= longest ? 0 : table.firstFitting[static_cast<size_t>(left)];
+        spell(index);
+        left -= table.spellings[index].ticks;
+    }
 }
 
 int GateEighths(const TextNote& note)
@@ -56,12 +85,12 @@ int GateEighths(const TextNote& note)
 
 class TrackWriter {
 public:
-    TrackWriter(std::string& out, std::string defaultLength) : m_out(out), m_default(std::move(defaultLength)) {}
+    TrackWriter(std::string& out, size_t defaultLength) : m_out(out), m_default(defaultLength) {}
 
-    void Length(const std::string& length)
+    void Length(size_t index)
     {
-        if (length != m_default) {
-            m_out += length;
+        if (index != m_default) {
+            m_out += Spellings().spellings[index].text;
         }
     }
     void Step()
@@ -73,26 +102,34 @@ public:
 
 private:
     std::string& m_out;
-    std::string m_default;
+    size_t m_default;
     int m_steps = 0;
 };
 
-// The length most steps of the voice start with: it becomes the track's "l".
-std::string CommonLength(const VoiceNotes& line)
+// The length most steps of the voice start with (the quarter when none):
+// it becomes the track's "l".
+size_t CommonLength(const VoiceNotes& line)
 {
-    std::map<std::string, int> counts;
+    const SpellingTable& table = Spellings();
+    std::vector<int> counts(table.spellings.size());
+    size_t best = 0;
+    while (table.spellings[best].ticks != WholeTicks / 4) {
+        ++best;
+    }
     for (const TextNote& note : line) {
-        const std::vector<std::string> lengths = MmlLengths(note.length);
-        if (!lengths.empty()) {
-            ++counts[lengths.front()];
+        if (note.length > 0) {
+            size_t first = 0;
+            ForEachLength(note.length, [&first, &counts](size_t index) {
+                if (first == 0) {
+                    first = index + 1;
+                    ++counts[index];
+                }
+            });
         }
     }
-    std::string best = "4";
-    int bestCount = 0;
-    for (const auto& [length, count] : counts) {
-        if (count > bestCount) {
-            best = length;
-            bestCount = count;
+    for (size_t index = 0; index < counts.size(); ++index) {
+        if (counts[index] > counts[best]) {
+            best = index;
         }
     }
     return best;
@@ -118,8 +155,8 @@ void WriteTrack(std::string& out, const TextMelody& melody, int voice, int& chor
     }
     out += "@" + std::to_string(std::clamp(melody.tones[static_cast<size_t>(voice)] - 1, 0, 127));
     out += " v" + std::to_string(MmlVolumeOf(melody.volumes[static_cast<size_t>(voice)]));
-    const std::string defaultLength = CommonLength(line);
-    out += " l" + defaultLength;
+    const size_t defaultLength = CommonLength(line);
+    out += " l" + Spellings().spellings[defaultLength].text;
     int octave = -100;
     int gate = 0;
     // The time of the first note: the track's set-up events come before it.
@@ -129,12 +166,11 @@ void WriteTrack(std::string& out, const TextMelody& melody, int voice, int& chor
     out += " ";
     TrackWriter writer(out, defaultLength);
     for (const TextNote& note : line) {
-        const std::vector<std::string> lengths = MmlLengths(note.length);
         if (note.IsRest()) {
-            for (const std::string& length : lengths) {
+            ForEachLength(note.length, [&out, &writer](size_t index) {
                 out += 'r';
-                writer.Length(length);
-            }
+                writer.Length(index);
+            });
             writer.Step();
             continue;
         }
@@ -154,12 +190,14 @@ void WriteTrack(std::string& out, const TextMelody& melody, int voice, int& chor
             gate = eighths;
         }
         out += NoteNames[static_cast<size_t>(key % 12)];
-        for (size_t i = 0; i < lengths.size(); ++i) {
-            if (i > 0) {
+        bool tied = false;
+        ForEachLength(note.length, [&out, &writer, &tied](size_t index) {
+            if (tied) {
                 out += '^';
             }
-            writer.Length(lengths[i]);
-        }
+            tied = true;
+            writer.Length(index);
+        });
         writer.Step();
     }
 }
@@ -169,16 +207,7 @@ void WriteTrack(std::string& out, const TextMelody& melody, int voice, int& chor
 std::vector<std::string> MmlLengths(int ticks)
 {
     std::vector<std::string> lengths;
-    int left = std::max(ticks, 0);
-    while (left > 0) {
-        for (const MmlLength& spelling : Spellings()) {
-            if (spelling.ticks <= left) {
-                lengths.push_back(spelling.text);
-                left -= spelling.ticks;
-                break;
-            }
-        }
-    }
+    ForEachLength(ticks, [&lengths](size_t index) { lengths.push_back(Spellings().spellings[index].text); });
     return lengths;
 }
 
@@ -195,6 +224,11 @@ int VolumeOfMmlVolume(int mmlVolume)
 MmlExport WriteMml(const TextMelody& melody)
 {
     MmlExport result;
+    size_t steps = 0;
+    for (const VoiceNotes& notes : melody.voices) {
+        steps += notes.size();
+    }
+    result.text.reserve(64 + steps * 6);
     for (int voice = 0; voice < VoiceCount; ++voice) {
         if (voice > 0) {
             result.text += ";\r\n";

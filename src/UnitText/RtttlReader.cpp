@@ -247,6 +247,10 @@ TextMelodyRead ReadRtttl(std::string_view text, const std::string& name)
                 item += Lower(text[i]);
             }
         }
+        if (!item.empty() && read.content.notes.size() >= MaxTextMelodyNotes) {
+            problems.Add(from, end - from, TextMsg::TooMuchWork, true);
+            break;
+        }
         if (!item.empty()) {
             bool outOfRange = false;
             const std::optional<ReadNote> note = ParseNote(item, settings, outOfRange);

@@ -54,6 +54,32 @@ std::vector<int> RestLengths(int wanted)
     return parts;
 }
 
+// RTTTL players sound a note its whole length. A note whose gate is itself
+// an RTTTL length, well short of the step, is written as that note and a
+// rest for the silence after it, when the rest can be said exactly: a tune
+// read from RTTTL ("4f,8p" sounds 48 ticks in a step of 72) comes back as it was.
+VoiceNotes SplitSilences(const VoiceNotes& line)
+{
+    VoiceNotes split;
+    split.reserve(line.size());
+    for (const TextNote& note : line) {
+        const int silence = note.length - note.gate;
+        const bool gateIsLength = std::any_of(RtttlLengths.begin(), RtttlLengths.end(),
+                                              [&note](const RtttlLength& length) { return length.ticks == note.gate; });
+        if (note.IsRest() && !split.empty() && split.back().IsRest()) {
+            split.back().length += note.length;
+            continue;
+        }
+        if (note.IsRest() || silence <= 2 || !gateIsLength || silence % 3 != 0 || silence < 6) {
+            split.push_back(note);
+            continue;
+        }
+        split.push_back({note.time, note.gate, note.note, note.gate});
+        split.push_back({note.time + note.gate, silence, 0, 0});
+    }
+    return split;
+}
+
 bool IsNameCharacter(char c)
 {
     return c >= 0x20 && c < 0x7F && c != ':' && c != ',';
@@ -126,19 +152,6 @@ int OctaveShift(const VoiceNotes& line)
     return bestShift;
 }
 
-size_t StepSize(const RtttlStep& step, int defaultDuration, int defaultOctave)
-{
-    const RtttlLength& length = RtttlLengths[static_cast<size_t>(step.lengthIndex)];
-    size_t size = length.duration == defaultDuration ? 0 : std::to_string(length.duration).size();
-    size += length.dotted ? 1 : 0;
-    if (step.key < 0) {
-        return size + 1;
-    }
-    size += std::string_view(RtttlNoteNames[static_cast<size_t>(step.key % 12)]).size();
-    size += step.key / 12 - 1 == defaultOctave ? 0 : 1;
-    return size;
-}
-
 void AppendStep(std::string& text, const RtttlStep& step, int defaultDuration, int defaultOctave)
 {
     const RtttlLength& length = RtttlLengths[static_cast<size_t>(step.lengthIndex)];
@@ -181,7 +194,7 @@ RtttlExport WriteRtttl(const VoiceNotes& notes, std::string_view name, int tempo
 {
     RtttlExport result;
     RtttlChanges& changes = result.changes;
-    const VoiceNotes line = SingleLine(notes, changes.chordNotesDropped);
+    const VoiceNotes line = SplitSilences(SingleLine(notes, changes.chordNotesDropped));
     changes.octaveShift = OctaveShift(line);
 
     std::vector<RtttlStep> steps;
@@ -219,22 +232,36 @@ RtttlExport WriteRtttl(const VoiceNotes& notes, std::string_view name, int tempo
         steps.pop_back();
     }
 
-    int bestDuration = 4;
-    int bestOctave = 5;
-    size_t bestSize = SIZE_MAX;
-    for (int duration : RtttlDurations) {
-        for (int octave = RtttlLowestOctave; octave <= RtttlHighestOctave; ++octave) {
-            size_t size = std::to_string(duration).size();
-            for (const RtttlStep& step : steps) {
-                size += StepSize(step, duration, octave);
-            }
-            if (size < bestSize) {
-                bestSize = size;
-                bestDuration = duration;
-                bestOctave = octave;
-            }
+    // The text's size is a sum over the steps of a part that depends on d=
+    // alone (the duration digits left out) and one that depends on o= alone
+    // (the octave digit left out): each default is chosen by itself.
+    std::array<size_t, 33> stepsOfDuration{};
+    std::array<size_t, 10> notesOfOctave{};
+    for (const RtttlStep& step : steps) {
+        ++stepsOfDuration[static_cast<size_t>(RtttlLengths[static_cast<size_t>(step.lengthIndex)].duration)];
+        if (step.key >= 0) {
+            ++notesOfOctave[static_cast<size_t>(step.key / 12 - 1)];
         }
     }
+    // Written in the header once, left out of every step of its length; the
+    // first of equals.
+    int bestDuration = RtttlDurations.front();
+    int64_t bestCost = INT64_MAX;
+    for (int duration : RtttlDurations) {
+        const auto digits = static_cast<int64_t>(std::to_string(duration).size());
+        const int64_t cost = digits - digits * static_cast<int64_t>(stepsOfDuration[static_cast<size_t>(duration)]);
+        if (cost < bestCost) {
+            bestCost = cost;
+            bestDuration = duration;
+        }
+    }
+    int bestOctave = RtttlLowestOctave;
+    for (int octave = RtttlLowestOctave; octave <= RtttlHighestOctave; ++octave) {
+        if (notesOfOctave[static_cast<size_t>(octave)] > notesOfOctave[static_cast<size_t>(bestOctave)]) {
+            bestOctave = octave;
+        }
+    }
+    const size_t bestSize = steps.size() * 6;
     std::string& text = result.text;
     text.reserve(bestSize + steps.size() + 32);
     text += name;

@@ -58,8 +58,7 @@ TextMelodyRead ReadTextMelody(std::string_view text, std::string_view path, cons
 
 ImportedMelody ImportTextMelody(TextMelodyRead& read, const std::vector<int>& channels)
 {
-    MidiContent content = read.content;
-    return ImportMidiContent(std::move(content), channels);
+    return ImportMidiContent(std::move(read.content), channels);
 }
 
 }  // namespace quaverly

@@ -27,8 +27,8 @@ TextMelodyFormat TextMelodyFormatOf(std::string_view text, std::string_view path
 // that is neither form or has no note.
 TextMelodyRead ReadTextMelody(std::string_view text, std::string_view path, const std::string& name);
 
-// The read text through the notes-to-voices stage; the problems stay in read.
-// channels as for ImportMidiContent.
+// The read text through the notes-to-voices stage: its notes are moved out,
+// the problems stay in read. channels as for ImportMidiContent.
 ImportedMelody ImportTextMelody(TextMelodyRead& read, const std::vector<int>& channels = {});
 
 }  // namespace quaverly

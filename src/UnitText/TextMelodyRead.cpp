@@ -18,7 +18,11 @@ std::string Quote(std::string_view text)
         if (lead == '\r' || lead == '\n') {
             break;
         }
-        const size_t width = ((lead >= 0x81 && lead <= 0x9F) || (lead >= 0xE0 && lead <= 0xFC)) && i + 1 < text.size() ? 2 : 1;
+        const bool doubleByte = (lead >= 0x81 && lead <= 0x9F) || (lead >= 0xE0 && lead <= 0xFC);
+        if (doubleByte && i + 1 >= text.size()) {
+            break;  // a lead byte alone would join the closing bracket into another character
+        }
+        const size_t width = doubleByte ? 2 : 1;
         quoted.append(text.substr(i, width));
         i += width;
     }

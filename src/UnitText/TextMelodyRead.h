@@ -23,7 +23,7 @@ inline constexpr int TextMelodyDivision = 6720;
 // top of a fixed allowance. Time and memory stay proportional to the text.
 inline constexpr size_t MaxTextMelodyNotes = 250'000;
 inline constexpr size_t TextMelodyStepsPerByte = 4;
-inline constexpr size_t TextMelodyBaseSteps = 1'000'000;
+inline constexpr size_t TextMelodyBaseSteps = 300'000;
 // The largest text file read; a larger one is refused unread.
 inline constexpr size_t MaxTextMelodyFileSize = size_t{16} << 20;
 // Problems listed; more are only counted.

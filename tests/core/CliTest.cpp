@@ -79,8 +79,8 @@ std::vector<std::string> Songs()
     return songs;
 }
 
-const std::vector<std::string> SubcommandNames{"build", "parse", "text",   "seq",    "info",
-                                               "midi",  "mail",  "unmail", "import", "ktm"};
+const std::vector<std::string> SubcommandNames{"build", "parse", "text",   "seq",    "info",  "midi",
+                                               "mail",  "unmail", "import", "ktm", "rtttl", "mml"};
 
 TEST_F(CliTest, HelpOfTheToolAndOfEverySubcommand)
 {

@@ -98,6 +98,14 @@ TEST(MmlReaderTest, WhatItCannotReadIsListedAtLineAndColumn)
     EXPECT_NE(TextProblemsText(ReadMml("c\n x", "a.mml"), "a.mml").find("a.mml:2:2: \x81u" "x\x81v"), std::string::npos);
 }
 
+TEST(MmlReaderTest, AQuoteEndingInALeadByteKeepsItsClosingBracket)
+{
+    // Three lead bytes: the quote takes one whole character and leaves the lone lead byte out.
+    const TextMelodyRead read = ReadMml("c \xE6\xE6\xE6", "a.mml");
+    ASSERT_EQ(read.problems.size(), 1u);
+    EXPECT_EQ(read.problems[0].message.substr(0, 6), "\x81u\xE6\xE6\x81v");
+}
+
 TEST(MmlReaderTest, ATextWithoutANoteIsRefusedNamingTheFile)
 {
     try {

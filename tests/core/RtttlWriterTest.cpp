@@ -101,6 +101,18 @@ TEST(RtttlWriterTest, AVoiceOutsideOctavesFourToSevenMovesByOneShift)
     EXPECT_EQ(exported.text, "T:d=4,o=4,b=120:a,f6,b7");
 }
 
+TEST(RtttlWriterTest, ASilenceAfterAGateOfAnRtttlLengthIsARest)
+{
+    // As the import of "4f,4p,g" gives it: a dotted quarter sounding a quarter, then a rest.
+    const VoiceNotes notes{{0, 72, 32, 48}, {72, 24, 0, 0}, {96, 48, 34, 46}};
+    const RtttlExport exported = WriteRtttl(notes, "T", 120);
+    EXPECT_EQ(exported.text, "T:d=4,o=5,b=120:f,p,g");
+    EXPECT_FALSE(exported.changes.Any());
+    // A gate that is no RTTTL length, or leaves a silence no rest says exactly, stays one note.
+    EXPECT_EQ(WriteRtttl({{0, 48, 27, 46}}, "T", 120).text, "T:d=4,o=5,b=120:c");
+    EXPECT_EQ(WriteRtttl({{0, 52, 27, 48}, {52, 44, 27, 42}}, "T", 120).changes.lengthsChanged, 2);
+}
+
 TEST(RtttlWriterTest, AChordKeepsItsTopNote)
 {
     VoiceNotes notes{{0, 0, 27, 2}, {0, 0, 31, 2}, {0, 48, 34, 46}, {48, 48, 27, 46}};

@@ -316,7 +316,7 @@ private slots:
     {
         WindowFixture fixture;
         OpenAndEdit(fixture);
-        fixture.window.FileDrop1FileDrop({fixture.WriteFile("notes.txt", "x")});
+        fixture.window.FileDrop1FileDrop({fixture.WriteFile("notes.doc", "x")});
         QCOMPARE(fixture.boxes.Count(Kind::Question), 0);
         QCOMPARE(fixture.boxes.Texts(Kind::Warning), QStringList{FromSjis(Msg::NotSupported)});
     }

@@ -244,7 +244,7 @@ private slots:
         QTest::newRow("pmr") << "tune.pmr" << true;
         QTest::newRow("PMR upper case") << "TUNE.PMR" << true;
         QTest::newRow("c99") << "tune.c99" << true;
-        QTest::newRow("other") << "song.txt" << false;
+        QTest::newRow("other") << "song.doc" << false;
     }
     void ImportByExtension()
     {

@@ -459,6 +459,56 @@ def text_import(j):
     j.expect(shown == score, f"the reopened import shows {shown!r}, the file holds {score!r}")
 
 
+def ringtone_text(j):
+    """An RTTTL tune through 他形式読み込み (its one voice as the MIDI read
+    dialog offers it) and Save As: the file holds what quaverly-cli import
+    makes of the tune; then RTTTL書き出し and MML書き出し write what
+    quaverly-cli writes of the saved file, and the RTTTL is the tune again."""
+    tune = "Tune:d=8,o=5,b=140:c,d,e,4f,p,g.,16a,2c6"
+    source = j.path("tune.rtttl")
+    with open(source, "w") as out:
+        out.write(tune + "\n")
+    reference = j.path("reference.mld")
+    j.cli("import", source, "-o", reference)
+
+    program = j.start()
+    program.activate(program.main_window())
+    program.key("alt+f")
+    program.key("i")  # 他形式読み込み
+    j.save_in_dialog(program, source, title="開く")
+    j.answer(program, ["Return"], title="MIDI読み込み")  # the voice as offered
+    j.answer(program, ["Return"])  # the import report
+    program.key("ctrl+shift+s")
+    target = j.path("imported.mld")
+    j.save_in_dialog(program, target)
+    j.wait_for_file(target)
+    j.expect(j.melody_text(target) == j.melody_text(reference),
+             "the window's RTTTL import saved another melody than quaverly-cli import makes")
+
+    program.activate(program.main_window())
+    program.key("alt+f")
+    program.key("r")  # RTTTL書き出し
+    rtttl = j.path("out.rtttl")
+    j.save_in_dialog(program, rtttl)
+    j.wait_for_file(rtttl)
+    j.answer(program, ["Return"])  # what was changed
+    with open(rtttl) as written:
+        text = written.read().strip()
+    j.expect(text == j.cli("rtttl", target).strip(), f"the window wrote {text!r}, quaverly-cli another RTTTL")
+    j.expect(text == tune, f"the tune came back as {text!r}")
+
+    program.activate(program.main_window())
+    program.key("alt+f")
+    program.key("l")  # MML書き出し
+    mml = j.path("out.mml")
+    j.save_in_dialog(program, mml)
+    j.wait_for_file(mml)
+    j.answer(program, ["Return"])
+    with open(mml, "rb") as written:
+        j.expect(written.read().decode("ascii") == j.cli("mml", target).replace("\n", "\r\n").replace("\r\r", "\r"),
+                 "the window wrote another MML than quaverly-cli")
+
+
 def mfi_file(title, tracks):
     """A melody file of another maker: version 3.1, 4-byte notes, the tracks'
     events as given (each ends itself)."""
@@ -686,6 +736,7 @@ JOURNEYS = {
     "crash": crash,
     "import_and_open": import_and_open,
     "text_import": text_import,
+    "ringtone_text": ringtone_text,
     "foreign_melody": foreign_melody,
     "roll_click": roll_click,
     "play_and_help": play_and_help,
