@@ -11,6 +11,7 @@ run_packages=(
   libfluidsynth-dev timgm6mb-soundfont libsndfile1-dev
   fonts-ipafont-gothic
   qt6-translations-l10n
+  libzip-dev
 )
 package_packages=(
   help2man librsvg2-bin dpkg-dev
@@ -25,6 +26,7 @@ test_packages=(
   hyperfine abcmidi time
   sox ffmpeg
   planetblupi-music-midi openttd-openmsx
+  musescore3
 )
 
 wanted=("${run_packages[@]}")

@@ -19,6 +19,7 @@
 #include "base/Messages.h"
 #include "UnitMld/NotationTables.h"
 #include "UnitNum/NumericImport.h"
+#include "UnitXml/MusicXmlImport.h"
 #include "UnitMld/MldLayout.h"
 #include "platform/SjisText.h"
 #include "ui_TFormMain.h"
@@ -31,7 +32,7 @@ namespace {
 const QString MelodyFilter = QStringLiteral("iメロディファイル(*.mld)");
 const QString OtherFormatsFilter = QStringLiteral(
     "iメロディテキストファイル(*.tml);;chakumelo数値形式(*.c99);;ケータイリンク着メロ帳(*.ktm);;ポケットメロディ(*."
-    "pmr)");
+    "pmr);;MusicXML(*.musicxml *.xml *.mxl)");
 
 }  // namespace
 
@@ -230,6 +231,10 @@ void TFormMain::mnImportClick()
         if (!chosen) {
             return;
         }
+        if (IsMusicXmlPath(NativePath(*chosen))) {
+            ImportMusicXmlIntoEditor(*chosen, false);
+            return;
+        }
         const FileKind kind = FileKindOf(NativePath(*chosen));
         if (kind == FileKind::MelodyText) {
             ImportMelodyText(*chosen);
@@ -272,6 +277,9 @@ void TFormMain::FileDrop1FileDrop(const QStringList& fileNames)
         } else if (kind == FileKind::Midi) {
             // The MIDI import reads, asks and replaces by itself.
             ImportMidiIntoEditor(name, true);
+            return;
+        } else if (IsMusicXmlPath(NativePath(name))) {
+            ImportMusicXmlIntoEditor(name, true);
             return;
         } else {
             ShowNotSupported();

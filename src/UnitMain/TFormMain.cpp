@@ -204,6 +204,7 @@ void TFormMain::ConnectMenu()
         {m_ui->mnExport, &TFormMain::mnExportClick},
         {m_ui->mnPutMidi, &TFormMain::mnPutMidiClick},
         {m_ui->mnExportAudio, &TFormMain::mnExportAudioClick},
+        {m_ui->mnExportMusicXml, &TFormMain::mnExportMusicXmlClick},
         {m_ui->mnExit1, &TFormMain::mnExit1Click},
         {m_ui->mnMakeMld, &TFormMain::mnMakeMldClick},
         {m_ui->mnImportForEditing, &TFormMain::mnImportForEditingClick},

@@ -95,6 +95,8 @@ public slots:
     void mnPutMidiClick();
     // Audio export (AudioExportCommand.cpp).
     void mnExportAudioClick();
+    // MusicXML export (MusicXmlCommands.cpp).
+    void mnExportMusicXmlClick();
     void mnExit1Click();
     // The drop handler: only the first name is used.
     void FileDrop1FileDrop(const QStringList& fileNames);
@@ -337,6 +339,8 @@ private:
     // it replaces the document; a drop asks the loss question after the read
     // (MidiImportCommand.cpp).
     void ImportMidiIntoEditor(const QString& path, bool askLossQuestion);
+    // A MusicXML score the same way (MusicXmlCommands.cpp).
+    void ImportMusicXmlIntoEditor(const QString& path, bool askLossQuestion);
     void SaveMelodyTo(const QString& path);
     // Save's body: the analysis question, then the bound file or Save As.
     void SaveDocument();

@@ -29,6 +29,7 @@ std::span<const Subcommand* const> Subcommands()
         QUAVERLY_CLI_SUBCOMMAND(Unmail),
         QUAVERLY_CLI_SUBCOMMAND(Import),
         QUAVERLY_CLI_SUBCOMMAND(Ktm),
+        QUAVERLY_CLI_SUBCOMMAND(MusicXml),
     };
     return table;
 }
