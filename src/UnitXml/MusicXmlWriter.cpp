@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QString>
 #include <QXmlStreamWriter>
+#include <unordered_map>
 
 #include "MxlContainer.h"
 #include "ScoreLayout.h"
@@ -19,32 +20,18 @@ QString FromSjisText(std::string_view sjis)
     return QString::fromStdString(SjisToUtf8Lenient(sjis));
 }
 
-// The small numbers a score repeats (durations, octaves, alterations) made
-// into text once: a long melody writes one per note.
-class NumberTexts {
-public:
-    const QString& operator()(int value)
-    {
-        if (value >= 0 && value < Cached) {
-            QString& text = m_texts[static_cast<size_t>(value)];
-            if (text.isNull()) {
-                text = QString::number(value);
-            }
-            return text;
-        }
-        m_other = QString::number(value);
-        return m_other;
-    }
-
-private:
-    static constexpr int Cached = 400;
-    std::array<QString, Cached> m_texts;
-    QString m_other;
-};
-
 class ScoreWriter {
 public:
-    explicit ScoreWriter(QByteArray* out) : m_xml(out) {}
+    // The writer appends to a string, without a device or an encoder
+    // between; what it wrote goes into the document's bytes at each Flush.
+    explicit ScoreWriter(std::string& out) : m_out(out), m_xml(&m_text) {}
+
+    void Flush()
+    {
+        const QByteArray bytes = m_text.toUtf8();
+        m_out.append(bytes.constData(), static_cast<size_t>(bytes.size()));
+        m_text.clear();
+    }
 
     void Write(const MusicXmlSource& source)
     {
@@ -74,6 +61,7 @@ public:
         }
         m_xml.writeEndElement();
         m_xml.writeEndDocument();
+        Flush();
     }
 
 private:
@@ -150,7 +138,7 @@ private:
         m_xml.writeStartElement(QStringLiteral("note"));
         m_xml.writeEmptyElement(QStringLiteral("rest"));
         m_xml.writeAttribute(QStringLiteral("measure"), QStringLiteral("yes"));
-        m_xml.writeTextElement(QStringLiteral("duration"), m_numbers(ScoreMeasureTicks));
+        m_xml.writeTextElement(QStringLiteral("duration"), QString::number(ScoreMeasureTicks));
         m_xml.writeEndElement();
         m_xml.writeEndElement();
         m_xml.writeEndElement();
@@ -161,99 +149,133 @@ private:
         m_xml.writeStartElement(QStringLiteral("part"));
         m_xml.writeAttribute(QStringLiteral("id"), PartId(voice.voice));
         const std::vector<std::vector<ScorePiece>> measures = MeasurePieces(voice);
+        size_t pieces = 0;
+        for (const std::vector<ScorePiece>& measure : measures) {
+            pieces += measure.size();
+        }
+        m_out.reserve(m_out.size() + pieces * 120);
         for (size_t measure = 0; measure < measures.size(); ++measure) {
             m_xml.writeStartElement(QStringLiteral("measure"));
             m_xml.writeAttribute(QStringLiteral("number"), QString::number(measure + 1));
             if (measure == 0) {
                 WriteFirstAttributes(source, withTempo);
             }
+            // Closes the measure's start tag: the notes that follow are
+            // whole elements appended as the writer wrote them.
+            m_xml.writeCharacters(QString());
+            Flush();
             for (const ScorePiece& piece : measures[measure]) {
-                WritePiece(piece);
+                AppendPiece(piece);
             }
             m_xml.writeEndElement();
         }
         m_xml.writeEndElement();
     }
 
-    void WritePiece(const ScorePiece& piece)
+    // A melody repeats a few kinds of note thousands of times: each kind's
+    // elements are written once by a writer of their own and then copied.
+    void AppendPiece(const ScorePiece& piece)
     {
         const ScoreEvent& event = *piece.event;
-        const size_t notes = std::max<size_t>(event.pitches.size(), 1);
-        for (size_t i = 0; i < notes; ++i) {
-            m_xml.writeStartElement(QStringLiteral("note"));
-            if (i > 0) {
-                m_xml.writeEmptyElement(QStringLiteral("chord"));
+        for (size_t i = 0; i < std::max<size_t>(event.NoteCount(), 1); ++i) {
+            uint32_t key = static_cast<uint32_t>(piece.value.ticks) | (piece.tieStart ? 1u << 9 : 0) |
+                           (piece.tieStop ? 1u << 10 : 0) | (i == 0 && piece.tupletStart ? 1u << 11 : 0) |
+                           (i == 0 && piece.tupletStop ? 1u << 12 : 0) | (i > 0 ? 1u << 13 : 0) |
+                           (event.staccato ? 1u << 14 : 0);
+            if (!event.IsRest()) {
+                const WrittenPitch& pitch = event.Note(i).pitch;
+                key |= (1u << 15) | (static_cast<uint32_t>(pitch.step - 'A') << 16) |
+                       (static_cast<uint32_t>(pitch.alter + 2) << 19) | (static_cast<uint32_t>(pitch.octave + 1) << 22);
             }
-            if (event.pitches.empty()) {
-                m_xml.writeEmptyElement(QStringLiteral("rest"));
-            } else {
-                const WrittenPitch& pitch = event.pitches[i];
-                m_xml.writeStartElement(QStringLiteral("pitch"));
-                m_xml.writeTextElement(QStringLiteral("step"), QString(QChar(pitch.step)));
-                if (pitch.alter != 0) {
-                    m_xml.writeTextElement(QStringLiteral("alter"), QString::number(pitch.alter));
-                }
-                m_xml.writeTextElement(QStringLiteral("octave"), m_numbers(pitch.octave));
-                m_xml.writeEndElement();
+            auto [element, made] = m_elements.try_emplace(key);
+            if (made) {
+                QString text;
+                QXmlStreamWriter writer(&text);
+                WriteNote(writer, piece, i);
+                element->second = text.toStdString();
             }
-            m_xml.writeTextElement(QStringLiteral("duration"), m_numbers(piece.value.ticks));
-            if (piece.tieStop) {
-                m_xml.writeEmptyElement(QStringLiteral("tie"));
-                m_xml.writeAttribute(QStringLiteral("type"), QStringLiteral("stop"));
-            }
-            if (piece.tieStart) {
-                m_xml.writeEmptyElement(QStringLiteral("tie"));
-                m_xml.writeAttribute(QStringLiteral("type"), QStringLiteral("start"));
-            }
-            m_xml.writeTextElement(QStringLiteral("type"), QString::fromLatin1(piece.value.type));
-            for (int dot = 0; dot < piece.value.dots; ++dot) {
-                m_xml.writeEmptyElement(QStringLiteral("dot"));
-            }
-            if (!event.pitches.empty() && event.pitches[i].alter != 0) {
-                m_xml.writeTextElement(QStringLiteral("accidental"), AccidentalName(event.pitches[i].alter));
-            }
-            if (piece.value.triplet) {
-                m_xml.writeStartElement(QStringLiteral("time-modification"));
-                m_xml.writeTextElement(QStringLiteral("actual-notes"), QStringLiteral("3"));
-                m_xml.writeTextElement(QStringLiteral("normal-notes"), QStringLiteral("2"));
-                m_xml.writeEndElement();
-            }
-            WriteNotations(piece, event, i == 0);
-            m_xml.writeEndElement();
+            m_out += element->second;
         }
     }
 
-    void WriteNotations(const ScorePiece& piece, const ScoreEvent& event, bool first)
+    static void WriteNote(QXmlStreamWriter& xml, const ScorePiece& piece, size_t i)
     {
-        const bool rest = event.pitches.empty();
+        const ScoreEvent& event = *piece.event;
+        {
+            xml.writeStartElement(QStringLiteral("note"));
+            if (i > 0) {
+                xml.writeEmptyElement(QStringLiteral("chord"));
+            }
+            if (event.IsRest()) {
+                xml.writeEmptyElement(QStringLiteral("rest"));
+            } else {
+                const WrittenPitch& pitch = event.Note(i).pitch;
+                xml.writeStartElement(QStringLiteral("pitch"));
+                xml.writeTextElement(QStringLiteral("step"), QString(QChar(pitch.step)));
+                if (pitch.alter != 0) {
+                    xml.writeTextElement(QStringLiteral("alter"), QString::number(pitch.alter));
+                }
+                xml.writeTextElement(QStringLiteral("octave"), QString::number(pitch.octave));
+                xml.writeEndElement();
+            }
+            xml.writeTextElement(QStringLiteral("duration"), QString::number(piece.value.ticks));
+            if (piece.tieStop) {
+                xml.writeEmptyElement(QStringLiteral("tie"));
+                xml.writeAttribute(QStringLiteral("type"), QStringLiteral("stop"));
+            }
+            if (piece.tieStart) {
+                xml.writeEmptyElement(QStringLiteral("tie"));
+                xml.writeAttribute(QStringLiteral("type"), QStringLiteral("start"));
+            }
+            xml.writeTextElement(QStringLiteral("type"), QString::fromLatin1(piece.value.type));
+            for (int dot = 0; dot < piece.value.dots; ++dot) {
+                xml.writeEmptyElement(QStringLiteral("dot"));
+            }
+            if (!event.IsRest() && event.Note(i).pitch.alter != 0) {
+                xml.writeTextElement(QStringLiteral("accidental"), AccidentalName(event.Note(i).pitch.alter));
+            }
+            if (piece.value.triplet) {
+                xml.writeStartElement(QStringLiteral("time-modification"));
+                xml.writeTextElement(QStringLiteral("actual-notes"), QStringLiteral("3"));
+                xml.writeTextElement(QStringLiteral("normal-notes"), QStringLiteral("2"));
+                xml.writeEndElement();
+            }
+            WriteNotations(xml, piece, event, i == 0);
+            xml.writeEndElement();
+        }
+    }
+
+    static void WriteNotations(QXmlStreamWriter& xml, const ScorePiece& piece, const ScoreEvent& event, bool first)
+    {
+        const bool rest = event.IsRest();
         const bool tuplet = first && (piece.tupletStart || piece.tupletStop);
         const bool staccato = !rest && event.staccato && !piece.tieStart;
         if (!tuplet && !staccato && !piece.tieStart && !piece.tieStop) {
             return;
         }
-        m_xml.writeStartElement(QStringLiteral("notations"));
+        xml.writeStartElement(QStringLiteral("notations"));
         if (piece.tieStop) {
-            m_xml.writeEmptyElement(QStringLiteral("tied"));
-            m_xml.writeAttribute(QStringLiteral("type"), QStringLiteral("stop"));
+            xml.writeEmptyElement(QStringLiteral("tied"));
+            xml.writeAttribute(QStringLiteral("type"), QStringLiteral("stop"));
         }
         if (piece.tieStart) {
-            m_xml.writeEmptyElement(QStringLiteral("tied"));
-            m_xml.writeAttribute(QStringLiteral("type"), QStringLiteral("start"));
+            xml.writeEmptyElement(QStringLiteral("tied"));
+            xml.writeAttribute(QStringLiteral("type"), QStringLiteral("start"));
         }
         if (first && piece.tupletStart) {
-            m_xml.writeEmptyElement(QStringLiteral("tuplet"));
-            m_xml.writeAttribute(QStringLiteral("type"), QStringLiteral("start"));
+            xml.writeEmptyElement(QStringLiteral("tuplet"));
+            xml.writeAttribute(QStringLiteral("type"), QStringLiteral("start"));
         }
         if (first && piece.tupletStop) {
-            m_xml.writeEmptyElement(QStringLiteral("tuplet"));
-            m_xml.writeAttribute(QStringLiteral("type"), QStringLiteral("stop"));
+            xml.writeEmptyElement(QStringLiteral("tuplet"));
+            xml.writeAttribute(QStringLiteral("type"), QStringLiteral("stop"));
         }
         if (staccato) {
-            m_xml.writeStartElement(QStringLiteral("articulations"));
-            m_xml.writeEmptyElement(QStringLiteral("staccato"));
-            m_xml.writeEndElement();
+            xml.writeStartElement(QStringLiteral("articulations"));
+            xml.writeEmptyElement(QStringLiteral("staccato"));
+            xml.writeEndElement();
         }
-        m_xml.writeEndElement();
+        xml.writeEndElement();
     }
 
     static QString AccidentalName(int alter)
@@ -270,8 +292,10 @@ private:
         }
     }
 
+    std::string& m_out;
+    QString m_text;
     QXmlStreamWriter m_xml;
-    NumberTexts m_numbers;
+    std::unordered_map<uint32_t, std::string> m_elements;
 };
 
 }  // namespace
@@ -292,12 +316,10 @@ std::optional<std::string> MakeMusicXmlSource(const EditorTexts& texts, const Se
 
 std::string MusicXmlBytes(const MusicXmlSource& source)
 {
-    QByteArray out;
-    {
-        ScoreWriter writer(&out);
-        writer.Write(source);
-    }
-    return out.toStdString();
+    std::string out;
+    ScoreWriter writer(out);
+    writer.Write(source);
+    return out;
 }
 
 std::string MxlBytes(const MusicXmlSource& source)

@@ -96,8 +96,14 @@ std::vector<ScoreVoice> ScoreVoices(const SequenceList& given, const std::array<
         int end = 0;
     };
     std::array<Collected, VoiceCount> collected;
+    std::array<size_t, VoiceCount> entries{};
+    for (const SequenceEntry entry : *list) {
+        entries[static_cast<size_t>(entry.Voice() & 3)] += 1;
+    }
     for (int voice = 0; voice < VoiceCount; ++voice) {
         Collected& into = collected[static_cast<size_t>(voice)];
+        into.events.reserve(entries[static_cast<size_t>(voice)]);
+        into.gates.reserve(entries[static_cast<size_t>(voice)]);
         into.end = lastTime;
         std::vector<ScoreEvent>& events = into.events;
         for (const SequenceEntry entry : *list) {
@@ -109,7 +115,7 @@ std::vector<ScoreVoice> ScoreVoices(const SequenceList& given, const std::array<
                 break;
             }
             if (events.empty() || events.back().time != entry.Time()) {
-                events.push_back({entry.Time(), 0, {}, {}, false});
+                events.emplace_back(entry.Time(), 0);
                 into.gates.push_back(0);
             }
             if (entry.Gate() > 0) {
@@ -120,14 +126,13 @@ std::vector<ScoreVoice> ScoreVoices(const SequenceList& given, const std::array<
                 if (span.IsSet() && static_cast<size_t>(span.offset) + static_cast<size_t>(span.length) <= page.size()) {
                     written = std::string_view(page).substr(static_cast<size_t>(span.offset), static_cast<size_t>(span.length));
                 }
-                events.back().pitches.push_back(SpellPitch(key, written));
-                events.back().keys.push_back(key);
+                events.back().AddNote({SpellPitch(key, written), key});
                 into.gates.back() = entry.Gate();
             }
         }
         // A note that starts where its voice ends still sounds its gate:
         // the voice runs on to the end of that sound.
-        if (!events.empty() && !events.back().pitches.empty() && events.back().time >= into.end) {
+        if (!events.empty() && !events.back().IsRest() && events.back().time >= into.end) {
             into.end = events.back().time + into.gates.back();
             melodyEnd = std::max(melodyEnd, into.end);
         }
@@ -138,7 +143,7 @@ std::vector<ScoreVoice> ScoreVoices(const SequenceList& given, const std::array<
     for (int voice = 0; voice < VoiceCount; ++voice) {
         Collected& from = collected[static_cast<size_t>(voice)];
         std::vector<ScoreEvent>& events = from.events;
-        if (std::none_of(events.begin(), events.end(), [](const ScoreEvent& event) { return !event.pitches.empty(); })) {
+        if (std::none_of(events.begin(), events.end(), [](const ScoreEvent& event) { return !event.IsRest(); })) {
             continue;
         }
         // Lengths to the next event; what starts at or after the voice's end has none.
@@ -152,42 +157,54 @@ std::vector<ScoreVoice> ScoreVoices(const SequenceList& given, const std::array<
                 continue;
             }
             if (event.time > at) {
-                laid.push_back({at, event.time - at, {}, {}, false});
+                laid.emplace_back(at, event.time - at);
             }
             event.length = end - event.time;
             event.staccato =
-                !event.pitches.empty() && event.length != from.gates[i] + 2 && event.length == 2 * from.gates[i];
+                !event.IsRest() && event.length != from.gates[i] + 2 && event.length == 2 * from.gates[i];
             at = end;
             laid.push_back(std::move(event));
         }
         if (scoreEnd > at) {
-            laid.push_back({at, scoreEnd - at, {}, {}, false});
+            laid.emplace_back(at, scoreEnd - at);
         }
         voices.push_back({voice, std::move(laid)});
     }
     return voices;
 }
 
-std::vector<NoteValue> SplitLength(int ticks)
+namespace {
+
+// Every value a length can take, longest first: plain, dotted and triplet
+// values of 48 to the quarter. 1 tick is the 128th triplet, so every whole
+// number of ticks adds up.
+constexpr std::array<NoteValue, 21> Values{{
+    {288, "whole", 1, false}, {192, "whole", 0, false}, {144, "half", 1, false}, {128, "whole", 0, true},
+    {96, "half", 0, false},   {72, "quarter", 1, false}, {64, "half", 0, true},  {48, "quarter", 0, false},
+    {36, "eighth", 1, false}, {32, "quarter", 0, true},  {24, "eighth", 0, false}, {18, "16th", 1, false},
+    {16, "eighth", 0, true},  {12, "16th", 0, false},    {9, "32nd", 1, false},   {8, "16th", 0, true},
+    {6, "32nd", 0, false},    {4, "32nd", 0, true},      {3, "64th", 0, false},   {2, "64th", 0, true},
+    {1, "128th", 0, true},
+}};
+
+// SplitLength without a list: each value in turn, longest first.
+template <typename Use>
+void ForEachValue(int ticks, Use use)
 {
-    // Every value a length can take, longest first: plain, dotted and triplet
-    // values of 48 to the quarter. 1 tick is the 128th triplet, so every
-    // whole number of ticks adds up.
-    static constexpr std::array<NoteValue, 22> Values{{
-        {288, "whole", 1, false}, {192, "whole", 0, false}, {144, "half", 1, false}, {128, "whole", 0, true},
-        {96, "half", 0, false},   {72, "quarter", 1, false}, {64, "half", 0, true},  {48, "quarter", 0, false},
-        {36, "eighth", 1, false}, {32, "quarter", 0, true},  {24, "eighth", 0, false}, {18, "16th", 1, false},
-        {16, "eighth", 0, true},  {12, "16th", 0, false},    {9, "32nd", 1, false},   {8, "16th", 0, true},
-        {6, "32nd", 0, false},    {4, "32nd", 0, true},      {3, "64th", 0, false},   {2, "64th", 0, true},
-        {1, "128th", 0, true},    {0, "", 0, false},
-    }};
-    std::vector<NoteValue> values;
     for (const NoteValue& value : Values) {
-        while (value.ticks > 0 && ticks >= value.ticks) {
-            values.push_back(value);
+        while (ticks >= value.ticks) {
+            use(value);
             ticks -= value.ticks;
         }
     }
+}
+
+}  // namespace
+
+std::vector<NoteValue> SplitLength(int ticks)
+{
+    std::vector<NoteValue> values;
+    ForEachValue(ticks, [&values](const NoteValue& value) { values.push_back(value); });
     return values;
 }
 
@@ -204,13 +221,13 @@ std::vector<std::vector<ScorePiece>> MeasurePieces(const ScoreVoice& voice)
             if (measures.size() <= measure) {
                 measures.resize(measure + 1);
             }
-            for (const NoteValue& value : SplitLength(piece)) {
-                const bool rest = event.pitches.empty();
+            ForEachValue(piece, [&](const NoteValue& value) {
+                const bool rest = event.IsRest();
                 ScorePiece written{&event, value, false, !rest && at > event.time, false, false};
                 at += value.ticks;
                 written.tieStart = !rest && at < end;
                 measures[measure].push_back(written);
-            }
+            });
         }
     }
     // Triplets in brackets: a run of them is closed when it fills the time of

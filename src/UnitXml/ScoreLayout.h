@@ -33,12 +33,37 @@ struct WrittenPitch {
 // the canonical names use. written: the characters of the note ("シ♭８．").
 WrittenPitch SpellPitch(int key, std::string_view written);
 
+struct ScoreNote {
+    WrittenPitch pitch;
+    int key = 60;  // MIDI key
+};
+
+// A chord of the notes that start together (in the order typed), or a rest.
+// The first note is held in place: a chord is rare, a note in every event.
 struct ScoreEvent {
+    ScoreEvent(int at = 0, int ticks = 0) : time(at), length(ticks) {}
+
     int time = 0;
-    int length = 0;                    // ticks, > 0
-    std::vector<WrittenPitch> pitches; // empty: a rest; a chord from the first note typed
-    std::vector<int> keys;             // MIDI keys, beside pitches
+    int length = 0;  // ticks, > 0
     bool staccato = false;
+
+    size_t NoteCount() const { return m_hasNote ? 1 + m_more.size() : 0; }
+    bool IsRest() const { return !m_hasNote; }
+    const ScoreNote& Note(size_t i) const { return i == 0 ? m_first : m_more[i - 1]; }
+    void AddNote(const ScoreNote& note)
+    {
+        if (!m_hasNote) {
+            m_first = note;
+            m_hasNote = true;
+        } else {
+            m_more.push_back(note);
+        }
+    }
+
+private:
+    bool m_hasNote = false;
+    ScoreNote m_first;
+    std::vector<ScoreNote> m_more;
 };
 
 struct ScoreVoice {
