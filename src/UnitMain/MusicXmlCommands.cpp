@@ -1,4 +1,4 @@
-// 「MusicXML書き出し(&X)...」 and the import of a MusicXML score (他形式読み込み
+// 「MusicXML書き出し(&L)...」 and the import of a MusicXML score (他形式読み込み
 // and a dropped ".musicxml", ".xml" or ".mxl" file). The export writes the
 // melody the pages compile to, with the spellings they hold; the import goes
 // the MIDI import's way: the score is read, its parts chosen in the MIDI read

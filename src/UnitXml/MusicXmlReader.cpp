@@ -327,7 +327,7 @@ private:
     {
         m_position = std::max(0.0, m_position + quarters);
         if (m_position > MaxQuarters) {
-            Fail(element, XmlMsg::XmlReasonDuration);
+            Fail(element, XmlMsg::XmlReasonTooLong);
         }
         m_furthest = std::max(m_furthest, m_position);
     }

@@ -201,48 +201,46 @@ private:
     static void WriteNote(QXmlStreamWriter& xml, const ScorePiece& piece, size_t i)
     {
         const ScoreEvent& event = *piece.event;
-        {
-            xml.writeStartElement(QStringLiteral("note"));
-            if (i > 0) {
-                xml.writeEmptyElement(QStringLiteral("chord"));
+        xml.writeStartElement(QStringLiteral("note"));
+        if (i > 0) {
+            xml.writeEmptyElement(QStringLiteral("chord"));
+        }
+        if (event.IsRest()) {
+            xml.writeEmptyElement(QStringLiteral("rest"));
+        } else {
+            const WrittenPitch& pitch = event.Note(i).pitch;
+            xml.writeStartElement(QStringLiteral("pitch"));
+            xml.writeTextElement(QStringLiteral("step"), QString(QChar(pitch.step)));
+            if (pitch.alter != 0) {
+                xml.writeTextElement(QStringLiteral("alter"), QString::number(pitch.alter));
             }
-            if (event.IsRest()) {
-                xml.writeEmptyElement(QStringLiteral("rest"));
-            } else {
-                const WrittenPitch& pitch = event.Note(i).pitch;
-                xml.writeStartElement(QStringLiteral("pitch"));
-                xml.writeTextElement(QStringLiteral("step"), QString(QChar(pitch.step)));
-                if (pitch.alter != 0) {
-                    xml.writeTextElement(QStringLiteral("alter"), QString::number(pitch.alter));
-                }
-                xml.writeTextElement(QStringLiteral("octave"), QString::number(pitch.octave));
-                xml.writeEndElement();
-            }
-            xml.writeTextElement(QStringLiteral("duration"), QString::number(piece.value.ticks));
-            if (piece.tieStop) {
-                xml.writeEmptyElement(QStringLiteral("tie"));
-                xml.writeAttribute(QStringLiteral("type"), QStringLiteral("stop"));
-            }
-            if (piece.tieStart) {
-                xml.writeEmptyElement(QStringLiteral("tie"));
-                xml.writeAttribute(QStringLiteral("type"), QStringLiteral("start"));
-            }
-            xml.writeTextElement(QStringLiteral("type"), QString::fromLatin1(piece.value.type));
-            for (int dot = 0; dot < piece.value.dots; ++dot) {
-                xml.writeEmptyElement(QStringLiteral("dot"));
-            }
-            if (!event.IsRest() && event.Note(i).pitch.alter != 0) {
-                xml.writeTextElement(QStringLiteral("accidental"), AccidentalName(event.Note(i).pitch.alter));
-            }
-            if (piece.value.triplet) {
-                xml.writeStartElement(QStringLiteral("time-modification"));
-                xml.writeTextElement(QStringLiteral("actual-notes"), QStringLiteral("3"));
-                xml.writeTextElement(QStringLiteral("normal-notes"), QStringLiteral("2"));
-                xml.writeEndElement();
-            }
-            WriteNotations(xml, piece, event, i == 0);
+            xml.writeTextElement(QStringLiteral("octave"), QString::number(pitch.octave));
             xml.writeEndElement();
         }
+        xml.writeTextElement(QStringLiteral("duration"), QString::number(piece.value.ticks));
+        if (piece.tieStop) {
+            xml.writeEmptyElement(QStringLiteral("tie"));
+            xml.writeAttribute(QStringLiteral("type"), QStringLiteral("stop"));
+        }
+        if (piece.tieStart) {
+            xml.writeEmptyElement(QStringLiteral("tie"));
+            xml.writeAttribute(QStringLiteral("type"), QStringLiteral("start"));
+        }
+        xml.writeTextElement(QStringLiteral("type"), QString::fromLatin1(piece.value.type));
+        for (int dot = 0; dot < piece.value.dots; ++dot) {
+            xml.writeEmptyElement(QStringLiteral("dot"));
+        }
+        if (!event.IsRest() && event.Note(i).pitch.alter != 0) {
+            xml.writeTextElement(QStringLiteral("accidental"), AccidentalName(event.Note(i).pitch.alter));
+        }
+        if (piece.value.triplet) {
+            xml.writeStartElement(QStringLiteral("time-modification"));
+            xml.writeTextElement(QStringLiteral("actual-notes"), QStringLiteral("3"));
+            xml.writeTextElement(QStringLiteral("normal-notes"), QStringLiteral("2"));
+            xml.writeEndElement();
+        }
+        WriteNotations(xml, piece, event, i == 0);
+        xml.writeEndElement();
     }
 
     static void WriteNotations(QXmlStreamWriter& xml, const ScorePiece& piece, const ScoreEvent& event, bool first)

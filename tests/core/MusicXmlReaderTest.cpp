@@ -165,6 +165,9 @@ TEST(MusicXmlReader, FilesItCannotReadAreRefusedNamingThePlace)
          XmlMsg::XmlReasonPitch, "パート「P1」の 2 小節目の <pitch>："},
         {"no duration nor type", Partwise(R"(<part id="P1"><measure number="3"><note><rest/></note></measure></part>)"),
          XmlMsg::XmlReasonDuration, "パート「P1」の 3 小節目の <note>："},
+        {"a time past a million quarters",
+         Partwise(R"(<part id="P1"><measure number="4"><forward><duration>2000000</duration></forward></measure></part>)"),
+         XmlMsg::XmlReasonTooLong, "パート「P1」の 4 小節目の <forward>："},
         {"too deep", Partwise(R"(<part id="P1"><measure number="1"><x>)" + deep + "</x></measure></part>"),
          XmlMsg::XmlReasonDepth, "パート「P1」の 1 小節目の <y>："},
     };
