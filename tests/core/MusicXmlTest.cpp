@@ -158,6 +158,18 @@ TEST(MusicXmlExport, WritesValuesTiesTripletsChordsAndAccidentals)
     EXPECT_EQ(ReadNotes(content)[0], MelodyNotes(exported.store.Sequence())[0]);
 }
 
+// "●♯" is no rest (a sharp takes its head's value to "no note"), so the
+// voice ends where the note before it starts: that note still sounds its
+// gate, and the score must hold it.
+TEST(MusicXmlExport, ANoteStartingWhereItsVoiceEndsIsWrittenWithItsSound)
+{
+    Exported exported;
+    Export(Pages({"", "", "", "ファ♭８Ｔド♭（１７８）＊●♯８．＊"}), exported);
+    const auto melody = MelodyNotes(exported.store.Sequence());
+    ASSERT_EQ(melody[3].size(), 2u);
+    EXPECT_EQ(ReadNotes(CollectMusicXmlContent(exported.xml, "x.musicxml"))[0], melody[3]);
+}
+
 // A random page of notes, rests, pitch marks and lengths of every kind.
 std::string RandomPage(std::mt19937& random)
 {
