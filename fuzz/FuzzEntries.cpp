@@ -18,6 +18,7 @@
 #include "UnitMfi/MfiMidi.h"
 #include "UnitMidi/MidiImport.h"
 #include "UnitMidi/MidiMelody.h"
+#include "UnitXml/MusicXmlImport.h"
 #include "base/Errors.h"
 #include "base/IntegerReading.h"
 #include "UnitMld/CrashJournal.h"
@@ -668,9 +669,36 @@ void MfiMelodyEntry(std::string_view data)
     }
 }
 
+void MusicXmlEntry(std::string_view data)
+{
+    MidiContent content;
+    try {
+        content = CollectMusicXmlContent(data, "fuzz.musicxml");
+    } catch (const QuaverlyError&) {
+        return;
+    }
+    // Memory: the notes it hands on, at most four times the file and a little more.
+    Expect(content.notes.capacity() * sizeof(MidiNote) <= 4 * data.size() + (16u << 20),
+           "the reading holds more than four times the file");
+    for (const MidiNote& note : content.notes) {
+        Expect(note.channel < 16 && note.key <= 127 && note.on >= 0, "a note outside the channels, keys or times");
+    }
+    const MidiSurvey survey = SurveyMidiContent(content);
+    Expect(survey.automaticChoice.size() <= 4, "the automatic choice has more than four channels");
+    const ImportedMelody melody = ImportMidiContent(std::move(content));
+    Expect(melody.tempo >= 1 && melody.tempo <= 255, "imported tempo outside 1..255");
+    MelodyStore store;
+    try {
+        BuildImportedMelody(store, melody);
+    } catch (const QuaverlyError&) {
+        return;
+    }
+    Expect(store.IsMelodyImage(), "the imported score is not a melody image");
+}
+
 std::span<const NamedEntry> Entries()
 {
-    static constexpr std::array<NamedEntry, 13> table{{
+    static constexpr std::array<NamedEntry, 14> table{{
         {"ScoreParser", ScoreParserEntry},
         {"MelodyImage", MelodyImageEntry},
         {"MelodyText", MelodyTextEntry},
@@ -684,6 +712,7 @@ std::span<const NamedEntry> Entries()
         {"MfiMelody", MfiMelodyEntry},
         {"RtttlText", RtttlTextEntry},
         {"MmlText", MmlTextEntry},
+        {"MusicXml", MusicXmlEntry},
     }};
     return table;
 }

@@ -59,6 +59,10 @@ void MfiMelodyEntry(std::string_view data);
 void RtttlTextEntry(std::string_view data);
 void MmlTextEntry(std::string_view data);
 
+// The bytes as a MusicXML score (plain or ".mxl"): the reading within its
+// memory bound, the channel survey, the import and the melody it builds.
+void MusicXmlEntry(std::string_view data);
+
 struct NamedEntry {
     std::string_view target;  // the fuzz target's name without "Fuzz": "ScoreParser"
     void (*entry)(std::string_view data);

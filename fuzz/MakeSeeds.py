@@ -195,6 +195,64 @@ def example_round_trip(data):
     return head + b"\x00".join([score for _, _, score in voices] + [title, b"", b"", b""])
 
 
+def musicxml(measures, parts=1, timewise=False, doctype=""):
+    """A small MusicXML score: the same measures in every part."""
+    part_list = "".join('<score-part id="P%d"><part-name>Part %d</part-name>'
+                        '<midi-instrument id="P%d-I1"><midi-program>%d</midi-program></midi-instrument></score-part>'
+                        % (p, p, p, p * 7) for p in range(1, parts + 1))
+    if timewise:
+        body = "".join('<measure number="%d">%s</measure>' % (m + 1, "".join(
+            '<part id="P%d">%s</part>' % (p, content) for p in range(1, parts + 1)))
+            for m, content in enumerate(measures))
+        root = "score-timewise"
+    else:
+        body = "".join('<part id="P%d">%s</part>' % (p, "".join(
+            '<measure number="%d">%s</measure>' % (m + 1, content) for m, content in enumerate(measures)))
+            for p in range(1, parts + 1))
+        root = "score-partwise"
+    return ('<?xml version="1.0" encoding="UTF-8"?>%s<%s version="3.1"><work><work-title>Seed</work-title></work>'
+            '<part-list>%s</part-list>%s</%s>' % (doctype, root, part_list, body, root)).encode()
+
+
+def xml_note(step, octave, duration, extra=""):
+    return ("<note><pitch><step>%s</step><octave>%d</octave></pitch><duration>%d</duration>%s</note>"
+            % (step, octave, duration, extra))
+
+
+XML_FIRST = ('<attributes><divisions>4</divisions><staves>2</staves></attributes>'
+             '<direction><direction-type><metronome><beat-unit>quarter</beat-unit><per-minute>96</per-minute>'
+             '</metronome></direction-type><sound tempo="96"/></direction>')
+MUSICXML = [
+    musicxml([XML_FIRST + xml_note("C", 4, 4) + xml_note("E", 4, 4, "<chord/>") + xml_note("G", 4, 12)]),
+    musicxml([XML_FIRST + xml_note("C", 5, 16, '<tie type="start"/>'), xml_note("C", 5, 16, '<tie type="stop"/>')], 2),
+    musicxml([XML_FIRST + xml_note("D", 4, 8) + "<backup><duration>8</duration></backup>" +
+              xml_note("A", 3, 8, "<staff>2</staff>") + "<forward><duration>8</duration></forward>"], 1, True),
+    musicxml(['<barline><repeat direction="forward"/></barline>' + XML_FIRST + xml_note("E", 4, 16),
+              '<barline><ending number="1" type="start"/></barline>' + xml_note("F", 4, 16) +
+              '<barline><ending number="1" type="stop"/><repeat direction="backward" times="3"/></barline>',
+              '<barline><ending number="2, 3" type="start"/></barline>' + xml_note("G", 4, 16)]),
+    musicxml([XML_FIRST + "<note><grace/><pitch><step>B</step><octave>4</octave></pitch><type>16th</type></note>" +
+              "<note><pitch><step>B</step><alter>-1</alter><octave>4</octave></pitch><type>eighth</type><dot/>"
+              "<time-modification><actual-notes>3</actual-notes><normal-notes>2</normal-notes></time-modification>"
+              "<notations><articulations><staccato/></articulations></notations></note>"
+              "<note><unpitched><display-step>C</display-step><display-octave>4</display-octave></unpitched>"
+              "<duration>4</duration></note><note><rest measure=\"yes\"/><duration>16</duration></note>"]),
+    musicxml([XML_FIRST + xml_note("C", 4, 4)], 1, False, '<!DOCTYPE score-partwise [<!ENTITY a "b">]>'),
+]
+
+
+def mxl(score):
+    import io
+    import zipfile
+    buffer = io.BytesIO()
+    with zipfile.ZipFile(buffer, "w", zipfile.ZIP_DEFLATED) as archive:
+        archive.writestr("mimetype", "application/vnd.recordare.musicxml", zipfile.ZIP_STORED)
+        archive.writestr("META-INF/container.xml",
+                         '<container><rootfiles><rootfile full-path="score.xml"/></rootfiles></container>')
+        archive.writestr("score.xml", score)
+    return buffer.getvalue()
+
+
 def write(target, named):
     folder = SEEDS / target
     shutil.rmtree(folder, ignore_errors=True)
@@ -222,6 +280,8 @@ def main():
           + [("short.pmr", bytes(100))])
     write("MidiFile", [("song%02d.mid" % i, d) for i, d in enumerate(MIDI_FILES)])
     write("RingtoneBook", [("book%02d.ktm" % i, d) for i, d in enumerate(BOOKS)])
+    write("MusicXml", [("score%02d.musicxml" % i, d) for i, d in enumerate(MUSICXML)]
+          + [("score%02d.mxl" % i, mxl(d)) for i, d in enumerate(MUSICXML[:2])])
     write("RoundTrip", [("trip%02d" % i, d) for i, d in enumerate(ROUND_TRIPS)]
           + [(p.stem, example_round_trip(p.read_bytes())) for p in examples])
 

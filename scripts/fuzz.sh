@@ -30,9 +30,9 @@ fi
 # small enough to keep the executions fast.
 declare -A maxLength=(
   [ScoreParser]=4096 [MelodyImage]=4096 [MelodyText]=8192 [MailText]=8192
-  [NumericText]=4096 [PocketMelody]=4096 [RingtoneBook]=16384 [RoundTrip]=2048 [Journal]=8192 [MidiFile]=8192 [MfiMelody]=8192 [RtttlText]=4096 [MmlText]=4096
+  [NumericText]=4096 [PocketMelody]=4096 [RingtoneBook]=16384 [RoundTrip]=2048 [Journal]=8192 [MidiFile]=8192 [MfiMelody]=8192 [RtttlText]=4096 [MmlText]=4096 [MusicXml]=16384
 )
-targets=(ScoreParser MelodyImage MelodyText MailText NumericText PocketMelody RingtoneBook RoundTrip Journal MidiFile MfiMelody RtttlText MmlText)
+targets=(ScoreParser MelodyImage MelodyText MailText NumericText PocketMelody RingtoneBook RoundTrip Journal MidiFile MfiMelody RtttlText MmlText MusicXml)
 
 echo "== fuzz build ($build)"
 CC=clang CXX=clang++ cmake -S . -B "$build" -G Ninja -DQUAVERLY_FUZZ=ON -DQUAVERLY_GUI=OFF \

@@ -13,6 +13,7 @@ run_packages=(
   libavcodec-dev libavformat-dev libswresample-dev libavutil-dev
   fonts-ipafont-gothic
   qt6-translations-l10n
+  libzip-dev
 )
 package_packages=(
   help2man librsvg2-bin dpkg-dev
@@ -28,6 +29,7 @@ test_packages=(
   sox ffmpeg
   nodejs npm
   planetblupi-music-midi openttd-openmsx
+  musescore3
 )
 
 wanted=("${run_packages[@]}")

@@ -19,6 +19,7 @@
 #include "base/Messages.h"
 #include "UnitMld/NotationTables.h"
 #include "UnitNum/NumericImport.h"
+#include "UnitXml/MusicXmlImport.h"
 #include "UnitMld/MldLayout.h"
 #include "platform/SjisText.h"
 #include "UnitText/TextMelodyImport.h"
@@ -32,7 +33,7 @@ namespace {
 const QString MelodyFilter = QStringLiteral("iメロディファイル(*.mld)");
 const QString OtherFormatsFilter = QStringLiteral(
     "iメロディテキストファイル(*.tml);;chakumelo数値形式(*.c99);;ケータイリンク着メロ帳(*.ktm);;ポケットメロディ(*."
-    "pmr);;RTTTL着メロ・MML(*.rtttl *.mml *.txt)");
+    "pmr);;RTTTL着メロ・MML(*.rtttl *.mml *.txt);;MusicXML(*.musicxml *.xml *.mxl)");
 
 }  // namespace
 
@@ -270,6 +271,9 @@ void TFormMain::ReadGivenFile(const QString& path, const FileRoute& route, bool 
             return;
         case ReadRoute::Midi:
             ImportMidiIntoEditor(path, askLossQuestion);
+            return;
+        case ReadRoute::MusicXml:
+            ImportMusicXmlIntoEditor(path, askLossQuestion);
             return;
         case ReadRoute::TextMelody:
             ImportTextMelodyIntoEditor(path, askLossQuestion);

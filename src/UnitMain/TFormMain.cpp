@@ -207,6 +207,7 @@ void TFormMain::ConnectMenu()
         {m_ui->mnExportAudio, &TFormMain::mnExportAudioClick},
         {m_ui->mnExportRtttl, &TFormMain::mnExportRtttlClick},
         {m_ui->mnExportMml, &TFormMain::mnExportMmlClick},
+        {m_ui->mnExportMusicXml, &TFormMain::mnExportMusicXmlClick},
         {m_ui->mnExit1, &TFormMain::mnExit1Click},
         {m_ui->mnMakeMld, &TFormMain::mnMakeMldClick},
         {m_ui->mnImportForEditing, &TFormMain::mnImportForEditingClick},

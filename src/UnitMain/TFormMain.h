@@ -96,6 +96,8 @@ public slots:
     // RTTTL and MML export (TextFormatCommands.cpp).
     void mnExportRtttlClick();
     void mnExportMmlClick();
+    // MusicXML export (MusicXmlCommands.cpp).
+    void mnExportMusicXmlClick();
     void mnExit1Click();
     // The drop handler: only the first name is used.
     void FileDrop1FileDrop(const QStringList& fileNames);
@@ -354,6 +356,8 @@ private:
     void ImportTextMelodyIntoEditor(const QString& path, bool askLossQuestion);
     std::optional<TextMelody> TextMelodyForExport();
     std::optional<QString> AskTextExportFile(const QString& filter, const QString& extension);
+    // A MusicXML score the same way (MusicXmlCommands.cpp).
+    void ImportMusicXmlIntoEditor(const QString& path, bool askLossQuestion);
     void SaveMelodyTo(const QString& path);
     // Save's body: the analysis question, then the bound file or Save As.
     void SaveDocument();

@@ -230,7 +230,7 @@ bool MidiImportReport::LostNothing() const
 {
     return notesOfOtherChannels == 0 && chordNotesDropped == 0 && notesClamped == 0 && notesCut == 0 &&
            notesMoved == 0 && tempoChanges == 0 && textsReplaced == 0 && notesTooLate == 0 &&
-           notesEndedAtLimit == 0;
+           notesEndedAtLimit == 0 && readerLosses.empty();
 }
 
 MidiSurvey SurveyMidiFile(std::string_view bytes, const std::string& name)
@@ -280,6 +280,8 @@ ImportedMelody ImportMidiContent(MidiContent content, const std::vector<int>& ch
     melody.tempo = report.tempo = Tempo(content, report);
     melody.title = ToSjisText(content.title, report.textsReplaced);
     melody.copyright = ToSjisText(content.copyright, report.textsReplaced);
+    report.readerNotes = std::move(content.readerNotes);
+    report.readerLosses = std::move(content.readerLosses);
 
     const int64_t quaverlyEnd =
         content.quaverlyLayout ? std::min<int64_t>(ToMelodyTicks(content.melodyEndTick, division), MaxSequenceTime) : -1;

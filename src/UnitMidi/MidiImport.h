@@ -68,6 +68,8 @@ struct MidiImportReport {
     int textsReplaced = 0;         // title or copyright with characters that have no Shift-JIS form
     int notesTooLate = 0;          // starting after the last tick a melody can hold
     int notesEndedAtLimit = 0;     // sounding past the last tick, cut there
+    std::vector<std::string> readerNotes;   // lines of the reader of another format (MidiContent)
+    std::vector<std::string> readerLosses;
     bool LostNothing() const;
 };
 

@@ -32,6 +32,9 @@ std::string MidiImportReportText(const MidiImportReport& report)
             AppendFormatted(text, Msg::MidiReportVoice, voice + 1, report.notesKept[v], report.channels[v]);
         }
     }
+    for (const std::string& line : report.readerNotes) {
+        text += line;
+    }
     if (report.LostNothing()) {
         text += Msg::MidiReportNoLoss;
         return text;
@@ -53,6 +56,9 @@ std::string MidiImportReportText(const MidiImportReport& report)
         if (count > 0) {
             AppendFormatted(text, format, MaxSequenceTime, count);
         }
+    }
+    for (const std::string& line : report.readerLosses) {
+        text += line;
     }
     if (report.notesCut > 0) {
         AppendFormatted(text, Msg::MidiLossOverlaps, report.notesCut, report.largestCut);

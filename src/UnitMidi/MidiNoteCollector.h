@@ -46,6 +46,10 @@ struct MidiContent {
     // Its first voice's track closes with a note-off of key 72 at the
     // melody's end, unless the melody has no event at all.
     bool endMarkerSeen = false;
+    // What a reader of another score format tells the import report, whole
+    // Shift-JIS lines: what it wrote out, and what it could not bring.
+    std::vector<std::string> readerNotes;
+    std::vector<std::string> readerLosses;
 
     MidiContent()
     {

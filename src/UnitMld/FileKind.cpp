@@ -9,7 +9,7 @@ namespace quaverly {
 
 FileKind FileKindOf(std::string_view path)
 {
-    static constexpr std::array<std::pair<std::string_view, FileKind>, 7> Kinds{{
+    static constexpr std::array<std::pair<std::string_view, FileKind>, 10> Kinds{{
         {".MLD", FileKind::Melody},
         {".PMR", FileKind::PocketMelody},
         {".TML", FileKind::MelodyText},
@@ -17,6 +17,9 @@ FileKind FileKindOf(std::string_view path)
         {".MID", FileKind::Midi},
         {".MIDI", FileKind::Midi},
         {".KTM", FileKind::RingtoneBook},
+        {".MUSICXML", FileKind::MusicXml},
+        {".XML", FileKind::MusicXml},
+        {".MXL", FileKind::MusicXml},
     }};
     const std::string extension = UpperExtension(path);
     for (const auto& [text, kind] : Kinds) {

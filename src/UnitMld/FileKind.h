@@ -13,6 +13,7 @@ enum class FileKind {
     NumericText,   // ".c99": numeric note records
     Midi,          // ".mid", ".midi": a Standard MIDI File
     RingtoneBook,  // ".ktm": a ringtone book of songs
+    MusicXml,      // ".musicxml", ".xml", ".mxl": a MusicXML score, plain or compressed
     Other,
 };
 

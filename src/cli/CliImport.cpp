@@ -16,6 +16,7 @@
 #include "UnitMld/MelodyText.h"
 #include "UnitNum/NumericImport.h"
 #include "UnitText/TextMelodyImport.h"
+#include "UnitXml/MusicXmlImport.h"
 #include "base/FileIO.h"
 #include "base/Messages.h"
 
@@ -24,7 +25,7 @@ namespace quaverly::cli {
 namespace {
 
 constexpr std::string_view Help =
-    "Usage: quaverly-cli import FILE.c99|FILE.pmr|FILE.mid|FILE.mld|FILE.rtttl|FILE.mml|FILE.txt... (-o OUT | -d OUTDIR) [--jobs N] [--channels LIST] [--text]\n"
+    "Usage: quaverly-cli import FILE.c99|FILE.pmr|FILE.mid|FILE.mld|FILE.rtttl|FILE.mml|FILE.txt|FILE.musicxml|FILE.xml|FILE.mxl... (-o OUT | -d OUTDIR) [--jobs N] [--channels LIST] [--text]\n"
     "\n"
     "Reads numeric melody text (.c99: lines of MIDI note, length and channel),\n"
     "a pocket-melody file (.pmr: a melody behind a 192-byte header) or a\n"
@@ -32,6 +33,10 @@ constexpr std::string_view Help =
     "maker (.mld in the MFi layout: several tracks, 4-byte notes) and writes the\n"
     "melody file. A melody of another maker goes the MIDI file's way, its\n"
     "channel 4 x track + voice + 1 taken as that MIDI channel.\n"
+    "A MusicXML score (.musicxml, .xml, or the compressed .mxl) goes the same\n"
+    "way, each part (each staff of a part of several) a channel in score order;\n"
+    "repeats and voltas are played out, ties joined, grace notes dropped and\n"
+    "counted in the report.\n"
     "A MIDI file's import report (notes read, kept per voice, what could not\n"
     "come) is printed on standard error. Other extensions are refused as the\n"
     "window refuses them, and so are a file that is not a melody and a\n"
@@ -101,20 +106,23 @@ std::string ImportOne(const Arguments& arguments, const std::string& input, cons
     }
     const FileKind kind = FileKindOf(input);
     const bool midi = kind == FileKind::Midi;
+    const bool musicXml = IsMusicXmlPath(input);
     std::optional<MfiMelody> foreign;
     if (kind == FileKind::Melody) {
         LoadImage(store, input);
         foreign = ForeignMelody(store, input);
         store.ClearMelody();
     }
-    if (arguments.Has("--channels") && !midi && !foreign) {
+    if (arguments.Has("--channels") && !midi && !foreign && !musicXml) {
         throw UsageError("--channels is for a MIDI file (.mid, .midi) or a melody file of another maker");
     }
-    if (midi || foreign) {
+    if (midi || foreign || musicXml) {
         const std::vector<int> channels =
             arguments.Has("--channels") ? ChannelList(arguments.Value("--channels", "")) : std::vector<int>{};
-        ImportedMelody melody = foreign ? ImportMfiMelody(*foreign, channels)
-                                        : ImportMidiFile(ReadInput(input, MaxMidiFileSize), input, channels);
+        ImportedMelody melody =
+            foreign    ? ImportMfiMelody(*foreign, channels)
+            : musicXml ? ImportMusicXmlFile(ReadInput(input, MaxMusicXmlFileSize), input, channels)
+                       : ImportMidiFile(ReadInput(input, MaxMidiFileSize), input, channels);
         BuildImportedMelody(store, melody);
         WriteMelodyOrText(store, output, arguments.Has("--text"));
         return MidiImportReportText(melody.report);

@@ -31,6 +31,7 @@ std::span<const Subcommand* const> Subcommands()
         QUAVERLY_CLI_SUBCOMMAND(Ktm),
         QUAVERLY_CLI_SUBCOMMAND(Rtttl),
         QUAVERLY_CLI_SUBCOMMAND(Mml),
+        QUAVERLY_CLI_SUBCOMMAND(MusicXml),
     };
     return table;
 }

@@ -107,6 +107,8 @@ FileRoute DocumentController::RouteImport(std::string_view path)
             return Route(ReadRoute::MelodyText);
         case FileKind::RingtoneBook:
             return Route(ReadRoute::RingtoneBook);
+        case FileKind::MusicXml:
+            return Route(ReadRoute::MusicXml);
         case FileKind::PocketMelody:
             return Route(ReadRoute::Melody, true);
         case FileKind::NumericText:
@@ -133,6 +135,8 @@ FileRoute DocumentController::RouteDrop(std::string_view path)
             return Route(ReadRoute::MelodyText);
         case FileKind::RingtoneBook:
             return Route(ReadRoute::RingtoneBook);
+        case FileKind::MusicXml:
+            return Route(ReadRoute::MusicXml);
         case FileKind::Midi:
             return Route(ReadRoute::Midi);
         default:

@@ -35,7 +35,7 @@ enum class SaveRoute { BoundFile, AskName };
 
 // How a file chosen for import or dropped on the window is read.
 // TextMelody: RTTTL or MML (".rtttl", ".mml", or a ".txt" holding either).
-enum class ReadRoute { Melody, MelodyText, NumericText, RingtoneBook, Midi, TextMelody, NotSupported };
+enum class ReadRoute { Melody, MelodyText, NumericText, RingtoneBook, Midi, TextMelody, MusicXml, NotSupported };
 struct FileRoute {
     ReadRoute read = ReadRoute::NotSupported;
     bool notSupportedFirst = false;  // "未サポートです" is shown, then the file is read
