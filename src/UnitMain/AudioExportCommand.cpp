@@ -19,6 +19,7 @@
 
 #include "NativePath.h"
 #include "SuggestedFileName.h"
+#include "AudioExportReport.h"
 #include "TFormMain.h"
 #include "base/Messages.h"
 #include "platform/SjisText.h"
@@ -174,7 +175,9 @@ void TFormMain::mnExportAudioClick()
             // Options that cannot be kept still serve this export.
             ShowError(error);
         }
-        ExportWithProgress(this, {*midi, NativePath(QFileInfo(*chosen).fileName()), path, choice});
+        if (ExportWithProgress(this, {*midi, NativePath(QFileInfo(*chosen).fileName()), path, choice})) {
+            ReportAudioExported(m_services.messageBoxes, *chosen, *midi, choice);
+        }
     });
 #else
     m_services.messageBoxes.Warning(FromSjis(Msg::SynthesizerUnavailable));

@@ -52,7 +52,7 @@ void TFormMain::AdoptStagedMelody(StagedMelody staged, const QString& boundFile,
         // Save is there to explain itself: it never writes over the other maker's file.
         m_ui->mnSave1->setEnabled(true);
         if (ForeignMelody()->partial) {
-            m_ui->StatusBar1->showMessage(FromSjis(ForeignMelody()->partialMessage));
+            ShowNotice(FromSjis(ForeignMelody()->partialMessage));
         }
         m_editState = EditState::Current;
         DocumentChanged();
@@ -67,7 +67,7 @@ void TFormMain::AdoptStagedMelody(StagedMelody staged, const QString& boundFile,
     m_currentFileName = otherMaker ? QString() : boundFile;
     m_ui->mnSave1->setEnabled(enableSave);
     if (!staged.missing.empty()) {
-        m_ui->StatusBar1->showMessage(FromSjis(staged.missing));
+        ShowNotice(FromSjis(staged.missing));
     }
     // After the fields were filled: their change notices do not outlast the load.
     m_editState = EditState::Current;

@@ -122,6 +122,8 @@ void TFormMain::mnInfoClick()
     }
     m_melodyFileInfo = info;
     SetEditState(EditState::SettingsEdited);
+    // The texts change the file's size: the meter says it now.
+    m_liveAnalysis->Schedule();
 }
 
 void TFormMain::mnF0DataClick()
@@ -137,6 +139,7 @@ void TFormMain::mnF0DataClick()
     m_store.fff0DataSet = dataSet;
     m_store.fff0DataHex = dataHex;
     SetEditState(EditState::SettingsEdited);
+    m_liveAnalysis->Schedule();
 }
 
 void TFormMain::mnGetMailClick()
@@ -224,6 +227,8 @@ void TFormMain::ShiftScale(int semitones)
 void TFormMain::mnOptionClick()
 {
     m_services.dialogs.RunSetup();
+    // The meter's length is what plays, at the tempo adjustment.
+    m_liveAnalysis->Schedule();
 }
 
 void TFormMain::mnContentsClick()

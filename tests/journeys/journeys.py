@@ -651,6 +651,57 @@ def play_and_help(j):
     wait_for("the help window", lambda: any(w.title == "Quaverly ヘルプ" for w in program.windows()), timeout=20)
 
 
+def recent_and_undo(j):
+    """A file opened once is offered again in ファイル → 最近使ったファイル at
+    the next start; a note typed is taken back with 編集 → 元に戻す and
+    brought again with やり直し, from the menu as a person who does not know
+    the keys would; an audio export then says where it wrote and how long it
+    plays."""
+    target = j.build_example("kaeru.tml", j.path("kaeru.mld"))
+    before = note_names(j.voice_score(target))
+    first = j.start(target)
+    first.activate(first.main_window())
+    first.key("ctrl+q")
+    j.answer(first, ["alt+y"])  # 現在の音譜はなくなります。いいですか？
+    first.wait_exit()
+
+    program = j.start()
+    window = program.main_window()
+    j.expect("無題" in window.title, f"the second start shows {window.title!r}, not a new document")
+    program.activate(window)
+    program.key("alt+f", "r", "1")
+    wait_for("the recent file to open", lambda: program.title().startswith("kaeru.mld"), timeout=20)
+    opened = j.page_text(program)
+    j.expect(opened, "the recent file opened with an empty first page")
+
+    j.click_page(program)
+    program.type("c")
+    j.expect(j.page_text(program) == opened + "ド", "the typed note is not at the page's end")
+    program.key("alt+e", "u")  # 元に戻す
+    undone = j.page_text(program)
+    j.check(undone == opened, f"編集 → 元に戻す left {undone[-8:]!r}, the file's page ends {opened[-8:]!r}")
+    program.key("alt+e", "r")  # やり直し
+    redone = j.page_text(program)
+    j.check(redone == opened + "ド", f"編集 → やり直し left {redone[-8:]!r}")
+
+    # Ctrl+S on a document bound to a file saves over it without a dialog.
+    program.key("ctrl+s")
+    j.answer(program, ["alt+y"])  # 音譜解析を行っていません。いいですか？
+    wait_for("the saved file to hold the new note",
+             lambda: len(note_names(j.voice_score(target))) == len(before) + 1, timeout=20)
+
+    program.activate(program.main_window())
+    program.key("alt+f", "u")  # 音声書き出し
+    sound = j.path("kaeru.wav")
+    j.save_in_dialog(program, sound)
+    j.answer(program, ["Return"], title="音声書き出し")
+    box = program.dialog("Quaverly", timeout=120)
+    j.check(os.path.isfile(sound) and os.path.getsize(sound) > 44, "the audio export wrote no sound")
+    program.activate(box)
+    program.key("Return")
+    wait_for("the finishing message to close", lambda: all(w.wid != box.wid for w in program.windows()))
+
+
 JOURNEYS = {
     "first_song": first_song,
     "midi_export": midi_export,
@@ -662,6 +713,7 @@ JOURNEYS = {
     "foreign_melody": foreign_melody,
     "roll_click": roll_click,
     "play_and_help": play_and_help,
+    "recent_and_undo": recent_and_undo,
 }
 
 
