@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <clocale>
+#include <langinfo.h>
 #include <iterator>
 #include <QLibraryInfo>
 #include <QLocale>
@@ -50,6 +51,11 @@ void RestoreLocaleEnvironment(const LocaleEnvironment& saved)
     // The C library and the programs started from this one keep the user's
     // own locale (a Japanese one may not even be installed).
     std::setlocale(LC_ALL, "");
+    // Qt reads and writes file names as UTF-8, as the application set it up.
+    const QByteArray codeset(nl_langinfo(CODESET));
+    if (codeset.compare("UTF-8", Qt::CaseInsensitive) != 0 && codeset.compare("utf8", Qt::CaseInsensitive) != 0) {
+        std::setlocale(LC_CTYPE, "C.UTF-8");
+    }
 }
 
 bool InstallQtTranslations(QCoreApplication& application)

@@ -16,6 +16,7 @@
 #include <QSet>
 #include <QStandardPaths>
 #include <QStatusBar>
+#include <QToolButton>
 #include <QtTest>
 
 #include "../core/MfiWriter.h"
@@ -360,6 +361,23 @@ private slots:
         if (key >= 45 && key < 45 + 64) {
             QCOMPARE(RollRowName(RollModel(), key - 45), name);
         }
+    }
+
+    // Sixteen channels' legend pushed the window wider than the screen (the
+    // twelfth channel, the scroll bar and the close button fell off) and
+    // the page box stayed shrunk after it.
+    void ManyChannelsLeaveTheWindowsWidthAlone()
+    {
+        WindowFixture fixture;
+        fixture.window.show();
+        const int before = fixture.window.minimumSizeHint().width();
+        fixture.window.FileDrop1FileDrop(
+            {fixture.WriteFile(QStringLiteral("busy.mld"), mfitest::BusyFourTrackFile(true))});
+        QVERIFY(WindowAccess::ForeignMelody(fixture.window) != nullptr);
+        QVERIFY(fixture.window.findChild<QToolButton*>("RollSolo16")->isVisibleTo(&fixture.window));
+        QCOMPARE(fixture.window.minimumSizeHint().width(), before);
+        fixture.window.mnNewClick();
+        QCOMPARE(fixture.window.minimumSizeHint().width(), before);
     }
 
     void CancelledChannelChoiceKeepsItShown()
