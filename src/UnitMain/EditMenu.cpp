@@ -43,11 +43,11 @@ EditMenu::EditMenu(QWidget* window, QMenu* menu, std::function<QPlainTextEdit*()
                       {QKeySequence(Qt::CTRL | Qt::Key_Z)});
     m_redo = MakeItem(window, QStringLiteral("mnRedo"), QStringLiteral("やり直し(&R)"), QKeySequence::Redo,
                       {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
-    m_cut = MakeItem(window, QStringLiteral("mnCut"), QStringLiteral("切り取り(&T)"), QKeySequence::Cut,
+    m_cut = MakeItem(window, QStringLiteral("mnCut"), QStringLiteral("切り取り(&X)"), QKeySequence::Cut,
                      {QKeySequence(Qt::CTRL | Qt::Key_X)});
-    m_copy = MakeItem(window, QStringLiteral("mnCopy"), QStringLiteral("コピー(&C)"), QKeySequence::Copy,
+    m_copy = MakeItem(window, QStringLiteral("mnCopy"), QStringLiteral("コピー(&O)"), QKeySequence::Copy,
                       {QKeySequence(Qt::CTRL | Qt::Key_C)});
-    m_paste = MakeItem(window, QStringLiteral("mnPaste"), QStringLiteral("貼り付け(&P)"), QKeySequence::Paste,
+    m_paste = MakeItem(window, QStringLiteral("mnPaste"), QStringLiteral("貼り付け(&V)"), QKeySequence::Paste,
                        {QKeySequence(Qt::CTRL | Qt::Key_V)});
     m_findReplace = MakeItem(window, QStringLiteral("mnFindReplace"), QStringLiteral("検索と置換(&H)..."),
                              QKeySequence::Find, {QKeySequence(Qt::CTRL | Qt::Key_F), QKeySequence(Qt::CTRL | Qt::Key_H)});

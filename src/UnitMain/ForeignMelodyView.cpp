@@ -81,6 +81,11 @@ void TFormMain::UpdateControlsForView()
     if (auto* meter = findChild<QLabel*>(QStringLiteral("LabelMeter"))) {
         meter->setVisible(own);
     }
+    // Nor is there anything to list about them: the greyed boxes show the
+    // file's own values (ShowForeignSettings), which no analysis reads.
+    if (auto* list = findChild<QWidget*>(QStringLiteral("ListDiagnostics"))) {
+        list->setVisible(own);
+    }
     UpdateCommandsForView();
 }
 

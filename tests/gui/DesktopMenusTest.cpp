@@ -206,6 +206,26 @@ private slots:
         QVERIFY(!page->toPlainText().contains(QStringLiteral("＃")));
     }
 
+    // Two items of a menu with one letter: the letter opens neither (the
+    // Edit menu's 切り取り(&T) took 編集用に取り込む's key).
+    void MnemonicsAreUniqueInEachMenu()
+    {
+        WindowFixture fixture;
+        for (const QMenu* menu : fixture.window.findChildren<QMenu*>()) {
+            QSet<QChar> seen;
+            for (const QAction* action : menu->actions()) {
+                const QString text = action->text();
+                const qsizetype at = text.indexOf(QLatin1Char('&'));
+                if (at < 0 || at + 1 >= text.size() || text[at + 1] == QLatin1Char('&')) {
+                    continue;
+                }
+                const QChar letter = text[at + 1].toUpper();
+                QVERIFY2(!seen.contains(letter), qPrintable(menu->title() + ": " + text));
+                seen.insert(letter);
+            }
+        }
+    }
+
     void VoiceSwitchesAndRepeatHaveMnemonics()
     {
         WindowFixture fixture;

@@ -521,7 +521,7 @@ def foreign_melody(j):
     program.activate(window)
     program.key("alt+e")
     program.key("t")  # 編集用に取り込む
-    j.answer(program, ["Return"], title="MIDI読み込み")  # the channels as offered
+    j.answer(program, ["Return"], title="編集用に取り込む")  # the channels as offered
     j.answer(program, ["Return"])  # what the import kept and lost
     title = wait_for("the untitled import", lambda: "無題" in program.title() and program.title(), timeout=20)
     program.key("ctrl+shift+s")
