@@ -23,9 +23,9 @@ class EditMenu : public QObject {
     Q_OBJECT
 
 public:
-    // currentPage gives the page shown (nullptr on the sequence page);
-    // pagesChanged is emitted by the window when another page is shown.
-    // The items are put at the top of menu, followed by a separator.
+    // currentPage gives the page shown (nullptr on the sequence page); the
+    // window calls UpdateItems when another page is shown. The items are
+    // put at the top of menu, each group followed by a separator.
     EditMenu(QWidget* window, QMenu* menu, std::function<QPlainTextEdit*()> currentPage);
 
     QAction* Undo() const { return m_undo; }
