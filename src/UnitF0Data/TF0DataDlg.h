@@ -10,6 +10,7 @@
 #include <string>
 
 class QLineEdit;
+class QLabel;
 
 namespace Ui {
 class TF0DataDlg;
@@ -21,6 +22,12 @@ namespace quaverly {
 // and 63-82; a line gets fewer or none when the text is shorter, and
 // characters beyond the 82nd are not shown.
 std::array<QString, 5> SplitFFF0DataHex(const QString& hex);
+
+// What keeps the five lines from being written as typed, or empty when they
+// can be: digits that are not hexadecimal, an odd count of digits, a line
+// longer than its bytes, or a line short of its bytes before a line that is
+// not empty (the bytes after it would move).
+QString FFF0DataProblem(const std::array<QString, 5>& lines);
 
 class TF0DataDlg : public QDialog {
     Q_OBJECT
@@ -40,6 +47,9 @@ public:
 
 private:
     std::array<QLineEdit*, 5> DataLines() const;
+    // Says what is wrong under the lines, and lets OK through only without a fault.
+    void CheckLines();
+    QLabel* m_problem = nullptr;
 
     std::unique_ptr<Ui::TF0DataDlg> ui;
 };

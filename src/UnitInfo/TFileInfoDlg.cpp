@@ -1,5 +1,7 @@
 #include "TFileInfoDlg.h"
 
+#include <QDate>
+#include <QLabel>
 #include <QPlainTextEdit>
 #include <string>
 
@@ -22,6 +24,20 @@ std::string EditedOrOriginal(const QString& shown, const std::string& original)
 
 }  // namespace
 
+QString FileInfoProblem(const QString& copyright, const QString& date)
+{
+    for (const QChar c : copyright) {
+        if (FromSjis(ToSjis(QString(c))) != QString(c)) {
+            return QStringLiteral("著作権情報の「%1」は Shift-JIS で書けないため「?」になります。").arg(c);
+        }
+    }
+    if (!date.isEmpty() &&
+        (date.size() != 8 || !QDate::fromString(date, QStringLiteral("yyyyMMdd")).isValid())) {
+        return QStringLiteral("作成日付は「20260131」のように年月日の8桁で書いてください（空でもかまいません）。");
+    }
+    return {};
+}
+
 TFileInfoDlg::TFileInfoDlg(QWidget* parent) : QDialog(parent), ui(std::make_unique<Ui::TFileInfoDlg>())
 {
     ui->setupUi(this);
@@ -31,8 +47,16 @@ TFileInfoDlg::TFileInfoDlg(QWidget* parent) : QDialog(parent), ui(std::make_uniq
     m_facts->setGeometry(24, 200, 273, 160);
     m_facts->hide();
     ApplyWindowFont(this);
+    m_problem = new QLabel(this);
+    m_problem->setObjectName(QStringLiteral("LabelProblem"));
+    m_problem->setWordWrap(true);
+    m_problem->setStyleSheet(QStringLiteral("color: #b00000;"));
+    m_problem->setGeometry(16, height(), width() - 32, 2 * fontMetrics().height() + 4);
+    resize(width(), height() + m_problem->height() + 4);
     m_designedSize = size();
     setFixedSize(size());
+    connect(ui->EditCopy, &QLineEdit::textChanged, this, &TFileInfoDlg::CheckFields);
+    connect(ui->EditDate, &QLineEdit::textChanged, this, &TFileInfoDlg::CheckFields);
     connect(ui->OKBtn, &QPushButton::clicked, this, &QDialog::accept);
     connect(ui->CancelBtn, &QPushButton::clicked, this, &QDialog::reject);
 }
@@ -44,6 +68,10 @@ void TFileInfoDlg::SetReadOnly(bool readOnly)
     m_readOnly = readOnly;
     ui->EditCopy->setReadOnly(readOnly);
     ui->EditDate->setReadOnly(readOnly);
+    // Read-only looks read-only: the fields of another maker's file take no typing.
+    const QString look = readOnly ? QStringLiteral("QLineEdit { background: palette(window); }") : QString();
+    ui->EditCopy->setStyleSheet(look);
+    ui->EditDate->setStyleSheet(look);
     ui->CheckBoxSorc->setEnabled(!readOnly);
     ui->CancelBtn->setVisible(!readOnly);
     m_facts->setVisible(readOnly);
@@ -52,6 +80,16 @@ void TFileInfoDlg::SetReadOnly(bool readOnly)
     ui->OKBtn->move(ui->OKBtn->x(), 220 + extra);
     ui->CancelBtn->move(ui->CancelBtn->x(), 220 + extra);
     setFixedSize(m_designedSize.width(), m_designedSize.height() + extra);
+    m_problem->move(m_problem->x(), ui->OKBtn->y() + ui->OKBtn->height() + 4);
+    CheckFields();
+}
+
+void TFileInfoDlg::CheckFields()
+{
+    // The texts of another maker's file are shown as they are, never written.
+    const QString problem = m_readOnly ? QString() : FileInfoProblem(ui->EditCopy->text(), ui->EditDate->text());
+    m_problem->setText(problem);
+    ui->OKBtn->setEnabled(problem.isEmpty());
 }
 
 void TFileInfoDlg::LoadForeign(const MfiMelody& melody)

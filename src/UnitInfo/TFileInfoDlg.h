@@ -13,12 +13,18 @@
 #include "UnitMld/MelodyFileInfo.h"
 
 class QPlainTextEdit;
+class QLabel;
 
 namespace Ui {
 class TFileInfoDlg;
 }
 
 namespace quaverly {
+
+// What keeps the fields from being written as typed, or empty when they can
+// be: a date that is neither empty nor a real day written YYYYMMDD, or a
+// copyright with characters Shift-JIS cannot hold.
+QString FileInfoProblem(const QString& copyright, const QString& date);
 
 class TFileInfoDlg : public QDialog {
     Q_OBJECT
@@ -39,6 +45,9 @@ public:
 
 private:
     void SetReadOnly(bool readOnly);
+    // Says what is wrong under the buttons, and lets OK through only without a fault.
+    void CheckFields();
+    QLabel* m_problem = nullptr;
 
     std::unique_ptr<Ui::TFileInfoDlg> ui;
     QPlainTextEdit* m_facts = nullptr;  // the facts of a melody of another maker

@@ -22,6 +22,7 @@
 
 #include "NativePath.h"
 #include "SuggestedFileName.h"
+#include "AudioExportReport.h"
 #include "TFormMain.h"
 #include "UnitMfi/MfiMidi.h"
 #include "base/Messages.h"
@@ -227,10 +228,11 @@ void TFormMain::mnExportAudioClick()
         job.normalize = choice.normalize;
         job.maxSeconds = format == AudioFormat::M4r ? std::clamp(choice.maxSeconds, MinM4rSeconds, MaxM4rSeconds) : 0.0;
         job.loop = choice.loop && AudioFormatCanLoop(format);
-        if (ExportWithProgress(this, m_services.player, job) == AudioRenderResult::WrittenCut) {
-            m_services.messageBoxes.Information(FromSjis(Msg::AudioCutAtLimit) +
-                                                QString::number(job.maxSeconds, 'f', 1) + QStringLiteral(" ") +
-                                                FromSjis(Msg::SecondsUnit));
+        const AudioRenderResult result = ExportWithProgress(this, m_services.player, job);
+        // One message: where the file is, how long it plays, and the cut at
+        // the length limit when there was one.
+        if (result != AudioRenderResult::Cancelled) {
+            ReportAudioExported(m_services.messageBoxes, *chosen, job, result == AudioRenderResult::WrittenCut);
         }
     });
 #else

@@ -1,5 +1,7 @@
 #include "DiagnosticsView.h"
 
+#include "UnitMidi/MidiWriter.h"
+
 #include <QEvent>
 #include <QHelpEvent>
 #include <QLabel>
@@ -190,14 +192,20 @@ void DiagnosticsView::Underline(int voice, const std::vector<Diagnostic>& diagno
 
 void DiagnosticsView::ShowMeter(const PageCheckResult& result)
 {
+    // As the MIDI writer plays it: each quarter lasts the adjustment's percent.
+    const std::optional<int32_t> percent = m_tempoAdjustment ? m_tempoAdjustment() : std::nullopt;
+    const int played = percent.value_or(100);
     QString text = Formatted(Msg::MeterSize, {static_cast<int>(result.imageBytes)}) + QStringLiteral("  ") +
-                   Minutes(result.lengthSeconds) + QStringLiteral("  ") +
+                   Minutes(result.lengthSeconds * played / 100.0) + QStringLiteral("  ") +
                    Formatted(Msg::MeterNotes, {result.notesPerVoice[0], result.notesPerVoice[1],
                                                result.notesPerVoice[2], result.notesPerVoice[3]});
     if (result.refusal) {
         text += QStringLiteral("  ") + FromSjis(Msg::MeterRefused);
     }
     m_meter->setText(text);
+    m_meter->setToolTip(QStringLiteral("ファイルの大きさ、テンポ調整 %1％ で再生したときの長さ、"
+                                       "各音の音符の数（タイでつながった長い音は、ファイルに書かれる音符ごとに数えます）")
+                            .arg(played));
 }
 
 void DiagnosticsView::Choose(int row)

@@ -4,6 +4,10 @@
 // the characters, what a refusal allows, and the meter in the status bar.
 #pragma once
 
+#include <cstdint>
+#include <functional>
+#include <optional>
+
 #include <QList>
 #include <QObject>
 #include <QStringList>
@@ -32,6 +36,9 @@ public:
     // The page's caption without its count ("♪第1音", or "第1音" while the
     // voice is switched off for play): the one place a page's caption is made.
     void SetPageTitle(int voice, const QString& title);
+    // The tempo adjustment in percent (nothing: the melody's own tempo), read
+    // at each showing: the meter's length is how long the melody plays.
+    void SetTempoAdjustment(std::function<std::optional<int32_t>()> percent) { m_tempoAdjustment = std::move(percent); }
     // The row's place: its page shown, its characters selected, the focus in the page.
     void Choose(int row);
 
@@ -58,6 +65,7 @@ protected:
 private:
     void Underline(int voice, const std::vector<Diagnostic>& diagnostics);
     void ShowMeter(const PageCheckResult& result);
+    std::function<std::optional<int32_t>()> m_tempoAdjustment;
     void ShowPageTitle(int voice);
 
     QTabWidget* m_pages;

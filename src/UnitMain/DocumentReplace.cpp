@@ -52,7 +52,7 @@ void TFormMain::AdoptStagedMelody(StagedMelody staged, const QString& boundFile,
         // Save is there to explain itself: it never writes over the other maker's file.
         m_ui->mnSave1->setEnabled(true);
         if (ForeignMelody()->partial) {
-            m_ui->StatusBar1->showMessage(FromSjis(ForeignMelody()->partialMessage));
+            ShowNotice(FromSjis(ForeignMelody()->partialMessage));
         }
         m_document.SetState(EditState::Current);
         DocumentChanged();
@@ -65,7 +65,7 @@ void TFormMain::AdoptStagedMelody(StagedMelody staged, const QString& boundFile,
     ShowSequenceInRoll(m_store.Sequence());
     m_ui->mnSave1->setEnabled(enableSave);
     if (!missing.empty()) {
-        m_ui->StatusBar1->showMessage(FromSjis(missing));
+        ShowNotice(FromSjis(missing));
     }
     // After the fields were filled: their change notices do not outlast the load.
     m_document.SetState(EditState::Current);

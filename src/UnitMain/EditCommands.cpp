@@ -107,7 +107,7 @@ void TFormMain::mnInfoClick()
     }
     m_document.FileInfo() = info;
     SetEditState(EditState::SettingsEdited);
-    // The header texts count in the size and have their limit.
+    // The texts change the file's size: the meter says it now.
     m_liveAnalysis->Schedule();
 }
 
@@ -124,6 +124,7 @@ void TFormMain::mnF0DataClick()
     m_store.fff0DataSet = dataSet;
     m_store.fff0DataHex = dataHex;
     SetEditState(EditState::SettingsEdited);
+    m_liveAnalysis->Schedule();
 }
 
 void TFormMain::mnGetMailClick()
@@ -222,6 +223,8 @@ void TFormMain::mnOptionClick()
     m_services.dialogs.RunSetup();
     // The adjustment as the dialog leaves it, read once here for every later use.
     m_document.SetTempoAdjustment(ReadTempoAdjustment(ToSjis(m_services.dialogs.EditTempoText())));
+    // The meter's length is what plays, at the tempo adjustment.
+    m_liveAnalysis->Schedule();
 }
 
 void TFormMain::mnContentsClick()

@@ -115,6 +115,7 @@ void TFormMain::ResetEditor()
     m_ui->EditTitle->clear();
     m_ui->mnSave1->setEnabled(false);
     m_ui->StatusBar1->clearMessage();
+    ShowNotice(QString());
     m_ui->PageControl1->setCurrentWidget(m_ui->TabSheet1);
     // Last: the controls' change notices above have set it meanwhile.
     m_document.Reset();

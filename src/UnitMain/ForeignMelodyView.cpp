@@ -44,6 +44,7 @@ void TFormMain::EnterForeignView(MfiMelody melody, const QString& path)
     m_ui->EditTitle->setText(FromSjis(m_foreign->melody.title));
     m_roll->SetForeignMelody(m_foreign->melody);
     UpdateControlsForView();
+    ShowForeignSettings();
 }
 
 void TFormMain::LeaveForeignView()
@@ -66,12 +67,24 @@ void TFormMain::UpdateControlsForView()
         VoiceMemo(voice)->setReadOnly(!own);
         VoiceTone(voice)->setEnabled(own);
         VoiceVolume(voice)->setEnabled(own);
+        if (own) {
+            // The channel each greyed box stood for (ShowForeignSettings).
+            VoiceTone(voice)->setToolTip(QString());
+            VoiceVolume(voice)->setToolTip(QString());
+        }
     }
     m_ui->ComboBoxTempo->setEnabled(own);
     m_ui->EditTitle->setReadOnly(!own);
+    // Read-only looks read-only: no field that seems to take typing ignores it.
+    m_ui->EditTitle->setStyleSheet(own ? QString() : QStringLiteral("QLineEdit { background: palette(window); }"));
     // The meter measures the pages, which hold nothing of a melody shown as it is.
     if (auto* meter = findChild<QLabel*>(QStringLiteral("LabelMeter"))) {
         meter->setVisible(own);
+    }
+    // Nor is there anything to list about them: the greyed boxes show the
+    // file's own values (ShowForeignSettings), which no analysis reads.
+    if (auto* list = findChild<QWidget*>(QStringLiteral("ListDiagnostics"))) {
+        list->setVisible(own);
     }
     UpdateCommandsForView();
 }
@@ -113,10 +126,25 @@ std::string TFormMain::ForeignMidiBytes()
     return MfiMidiFileBytes(m_foreign->melody);
 }
 
+namespace {
+
+// The import report headed as what it reports: a fold for editing, not a MIDI file read.
+std::string ForEditingReport(std::string report)
+{
+    if (report.starts_with(Msg::MidiReportHead)) {
+        report.replace(0, Msg::MidiReportHead.size(), ToSjis(QStringLiteral("編集用に取り込んだ結果\r\n")));
+    }
+    return report;
+}
+
+}  // namespace
+
 std::optional<StagedMelody> TFormMain::FoldForeignMelody()
 {
     const MfiMelody& melody = m_foreign->melody;
-    const std::optional<std::vector<int>> channels = m_services.dialogs.RunMidiChannels(SurveyMfiMelody(melody));
+    MidiSurvey survey = SurveyMfiMelody(melody);
+    survey.dialogTitle = ToSjis(QStringLiteral("編集用に取り込む"));
+    const std::optional<std::vector<int>> channels = m_services.dialogs.RunMidiChannels(survey);
     if (!channels) {
         return std::nullopt;
     }
@@ -127,7 +155,7 @@ std::optional<StagedMelody> TFormMain::FoldForeignMelody()
     if (staged) {
         staged->otherMakerReport = std::string(Msg::MfiOpenedForEditing) +
                                    (melody.partial ? melody.partialMessage + "\r\n" : std::string()) +
-                                   MidiImportReportText(imported.report);
+                                   ForEditingReport(MidiImportReportText(imported.report));
     }
     return staged;
 }

@@ -21,7 +21,7 @@ LiveAnalysis::Checker KeptPagesChecker()
 {
     auto checker = std::make_shared<PageChecker>();
     return [checker](const LiveAnalysisInput& input) {
-        return checker->Check(input.texts, input.info, input.extendedNotation);
+        return checker->Check(input.texts, input.info, input.extendedNotation, input.fff0);
     };
 }
 

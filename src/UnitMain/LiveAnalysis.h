@@ -24,6 +24,7 @@ struct LiveAnalysisInput {
     EditorTexts texts;
     MelodyFileInfo info;
     bool extendedNotation = false;
+    Fff0Data fff0;
 };
 
 class LiveAnalysis : public QObject {

@@ -17,6 +17,7 @@ void TFormMain::StartUp(const QStringList& arguments)
     m_document.SetState(EditState::Empty);
     // Before the window is first shown: a stored placement replaces the designed one.
     m_winPlace->RestorePlacement();
+    FitToScreen();
     m_document.FileInfo().version = "0100";
     ResetEditor();
 
@@ -25,6 +26,7 @@ void TFormMain::StartUp(const QStringList& arguments)
     m_keyMappingOff = line.keyMappingOff;
     m_playAndExit = line.playAndExit;
     m_commandLineMode = line.mode;
+    UpdateDesktopSigns();
     // The file argument is bound only once its file has been read as a melody.
     QString fileArgument = line.fileName;
 

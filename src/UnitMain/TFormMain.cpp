@@ -22,6 +22,7 @@
 #include <QTreeView>
 
 #include "DiagnosticsView.h"
+#include "EditMenu.h"
 #include "LiveAnalysis.h"
 #include "SequenceRowModel.h"
 #include "base/Errors.h"
@@ -136,11 +137,13 @@ TFormMain::TFormMain(MelodyStore& store, const WindowServices& services, QWidget
     SetUpLiveAnalysis();
     ConnectChangeNotices();
     SetUpRoll();
+    SetUpDesktopMenus();
     // The diagnostics list and the roll sit below the pages: the pages keep
     // room to type in at any window size, a stored small placement included.
     m_ui->PageControl1->setMinimumHeight(PagesMinimumHeight);
     setMinimumSize(minimumSize().expandedTo(minimumSizeHint()));
     resize(size().expandedTo(sizeHint()));
+    FitToScreen();
     m_services.player.SetNotify([this] { MediaPlayer1Notify(); });
     // Both components belong to the window: the placement is saved when it
     // closes and when it is destroyed.
@@ -164,6 +167,8 @@ TFormMain::~TFormMain()
 {
     // The player outlives the window: it must not call back into it.
     m_services.player.SetNotify({});
+    // Before the pages go: their last signals must not reach the Edit menu.
+    delete m_editMenu;
     // A window that ends without a crash leaves no journal behind.
     RemoveJournal();
 }
@@ -179,7 +184,9 @@ void TFormMain::SetUpLook()
     // that is one line of 100,000 characters after a load or an analysis
     // (laid out again at every key typed into it) takes a fraction of the time.
     for (int voice = 1; voice <= VoiceCount; ++voice) {
-        QFont pageFont = VoiceMemo(voice)->font();
+        // Fixed-width: a full-width digit is twice a half-width one, as the
+        // notation tells them apart (「ド４」 and 「ド4」).
+        QFont pageFont = FixedPitchFont();
         pageFont.setStyleStrategy(QFont::PreferNoShaping);
         VoiceMemo(voice)->setFont(pageFont);
     }
@@ -257,6 +264,7 @@ void TFormMain::SetUpShortcuts()
 void TFormMain::DocumentChanged()
 {
     UpdateWindowTitle();
+    UpdateDesktopSigns();
     if (!m_journalFolder.isEmpty()) {
         m_journalTimer->start();
     }
@@ -315,9 +323,13 @@ void TFormMain::SetUpLiveAnalysis()
     meter->setObjectName(QStringLiteral("LabelMeter"));
     m_ui->StatusBar1->addPermanentWidget(meter);
     m_liveAnalysis = new LiveAnalysis(
-        [this] { return LiveAnalysisInput{CollectEditorTexts(), m_document.FileInfo(), m_extendedNotation}; }, this);
+        [this] {
+            return LiveAnalysisInput{CollectEditorTexts(), m_document.FileInfo(), m_extendedNotation,
+                                     {m_store.fff0DataSet, m_store.fff0DataHex}};
+        }, this);
     m_diagnosticsView = new DiagnosticsView(m_ui->PageControl1, {VoiceMemo(1), VoiceMemo(2), VoiceMemo(3), VoiceMemo(4)},
                                             list, meter, this);
+    m_diagnosticsView->SetTempoAdjustment([this] { return Adjustment().percent; });
     connect(m_liveAnalysis, &LiveAnalysis::Analysed, m_diagnosticsView, &DiagnosticsView::Show);
     connect(m_diagnosticsView, &DiagnosticsView::UnderlinesChanged, this,
             [this](int voice) { ApplyPageHighlights(voice + 1); });

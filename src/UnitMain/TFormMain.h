@@ -43,6 +43,7 @@ class QAction;
 class QActionGroup;
 class QCloseEvent;
 class QDockWidget;
+class QLabel;
 class QTimer;
 class QComboBox;
 class QLineEdit;
@@ -57,7 +58,9 @@ namespace quaverly {
 struct JournalContent;
 
 class DiagnosticsView;
+class EditMenu;
 class LiveAnalysis;
+class RecentFiles;
 class SequenceRowModel;
 class TPianoRoll;
 class TFileDrop;
@@ -473,6 +476,25 @@ private:
     bool m_terminateRequested = false;
     // Set by Exit once its question is answered, so closing does not ask again.
     bool m_closeApproved = false;
+
+    // The recent files, the Edit menu's text commands, the keys and the
+    // signs a desktop user expects (DesktopMenus.cpp).
+    void SetUpDesktopMenus();
+    void UpdateDesktopSigns();
+    void OpenRecentFile(const QString& path);
+    // The greyed boxes say what the shown melody of another maker holds
+    // (ForeignSettingsView.cpp).
+    void ShowForeignSettings();
+    // The window within the screen's free area, its title bar included: the
+    // first size and a restored placement never reach past the screen.
+    void FitToScreen();
+    // A notice about the document just loaded, shown whole over the pages;
+    // hidden when the editor is reset.
+    void ShowNotice(const QString& text);
+    class NoticeBar* m_noticeBar = nullptr;
+    RecentFiles* m_recentFiles = nullptr;
+    EditMenu* m_editMenu = nullptr;
+    QLabel* m_extendedSign = nullptr;
 
     QString m_journalFolder;
     QTimer* m_journalTimer = nullptr;  // single shot, restarted by every edit

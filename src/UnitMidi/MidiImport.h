@@ -32,6 +32,7 @@ struct MidiChannelSummary {
 struct MidiSurvey {
     std::vector<MidiChannelSummary> channels;  // channels with notes or a program, in channel order
     std::vector<int> automaticChoice;          // channels 1..16 in voice order; 0 leaves a voice to chords
+    std::string dialogTitle;                   // Shift-JIS; empty: the channel dialog's own title
 };
 
 // One event of a voice in melody ticks. Gate 0 is a rest.

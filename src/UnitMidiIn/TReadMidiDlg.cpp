@@ -39,6 +39,7 @@ TReadMidiDlg::~TReadMidiDlg() = default;
 void TReadMidiDlg::LoadSurvey(const MidiSurvey& survey)
 {
     QTreeWidget* list = m_ui->ListViewChannels;
+    setWindowTitle(survey.dialogTitle.empty() ? QStringLiteral("MIDI読み込み") : FromSjis(survey.dialogTitle));
     const QSignalBlocker blocker(list);
     list->clear();
     for (const MidiChannelSummary& summary : survey.channels) {

@@ -18,10 +18,12 @@ namespace {
 
 // The result from an analysis run into a fresh store with a sink of its own.
 template <typename Analyse>
-PageCheckResult CheckWith(const EditorTexts& texts, Analyse analyse)
+PageCheckResult CheckWith(const EditorTexts& texts, Analyse analyse, const Fff0Data& fff0 = {})
 {
     PageCheckResult result;
     MelodyStore store;
+    store.fff0DataSet = fff0.set;
+    store.fff0DataHex = fff0.hex;
     DiagnosticSink diagnostics;
     try {
         AnalysisResult analysis = analyse(store, diagnostics);
@@ -63,7 +65,8 @@ PageCheckResult CheckPages(const EditorTexts& texts, const MelodyFileInfo& info,
     });
 }
 
-PageCheckResult PageChecker::Check(const EditorTexts& texts, const MelodyFileInfo& info, bool extendedNotation)
+PageCheckResult PageChecker::Check(const EditorTexts& texts, const MelodyFileInfo& info, bool extendedNotation,
+                                   const Fff0Data& fff0)
 {
     const std::lock_guard lock(m_mutex);
     m_pagesParsed = 0;
@@ -84,7 +87,7 @@ PageCheckResult PageChecker::Check(const EditorTexts& texts, const MelodyFileInf
     }
     return CheckWith(texts, [&](MelodyStore& store, DiagnosticSink& diagnostics) {
         return AnalyseParsedScore(store, texts, pages, info, ViewRows::Skip, &diagnostics, PagesOnTempoRefusal::Parse);
-    });
+    }, fff0);
 }
 
 int PageChecker::PagesParsed() const

@@ -34,6 +34,13 @@ struct PageCheckResult {
     SequenceList sequence;
 };
 
+// The FF F0 data the melody will carry, as the store keeps it: part of the
+// file's size.
+struct Fff0Data {
+    bool set = false;
+    std::string hex;
+};
+
 PageCheckResult CheckPages(const EditorTexts& texts, const MelodyFileInfo& info, bool extendedNotation);
 
 // The same check, made again and again as the pages are edited: each page's
@@ -43,7 +50,8 @@ PageCheckResult CheckPages(const EditorTexts& texts, const MelodyFileInfo& info,
 // check at a time: a second caller waits for the first.
 class PageChecker {
 public:
-    PageCheckResult Check(const EditorTexts& texts, const MelodyFileInfo& info, bool extendedNotation);
+    PageCheckResult Check(const EditorTexts& texts, const MelodyFileInfo& info, bool extendedNotation,
+                          const Fff0Data& fff0 = {});
     // How many pages the last check parsed.
     int PagesParsed() const;
 

@@ -273,6 +273,23 @@ RollNoteRef RollModel::NoteAtOffset(int page, int byteOffset) const
     return Note(*it).source.Contains(byteOffset) ? *it : RollNoteRef{};
 }
 
+RollNoteRef RollModel::NoteBeforeOffset(int page, int byteOffset) const
+{
+    if (page < 0 || page >= VoiceCount) {
+        return {};
+    }
+    const auto& refs = m_byOffset[static_cast<size_t>(page)];
+    auto it = std::partition_point(refs.begin(), refs.end(),
+                                   [&](RollNoteRef r) { return Note(r).source.offset < byteOffset; });
+    if (it == refs.begin()) {
+        return {};
+    }
+    // Of a note played more than once, the earliest, as NoteAtOffset gives.
+    const int offset = Note(*std::prev(it)).source.offset;
+    it = std::partition_point(refs.begin(), it, [&](RollNoteRef r) { return Note(r).source.offset < offset; });
+    return *it;
+}
+
 }  // namespace quaverly
 
 namespace quaverly {

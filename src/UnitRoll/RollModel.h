@@ -122,6 +122,9 @@ public:
     // The note whose characters hold a byte of a page; of a note played
     // more than once, the earliest.
     RollNoteRef NoteAtOffset(int page, int byteOffset) const;
+    // The last note whose characters start before the byte: the one a cursor
+    // on a rest, a blank or a line break has last passed. None before the first.
+    RollNoteRef NoteBeforeOffset(int page, int byteOffset) const;
 
 private:
     void Clear(int lanes);

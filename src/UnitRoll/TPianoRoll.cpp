@@ -5,6 +5,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QScrollArea>
 #include <QScrollBar>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -37,16 +38,7 @@ bool IsBlackKey(int midiKey)
     return step == 1 || step == 3 || step == 6 || step == 8 || step == 10;
 }
 
-// A row's name on the keyboard strip: the notation's name of an own note,
-// the octave's C ("C4" for key 60) of a MIDI key.
-QString RowName(const RollModel& model, int note)
-{
-    if (!model.IsForeign()) {
-        return FromSjis(NoteName(note));
-    }
-    static const char* const names[12] = {"C", "C#", "D", "D#", "E", "F", "F#", "G", "G#", "A", "A#", "B"};
-    return QString::fromLatin1(names[note % 12]) + QString::number(note / 12 - 1);
-}
+
 
 // The row that names its octave when not every row is named: do (own note
 // 3, key 48) and C.
@@ -56,6 +48,27 @@ bool NamesOctave(int midiKey)
 }
 
 }  // namespace
+
+// A row's name on the keyboard strip, in the notation's names for every
+// file: an own note's name, and for a MIDI key of another maker's melody the
+// same name with as many octave marks as it lies octaves from the unmarked
+// octave, also beyond the 64 notes an own melody can hold.
+QString RollRowName(const RollModel& model, int note)
+{
+    if (!model.IsForeign()) {
+        return FromSjis(NoteName(note));
+    }
+    // Own note n sounds as key n + 45; notes 27..38 carry no octave mark.
+    constexpr int KeyOffset = 45;
+    constexpr int UnmarkedFirst = 27;
+    constexpr int UnmarkedKey = UnmarkedFirst + KeyOffset;  // the unmarked do, key 72
+    const int step = ((note - UnmarkedKey) % 12 + 12) % 12;
+    const QString base = FromSjis(NoteName(UnmarkedFirst + step));
+    const int octave = (note - step - UnmarkedKey) / 12;
+    const QString up = FromSjis(NoteName(UnmarkedFirst + 12)).mid(FromSjis(NoteName(UnmarkedFirst)).size());
+    const QString down = FromSjis(NoteName(UnmarkedFirst - 12)).mid(FromSjis(NoteName(UnmarkedFirst)).size());
+    return base + (octave >= 0 ? up : down).repeated(std::abs(octave));
+}
 
 class RollCanvas : public QAbstractScrollArea {
 public:
@@ -255,7 +268,18 @@ private:
             }
         }
         if (m_roll->m_cursorNote.IsSet()) {
-            const RollRect mark = RollModel::DurationRect(m_roll->m_model.Note(m_roll->m_cursorNote), geometry);
+            const RollNote& outlined = m_roll->m_model.Note(m_roll->m_cursorNote);
+            const RollRect mark = RollModel::DurationRect(outlined, geometry);
+            // Drawn again over the other voices: another voice's note at the
+            // same pitch and time would hide it.
+            const int lane = m_roll->m_cursorNote.voice;
+            const QColor solid = model.IsForeign() ? TPianoRoll::LaneColor(lane) : TPianoRoll::VoiceColor(lane);
+            QColor faint = solid;
+            faint.setAlpha(solid.alpha() / 4);
+            const RollRect gate = RollModel::GateRect(outlined, geometry);
+            painter.fillRect(QRectF(mark.x, mark.y + 1, std::max(1.0, mark.width), mark.height - 1), Qt::white);
+            painter.fillRect(QRectF(mark.x, mark.y + 1, std::max(1.0, mark.width), mark.height - 1), faint);
+            painter.fillRect(QRectF(gate.x, gate.y + 1, std::max(1.0, gate.width), gate.height - 1), solid);
             painter.setPen(QPen(Qt::black, 2));
             painter.setBrush(Qt::NoBrush);
             painter.drawRect(QRectF(mark.x, mark.y, std::max(2.0, mark.width), mark.height));
@@ -331,7 +355,7 @@ private:
             // Every row named when rows are tall enough, else the do of each octave.
             if (allNames || NamesOctave(model.MidiKeyOf(note))) {
                 painter.setPen(black ? Qt::white : Qt::black);
-                painter.drawText(row.adjusted(2, 0, -2, 0), Qt::AlignVCenter | Qt::AlignLeft, RowName(model, note));
+                painter.drawText(row.adjusted(2, 0, -2, 0), Qt::AlignVCenter | Qt::AlignLeft, RollRowName(model, note));
             }
         }
         painter.setPen(QColor(150, 150, 150));
@@ -350,10 +374,19 @@ TPianoRoll::TPianoRoll(QWidget* parent) : QWidget(parent)
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(2);
-    auto* legend = new QHBoxLayout;
+    // The legend scrolls across rather than widen the window: twelve or
+    // sixteen channels of another maker's melody fit any window width.
+    auto* legendArea = new QScrollArea(this);
+    legendArea->setObjectName(QStringLiteral("RollLegend"));
+    legendArea->setFrameShape(QFrame::NoFrame);
+    legendArea->setWidgetResizable(true);
+    legendArea->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    legendArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    auto* legendHost = new QWidget(legendArea);
+    auto* legend = new QHBoxLayout(legendHost);
     legend->setContentsMargins(4, 2, 4, 0);
     for (int voice = 0; voice < MfiLaneCount; ++voice) {
-        auto* button = new QToolButton(this);
+        auto* button = new QToolButton(legendHost);
         button->setObjectName(QStringLiteral("RollSolo%1").arg(voice + 1));
         button->setCheckable(true);
         button->setToolTip(QStringLiteral("この音だけを再生（ソロ）"));
@@ -365,7 +398,16 @@ TPianoRoll::TPianoRoll(QWidget* parent) : QWidget(parent)
         legend->addWidget(button);
     }
     legend->addStretch();
-    layout->addLayout(legend);
+    legendArea->setWidget(legendHost);
+    // As tall as a row of buttons, and the scroll bar when one is needed.
+    const int buttonsHeight = legendHost->sizeHint().height();
+    legendArea->setFixedHeight(buttonsHeight);
+    connect(legendArea->horizontalScrollBar(), &QScrollBar::rangeChanged, legendArea,
+            [legendArea, buttonsHeight](int /*minimum*/, int maximum) {
+                const int bar = legendArea->horizontalScrollBar()->sizeHint().height();
+                legendArea->setFixedHeight(buttonsHeight + (maximum > 0 ? bar : 0));
+            });
+    layout->addWidget(legendArea);
     m_canvas = new RollCanvas(this);
     m_canvas->setObjectName(QStringLiteral("RollCanvas"));
     m_canvas->setMinimumHeight(80);
@@ -492,6 +534,14 @@ void TPianoRoll::UpdateLegend()
 void TPianoRoll::SetCursorPlace(int page, int byteOffset)
 {
     const RollNoteRef note = m_model.NoteAtOffset(page, byteOffset);
+    // On a rest or between notes the view still follows the cursor: to the
+    // end of the note it has last passed, which stays unmarked.
+    const RollNoteRef passed = note.IsSet() ? RollNoteRef{} : m_model.NoteBeforeOffset(page, byteOffset);
+    if (passed.IsSet()) {
+        const RollNote& before = m_model.Note(passed);
+        EnsureTickVisible(before.time + before.Extent(), false);
+        EnsurePitchVisible(before.note);
+    }
     if (note == m_cursorNote) {
         return;
     }

@@ -20,6 +20,10 @@ namespace quaverly {
 
 class RollCanvas;
 
+// A row's name on the roll's keyboard strip, in the notation's note names for
+// own melodies and other makers' alike (「ド」, 「ド▲」, 「ラ▼▼」).
+QString RollRowName(const RollModel& model, int note);
+
 class TPianoRoll : public QWidget {
     Q_OBJECT
 

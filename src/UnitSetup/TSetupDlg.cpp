@@ -21,7 +21,7 @@ TSetupDlg::TSetupDlg(SettingsStore& store, MessageBoxes& boxes, QWidget* parent)
     ui->EditTempo->setFixedWidth(ui->EditTempo->fontMetrics().horizontalAdvance(QStringLiteral("000000")) + 8);
     m_tempoEffect = new QLabel(this);
     m_tempoEffect->setObjectName(QStringLiteral("LabelTempoEffect"));
-    m_tempoEffect->setWordWrap(true);
+    m_tempoEffect->setWordWrap(false);
     ui->pageLayout->insertWidget(1, m_tempoEffect);
     ui->EditTempo->setToolTip(QStringLiteral(
         "MIDIファイルと再生の速さの調整（％）。100 で楽譜どおり、95 で約5％速く、大きいほど遅くなります。"
@@ -60,9 +60,20 @@ void TSetupDlg::ShowTempoEffect()
 {
     const QString text = ui->EditTempo->text();
     const std::optional<int32_t> adjustment = TypedTempoAdjustment(ToSjis(text));
+    // Lines broken between phrases, never inside a word: the label does not
+    // wrap, and a long typed text is shortened.
+    const QString shown = text.size() > 8 ? text.left(7) + QStringLiteral("…") : text;
     m_tempoEffect->setText(
-        adjustment ? QStringLiteral("%1 ％ で書き込みます（100 で楽譜どおりの速さ）。").arg(*adjustment)
-                   : QStringLiteral("「%1」は 1 以上の整数ではないため、100 ％ として扱います。").arg(text));
+        adjustment ? QStringLiteral("%1 ％ で書き込みます\n（100 で楽譜どおりの速さ）。").arg(*adjustment)
+                   : QStringLiteral("「%1」は 1 以上の整数ではないため、\n100 ％ として扱います。").arg(shown));
+}
+
+void TSetupDlg::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    // What the user came to change: typing replaces it, Enter confirms it.
+    ui->EditTempo->setFocus(Qt::OtherFocusReason);
+    ui->EditTempo->selectAll();
 }
 
 void TSetupDlg::keyPressEvent(QKeyEvent* event)

@@ -43,6 +43,7 @@ protected:
     // Escape answers like the Cancel button, so the edit is dropped. Closing
     // by the window frame runs neither handler: the text stays live unsaved.
     void keyPressEvent(QKeyEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     void FormCreate();

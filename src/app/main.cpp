@@ -68,7 +68,9 @@ int main(int argc, char* argv[])
     // Fontconfig reads its files on the other processor while the display
     // connection and the application are set up.
     quaverly::FontSetUp fontSetUp;
+    const quaverly::LocaleEnvironment userLocale = quaverly::UseJapaneseSystemLocale();
     QApplication application(argc, argv);
+    quaverly::RestoreLocaleEnvironment(userLocale);
     QApplication::setApplicationName(QStringLiteral("Quaverly"));
     QApplication::setOrganizationName(QStringLiteral("Fernwick"));
     quaverly::ApplyDesktopIdentity();

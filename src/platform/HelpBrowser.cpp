@@ -1,6 +1,10 @@
 #include "HelpBrowser.h"
 
 #include <QDir>
+#include <QKeySequence>
+#include <QScreen>
+#include <QShortcut>
+#include <algorithm>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QPushButton>
@@ -43,7 +47,17 @@ void HelpBrowser::CreateWindow()
     m_window->setObjectName(QStringLiteral("HelpWindow"));
     m_window->setWindowTitle(QStringLiteral("Quaverly ヘルプ"));
     ApplyWindowFont(m_window);
-    m_window->resize(WindowWidth, WindowHeight);
+    // Within the screen's free area, with room below it: its lower edge
+    // never touches the screen's bottom or the panel there.
+    const QRect room = m_window->screen()->availableGeometry();
+    const int frameAllowance = 2 * m_window->fontMetrics().height();
+    m_window->resize(std::min(WindowWidth, room.width() - frameAllowance),
+                     std::min(WindowHeight, room.height() - 2 * frameAllowance));
+    m_window->move(room.center() - m_window->rect().center());
+    // Escape closes the help, as it closes every other window of the program.
+    auto* close = new QShortcut(QKeySequence(Qt::Key_Escape), m_window);
+    close->setContext(Qt::WindowShortcut);
+    QObject::connect(close, &QShortcut::activated, m_window.data(), &QWidget::close);
 
     auto* contents = new QPushButton(QStringLiteral("目次(&C)"), m_window);
     auto* back = new QPushButton(QStringLiteral("戻る(&B)"), m_window);

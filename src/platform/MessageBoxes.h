@@ -20,6 +20,14 @@ public:
     virtual void Warning(const QString& text) = 0;
     // Information icon, OK: results (the analysis report, the mail size).
     virtual void Information(const QString& text) = 0;
+    // Information icon, OK and 「フォルダを開く」, which shows folder in the
+    // desktop's file manager: the report of a file written somewhere the
+    // user will look for it.
+    virtual void InformationWithFolder(const QString& text, const QString& folder)
+    {
+        static_cast<void>(folder);
+        Information(text);
+    }
     // Question icon, Yes and No: true for Yes. safe is the default button and
     // the Escape answer.
     virtual bool Question(const QString& text, SafeAnswer safe) = 0;

@@ -1,6 +1,8 @@
 #include "QtMessageBoxes.h"
 
 #include <QApplication>
+#include <QDesktopServices>
+#include <QUrl>
 #include <QPushButton>
 
 #include "SjisText.h"
@@ -46,6 +48,19 @@ void QtMessageBoxes::Warning(const QString& text)
 void QtMessageBoxes::Information(const QString& text)
 {
     Show(QMessageBox::Information, text, QMessageBox::Ok, QMessageBox::Ok, QMessageBox::Ok);
+}
+
+void QtMessageBoxes::InformationWithFolder(const QString& text, const QString& folder)
+{
+    QMessageBox box(QMessageBox::Information, QStringLiteral("Quaverly"), text, QMessageBox::Ok);
+    PrepareBox(box);
+    QPushButton* open = box.addButton(QStringLiteral("フォルダを開く(&F)"), QMessageBox::ActionRole);
+    box.setDefaultButton(QMessageBox::Ok);
+    box.setEscapeButton(QMessageBox::Ok);
+    box.exec();
+    if (box.clickedButton() == open) {
+        QDesktopServices::openUrl(QUrl::fromLocalFile(folder));
+    }
 }
 
 bool QtMessageBoxes::Question(const QString& text, SafeAnswer safe)

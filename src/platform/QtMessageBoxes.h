@@ -18,6 +18,7 @@ public:
 
     void Warning(const QString& text) override;
     void Information(const QString& text) override;
+    void InformationWithFolder(const QString& text, const QString& folder) override;
     bool Question(const QString& text, SafeAnswer safe) override;
     QuestionAnswer QuestionWithSave(const QString& text) override;
     void Error(const QString& text) override;

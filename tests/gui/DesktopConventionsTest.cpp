@@ -5,6 +5,8 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QDate>
+#include <QLocale>
 #include <QApplication>
 #include <QSignalSpy>
 #include <QtTest>
@@ -102,8 +104,23 @@ private slots:
         QVERIFY2(InstallQtTranslations(*QCoreApplication::instance()),
                  "qtbase_ja is missing: scripts/install-deps.sh installs qt6-translations-l10n");
         QCOMPARE(QCoreApplication::translate("QPlatformTheme", "Cancel"), QStringLiteral("キャンセル"));
+        // The file dialogs' sizes and dates come from the system locale, which
+        // stayed English ("20 bytes", "8 Dec") under another user locale.
+        QVERIFY2(QLocale::system().formattedDataSize(20).contains(QStringLiteral("バイト")),
+                 qPrintable(QLocale::system().formattedDataSize(20)));
+        QCOMPARE(QLocale::system().toString(QDate(2026, 12, 8), QLocale::ShortFormat), QStringLiteral("2026/12/08"));
     }
 };
 
-QTEST_MAIN(DesktopConventionsTest)
+// As the program does: the application made with a Japanese system locale.
+int main(int argc, char** argv)
+{
+    const LocaleEnvironment userLocale = UseJapaneseSystemLocale();
+    QApplication application(argc, argv);
+    RestoreLocaleEnvironment(userLocale);
+    QTEST_DISABLE_KEYPAD_NAVIGATION
+    DesktopConventionsTest test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
 #include "DesktopConventionsTest.moc"

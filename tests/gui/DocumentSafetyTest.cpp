@@ -8,6 +8,7 @@
 #include <QPlainTextEdit>
 #include <QStandardPaths>
 #include <QStatusBar>
+#include <QLabel>
 #include <QtTest>
 
 #include "UnitMidi/MidiImport.h"
@@ -330,7 +331,14 @@ private slots:
         fixture.window.mnOpen1Click();
         QCOMPARE(Title(fixture.window), QStringLiteral("Cut"));
         QCOMPARE(WindowAccess::State(fixture.window), EditState::Current);
-        QVERIFY(fixture.window.statusBar()->currentMessage().startsWith(FromSjis(Msg::MelodyPartsMissing)));
+        // Said whole over the pages, not cut off in the status bar beside the meter.
+        auto* notice = fixture.window.findChild<QLabel*>("LabelNotice");
+        QVERIFY(!fixture.window.findChild<QWidget*>("NoticeBar")->isHidden());
+        QVERIFY(notice->text().startsWith(FromSjis(Msg::MelodyPartsMissing).replace("\r\n", "\n").trimmed()));
+        QVERIFY(notice->wordWrap());
+        QVERIFY(fixture.window.statusBar()->currentMessage().isEmpty());
+        fixture.window.mnNewClick();
+        QVERIFY(fixture.window.findChild<QWidget*>("NoticeBar")->isHidden());
     }
 
     void BrowserStartsInCurrentFilesFolder()

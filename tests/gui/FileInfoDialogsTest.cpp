@@ -2,6 +2,7 @@
 // split of the FFF0 hex text over five lines and the concatenation back,
 // enabling the lines, Cancel leaving the store alone, and the tab order.
 #include <QCheckBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
@@ -180,15 +181,79 @@ private slots:
         WhenModal([](QWidget* dialog) {
             QCOMPARE(dialog->findChild<QLineEdit*>("EditDate")->text(), "20010203");
             dialog->findChild<QLineEdit*>("EditCopy")->setText(u" (C) ふるさと "_qs);
-            dialog->findChild<QLineEdit*>("EditDate")->setText("2026");
+            dialog->findChild<QLineEdit*>("EditDate")->setText("20260131");
             dialog->findChild<QCheckBox*>("CheckBoxSorc")->click();
             dialog->findChild<QPushButton*>("OKBtn")->click();
         });
         QVERIFY(dialogs.RunFileInfo(info));
         QCOMPARE(info.copyright, Sjis(u" (C) ふるさと "_qs));
-        QCOMPARE(info.date, std::string("2026"));
+        QCOMPARE(info.date, std::string("20260131"));
         QVERIFY(info.sorc);
         QCOMPARE(info.version, std::string("0100"));
+    }
+
+    // 「zz」 used to be saved as byte 00, an odd count of digits taken and a
+    // date 「2026AB99」 written as typed: each is said before OK.
+    void fff0LinesSayWhatIsWrong_data()
+    {
+        QTest::addColumn<QStringList>("lines");
+        QTest::addColumn<QString>("problem");
+        QTest::newRow("whole") << QStringList{"00", "0102030405060708090a", "", "", ""} << "";
+        QTest::newRow("all empty") << QStringList{"", "", "", "", ""} << "";
+        QTest::newRow("first byte only") << QStringList{"7F", "", "", "", ""} << "";
+        QTest::newRow("not hex") << QStringList{"zz", "", "", "", ""} << u"1行目の「z」"_qs;
+        QTest::newRow("odd") << QStringList{"ABC", "", "", "", ""} << u"1行目"_qs;
+        QTest::newRow("odd later") << QStringList{"00", "012", "", "", ""} << u"2行目の数字が奇数個"_qs;
+        QTest::newRow("too long") << QStringList{"00", QString(22, '0'), "", "", ""} << u"2行目は20桁まで"_qs;
+        QTest::newRow("short before more") << QStringList{"00", "01", "02", "", ""} << u"2行目が20桁に足りません"_qs;
+        QTest::newRow("full-width") << QStringList{u"０１"_qs, "", "", "", ""} << u"半角"_qs;
+    }
+    void fff0LinesSayWhatIsWrong()
+    {
+        QFETCH(QStringList, lines);
+        QFETCH(QString, problem);
+        const QString said = FFF0DataProblem({lines[0], lines[1], lines[2], lines[3], lines[4]});
+        if (problem.isEmpty()) {
+            QVERIFY2(said.isEmpty(), qPrintable(said));
+        } else {
+            QVERIFY2(said.contains(problem), qPrintable(said));
+        }
+        TF0DataDlg dialog;
+        dialog.LoadFrom(true, "");
+        for (int number = 1; number <= 5; ++number) {
+            Line(&dialog, number)->setText(lines.at(number - 1));
+        }
+        QCOMPARE(dialog.findChild<QPushButton*>("OKBtn")->isEnabled(), problem.isEmpty());
+        QCOMPARE(dialog.findChild<QLabel*>("LabelProblem")->text().isEmpty(), problem.isEmpty());
+        // Unticked, nothing is written: nothing to refuse.
+        dialog.findChild<QCheckBox*>("CheckBoxSet")->setChecked(false);
+        QVERIFY(dialog.findChild<QPushButton*>("OKBtn")->isEnabled());
+    }
+
+    void fileInfoSaysWhatIsWrong_data()
+    {
+        QTest::addColumn<QString>("copyright");
+        QTest::addColumn<QString>("date");
+        QTest::addColumn<bool>("accepted");
+        QTest::newRow("valid") << u"(C) ふるさと"_qs << "20260131" << true;
+        QTest::newRow("empty") << "" << "" << true;
+        QTest::newRow("letters in the date") << "" << "2026AB99" << false;
+        QTest::newRow("no such day") << "" << "20260230" << false;
+        QTest::newRow("short date") << "" << "2026" << false;
+        QTest::newRow("not in Shift-JIS") << u"© 2010"_qs << "" << false;
+    }
+    void fileInfoSaysWhatIsWrong()
+    {
+        QFETCH(QString, copyright);
+        QFETCH(QString, date);
+        QFETCH(bool, accepted);
+        QCOMPARE(FileInfoProblem(copyright, date).isEmpty(), accepted);
+        TFileInfoDlg dialog;
+        dialog.LoadFrom(MelodyFileInfo{});
+        dialog.findChild<QLineEdit*>("EditCopy")->setText(copyright);
+        dialog.findChild<QLineEdit*>("EditDate")->setText(date);
+        QCOMPARE(dialog.findChild<QPushButton*>("OKBtn")->isEnabled(), accepted);
+        QCOMPARE(dialog.findChild<QLabel*>("LabelProblem")->text().isEmpty(), accepted);
     }
 
     void untouchedFieldKeepsBytesThatDoNotConvert()

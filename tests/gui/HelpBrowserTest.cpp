@@ -3,7 +3,9 @@
 // reused window that opens at the contents, a missing document, and the
 // document itself (every page declares UTF-8 and every link leads to a page
 // that exists). Also the about box's version.
+#include <QApplication>
 #include <QDir>
+#include <QScreen>
 #include <QFile>
 #include <QLabel>
 #include <QRegularExpression>
@@ -94,6 +96,17 @@ private slots:
         help.ShowContents(HelpFolder + "/index.html");
         QCOMPARE(help.Window(), window);
         QCOMPARE(help.Browser()->source(), QUrl::fromLocalFile(HelpFolder + "/index.html"));
+    }
+
+    void escapeClosesTheWindow()
+    {
+        HelpBrowser browser;
+        browser.ShowContents(QStringLiteral("/nowhere/Quaverly.hlp"));
+        QApplication::setActiveWindow(browser.Window());
+        QVERIFY(QTest::qWaitForWindowActive(browser.Window()));
+        QVERIFY(browser.Window()->frameGeometry().bottom() < browser.Window()->screen()->availableGeometry().bottom());
+        QTest::keyClick(browser.Browser(), Qt::Key_Escape);
+        QVERIFY(!browser.Window()->isVisible());
     }
 
     void missingDocumentSaysSo()

@@ -252,6 +252,35 @@ private slots:
         QVERIFY(!live.Pending());
     }
 
+    // The meter said the melody's length at its own tempo (1:00 for a
+    // melody that plays 57 s at 95 %), and its size stayed stale after the
+    // FFF0 data changed until the next edit.
+    void MeterSaysWhatPlaysAndFollowsTheDialogs()
+    {
+        WindowFixture fixture;
+        TFormMain& window = fixture.window;
+        auto* meter = window.findChild<QLabel*>("LabelMeter");
+        WindowAccess::VoiceMemo(window, 1)->setPlainText(QStringLiteral("ド４").repeated(60));
+        window.findChild<QComboBox*>("ComboBoxTempo")->setEditText(QStringLiteral("60"));
+        fixture.dialogs.editTempo = QStringLiteral("95");
+        WindowAccess::Live(window).RunNow();
+        QVERIFY2(meter->text().contains(QStringLiteral("0:57")), qPrintable(meter->text()));
+        QVERIFY(meter->toolTip().contains(QStringLiteral("95")));
+        fixture.dialogs.editTempo = QStringLiteral("50");
+        window.mnOptionClick();
+        QTRY_VERIFY2(meter->text().contains(QStringLiteral("0:30")), qPrintable(meter->text()));
+
+        const size_t before = WindowAccess::Live(window).LastResult().imageBytes;
+        fixture.dialogs.f0DataAccept = true;
+        fixture.dialogs.f0DataEdit = [](bool& dataSet, std::string& dataHex) {
+            dataSet = true;
+            dataHex = std::string(82, '1');
+        };
+        window.mnF0DataClick();
+        QTRY_VERIFY(WindowAccess::Live(window).LastResult().imageBytes > before);
+        QTRY_VERIFY(meter->text().startsWith(QString::number(WindowAccess::Live(window).LastResult().imageBytes)));
+    }
+
     void RefusalRowsSayWhatIsAllowed_data()
     {
         QTest::addColumn<QString>("control");

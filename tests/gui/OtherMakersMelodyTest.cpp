@@ -16,6 +16,7 @@
 #include <QSet>
 #include <QStandardPaths>
 #include <QStatusBar>
+#include <QToolButton>
 #include <QtTest>
 
 #include "../core/MfiWriter.h"
@@ -27,6 +28,7 @@
 #include "WindowAccess.h"
 #include "WindowFixture.h"
 #include "base/FileIO.h"
+#include "UnitMld/NotationTables.h"
 #include "base/Messages.h"
 #include "platform/SjisText.h"
 
@@ -298,6 +300,86 @@ private slots:
         QCOMPARE(FileBytes(shown.path), shown.bytes);
     }
 
+    // The greyed boxes showed a new document's 125, 「1 - ピアノ」 and 63;
+    // the fold's dialog and report were titled as a MIDI file's read.
+    void GreyedBoxesShowTheFilesTempoAndPrograms()
+    {
+        ShownForeign shown;
+        TFormMain& window = shown.fixture.window;
+        const MfiMelody& melody = *WindowAccess::ForeignMelody(window);
+        QCOMPARE(window.findChild<QComboBox*>("ComboBoxTempo")->currentText(),
+                 QString::number(melody.tempos.front().tempo));
+        int lane = 0;
+        while (melody.NotesPerLane()[static_cast<size_t>(lane)] == 0) {
+            ++lane;
+        }
+        int program = 0;
+        for (const MfiControl& control : melody.controls) {
+            if (control.lane == lane && control.kind == MfiControlKind::Program) {
+                program = control.value;
+                break;
+            }
+        }
+        QCOMPARE(WindowAccess::VoiceTone(window, 1)->currentText(),
+                 QString::number(program + 1) + " - " + FromSjis(ToneName(program + 1)));
+        QVERIFY(WindowAccess::VoiceTone(window, 1)->toolTip().contains(QString::number(lane + 1)));
+        QVERIFY(window.findChild<QLineEdit*>("EditTitle")->isReadOnly());
+        QVERIFY(!window.findChild<QLineEdit*>("EditTitle")->styleSheet().isEmpty());
+
+        shown.Item("mnImportForEditing")->trigger();
+        QCOMPARE(FromSjis(shown.fixture.dialogs.shownMidiSurveys.at(0).dialogTitle), QStringLiteral("編集用に取り込む"));
+        const QString report = shown.fixture.boxes.Texts(Kind::Information).value(0);
+        QVERIFY2(report.contains(QStringLiteral("編集用に取り込んだ結果")) && !report.contains(QStringLiteral("MIDI読み込み結果")),
+                 qPrintable(report));
+        // Back to the own document: the boxes are the document's again.
+        QVERIFY(WindowAccess::VoiceTone(window, 1)->toolTip().isEmpty());
+        QVERIFY(window.findChild<QLineEdit*>("EditTitle")->styleSheet().isEmpty());
+    }
+
+    // The keyboard said C3/C4 for another maker's melody and ド/ド▲ for an own one.
+    void KeyboardNamesKeysInTheNotation_data()
+    {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<QString>("name");
+        QTest::newRow("unmarked do") << 72 << QStringLiteral("ド");
+        QTest::newRow("octave below") << 60 << QStringLiteral("ド▼");
+        QTest::newRow("octave above") << 84 << QStringLiteral("ド▲");
+        QTest::newRow("la below") << 69 << QStringLiteral("ラ▼");
+        QTest::newRow("si just below do") << 71 << QStringLiteral("シ▼");
+        QTest::newRow("lowest piano key") << 21 << QStringLiteral("ラ▼▼▼▼▼");
+        QTest::newRow("beyond own notes") << 120 << QStringLiteral("ド▲▲▲▲");
+    }
+    void KeyboardNamesKeysInTheNotation()
+    {
+        QFETCH(int, key);
+        QFETCH(QString, name);
+        ShownForeign shown;
+        const RollModel& foreign = WindowAccess::PianoRoll(shown.fixture.window)->Model();
+        QVERIFY(foreign.IsForeign());
+        QCOMPARE(RollRowName(foreign, key), name);
+        // An own melody's note of the same pitch is named alike.
+        if (key >= 45 && key < 45 + 64) {
+            QCOMPARE(RollRowName(RollModel(), key - 45), name);
+        }
+    }
+
+    // Sixteen channels' legend pushed the window wider than the screen (the
+    // twelfth channel, the scroll bar and the close button fell off) and
+    // the page box stayed shrunk after it.
+    void ManyChannelsLeaveTheWindowsWidthAlone()
+    {
+        WindowFixture fixture;
+        fixture.window.show();
+        const int before = fixture.window.minimumSizeHint().width();
+        fixture.window.FileDrop1FileDrop(
+            {fixture.WriteFile(QStringLiteral("busy.mld"), mfitest::BusyFourTrackFile(true))});
+        QVERIFY(WindowAccess::ForeignMelody(fixture.window) != nullptr);
+        QVERIFY(fixture.window.findChild<QToolButton*>("RollSolo16")->isVisibleTo(&fixture.window));
+        QCOMPARE(fixture.window.minimumSizeHint().width(), before);
+        fixture.window.mnNewClick();
+        QCOMPARE(fixture.window.minimumSizeHint().width(), before);
+    }
+
     void CancelledChannelChoiceKeepsItShown()
     {
         ShownForeign shown;
@@ -383,14 +465,14 @@ private slots:
     {
         WindowFixture fixture;
         const std::string bytes = mfitest::EveryFeatureFile();
-        // Cut inside the first track: what comes before is shown, and the status bar says where it stopped.
+        // Cut inside the first track: what comes before is shown, and a notice over the pages says where it stopped.
         const std::string cut = bytes.substr(0, bytes.find("trac") + 62);
         fixture.window.FileDrop1FileDrop({fixture.WriteFile(QStringLiteral("cut.mld"), cut)});
         QVERIFY(WindowAccess::ForeignMelody(fixture.window) != nullptr);
         QVERIFY(WindowAccess::ForeignMelody(fixture.window)->partial);
         QVERIFY(!WindowAccess::PianoRoll(fixture.window)->Model().Empty());
-        QCOMPARE(fixture.window.statusBar()->currentMessage(),
-                 FromSjis(WindowAccess::ForeignMelody(fixture.window)->partialMessage));
+        QCOMPARE(fixture.window.findChild<QLabel*>("LabelNotice")->text(),
+                 FromSjis(WindowAccess::ForeignMelody(fixture.window)->partialMessage).replace("\r\n", "\n").trimmed());
     }
 
     void FileInformationShowsWhatTheFileIs()

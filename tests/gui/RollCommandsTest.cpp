@@ -162,6 +162,49 @@ private slots:
         }
     }
 
+    // On the rest after a note (「ド4|●4」) the roll stood still though the
+    // cursor moved on along the page.
+    void TheViewFollowsTheCursorOntoARest()
+    {
+        f->window.resize(900, 700);
+        f->window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&f->window));
+        const QString page = QStringLiteral("レ４").repeated(40) + QStringLiteral("ド４●４") + QStringLiteral("ミ４").repeated(40);
+        Memo(1)->setPlainText(page);
+        WindowAccess::RefreshRollFromPages(f->window);
+        Roll()->SetPixelsPerTick(2);
+        QScrollBar* across = qobject_cast<QAbstractScrollArea*>(Roll()->Canvas()->parentWidget())->horizontalScrollBar();
+        across->setValue(across->maximum());
+        QTextCursor cursor = Memo(1)->textCursor();
+        cursor.setPosition(static_cast<int>(page.indexOf(QStringLiteral("●"))));
+        Memo(1)->setTextCursor(cursor);
+        QCOMPARE(Roll()->CursorNote(), RollNoteRef{});  // a rest is no note to outline
+        const double doEnd = 41 * 48 * Roll()->Geometry().pixelsPerTick;
+        QVERIFY2(doEnd >= across->value() && doEnd <= across->value() + across->pageStep(),
+                 qPrintable(QStringLiteral("%1 not in %2+%3").arg(doEnd).arg(across->value()).arg(across->pageStep())));
+    }
+
+    // The outlined note of the page shown used to hide under another voice's
+    // note at the same pitch and time.
+    void TheOutlinedNoteIsDrawnAboveOtherVoices()
+    {
+        f->window.resize(900, 700);
+        f->window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&f->window));
+        Memo(1)->setPlainText(QStringLiteral("ド全"));
+        Memo(2)->setPlainText(QStringLiteral("ド全"));
+        WindowAccess::RefreshRollFromPages(f->window);
+        f->window.findChild<QTabWidget*>(QStringLiteral("PageControl1"))->setCurrentWidget(WindowAccess::VoicePage(f->window, 2));
+        QTextCursor cursor = Memo(2)->textCursor();
+        cursor.setPosition(1);  // on 「全」, the note's length
+        Memo(2)->setTextCursor(cursor);
+        QCOMPARE(Roll()->CursorNote(), (RollNoteRef{1, 0}));
+        const RollRect gate = RollModel::GateRect(Roll()->Model().Note(Roll()->CursorNote()), Roll()->Geometry());
+        const QImage image = Roll()->Canvas()->grab().toImage();
+        const QColor seen = image.pixelColor(static_cast<int>(gate.x + gate.width / 2), static_cast<int>(gate.y + gate.height / 2));
+        QCOMPARE(seen.rgb(), TPianoRoll::VoiceColor(1).rgb());
+    }
+
     // At the window's first size the roll shows two octaves and more of rows.
     void TheFirstSizeShowsTwoOctaves()
     {

@@ -1,6 +1,7 @@
 // The settings dialog and the settings store: the first-run default, OK,
 // Cancel and Escape, closing by the frame, a save that fails, and the tempo
 // adjustment surviving a restart through an ini file of the test's own.
+#include <QApplication>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -68,6 +69,24 @@ private slots:
         Tempo(dialog)->setText(typed);
         const QString note = dialog.findChild<QLabel*>("LabelTempoEffect")->text();
         QVERIFY2(note.contains(said), qPrintable(note));
+    }
+
+    // The dialog opened with the focus on its tab, so 「100」 and Enter kept
+    // 95; its note broke lines inside a word (「速/さ」).
+    void OpensReadyToTypeTheTempoAndShowsItsNoteWhole()
+    {
+        MemorySettingsStore store;
+        TSetupDlg dialog(store, boxes);
+        dialog.show();
+        QApplication::setActiveWindow(&dialog);
+        QVERIFY(QTest::qWaitForWindowActive(&dialog));
+        QTest::keyClicks(QApplication::focusWidget(), "100");
+        QCOMPARE(Tempo(dialog)->text(), QStringLiteral("100"));
+        auto* note = dialog.findChild<QLabel*>("LabelTempoEffect");
+        QVERIFY(!note->wordWrap());
+        QVERIFY(note->width() >= note->sizeHint().width());
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QCOMPARE(store.values.value("Midi/EditTempo").toString(), QStringLiteral("100"));
     }
 
     void okStoresTheFieldAsTyped_data()

@@ -487,7 +487,7 @@ def ringtone_text(j):
 
     program.activate(program.main_window())
     program.key("alt+f")
-    program.key("r")  # RTTTL書き出し
+    program.key("t")  # RTTTL書き出し
     rtttl = j.path("out.rtttl")
     j.save_in_dialog(program, rtttl)
     j.wait_for_file(rtttl)
@@ -571,7 +571,7 @@ def foreign_melody(j):
     program.activate(window)
     program.key("alt+e")
     program.key("t")  # 編集用に取り込む
-    j.answer(program, ["Return"], title="MIDI読み込み")  # the channels as offered
+    j.answer(program, ["Return"], title="編集用に取り込む")  # the channels as offered
     j.answer(program, ["Return"])  # what the import kept and lost
     title = wait_for("the untitled import", lambda: "無題" in program.title() and program.title(), timeout=20)
     program.key("ctrl+shift+s")
@@ -716,7 +716,11 @@ def iphone_ringtone(j):
     program.activate(options)
     program.key("Return")
     j.wait_for_file(target, timeout=60)
-    program.no_dialog(timeout=10)
+    # The finishing message says where the ringtone is and how long it plays.
+    box = program.dialog("Quaverly", timeout=120)
+    program.activate(box)
+    program.key("Return")
+    wait_for("the finishing message to close", lambda: all(w.wid != box.wid for w in program.windows()))
     probe = run(["ffprobe", "-v", "error", "-show_entries",
                  "stream=codec_name,profile,sample_rate,channels:format_tags=major_brand,title",
                  "-of", "default=noprint_wrappers=1", target], dict(os.environ), timeout=60)
@@ -726,6 +730,55 @@ def iphone_ringtone(j):
     for key, value in wanted.items():
         j.check(facts.get(key) == value, f"the ringtone's {key} is {facts.get(key)!r}, not {value!r}")
     j.check(bool(facts.get("TAG:title")), f"the ringtone has no title: {facts}")
+def recent_and_undo(j):
+    """A file opened once is offered again in ファイル → 最近使ったファイル at
+    the next start; a note typed is taken back with 編集 → 元に戻す and
+    brought again with やり直し, from the menu as a person who does not know
+    the keys would; an audio export then says where it wrote and how long it
+    plays."""
+    target = j.build_example("kaeru.tml", j.path("kaeru.mld"))
+    before = note_names(j.voice_score(target))
+    first = j.start(target)
+    first.activate(first.main_window())
+    first.key("ctrl+q")
+    j.answer(first, ["alt+y"])  # 現在の音譜はなくなります。いいですか？
+    first.wait_exit()
+
+    program = j.start()
+    window = program.main_window()
+    j.expect("無題" in window.title, f"the second start shows {window.title!r}, not a new document")
+    program.activate(window)
+    program.key("alt+f", "r", "1")
+    wait_for("the recent file to open", lambda: program.title().startswith("kaeru.mld"), timeout=20)
+    opened = j.page_text(program)
+    j.expect(opened, "the recent file opened with an empty first page")
+
+    j.click_page(program)
+    program.type("c")
+    j.expect(j.page_text(program) == opened + "ド", "the typed note is not at the page's end")
+    program.key("alt+e", "u")  # 元に戻す
+    undone = j.page_text(program)
+    j.check(undone == opened, f"編集 → 元に戻す left {undone[-8:]!r}, the file's page ends {opened[-8:]!r}")
+    program.key("alt+e", "r")  # やり直し
+    redone = j.page_text(program)
+    j.check(redone == opened + "ド", f"編集 → やり直し left {redone[-8:]!r}")
+
+    # Ctrl+S on a document bound to a file saves over it without a dialog.
+    program.key("ctrl+s")
+    j.answer(program, ["alt+y"])  # 音譜解析を行っていません。いいですか？
+    wait_for("the saved file to hold the new note",
+             lambda: len(note_names(j.voice_score(target))) == len(before) + 1, timeout=20)
+
+    program.activate(program.main_window())
+    program.key("alt+f", "u")  # 音声書き出し
+    sound = j.path("kaeru.wav")
+    j.save_in_dialog(program, sound)
+    j.answer(program, ["Return"], title="音声書き出し")
+    box = program.dialog("Quaverly", timeout=120)
+    j.check(os.path.isfile(sound) and os.path.getsize(sound) > 44, "the audio export wrote no sound")
+    program.activate(box)
+    program.key("Return")
+    wait_for("the finishing message to close", lambda: all(w.wid != box.wid for w in program.windows()))
 
 
 JOURNEYS = {
@@ -741,6 +794,7 @@ JOURNEYS = {
     "roll_click": roll_click,
     "play_and_help": play_and_help,
     "iphone_ringtone": iphone_ringtone,
+    "recent_and_undo": recent_and_undo,
 }
 
 

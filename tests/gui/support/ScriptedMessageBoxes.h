@@ -25,6 +25,16 @@ public:
 
     void Warning(const QString& text) override { records.append({Kind::Warning, text}); }
     void Information(const QString& text) override { records.append({Kind::Information, text}); }
+    // Kept apart from records: the report of a written file, and its folder.
+    void InformationWithFolder(const QString& text, const QString& folder) override
+    {
+        folderReports.append({text, folder});
+    }
+    struct FolderReport {
+        QString text;
+        QString folder;
+    };
+    QList<FolderReport> folderReports;
     bool Question(const QString& text, SafeAnswer safe) override;
     // Recorded as a Question; answered from saveAnswers while it holds any,
     // otherwise Yes or No from answers as Question is.
