@@ -155,7 +155,7 @@ void ForeignMegabytePlayToFirstSound(benchmark::State& state)
     for (auto _ : state) {
         firstSound.Reset();
         const auto start = std::chrono::steady_clock::now();
-        player.OpenBytes(MfiMidiFileBytes(melody, 100), "Play.mid");
+        player.OpenBytes(MfiMidiFileBytes(melody), "Play.mid");
         player.Play([] {});
         firstSound.Wait();
         state.SetIterationTime(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());

@@ -21,7 +21,7 @@ namespace quaverly {
 void TFormMain::mnExportMusicXmlClick()
 {
     // A tempo or tone the score cannot name is refused before any question or file name.
-    if (RefusedInForeignView() || !SettingsAllowMidi() || !AnalyseBeforeUse()) {
+    if (RefusedInForeignView() || !ReadSettingsOrRefuse() || !AnalyseBeforeUse()) {
         return;
     }
     FileDialogOptions options;
@@ -38,7 +38,7 @@ void TFormMain::mnExportMusicXmlClick()
         // each note points at the characters that spell it.
         const EditorTexts texts = CollectEditorTexts();
         MelodyStore spelled = CandidateStore(m_store);
-        const AnalysisResult result = AnalyseScore(spelled, texts, m_melodyFileInfo, m_extendedNotation, ViewRows::Skip);
+        const AnalysisResult result = AnalyseScore(spelled, texts, m_document.FileInfo(), m_extendedNotation, ViewRows::Skip);
         MusicXmlSource source;
         std::optional<std::string> refusal = result.refusal;
         if (!refusal) {

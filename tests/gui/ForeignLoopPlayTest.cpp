@@ -56,17 +56,17 @@ private slots:
 
         // Without repeat: the whole melody at its own tempo, its loop marked.
         fixture.window.mnPlayClick();
-        QCOMPARE(ReadWholeFile(fixture.player.fileName), MfiMidiFileBytes(melody));
+        QCOMPARE(fixture.player.midiBytes, MfiMidiFileBytes(melody));
         fixture.player.Finish();
 
         Action(fixture.window, "mnRepeatPlay")->trigger();
         fixture.player.calls.clear();
         fixture.window.mnPlayClick();
-        QCOMPARE(ReadWholeFile(fixture.player.fileName), MfiMidiFileBytes(melody, {MfiMidiShape::Kind::Unrolled, 1}));
+        QCOMPARE(fixture.player.midiBytes, MfiMidiFileBytes(melody, {MfiMidiShape::Kind::Unrolled, 1}));
         const std::string section = MfiMidiFileBytes(melody, {MfiMidiShape::Kind::LoopSection, 1});
         for (int repeat = 1; repeat <= 2; ++repeat) {
             fixture.player.Finish();
-            QCOMPARE(ReadWholeFile(fixture.player.fileName), section);
+            QCOMPARE(fixture.player.midiBytes, section);
             QCOMPARE(fixture.player.calls.count(QStringLiteral("Play")), 1 + repeat);
             QCOMPARE(fixture.player.calls.count(QStringLiteral("Open")), 1 + repeat);
         }

@@ -196,7 +196,7 @@ private slots:
         QCOMPARE(fixture.player.calls.size(), 3);
         QCOMPARE(fixture.player.calls.at(2), QStringLiteral("Play"));
         // The play file is the all-channel MIDI file of the melody, not four voices.
-        const std::string played = ReadWholeFile(fixture.player.fileName);
+        const std::string played = fixture.player.midiBytes;
         QCOMPARE(played, MfiMidiFileBytes(ReadMfiMelody(shown.bytes, "ring.mld")));
         QCOMPARE(MidiTrackCount(played), uint16_t{8});  // the conductor and seven channels
         QCOMPARE(fixture.boxes.records.size(), 0);
