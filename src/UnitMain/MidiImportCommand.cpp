@@ -41,6 +41,11 @@ void TFormMain::ImportMidiIntoEditor(const QString& path, bool askLossQuestion)
     // The file is read and its notes collected once, for the survey the
     // channel dialog shows and for the import.
     MidiContent content = CollectMidiContent(ReadWholeFile(NativePath(path), MaxMidiFileSize), ToSjis(path));
+    ImportNotesIntoEditor(std::move(content), askLossQuestion);
+}
+
+void TFormMain::ImportNotesIntoEditor(MidiContent content, bool askLossQuestion, const std::string& readerProblems)
+{
     const std::optional<std::vector<int>> channels = m_services.dialogs.RunMidiChannels(SurveyMidiContent(content));
     if (!channels) {
         return;
@@ -56,7 +61,7 @@ void TFormMain::ImportMidiIntoEditor(const QString& path, bool askLossQuestion)
     }
     // No file holds the imported melody: Save asks for a name.
     AdoptStagedMelody(std::move(*staged), QString(), false);
-    m_services.messageBoxes.Information(FromSjis(MidiImportReportText(melody.report)));
+    m_services.messageBoxes.Information(FromSjis(readerProblems + MidiImportReportText(melody.report)));
 }
 
 }  // namespace quaverly

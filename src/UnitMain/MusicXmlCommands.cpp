@@ -54,21 +54,8 @@ void TFormMain::mnExportMusicXmlClick()
 
 void TFormMain::ImportMusicXmlIntoEditor(const QString& path, bool askLossQuestion)
 {
-    MidiContent content = CollectMusicXmlContent(ReadWholeFile(NativePath(path), MaxMusicXmlFileSize), ToSjis(path));
-    const std::optional<std::vector<int>> channels = m_services.dialogs.RunMidiChannels(SurveyMidiContent(content));
-    if (!channels) {
-        return;
-    }
-    const ImportedMelody melody = ImportMidiContent(std::move(content), *channels);
-    MelodyStore candidate = CandidateStore(m_store);
-    BuildImportedMelody(candidate, melody);
-    std::optional<StagedMelody> staged = StageOrRefuse(std::move(candidate));
-    if (!staged || (askLossQuestion && !AskLossQuestion())) {
-        return;
-    }
-    // No file holds the imported melody: Save asks for a name.
-    AdoptStagedMelody(std::move(*staged), QString(), false);
-    m_services.messageBoxes.Information(FromSjis(MidiImportReportText(melody.report)));
+    ImportNotesIntoEditor(CollectMusicXmlContent(ReadWholeFile(NativePath(path), MaxMusicXmlFileSize), ToSjis(path)),
+                          askLossQuestion);
 }
 
 }  // namespace quaverly

@@ -29,6 +29,7 @@
 #include "UnitMain/WindowServices.h"
 #include "document/DocumentController.h"
 #include "UnitMfi/MfiMelody.h"
+#include "UnitMidi/MidiImport.h"
 #include "UnitMidi/MidiWriter.h"
 #include "UnitMld/MelodyFileInfo.h"
 #include "UnitMld/MelodyStore.h"
@@ -355,6 +356,11 @@ private:
     // it replaces the document; a drop asks the loss question after the read
     // (MidiImportCommand.cpp).
     void ImportMidiIntoEditor(const QString& path, bool askLossQuestion);
+    // The one road of every notes import (MIDI, MusicXML, RTTTL, MML): the
+    // channel choice, the fold into four voices, the check before the
+    // document is replaced, and the report (what the reader could not read
+    // first, then the import's report).
+    void ImportNotesIntoEditor(MidiContent content, bool askLossQuestion, const std::string& readerProblems = {});
     // The same of RTTTL and MML text, and the export steps (TextFormatCommands.cpp).
     void ImportTextMelodyIntoEditor(const QString& path, bool askLossQuestion);
     std::optional<TextMelody> TextMelodyForExport();

@@ -115,21 +115,9 @@ void TFormMain::ImportTextMelodyIntoEditor(const QString& path, bool askLossQues
 {
     const std::string text = ReadWholeFile(NativePath(path), MaxTextMelodyFileSize);
     TextMelodyRead read = ReadTextMelody(text, NativePath(path), ToSjis(path));
-    const std::optional<std::vector<int>> channels = m_services.dialogs.RunMidiChannels(SurveyMidiContent(read.content));
-    if (!channels) {
-        return;
-    }
-    const ImportedMelody melody = ImportTextMelody(read, *channels);
-    MelodyStore candidate = CandidateStore(m_store);
-    BuildImportedMelody(candidate, melody);
-    std::optional<StagedMelody> staged = StageOrRefuse(std::move(candidate));
-    if (!staged || (askLossQuestion && !AskLossQuestion())) {
-        return;
-    }
-    // No file holds the imported melody: Save asks for a name.
-    AdoptStagedMelody(std::move(*staged), QString(), false);
     const QString name = path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
-    m_services.messageBoxes.Information(FromSjis(TextProblemsText(read, ToSjis(name)) + MidiImportReportText(melody.report)));
+    const std::string problems = TextProblemsText(read, ToSjis(name));
+    ImportNotesIntoEditor(std::move(read.content), askLossQuestion, problems);
 }
 
 }  // namespace quaverly

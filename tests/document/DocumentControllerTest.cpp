@@ -191,7 +191,10 @@ TEST(DocumentController, RoutesOfImportAndDrop)
         {"a.tml", route(ReadRoute::MelodyText), route(ReadRoute::MelodyText)},
         {"a.KTM", route(ReadRoute::RingtoneBook), route(ReadRoute::RingtoneBook)},
         {"a.mid", route(ReadRoute::NotSupported), route(ReadRoute::Midi)},
-        {"a.txt", route(ReadRoute::NotSupported), route(ReadRoute::NotSupported)},
+        {"a.txt", route(ReadRoute::TextMelody), route(ReadRoute::TextMelody)},
+        {"a.rtttl", route(ReadRoute::TextMelody), route(ReadRoute::TextMelody)},
+        {"score.MXL", route(ReadRoute::MusicXml), route(ReadRoute::MusicXml)},
+        {"a.doc", route(ReadRoute::NotSupported), route(ReadRoute::NotSupported)},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(DocumentController::RouteImport(c.path), c.import) << c.path;

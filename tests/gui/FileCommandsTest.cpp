@@ -289,7 +289,7 @@ private slots:
         QTest::newRow("MLD upper case") << "A.MLD" << 0 << true << true;
         QTest::newRow("pmr") << "a.pmr" << 1 << true << true;
         QTest::newRow("c99") << "a.c99" << 1 << true << false;
-        QTest::newRow("other") << "a.txt" << 1 << false << false;
+        QTest::newRow("other") << "a.doc" << 1 << false << false;
     }
     void DropByExtension()
     {
