@@ -118,6 +118,13 @@ class Desktop:
         completed = run(["xclip", "-o", "-selection", "clipboard"], self.env(), check=False, timeout=10)
         return completed.stdout.decode("utf-8", errors="replace") if completed.returncode == 0 else None
 
+    def set_clipboard_text(self, text):
+        """Puts text on the clipboard as another program would: xclip keeps
+        serving it in the background until something else takes the clipboard."""
+        process = subprocess.Popen(["xclip", "-i", "-selection", "clipboard"], env=self.env(),
+                                   stdin=subprocess.PIPE, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        process.communicate(text.encode("utf-8"), timeout=10)
+
     def stacking(self):
         """The managed windows bottom to top, as decimal ids like xdotool's."""
         out = run(["xprop", "-root", "_NET_CLIENT_LIST_STACKING"], self.env(), check=False).stdout.decode()

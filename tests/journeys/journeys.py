@@ -781,6 +781,26 @@ def recent_and_undo(j):
     wait_for("the finishing message to close", lambda: all(w.wid != box.wid for w in program.windows()))
 
 
+def whole_mail(j):
+    """A whole mail pasted as it came from a mail program (headers, a greeting,
+    the block quoted with 「> 」 in a reply, a signature after it): 編集 →
+    メール取り込み finds the melody in it and shows the notes of the file it
+    was made from."""
+    target = j.build_example("kaeru.tml", j.path("kaeru.mld"))
+    block = j.cli("mail", target).replace("\r\n", "\n").strip("\n").split("\n")
+    mail = "\n".join(["From: friend@example.com", "To: me@example.com", "Subject: Re: melody",
+                      "Content-Type: text/plain; charset=Shift_JIS", "", "Here it is again:", ""]
+                     + ["> " + line for line in block]
+                     + ["", "-- ", "A friend", "https://example.com/"]) + "\n"
+    program = j.start()
+    program.activate(program.main_window())
+    j.desktop.set_clipboard_text(mail)
+    program.key("alt+e", "p")  # メール取り込み
+    shown = wait_for("the mail's melody on the first page", lambda: note_names(j.page_text(program)), timeout=30)
+    wanted = note_names(j.voice_score(target))
+    j.check(shown == wanted, f"the first page holds {len(shown)} notes, the file {len(wanted)}")
+
+
 JOURNEYS = {
     "first_song": first_song,
     "midi_export": midi_export,
@@ -795,6 +815,7 @@ JOURNEYS = {
     "play_and_help": play_and_help,
     "iphone_ringtone": iphone_ringtone,
     "recent_and_undo": recent_and_undo,
+    "whole_mail": whole_mail,
 }
 
 
