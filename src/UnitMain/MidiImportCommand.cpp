@@ -11,6 +11,7 @@
 #include "UnitMidi/MidiImport.h"
 #include "UnitMidi/MidiMelody.h"
 #include "base/FileIO.h"
+#include "base/Messages.h"
 #include "platform/SjisText.h"
 
 namespace quaverly {
@@ -41,12 +42,15 @@ void TFormMain::ImportMidiIntoEditor(const QString& path, bool askLossQuestion)
     // The file is read and its notes collected once, for the survey the
     // channel dialog shows and for the import.
     MidiContent content = CollectMidiContent(ReadWholeFile(NativePath(path), MaxMidiFileSize), ToSjis(path));
-    ImportNotesIntoEditor(std::move(content), askLossQuestion);
+    ImportNotesIntoEditor(std::move(content), askLossQuestion, QStringLiteral("MIDI読み込み"));
 }
 
-void TFormMain::ImportNotesIntoEditor(MidiContent content, bool askLossQuestion, const std::string& readerProblems)
+void TFormMain::ImportNotesIntoEditor(MidiContent content, bool askLossQuestion, const QString& what,
+                                      const std::string& readerProblems)
 {
-    const std::optional<std::vector<int>> channels = m_services.dialogs.RunMidiChannels(SurveyMidiContent(content));
+    MidiSurvey survey = SurveyMidiContent(content);
+    survey.dialogTitle = ToSjis(what);
+    const std::optional<std::vector<int>> channels = m_services.dialogs.RunMidiChannels(survey);
     if (!channels) {
         return;
     }
@@ -61,7 +65,12 @@ void TFormMain::ImportNotesIntoEditor(MidiContent content, bool askLossQuestion,
     }
     // No file holds the imported melody: Save asks for a name.
     AdoptStagedMelody(std::move(*staged), QString(), false);
-    m_services.messageBoxes.Information(FromSjis(readerProblems + MidiImportReportText(melody.report)));
+    // The report is headed as what it reports: a MusicXML score is no MIDI file.
+    std::string report = MidiImportReportText(melody.report);
+    if (report.starts_with(Msg::MidiReportHead)) {
+        report.replace(0, Msg::MidiReportHead.size(), ToSjis(what + QStringLiteral("結果\r\n")));
+    }
+    m_services.messageBoxes.Information(FromSjis(readerProblems + report));
 }
 
 }  // namespace quaverly

@@ -55,7 +55,7 @@ void TFormMain::mnExportMusicXmlClick()
 void TFormMain::ImportMusicXmlIntoEditor(const QString& path, bool askLossQuestion)
 {
     ImportNotesIntoEditor(CollectMusicXmlContent(ReadWholeFile(NativePath(path), MaxMusicXmlFileSize), ToSjis(path)),
-                          askLossQuestion);
+                          askLossQuestion, QStringLiteral("MusicXML読み込み"));
 }
 
 }  // namespace quaverly

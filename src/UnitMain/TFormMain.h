@@ -359,8 +359,10 @@ private:
     // The one road of every notes import (MIDI, MusicXML, RTTTL, MML): the
     // channel choice, the fold into four voices, the check before the
     // document is replaced, and the report (what the reader could not read
-    // first, then the import's report).
-    void ImportNotesIntoEditor(MidiContent content, bool askLossQuestion, const std::string& readerProblems = {});
+    // first, then the import's report). The channel dialog is titled what,
+    // and the report headed what with 「結果」.
+    void ImportNotesIntoEditor(MidiContent content, bool askLossQuestion, const QString& what,
+                               const std::string& readerProblems = {});
     // The same of RTTTL and MML text, and the export steps (TextFormatCommands.cpp).
     void ImportTextMelodyIntoEditor(const QString& path, bool askLossQuestion);
     std::optional<TextMelody> TextMelodyForExport();

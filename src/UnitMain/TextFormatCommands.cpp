@@ -117,7 +117,7 @@ void TFormMain::ImportTextMelodyIntoEditor(const QString& path, bool askLossQues
     TextMelodyRead read = ReadTextMelody(text, NativePath(path), ToSjis(path));
     const QString name = path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
     const std::string problems = TextProblemsText(read, ToSjis(name));
-    ImportNotesIntoEditor(std::move(read.content), askLossQuestion, problems);
+    ImportNotesIntoEditor(std::move(read.content), askLossQuestion, QStringLiteral("RTTTL・MML読み込み"), problems);
 }
 
 }  // namespace quaverly

@@ -101,6 +101,8 @@ private slots:
         QCOMPARE(WindowAccess::CurrentFileName(window), QString());
         const QStringList reports = fixture.boxes.Texts(Kind::Information);
         QCOMPARE(reports.size(), 1);
+        // Headed as what it reports, not as a MIDI file read.
+        QVERIFY(reports[0].startsWith(QStringLiteral("MusicXML読み込み結果")));
         QVERIFY(reports[0].contains(QStringLiteral("チャンネル 1＝パート「Flute」")));
         QVERIFY(reports[0].contains(QStringLiteral("捨てた装飾音：1")));
     }

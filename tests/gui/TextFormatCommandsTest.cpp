@@ -90,7 +90,7 @@ private slots:
         const QStringList reports = fixture.boxes.Texts(Kind::Information);
         QCOMPARE(reports.size(), 1);
         QVERIFY2(reports[0].startsWith(QStringLiteral("tune.rtttl:1:22: 「x」は読めないので飛ばしました")), qPrintable(reports[0]));
-        QVERIFY(reports[0].contains(QStringLiteral("MIDI読み込み結果")));
+        QVERIFY(reports[0].contains(QStringLiteral("RTTTL・MML読み込み結果")));
     }
 
     void DroppedTextFileHoldingMmlIsImported()

@@ -476,7 +476,7 @@ def ringtone_text(j):
     program.key("alt+f")
     program.key("i")  # 他形式読み込み
     j.save_in_dialog(program, source, title="開く")
-    j.answer(program, ["Return"], title="MIDI読み込み")  # the voice as offered
+    j.answer(program, ["Return"], title="RTTTL・MML読み込み")  # the voice as offered
     j.answer(program, ["Return"])  # the import report
     program.key("ctrl+shift+s")
     target = j.path("imported.mld")
