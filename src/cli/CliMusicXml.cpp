@@ -38,25 +38,7 @@ int RunMusicXml(const std::vector<std::string>& args)
     const std::string output = arguments.Required("-o");
     MelodyStore store;
     MelodyFileInfo info;
-    EditorTexts texts;
-    const FileKind kind = FileKindOf(input);
-    if (kind == FileKind::MelodyText) {
-        ReadMelodyText(ReadInput(input), texts, info);
-        const AnalysisResult result = AnalyseScore(store, texts, info, arguments.Has("--extended"), ViewRows::Skip);
-        if (result.refusal) {
-            Refuse(*result.refusal);
-        }
-    } else if (kind == FileKind::Melody || kind == FileKind::PocketMelody || input == "-") {
-        LoadImage(store, input);
-        const EditorFields fields = LoadedMelody(store, info);
-        texts = {.tempo = fields.tempoText,
-                 .title = fields.title,
-                 .tones = fields.toneTexts,
-                 .volumes = fields.volumeTexts,
-                 .scores = {}};
-    } else {
-        Refuse(Msg::NotSupported);
-    }
+    const EditorTexts texts = LoadSong(input, arguments.Has("--extended"), store, info);
     MusicXmlSource source;
     if (std::optional<std::string> refusal = MakeMusicXmlSource(texts, store.Sequence(), source)) {
         Refuse(*refusal);

@@ -11,7 +11,10 @@
 
 #include "base/Errors.h"
 #include "base/FileIO.h"
+#include "UnitMld/FileKind.h"
 #include "UnitMld/MelodyStore.h"
+#include "UnitMld/MelodyText.h"
+#include "UnitMld/ScoreAnalysis.h"
 #include "base/Messages.h"
 #include "base/TextEncoding.h"
 
@@ -173,6 +176,30 @@ EditorFields LoadedMelody(MelodyStore& store, MelodyFileInfo& info)
         Refuse(Msg::DataFormatAbnormal);
     }
     return std::move(*fields);
+}
+
+EditorTexts LoadSong(const std::string& input, bool extended, MelodyStore& store, MelodyFileInfo& info)
+{
+    EditorTexts texts;
+    const FileKind kind = FileKindOf(input);
+    if (kind == FileKind::MelodyText) {
+        ReadMelodyText(ReadInput(input), texts, info);
+        const AnalysisResult result = AnalyseScore(store, texts, info, extended, ViewRows::Skip);
+        if (result.refusal) {
+            Refuse(*result.refusal);
+        }
+    } else if (kind == FileKind::Melody || kind == FileKind::PocketMelody || input == "-") {
+        LoadImage(store, input);
+        const EditorFields fields = LoadedMelody(store, info);
+        texts = {.tempo = fields.tempoText,
+                 .title = fields.title,
+                 .tones = fields.toneTexts,
+                 .volumes = fields.volumeTexts,
+                 .scores = {}};
+    } else {
+        Refuse(Msg::NotSupported);
+    }
+    return texts;
 }
 
 std::string ForPerson(std::string_view sjis)

@@ -19,6 +19,7 @@
 
 #include "UnitMfi/MfiMelody.h"
 #include "UnitMld/MelodyToScore.h"
+#include "UnitMld/ScoreAnalysis.h"
 #include "base/FileIO.h"
 
 namespace quaverly {
@@ -89,6 +90,12 @@ EditorFields LoadMelody(MelodyStore& store, MelodyFileInfo& info, const std::str
 // LoadMelody on an image already loaded. A melody of another maker is
 // refused with the hint to import it.
 EditorFields LoadedMelody(MelodyStore& store, MelodyFileInfo& info);
+// A song given to a command: a melody text file (".tml", analysed as "build"
+// does, with extended the extended notation) or a melody image (".mld",
+// ".pmr", "-"), into store. Returns the texts: of a melody text as written,
+// of an image its settings without pages. Other inputs, a refused analysis
+// and a melody of another maker are refused.
+EditorTexts LoadSong(const std::string& input, bool extended, MelodyStore& store, MelodyFileInfo& info);
 // The loaded image read whole when it is a melody of another maker (a partial
 // reading warns on standard error), or nothing for this program's own layout.
 std::optional<MfiMelody> ForeignMelody(const MelodyStore& store, const std::string& path);

@@ -52,25 +52,7 @@ TextMelody TextMelodyForInput(const std::string& input)
 {
     MelodyStore store;
     MelodyFileInfo info;
-    EditorTexts texts;
-    const FileKind kind = FileKindOf(input);
-    if (kind == FileKind::MelodyText) {
-        ReadMelodyText(ReadInput(input), texts, info);
-        AnalysisResult result = AnalyseScore(store, texts, info, false, ViewRows::Skip);
-        if (result.refusal) {
-            Refuse(*result.refusal);
-        }
-    } else if (kind == FileKind::Melody || kind == FileKind::PocketMelody || input == "-") {
-        LoadImage(store, input);
-        EditorFields fields = LoadedMelody(store, info);
-        texts = {.tempo = fields.tempoText,
-                 .title = fields.title,
-                 .tones = fields.toneTexts,
-                 .volumes = fields.volumeTexts,
-                 .scores = {}};
-    } else {
-        Refuse(Msg::NotSupported);
-    }
+    const EditorTexts texts = LoadSong(input, false, store, info);
     SettingValues values;
     if (std::optional<std::string> refusal = CheckSettingTexts(texts, values)) {
         Refuse(*refusal);

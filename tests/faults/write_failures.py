@@ -235,19 +235,26 @@ def strace_cases(fixture, root, report):
             for call, index, existing in runs:
                 # render runs two threads, and the C library now and then reads one more
                 # file of its own (/proc/sys/vm/overcommit_memory) when one thread frees
-                # memory of the other's: a call count that misses our file is tried again.
-                for attempt in range(5 if name.startswith("render") else 1):
+                # memory of the other's: a call count that misses our file is tried again,
+                # aimed at where the same call on our files came in the run that missed.
+                ordinal = [i for c, i in ours if c == call].index(index)
+                aim = index
+                for attempt in range(8 if name.startswith("render") else 1):
                     if attempt > 0:
                         shutil.rmtree(trial)
                     trial, target = fresh_trial(root, extension, existing)
                     result = subprocess.run(
                         ["strace", "-f", "-qq", "-y", "-o", log, "-e", "trace=" + call,
-                         "-e", "inject=%s:error=%s:when=%d" % (call, error, index), fixture.cli]
+                         "-e", "inject=%s:error=%s:when=%d" % (call, error, aim), fixture.cli]
                         + arguments + ["-o", target], capture_output=True, env=ENVIRONMENT)
-                    injected = [line for _, _, line in strace_calls(log, [call]) if "(INJECTED)" in line]
+                    traced = strace_calls(log, [call])
+                    injected = [line for _, _, line in traced if "(INJECTED)" in line]
                     hit = bool(injected) and (fixture.folder in injected[0] or trial in injected[0])
                     if hit:
                         break
+                    moved = [i for _, i, line in traced if fixture.folder in line or trial in line]
+                    if ordinal < len(moved):
+                        aim = moved[ordinal]
                 # A failed sync of the folder after the rename loses nothing: the save stands.
                 # A failed sync of the folder after the rename, or a failed close of an
                 # input that was read whole, loses nothing: the save stands.
