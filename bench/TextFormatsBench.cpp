@@ -1,6 +1,6 @@
 // RTTTL and MML of the maximal melody: four voices of sixty-fourth notes up
 // to the last tick (33,333 steps a voice, every 32nd a rest, pitches walking
-// over two octaves, as /work/shared/bench/genmax.py 33333 makes it), written
+// over two octaves, as ../shared/bench/genmax.py 33333 makes it), written
 // (RTTTL of the first voice, MML of all four) and read back into four voices.
 #include <benchmark/benchmark.h>
 
