@@ -1,5 +1,7 @@
 #include "DocumentController.h"
 
+#include <optional>
+
 #include "UnitText/TextMelodyImport.h"
 
 #include "UnitMld/FileKind.h"
@@ -96,9 +98,12 @@ EditorFields DocumentController::Adopt(StagedMelody staged, std::string boundFil
     return std::move(staged.fields);
 }
 
-FileRoute DocumentController::RouteImport(std::string_view path)
+namespace {
+
+// The files that read, ask and replace by themselves come in alike from the
+// menu and from a drop: bound to no file, Save left as it is.
+std::optional<FileRoute> SelfReadingRoute(std::string_view path)
 {
-    // Imports bind no file and leave Save disabled.
     if (IsTextMelodyPath(path)) {
         return Route(ReadRoute::TextMelody);
     }
@@ -109,6 +114,20 @@ FileRoute DocumentController::RouteImport(std::string_view path)
             return Route(ReadRoute::RingtoneBook);
         case FileKind::MusicXml:
             return Route(ReadRoute::MusicXml);
+        default:
+            return std::nullopt;
+    }
+}
+
+}  // namespace
+
+FileRoute DocumentController::RouteImport(std::string_view path)
+{
+    if (const std::optional<FileRoute> route = SelfReadingRoute(path)) {
+        return *route;
+    }
+    // Imports bind no file and leave Save disabled.
+    switch (FileKindOf(path)) {
         case FileKind::PocketMelody:
             return Route(ReadRoute::Melody, true);
         case FileKind::NumericText:
@@ -120,8 +139,8 @@ FileRoute DocumentController::RouteImport(std::string_view path)
 
 FileRoute DocumentController::RouteDrop(std::string_view path)
 {
-    if (IsTextMelodyPath(path)) {
-        return Route(ReadRoute::TextMelody);
+    if (const std::optional<FileRoute> route = SelfReadingRoute(path)) {
+        return *route;
     }
     switch (FileKindOf(path)) {
         case FileKind::Melody:
@@ -131,12 +150,6 @@ FileRoute DocumentController::RouteDrop(std::string_view path)
         case FileKind::NumericText:
             // Save is enabled with no file bound: Save then asks for a name.
             return Route(ReadRoute::NumericText, true, false, true);
-        case FileKind::MelodyText:
-            return Route(ReadRoute::MelodyText);
-        case FileKind::RingtoneBook:
-            return Route(ReadRoute::RingtoneBook);
-        case FileKind::MusicXml:
-            return Route(ReadRoute::MusicXml);
         case FileKind::Midi:
             return Route(ReadRoute::Midi);
         default:
