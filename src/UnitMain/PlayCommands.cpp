@@ -18,6 +18,7 @@
 #include "UnitMfi/MfiMidi.h"
 #include "UnitMidi/MidiWriter.h"
 #include "UnitPlay/TFormPlay.h"
+#include "UnitRoll/TPianoRoll.h"
 #include "UnitSetup/TSetupDlg.h"
 #include "UnitMld/MldLayout.h"
 #include "base/FileIO.h"
@@ -166,6 +167,7 @@ void TFormMain::StartPlay(int startTime)
         const int code = startTime < 0 ? m_services.player.Play() : m_services.player.PlayFrom(startTime);
         if (code == 0) {
             m_playStartTime = startTime;
+            m_followOffset = 0;
             SetPlayState(PlayState::Playing);
             StartFollow();
             return;
@@ -188,6 +190,9 @@ void TFormMain::MediaPlayer1Notify()
         int code = 0;
         if (m_foreign && MfiHasLoop(m_foreign->melody)) {
             code = PlayLoopSection(m_services.player, m_foreign->melody);
+            // The section's file starts at the loop's start: the roll's
+            // playhead follows it there, not from the melody's beginning.
+            m_followOffset = m_roll->Model().Loop().value_or(std::pair{0, 0}).first;
         } else {
             code = m_playStartTime < 0 ? m_services.player.Play() : m_services.player.PlayFrom(m_playStartTime);
         }

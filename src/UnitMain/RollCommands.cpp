@@ -396,10 +396,11 @@ void TFormMain::EndFollow()
 
 void TFormMain::FollowPlay()
 {
-    const int time = m_services.player.CurrentTime();
-    if (time < 0) {
+    const int playerTime = m_services.player.CurrentTime();
+    if (playerTime < 0) {
         return;  // between plays, or the play has ended and its notice is on the way
     }
+    const int time = playerTime + m_followOffset;
     m_roll->SetPlayhead(time);
     if (m_foreign) {
         return;  // its notes have no characters in the pages to mark

@@ -465,6 +465,7 @@ private:
     QActionGroup* m_soloItems = nullptr;
     int m_soloVoice = 0;
     int m_playStartTime = -1;              // where the current play began (-1: the start)
+    int m_followOffset = 0;                // the roll time of the player's time 0 (a loop section's start)
     // Per page: the byte offset of each character position (empty: not yet
     // measured since the last change).
     std::array<std::vector<int>, VoiceCount> m_pageBytes;

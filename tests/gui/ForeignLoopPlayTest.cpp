@@ -69,6 +69,10 @@ private slots:
             QCOMPARE(fixture.player.midiBytes, section);
             QCOMPARE(fixture.player.calls.count(QStringLiteral("Play")), 1 + repeat);
             QCOMPARE(fixture.player.calls.count(QStringLiteral("Open")), 1 + repeat);
+            // The section's own time 12 is 12 past the loop's start in the roll.
+            fixture.player.currentTime = 12;
+            WindowAccess::FollowPlay(fixture.window);
+            QCOMPARE(WindowAccess::PianoRoll(fixture.window)->Playhead(), 48 + 12);
         }
         QCOMPARE(fixture.boxes.records.size(), 0);
         // A stop ends the repeats.
