@@ -56,8 +56,18 @@ public:
             // A melody without notes is one part of one measure's rest.
             WriteEmptyPart(source);
         }
+        // Every part's pieces first, so that the document's bytes are
+        // reserved once: a 13 MB score grown step by step is copied again
+        // and again.
+        std::vector<std::vector<ScorePiece>> pieces;
+        size_t count = 0;
+        for (const ScoreVoice& voice : voices) {
+            pieces.push_back(MeasurePieces(voice));
+            count += pieces.back().size();
+        }
+        m_out.reserve(m_out.size() + count * 112 + 4096);
         for (size_t part = 0; part < voices.size(); ++part) {
-            WritePart(source, voices[part], part == 0);
+            WritePart(source, voices[part], pieces[part], part == 0);
         }
         m_xml.writeEndElement();
         m_xml.writeEndDocument();
@@ -144,17 +154,14 @@ private:
         m_xml.writeEndElement();
     }
 
-    void WritePart(const MusicXmlSource& source, const ScoreVoice& voice, bool withTempo)
+    void WritePart(const MusicXmlSource& source, const ScoreVoice& voice, const std::vector<ScorePiece>& pieces,
+                   bool withTempo)
     {
         m_xml.writeStartElement(QStringLiteral("part"));
         m_xml.writeAttribute(QStringLiteral("id"), PartId(voice.voice));
-        const std::vector<std::vector<ScorePiece>> measures = MeasurePieces(voice);
-        size_t pieces = 0;
-        for (const std::vector<ScorePiece>& measure : measures) {
-            pieces += measure.size();
-        }
-        m_out.reserve(m_out.size() + pieces * 120);
-        for (size_t measure = 0; measure < measures.size(); ++measure) {
+        const int measures = pieces.empty() ? 0 : pieces.back().measure + 1;
+        size_t next = 0;
+        for (int measure = 0; measure < measures; ++measure) {
             m_xml.writeStartElement(QStringLiteral("measure"));
             m_xml.writeAttribute(QStringLiteral("number"), QString::number(measure + 1));
             if (measure == 0) {
@@ -164,8 +171,8 @@ private:
             // whole elements appended as the writer wrote them.
             m_xml.writeCharacters(QString());
             Flush();
-            for (const ScorePiece& piece : measures[measure]) {
-                AppendPiece(piece);
+            for (; next < pieces.size() && pieces[next].measure == measure; ++next) {
+                AppendPiece(voice, pieces[next]);
             }
             m_xml.writeEndElement();
         }
@@ -174,16 +181,16 @@ private:
 
     // A melody repeats a few kinds of note thousands of times: each kind's
     // elements are written once by a writer of their own and then copied.
-    void AppendPiece(const ScorePiece& piece)
+    void AppendPiece(const ScoreVoice& voice, const ScorePiece& piece)
     {
         const ScoreEvent& event = *piece.event;
         for (size_t i = 0; i < std::max<size_t>(event.NoteCount(), 1); ++i) {
-            uint32_t key = static_cast<uint32_t>(piece.value.ticks) | (piece.tieStart ? 1u << 9 : 0) |
+            uint32_t key = static_cast<uint32_t>(piece.value->ticks) | (piece.tieStart ? 1u << 9 : 0) |
                            (piece.tieStop ? 1u << 10 : 0) | (i == 0 && piece.tupletStart ? 1u << 11 : 0) |
                            (i == 0 && piece.tupletStop ? 1u << 12 : 0) | (i > 0 ? 1u << 13 : 0) |
                            (event.staccato ? 1u << 14 : 0);
             if (!event.IsRest()) {
-                const WrittenPitch& pitch = event.Note(i).pitch;
+                const WrittenPitch& pitch = voice.Note(event, i).pitch;
                 key |= (1u << 15) | (static_cast<uint32_t>(pitch.step - 'A') << 16) |
                        (static_cast<uint32_t>(pitch.alter + 2) << 19) | (static_cast<uint32_t>(pitch.octave + 1) << 22);
             }
@@ -191,14 +198,14 @@ private:
             if (made) {
                 QString text;
                 QXmlStreamWriter writer(&text);
-                WriteNote(writer, piece, i);
+                WriteNote(writer, voice, piece, i);
                 element->second = text.toStdString();
             }
             m_out += element->second;
         }
     }
 
-    static void WriteNote(QXmlStreamWriter& xml, const ScorePiece& piece, size_t i)
+    static void WriteNote(QXmlStreamWriter& xml, const ScoreVoice& voice, const ScorePiece& piece, size_t i)
     {
         const ScoreEvent& event = *piece.event;
         xml.writeStartElement(QStringLiteral("note"));
@@ -208,7 +215,7 @@ private:
         if (event.IsRest()) {
             xml.writeEmptyElement(QStringLiteral("rest"));
         } else {
-            const WrittenPitch& pitch = event.Note(i).pitch;
+            const WrittenPitch& pitch = voice.Note(event, i).pitch;
             xml.writeStartElement(QStringLiteral("pitch"));
             xml.writeTextElement(QStringLiteral("step"), QString(QChar(pitch.step)));
             if (pitch.alter != 0) {
@@ -217,7 +224,7 @@ private:
             xml.writeTextElement(QStringLiteral("octave"), QString::number(pitch.octave));
             xml.writeEndElement();
         }
-        xml.writeTextElement(QStringLiteral("duration"), QString::number(piece.value.ticks));
+        xml.writeTextElement(QStringLiteral("duration"), QString::number(piece.value->ticks));
         if (piece.tieStop) {
             xml.writeEmptyElement(QStringLiteral("tie"));
             xml.writeAttribute(QStringLiteral("type"), QStringLiteral("stop"));
@@ -226,14 +233,14 @@ private:
             xml.writeEmptyElement(QStringLiteral("tie"));
             xml.writeAttribute(QStringLiteral("type"), QStringLiteral("start"));
         }
-        xml.writeTextElement(QStringLiteral("type"), QString::fromLatin1(piece.value.type));
-        for (int dot = 0; dot < piece.value.dots; ++dot) {
+        xml.writeTextElement(QStringLiteral("type"), QString::fromLatin1(piece.value->type));
+        for (int dot = 0; dot < piece.value->dots; ++dot) {
             xml.writeEmptyElement(QStringLiteral("dot"));
         }
-        if (!event.IsRest() && event.Note(i).pitch.alter != 0) {
-            xml.writeTextElement(QStringLiteral("accidental"), AccidentalName(event.Note(i).pitch.alter));
+        if (!event.IsRest() && voice.Note(event, i).pitch.alter != 0) {
+            xml.writeTextElement(QStringLiteral("accidental"), AccidentalName(voice.Note(event, i).pitch.alter));
         }
-        if (piece.value.triplet) {
+        if (piece.value->triplet) {
             xml.writeStartElement(QStringLiteral("time-modification"));
             xml.writeTextElement(QStringLiteral("actual-notes"), QStringLiteral("3"));
             xml.writeTextElement(QStringLiteral("normal-notes"), QStringLiteral("2"));

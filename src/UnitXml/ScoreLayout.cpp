@@ -1,6 +1,7 @@
 #include "ScoreLayout.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <string_view>
 
 #include "UnitMld/NoteRules.h"
@@ -49,6 +50,10 @@ WrittenPitch SharpSpelling(int key)
 
 WrittenPitch SpellPitch(int key, std::string_view written)
 {
+    // Every note head is a katakana: most notes are told by their first byte.
+    if (written.empty() || written[0] != '\x83') {
+        return SharpSpelling(key);
+    }
     for (const StepOf& head : Heads) {
         if (!written.starts_with(head.head)) {
             continue;
@@ -85,53 +90,70 @@ std::vector<ScoreVoice> ScoreVoices(const SequenceList& given, const std::array<
     }
     // The last entry's time ends every voice without an end of its own.
     const int lastTime = list->empty() ? 0 : list->back().Time();
-    int melodyEnd = 0;
-    for (const SequenceEntry entry : *list) {
-        melodyEnd = std::max(melodyEnd, entry.Time());
-    }
 
     struct Collected {
         std::vector<ScoreEvent> events;
+        std::vector<ScoreNote> notes;
         std::vector<int> gates;  // the gate of each event's last note
         int end = 0;
+        bool ended = false;
     };
     std::array<Collected, VoiceCount> collected;
     std::array<size_t, VoiceCount> entries{};
+    int melodyEnd = 0;
     for (const SequenceEntry entry : *list) {
         entries[static_cast<size_t>(entry.Voice() & 3)] += 1;
+        melodyEnd = std::max(melodyEnd, entry.Time());
     }
     for (int voice = 0; voice < VoiceCount; ++voice) {
         Collected& into = collected[static_cast<size_t>(voice)];
         into.events.reserve(entries[static_cast<size_t>(voice)]);
+        into.notes.reserve(entries[static_cast<size_t>(voice)]);
         into.gates.reserve(entries[static_cast<size_t>(voice)]);
         into.end = lastTime;
+    }
+    // One pass over the entries, each going to its voice until that voice's end.
+    for (const SequenceEntry entry : *list) {
+        const int voice = entry.Voice();
+        if (voice < 0 || voice >= VoiceCount || entry.IsRaw()) {
+            continue;
+        }
+        Collected& into = collected[static_cast<size_t>(voice)];
+        if (into.ended) {
+            continue;
+        }
+        if (entry.IsEnd()) {
+            into.end = entry.Time();
+            into.ended = true;
+            continue;
+        }
         std::vector<ScoreEvent>& events = into.events;
-        for (const SequenceEntry entry : *list) {
-            if (entry.Voice() != voice || entry.IsRaw()) {
-                continue;
-            }
-            if (entry.IsEnd()) {
-                into.end = entry.Time();
-                break;
-            }
-            if (events.empty() || events.back().time != entry.Time()) {
-                events.emplace_back(entry.Time(), 0);
-                into.gates.push_back(0);
-            }
-            if (entry.Gate() > 0) {
-                const int key = entry.Note() + MidiNoteOffset;
-                const SourceSpan span = entry.Source();
-                const std::string& page = pages[static_cast<size_t>(voice)];
-                std::string_view written;
-                if (span.IsSet() && static_cast<size_t>(span.offset) + static_cast<size_t>(span.length) <= page.size()) {
+        if (events.empty() || events.back().time != entry.Time()) {
+            events.emplace_back(entry.Time(), 0);
+            events.back().firstNote = static_cast<uint32_t>(into.notes.size());
+            into.gates.push_back(0);
+        }
+        if (entry.Gate() > 0) {
+            const int key = entry.Note() + MidiNoteOffset;
+            // The characters are in the page the entry came from, which is
+            // not always its voice's own.
+            const SourceSpan span = entry.Source();
+            std::string_view written;
+            if (span.IsSet() && span.page >= 0 && span.page < VoiceCount) {
+                const std::string& page = pages[static_cast<size_t>(span.page)];
+                if (static_cast<size_t>(span.offset) + static_cast<size_t>(span.length) <= page.size()) {
                     written = std::string_view(page).substr(static_cast<size_t>(span.offset), static_cast<size_t>(span.length));
                 }
-                events.back().AddNote({SpellPitch(key, written), key});
-                into.gates.back() = entry.Gate();
             }
+            into.notes.push_back({SpellPitch(key, written), key});
+            events.back().noteCount += 1;
+            into.gates.back() = entry.Gate();
         }
+    }
+    for (Collected& into : collected) {
         // A note that starts where its voice ends still sounds its gate:
         // the voice runs on to the end of that sound.
+        std::vector<ScoreEvent>& events = into.events;
         if (!events.empty() && !events.back().IsRest() && events.back().time >= into.end) {
             into.end = events.back().time + into.gates.back();
             melodyEnd = std::max(melodyEnd, into.end);
@@ -148,7 +170,7 @@ std::vector<ScoreVoice> ScoreVoices(const SequenceList& given, const std::array<
         }
         // Lengths to the next event; what starts at or after the voice's end has none.
         std::vector<ScoreEvent> laid;
-        laid.reserve(events.size() + 2);
+        laid.reserve(2 * events.size() + 2);  // a rest before each event at most; untouched room costs nothing
         int at = 0;
         for (size_t i = 0; i < events.size(); ++i) {
             ScoreEvent& event = events[i];
@@ -163,12 +185,12 @@ std::vector<ScoreVoice> ScoreVoices(const SequenceList& given, const std::array<
             event.staccato =
                 !event.IsRest() && event.length != from.gates[i] + 2 && event.length == 2 * from.gates[i];
             at = end;
-            laid.push_back(std::move(event));
+            laid.push_back(event);
         }
         if (scoreEnd > at) {
             laid.emplace_back(at, scoreEnd - at);
         }
-        voices.push_back({voice, std::move(laid)});
+        voices.push_back({voice, std::move(laid), std::move(from.notes)});
     }
     return voices;
 }
@@ -187,10 +209,41 @@ constexpr std::array<NoteValue, 21> Values{{
     {1, "128th", 0, true},
 }};
 
+// The values of every length up to a measure, as indices into Values,
+// longest first: a measure's pieces are looked up, not searched for.
+constexpr int MostValuesOfAMeasure = 8;
+struct Split {
+    std::array<uint8_t, MostValuesOfAMeasure> values{};
+    int count = 0;
+};
+constexpr std::array<Split, ScoreMeasureTicks + 1> MakeSplits()
+{
+    std::array<Split, ScoreMeasureTicks + 1> splits{};
+    for (int length = 0; length <= ScoreMeasureTicks; ++length) {
+        int left = length;
+        Split& split = splits[static_cast<size_t>(length)];
+        for (size_t i = 0; i < Values.size(); ++i) {
+            while (left >= Values[i].ticks) {
+                split.values[static_cast<size_t>(split.count++)] = static_cast<uint8_t>(i);
+                left -= Values[i].ticks;
+            }
+        }
+    }
+    return splits;
+}
+constexpr std::array<Split, ScoreMeasureTicks + 1> Splits = MakeSplits();
+
 // SplitLength without a list: each value in turn, longest first.
 template <typename Use>
 void ForEachValue(int ticks, Use use)
 {
+    if (ticks >= 0 && ticks <= ScoreMeasureTicks) {
+        const Split& split = Splits[static_cast<size_t>(ticks)];
+        for (int i = 0; i < split.count; ++i) {
+            use(Values[split.values[static_cast<size_t>(i)]]);
+        }
+        return;
+    }
     for (const NoteValue& value : Values) {
         while (ticks >= value.ticks) {
             use(value);
@@ -208,51 +261,48 @@ std::vector<NoteValue> SplitLength(int ticks)
     return values;
 }
 
-std::vector<std::vector<ScorePiece>> MeasurePieces(const ScoreVoice& voice)
+std::vector<ScorePiece> MeasurePieces(const ScoreVoice& voice)
 {
-    std::vector<std::vector<ScorePiece>> measures;
+    std::vector<ScorePiece> pieces;
+    pieces.reserve(voice.events.size() + voice.events.size() / 4);
     for (const ScoreEvent& event : voice.events) {
         int at = event.time;
         const int end = event.time + event.length;
         while (at < end) {
-            const size_t measure = static_cast<size_t>(at / ScoreMeasureTicks);
-            const int measureEnd = static_cast<int>(measure + 1) * ScoreMeasureTicks;
+            const int measure = at / ScoreMeasureTicks;
+            const int measureEnd = (measure + 1) * ScoreMeasureTicks;
             const int piece = std::min(end, measureEnd) - at;
-            if (measures.size() <= measure) {
-                measures.resize(measure + 1);
-            }
             ForEachValue(piece, [&](const NoteValue& value) {
                 const bool rest = event.IsRest();
-                ScorePiece written{&event, value, false, !rest && at > event.time, false, false};
+                ScorePiece written{&event, &value, measure, false, !rest && at > event.time, false, false};
                 at += value.ticks;
                 written.tieStart = !rest && at < end;
-                measures[measure].push_back(written);
+                pieces.push_back(written);
             });
         }
     }
-    // Triplets in brackets: a run of them is closed when it fills the time of
-    // two of its first note's value, and at its end.
-    for (std::vector<ScorePiece>& pieces : measures) {
-        int sum = 0;
-        int group = 0;
-        for (size_t i = 0; i < pieces.size(); ++i) {
-            ScorePiece& piece = pieces[i];
-            if (!piece.value.triplet) {
-                continue;
-            }
-            if (sum == 0) {
-                piece.tupletStart = true;
-                group = 3 * piece.value.ticks;
-            }
-            sum += piece.value.ticks;
-            const bool runEnds = i + 1 == pieces.size() || !pieces[i + 1].value.triplet;
-            if (runEnds || sum >= group) {
-                piece.tupletStop = true;
-                sum = 0;
-            }
+    // Triplets in brackets: a run of them within a measure is closed when it
+    // fills the time of two of its first note's value, and at its end.
+    int sum = 0;
+    int group = 0;
+    for (size_t i = 0; i < pieces.size(); ++i) {
+        ScorePiece& piece = pieces[i];
+        if (!piece.value->triplet) {
+            continue;
+        }
+        if (sum == 0) {
+            piece.tupletStart = true;
+            group = 3 * piece.value->ticks;
+        }
+        sum += piece.value->ticks;
+        const bool runEnds =
+            i + 1 == pieces.size() || !pieces[i + 1].value->triplet || pieces[i + 1].measure != piece.measure;
+        if (runEnds || sum >= group) {
+            piece.tupletStop = true;
+            sum = 0;
         }
     }
-    return measures;
+    return pieces;
 }
 
 }  // namespace quaverly

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -39,36 +40,28 @@ struct ScoreNote {
 };
 
 // A chord of the notes that start together (in the order typed), or a rest.
-// The first note is held in place: a chord is rare, a note in every event.
+// Its notes are its voice's notes[firstNote, firstNote + noteCount): an
+// event holds no list of its own, so a voice of a hundred thousand events is
+// made and copied without an allocation each.
 struct ScoreEvent {
     ScoreEvent(int at = 0, int ticks = 0) : time(at), length(ticks) {}
 
     int time = 0;
     int length = 0;  // ticks, > 0
     bool staccato = false;
+    uint32_t firstNote = 0;
+    uint32_t noteCount = 0;
 
-    size_t NoteCount() const { return m_hasNote ? 1 + m_more.size() : 0; }
-    bool IsRest() const { return !m_hasNote; }
-    const ScoreNote& Note(size_t i) const { return i == 0 ? m_first : m_more[i - 1]; }
-    void AddNote(const ScoreNote& note)
-    {
-        if (!m_hasNote) {
-            m_first = note;
-            m_hasNote = true;
-        } else {
-            m_more.push_back(note);
-        }
-    }
-
-private:
-    bool m_hasNote = false;
-    ScoreNote m_first;
-    std::vector<ScoreNote> m_more;
+    size_t NoteCount() const { return noteCount; }
+    bool IsRest() const { return noteCount == 0; }
 };
 
 struct ScoreVoice {
     int voice = 0;  // 0..3
     std::vector<ScoreEvent> events;  // in time order, gaps filled with rests, up to the end
+    std::vector<ScoreNote> notes;    // every event's notes, in the events' order
+
+    const ScoreNote& Note(const ScoreEvent& event, size_t i) const { return notes[event.firstNote + i]; }
 };
 
 // The voices with notes, from a melody's SequenceList (sorted or not) and
@@ -92,14 +85,15 @@ std::vector<NoteValue> SplitLength(int ticks);
 // One written note or rest: a piece of an event within one measure.
 struct ScorePiece {
     const ScoreEvent* event = nullptr;
-    NoteValue value;
+    const NoteValue* value = nullptr;  // one of the values SplitLength gives
+    int measure = 0;                   // 0-based
     bool tieStart = false;  // the event goes on in the next piece
     bool tieStop = false;   // the piece continues the one before
     bool tupletStart = false;
     bool tupletStop = false;
 };
 
-// A voice's pieces, measure by measure.
-std::vector<std::vector<ScorePiece>> MeasurePieces(const ScoreVoice& voice);
+// A voice's pieces in time order, each knowing its measure.
+std::vector<ScorePiece> MeasurePieces(const ScoreVoice& voice);
 
 }  // namespace quaverly
