@@ -56,24 +56,36 @@ struct ChannelNotes {
 
 std::array<ChannelNotes, 16> NotesByChannel(const MidiContent& content)
 {
-    std::array<ChannelNotes, 16> channels;
+    // Each note's start in melody ticks is worked out once, not at every
+    // comparison; a reader's notes mostly come in order, and then nothing moves.
+    struct Keyed {
+        int64_t start;
+        int key;
+        uint32_t index;
+    };
+    std::array<std::vector<Keyed>, 16> keyed;
     const int division = content.header.division;
     for (uint32_t i = 0; i < content.notes.size(); ++i) {
-        if (!content.notes[i].discarded) {
-            channels[content.notes[i].channel].notes.push_back(i);
+        const MidiNote& note = content.notes[i];
+        if (!note.discarded) {
+            keyed[note.channel].push_back({ToMelodyTicks(note.on, division), note.key, i});
         }
     }
-    for (ChannelNotes& channel : channels) {
-        // Sorted in place by start, then from the top key down: no copy of the notes.
-        const auto start = [&content, division](uint32_t index) { return ToMelodyTicks(content.notes[index].on, division); };
-        std::stable_sort(channel.notes.begin(), channel.notes.end(), [&](uint32_t a, uint32_t b) {
-            const int64_t startA = start(a);
-            const int64_t startB = start(b);
-            return startA != startB ? startA < startB : content.notes[a].key > content.notes[b].key;
-        });
-        for (size_t i = 1; i < channel.notes.size() && !channel.chords; ++i) {
-            channel.chords = start(channel.notes[i]) == start(channel.notes[i - 1]);
+    // By start, then from the top key down.
+    const auto before = [](const Keyed& a, const Keyed& b) { return a.start != b.start ? a.start < b.start : a.key > b.key; };
+    std::array<ChannelNotes, 16> channels;
+    for (size_t channel = 0; channel < channels.size(); ++channel) {
+        std::vector<Keyed>& notes = keyed[channel];
+        if (!std::is_sorted(notes.begin(), notes.end(), before)) {
+            std::stable_sort(notes.begin(), notes.end(), before);
         }
+        ChannelNotes& into = channels[channel];
+        into.notes.reserve(notes.size());
+        for (size_t i = 0; i < notes.size(); ++i) {
+            into.notes.push_back(notes[i].index);
+            into.chords = into.chords || (i > 0 && notes[i].start == notes[i - 1].start);
+        }
+        notes = {};
     }
     return channels;
 }
@@ -192,9 +204,11 @@ std::vector<TimedNote> ChannelTimeline(const MidiContent& content, const std::ve
             note.moveTenths = std::max(note.moveTenths, shift * 10);
             ++next;
         }
-        std::stable_sort(timeline.begin() + static_cast<std::ptrdiff_t>(first),
-                         timeline.begin() + static_cast<std::ptrdiff_t>(next),
-                         [](const TimedNote& a, const TimedNote& b) { return a.key > b.key; });
+        if (next - first > 1) {
+            std::stable_sort(timeline.begin() + static_cast<std::ptrdiff_t>(first),
+                             timeline.begin() + static_cast<std::ptrdiff_t>(next),
+                             [](const TimedNote& a, const TimedNote& b) { return a.key > b.key; });
+        }
         first = next;
     }
     return timeline;
