@@ -13,7 +13,7 @@
 #include <condition_variable>
 #include <mutex>
 
-#include "../tests/core/MfiWriter.h"
+#include "BigForeignMelody.h"
 #include "UnitMfi/MfiMelody.h"
 #include "UnitMfi/MfiMidi.h"
 #include "UnitMidi/MidiWriter.h"
@@ -52,6 +52,7 @@ SequenceList LongestMelody()
 }
 
 using quaverly::bench::FirstSound;
+using quaverly::bench::MegabyteForeignMelody;
 
 void PlayCommandToFirstSound(benchmark::State& state)
 {
@@ -125,23 +126,6 @@ void LongestMelodyPlayToFirstSound(benchmark::State& state)
     state.counters["midi_bytes"] = static_cast<double>(midiBytes);
 }
 BENCHMARK(LongestMelodyPlayToFirstSound)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(20);
-
-// About 1 MB: four tracks of 60,000 notes each, sounding from the first tick.
-std::string MegabyteForeignMelody()
-{
-    using namespace quaverly::mfitest;
-    MfiWriter writer;
-    writer.Info("vers", "0301").Info("titl", "Big").FourByteNotes();
-    for (int track = 0; track < 4; ++track) {
-        std::string events = track == 0 ? Tempo(0, 120) : std::string();
-        for (int i = 0; i < 60000; ++i) {
-            const int voice = i % 4;
-            events += Note(voice == 0 && i > 0 ? 6 : 0, voice, (i * 7 + track * 5) % 60, 5 + i % 40, 20 + i % 40, i % 4);
-        }
-        writer.Track(events + End(48));
-    }
-    return writer.Bytes();
-}
 
 // F5 on an open 1 MB melody of another maker: its all-channel MIDI file made,
 // opened from memory and started, to the first sound.

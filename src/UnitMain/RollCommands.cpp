@@ -375,7 +375,12 @@ int TFormMain::StartTimeAtCursor()
 
 void TFormMain::StartFollow()
 {
-    RefreshRollFromPages();
+    // The marks follow the roll's notes: they must be the pages' own. A page
+    // changed since the roll was laid out is parsed again; otherwise the roll
+    // already holds them, and the play starts without parsing the melody.
+    if (std::any_of(m_rollBehindPage.begin(), m_rollBehindPage.end(), [](bool behind) { return behind; })) {
+        RefreshRollFromPages();
+    }
     m_playingSpans.fill(SourceSpan{});
     m_followTimer->start();
     FollowPlay();

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
 
 #include "UnitMld/SequenceText.h"
 #include "UnitMld/MldLayout.h"
@@ -35,6 +36,19 @@ constexpr size_t NoteIndexCount = 109;
 std::array<WorkList, VoiceCount> BuildWorkLists(const SequenceList& list, const std::array<bool, VoiceCount>& voices)
 {
     std::array<WorkList, VoiceCount> works;
+    // Room for a note-on and a note-off of each of a voice's entries, made
+    // once: a long melody's lists are not copied as they grow.
+    std::array<size_t, VoiceCount> entries{};
+    for (const SequenceEntry entry : list) {
+        if (entry.Voice() >= 0 && entry.Voice() < VoiceCount) {
+            entries[static_cast<size_t>(entry.Voice())] += 1;
+        }
+    }
+    for (int voice = 0; voice < VoiceCount; ++voice) {
+        if (voices[static_cast<size_t>(voice)]) {
+            works[static_cast<size_t>(voice)].reserve(2 * entries[static_cast<size_t>(voice)]);
+        }
+    }
     auto add = [&](int voice, int64_t time, int kind, int note, int64_t gate) {
         works[static_cast<size_t>(voice)].push_back({time, kind, note, gate});
     };

@@ -8,6 +8,7 @@
 #pragma once
 
 #include <array>
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -17,14 +18,28 @@
 
 namespace quaverly {
 
+// Sixteen bytes a line: a long melody's lists are a few megabytes, not ten.
+// A time is an entry's time plus its gate; both are held within int32.
 struct WorkLine {
-    int64_t time = 0;
-    int kind = 0;
-    int note = 0;
-    int64_t gate = 0;
+    WorkLine() = default;
+    WorkLine(int64_t at, int lineKind, int lineNote, int64_t lineGate)
+        : time(Narrow(at)), kind(static_cast<int8_t>(lineKind)), note(static_cast<int16_t>(lineNote)), gate(Narrow(lineGate))
+    {
+    }
+
+    int32_t time = 0;
+    int8_t kind = 0;
+    int16_t note = 0;
+    int32_t gate = 0;
     bool deleted = false;  // merged into an earlier note
 
     bool IsNoteOn() const { return kind >= 16; }
+
+private:
+    static int32_t Narrow(int64_t value)
+    {
+        return static_cast<int32_t>(std::clamp<int64_t>(value, INT32_MIN, INT32_MAX));
+    }
 };
 
 using WorkList = std::vector<WorkLine>;

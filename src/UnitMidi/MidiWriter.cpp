@@ -23,10 +23,14 @@ constexpr uint32_t SetupBarTicks = 1920;
 // Variable-length quantities hold 28 bits.
 constexpr int64_t MaxVarLen = 0x0FFFFFFF;
 
+uint32_t DeltaTicks(int64_t melodyTicks)
+{
+    return static_cast<uint32_t>(std::clamp<int64_t>(melodyTicks, 0, MaxVarLen / TickScale) * TickScale);
+}
+
 std::string Delta(int64_t melodyTicks)
 {
-    const int64_t ticks = std::clamp<int64_t>(melodyTicks, 0, MaxVarLen / TickScale) * TickScale;
-    return ToVarLen(static_cast<uint32_t>(ticks));
+    return ToVarLen(DeltaTicks(melodyTicks));
 }
 
 char Byte(int value)
@@ -128,18 +132,18 @@ std::string ChannelTrack(WorkList& work, const MidiSettings& settings, int voice
             continue;
         }
         // Sorted times never fall, but a line that does must not wrap into a huge delta.
-        data += Delta(line.time - prev);
-        prev = std::max(prev, line.time);
-        data += Byte(0x80 + line.kind);
+        AppendVarLen(data, DeltaTicks(line.time - prev));
+        prev = std::max<int64_t>(prev, line.time);
+        const char status = Byte(0x80 + line.kind);
         if (line.note == -1) {
             // The voice's end: a note-off of key 72 that places the track's
             // end at the melody's end time. Nothing after it is written.
-            data += Byte(0x48);
-            data += Byte(0);
+            const char end[3] = {status, Byte(0x48), Byte(0)};
+            data.append(end, 3);
             break;
         }
-        data += Byte(std::clamp(line.note + MidiNoteOffset, 0, 127));
-        data += Byte(velocity);
+        const char event[3] = {status, Byte(std::clamp(line.note + MidiNoteOffset, 0, 127)), Byte(velocity)};
+        data.append(event, 3);
     }
     data += EndOfTrack;
     return Chunk("MTrk", data);

@@ -2,7 +2,7 @@
 
 namespace quaverly {
 
-std::string ToVarLen(uint32_t value)
+void AppendVarLen(std::string& bytes, uint32_t value)
 {
     // A quantity holds at most four 7-bit groups; anything above 28 bits is dropped.
     value &= 0x0FFFFFFFu;
@@ -12,16 +12,15 @@ std::string ToVarLen(uint32_t value)
         groups[count++] = static_cast<char>(value & 0x7F);
         value >>= 7;
     } while (value != 0);
-
-    std::string bytes;
-    bytes.reserve(static_cast<size_t>(count));
     for (int i = count - 1; i >= 0; --i) {
-        char byte = groups[i];
-        if (i != 0) {
-            byte = static_cast<char>(byte | 0x80);
-        }
-        bytes.push_back(byte);
+        bytes.push_back(i != 0 ? static_cast<char>(groups[i] | 0x80) : groups[i]);
     }
+}
+
+std::string ToVarLen(uint32_t value)
+{
+    std::string bytes;
+    AppendVarLen(bytes, value);
     return bytes;
 }
 
