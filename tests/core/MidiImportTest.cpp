@@ -319,5 +319,34 @@ TEST(MidiImport, ReportSaysWhatCouldNotCome)
               "　時刻を丸めた音符： 3（最大 0.4 ティック）\r\n");
 }
 
+// Notes of one channel handed over out of order (a channel split over two
+// tracks of a format-1 file) are placed by start, a chord from its top down,
+// as notes that come in order are.
+TEST(MidiImport, NotesOutOfOrderArePlacedAsInOrder)
+{
+    const auto content = [](std::vector<std::array<int, 2>> starts) {
+        MidiContent made;
+        made.header.division = 48;
+        made.program.fill(-1);
+        made.channelVolume.fill(-1);
+        for (const auto& [on, key] : starts) {
+            MidiNote note;
+            note.on = on;
+            note.length = 12;
+            note.key = static_cast<uint8_t>(key);
+            note.velocity = 100;
+            made.notes.push_back(note);
+        }
+        return made;
+    };
+    const ImportedMelody inOrder = ImportMidiContent(content({{0, 72}, {0, 60}, {24, 62}, {48, 64}}));
+    const ImportedMelody shuffled = ImportMidiContent(content({{48, 64}, {0, 60}, {24, 62}, {0, 72}}));
+    for (size_t voice = 0; voice < inOrder.voices.size(); ++voice) {
+        EXPECT_EQ(shuffled.voices[voice].events, inOrder.voices[voice].events) << voice;
+    }
+    EXPECT_EQ(shuffled.voices[0].events.front().note, 72 - 45);
+    EXPECT_EQ(shuffled.voices[1].events.front().note, 60 - 45);
+}
+
 }  // namespace
 }  // namespace quaverly

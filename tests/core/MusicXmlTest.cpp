@@ -135,6 +135,41 @@ TEST(ScoreLayout, PitchesAreSpelledAsTyped)
     }
 }
 
+// A triplet bracket never spans a bar line: a run cut by one is closed before
+// it and opened again after, whether or not it filled its group.
+TEST(ScoreLayout, TripletBracketsCloseAtBarLines)
+{
+    ScoreVoice voice;
+    voice.notes.push_back({{'C', 0, 4}, 60});
+    const auto note = [&](int at, int ticks) {
+        ScoreEvent event(at, ticks);
+        event.noteCount = 1;
+        voice.events.push_back(event);
+    };
+    voice.events.emplace_back(0, 176);  // a rest: a dotted whole, then a quarter triplet at 144
+    for (int at = 176; at < 240; at += 16) {
+        note(at, 16);  // eighth triplets across the bar line at 192
+    }
+    struct Expected {
+        int measure;
+        int ticks;
+        bool start;
+        bool stop;
+    };
+    const Expected expected[] = {
+        {0, 144, false, false}, {0, 32, true, false}, {0, 16, false, true},  // cut by the bar line
+        {1, 16, true, false},   {1, 16, false, false}, {1, 16, false, true},  // a full group
+    };
+    const std::vector<ScorePiece> pieces = MeasurePieces(voice);
+    ASSERT_EQ(pieces.size(), std::size(expected));
+    for (size_t i = 0; i < pieces.size(); ++i) {
+        EXPECT_EQ(pieces[i].measure, expected[i].measure) << i;
+        EXPECT_EQ(pieces[i].value->ticks, expected[i].ticks) << i;
+        EXPECT_EQ(pieces[i].tupletStart, expected[i].start) << i;
+        EXPECT_EQ(pieces[i].tupletStop, expected[i].stop) << i;
+    }
+}
+
 TEST(MusicXmlExport, WritesValuesTiesTripletsChordsAndAccidentals)
 {
     Exported exported;
