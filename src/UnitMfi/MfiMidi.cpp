@@ -56,22 +56,25 @@ std::string TrackOf(std::vector<TimedEvent>& events, uint64_t end)
     return Chunk("MTrk", data);
 }
 
-std::string ChannelTrack(std::vector<ChannelEvent>& events)
+// A lane's track, appended to the file in place: a megabyte melody's
+// tracks are not copied again into the file.
+void AppendChannelTrack(std::string& file, std::vector<ChannelEvent>& events)
 {
     std::stable_sort(events.begin(), events.end(), [](const ChannelEvent& a, const ChannelEvent& b) {
         return a.tick != b.tick ? a.tick < b.tick : a.order < b.order;
     });
-    std::string data;
-    data.reserve(events.size() * 4 + 4);
+    const size_t head = file.size();
+    file.append("MTrk\0\0\0\0", 8);
     uint64_t now = 0;
     for (const ChannelEvent& event : events) {
-        data += ToVarLen(static_cast<uint32_t>(std::min<uint64_t>(event.tick - now, 0x0FFFFFFF)));
-        data.append(reinterpret_cast<const char*>(event.bytes.data()), event.size);
+        AppendVarLen(file, static_cast<uint32_t>(std::min<uint64_t>(event.tick - now, 0x0FFFFFFF)));
+        file.append(reinterpret_cast<const char*>(event.bytes.data()), event.size);
         now = event.tick;
     }
-    data += '\0';
-    data += EndOfTrack;
-    return Chunk("MTrk", data);
+    file += '\0';
+    file += EndOfTrack;
+    const std::string length = ToBigEndian(static_cast<uint32_t>(file.size() - head - 8), 4);
+    file.replace(head + 4, 4, length);
 }
 
 std::string Bytes(std::initializer_list<int> values)
@@ -440,16 +443,23 @@ std::string MfiMidiFileBytes(const MfiMelody& melody, const MfiMidiShape& shape)
         }
     }
 
-    std::string tracks = TrackOf(conductor, end);  // the conductor lasts the melody's length
     int trackCount = 1;
+    size_t eventCount = 0;
+    for (const std::vector<ChannelEvent>& lane : lanes) {
+        trackCount += lane.empty() ? 0 : 1;
+        eventCount += lane.size();
+    }
+    const std::string header =
+        Bytes({0, 1}) + ToBigEndian(static_cast<uint32_t>(trackCount), 2) + ToBigEndian(MfiMidiDivision, 2);
+    std::string file = Chunk("MThd", header);
+    file += TrackOf(conductor, end);  // the conductor lasts the melody's length
+    file.reserve(file.size() + eventCount * 5 + static_cast<size_t>(trackCount) * 16);
     for (std::vector<ChannelEvent>& lane : lanes) {
         if (!lane.empty()) {
-            tracks += ChannelTrack(lane);
-            ++trackCount;
+            AppendChannelTrack(file, lane);
         }
     }
-    std::string header = Bytes({0, 1}) + ToBigEndian(static_cast<uint32_t>(trackCount), 2) + ToBigEndian(MfiMidiDivision, 2);
-    return Chunk("MThd", header) + tracks;
+    return file;
 }
 
 bool MfiHasLoop(const MfiMelody& melody)
