@@ -167,6 +167,7 @@ struct Stretch {
     bool whole = false;
     bool withState = false;  // starts with the lanes' controls and the tempo in effect at from
     bool fading = false;     // a pass of the fade-out
+    bool toEnd = false;      // the rest of the melody after a counted loop: taken as the whole melody's end is
 };
 
 // The lanes' controls in effect at a tick: the last of each kind before it.
@@ -215,6 +216,20 @@ std::vector<Stretch> StretchesOf(const MfiMelody& melody, const MfiMidiClock& cl
     }
     std::vector<Stretch> stretches{{0, loop->end, 0, false, false}};
     uint64_t at = clock.Tick(loop->end);
+    // A counted loop plays its section as often as the file says, then the
+    // rest of the melody, which ends as a handset ends it: no fade.
+    if (!loop->Forever()) {
+        for (int pass = 1; pass < std::min(loop->count, MaxLoopUnroll); ++pass) {
+            stretches.push_back({loop->start, loop->end, at, false, false});
+            at += loopTicks;
+        }
+        if (melody.endTick > loop->end) {
+            Stretch rest{loop->end, melody.endTick, at, false, false};
+            rest.toEnd = true;
+            stretches.push_back(rest);
+        }
+        return stretches;
+    }
     for (int pass = 1; pass < std::clamp(shape.passes, 1, MaxLoopUnroll); ++pass) {
         stretches.push_back({loop->start, loop->end, at, false, false});
         at += loopTicks;
@@ -355,7 +370,7 @@ std::string MfiMidiFileBytes(const MfiMelody& melody, const MfiMidiShape& shape)
         return stretch.at + clock.Tick(tick) - clock.Tick(stretch.from);
     };
     const auto inside = [](const Stretch& stretch, uint64_t tick) {
-        return tick >= stretch.from && (tick < stretch.to || (stretch.whole && tick == stretch.to));
+        return tick >= stretch.from && (tick < stretch.to || ((stretch.whole || stretch.toEnd) && tick == stretch.to));
     };
     const Stretch& last = stretches.back();
     const uint64_t end = midiTick(last, last.to);
@@ -424,7 +439,8 @@ std::string MfiMidiFileBytes(const MfiMelody& melody, const MfiMidiShape& shape)
             }
             const auto channel = static_cast<uint8_t>(note.lane);
             // A note that sounds past a pass's end ends there.
-            const uint64_t noteEnd = stretch.whole ? note.End() : std::min<uint64_t>(note.End(), stretch.to);
+            const uint64_t noteEnd =
+                stretch.whole || stretch.toEnd ? note.End() : std::min<uint64_t>(note.End(), stretch.to);
             lanes[note.lane].push_back(
                 {midiTick(stretch, note.start), 2, 3, {static_cast<uint8_t>(0x90 | channel), note.key, note.velocity}});
             lanes[note.lane].push_back({midiTick(stretch, noteEnd), 0, 3, {static_cast<uint8_t>(0x80 | channel), note.key, 0}});
@@ -460,6 +476,12 @@ std::string MfiMidiFileBytes(const MfiMelody& melody, const MfiMidiShape& shape)
         }
     }
     return file;
+}
+
+bool MfiLoopsForever(const MfiMelody& melody)
+{
+    const std::optional<MfiLoop> loop = MfiMainLoop(melody);
+    return loop && loop->Forever();
 }
 
 bool MfiHasLoop(const MfiMelody& melody)

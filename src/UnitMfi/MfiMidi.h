@@ -21,7 +21,8 @@ inline constexpr int MfiMidiDivision = 1920;
 struct MfiMidiShape {
     enum class Kind {
         Whole,        // the melody as it is, its loop marked (markers loopStart/loopEnd, controller 111)
-        Unrolled,     // the intro, then the loop section passes times (no loop: the whole melody)
+        Unrolled,     // the intro, then the loop section passes times (no loop: the whole melody);
+                      // a counted loop: its own count of passes, then the rest of the melody
         LoopSection,  // the loop section once, opened by the lanes' controls and the tempo at its start
     };
     Kind kind = Kind::Whole;
@@ -39,6 +40,8 @@ struct MfiMidiShape {
 std::string MfiMidiFileBytes(const MfiMelody& melody, const MfiMidiShape& shape = {});
 // Whether the melody has a loop section the shapes above unroll or cut out.
 bool MfiHasLoop(const MfiMelody& melody);
+// Whether that loop plays for ever (count 0): repeat play and the fade are for such a loop.
+bool MfiLoopsForever(const MfiMelody& melody);
 
 // The MIDI tick of a melody tick, through the timebases of the tempo map.
 uint64_t MfiMidiTick(const MfiMelody& melody, uint64_t tick);

@@ -11,6 +11,7 @@
 #include "UnitMld/FileKind.h"
 #include "UnitMld/MelodyStore.h"
 #include "UnitMld/MelodyText.h"
+#include "base/MessageFormat.h"
 #include "base/Messages.h"
 #include "UnitMld/ScoreAnalysis.h"
 #include "UnitMld/MldLayout.h"
@@ -139,6 +140,9 @@ std::string MidiBytesForInput(const std::string& input, const MidiInputOptions& 
                 PrintLine(stderr, std::string(Msg::MfiEditTempoIgnored) + input);
             }
             const bool unroll = options.loopPasses > 0 && MfiHasLoop(*foreign);
+            if (unroll && !MfiLoopsForever(*foreign)) {
+                PrintLine(stderr, WithNumbers(Msg::MfiCountedLoopPlays, {MfiMainLoop(*foreign)->count}) + input);
+            }
             if (loopUnrolled != nullptr) {
                 *loopUnrolled = unroll;
             }

@@ -200,18 +200,25 @@ TEST(MfiLoops, EachLoopFormIsKeptTyped)
         EXPECT_EQ(marked.loopControllers, 1);
         EXPECT_NEAR(marked.Length(), 2.0, 1e-6);
 
-        // Unrolled: the intro and three passes; the loop section alone: one pass.
+        // Unrolled, asked for three passes: the intro and three passes of a
+        // loop for ever; a counted loop's own count of passes, then the rest
+        // of the melody. The loop section alone: one pass.
         const double loopSeconds = static_cast<double>(c.main.end - c.main.start) / 96.0;
+        const int passes = c.main.Forever() ? 3 : c.main.count;
+        const double rest = c.main.Forever() ? 0.0 : static_cast<double>(192 - c.main.end) / 96.0;
+        EXPECT_EQ(MfiLoopsForever(melody), c.main.Forever());
         const MidiFacts unrolled = FactsOf(MfiMidiFileBytes(melody, {MfiMidiShape::Kind::Unrolled, 3}));
-        EXPECT_NEAR(unrolled.Length(), c.main.start / 96.0 + 3 * loopSeconds, 1e-6);
+        EXPECT_NEAR(unrolled.Length(), c.main.start / 96.0 + passes * loopSeconds + rest, 1e-6);
         EXPECT_TRUE(unrolled.markers.empty());
         const MidiFacts section = FactsOf(MfiMidiFileBytes(melody, {MfiMidiShape::Kind::LoopSection, 1}));
         EXPECT_NEAR(section.Length(), loopSeconds, 1e-6);
-        // Notes every 12 ticks: those of the intro once, those of the loop once a pass.
+        // Notes every 12 ticks up to 180: those of the intro and the rest
+        // once, those of the loop once a pass.
         const int introNotes = static_cast<int>((c.main.start + 11) / 12);
         const int loopNotes = static_cast<int>(std::min<uint64_t>(c.main.end, 181) + 11) / 12 - introNotes;
+        const int restNotes = c.main.Forever() ? 0 : 16 - introNotes - loopNotes;
         EXPECT_EQ(section.noteOns, loopNotes);
-        EXPECT_EQ(unrolled.noteOns, introNotes + 3 * loopNotes);
+        EXPECT_EQ(unrolled.noteOns, introNotes + passes * loopNotes + restNotes);
     }
 }
 
