@@ -129,7 +129,7 @@ void TFormMain::SaveMelodyTo(const QString& path)
     const bool saved = m_document.SaveTo(NativePath(path));
     m_ui->mnSave1->setEnabled(true);
     if (saved) {
-        RemoveJournal();
+        m_journal->Remove();
     }
 }
 
@@ -305,7 +305,7 @@ void TFormMain::closeEvent(QCloseEvent* event)
     m_closeApproved = true;
     event->accept();
     // What the user chose to leave unsaved is not offered again at the next start.
-    RemoveJournal();
+    m_journal->Remove();
     // Closing the main window ends the program, also with the help window open.
     if (!m_terminateRequested) {
         TerminateApplication();

@@ -56,7 +56,8 @@ void TFormMain::StartUp(const QStringList& arguments)
     } else if (!m_playAndExit && m_commandLineMode != QLatin1String("/CIN")) {
         // A plain start offers what a session that ended without saving left;
         // a start on a file or an import leaves the journal for a later one.
-        OfferJournalRestore();
+        m_journal->OfferRestore();
+        DocumentChanged();
     }
 
     if (m_playAndExit) {

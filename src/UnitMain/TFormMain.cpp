@@ -49,9 +49,6 @@ namespace {
 constexpr int DesignedLeft = 192;
 constexpr int DesignedTop = 107;
 constexpr int SequenceColumnWidth = 64;
-// From the last edit to the journal write: long enough that typing does not
-// write at every key, short enough that a crash loses little.
-constexpr int JournalDelayMilliseconds = 1000;
 
 // The controls keep "\n" line ends; the score text and the files keep CR LF.
 QString ToControlLineEnds(QString text)
@@ -128,10 +125,7 @@ TFormMain::TFormMain(MelodyStore& store, const WindowServices& services, QWidget
     for (int voice = 1; voice <= VoiceCount; ++voice) {
         VoiceMemo(voice)->installEventFilter(this);
     }
-    m_journalTimer = new QTimer(this);
-    m_journalTimer->setSingleShot(true);
-    m_journalTimer->setInterval(JournalDelayMilliseconds);
-    connect(m_journalTimer, &QTimer::timeout, this, &TFormMain::UpdateJournal);
+    SetUpJournal();
     SetUpShortcuts();
     ConnectMenu();
     SetUpLiveAnalysis();
@@ -170,7 +164,7 @@ TFormMain::~TFormMain()
     // Before the pages go: their last signals must not reach the Edit menu.
     delete m_editMenu;
     // A window that ends without a crash leaves no journal behind.
-    RemoveJournal();
+    m_journal->Remove();
 }
 
 void TFormMain::SetUpLook()
@@ -265,9 +259,7 @@ void TFormMain::DocumentChanged()
 {
     UpdateWindowTitle();
     UpdateDesktopSigns();
-    if (!m_journalFolder.isEmpty()) {
-        m_journalTimer->start();
-    }
+    m_journal->Schedule();
 }
 
 void TFormMain::UpdateWindowTitle()

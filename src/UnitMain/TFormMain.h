@@ -7,7 +7,7 @@
 // ExportCommands.cpp, PlayCommands.cpp, RollCommands.cpp, KeyInput.cpp,
 // StartUp.cpp, DocumentReplace.cpp (check first, replace after),
 // ForeignMelodyView.cpp (a melody of another maker shown as it is) and
-// Journal.cpp (the crash journal).
+// Journal.cpp (what the crash journal, DocumentJournal, takes and gives back).
 //
 // Contract with other units: the voice controls are found by name followed by
 // the voice number 1 to 4 ("Memo", "ComboBoxTone", "EditVol", "TabSheet",
@@ -26,6 +26,7 @@
 #include <optional>
 #include <string>
 
+#include "UnitMain/DocumentJournal.h"
 #include "UnitMain/WindowServices.h"
 #include "document/DocumentController.h"
 #include "UnitMfi/MfiMelody.h"
@@ -56,8 +57,6 @@ class TFormMain;
 
 namespace quaverly {
 
-struct JournalContent;
-
 class DiagnosticsView;
 class EditMenu;
 class LiveAnalysis;
@@ -81,9 +80,11 @@ public:
     // Whether the window has asked the application to end (after "/P").
     bool TerminateRequested() const { return m_terminateRequested; }
 
-    // Crash journal (Journal.cpp). The folder is the per-user data folder in
-    // the program and a temporary one in tests; empty means no journal.
-    void SetJournalFolder(const QString& folder) { m_journalFolder = folder; }
+    // The crash journal. Its folder is the per-user data folder in the
+    // program and a temporary one in tests; empty means no journal.
+    void SetJournalFolder(const QString& folder) { m_journal->SetFolder(folder); }
+    const DocumentJournal& Journal() const { return *m_journal; }
+    DocumentJournal& Journal() { return *m_journal; }
 
 public slots:
     // File menu (FileCommands.cpp, ExportCommands.cpp, PlayCommands.cpp).
@@ -252,17 +253,6 @@ private:
     std::optional<StagedMelody> StageOrRefuse(MelodyStore candidate);
     void AdoptStagedMelody(StagedMelody staged, const QString& boundFile, bool enableSave);
 
-    // Crash journal (Journal.cpp).
-    // This session's journal file; empty without a folder.
-    QString JournalFileName() const;
-    // The time from the last edit to the journal write (1 s).
-    void SetJournalDelay(int milliseconds);
-    // Writes or removes the journal as the document state asks, at once.
-    void UpdateJournal();
-    // At start: a journal of a session that no longer runs is offered for
-    // restoring ("Quaverly" question); a damaged one is reported and set aside.
-    void OfferJournalRestore();
-
     // The piano roll and the play position (RollCommands.cpp).
     TPianoRoll* PianoRoll() const { return m_roll; }
     // Shows in the roll what the pages would compile to now.
@@ -326,10 +316,10 @@ private:
     bool HoldsUnsavedWork() const;
     void SetUpShortcuts();
 
-    // The journal's content from the editor, and back (Journal.cpp).
-    JournalContent CollectJournal() const;
+    // The crash journal given the editor's content, and a restored one
+    // filling the controls (Journal.cpp).
+    void SetUpJournal();
     void RestoreJournal(const JournalContent& content);
-    void RemoveJournal();
 
     // The analysis command's body: true when the pages compiled. Report shows
     // the report box and the sequence page; Quiet (before a save) neither.
@@ -504,11 +494,7 @@ private:
     RecentFiles* m_recentFiles = nullptr;
     EditMenu* m_editMenu = nullptr;
     QLabel* m_extendedSign = nullptr;
-
-    QString m_journalFolder;
-    QTimer* m_journalTimer = nullptr;  // single shot, restarted by every edit
-    // A restored journal kept because this session's copy could not be written.
-    QString m_restoredJournal;
+    DocumentJournal* m_journal = nullptr;  // owned by the window
 };
 
 }  // namespace quaverly

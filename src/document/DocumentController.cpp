@@ -5,6 +5,8 @@
 #include "UnitText/TextMelodyImport.h"
 
 #include "UnitMld/FileKind.h"
+#include "UnitMld/MelodyToScore.h"
+#include "base/Errors.h"
 
 namespace quaverly {
 
@@ -182,6 +184,42 @@ MidiSettings DocumentController::PlayRequest(const SettingValues& values, const 
     // melody's own tempo, as a text that is no positive number does.
     settings.editTempo = m_adjustment.percent ? std::to_string(*m_adjustment.percent) : std::string();
     return settings;
+}
+
+JournalContent DocumentController::Journal(const EditorTexts& texts) const
+{
+    JournalContent content;
+    content.texts = texts;
+    content.info = m_info;
+    content.fff0DataSet = m_store.fff0DataSet;
+    content.fff0DataHex = m_store.fff0DataHex;
+    content.melodyImage = m_store.MelodyImage();
+    content.boundFile = m_currentFileName;
+    return content;
+}
+
+std::vector<SequenceRow> DocumentController::Restore(const JournalContent& content)
+{
+    m_info = content.info;
+    m_store.fff0DataSet = content.fff0DataSet;
+    m_store.fff0DataHex = content.fff0DataHex;
+    m_store.MelodyImage() = content.melodyImage;
+    // The sequence of the journaled image, read on a copy so that nothing of
+    // the restored pages and settings is overwritten.
+    std::vector<SequenceRow> rows;
+    MelodyStore listing = m_store;
+    MelodyFileInfo scratchInfo = content.info;
+    try {
+        if (std::optional<EditorFields> fields = LoadMelodyIntoEditor(listing, scratchInfo)) {
+            rows = std::move(fields->sequenceRows);
+            m_store.Sequence() = std::move(listing.Sequence());
+        }
+    } catch (const QuaverlyError&) {
+        // A melody too long for the view: the pages are restored all the same.
+    }
+    m_currentFileName = content.boundFile;
+    m_state = EditState::ScoreEdited;
+    return rows;
 }
 
 }  // namespace quaverly

@@ -15,6 +15,7 @@
 #include "DocumentSettings.h"
 #include "EditState.h"
 #include "UnitMidi/MidiWriter.h"
+#include "UnitMld/CrashJournal.h"
 #include "UnitMld/MelodyFileInfo.h"
 #include "UnitMld/MelodyStore.h"
 #include "UnitMld/ScoreAnalysis.h"
@@ -99,6 +100,15 @@ public:
     // store and file information; bound to boundFile unless it was folded
     // from another maker's file; Current. The fields are for the controls.
     EditorFields Adopt(StagedMelody staged, std::string boundFile);
+
+    // The crash journal of the document as it stands: the pages and boxes as
+    // given, the file information, the FFF0 data, the image and the binding.
+    JournalContent Journal(const EditorTexts& texts) const;
+    // A journal's document taken back: all of the above but the pages and
+    // boxes, which the window fills. Restored, not saved: ScoreEdited, so
+    // every question asks again until the next save. Returns the sequence
+    // rows of the journaled image; none for a melody too long for the view.
+    std::vector<SequenceRow> Restore(const JournalContent& content);
 
     static FileRoute RouteImport(std::string_view path);
     static FileRoute RouteDrop(std::string_view path);

@@ -28,7 +28,7 @@ struct JournalFixture : WindowFixture {
     JournalFixture()
     {
         window.SetJournalFolder(PathOf("journal"));
-        WindowAccess::SetJournalDelay(window, 0);
+        window.Journal().SetDelay(0);
     }
     QString Folder() const { return PathOf("journal"); }
 };
@@ -78,9 +78,9 @@ private slots:
         JournalFixture fixture;
         WindowAccess::VoiceMemo(fixture.window, 3)->setPlainText("ラシド");
         fixture.window.findChild<QLineEdit*>("EditTitle")->setText("Title");
-        QTRY_VERIFY(QFile::exists(WindowAccess::JournalFileName(fixture.window)));
+        QTRY_VERIFY(QFile::exists(fixture.window.Journal().FileName()));
         const JournalContent content =
-            ParseJournal(ReadWholeFile(WindowAccess::JournalFileName(fixture.window).toStdString()));
+            ParseJournal(ReadWholeFile(fixture.window.Journal().FileName().toStdString()));
         QCOMPARE(FromSjis(content.texts.scores[2]), QStringLiteral("ラシド"));
         QCOMPARE(FromSjis(content.texts.title), QStringLiteral("Title"));
         QCOMPARE(content.texts.tempo, std::string("125"));
@@ -100,18 +100,18 @@ private slots:
         WindowAccess::VoiceMemo(fixture.window, 1)->setPlainText("ド");
         fixture.window.mnMakeMldClick();
         WindowAccess::VoiceMemo(fixture.window, 1)->setPlainText("ドレ");
-        QTRY_VERIFY(QFile::exists(WindowAccess::JournalFileName(fixture.window)));
+        QTRY_VERIFY(QFile::exists(fixture.window.Journal().FileName()));
         if (ending == "save") {
             fixture.window.mnMakeMldClick();
             fixture.fileDialogs.saveAnswers = {fixture.PathOf("song.mld")};
             fixture.window.mnSave1Click();
-            QVERIFY(!QFile::exists(WindowAccess::JournalFileName(fixture.window)));
+            QVERIFY(!QFile::exists(fixture.window.Journal().FileName()));
         } else if (ending == "new") {
             fixture.window.mnNewClick();
-            QTRY_VERIFY(!QFile::exists(WindowAccess::JournalFileName(fixture.window)));
+            QTRY_VERIFY(!QFile::exists(fixture.window.Journal().FileName()));
         } else {
             QVERIFY(fixture.window.close());
-            QVERIFY(!QFile::exists(WindowAccess::JournalFileName(fixture.window)));
+            QVERIFY(!QFile::exists(fixture.window.Journal().FileName()));
         }
     }
 
@@ -139,7 +139,7 @@ private slots:
         QCOMPARE(WindowAccess::State(window), EditState::ScoreEdited);
         // This session holds the journal now, until the next save.
         QVERIFY(!QFile::exists(old));
-        QVERIFY(QFile::exists(WindowAccess::JournalFileName(window)));
+        QVERIFY(QFile::exists(window.Journal().FileName()));
     }
 
     void RestoreNoRemovesTheJournal()
@@ -188,7 +188,7 @@ private slots:
         const QStringList left = QDir(fixture.Folder()).entryList({"*.journal"}, QDir::Files);
         if (restore) {
             // Journaled under this session before the taken one was given up.
-            QCOMPARE(left, QStringList{QFileInfo(WindowAccess::JournalFileName(fixture.window)).fileName()});
+            QCOMPARE(left, QStringList{QFileInfo(fixture.window.Journal().FileName()).fileName()});
         } else {
             QVERIFY(left.isEmpty());
         }

@@ -67,10 +67,6 @@ struct WindowAccess {
         window.SetTerminateHandler(std::move(handler));
     }
 
-    // The crash journal.
-    static QString JournalFileName(const TFormMain& window) { return window.JournalFileName(); }
-    static void SetJournalDelay(TFormMain& window, int milliseconds) { window.SetJournalDelay(milliseconds); }
-
     // The piano roll, the play follow and the live check.
     static TPianoRoll* PianoRoll(const TFormMain& window) { return window.PianoRoll(); }
     static void RefreshRollFromPages(TFormMain& window) { window.RefreshRollFromPages(); }
