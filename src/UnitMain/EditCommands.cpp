@@ -12,6 +12,7 @@
 #include "LiveAnalysis.h"
 #include "SequenceRowModel.h"
 #include "DiagnosticsView.h"
+#include "ForeignMelodyView.h"
 #include "TFormMain.h"
 #include "UnitMld/MailText.h"
 #include "UnitMld/Diagnostic.h"
@@ -27,7 +28,7 @@ namespace quaverly {
 
 void TFormMain::mnMakeMldClick()
 {
-    if (RefusedInForeignView()) {
+    if (RefusedAsViewOnly(m_document, m_services.messageBoxes)) {
         return;
     }
     RunCommand([this] { AnalysePages(AnalysisShown::Report); });
@@ -96,9 +97,9 @@ void TFormMain::LeadToRefusedField(const RefusalReason& reason)
 
 void TFormMain::mnInfoClick()
 {
-    if (m_foreign) {
+    if (m_document.Foreign() != nullptr) {
         // What the file is, read-only: nothing of it is edited here.
-        m_services.dialogs.ShowForeignInfo(m_foreign->melody);
+        m_services.dialogs.ShowForeignInfo(*m_document.Foreign());
         return;
     }
     MelodyFileInfo info = m_document.FileInfo();
@@ -113,7 +114,7 @@ void TFormMain::mnInfoClick()
 
 void TFormMain::mnF0DataClick()
 {
-    if (RefusedInForeignView()) {
+    if (RefusedAsViewOnly(m_document, m_services.messageBoxes)) {
         return;
     }
     bool dataSet = m_store.fff0DataSet;
@@ -174,7 +175,7 @@ void TFormMain::mnMeloMClick()
 
 void TFormMain::ShiftScale(int semitones)
 {
-    if (RefusedInForeignView()) {
+    if (RefusedAsViewOnly(m_document, m_services.messageBoxes)) {
         return;
     }
     RunCommand([this, semitones] {

@@ -13,6 +13,7 @@
 #include "NativePath.h"
 #include "SequenceRowModel.h"
 #include "SuggestedFileName.h"
+#include "ForeignMelodyView.h"
 #include "TFormMain.h"
 #include "UnitMld/FileKind.h"
 #include "base/FileIO.h"
@@ -59,7 +60,7 @@ bool TFormMain::AskLossQuestion()
 bool TFormMain::AnalyseBeforeUse()
 {
     // The pages of a melody shown as it is hold nothing to analyse or use.
-    if (RefusedInForeignView()) {
+    if (RefusedAsViewOnly(m_document, m_services.messageBoxes)) {
         return false;
     }
     switch (m_document.BeforeUsingMelody()) {
@@ -97,7 +98,9 @@ void TFormMain::FillChoiceLists()
 void TFormMain::ResetEditor()
 {
     // A melody of another maker shown as it is gives the controls back first.
-    LeaveForeignView();
+    if (m_document.LeaveForeign()) {
+        UpdateControlsForView();
+    }
     // The lists keep their fixed entries (FillChoiceLists); the first is
     // chosen and the fields get their first texts.
     QComboBox* tempo = m_ui->ComboBoxTempo;
@@ -169,15 +172,27 @@ void TFormMain::mnSave1Click()
 
 void TFormMain::SaveDocument()
 {
-    if (m_foreign) {
-        SaveForeignMelody();
+    const SaveRoute route = m_document.RouteSave();
+    if (route == SaveRoute::FoldForeign) {
+        // No (the default and Escape) writes nothing.
+        if (!m_services.messageBoxes.Question(FromSjis(Msg::MfiSaveQuestion), SafeAnswer::No)) {
+            return;
+        }
+        std::optional<StagedMelody> staged = StageForeignForEditing();
+        if (!staged) {
+            return;
+        }
+        AdoptStagedMelody(std::move(*staged), QString(), true);
+        // Bound to no file: Save As asks for a name, and its dialog asks
+        // before it writes over any file, the other maker's too.
+        RunSaveAs();
         return;
     }
     if (!AnalyseBeforeUse()) {
         return;
     }
     // Save overwrites only a melody file; otherwise the user names one.
-    if (m_document.RouteSave() == SaveRoute::AskName) {
+    if (route == SaveRoute::AskName) {
         RunSaveAs();
         return;
     }
@@ -187,8 +202,8 @@ void TFormMain::SaveDocument()
 void TFormMain::mnSaveAs1Click()
 {
     RunCommand([this] {
-        if (m_foreign) {
-            SaveForeignMelody();
+        if (m_document.RouteSave() == SaveRoute::FoldForeign) {
+            SaveDocument();
         } else if (AnalyseBeforeUse()) {
             RunSaveAs();
         }

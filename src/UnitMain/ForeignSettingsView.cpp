@@ -33,7 +33,7 @@ int FirstControl(const MfiMelody& melody, int lane, MfiControlKind kind, int fal
 
 void TFormMain::ShowForeignSettings()
 {
-    const MfiMelody& melody = m_foreign->melody;
+    const MfiMelody& melody = *m_document.Foreign();
     m_ui->ComboBoxTempo->setEditText(
         QString::number(melody.tempos.empty() ? DefaultMfiTempo : static_cast<int>(melody.tempos.front().tempo)));
     const std::array<int, MfiLaneCount> notes = melody.NotesPerLane();

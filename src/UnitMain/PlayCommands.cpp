@@ -89,12 +89,11 @@ MidiSettings TFormMain::MidiRequest(const SettingValues& values, bool forPlay)
 
 std::optional<std::string> TFormMain::CheckAndMakeMidi(bool forPlay, const SettingValues* values)
 {
-    if (m_foreign) {
+    if (m_document.Foreign() != nullptr) {
         // Every channel with its tempo map, programs, volumes, pans and bends.
         // A play that repeats holds the intro and the loop section once: the
         // repeats then play the loop section alone (MediaPlayer1Notify).
-        const bool loops = forPlay && m_ui->mnRepeatPlay->isChecked() && MfiHasLoop(m_foreign->melody);
-        return loops ? MfiMidiFileBytes(m_foreign->melody, {MfiMidiShape::Kind::Unrolled, 1}) : ForeignMidiBytes();
+        return m_document.ForeignMidiBytes(forPlay && m_ui->mnRepeatPlay->isChecked());
     }
     std::optional<SettingValues> read;
     if (values == nullptr) {
@@ -150,7 +149,7 @@ void TFormMain::StartPlay(int startTime)
     // question; a melody of another maker is played as it is, from its start.
     // The boxes are read once, here, for the whole command.
     std::optional<SettingValues> values;
-    if (m_foreign) {
+    if (m_document.Foreign() != nullptr) {
         startTime = -1;
     } else {
         values = ReadSettingsOrRefuse();
@@ -188,8 +187,8 @@ void TFormMain::MediaPlayer1Notify()
         // plays its loop section again, opened with the channels' state at
         // the loop's start.
         int code = 0;
-        if (m_foreign && MfiHasLoop(m_foreign->melody)) {
-            code = PlayLoopSection(m_services.player, m_foreign->melody);
+        if (m_document.Foreign() && MfiHasLoop(*m_document.Foreign())) {
+            code = PlayLoopSection(m_services.player, *m_document.Foreign());
             // The section's file starts at the loop's start: the roll's
             // playhead follows it there, not from the melody's beginning.
             m_followOffset = m_roll->Model().Loop().value_or(std::pair{0, 0}).first;
@@ -218,7 +217,7 @@ void TFormMain::mnPutMidiClick()
     // A tempo, tone or volume the file cannot take is refused before any
     // question or file name; a melody of another maker is written whole.
     std::optional<SettingValues> values;
-    if (!m_foreign) {
+    if (m_document.Foreign() == nullptr) {
         values = ReadSettingsOrRefuse();
         if (!values || !AnalyseBeforeUse()) {
             return;

@@ -22,7 +22,7 @@ void TFormMain::ImportRingtoneBook(const QString& path, bool askLossQuestion)
         return;
     }
     // The pages of a melody of another maker are read-only placeholders.
-    if (m_foreign) {
+    if (m_document.Foreign() != nullptr) {
         ResetEditor();
     }
     const size_t count = std::min(chosen->size(), static_cast<size_t>(VoiceCount));

@@ -252,7 +252,7 @@ void TFormMain::SetSoloVoice(int voice)
 
 void TFormMain::RefreshRollFromPages()
 {
-    if (m_foreign) {
+    if (m_document.Foreign() != nullptr) {
         return;  // the roll shows the melody of another maker, not the empty pages
     }
     const EditorTexts texts = CollectEditorTexts();
@@ -272,7 +272,7 @@ void TFormMain::ShowSequenceInRoll(const SequenceList& list)
 
 void TFormMain::ShowRollModel(RollModel model)
 {
-    if (m_foreign) {
+    if (m_document.Foreign() != nullptr) {
         return;  // the empty pages' live check leaves the other maker's channels in view
     }
     std::array<int, VoiceCount> tones{1, 1, 1, 1};
@@ -402,7 +402,7 @@ void TFormMain::FollowPlay()
     }
     const int time = playerTime + m_followOffset;
     m_roll->SetPlayhead(time);
-    if (m_foreign) {
+    if (m_document.Foreign() != nullptr) {
         return;  // its notes have no characters in the pages to mark
     }
     const RollModel& model = m_roll->Model();

@@ -275,10 +275,6 @@ void TFormMain::UpdateWindowTitle()
 
 bool TFormMain::HoldsUnsavedWork() const
 {
-    // A melody of another maker shown as it is holds no work of the person's.
-    if (m_foreign) {
-        return false;
-    }
     return m_document.HoldsUnsavedWork();
 }
 

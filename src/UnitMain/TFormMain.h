@@ -84,6 +84,9 @@ public:
     // program and a temporary one in tests; empty means no journal.
     void SetJournalFolder(const QString& folder) { m_journal->SetFolder(folder); }
     const DocumentJournal& Journal() const { return *m_journal; }
+    // The document the window shows: its state, bound file, file information
+    // and the melody of another maker shown as it is.
+    const DocumentController& Document() const { return m_document; }
     DocumentJournal& Journal() { return *m_journal; }
 
 public slots:
@@ -229,15 +232,9 @@ private:
     // A melody file of another maker, read whole to be shown as it is
     // (ForeignMelodyView.cpp); a file that is no melody throws.
     std::optional<StagedMelody> StageOtherMakersMelody(const QString& path, std::string_view image);
-
-    // The melody of another maker the window shows as it is, or nothing when
-    // the window holds its own kind of melody (ForeignMelodyView.cpp). While
-    // one is shown the pages are empty and read-only, the roll shows every
-    // channel, play sounds every channel, and the commands of the four voices
-    // are disabled or explain themselves; the window is bound to no file.
-    const MfiMelody* ForeignMelody() const { return m_foreign ? &m_foreign->melody : nullptr; }
-    // The file it was read from (empty for a menu import).
-    QString ForeignFileName() const { return m_foreign ? m_foreign->path : QString(); }
+    // The shown melody of another maker folded into four voices through the
+    // MIDI read dialog's channel choice, checked; nothing on Cancel or refusal.
+    std::optional<StagedMelody> StageForeignForEditing();
     // Reads a melody text file (".tml") into the editor through the analysis,
     // listing where its pages are not taken as written. A drop asks the loss
     // question after the read (askLossQuestion); the menu has asked before.
@@ -365,26 +362,13 @@ private:
     // Save As after its question: the dialog, the ".mld" check, the save.
     void RunSaveAs();
 
-    // The melody of another maker (ForeignMelodyView.cpp).
-    struct ForeignView {
-        MfiMelody melody;
-        QString path;
-    };
-    void EnterForeignView(MfiMelody melody, const QString& path);
-    // Back to the own document's controls and commands; nothing when none is shown.
-    void LeaveForeignView();
-    // The pages, boxes and meter, then the commands, as the view asks.
+    // The controls as the document's kind asks (ForeignMelodyView.cpp):
+    // while a melody of another maker is shown the pages are empty and
+    // read-only, the roll shows every channel, the boxes are greyed with
+    // what the file holds, and the commands of the four voices are disabled
+    // or explain themselves (RefusedAsViewOnly).
     void UpdateControlsForView();
     void UpdateCommandsForView();
-    // True, after the explaining box, while a melody of another maker is shown.
-    bool RefusedInForeignView();
-    // The shown melody folded into four voices, checked; nothing on Cancel or refusal.
-    std::optional<StagedMelody> FoldForeignMelody();
-    // Save and Save As of a shown melody: the question, whose Yes folds it
-    // and asks a new name; the other maker's file is never written.
-    void SaveForeignMelody();
-    // The all-channel MIDI file of the shown melody at the tempo adjustment.
-    std::string ForeignMidiBytes();
     // The file the title bar names and the dialogs start from.
     QString DocumentFileName() const;
 
@@ -437,7 +421,6 @@ private:
 
     // The document's state, bound file, file information and the rules that guard them.
     DocumentController m_document;
-    std::optional<ForeignView> m_foreign;
     bool m_extendedNotation = false;
     bool m_keyMappingOff = false;
     bool m_playAndExit = false;

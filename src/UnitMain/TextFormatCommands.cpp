@@ -32,7 +32,7 @@ std::string BaseNameOf(const QString& path)
 
 std::optional<TextMelody> TFormMain::TextMelodyForExport()
 {
-    if (m_foreign) {
+    if (m_document.Foreign() != nullptr) {
         ShowNotSupported();
         return std::nullopt;
     }

@@ -90,8 +90,8 @@ private slots:
         } else {
             fixture.window.StartUp({path});
         }
-        QVERIFY(WindowAccess::ForeignMelody(fixture.window) != nullptr);
-        QCOMPARE(WindowAccess::ForeignFileName(fixture.window), path);
+        QVERIFY(fixture.window.Document().Foreign() != nullptr);
+        QCOMPARE(QFile::decodeName(QByteArray::fromStdString(fixture.window.Document().ForeignPath())), path);
         // No channel choice and no report: nothing was folded.
         QCOMPARE(fixture.dialogs.shownMidiSurveys.size(), size_t{0});
         QCOMPARE(fixture.boxes.records.size(), 0);
@@ -119,7 +119,7 @@ private slots:
         memo->setFocus();
         QTest::keyClicks(memo, QStringLiteral("cde"));
         QVERIFY(memo->toPlainText().isEmpty());
-        QVERIFY(WindowAccess::ForeignMelody(shown.fixture.window) != nullptr);
+        QVERIFY(shown.fixture.window.Document().Foreign() != nullptr);
     }
 
     void RollShowsEveryChannelInItsColour()
@@ -243,7 +243,7 @@ private slots:
         // Reached some other way, the command says why and changes nothing.
         QMetaObject::invokeMethod(&shown.fixture.window, (item + QStringLiteral("Click")).toLatin1().constData());
         QCOMPARE(shown.fixture.boxes.Texts(Kind::Information), QStringList{FromSjis(Msg::MfiViewOnly)});
-        QVERIFY(WindowAccess::ForeignMelody(shown.fixture.window) != nullptr);
+        QVERIFY(shown.fixture.window.Document().Foreign() != nullptr);
         QCOMPARE(shown.fixture.clipboard.text, std::optional<std::string>());
         QCOMPARE(shown.fixture.fileDialogs.saveCalls.size(), 0);
     }
@@ -278,7 +278,7 @@ private slots:
         shown.Item("mnImportForEditing")->trigger();
 
         QCOMPARE(fixture.dialogs.shownMidiSurveys.size(), size_t{1});
-        QVERIFY(WindowAccess::ForeignMelody(fixture.window) == nullptr);
+        QVERIFY(fixture.window.Document().Foreign() == nullptr);
         QVERIFY(!WindowAccess::VoiceMemo(fixture.window, 1)->toPlainText().isEmpty());
         QVERIFY(!WindowAccess::VoiceMemo(fixture.window, 2)->toPlainText().isEmpty());
         QVERIFY(!WindowAccess::VoiceMemo(fixture.window, 1)->isReadOnly());
@@ -305,7 +305,7 @@ private slots:
     {
         ShownForeign shown;
         TFormMain& window = shown.fixture.window;
-        const MfiMelody& melody = *WindowAccess::ForeignMelody(window);
+        const MfiMelody& melody = *window.Document().Foreign();
         QCOMPARE(window.findChild<QComboBox*>("ComboBoxTempo")->currentText(),
                  QString::number(melody.tempos.front().tempo));
         int lane = 0;
@@ -372,7 +372,7 @@ private slots:
         const int before = fixture.window.minimumSizeHint().width();
         fixture.window.FileDrop1FileDrop(
             {fixture.WriteFile(QStringLiteral("busy.mld"), mfitest::BusyFourTrackFile(true))});
-        QVERIFY(WindowAccess::ForeignMelody(fixture.window) != nullptr);
+        QVERIFY(fixture.window.Document().Foreign() != nullptr);
         QVERIFY(fixture.window.findChild<QToolButton*>("RollSolo16")->isVisibleTo(&fixture.window));
         QCOMPARE(fixture.window.minimumSizeHint().width(), before);
         fixture.window.mnNewClick();
@@ -384,7 +384,7 @@ private slots:
         ShownForeign shown;
         shown.fixture.dialogs.midiChannelsCancel = true;
         shown.Item("mnImportForEditing")->trigger();
-        QVERIFY(WindowAccess::ForeignMelody(shown.fixture.window) != nullptr);
+        QVERIFY(shown.fixture.window.Document().Foreign() != nullptr);
         QVERIFY(WindowAccess::VoiceMemo(shown.fixture.window, 1)->isReadOnly());
         QCOMPARE(shown.fixture.boxes.records.size(), 0);
     }
@@ -416,7 +416,7 @@ private slots:
         QCOMPARE(FileBytes(shown.path), shown.bytes);
         if (!answer) {
             QCOMPARE(fixture.fileDialogs.saveCalls.size(), 0);
-            QVERIFY(WindowAccess::ForeignMelody(fixture.window) != nullptr);
+            QVERIFY(fixture.window.Document().Foreign() != nullptr);
             QVERIFY(!QFile::exists(target));
             return;
         }
@@ -455,7 +455,7 @@ private slots:
             fixture.window.mnOpen1Click();
         }
         QCOMPARE(fixture.boxes.Texts(Kind::Question), QStringList{FromSjis(Msg::LossQuestion)});
-        QCOMPARE(WindowAccess::ForeignMelody(fixture.window) != nullptr, answer);
+        QCOMPARE(fixture.window.Document().Foreign() != nullptr, answer);
         QCOMPARE(WindowAccess::VoiceMemo(fixture.window, 1)->toPlainText(), answer ? QString() : QStringLiteral("ドレミ"));
         QCOMPARE(WindowAccess::State(fixture.window), answer ? EditState::Current : EditState::ScoreEdited);
     }
@@ -467,11 +467,11 @@ private slots:
         // Cut inside the first track: what comes before is shown, and a notice over the pages says where it stopped.
         const std::string cut = bytes.substr(0, bytes.find("trac") + 62);
         fixture.window.FileDrop1FileDrop({fixture.WriteFile(QStringLiteral("cut.mld"), cut)});
-        QVERIFY(WindowAccess::ForeignMelody(fixture.window) != nullptr);
-        QVERIFY(WindowAccess::ForeignMelody(fixture.window)->partial);
+        QVERIFY(fixture.window.Document().Foreign() != nullptr);
+        QVERIFY(fixture.window.Document().Foreign()->partial);
         QVERIFY(!WindowAccess::PianoRoll(fixture.window)->Model().Empty());
         QCOMPARE(fixture.window.findChild<QLabel*>("LabelNotice")->text(),
-                 FromSjis(WindowAccess::ForeignMelody(fixture.window)->partialMessage).replace("\r\n", "\n").trimmed());
+                 FromSjis(fixture.window.Document().Foreign()->partialMessage).replace("\r\n", "\n").trimmed());
     }
 
     void FileInformationShowsWhatTheFileIs()

@@ -56,9 +56,8 @@ struct WindowAccess {
     static EditorTexts CollectSettingTexts(const TFormMain& window) { return window.CollectSettingTexts(); }
     static const TFormMain::PageWork& PageWorkDone(const TFormMain& window) { return window.PageWorkDone(); }
 
-    // The melody of another maker shown as it is.
-    static const MfiMelody* ForeignMelody(const TFormMain& window) { return window.ForeignMelody(); }
-    static QString ForeignFileName(const TFormMain& window) { return window.ForeignFileName(); }
+    // The melody of another maker shown as it is (the benchmarks' way to it).
+    static const MfiMelody* ForeignMelody(const TFormMain& window) { return window.Document().Foreign(); }
 
     // Where the program would look for its help, and how it ends.
     static void SetProgramFolder(TFormMain& window, const QString& folder) { window.SetProgramFolder(folder); }
