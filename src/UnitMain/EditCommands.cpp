@@ -39,7 +39,7 @@ void TFormMain::mnMakeMldClick()
 bool TFormMain::AnalysePages(AnalysisShown shown)
 {
     m_sequenceRows->Clear();
-    AnalysisResult result = m_document.Analyse(CollectEditorTexts(), m_extendedNotation);
+    AnalysisResult result = m_document.Analyse(m_pages->CollectEditorTexts(), m_extendedNotation);
     if (result.refusal) {
         ShowRefusal(*result.refusal, result.refusalReason);
         return false;
@@ -78,12 +78,12 @@ void TFormMain::LeadToRefusedField(const RefusalReason& reason)
         text = m_ui->ComboBoxTempo->lineEdit();
     } else if (reason.voice >= 0 && reason.voice < VoiceCount) {
         const int voice = reason.voice + 1;
-        m_ui->PageControl1->setCurrentWidget(VoicePage(voice));
+        m_ui->PageControl1->setCurrentWidget(m_pages->Page(voice));
         if (reason.field == RefusedField::Tone) {
-            field = VoiceTone(voice);
-            text = VoiceTone(voice)->lineEdit();
+            field = m_pages->Tone(voice);
+            text = m_pages->Tone(voice)->lineEdit();
         } else if (reason.field == RefusedField::Volume) {
-            field = text = VoiceVolume(voice);
+            field = text = m_pages->Volume(voice);
         }
     }
     if (field == nullptr) {
@@ -181,23 +181,23 @@ void TFormMain::ShiftScale(int semitones)
     RunCommand([this, semitones] {
         int voice = 0;
         for (int v = 1; v <= VoiceCount; ++v) {
-            if (m_ui->PageControl1->currentWidget() == VoicePage(v)) {
+            if (m_ui->PageControl1->currentWidget() == m_pages->Page(v)) {
                 voice = v;
             }
         }
         if (voice == 0) {
             return;  // not on a voice page: nothing to move
         }
-        QPlainTextEdit* memo = VoiceMemo(voice);
+        QPlainTextEdit* memo = m_pages->Memo(voice);
         const QTextCursor cursor = memo->textCursor();
         // The selection's notes, or the whole page when nothing is selected.
         size_t from = 0;
         size_t to = 0;
         if (cursor.hasSelection()) {
-            from = static_cast<size_t>(PageByteOfPosition(voice, cursor.selectionStart()));
-            to = static_cast<size_t>(PageByteOfPosition(voice, cursor.selectionEnd()));
+            from = static_cast<size_t>(m_pages->ByteOfPosition(voice, cursor.selectionStart()));
+            to = static_cast<size_t>(m_pages->ByteOfPosition(voice, cursor.selectionEnd()));
         }
-        const std::string page = CollectEditorTexts().scores[static_cast<size_t>(voice - 1)];
+        const std::string page = m_pages->CollectEditorTexts().scores[static_cast<size_t>(voice - 1)];
         const TransposedPage result = TransposePage(page, voice - 1, semitones, from, to, m_extendedNotation);
         if (result.moved > 0) {
             // One undo step, as the analysis's rewrite is.

@@ -35,7 +35,7 @@ void TFormMain::mnExportClick()
             return;
         }
         // Written whole through a temporary file: a failure leaves the old file as it was.
-        WriteMelodyText(NativePath(*chosen), CollectEditorTexts(), m_document.FileInfo());
+        WriteMelodyText(NativePath(*chosen), m_pages->CollectEditorTexts(), m_document.FileInfo());
     });
 }
 

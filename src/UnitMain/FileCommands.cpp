@@ -91,7 +91,7 @@ void TFormMain::FillChoiceLists()
         tones.append(QString::number(entry.value + 1) + QStringLiteral(" - ") + FromSjis(entry.text));
     }
     for (int voice = 1; voice <= VoiceCount; ++voice) {
-        VoiceTone(voice)->addItems(tones);
+        m_pages->Tone(voice)->addItems(tones);
     }
 }
 
@@ -107,11 +107,11 @@ void TFormMain::ResetEditor()
     tempo->setCurrentIndex(0);
     tempo->setEditText(QStringLiteral("125"));
     for (int voice = 1; voice <= VoiceCount; ++voice) {
-        QComboBox* tone = VoiceTone(voice);
+        QComboBox* tone = m_pages->Tone(voice);
         tone->setCurrentIndex(0);
         tone->setEditText(tone->itemText(0));
-        VoiceVolume(voice)->setText(QStringLiteral("63"));
-        VoiceMemo(voice)->clear();
+        m_pages->Volume(voice)->setText(QStringLiteral("63"));
+        m_pages->Memo(voice)->clear();
     }
 
     m_sequenceRows->Clear();

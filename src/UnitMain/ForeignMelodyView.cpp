@@ -58,14 +58,14 @@ void TFormMain::UpdateControlsForView()
     // The line is a placeholder, never page text: nothing of it can be analysed or saved.
     const QString line = own ? QString() : FromSjis(Msg::MfiForeignPage);
     for (int voice = 1; voice <= VoiceCount; ++voice) {
-        VoiceMemo(voice)->setPlaceholderText(line);
-        VoiceMemo(voice)->setReadOnly(!own);
-        VoiceTone(voice)->setEnabled(own);
-        VoiceVolume(voice)->setEnabled(own);
+        m_pages->Memo(voice)->setPlaceholderText(line);
+        m_pages->Memo(voice)->setReadOnly(!own);
+        m_pages->Tone(voice)->setEnabled(own);
+        m_pages->Volume(voice)->setEnabled(own);
         if (own) {
             // The channel each greyed box stood for (ShowForeignSettings).
-            VoiceTone(voice)->setToolTip(QString());
-            VoiceVolume(voice)->setToolTip(QString());
+            m_pages->Tone(voice)->setToolTip(QString());
+            m_pages->Volume(voice)->setToolTip(QString());
         }
     }
     m_ui->ComboBoxTempo->setEnabled(own);
@@ -96,7 +96,7 @@ void TFormMain::UpdateCommandsForView()
         action->setEnabled(own);
     }
     for (int voice = 1; voice <= VoiceCount; ++voice) {
-        VoicePlayItem(voice)->setEnabled(own);
+        m_pages->PlayItem(voice)->setEnabled(own);
     }
     for (const char* name : {"mnPlayFromCursor", "mnSolo"}) {
         if (auto* action = findChild<QAction*>(QString::fromLatin1(name))) {

@@ -15,7 +15,7 @@ namespace quaverly {
 void TFormMain::SetUpJournal()
 {
     DocumentJournal::Hooks hooks;
-    hooks.collect = [this] { return m_document.Journal(CollectEditorTexts()); };
+    hooks.collect = [this] { return m_document.Journal(m_pages->CollectEditorTexts()); };
     hooks.holdsUnsavedWork = [this] { return HoldsUnsavedWork(); };
     hooks.restore = [this](const JournalContent& content) { RestoreJournal(content); };
     hooks.showWriteFailure = [this](const QString& message) { m_ui->StatusBar1->showMessage(message); };
@@ -29,8 +29,8 @@ void TFormMain::RestoreJournal(const JournalContent& content)
     m_ui->EditTitle->setText(FromSjis(content.texts.title));
     for (int voice = 1; voice <= VoiceCount; ++voice) {
         const auto i = static_cast<size_t>(voice - 1);
-        VoiceTone(voice)->setEditText(FromSjis(content.texts.tones[i]));
-        VoiceVolume(voice)->setText(FromSjis(content.texts.volumes[i]));
+        m_pages->Tone(voice)->setEditText(FromSjis(content.texts.tones[i]));
+        m_pages->Volume(voice)->setText(FromSjis(content.texts.volumes[i]));
         SetMemoText(voice, content.texts.scores[i]);
     }
     // Last: the controls' change notices above have set the state meanwhile.

@@ -37,7 +37,7 @@ void TFormMain::mnExportMusicXmlClick()
     RunCommand([this, &chosen] {
         // The pages as they are now, compiled beside the document, so that
         // each note points at the characters that spell it.
-        const EditorTexts texts = CollectEditorTexts();
+        const EditorTexts texts = m_pages->CollectEditorTexts();
         MelodyStore spelled = CandidateStore(m_store);
         const AnalysisResult result = AnalyseScore(spelled, texts, m_document.FileInfo(), m_extendedNotation, ViewRows::Skip);
         MusicXmlSource source;

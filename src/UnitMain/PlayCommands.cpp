@@ -54,7 +54,7 @@ int PlayLoopSection(MidiPlayer& player, const MfiMelody& melody)
 std::optional<SettingValues> TFormMain::ReadSettingsOrRefuse()
 {
     // The boxes alone: the pages are not read for their values.
-    SettingsReading reading = ReadSettings(CollectSettingTexts());
+    SettingsReading reading = ReadSettings(m_pages->CollectSettingTexts());
     if (!reading.values) {
         ShowRefusal(reading.refusal, reading.reason);
         m_liveAnalysis->RunNow();
@@ -75,7 +75,7 @@ MidiSettings TFormMain::MidiRequest(const SettingValues& values, bool forPlay)
 {
     PlayVoices voices;
     for (int voice = 1; voice <= VoiceCount; ++voice) {
-        voices.switches[static_cast<size_t>(voice - 1)] = VoicePlayItem(voice)->isChecked();
+        voices.switches[static_cast<size_t>(voice - 1)] = m_pages->PlayItem(voice)->isChecked();
     }
     voices.soloVoice = m_soloVoice;
     voices.forPlay = forPlay;
@@ -237,7 +237,7 @@ void TFormMain::mnPutMidiClick()
 
 void TFormMain::mnPlay1Click(int voice)
 {
-    const QString caption = (VoicePlayItem(voice)->isChecked() ? QStringLiteral("♪第") : QStringLiteral("第")) +
+    const QString caption = (m_pages->PlayItem(voice)->isChecked() ? QStringLiteral("♪第") : QStringLiteral("第")) +
                             QString::number(voice) + QStringLiteral("音");
     // Through the diagnostics view, which adds the page's count to the caption.
     m_diagnosticsView->SetPageTitle(voice - 1, caption);

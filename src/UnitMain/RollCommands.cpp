@@ -22,6 +22,7 @@
 #include "DiagnosticsView.h"
 #include "LiveAnalysis.h"
 #include "TFormMain.h"
+#include "VoicePages.h"
 #include "UnitMld/MldLayout.h"
 #include "UnitMld/NoteRules.h"
 #include "UnitMld/ScoreParser.h"
@@ -48,33 +49,6 @@ const QString PreviewKey = QStringLiteral("PianoRoll/Preview");
 QColor PlayingColor()
 {
     return QColor(255, 226, 120);
-}
-
-// A page's text as the core reads it (Shift-JIS, CR LF line ends) and the
-// byte offset in it of each character position of the control's text.
-struct MeasuredPage {
-    std::string sjis;
-    std::vector<int> bytes;
-};
-
-MeasuredPage MeasurePage(const QString& text)
-{
-    MeasuredPage page;
-    page.sjis = ToSjis(QString(text).replace(QLatin1Char('\n'), QStringLiteral("\r\n")));
-    // Each character is one Shift-JIS character (an unconvertible one "?"),
-    // a line break CR LF: walking both texts together gives every offset.
-    const std::vector<int> starts = SjisCharStarts(page.sjis);
-    page.bytes.resize(static_cast<size_t>(text.size()) + 1);
-    size_t character = 0;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        page.bytes[static_cast<size_t>(i)] = starts[std::min(character, starts.size() - 1)];
-        const bool pairStart = text.at(i).isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate();
-        if (!pairStart) {
-            ++character;
-        }
-    }
-    page.bytes.back() = starts.back();
-    return page;
 }
 
 // What a typed note sounds as.
@@ -154,7 +128,7 @@ void TFormMain::SetUpRoll()
     connect(m_followTimer, &QTimer::timeout, this, &TFormMain::FollowPlay);
 
     for (int voice = 1; voice <= VoiceCount; ++voice) {
-        connect(VoiceMemo(voice), &QPlainTextEdit::cursorPositionChanged, this, [this, voice] { PageCursorMoved(voice); });
+        connect(m_pages->Memo(voice), &QPlainTextEdit::cursorPositionChanged, this, [this, voice] { PageCursorMoved(voice); });
     }
     connect(m_roll, &TPianoRoll::NoteClicked, this, &TFormMain::RollNoteClicked);
     connect(m_roll, &TPianoRoll::SoloChanged, this, [this](int voice) { SetSoloVoice(voice + 1); });
@@ -255,7 +229,7 @@ void TFormMain::RefreshRollFromPages()
     if (m_document.Foreign() != nullptr) {
         return;  // the roll shows the melody of another maker, not the empty pages
     }
-    const EditorTexts texts = CollectEditorTexts();
+    const EditorTexts texts = m_pages->CollectEditorTexts();
     SequenceList list;
     for (int voice = 0; voice < VoiceCount; ++voice) {
         ParseScore(texts.scores[static_cast<size_t>(voice)], voice, list, m_extendedNotation);
@@ -276,14 +250,14 @@ void TFormMain::ShowRollModel(RollModel model)
         return;  // the empty pages' live check leaves the other maker's channels in view
     }
     std::array<int, VoiceCount> tones{1, 1, 1, 1};
-    if (CheckToneTexts(CollectSettingTexts().tones, tones)) {
+    if (CheckToneTexts(m_pages->CollectSettingTexts().tones, tones)) {
         tones = {1, 1, 1, 1};  // a tone box being typed: the legend shows the first tone meanwhile
     }
     m_roll->SetModel(std::move(model), tones);
     m_rollBehindPage.fill(false);
     if (QWidget* page = m_ui->PageControl1->currentWidget()) {
         for (int voice = 1; voice <= VoiceCount; ++voice) {
-            if (page == VoicePage(voice)) {
+            if (page == m_pages->Page(voice)) {
                 PageCursorMoved(voice);
             }
         }
@@ -292,28 +266,8 @@ void TFormMain::ShowRollModel(RollModel model)
 
 void TFormMain::PageTextChanged(int voice)
 {
-    const auto i = static_cast<size_t>(voice - 1);
-    m_pageBytes[i].clear();
-    m_pageSjis[i].reset();
-    m_rollBehindPage[i] = true;
-}
-
-int TFormMain::PageByteOfPosition(int voice, int position)
-{
-    std::vector<int>& bytes = m_pageBytes[static_cast<size_t>(voice - 1)];
-    if (bytes.empty()) {
-        bytes = MeasurePage(VoiceMemo(voice)->toPlainText()).bytes;
-        ++m_pageWork.measures;
-    }
-    return bytes[static_cast<size_t>(std::clamp<qsizetype>(position, 0, static_cast<qsizetype>(bytes.size()) - 1))];
-}
-
-int TFormMain::PagePositionOfByte(int voice, int byteOffset)
-{
-    PageByteOfPosition(voice, 0);  // measures the page when needed
-    const std::vector<int>& bytes = m_pageBytes[static_cast<size_t>(voice - 1)];
-    // The first position at or after the byte.
-    return static_cast<int>(std::lower_bound(bytes.begin(), bytes.end(), byteOffset) - bytes.begin());
+    m_pages->PageChanged(voice);
+    m_rollBehindPage[static_cast<size_t>(voice - 1)] = true;
 }
 
 void TFormMain::PageCursorMoved(int voice)
@@ -330,9 +284,9 @@ void TFormMain::PageCursorMoved(int voice)
     }
     // A selection (a clicked note's characters) is marked by its first
     // character: its end is already the next note's place.
-    const QTextCursor cursor = VoiceMemo(voice)->textCursor();
+    const QTextCursor cursor = m_pages->Memo(voice)->textCursor();
     const int position = cursor.hasSelection() ? cursor.selectionStart() : cursor.position();
-    m_roll->SetCursorPlace(voice - 1, PageByteOfPosition(voice, position));
+    m_roll->SetCursorPlace(voice - 1, m_pages->ByteOfPosition(voice, position));
 }
 
 void TFormMain::RollNoteClicked(const SourceSpan& source)
@@ -341,11 +295,11 @@ void TFormMain::RollNoteClicked(const SourceSpan& source)
         return;
     }
     const int voice = source.page + 1;
-    m_ui->PageControl1->setCurrentWidget(VoicePage(voice));
-    QPlainTextEdit* memo = VoiceMemo(voice);
+    m_ui->PageControl1->setCurrentWidget(m_pages->Page(voice));
+    QPlainTextEdit* memo = m_pages->Memo(voice);
     QTextCursor cursor = memo->textCursor();
-    cursor.setPosition(PagePositionOfByte(voice, source.offset));
-    cursor.setPosition(PagePositionOfByte(voice, source.offset + source.length), QTextCursor::KeepAnchor);
+    cursor.setPosition(m_pages->PositionOfByte(voice, source.offset));
+    cursor.setPosition(m_pages->PositionOfByte(voice, source.offset + source.length), QTextCursor::KeepAnchor);
     memo->setTextCursor(cursor);
     memo->setFocus();
 }
@@ -355,19 +309,19 @@ void TFormMain::ApplyPageHighlights(int voice)
     // The diagnostics' underlines first, the playing note's mark over them.
     QList<QTextEdit::ExtraSelection> marks = m_diagnosticsView->Underlines(voice - 1);
     marks += m_playHighlights[static_cast<size_t>(voice - 1)];
-    VoiceMemo(voice)->setExtraSelections(marks);
+    m_pages->Memo(voice)->setExtraSelections(marks);
 }
 
 int TFormMain::StartTimeAtCursor()
 {
     for (int voice = 1; voice <= VoiceCount; ++voice) {
-        if (m_ui->PageControl1->currentWidget() != VoicePage(voice)) {
+        if (m_ui->PageControl1->currentWidget() != m_pages->Page(voice)) {
             continue;
         }
-        const EditorTexts texts = CollectEditorTexts();
+        const EditorTexts texts = m_pages->CollectEditorTexts();
         SequenceList list;
         ParseScore(texts.scores[static_cast<size_t>(voice - 1)], voice - 1, list, m_extendedNotation);
-        const int byte = PageByteOfPosition(voice, VoiceMemo(voice)->textCursor().position());
+        const int byte = m_pages->ByteOfPosition(voice, m_pages->Memo(voice)->textCursor().position());
         return TimeAtPlace(list, voice - 1, byte).value_or(-1);
     }
     return -1;
@@ -425,9 +379,9 @@ void TFormMain::FollowPlay()
         if (span.IsSet()) {
             QTextEdit::ExtraSelection mark;
             mark.format.setBackground(PlayingColor());
-            mark.cursor = QTextCursor(VoiceMemo(page)->document());
-            mark.cursor.setPosition(PagePositionOfByte(page, span.offset));
-            mark.cursor.setPosition(PagePositionOfByte(page, span.offset + span.length), QTextCursor::KeepAnchor);
+            mark.cursor = QTextCursor(m_pages->Memo(page)->document());
+            mark.cursor.setPosition(m_pages->PositionOfByte(page, span.offset));
+            mark.cursor.setPosition(m_pages->PositionOfByte(page, span.offset + span.length), QTextCursor::KeepAnchor);
             marks.append(mark);
         }
         ApplyPageHighlights(page);
@@ -443,10 +397,10 @@ void TFormMain::PreviewTypedNote(int voice)
     // with a copy of the text and the caret, so the next key never waits for
     // it. The note sounds when the answer comes, unless a play has begun or
     // the preview was turned off meanwhile.
-    const QPlainTextEdit* memo = VoiceMemo(voice);
+    const QPlainTextEdit* memo = m_pages->Memo(voice);
     QPointer<TFormMain> self(this);
     QThreadPool::globalInstance()->start([self, voice, text = memo->toPlainText(), position = memo->textCursor().position(),
-                                          settings = CollectSettingTexts(), extended = m_extendedNotation] {
+                                          settings = m_pages->CollectSettingTexts(), extended = m_extendedNotation] {
         // Nothing may leave the runnable: an exception here would end the program.
         try {
             const std::optional<NotePreview> preview = PreviewOfTypedNote(text, position, voice, settings, extended);

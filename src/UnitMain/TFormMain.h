@@ -11,7 +11,8 @@
 //
 // Contract with other units: the voice controls are found by name followed by
 // the voice number 1 to 4 ("Memo", "ComboBoxTone", "EditVol", "TabSheet",
-// "mnPlay"); every text between a control and the core passes FromSjis/ToSjis.
+// "mnPlay"), once, by VoicePages; every text between a control and the core
+// passes FromSjis/ToSjis.
 #pragma once
 
 #include <QList>
@@ -27,6 +28,7 @@
 #include <string>
 
 #include "UnitMain/DocumentJournal.h"
+#include "UnitMain/VoicePages.h"
 #include "UnitMain/WindowServices.h"
 #include "document/DocumentController.h"
 #include "UnitMfi/MfiMelody.h"
@@ -87,6 +89,8 @@ public:
     // The document the window shows: its state, bound file, file information
     // and the melody of another maker shown as it is.
     const DocumentController& Document() const { return m_document; }
+    // The four voices' controls and their texts as the core reads them.
+    const VoicePages& Pages() const { return *m_pages; }
     DocumentJournal& Journal() { return *m_journal; }
 
 public slots:
@@ -175,29 +179,6 @@ private:
     void SetProgramFolder(const QString& folder) { m_programFolder = folder; }
     QString HelpFileName() const;
 
-    // The voice controls of voice 1..4 ("Memo1", "ComboBoxTone1", "EditVol1",
-    // "TabSheet1", "mnPlay1" ...), found by name once when the window is made.
-    QPlainTextEdit* VoiceMemo(int voice) const;
-    QComboBox* VoiceTone(int voice) const;
-    QLineEdit* VoiceVolume(int voice) const;
-    QWidget* VoicePage(int voice) const;
-    QAction* VoicePlayItem(int voice) const;
-
-    // The editor's texts as the core reads them (Shift-JIS, CR LF line ends).
-    // A page's text is converted once after each of its changes: a key typed
-    // into one page of a long melody converts no other.
-    EditorTexts CollectEditorTexts() const;
-    // The same without the pages: the boxes alone.
-    EditorTexts CollectSettingTexts() const;
-    // The whole-page work done on the window's thread since it was made: each
-    // page text converted for the core, and each page's byte offsets
-    // measured. A key typed does neither.
-    struct PageWork {
-        int conversions = 0;
-        int measures = 0;
-    };
-    const PageWork& PageWorkDone() const { return m_pageWork; }
-
     // The two questions; each returns true when the command goes on.
     // Loss question: asked in Current, ScoreEdited and SettingsEdited. Its
     // third button 「保存」 saves first and goes on only when the document
@@ -265,10 +246,6 @@ private:
     int SoloVoice() const { return m_soloVoice; }
     void SetSoloVoice(int voice);
     bool PreviewEnabled() const;
-    // A page's character positions and the byte offsets of its Shift-JIS text
-    // with CR LF line ends, which the entries' places count in.
-    int PageByteOfPosition(int voice, int position);
-    int PagePositionOfByte(int voice, int byteOffset);
     // The background marks of the playing note in a page.
     const QList<QTextEdit::ExtraSelection>& PlayHighlights(int voice) const
     {
@@ -401,15 +378,7 @@ private:
 
     std::unique_ptr<Ui::TFormMain> m_ui;
     // The per-voice controls, gathered by their names after the form is set up.
-    struct VoiceControls {
-        QPlainTextEdit* memo = nullptr;
-        QComboBox* tone = nullptr;
-        QLineEdit* volume = nullptr;
-        QWidget* page = nullptr;
-        QAction* playItem = nullptr;
-    };
-    std::array<VoiceControls, VoiceCount> m_voiceControls{};
-    const VoiceControls& ControlsOf(int voice) const { return m_voiceControls[static_cast<size_t>(voice - 1)]; }
+    std::unique_ptr<VoicePages> m_pages;
     // Whether a play is under way: the play item says "停止(&P)" then.
     enum class PlayState { Stopped, Playing };
     PlayState m_playState = PlayState::Stopped;
@@ -439,12 +408,6 @@ private:
     int m_soloVoice = 0;
     int m_playStartTime = -1;              // where the current play began (-1: the start)
     int m_followOffset = 0;                // the roll time of the player's time 0 (a loop section's start)
-    // Per page: the byte offset of each character position (empty: not yet
-    // measured since the last change).
-    std::array<std::vector<int>, VoiceCount> m_pageBytes;
-    // Per page: its text as the core reads it, kept until it changes.
-    mutable std::array<std::optional<std::string>, VoiceCount> m_pageSjis;
-    mutable PageWork m_pageWork;
     // Per page: the page has changed since the roll's notes were made (the
     // live check's result has not come yet).
     std::array<bool, VoiceCount> m_rollBehindPage{};

@@ -68,7 +68,7 @@ void TFormMain::mnExportRtttlClick()
         }
         int voice = FirstVoiceWithNotes(*melody);
         for (int shown = 1; shown <= VoiceCount; ++shown) {
-            if (m_ui->PageControl1->currentWidget() == VoicePage(shown)) {
+            if (m_ui->PageControl1->currentWidget() == m_pages->Page(shown)) {
                 voice = shown - 1;
             }
         }

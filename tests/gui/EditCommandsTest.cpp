@@ -284,7 +284,7 @@ private slots:
         QCOMPARE(fixture.fileDialogs.saveCalls.value(0).defaultSuffix, QStringLiteral("tml"));
         QVERIFY(fixture.fileDialogs.saveCalls.value(0).initialFile.isEmpty());
         const std::string written = FileBytes(fixture.PathOf("song.TML"));
-        QCOMPARE(written, MelodyTextBytes(WindowAccess::CollectEditorTexts(window), WindowAccess::FileInfo(window)));
+        QCOMPARE(written, MelodyTextBytes(window.Pages().CollectEditorTexts(), WindowAccess::FileInfo(window)));
         QVERIFY(written.find(Sjis(QStringLiteral("$1\r\n-1 - ピアノ\r\n-63\r\nドレミ\r\nファソ\r\n"))) !=
                 std::string::npos);
         QVERIFY(written.find("$2\r\n-5\r\n") != std::string::npos);

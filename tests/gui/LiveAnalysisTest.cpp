@@ -107,19 +107,19 @@ private slots:
         memo->setTextCursor(cursor);
         QApplication::processEvents();
         const int notes = static_cast<int>(WindowAccess::PianoRoll(window)->Model().Notes(0).size());
-        const auto before = WindowAccess::PageWorkDone(window);
+        const auto before = window.Pages().WorkDone();
 
         for (Qt::Key key : {Qt::Key_C, Qt::Key_D, Qt::Key_E, Qt::Key_Right, Qt::Key_G, Qt::Key_Backspace, Qt::Key_A}) {
             QTest::keyClick(memo, key);
             QApplication::processEvents();
-            QCOMPARE(WindowAccess::PageWorkDone(window).conversions, before.conversions);
-            QCOMPARE(WindowAccess::PageWorkDone(window).measures, before.measures);
+            QCOMPARE(window.Pages().WorkDone().conversions, before.conversions);
+            QCOMPARE(window.Pages().WorkDone().measures, before.measures);
         }
         QCOMPARE(memo->toPlainText().count(QStringLiteral("ド")), 2 * 40 * 50 + 1);
 
         WindowAccess::Live(window).RunNow();
-        QCOMPARE(WindowAccess::PageWorkDone(window).conversions, before.conversions + 1);
-        QCOMPARE(WindowAccess::PageWorkDone(window).measures, before.measures + 1);
+        QCOMPARE(window.Pages().WorkDone().conversions, before.conversions + 1);
+        QCOMPARE(window.Pages().WorkDone().measures, before.measures + 1);
         QCOMPARE(static_cast<int>(WindowAccess::PianoRoll(window)->Model().Notes(0).size()), notes + 4);
         QVERIFY(WindowAccess::PianoRoll(window)->CursorNote().IsSet());
     }
@@ -136,9 +136,9 @@ private slots:
         QCOMPARE(marks.size(), 2);
         QCOMPARE(marks[0].cursor.selectedText(), QStringLiteral("€X"));
         QCOMPARE(marks[1].cursor.selectedText(), QString::fromUtf8("\xF0\x9F\x8E\xB5Y"));
-        QCOMPARE(WindowAccess::PageByteOfPosition(window, 1, 2), 2);  // ド
-        QCOMPARE(WindowAccess::PageByteOfPosition(window, 1, 5), 5);  // Y
-        QCOMPARE(WindowAccess::PageByteOfPosition(window, 1, 6), 6);  // the end
+        QCOMPARE(window.Pages().ByteOfPosition(1, 2), 2);  // ド
+        QCOMPARE(window.Pages().ByteOfPosition(1, 5), 5);  // Y
+        QCOMPARE(window.Pages().ByteOfPosition(1, 6), 6);  // the end
     }
 
     void ChoosingARowSelectsItsCharacters()

@@ -106,9 +106,9 @@ private slots:
                 QCOMPARE(f->window.findChild<QTabWidget*>(QStringLiteral("PageControl1"))->currentWidget(),
                          WindowAccess::VoicePage(f->window, voice + 1));
                 const QTextCursor cursor = memo->textCursor();
-                QCOMPARE(WindowAccess::PageByteOfPosition(f->window, voice + 1, cursor.selectionStart()),
+                QCOMPARE(f->window.Pages().ByteOfPosition(voice + 1, cursor.selectionStart()),
                          notes[i].source.offset);
-                QCOMPARE(WindowAccess::PageByteOfPosition(f->window, voice + 1, cursor.selectionEnd()),
+                QCOMPARE(f->window.Pages().ByteOfPosition(voice + 1, cursor.selectionEnd()),
                          notes[i].source.offset + notes[i].source.length);
                 // The clicked note is the one outlined, not the next one.
                 QCOMPARE(Roll()->CursorNote(), (RollNoteRef{voice, static_cast<int>(i)}));

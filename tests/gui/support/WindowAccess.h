@@ -52,9 +52,6 @@ struct WindowAccess {
     static bool ExtendedNotation(const TFormMain& window) { return window.ExtendedNotation(); }
     static bool KeyMappingOff(const TFormMain& window) { return window.KeyMappingOff(); }
     static const QString& CommandLineMode(const TFormMain& window) { return window.CommandLineMode(); }
-    static EditorTexts CollectEditorTexts(const TFormMain& window) { return window.CollectEditorTexts(); }
-    static EditorTexts CollectSettingTexts(const TFormMain& window) { return window.CollectSettingTexts(); }
-    static const TFormMain::PageWork& PageWorkDone(const TFormMain& window) { return window.PageWorkDone(); }
 
     // The melody of another maker shown as it is (the benchmarks' way to it).
     static const MfiMelody* ForeignMelody(const TFormMain& window) { return window.Document().Foreign(); }
@@ -71,9 +68,9 @@ struct WindowAccess {
     static void RefreshRollFromPages(TFormMain& window) { window.RefreshRollFromPages(); }
     static void FollowPlay(TFormMain& window) { window.FollowPlay(); }
     static int SoloVoice(const TFormMain& window) { return window.SoloVoice(); }
-    static int PageByteOfPosition(TFormMain& window, int voice, int position)
+    static int PageByteOfPosition(const TFormMain& window, int voice, int position)
     {
-        return window.PageByteOfPosition(voice, position);
+        return window.Pages().ByteOfPosition(voice, position);
     }
     static const QList<QTextEdit::ExtraSelection>& PlayHighlights(const TFormMain& window, int voice)
     {
