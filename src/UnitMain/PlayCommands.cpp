@@ -82,7 +82,7 @@ MidiSettings TFormMain::MidiRequest(const SettingValues& values, bool forPlay)
     Adjustment();
     MidiSettings settings = m_document.PlayRequest(values, voices, ToSjis(m_ui->EditTitle->text()));
     if (forPlay) {
-        m_soundingVoices = settings.playMask;
+        m_follow->SetSoundingVoices(settings.playMask);
     }
     return settings;
 }
@@ -166,9 +166,10 @@ void TFormMain::StartPlay(int startTime)
         const int code = startTime < 0 ? m_services.player.Play() : m_services.player.PlayFrom(startTime);
         if (code == 0) {
             m_playStartTime = startTime;
-            m_followOffset = 0;
             SetPlayState(PlayState::Playing);
-            StartFollow();
+            // What plays, in the roll, followed from the melody's start.
+            RefreshRollFromPages();
+            m_follow->Start();
             return;
         }
         m_services.player.Close();
@@ -191,7 +192,7 @@ void TFormMain::MediaPlayer1Notify()
             code = PlayLoopSection(m_services.player, *m_document.Foreign());
             // The section's file starts at the loop's start: the roll's
             // playhead follows it there, not from the melody's beginning.
-            m_followOffset = m_roll->Model().Loop().value_or(std::pair{0, 0}).first;
+            m_follow->SetOffset(m_roll->Model().Loop().value_or(std::pair{0, 0}).first);
         } else {
             code = m_playStartTime < 0 ? m_services.player.Play() : m_services.player.PlayFrom(m_playStartTime);
         }
@@ -202,7 +203,7 @@ void TFormMain::MediaPlayer1Notify()
         m_services.messageBoxes.Warning(FromSjis(Msg::MidiPlayError) + QString::number(code));
     }
     SetPlayState(PlayState::Stopped);
-    EndFollow();
+    m_follow->End();
     m_services.player.Close();
     if (m_playAndExit) {
         if (auto* playing = findChild<TFormPlay*>()) {

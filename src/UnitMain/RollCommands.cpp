@@ -1,10 +1,5 @@
-// The piano roll beside the pages, play from the cursor, following the
-// playing note, solo and the preview of typed notes.
-//
-// How the play position reaches the window: while a play runs, a timer on the
-// user-interface thread asks the player for its current time about 30 times
-// a second (the player reads FluidSynth's position; nothing is called back
-// from the audio) and moves the roll's playhead and the pages' marks.
+// The piano roll beside the pages, play from the cursor, solo and the
+// preview of typed notes. The playing note is followed by PlayFollow.
 #include <QAction>
 #include <QActionGroup>
 #include <QCoreApplication>
@@ -34,8 +29,6 @@ namespace quaverly {
 
 namespace {
 
-// The playhead and the pages' playing marks follow the play some thirty times a second.
-constexpr int FollowIntervalMs = 33;
 // How long a typed note's preview sounds.
 constexpr int PreviewMs = 200;
 // The roll's first height: room for the legend, the scroll bar and two
@@ -45,11 +38,6 @@ constexpr int DefaultRollHeight = 300;
 const QString RollVisibleKey = QStringLiteral("PianoRoll/Visible");
 const QString RollHeightKey = QStringLiteral("PianoRoll/Height");
 const QString PreviewKey = QStringLiteral("PianoRoll/Preview");
-
-QColor PlayingColor()
-{
-    return QColor(255, 226, 120);
-}
 
 // What a typed note sounds as.
 struct NotePreview {
@@ -123,9 +111,7 @@ void TFormMain::SetUpRoll()
                     ShowSequenceInRoll(result.sequence);
                 }
             });
-    m_followTimer = new QTimer(this);
-    m_followTimer->setInterval(FollowIntervalMs);
-    connect(m_followTimer, &QTimer::timeout, this, &TFormMain::FollowPlay);
+    m_follow = new PlayFollow(m_services.player, *m_roll, *m_pages, *m_diagnosticsView, m_document, this);
 
     for (int voice = 1; voice <= VoiceCount; ++voice) {
         connect(m_pages->Memo(voice), &QPlainTextEdit::cursorPositionChanged, this, [this, voice] { PageCursorMoved(voice); });
@@ -304,14 +290,6 @@ void TFormMain::RollNoteClicked(const SourceSpan& source)
     memo->setFocus();
 }
 
-void TFormMain::ApplyPageHighlights(int voice)
-{
-    // The diagnostics' underlines first, the playing note's mark over them.
-    QList<QTextEdit::ExtraSelection> marks = m_diagnosticsView->Underlines(voice - 1);
-    marks += m_playHighlights[static_cast<size_t>(voice - 1)];
-    m_pages->Memo(voice)->setExtraSelections(marks);
-}
-
 int TFormMain::StartTimeAtCursor()
 {
     for (int voice = 1; voice <= VoiceCount; ++voice) {
@@ -325,67 +303,6 @@ int TFormMain::StartTimeAtCursor()
         return TimeAtPlace(list, voice - 1, byte).value_or(-1);
     }
     return -1;
-}
-
-void TFormMain::StartFollow()
-{
-    RefreshRollFromPages();
-    m_playingSpans.fill(SourceSpan{});
-    m_followTimer->start();
-    FollowPlay();
-}
-
-void TFormMain::EndFollow()
-{
-    m_followTimer->stop();
-    m_roll->SetPlayhead(-1);
-    for (int voice = 1; voice <= VoiceCount; ++voice) {
-        m_playingSpans[static_cast<size_t>(voice - 1)] = {};
-        if (!m_playHighlights[static_cast<size_t>(voice - 1)].isEmpty()) {
-            m_playHighlights[static_cast<size_t>(voice - 1)].clear();
-            ApplyPageHighlights(voice);
-        }
-    }
-}
-
-void TFormMain::FollowPlay()
-{
-    const int playerTime = m_services.player.CurrentTime();
-    if (playerTime < 0) {
-        return;  // between plays, or the play has ended and its notice is on the way
-    }
-    const int time = playerTime + m_followOffset;
-    m_roll->SetPlayhead(time);
-    if (m_document.Foreign() != nullptr) {
-        return;  // its notes have no characters in the pages to mark
-    }
-    const RollModel& model = m_roll->Model();
-    for (int voice = 1; voice <= VoiceCount; ++voice) {
-        SourceSpan span;
-        // A voice muted for this play (switched off, or not the solo voice) marks nothing.
-        const bool sounds = m_soundingVoices[static_cast<size_t>(voice - 1)];
-        if (std::optional<size_t> note = sounds ? model.NoteAt(voice - 1, time) : std::nullopt) {
-            span = model.Notes(voice - 1)[*note].source;
-        }
-        // Marks go in the page that holds the note's characters.
-        const int page = span.IsSet() && span.page < VoiceCount ? span.page + 1 : voice;
-        SourceSpan& shown = m_playingSpans[static_cast<size_t>(voice - 1)];
-        if (span == shown) {
-            continue;
-        }
-        shown = span;
-        QList<QTextEdit::ExtraSelection>& marks = m_playHighlights[static_cast<size_t>(page - 1)];
-        marks.clear();
-        if (span.IsSet()) {
-            QTextEdit::ExtraSelection mark;
-            mark.format.setBackground(PlayingColor());
-            mark.cursor = QTextCursor(m_pages->Memo(page)->document());
-            mark.cursor.setPosition(m_pages->PositionOfByte(page, span.offset));
-            mark.cursor.setPosition(m_pages->PositionOfByte(page, span.offset + span.length), QTextCursor::KeepAnchor);
-            marks.append(mark);
-        }
-        ApplyPageHighlights(page);
-    }
 }
 
 void TFormMain::PreviewTypedNote(int voice)

@@ -305,8 +305,6 @@ void TFormMain::SetUpLiveAnalysis()
                                             list, meter, this);
     m_diagnosticsView->SetTempoAdjustment([this] { return Adjustment().percent; });
     connect(m_liveAnalysis, &LiveAnalysis::Analysed, m_diagnosticsView, &DiagnosticsView::Show);
-    connect(m_diagnosticsView, &DiagnosticsView::UnderlinesChanged, this,
-            [this](int voice) { ApplyPageHighlights(voice + 1); });
     auto schedule = [this] { m_liveAnalysis->Schedule(); };
     connect(m_ui->ComboBoxTempo, &QComboBox::editTextChanged, this, schedule);
     // The title is a header text too: it counts in the size and has its limit.

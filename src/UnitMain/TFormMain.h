@@ -28,6 +28,7 @@
 #include <string>
 
 #include "UnitMain/DocumentJournal.h"
+#include "UnitMain/PlayFollow.h"
 #include "UnitMain/VoicePages.h"
 #include "UnitMain/WindowServices.h"
 #include "document/DocumentController.h"
@@ -91,6 +92,8 @@ public:
     const DocumentController& Document() const { return m_document; }
     // The four voices' controls and their texts as the core reads them.
     const VoicePages& Pages() const { return *m_pages; }
+    // The playing note followed in the roll and the pages.
+    const PlayFollow& Follow() const { return *m_follow; }
     DocumentJournal& Journal() { return *m_journal; }
 
 public slots:
@@ -239,18 +242,10 @@ private:
     void ShowSequenceInRoll(const SequenceList& list);
     // The same, laid out for the roll before.
     void ShowRollModel(RollModel model);
-    // One step of following a play: the playhead and the note sounding in
-    // each page, from the player's current time.
-    void FollowPlay();
     // The voice 1..4 that plays alone, 0 for none; the voice switches stay.
     int SoloVoice() const { return m_soloVoice; }
     void SetSoloVoice(int voice);
     bool PreviewEnabled() const;
-    // The background marks of the playing note in a page.
-    const QList<QTextEdit::ExtraSelection>& PlayHighlights(int voice) const
-    {
-        return m_playHighlights[static_cast<size_t>(voice - 1)];
-    }
 
     // Play and MIDI export share the checks and the writing (PlayCommands.cpp):
     // false after a refusal message, with nothing written.
@@ -362,10 +357,6 @@ private:
     void RollDockResized();
     void PageCursorMoved(int voice);
     void RollNoteClicked(const SourceSpan& source);
-    // The page's own marks merged with those of other features, into the control.
-    void ApplyPageHighlights(int voice);
-    void StartFollow();
-    void EndFollow();
     void PreviewTypedNote(int voice);
     // The time of the note under the current page's cursor, or -1.
     int StartTimeAtCursor();
@@ -401,20 +392,15 @@ private:
 
     TPianoRoll* m_roll = nullptr;          // owned by its dock
     QDockWidget* m_rollDock = nullptr;     // owned by the window
-    QTimer* m_followTimer = nullptr;       // reads the play position while playing
+    PlayFollow* m_follow = nullptr;        // owned by the window
     QTimer* m_rollHeightSave = nullptr;
     QAction* m_previewItem = nullptr;
     QActionGroup* m_soloItems = nullptr;
     int m_soloVoice = 0;
     int m_playStartTime = -1;              // where the current play began (-1: the start)
-    int m_followOffset = 0;                // the roll time of the player's time 0 (a loop section's start)
     // Per page: the page has changed since the roll's notes were made (the
     // live check's result has not come yet).
     std::array<bool, VoiceCount> m_rollBehindPage{};
-    std::array<QList<QTextEdit::ExtraSelection>, VoiceCount> m_playHighlights;
-    std::array<SourceSpan, VoiceCount> m_playingSpans{};
-    // The voices the running play sounds (its voice switches, or the solo voice).
-    std::array<bool, VoiceCount> m_soundingVoices{true, true, true, true};
 
     QString m_programFolder;
     std::function<void()> m_terminateHandler;

@@ -75,7 +75,7 @@ private:
     }
     QString Highlighted(int voice)
     {
-        const auto& marks = WindowAccess::PlayHighlights(f->window, voice);
+        const auto& marks = f->window.Follow().PlayHighlights(voice);
         return marks.isEmpty() ? QString() : marks.first().cursor.selectedText();
     }
 

@@ -66,15 +66,11 @@ struct WindowAccess {
     // The piano roll, the play follow and the live check.
     static TPianoRoll* PianoRoll(const TFormMain& window) { return window.PianoRoll(); }
     static void RefreshRollFromPages(TFormMain& window) { window.RefreshRollFromPages(); }
-    static void FollowPlay(TFormMain& window) { window.FollowPlay(); }
+    static void FollowPlay(TFormMain& window) { window.m_follow->Step(); }
     static int SoloVoice(const TFormMain& window) { return window.SoloVoice(); }
     static int PageByteOfPosition(const TFormMain& window, int voice, int position)
     {
         return window.Pages().ByteOfPosition(voice, position);
-    }
-    static const QList<QTextEdit::ExtraSelection>& PlayHighlights(const TFormMain& window, int voice)
-    {
-        return window.PlayHighlights(voice);
     }
     static LiveAnalysis& Live(const TFormMain& window) { return window.Live(); }
     static DiagnosticsView& Diagnostics(const TFormMain& window) { return window.Diagnostics(); }
