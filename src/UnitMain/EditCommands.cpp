@@ -133,16 +133,14 @@ void TFormMain::mnGetMailClick()
     RunCommand([this] {
         // Decoded and checked before the question: a clipboard text that is
         // no melody is refused and the document stays as it was.
-        MelodyStore candidate = CandidateStore(m_store);
-        const MailReading reading = MailFromClipboard(candidate, m_services.clipboard);
-        std::optional<StagedMelody> staged = StageOrRefuse(std::move(candidate));
+        MailStaging mail = m_document.StageMail(m_services.clipboard.Text());
+        std::optional<StagedMelody> staged = StageOrRefuse(std::move(mail.candidate));
         if (!staged) {
             return;
         }
-        // Characters that are not Base64 were decoded all the same: the
-        // melody may not be the one sent. The person decides; No keeps the document.
-        if (reading.notBase64 > 0 &&
-            !m_services.messageBoxes.Question(FromSjis(NotBase64Question(reading)), SafeAnswer::No)) {
+        // No keeps the document.
+        if (mail.AsksNotBase64() &&
+            !m_services.messageBoxes.Question(FromSjis(NotBase64Question(mail.reading)), SafeAnswer::No)) {
             return;
         }
         if (!AskLossQuestion()) {
@@ -158,8 +156,9 @@ void TFormMain::mnCreateMailClick()
         if (!AnalyseBeforeUse()) {
             return;
         }
-        const size_t length = MailToClipboard(m_store, m_services.clipboard);
-        m_services.messageBoxes.Information(FromSjis(WithNumber(Msg::MailSize, static_cast<long long>(length))));
+        const std::string text = m_document.MailText();
+        m_services.clipboard.SetText(text);
+        m_services.messageBoxes.Information(FromSjis(WithNumber(Msg::MailSize, static_cast<long long>(text.size()))));
     });
 }
 

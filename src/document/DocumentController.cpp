@@ -279,4 +279,19 @@ std::vector<SequenceRow> DocumentController::Restore(const JournalContent& conte
     return rows;
 }
 
+std::string DocumentController::MailText() const
+{
+    return MakeMailText(m_store.MelodyImage());
+}
+
+MailStaging DocumentController::StageMail(const std::optional<std::string>& text) const
+{
+    MailStaging mail{CandidateStore(m_store), {}};
+    if (text) {
+        mail.reading = ReadMail(*text);
+        mail.candidate.MelodyImage() = mail.reading.image;
+    }
+    return mail;
+}
+
 }  // namespace quaverly

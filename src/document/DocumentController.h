@@ -19,6 +19,7 @@
 #include "UnitMidi/MidiImport.h"
 #include "UnitMidi/MidiWriter.h"
 #include "UnitMld/CrashJournal.h"
+#include "UnitMld/MailText.h"
 #include "UnitMld/MelodyFileInfo.h"
 #include "UnitMld/MelodyStore.h"
 #include "UnitMld/ScoreAnalysis.h"
@@ -44,6 +45,16 @@ enum class SaveRoute { BoundFile, AskName, FoldForeign };
 struct ForeignFold {
     MelodyStore candidate;
     std::string report;
+};
+
+// A mail text read for the document: the candidate store holding what it
+// decodes to, and what in it was not Base64.
+struct MailStaging {
+    MelodyStore candidate;
+    MailReading reading;
+    // Characters that are not Base64 were decoded all the same: the melody
+    // may not be the one sent, and the person is asked before it is taken.
+    bool AsksNotBase64() const { return reading.notBase64 > 0; }
 };
 
 // How a file chosen for import or dropped on the window is read.
@@ -144,6 +155,13 @@ public:
     // every question asks again until the next save. Returns the sequence
     // rows of the journaled image; none for a melody too long for the view.
     std::vector<SequenceRow> Restore(const JournalContent& content);
+
+    // The mail attachment text of the melody as it stands (Shift-JIS, CR LF).
+    std::string MailText() const;
+    // A mail text (the clipboard's, nothing when it holds no text) decoded
+    // beside the document, to be staged; without text the candidate holds
+    // no melody, which staging refuses as any other.
+    MailStaging StageMail(const std::optional<std::string>& text) const;
 
     static FileRoute RouteImport(std::string_view path);
     static FileRoute RouteDrop(std::string_view path);
