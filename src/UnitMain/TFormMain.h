@@ -1,8 +1,10 @@
 // TFormMain: the program's one main window, a view over the document its
-// DocumentController keeps (EditState, CurrentFileName and the rules that
-// guard them). It holds the controls of the four voices, the tempo and the
-// title, and wires every menu command, dropped file and the command line to
-// the controller or the core unit. It is defined across files, one per concern:
+// DocumentController keeps (EditState, CurrentFileName, a melody of another
+// maker shown as it is, and the rules that guard them). It holds the controls
+// of the four voices (VoicePages), the tempo and the title, the crash journal
+// (DocumentJournal) and the play follow (PlayFollow), and wires every menu
+// command, dropped file and the command line to the controller or the core
+// unit. It is defined across files, one per concern:
 // TFormMain.cpp (construction and wiring), FileCommands.cpp, EditCommands.cpp,
 // ExportCommands.cpp, PlayCommands.cpp, RollCommands.cpp, KeyInput.cpp,
 // StartUp.cpp, DocumentReplace.cpp (check first, replace after),
@@ -15,11 +17,9 @@
 // passes FromSjis/ToSjis.
 #pragma once
 
-#include <QList>
 #include <QMainWindow>
 #include <QString>
 #include <QStringList>
-#include <QTextEdit>
 #include <array>
 #include <functional>
 #include <vector>
@@ -32,7 +32,6 @@
 #include "UnitMain/VoicePages.h"
 #include "UnitMain/WindowServices.h"
 #include "document/DocumentController.h"
-#include "UnitMfi/MfiMelody.h"
 #include "UnitMidi/MidiImport.h"
 #include "UnitMidi/MidiWriter.h"
 #include "UnitMld/MelodyFileInfo.h"
@@ -50,8 +49,6 @@ class QCloseEvent;
 class QDockWidget;
 class QLabel;
 class QTimer;
-class QComboBox;
-class QLineEdit;
 class QPlainTextEdit;
 
 namespace Ui {
@@ -87,6 +84,7 @@ public:
     // program and a temporary one in tests; empty means no journal.
     void SetJournalFolder(const QString& folder) { m_journal->SetFolder(folder); }
     const DocumentJournal& Journal() const { return *m_journal; }
+    DocumentJournal& Journal() { return *m_journal; }
     // The document the window shows: its state, bound file, file information
     // and the melody of another maker shown as it is.
     const DocumentController& Document() const { return m_document; }
@@ -94,7 +92,6 @@ public:
     const VoicePages& Pages() const { return *m_pages; }
     // The playing note followed in the roll and the pages.
     const PlayFollow& Follow() const { return *m_follow; }
-    DocumentJournal& Journal() { return *m_journal; }
 
 public slots:
     // File menu (FileCommands.cpp, ExportCommands.cpp, PlayCommands.cpp).

@@ -76,7 +76,7 @@ private slots:
     void EditIsJournaledAfterAPause()
     {
         JournalFixture fixture;
-        WindowAccess::VoiceMemo(fixture.window, 3)->setPlainText("ラシド");
+        fixture.window.Pages().Memo(3)->setPlainText("ラシド");
         fixture.window.findChild<QLineEdit*>("EditTitle")->setText("Title");
         QTRY_VERIFY(QFile::exists(fixture.window.Journal().FileName()));
         const JournalContent content =
@@ -97,9 +97,9 @@ private slots:
     {
         QFETCH(QString, ending);
         JournalFixture fixture;
-        WindowAccess::VoiceMemo(fixture.window, 1)->setPlainText("ド");
+        fixture.window.Pages().Memo(1)->setPlainText("ド");
         fixture.window.mnMakeMldClick();
-        WindowAccess::VoiceMemo(fixture.window, 1)->setPlainText("ドレ");
+        fixture.window.Pages().Memo(1)->setPlainText("ドレ");
         QTRY_VERIFY(QFile::exists(fixture.window.Journal().FileName()));
         if (ending == "save") {
             fixture.window.mnMakeMldClick();
@@ -126,17 +126,17 @@ private slots:
         TFormMain& window = fixture.window;
         QCOMPARE(window.findChild<QComboBox*>("ComboBoxTempo")->currentText(), QStringLiteral("145"));
         QCOMPARE(window.findChild<QLineEdit*>("EditTitle")->text(), QStringLiteral("かえる"));
-        QCOMPARE(WindowAccess::VoiceTone(window, 1)->currentText(), QStringLiteral("25 - ギター"));
-        QCOMPARE(WindowAccess::VoiceVolume(window, 4)->text(), QStringLiteral("40"));
-        QCOMPARE(WindowAccess::VoiceMemo(window, 1)->toPlainText(), QStringLiteral("ドレミ\nファ"));
-        QCOMPARE(WindowAccess::VoiceMemo(window, 3)->toPlainText(), QStringLiteral("ソ"));
+        QCOMPARE(window.Pages().Tone(1)->currentText(), QStringLiteral("25 - ギター"));
+        QCOMPARE(window.Pages().Volume(4)->text(), QStringLiteral("40"));
+        QCOMPARE(window.Pages().Memo(1)->toPlainText(), QStringLiteral("ドレミ\nファ"));
+        QCOMPARE(window.Pages().Memo(3)->toPlainText(), QStringLiteral("ソ"));
         QCOMPARE(WindowAccess::FileInfo(window).copyright, content.info.copyright);
         QVERIFY(fixture.store.fff0DataSet);
         QCOMPARE(fixture.store.fff0DataHex, std::string("0102"));
         QVERIFY(fixture.store.MelodyImage() == content.melodyImage);
-        QCOMPARE(WindowAccess::CurrentFileName(window), QString::fromUtf8(content.boundFile));
+        QCOMPARE(QString::fromStdString(window.Document().CurrentFileName()), QString::fromUtf8(content.boundFile));
         QVERIFY(window.findChild<QAction*>("mnSave1")->isEnabled());
-        QCOMPARE(WindowAccess::State(window), EditState::ScoreEdited);
+        QCOMPARE(window.Document().State(), EditState::ScoreEdited);
         // This session holds the journal now, until the next save.
         QVERIFY(!QFile::exists(old));
         QVERIFY(QFile::exists(window.Journal().FileName()));
@@ -150,8 +150,8 @@ private slots:
         fixture.window.StartUp({});
         QCOMPARE(fixture.boxes.Count(Kind::Question), 1);
         QVERIFY(!QFile::exists(old));
-        QCOMPARE(WindowAccess::State(fixture.window), EditState::Empty);
-        QVERIFY(WindowAccess::VoiceMemo(fixture.window, 1)->toPlainText().isEmpty());
+        QCOMPARE(fixture.window.Document().State(), EditState::Empty);
+        QVERIFY(fixture.window.Pages().Memo(1)->toPlainText().isEmpty());
     }
 
     // The taken journal was this session's own journal file: the journal's
@@ -205,7 +205,7 @@ private slots:
         fixture.boxes.answers = {true};
         fixture.window.StartUp({});
         QCOMPARE(fixture.boxes.Texts(Kind::Question), QStringList{FromSjis(Msg::JournalRestoreQuestion)});
-        QCOMPARE(WindowAccess::VoiceMemo(fixture.window, 3)->toPlainText(), QStringLiteral("ソ"));
+        QCOMPARE(fixture.window.Pages().Memo(3)->toPlainText(), QStringLiteral("ソ"));
         QVERIFY(!QFile::exists(taken));
     }
 
@@ -222,7 +222,7 @@ private slots:
         QVERIFY(!QFile::exists(old));
         const QStringList aside = QDir(fixture.Folder()).entryList({"*.damaged-*"});
         QCOMPARE(aside.size(), 1);
-        QCOMPARE(WindowAccess::State(fixture.window), EditState::Empty);
+        QCOMPARE(fixture.window.Document().State(), EditState::Empty);
     }
 
     void JournalOfARunningWindowIsNotClaimed()

@@ -96,11 +96,11 @@ private slots:
         QCOMPARE(fixture.dialogs.shownMidiSurveys.size(), size_t{0});
         QCOMPARE(fixture.boxes.records.size(), 0);
         for (int voice = 1; voice <= VoiceCount; ++voice) {
-            QPlainTextEdit* memo = WindowAccess::VoiceMemo(fixture.window, voice);
+            QPlainTextEdit* memo = fixture.window.Pages().Memo(voice);
             QVERIFY(memo->toPlainText().isEmpty());
             QVERIFY(memo->isReadOnly());
             QCOMPARE(memo->placeholderText(), ForeignLine());
-            QVERIFY(!WindowAccess::VoiceTone(fixture.window, voice)->isEnabled());
+            QVERIFY(!fixture.window.Pages().Tone(voice)->isEnabled());
         }
         QCOMPARE(fixture.window.findChild<QLineEdit*>("EditTitle")->text(), QStringLiteral("Every"));
         // The meter of the pages would measure the empty pages, not this melody.
@@ -108,14 +108,14 @@ private slots:
         QVERIFY(fixture.window.windowTitle().startsWith(QStringLiteral("ring.mld")));
         QVERIFY(!fixture.window.isWindowModified());
         // Bound to no file: nothing can be saved to it by accident.
-        QCOMPARE(WindowAccess::CurrentFileName(fixture.window), QString());
-        QCOMPARE(WindowAccess::State(fixture.window), EditState::Current);
+        QCOMPARE(QString::fromStdString(fixture.window.Document().CurrentFileName()), QString());
+        QCOMPARE(fixture.window.Document().State(), EditState::Current);
     }
 
     void ReadOnlyPagesTakeNoTyping()
     {
         ShownForeign shown;
-        QPlainTextEdit* memo = WindowAccess::VoiceMemo(shown.fixture.window, 1);
+        QPlainTextEdit* memo = shown.fixture.window.Pages().Memo(1);
         memo->setFocus();
         QTest::keyClicks(memo, QStringLiteral("cde"));
         QVERIFY(memo->toPlainText().isEmpty());
@@ -252,15 +252,15 @@ private slots:
     {
         ShownForeign shown;
         for (int voice = 1; voice <= VoiceCount; ++voice) {
-            QVERIFY(!WindowAccess::VoicePlayItem(shown.fixture.window, voice)->isEnabled());
+            QVERIFY(!shown.fixture.window.Pages().PlayItem(voice)->isEnabled());
         }
         QVERIFY(!shown.Item("mnPlayFromCursor")->isEnabled());
         QVERIFY(shown.Item("mnImportForEditing")->isEnabled());
         shown.fixture.window.mnNewClick();
         for (int voice = 1; voice <= VoiceCount; ++voice) {
-            QVERIFY(WindowAccess::VoicePlayItem(shown.fixture.window, voice)->isEnabled());
-            QVERIFY(!WindowAccess::VoiceMemo(shown.fixture.window, voice)->isReadOnly());
-            QVERIFY(WindowAccess::VoiceMemo(shown.fixture.window, voice)->placeholderText().isEmpty());
+            QVERIFY(shown.fixture.window.Pages().PlayItem(voice)->isEnabled());
+            QVERIFY(!shown.fixture.window.Pages().Memo(voice)->isReadOnly());
+            QVERIFY(shown.fixture.window.Pages().Memo(voice)->placeholderText().isEmpty());
         }
         QVERIFY(shown.Item("mnMakeMld")->isEnabled());
         QVERIFY(!shown.Item("mnImportForEditing")->isEnabled());
@@ -279,13 +279,13 @@ private slots:
 
         QCOMPARE(fixture.dialogs.shownMidiSurveys.size(), size_t{1});
         QVERIFY(fixture.window.Document().Foreign() == nullptr);
-        QVERIFY(!WindowAccess::VoiceMemo(fixture.window, 1)->toPlainText().isEmpty());
-        QVERIFY(!WindowAccess::VoiceMemo(fixture.window, 2)->toPlainText().isEmpty());
-        QVERIFY(!WindowAccess::VoiceMemo(fixture.window, 1)->isReadOnly());
+        QVERIFY(!fixture.window.Pages().Memo(1)->toPlainText().isEmpty());
+        QVERIFY(!fixture.window.Pages().Memo(2)->toPlainText().isEmpty());
+        QVERIFY(!fixture.window.Pages().Memo(1)->isReadOnly());
         QCOMPARE(fixture.window.findChild<QLineEdit*>("EditTitle")->text(), QStringLiteral("Every"));
         // Bound to no file: the next Save asks for a name.
-        QCOMPARE(WindowAccess::CurrentFileName(fixture.window), QString());
-        QCOMPARE(WindowAccess::State(fixture.window), EditState::Current);
+        QCOMPARE(QString::fromStdString(fixture.window.Document().CurrentFileName()), QString());
+        QCOMPARE(fixture.window.Document().State(), EditState::Current);
         QVERIFY(fixture.store.IsMelodyImage());
         QVERIFY(!IsForeignMelodyImage(fixture.store.MelodyImage()));
         const QStringList reports = fixture.boxes.Texts(Kind::Information);
@@ -319,9 +319,9 @@ private slots:
                 break;
             }
         }
-        QCOMPARE(WindowAccess::VoiceTone(window, 1)->currentText(),
+        QCOMPARE(window.Pages().Tone(1)->currentText(),
                  QString::number(program + 1) + " - " + FromSjis(ToneName(program + 1)));
-        QVERIFY(WindowAccess::VoiceTone(window, 1)->toolTip().contains(QString::number(lane + 1)));
+        QVERIFY(window.Pages().Tone(1)->toolTip().contains(QString::number(lane + 1)));
         QVERIFY(window.findChild<QLineEdit*>("EditTitle")->isReadOnly());
         QVERIFY(!window.findChild<QLineEdit*>("EditTitle")->styleSheet().isEmpty());
 
@@ -331,7 +331,7 @@ private slots:
         QVERIFY2(report.contains(QStringLiteral("編集用に取り込んだ結果")) && !report.contains(QStringLiteral("MIDI読み込み結果")),
                  qPrintable(report));
         // Back to the own document: the boxes are the document's again.
-        QVERIFY(WindowAccess::VoiceTone(window, 1)->toolTip().isEmpty());
+        QVERIFY(window.Pages().Tone(1)->toolTip().isEmpty());
         QVERIFY(window.findChild<QLineEdit*>("EditTitle")->styleSheet().isEmpty());
     }
 
@@ -385,7 +385,7 @@ private slots:
         shown.fixture.dialogs.midiChannelsCancel = true;
         shown.Item("mnImportForEditing")->trigger();
         QVERIFY(shown.fixture.window.Document().Foreign() != nullptr);
-        QVERIFY(WindowAccess::VoiceMemo(shown.fixture.window, 1)->isReadOnly());
+        QVERIFY(shown.fixture.window.Pages().Memo(1)->isReadOnly());
         QCOMPARE(shown.fixture.boxes.records.size(), 0);
     }
 
@@ -426,8 +426,8 @@ private slots:
         const std::string saved = FileBytes(target);
         QVERIFY(!saved.empty());
         QVERIFY(!IsForeignMelodyImage(saved));
-        QCOMPARE(WindowAccess::CurrentFileName(fixture.window), target);
-        QCOMPARE(WindowAccess::State(fixture.window), EditState::Saved);
+        QCOMPARE(QString::fromStdString(fixture.window.Document().CurrentFileName()), target);
+        QCOMPARE(fixture.window.Document().State(), EditState::Saved);
     }
 
     void LossQuestionComesBeforeReplacingUnsavedWork_data()
@@ -444,7 +444,7 @@ private slots:
         QFETCH(QString, how);
         QFETCH(bool, answer);
         WindowFixture fixture;
-        WindowAccess::VoiceMemo(fixture.window, 1)->setPlainText(QStringLiteral("ドレミ"));
+        fixture.window.Pages().Memo(1)->setPlainText(QStringLiteral("ドレミ"));
         WindowAccess::SetEditState(fixture.window, EditState::ScoreEdited);
         const QString path = fixture.WriteFile(QStringLiteral("ring.mld"), mfitest::EveryFeatureFile());
         fixture.boxes.answers = {answer};
@@ -456,8 +456,8 @@ private slots:
         }
         QCOMPARE(fixture.boxes.Texts(Kind::Question), QStringList{FromSjis(Msg::LossQuestion)});
         QCOMPARE(fixture.window.Document().Foreign() != nullptr, answer);
-        QCOMPARE(WindowAccess::VoiceMemo(fixture.window, 1)->toPlainText(), answer ? QString() : QStringLiteral("ドレミ"));
-        QCOMPARE(WindowAccess::State(fixture.window), answer ? EditState::Current : EditState::ScoreEdited);
+        QCOMPARE(fixture.window.Pages().Memo(1)->toPlainText(), answer ? QString() : QStringLiteral("ドレミ"));
+        QCOMPARE(fixture.window.Document().State(), answer ? EditState::Current : EditState::ScoreEdited);
     }
 
     void CutShortFileIsShownAsFarAsItReads()
@@ -481,7 +481,7 @@ private slots:
         QCOMPARE(shown.fixture.dialogs.foreignInfoCalls, 1);
         QCOMPARE(shown.fixture.dialogs.fileInfoCalls, 0);
         QCOMPARE(shown.fixture.dialogs.shownForeignInfo.title, std::string("Every"));
-        QCOMPARE(WindowAccess::State(shown.fixture.window), EditState::Current);
+        QCOMPARE(shown.fixture.window.Document().State(), EditState::Current);
 
         // The dialog itself: every field read-only, the facts below them.
         TFileInfoDlg dialog;
