@@ -8,6 +8,7 @@
 // being chosen.
 #include <QAction>
 #include <QComboBox>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -15,7 +16,6 @@
 #include <QStatusBar>
 
 #include "ForeignMelodyView.h"
-#include "NativePath.h"
 #include "TFormMain.h"
 #include "UnitRoll/TPianoRoll.h"
 #include "base/Messages.h"

@@ -5,7 +5,6 @@
 #include <QLineEdit>
 #include <QStatusBar>
 
-#include "SequenceRowModel.h"
 #include "TFormMain.h"
 #include "platform/SjisText.h"
 #include "ui_TFormMain.h"
