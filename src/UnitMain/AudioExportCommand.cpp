@@ -165,7 +165,7 @@ AudioRenderResult ExportWithProgress(QWidget* parent, MidiPlayer& player, const 
 void TFormMain::mnExportAudioClick()
 {
     // A melody of another maker is rendered whole from its all-channel MIDI file.
-    if (!m_foreign && !AnalyseBeforeUse()) {
+    if (!m_document.Foreign() && !AnalyseBeforeUse()) {
         return;
     }
 #ifdef QUAVERLY_HAVE_SYNTH
@@ -219,8 +219,8 @@ void TFormMain::mnExportAudioClick()
         job.fadeSeconds = choice.fadeSeconds;
         // A melody of another maker with a loop: its intro, then its loop
         // section as many times as asked, written out and rendered once.
-        if (m_foreign && MfiHasLoop(m_foreign->melody)) {
-            job.midiBytes = MfiMidiFileBytes(m_foreign->melody,
+        if (m_document.Foreign() && MfiHasLoop(*m_document.Foreign())) {
+            job.midiBytes = MfiMidiFileBytes(*m_document.Foreign(),
                                              {MfiMidiShape::Kind::Unrolled, choice.repeats, choice.fadeSeconds});
             job.repeats = 1;
             job.fadeSeconds = 0;

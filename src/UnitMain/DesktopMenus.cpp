@@ -65,7 +65,7 @@ void TFormMain::SetUpDesktopMenus()
     }
     // Mnemonics after the captions, which stay as they are.
     for (int voice = 1; voice <= VoiceCount; ++voice) {
-        QAction* item = VoicePlayItem(voice);
+        QAction* item = m_pages->PlayItem(voice);
         item->setText(item->text() + QStringLiteral("(&%1)").arg(voice));
     }
     m_ui->mnRepeatPlay->setText(m_ui->mnRepeatPlay->text() + QStringLiteral("(&P)"));

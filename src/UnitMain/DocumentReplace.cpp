@@ -48,12 +48,14 @@ void TFormMain::AdoptStagedMelody(StagedMelody staged, const QString& boundFile,
     ResetEditor();
     if (staged.foreign) {
         // Shown as it is, bound to no file: its path is kept beside it for the title bar.
-        EnterForeignView(std::move(*staged.foreign), boundFile);
+        m_document.ShowForeign(std::move(*staged.foreign), NativePath(boundFile));
+        UpdateControlsForView();
         // Save is there to explain itself: it never writes over the other maker's file.
         m_ui->mnSave1->setEnabled(true);
-        if (ForeignMelody()->partial) {
-            ShowNotice(FromSjis(ForeignMelody()->partialMessage));
+        if (m_document.Foreign()->partial) {
+            ShowNotice(FromSjis(m_document.Foreign()->partialMessage));
         }
+        // Last: the controls' change notices above have set the state meanwhile.
         m_document.SetState(EditState::Current);
         DocumentChanged();
         return;

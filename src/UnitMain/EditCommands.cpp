@@ -12,6 +12,7 @@
 #include "LiveAnalysis.h"
 #include "SequenceRowModel.h"
 #include "DiagnosticsView.h"
+#include "ForeignMelodyView.h"
 #include "TFormMain.h"
 #include "UnitMld/MailText.h"
 #include "UnitMld/Diagnostic.h"
@@ -27,7 +28,7 @@ namespace quaverly {
 
 void TFormMain::mnMakeMldClick()
 {
-    if (RefusedInForeignView()) {
+    if (RefusedAsViewOnly(m_document, m_services.messageBoxes)) {
         return;
     }
     RunCommand([this] { AnalysePages(AnalysisShown::Report); });
@@ -38,7 +39,7 @@ void TFormMain::mnMakeMldClick()
 bool TFormMain::AnalysePages(AnalysisShown shown)
 {
     m_sequenceRows->Clear();
-    AnalysisResult result = m_document.Analyse(CollectEditorTexts(), m_extendedNotation);
+    AnalysisResult result = m_document.Analyse(m_pages->CollectEditorTexts(), m_extendedNotation);
     if (result.refusal) {
         ShowRefusal(*result.refusal, result.refusalReason);
         return false;
@@ -77,12 +78,12 @@ void TFormMain::LeadToRefusedField(const RefusalReason& reason)
         text = m_ui->ComboBoxTempo->lineEdit();
     } else if (reason.voice >= 0 && reason.voice < VoiceCount) {
         const int voice = reason.voice + 1;
-        m_ui->PageControl1->setCurrentWidget(VoicePage(voice));
+        m_ui->PageControl1->setCurrentWidget(m_pages->Page(voice));
         if (reason.field == RefusedField::Tone) {
-            field = VoiceTone(voice);
-            text = VoiceTone(voice)->lineEdit();
+            field = m_pages->Tone(voice);
+            text = m_pages->Tone(voice)->lineEdit();
         } else if (reason.field == RefusedField::Volume) {
-            field = text = VoiceVolume(voice);
+            field = text = m_pages->Volume(voice);
         }
     }
     if (field == nullptr) {
@@ -96,9 +97,9 @@ void TFormMain::LeadToRefusedField(const RefusalReason& reason)
 
 void TFormMain::mnInfoClick()
 {
-    if (m_foreign) {
+    if (m_document.Foreign() != nullptr) {
         // What the file is, read-only: nothing of it is edited here.
-        m_services.dialogs.ShowForeignInfo(m_foreign->melody);
+        m_services.dialogs.ShowForeignInfo(*m_document.Foreign());
         return;
     }
     MelodyFileInfo info = m_document.FileInfo();
@@ -113,7 +114,7 @@ void TFormMain::mnInfoClick()
 
 void TFormMain::mnF0DataClick()
 {
-    if (RefusedInForeignView()) {
+    if (RefusedAsViewOnly(m_document, m_services.messageBoxes)) {
         return;
     }
     bool dataSet = m_store.fff0DataSet;
@@ -132,16 +133,14 @@ void TFormMain::mnGetMailClick()
     RunCommand([this] {
         // Decoded and checked before the question: a clipboard text that is
         // no melody is refused and the document stays as it was.
-        MelodyStore candidate = CandidateStore(m_store);
-        const MailReading reading = MailFromClipboard(candidate, m_services.clipboard);
-        std::optional<StagedMelody> staged = StageOrRefuse(std::move(candidate));
+        MailStaging mail = m_document.StageMail(m_services.clipboard.Text());
+        std::optional<StagedMelody> staged = StageOrRefuse(std::move(mail.candidate));
         if (!staged) {
             return;
         }
-        // Characters that are not Base64 were decoded all the same: the
-        // melody may not be the one sent. The person decides; No keeps the document.
-        if (reading.notBase64 > 0 &&
-            !m_services.messageBoxes.Question(FromSjis(NotBase64Question(reading)), SafeAnswer::No)) {
+        // No keeps the document.
+        if (mail.AsksNotBase64() &&
+            !m_services.messageBoxes.Question(FromSjis(NotBase64Question(mail.reading)), SafeAnswer::No)) {
             return;
         }
         if (!AskLossQuestion()) {
@@ -157,8 +156,9 @@ void TFormMain::mnCreateMailClick()
         if (!AnalyseBeforeUse()) {
             return;
         }
-        const size_t length = MailToClipboard(m_store, m_services.clipboard);
-        m_services.messageBoxes.Information(FromSjis(WithNumber(Msg::MailSize, static_cast<long long>(length))));
+        const std::string text = m_document.MailText();
+        m_services.clipboard.SetText(text);
+        m_services.messageBoxes.Information(FromSjis(WithNumber(Msg::MailSize, static_cast<long long>(text.size()))));
     });
 }
 
@@ -174,29 +174,29 @@ void TFormMain::mnMeloMClick()
 
 void TFormMain::ShiftScale(int semitones)
 {
-    if (RefusedInForeignView()) {
+    if (RefusedAsViewOnly(m_document, m_services.messageBoxes)) {
         return;
     }
     RunCommand([this, semitones] {
         int voice = 0;
         for (int v = 1; v <= VoiceCount; ++v) {
-            if (m_ui->PageControl1->currentWidget() == VoicePage(v)) {
+            if (m_ui->PageControl1->currentWidget() == m_pages->Page(v)) {
                 voice = v;
             }
         }
         if (voice == 0) {
             return;  // not on a voice page: nothing to move
         }
-        QPlainTextEdit* memo = VoiceMemo(voice);
+        QPlainTextEdit* memo = m_pages->Memo(voice);
         const QTextCursor cursor = memo->textCursor();
         // The selection's notes, or the whole page when nothing is selected.
         size_t from = 0;
         size_t to = 0;
         if (cursor.hasSelection()) {
-            from = static_cast<size_t>(PageByteOfPosition(voice, cursor.selectionStart()));
-            to = static_cast<size_t>(PageByteOfPosition(voice, cursor.selectionEnd()));
+            from = static_cast<size_t>(m_pages->ByteOfPosition(voice, cursor.selectionStart()));
+            to = static_cast<size_t>(m_pages->ByteOfPosition(voice, cursor.selectionEnd()));
         }
-        const std::string page = CollectEditorTexts().scores[static_cast<size_t>(voice - 1)];
+        const std::string page = m_pages->CollectEditorTexts().scores[static_cast<size_t>(voice - 1)];
         const TransposedPage result = TransposePage(page, voice - 1, semitones, from, to, m_extendedNotation);
         if (result.moved > 0) {
             // One undo step, as the analysis's rewrite is.

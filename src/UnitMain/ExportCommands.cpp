@@ -2,6 +2,7 @@
 // text file (".tml"), exactly as the user sees them.
 #include "NativePath.h"
 #include "SuggestedFileName.h"
+#include "ForeignMelodyView.h"
 #include "TFormMain.h"
 #include "UnitMld/FileKind.h"
 #include "UnitMld/MelodyText.h"
@@ -16,7 +17,7 @@ void TFormMain::mnExportClick()
         // The pages and boxes are written as they stand, refused values
         // included: nothing is analysed or rewritten first. An edit since the
         // last analysis only asks whether to go on.
-        if (RefusedInForeignView()) {
+        if (RefusedAsViewOnly(m_document, m_services.messageBoxes)) {
             return;
         }
         if (m_document.Edited() && !m_services.messageBoxes.Question(FromSjis(Msg::AnalysisQuestion), SafeAnswer::Yes)) {
@@ -34,7 +35,7 @@ void TFormMain::mnExportClick()
             return;
         }
         // Written whole through a temporary file: a failure leaves the old file as it was.
-        WriteMelodyText(NativePath(*chosen), CollectEditorTexts(), m_document.FileInfo());
+        WriteMelodyText(NativePath(*chosen), m_pages->CollectEditorTexts(), m_document.FileInfo());
     });
 }
 

@@ -13,6 +13,7 @@
 #include "NativePath.h"
 #include "SequenceRowModel.h"
 #include "SuggestedFileName.h"
+#include "ForeignMelodyView.h"
 #include "TFormMain.h"
 #include "UnitMld/FileKind.h"
 #include "base/FileIO.h"
@@ -59,7 +60,7 @@ bool TFormMain::AskLossQuestion()
 bool TFormMain::AnalyseBeforeUse()
 {
     // The pages of a melody shown as it is hold nothing to analyse or use.
-    if (RefusedInForeignView()) {
+    if (RefusedAsViewOnly(m_document, m_services.messageBoxes)) {
         return false;
     }
     switch (m_document.BeforeUsingMelody()) {
@@ -90,25 +91,27 @@ void TFormMain::FillChoiceLists()
         tones.append(QString::number(entry.value + 1) + QStringLiteral(" - ") + FromSjis(entry.text));
     }
     for (int voice = 1; voice <= VoiceCount; ++voice) {
-        VoiceTone(voice)->addItems(tones);
+        m_pages->Tone(voice)->addItems(tones);
     }
 }
 
 void TFormMain::ResetEditor()
 {
     // A melody of another maker shown as it is gives the controls back first.
-    LeaveForeignView();
+    if (m_document.LeaveForeign()) {
+        UpdateControlsForView();
+    }
     // The lists keep their fixed entries (FillChoiceLists); the first is
     // chosen and the fields get their first texts.
     QComboBox* tempo = m_ui->ComboBoxTempo;
     tempo->setCurrentIndex(0);
     tempo->setEditText(QStringLiteral("125"));
     for (int voice = 1; voice <= VoiceCount; ++voice) {
-        QComboBox* tone = VoiceTone(voice);
+        QComboBox* tone = m_pages->Tone(voice);
         tone->setCurrentIndex(0);
         tone->setEditText(tone->itemText(0));
-        VoiceVolume(voice)->setText(QStringLiteral("63"));
-        VoiceMemo(voice)->clear();
+        m_pages->Volume(voice)->setText(QStringLiteral("63"));
+        m_pages->Memo(voice)->clear();
     }
 
     m_sequenceRows->Clear();
@@ -129,7 +132,7 @@ void TFormMain::SaveMelodyTo(const QString& path)
     const bool saved = m_document.SaveTo(NativePath(path));
     m_ui->mnSave1->setEnabled(true);
     if (saved) {
-        RemoveJournal();
+        m_journal->Remove();
     }
 }
 
@@ -169,15 +172,27 @@ void TFormMain::mnSave1Click()
 
 void TFormMain::SaveDocument()
 {
-    if (m_foreign) {
-        SaveForeignMelody();
+    const SaveRoute route = m_document.RouteSave();
+    if (route == SaveRoute::FoldForeign) {
+        // No (the default and Escape) writes nothing.
+        if (!m_services.messageBoxes.Question(FromSjis(Msg::MfiSaveQuestion), SafeAnswer::No)) {
+            return;
+        }
+        std::optional<StagedMelody> staged = StageForeignForEditing();
+        if (!staged) {
+            return;
+        }
+        AdoptStagedMelody(std::move(*staged), QString(), true);
+        // Bound to no file: Save As asks for a name, and its dialog asks
+        // before it writes over any file, the other maker's too.
+        RunSaveAs();
         return;
     }
     if (!AnalyseBeforeUse()) {
         return;
     }
     // Save overwrites only a melody file; otherwise the user names one.
-    if (m_document.RouteSave() == SaveRoute::AskName) {
+    if (route == SaveRoute::AskName) {
         RunSaveAs();
         return;
     }
@@ -187,8 +202,8 @@ void TFormMain::SaveDocument()
 void TFormMain::mnSaveAs1Click()
 {
     RunCommand([this] {
-        if (m_foreign) {
-            SaveForeignMelody();
+        if (m_document.RouteSave() == SaveRoute::FoldForeign) {
+            SaveDocument();
         } else if (AnalyseBeforeUse()) {
             RunSaveAs();
         }
@@ -305,7 +320,7 @@ void TFormMain::closeEvent(QCloseEvent* event)
     m_closeApproved = true;
     event->accept();
     // What the user chose to leave unsaved is not offered again at the next start.
-    RemoveJournal();
+    m_journal->Remove();
     // Closing the main window ends the program, also with the help window open.
     if (!m_terminateRequested) {
         TerminateApplication();

@@ -8,17 +8,15 @@
 // being chosen.
 #include <QAction>
 #include <QComboBox>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QStatusBar>
 
+#include "ForeignMelodyView.h"
 #include "TFormMain.h"
-#include "UnitMfi/MfiImport.h"
-#include "UnitMfi/MfiMidi.h"
-#include "UnitMidi/MidiMelody.h"
-#include "UnitMidi/MidiWriter.h"
 #include "UnitRoll/TPianoRoll.h"
 #include "base/Messages.h"
 #include "platform/SjisText.h"
@@ -33,44 +31,41 @@ std::optional<StagedMelody> TFormMain::StageOtherMakersMelody(const QString& pat
     return staged;
 }
 
+bool RefusedAsViewOnly(const DocumentController& document, MessageBoxes& messageBoxes)
+{
+    if (document.Foreign() == nullptr) {
+        return false;
+    }
+    messageBoxes.Information(FromSjis(Msg::MfiViewOnly));
+    return true;
+}
+
 QString TFormMain::DocumentFileName() const
 {
-    return m_foreign ? m_foreign->path : CurrentFileName();
-}
-
-void TFormMain::EnterForeignView(MfiMelody melody, const QString& path)
-{
-    m_foreign = ForeignView{std::move(melody), path};
-    m_ui->EditTitle->setText(FromSjis(m_foreign->melody.title));
-    m_roll->SetForeignMelody(m_foreign->melody);
-    UpdateControlsForView();
-    ShowForeignSettings();
-}
-
-void TFormMain::LeaveForeignView()
-{
-    if (!m_foreign) {
-        return;
-    }
-    m_foreign.reset();
-    m_roll->SetEvents(SequenceList(), {1, 1, 1, 1});
-    UpdateControlsForView();
+    return QFile::decodeName(QByteArray::fromStdString(m_document.TitleFileName()));
 }
 
 void TFormMain::UpdateControlsForView()
 {
-    const bool own = !m_foreign;
+    const MfiMelody* foreign = m_document.Foreign();
+    const bool own = foreign == nullptr;
+    if (foreign != nullptr) {
+        m_ui->EditTitle->setText(FromSjis(foreign->title));
+        m_roll->SetForeignMelody(*foreign);
+    } else {
+        m_roll->SetEvents(SequenceList(), {1, 1, 1, 1});
+    }
     // The line is a placeholder, never page text: nothing of it can be analysed or saved.
     const QString line = own ? QString() : FromSjis(Msg::MfiForeignPage);
     for (int voice = 1; voice <= VoiceCount; ++voice) {
-        VoiceMemo(voice)->setPlaceholderText(line);
-        VoiceMemo(voice)->setReadOnly(!own);
-        VoiceTone(voice)->setEnabled(own);
-        VoiceVolume(voice)->setEnabled(own);
+        m_pages->Memo(voice)->setPlaceholderText(line);
+        m_pages->Memo(voice)->setReadOnly(!own);
+        m_pages->Tone(voice)->setEnabled(own);
+        m_pages->Volume(voice)->setEnabled(own);
         if (own) {
             // The channel each greyed box stood for (ShowForeignSettings).
-            VoiceTone(voice)->setToolTip(QString());
-            VoiceVolume(voice)->setToolTip(QString());
+            m_pages->Tone(voice)->setToolTip(QString());
+            m_pages->Volume(voice)->setToolTip(QString());
         }
     }
     m_ui->ComboBoxTempo->setEnabled(own);
@@ -87,18 +82,21 @@ void TFormMain::UpdateControlsForView()
         list->setVisible(own);
     }
     UpdateCommandsForView();
+    if (!own) {
+        ShowForeignSettings();
+    }
 }
 
 void TFormMain::UpdateCommandsForView()
 {
-    const bool own = !m_foreign;
+    const bool own = m_document.Foreign() == nullptr;
     // The commands of the four voices' pages make no sense for a melody shown as it is.
     for (QAction* action :
          {m_ui->mnMakeMld, m_ui->mnF0Data, m_ui->mnCreateMail, m_ui->mnMeloP, m_ui->mnMeloM, m_ui->mnExport}) {
         action->setEnabled(own);
     }
     for (int voice = 1; voice <= VoiceCount; ++voice) {
-        VoicePlayItem(voice)->setEnabled(own);
+        m_pages->PlayItem(voice)->setEnabled(own);
     }
     for (const char* name : {"mnPlayFromCursor", "mnSolo"}) {
         if (auto* action = findChild<QAction*>(QString::fromLatin1(name))) {
@@ -111,51 +109,16 @@ void TFormMain::UpdateCommandsForView()
     m_ui->mnImportForEditing->setEnabled(!own);
 }
 
-bool TFormMain::RefusedInForeignView()
+std::optional<StagedMelody> TFormMain::StageForeignForEditing()
 {
-    if (!m_foreign) {
-        return false;
-    }
-    m_services.messageBoxes.Information(FromSjis(Msg::MfiViewOnly));
-    return true;
-}
-
-std::string TFormMain::ForeignMidiBytes()
-{
-    // The melody's own tempo map: the adjustment is for this program's own melodies.
-    return MfiMidiFileBytes(m_foreign->melody);
-}
-
-namespace {
-
-// The import report headed as what it reports: a fold for editing, not a MIDI file read.
-std::string ForEditingReport(std::string report)
-{
-    if (report.starts_with(Msg::MidiReportHead)) {
-        report.replace(0, Msg::MidiReportHead.size(), ToSjis(QStringLiteral("編集用に取り込んだ結果\r\n")));
-    }
-    return report;
-}
-
-}  // namespace
-
-std::optional<StagedMelody> TFormMain::FoldForeignMelody()
-{
-    const MfiMelody& melody = m_foreign->melody;
-    MidiSurvey survey = SurveyMfiMelody(melody);
-    survey.dialogTitle = ToSjis(QStringLiteral("編集用に取り込む"));
-    const std::optional<std::vector<int>> channels = m_services.dialogs.RunMidiChannels(survey);
+    const std::optional<std::vector<int>> channels = m_services.dialogs.RunMidiChannels(m_document.ForeignSurvey());
     if (!channels) {
         return std::nullopt;
     }
-    const ImportedMelody imported = ImportMfiMelody(melody, *channels);
-    MelodyStore candidate = CandidateStore(m_store);
-    BuildImportedMelody(candidate, imported);
-    std::optional<StagedMelody> staged = StageOrRefuse(std::move(candidate));
+    ForeignFold fold = m_document.FoldForeign(*channels);
+    std::optional<StagedMelody> staged = StageOrRefuse(std::move(fold.candidate));
     if (staged) {
-        staged->otherMakerReport = std::string(Msg::MfiOpenedForEditing) +
-                                   (melody.partial ? melody.partialMessage + "\r\n" : std::string()) +
-                                   ForEditingReport(MidiImportReportText(imported.report));
+        staged->otherMakerReport = std::move(fold.report);
     }
     return staged;
 }
@@ -163,31 +126,15 @@ std::optional<StagedMelody> TFormMain::FoldForeignMelody()
 void TFormMain::mnImportForEditingClick()
 {
     RunCommand([this] {
-        if (!m_foreign) {
+        if (m_document.Foreign() == nullptr) {
             return;
         }
         // The shown melody is no work of the person's: folding it loses nothing, so no question.
-        std::optional<StagedMelody> staged = FoldForeignMelody();
+        std::optional<StagedMelody> staged = StageForeignForEditing();
         if (staged) {
             AdoptStagedMelody(std::move(*staged), QString(), true);
         }
     });
-}
-
-void TFormMain::SaveForeignMelody()
-{
-    // No (the default and Escape) writes nothing.
-    if (!m_services.messageBoxes.Question(FromSjis(Msg::MfiSaveQuestion), SafeAnswer::No)) {
-        return;
-    }
-    std::optional<StagedMelody> staged = FoldForeignMelody();
-    if (!staged) {
-        return;
-    }
-    AdoptStagedMelody(std::move(*staged), QString(), true);
-    // Bound to no file: Save As asks for a name, and its dialog asks before
-    // it writes over any file, the other maker's too.
-    RunSaveAs();
 }
 
 }  // namespace quaverly

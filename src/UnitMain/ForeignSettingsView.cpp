@@ -33,7 +33,7 @@ int FirstControl(const MfiMelody& melody, int lane, MfiControlKind kind, int fal
 
 void TFormMain::ShowForeignSettings()
 {
-    const MfiMelody& melody = m_foreign->melody;
+    const MfiMelody& melody = *m_document.Foreign();
     m_ui->ComboBoxTempo->setEditText(
         QString::number(melody.tempos.empty() ? DefaultMfiTempo : static_cast<int>(melody.tempos.front().tempo)));
     const std::array<int, MfiLaneCount> notes = melody.NotesPerLane();
@@ -43,16 +43,16 @@ void TFormMain::ShowForeignSettings()
             continue;
         }
         const int program = FirstControl(melody, lane, MfiControlKind::Program, 0) + 1;
-        VoiceTone(voice)->setEditText(QString::number(program) + QStringLiteral(" - ") + FromSjis(ToneName(program)));
-        VoiceTone(voice)->setToolTip(QStringLiteral("チャンネル %1 の音色").arg(lane + 1));
-        VoiceVolume(voice)->setText(
+        m_pages->Tone(voice)->setEditText(QString::number(program) + QStringLiteral(" - ") + FromSjis(ToneName(program)));
+        m_pages->Tone(voice)->setToolTip(QStringLiteral("チャンネル %1 の音色").arg(lane + 1));
+        m_pages->Volume(voice)->setText(
             QString::number(FirstControl(melody, lane, MfiControlKind::Volume, DefaultChannelVolume)));
-        VoiceVolume(voice)->setToolTip(QStringLiteral("チャンネル %1 の音量（0～127）").arg(lane + 1));
+        m_pages->Volume(voice)->setToolTip(QStringLiteral("チャンネル %1 の音量（0～127）").arg(lane + 1));
         ++voice;
     }
     for (; voice <= VoiceCount; ++voice) {
-        VoiceTone(voice)->setEditText(QString());
-        VoiceVolume(voice)->setText(QString());
+        m_pages->Tone(voice)->setEditText(QString());
+        m_pages->Volume(voice)->setText(QString());
     }
 }
 

@@ -57,7 +57,7 @@ bool TFormMain::eventFilter(QObject* watched, QEvent* event)
         if (memo != nullptr && plain && !key->text().isEmpty()) {
             // After the key has made its text: the sound never holds the key up.
             for (int voice = 1; voice <= VoiceCount; ++voice) {
-                if (memo == VoiceMemo(voice) && PreviewEnabled()) {
+                if (memo == m_pages->Memo(voice) && PreviewEnabled()) {
                     QTimer::singleShot(0, this, [this, voice] { PreviewTypedNote(voice); });
                 }
             }

@@ -8,6 +8,7 @@
 
 #include "NativePath.h"
 #include "SuggestedFileName.h"
+#include "ForeignMelodyView.h"
 #include "TFormMain.h"
 #include "UnitMidi/MidiMelody.h"
 #include "UnitXml/MusicXmlImport.h"
@@ -21,7 +22,7 @@ namespace quaverly {
 void TFormMain::mnExportMusicXmlClick()
 {
     // A tempo or tone the score cannot name is refused before any question or file name.
-    if (RefusedInForeignView() || !ReadSettingsOrRefuse() || !AnalyseBeforeUse()) {
+    if (RefusedAsViewOnly(m_document, m_services.messageBoxes) || !ReadSettingsOrRefuse() || !AnalyseBeforeUse()) {
         return;
     }
     FileDialogOptions options;
@@ -36,7 +37,7 @@ void TFormMain::mnExportMusicXmlClick()
     RunCommand([this, &chosen] {
         // The pages as they are now, compiled beside the document, so that
         // each note points at the characters that spell it.
-        const EditorTexts texts = CollectEditorTexts();
+        const EditorTexts texts = m_pages->CollectEditorTexts();
         MelodyStore spelled = CandidateStore(m_store);
         const AnalysisResult result = AnalyseScore(spelled, texts, m_document.FileInfo(), m_extendedNotation, ViewRows::Skip);
         MusicXmlSource source;

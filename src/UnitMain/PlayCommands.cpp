@@ -54,7 +54,7 @@ int PlayLoopSection(MidiPlayer& player, const MfiMelody& melody)
 std::optional<SettingValues> TFormMain::ReadSettingsOrRefuse()
 {
     // The boxes alone: the pages are not read for their values.
-    SettingsReading reading = ReadSettings(CollectSettingTexts());
+    SettingsReading reading = ReadSettings(m_pages->CollectSettingTexts());
     if (!reading.values) {
         ShowRefusal(reading.refusal, reading.reason);
         m_liveAnalysis->RunNow();
@@ -75,26 +75,25 @@ MidiSettings TFormMain::MidiRequest(const SettingValues& values, bool forPlay)
 {
     PlayVoices voices;
     for (int voice = 1; voice <= VoiceCount; ++voice) {
-        voices.switches[static_cast<size_t>(voice - 1)] = VoicePlayItem(voice)->isChecked();
+        voices.switches[static_cast<size_t>(voice - 1)] = m_pages->PlayItem(voice)->isChecked();
     }
     voices.soloVoice = m_soloVoice;
     voices.forPlay = forPlay;
     Adjustment();
     MidiSettings settings = m_document.PlayRequest(values, voices, ToSjis(m_ui->EditTitle->text()));
     if (forPlay) {
-        m_soundingVoices = settings.playMask;
+        m_follow->SetSoundingVoices(settings.playMask);
     }
     return settings;
 }
 
 std::optional<std::string> TFormMain::CheckAndMakeMidi(bool forPlay, const SettingValues* values)
 {
-    if (m_foreign) {
+    if (m_document.Foreign() != nullptr) {
         // Every channel with its tempo map, programs, volumes, pans and bends.
         // A play that repeats holds the intro and the loop section once: the
         // repeats then play the loop section alone (MediaPlayer1Notify).
-        const bool loops = forPlay && m_ui->mnRepeatPlay->isChecked() && MfiHasLoop(m_foreign->melody);
-        return loops ? MfiMidiFileBytes(m_foreign->melody, {MfiMidiShape::Kind::Unrolled, 1}) : ForeignMidiBytes();
+        return m_document.ForeignMidiBytes(forPlay && m_ui->mnRepeatPlay->isChecked());
     }
     std::optional<SettingValues> read;
     if (values == nullptr) {
@@ -150,7 +149,7 @@ void TFormMain::StartPlay(int startTime)
     // question; a melody of another maker is played as it is, from its start.
     // The boxes are read once, here, for the whole command.
     std::optional<SettingValues> values;
-    if (m_foreign) {
+    if (m_document.Foreign() != nullptr) {
         startTime = -1;
     } else {
         values = ReadSettingsOrRefuse();
@@ -167,9 +166,16 @@ void TFormMain::StartPlay(int startTime)
         const int code = startTime < 0 ? m_services.player.Play() : m_services.player.PlayFrom(startTime);
         if (code == 0) {
             m_playStartTime = startTime;
-            m_followOffset = 0;
             SetPlayState(PlayState::Playing);
-            StartFollow();
+            // What plays, in the roll, followed from the melody's start. The
+            // marks follow the roll's notes, which must be the pages' own: a
+            // page changed since the roll was laid out is parsed again;
+            // otherwise the roll holds them, and the play starts without
+            // parsing the melody.
+            if (std::any_of(m_rollBehindPage.begin(), m_rollBehindPage.end(), [](bool behind) { return behind; })) {
+                RefreshRollFromPages();
+            }
+            m_follow->Start();
             return;
         }
         m_services.player.Close();
@@ -185,14 +191,15 @@ void TFormMain::MediaPlayer1Notify()
     if (m_ui->mnRepeatPlay->isChecked() && m_playState == PlayState::Playing) {
         // The player rewinds: the file is played again as it was written,
         // from where this play began. A melody of another maker with a loop
-        // plays its loop section again, opened with the channels' state at
-        // the loop's start.
+        // for ever plays its loop section again, opened with the channels'
+        // state at the loop's start; one with a counted loop has played its
+        // passes and its end, and plays again from its start.
         int code = 0;
-        if (m_foreign && MfiHasLoop(m_foreign->melody)) {
-            code = PlayLoopSection(m_services.player, m_foreign->melody);
+        if (m_document.Foreign() && MfiLoopsForever(*m_document.Foreign())) {
+            code = PlayLoopSection(m_services.player, *m_document.Foreign());
             // The section's file starts at the loop's start: the roll's
             // playhead follows it there, not from the melody's beginning.
-            m_followOffset = m_roll->Model().Loop().value_or(std::pair{0, 0}).first;
+            m_follow->SetOffset(m_roll->Model().Loop().value_or(std::pair{0, 0}).first);
         } else {
             code = m_playStartTime < 0 ? m_services.player.Play() : m_services.player.PlayFrom(m_playStartTime);
         }
@@ -203,7 +210,7 @@ void TFormMain::MediaPlayer1Notify()
         m_services.messageBoxes.Warning(FromSjis(Msg::MidiPlayError) + QString::number(code));
     }
     SetPlayState(PlayState::Stopped);
-    EndFollow();
+    m_follow->End();
     m_services.player.Close();
     if (m_playAndExit) {
         if (auto* playing = findChild<TFormPlay*>()) {
@@ -218,7 +225,7 @@ void TFormMain::mnPutMidiClick()
     // A tempo, tone or volume the file cannot take is refused before any
     // question or file name; a melody of another maker is written whole.
     std::optional<SettingValues> values;
-    if (!m_foreign) {
+    if (m_document.Foreign() == nullptr) {
         values = ReadSettingsOrRefuse();
         if (!values || !AnalyseBeforeUse()) {
             return;
@@ -238,7 +245,7 @@ void TFormMain::mnPutMidiClick()
 
 void TFormMain::mnPlay1Click(int voice)
 {
-    const QString caption = (VoicePlayItem(voice)->isChecked() ? QStringLiteral("♪第") : QStringLiteral("第")) +
+    const QString caption = (m_pages->PlayItem(voice)->isChecked() ? QStringLiteral("♪第") : QStringLiteral("第")) +
                             QString::number(voice) + QStringLiteral("音");
     // Through the diagnostics view, which adds the page's count to the caption.
     m_diagnosticsView->SetPageTitle(voice - 1, caption);

@@ -22,7 +22,7 @@ void TFormMain::ImportRingtoneBook(const QString& path, bool askLossQuestion)
         return;
     }
     // The pages of a melody of another maker are read-only placeholders.
-    if (m_foreign) {
+    if (m_document.Foreign() != nullptr) {
         ResetEditor();
     }
     const size_t count = std::min(chosen->size(), static_cast<size_t>(VoiceCount));
@@ -30,7 +30,7 @@ void TFormMain::ImportRingtoneBook(const QString& path, bool askLossQuestion)
         // One undo step a page, so Ctrl+Z brings back what the page held.
         SetMemoText(static_cast<int>(song) + 1, (*chosen)[song], MemoUndo::KeepUndo);
     }
-    m_ui->PageControl1->setCurrentWidget(VoicePage(1));
+    m_ui->PageControl1->setCurrentWidget(m_pages->Page(1));
 }
 
 }  // namespace quaverly

@@ -1,10 +1,5 @@
-// The piano roll beside the pages, play from the cursor, following the
-// playing note, solo and the preview of typed notes.
-//
-// How the play position reaches the window: while a play runs, a timer on the
-// user-interface thread asks the player for its current time about 30 times
-// a second (the player reads FluidSynth's position; nothing is called back
-// from the audio) and moves the roll's playhead and the pages' marks.
+// The piano roll beside the pages, play from the cursor, solo and the
+// preview of typed notes. The playing note is followed by PlayFollow.
 #include <QAction>
 #include <QActionGroup>
 #include <QCoreApplication>
@@ -22,6 +17,7 @@
 #include "DiagnosticsView.h"
 #include "LiveAnalysis.h"
 #include "TFormMain.h"
+#include "VoicePages.h"
 #include "UnitMld/MldLayout.h"
 #include "UnitMld/NoteRules.h"
 #include "UnitMld/ScoreParser.h"
@@ -33,8 +29,6 @@ namespace quaverly {
 
 namespace {
 
-// The playhead and the pages' playing marks follow the play some thirty times a second.
-constexpr int FollowIntervalMs = 33;
 // How long a typed note's preview sounds.
 constexpr int PreviewMs = 200;
 // The roll's first height: room for the legend, the scroll bar and two
@@ -44,38 +38,6 @@ constexpr int DefaultRollHeight = 300;
 const QString RollVisibleKey = QStringLiteral("PianoRoll/Visible");
 const QString RollHeightKey = QStringLiteral("PianoRoll/Height");
 const QString PreviewKey = QStringLiteral("PianoRoll/Preview");
-
-QColor PlayingColor()
-{
-    return QColor(255, 226, 120);
-}
-
-// A page's text as the core reads it (Shift-JIS, CR LF line ends) and the
-// byte offset in it of each character position of the control's text.
-struct MeasuredPage {
-    std::string sjis;
-    std::vector<int> bytes;
-};
-
-MeasuredPage MeasurePage(const QString& text)
-{
-    MeasuredPage page;
-    page.sjis = ToSjis(QString(text).replace(QLatin1Char('\n'), QStringLiteral("\r\n")));
-    // Each character is one Shift-JIS character (an unconvertible one "?"),
-    // a line break CR LF: walking both texts together gives every offset.
-    const std::vector<int> starts = SjisCharStarts(page.sjis);
-    page.bytes.resize(static_cast<size_t>(text.size()) + 1);
-    size_t character = 0;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        page.bytes[static_cast<size_t>(i)] = starts[std::min(character, starts.size() - 1)];
-        const bool pairStart = text.at(i).isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate();
-        if (!pairStart) {
-            ++character;
-        }
-    }
-    page.bytes.back() = starts.back();
-    return page;
-}
 
 // What a typed note sounds as.
 struct NotePreview {
@@ -149,12 +111,10 @@ void TFormMain::SetUpRoll()
                     ShowSequenceInRoll(result.sequence);
                 }
             });
-    m_followTimer = new QTimer(this);
-    m_followTimer->setInterval(FollowIntervalMs);
-    connect(m_followTimer, &QTimer::timeout, this, &TFormMain::FollowPlay);
+    m_follow = new PlayFollow(m_services.player, *m_roll, *m_pages, *m_diagnosticsView, m_document, this);
 
     for (int voice = 1; voice <= VoiceCount; ++voice) {
-        connect(VoiceMemo(voice), &QPlainTextEdit::cursorPositionChanged, this, [this, voice] { PageCursorMoved(voice); });
+        connect(m_pages->Memo(voice), &QPlainTextEdit::cursorPositionChanged, this, [this, voice] { PageCursorMoved(voice); });
     }
     connect(m_roll, &TPianoRoll::NoteClicked, this, &TFormMain::RollNoteClicked);
     connect(m_roll, &TPianoRoll::SoloChanged, this, [this](int voice) { SetSoloVoice(voice + 1); });
@@ -252,10 +212,10 @@ void TFormMain::SetSoloVoice(int voice)
 
 void TFormMain::RefreshRollFromPages()
 {
-    if (m_foreign) {
+    if (m_document.Foreign() != nullptr) {
         return;  // the roll shows the melody of another maker, not the empty pages
     }
-    const EditorTexts texts = CollectEditorTexts();
+    const EditorTexts texts = m_pages->CollectEditorTexts();
     SequenceList list;
     for (int voice = 0; voice < VoiceCount; ++voice) {
         ParseScore(texts.scores[static_cast<size_t>(voice)], voice, list, m_extendedNotation);
@@ -272,18 +232,18 @@ void TFormMain::ShowSequenceInRoll(const SequenceList& list)
 
 void TFormMain::ShowRollModel(RollModel model)
 {
-    if (m_foreign) {
+    if (m_document.Foreign() != nullptr) {
         return;  // the empty pages' live check leaves the other maker's channels in view
     }
     std::array<int, VoiceCount> tones{1, 1, 1, 1};
-    if (CheckToneTexts(CollectSettingTexts().tones, tones)) {
+    if (CheckToneTexts(m_pages->CollectSettingTexts().tones, tones)) {
         tones = {1, 1, 1, 1};  // a tone box being typed: the legend shows the first tone meanwhile
     }
     m_roll->SetModel(std::move(model), tones);
     m_rollBehindPage.fill(false);
     if (QWidget* page = m_ui->PageControl1->currentWidget()) {
         for (int voice = 1; voice <= VoiceCount; ++voice) {
-            if (page == VoicePage(voice)) {
+            if (page == m_pages->Page(voice)) {
                 PageCursorMoved(voice);
             }
         }
@@ -292,28 +252,8 @@ void TFormMain::ShowRollModel(RollModel model)
 
 void TFormMain::PageTextChanged(int voice)
 {
-    const auto i = static_cast<size_t>(voice - 1);
-    m_pageBytes[i].clear();
-    m_pageSjis[i].reset();
-    m_rollBehindPage[i] = true;
-}
-
-int TFormMain::PageByteOfPosition(int voice, int position)
-{
-    std::vector<int>& bytes = m_pageBytes[static_cast<size_t>(voice - 1)];
-    if (bytes.empty()) {
-        bytes = MeasurePage(VoiceMemo(voice)->toPlainText()).bytes;
-        ++m_pageWork.measures;
-    }
-    return bytes[static_cast<size_t>(std::clamp<qsizetype>(position, 0, static_cast<qsizetype>(bytes.size()) - 1))];
-}
-
-int TFormMain::PagePositionOfByte(int voice, int byteOffset)
-{
-    PageByteOfPosition(voice, 0);  // measures the page when needed
-    const std::vector<int>& bytes = m_pageBytes[static_cast<size_t>(voice - 1)];
-    // The first position at or after the byte.
-    return static_cast<int>(std::lower_bound(bytes.begin(), bytes.end(), byteOffset) - bytes.begin());
+    m_pages->PageChanged(voice);
+    m_rollBehindPage[static_cast<size_t>(voice - 1)] = true;
 }
 
 void TFormMain::PageCursorMoved(int voice)
@@ -330,9 +270,9 @@ void TFormMain::PageCursorMoved(int voice)
     }
     // A selection (a clicked note's characters) is marked by its first
     // character: its end is already the next note's place.
-    const QTextCursor cursor = VoiceMemo(voice)->textCursor();
+    const QTextCursor cursor = m_pages->Memo(voice)->textCursor();
     const int position = cursor.hasSelection() ? cursor.selectionStart() : cursor.position();
-    m_roll->SetCursorPlace(voice - 1, PageByteOfPosition(voice, position));
+    m_roll->SetCursorPlace(voice - 1, m_pages->ByteOfPosition(voice, position));
 }
 
 void TFormMain::RollNoteClicked(const SourceSpan& source)
@@ -341,102 +281,28 @@ void TFormMain::RollNoteClicked(const SourceSpan& source)
         return;
     }
     const int voice = source.page + 1;
-    m_ui->PageControl1->setCurrentWidget(VoicePage(voice));
-    QPlainTextEdit* memo = VoiceMemo(voice);
+    m_ui->PageControl1->setCurrentWidget(m_pages->Page(voice));
+    QPlainTextEdit* memo = m_pages->Memo(voice);
     QTextCursor cursor = memo->textCursor();
-    cursor.setPosition(PagePositionOfByte(voice, source.offset));
-    cursor.setPosition(PagePositionOfByte(voice, source.offset + source.length), QTextCursor::KeepAnchor);
+    cursor.setPosition(m_pages->PositionOfByte(voice, source.offset));
+    cursor.setPosition(m_pages->PositionOfByte(voice, source.offset + source.length), QTextCursor::KeepAnchor);
     memo->setTextCursor(cursor);
     memo->setFocus();
-}
-
-void TFormMain::ApplyPageHighlights(int voice)
-{
-    // The diagnostics' underlines first, the playing note's mark over them.
-    QList<QTextEdit::ExtraSelection> marks = m_diagnosticsView->Underlines(voice - 1);
-    marks += m_playHighlights[static_cast<size_t>(voice - 1)];
-    VoiceMemo(voice)->setExtraSelections(marks);
 }
 
 int TFormMain::StartTimeAtCursor()
 {
     for (int voice = 1; voice <= VoiceCount; ++voice) {
-        if (m_ui->PageControl1->currentWidget() != VoicePage(voice)) {
+        if (m_ui->PageControl1->currentWidget() != m_pages->Page(voice)) {
             continue;
         }
-        const EditorTexts texts = CollectEditorTexts();
+        const EditorTexts texts = m_pages->CollectEditorTexts();
         SequenceList list;
         ParseScore(texts.scores[static_cast<size_t>(voice - 1)], voice - 1, list, m_extendedNotation);
-        const int byte = PageByteOfPosition(voice, VoiceMemo(voice)->textCursor().position());
+        const int byte = m_pages->ByteOfPosition(voice, m_pages->Memo(voice)->textCursor().position());
         return TimeAtPlace(list, voice - 1, byte).value_or(-1);
     }
     return -1;
-}
-
-void TFormMain::StartFollow()
-{
-    // The marks follow the roll's notes: they must be the pages' own. A page
-    // changed since the roll was laid out is parsed again; otherwise the roll
-    // already holds them, and the play starts without parsing the melody.
-    if (std::any_of(m_rollBehindPage.begin(), m_rollBehindPage.end(), [](bool behind) { return behind; })) {
-        RefreshRollFromPages();
-    }
-    m_playingSpans.fill(SourceSpan{});
-    m_followTimer->start();
-    FollowPlay();
-}
-
-void TFormMain::EndFollow()
-{
-    m_followTimer->stop();
-    m_roll->SetPlayhead(-1);
-    for (int voice = 1; voice <= VoiceCount; ++voice) {
-        m_playingSpans[static_cast<size_t>(voice - 1)] = {};
-        if (!m_playHighlights[static_cast<size_t>(voice - 1)].isEmpty()) {
-            m_playHighlights[static_cast<size_t>(voice - 1)].clear();
-            ApplyPageHighlights(voice);
-        }
-    }
-}
-
-void TFormMain::FollowPlay()
-{
-    const int playerTime = m_services.player.CurrentTime();
-    if (playerTime < 0) {
-        return;  // between plays, or the play has ended and its notice is on the way
-    }
-    const int time = playerTime + m_followOffset;
-    m_roll->SetPlayhead(time);
-    if (m_foreign) {
-        return;  // its notes have no characters in the pages to mark
-    }
-    const RollModel& model = m_roll->Model();
-    for (int voice = 1; voice <= VoiceCount; ++voice) {
-        SourceSpan span;
-        // A voice muted for this play (switched off, or not the solo voice) marks nothing.
-        const bool sounds = m_soundingVoices[static_cast<size_t>(voice - 1)];
-        if (std::optional<size_t> note = sounds ? model.NoteAt(voice - 1, time) : std::nullopt) {
-            span = model.Notes(voice - 1)[*note].source;
-        }
-        // Marks go in the page that holds the note's characters.
-        const int page = span.IsSet() && span.page < VoiceCount ? span.page + 1 : voice;
-        SourceSpan& shown = m_playingSpans[static_cast<size_t>(voice - 1)];
-        if (span == shown) {
-            continue;
-        }
-        shown = span;
-        QList<QTextEdit::ExtraSelection>& marks = m_playHighlights[static_cast<size_t>(page - 1)];
-        marks.clear();
-        if (span.IsSet()) {
-            QTextEdit::ExtraSelection mark;
-            mark.format.setBackground(PlayingColor());
-            mark.cursor = QTextCursor(VoiceMemo(page)->document());
-            mark.cursor.setPosition(PagePositionOfByte(page, span.offset));
-            mark.cursor.setPosition(PagePositionOfByte(page, span.offset + span.length), QTextCursor::KeepAnchor);
-            marks.append(mark);
-        }
-        ApplyPageHighlights(page);
-    }
 }
 
 void TFormMain::PreviewTypedNote(int voice)
@@ -448,10 +314,10 @@ void TFormMain::PreviewTypedNote(int voice)
     // with a copy of the text and the caret, so the next key never waits for
     // it. The note sounds when the answer comes, unless a play has begun or
     // the preview was turned off meanwhile.
-    const QPlainTextEdit* memo = VoiceMemo(voice);
+    const QPlainTextEdit* memo = m_pages->Memo(voice);
     QPointer<TFormMain> self(this);
     QThreadPool::globalInstance()->start([self, voice, text = memo->toPlainText(), position = memo->textCursor().position(),
-                                          settings = CollectSettingTexts(), extended = m_extendedNotation] {
+                                          settings = m_pages->CollectSettingTexts(), extended = m_extendedNotation] {
         // Nothing may leave the runnable: an exception here would end the program.
         try {
             const std::optional<NotePreview> preview = PreviewOfTypedNote(text, position, voice, settings, extended);

@@ -7,6 +7,7 @@
 #include "NativePath.h"
 #include "TFormMain.h"
 #include "base/FileIO.h"
+#include "document/StartPlan.h"
 #include "components/TWinPlace.h"
 #include "ui_TFormMain.h"
 
@@ -27,17 +28,13 @@ void TFormMain::StartUp(const QStringList& arguments)
     m_playAndExit = line.playAndExit;
     m_commandLineMode = line.mode;
     UpdateDesktopSigns();
-    // The file argument is bound only once its file has been read as a melody.
-    QString fileArgument = line.fileName;
+    const StartPlan plan = PlanStart(m_commandLineMode.toStdString(), !line.fileName.isEmpty(), m_playAndExit);
 
-    if (m_commandLineMode == QLatin1String("/CIN")) {
-        // The file argument is the text to import, not a melody file to open,
-        // also when it cannot be read.
-        const QString textFile = fileArgument;
-        fileArgument.clear();
-        RunCommand([this, &textFile] {
-            const std::string text = textFile.isEmpty() ? m_services.clipboard.Text().value_or(std::string())
-                                                        : ReadWholeFile(NativePath(textFile));
+    if (plan.numericText != NumericTextSource::None) {
+        RunCommand([this, &plan, &line] {
+            const std::string text = plan.numericText == NumericTextSource::Clipboard
+                                         ? m_services.clipboard.Text().value_or(std::string())
+                                         : ReadWholeFile(NativePath(line.fileName));
             std::optional<StagedMelody> staged = StageNumericText(text);
             if (staged) {
                 AdoptStagedMelody(std::move(*staged), QString(), false);
@@ -45,21 +42,22 @@ void TFormMain::StartUp(const QStringList& arguments)
         });
     }
 
-    if (!fileArgument.isEmpty()) {
-        const QString fileName = fileArgument;
+    if (plan.opensFile) {
+        // Bound only once its file has been read as a melody.
+        const QString fileName = line.fileName;
         RunCommand([this, &fileName] {
             std::optional<StagedMelody> staged = StageMelodyFile(fileName);
             if (staged) {
                 AdoptStagedMelody(std::move(*staged), fileName, true);
             }
         });
-    } else if (!m_playAndExit && m_commandLineMode != QLatin1String("/CIN")) {
-        // A plain start offers what a session that ended without saving left;
-        // a start on a file or an import leaves the journal for a later one.
-        OfferJournalRestore();
+    } else if (plan.offersJournal) {
+        // What a session that ended without saving left.
+        m_journal->OfferRestore();
+        DocumentChanged();
     }
 
-    if (m_playAndExit) {
+    if (plan.playsAndEnds) {
         StartPlayAndExit();
     }
 }

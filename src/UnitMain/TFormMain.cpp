@@ -49,21 +49,12 @@ namespace {
 constexpr int DesignedLeft = 192;
 constexpr int DesignedTop = 107;
 constexpr int SequenceColumnWidth = 64;
-// From the last edit to the journal write: long enough that typing does not
-// write at every key, short enough that a crash loses little.
-constexpr int JournalDelayMilliseconds = 1000;
 
 // The controls keep "\n" line ends; the score text and the files keep CR LF.
 QString ToControlLineEnds(QString text)
 {
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    return text;
-}
-
-QString ToCoreLineEnds(QString text)
-{
-    text.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
     return text;
 }
 
@@ -101,19 +92,11 @@ TFormMain::TFormMain(MelodyStore& store, const WindowServices& services, QWidget
     // font rather than changed to it one by one afterwards.
     ApplyWindowFont(this);
     m_ui->setupUi(this);
-    for (int voice = 1; voice <= VoiceCount; ++voice) {
-        m_voiceControls[static_cast<size_t>(voice - 1)] = {
-            findChild<QPlainTextEdit*>(QStringLiteral("Memo%1").arg(voice)),
-            findChild<QComboBox*>(QStringLiteral("ComboBoxTone%1").arg(voice)),
-            findChild<QLineEdit*>(QStringLiteral("EditVol%1").arg(voice)),
-            findChild<QWidget*>(QStringLiteral("TabSheet%1").arg(voice)),
-            findChild<QAction*>(QStringLiteral("mnPlay%1").arg(voice)),
-        };
-    }
+    m_pages = std::make_unique<VoicePages>(*this, m_ui->ComboBoxTempo, m_ui->EditTitle);
     // A page's own change notice first, before any other: what is kept of its
     // text (its Shift-JIS form, its byte offsets) is dropped before anyone reads it.
     for (int voice = 1; voice <= VoiceCount; ++voice) {
-        connect(VoiceMemo(voice), &QPlainTextEdit::textChanged, this, [this, voice] { PageTextChanged(voice); });
+        connect(m_pages->Memo(voice), &QPlainTextEdit::textChanged, this, [this, voice] { PageTextChanged(voice); });
     }
     m_sequenceRows = new SequenceRowModel(this);
     // Four narrow number columns fit the designed width; the last one
@@ -126,12 +109,9 @@ TFormMain::TFormMain(MelodyStore& store, const WindowServices& services, QWidget
     SetUpLook();
     move(DesignedLeft, DesignedTop);
     for (int voice = 1; voice <= VoiceCount; ++voice) {
-        VoiceMemo(voice)->installEventFilter(this);
+        m_pages->Memo(voice)->installEventFilter(this);
     }
-    m_journalTimer = new QTimer(this);
-    m_journalTimer->setSingleShot(true);
-    m_journalTimer->setInterval(JournalDelayMilliseconds);
-    connect(m_journalTimer, &QTimer::timeout, this, &TFormMain::UpdateJournal);
+    SetUpJournal();
     SetUpShortcuts();
     ConnectMenu();
     SetUpLiveAnalysis();
@@ -160,7 +140,7 @@ TFormMain::TFormMain(MelodyStore& store, const WindowServices& services, QWidget
     UpdateWindowTitle();
     // What a person types first goes into the first page, not the tempo box
     // that leads the tab order.
-    VoiceMemo(1)->setFocus(Qt::OtherFocusReason);
+    m_pages->Memo(1)->setFocus(Qt::OtherFocusReason);
 }
 
 TFormMain::~TFormMain()
@@ -170,7 +150,7 @@ TFormMain::~TFormMain()
     // Before the pages go: their last signals must not reach the Edit menu.
     delete m_editMenu;
     // A window that ends without a crash leaves no journal behind.
-    RemoveJournal();
+    m_journal->Remove();
 }
 
 void TFormMain::SetUpLook()
@@ -188,7 +168,7 @@ void TFormMain::SetUpLook()
         // notation tells them apart (「ド４」 and 「ド4」).
         QFont pageFont = FixedPitchFont();
         pageFont.setStyleStrategy(QFont::PreferNoShaping);
-        VoiceMemo(voice)->setFont(pageFont);
+        m_pages->Memo(voice)->setFont(pageFont);
     }
     auto* tabStyle = new CompactTabStyle;
     tabStyle->setParent(this);
@@ -233,7 +213,7 @@ void TFormMain::ConnectMenu()
         connect(action, &QAction::triggered, this, handler);
     }
     for (int voice = 1; voice <= VoiceCount; ++voice) {
-        connect(VoicePlayItem(voice), &QAction::triggered, this, [this, voice] { mnPlay1Click(voice); });
+        connect(m_pages->PlayItem(voice), &QAction::triggered, this, [this, voice] { mnPlay1Click(voice); });
     }
 }
 
@@ -265,9 +245,7 @@ void TFormMain::DocumentChanged()
 {
     UpdateWindowTitle();
     UpdateDesktopSigns();
-    if (!m_journalFolder.isEmpty()) {
-        m_journalTimer->start();
-    }
+    m_journal->Schedule();
 }
 
 void TFormMain::UpdateWindowTitle()
@@ -283,10 +261,6 @@ void TFormMain::UpdateWindowTitle()
 
 bool TFormMain::HoldsUnsavedWork() const
 {
-    // A melody of another maker shown as it is holds no work of the person's.
-    if (m_foreign) {
-        return false;
-    }
     return m_document.HoldsUnsavedWork();
 }
 
@@ -306,10 +280,10 @@ void TFormMain::ConnectChangeNotices()
     connect(m_ui->ComboBoxTempo, &QComboBox::editTextChanged, this, settingsEdited);
     connect(m_ui->EditTitle, &QLineEdit::textChanged, this, settingsEdited);
     for (int voice = 1; voice <= VoiceCount; ++voice) {
-        connect(VoiceTone(voice), &QComboBox::currentTextChanged, this, settingsEdited);
-        connect(VoiceTone(voice), &QComboBox::editTextChanged, this, settingsEdited);
-        connect(VoiceVolume(voice), &QLineEdit::textChanged, this, settingsEdited);
-        connect(VoiceMemo(voice), &QPlainTextEdit::textChanged, this, scoreEdited);
+        connect(m_pages->Tone(voice), &QComboBox::currentTextChanged, this, settingsEdited);
+        connect(m_pages->Tone(voice), &QComboBox::editTextChanged, this, settingsEdited);
+        connect(m_pages->Volume(voice), &QLineEdit::textChanged, this, settingsEdited);
+        connect(m_pages->Memo(voice), &QPlainTextEdit::textChanged, this, scoreEdited);
     }
 }
 
@@ -324,24 +298,22 @@ void TFormMain::SetUpLiveAnalysis()
     m_ui->StatusBar1->addPermanentWidget(meter);
     m_liveAnalysis = new LiveAnalysis(
         [this] {
-            return LiveAnalysisInput{CollectEditorTexts(), m_document.FileInfo(), m_extendedNotation,
+            return LiveAnalysisInput{m_pages->CollectEditorTexts(), m_document.FileInfo(), m_extendedNotation,
                                      {m_store.fff0DataSet, m_store.fff0DataHex}};
         }, this);
-    m_diagnosticsView = new DiagnosticsView(m_ui->PageControl1, {VoiceMemo(1), VoiceMemo(2), VoiceMemo(3), VoiceMemo(4)},
+    m_diagnosticsView = new DiagnosticsView(m_ui->PageControl1, {m_pages->Memo(1), m_pages->Memo(2), m_pages->Memo(3), m_pages->Memo(4)},
                                             list, meter, this);
     m_diagnosticsView->SetTempoAdjustment([this] { return Adjustment().percent; });
     connect(m_liveAnalysis, &LiveAnalysis::Analysed, m_diagnosticsView, &DiagnosticsView::Show);
-    connect(m_diagnosticsView, &DiagnosticsView::UnderlinesChanged, this,
-            [this](int voice) { ApplyPageHighlights(voice + 1); });
     auto schedule = [this] { m_liveAnalysis->Schedule(); };
     connect(m_ui->ComboBoxTempo, &QComboBox::editTextChanged, this, schedule);
     // The title is a header text too: it counts in the size and has its limit.
     connect(m_ui->EditTitle, &QLineEdit::textChanged, this, schedule);
     for (int voice = 1; voice <= VoiceCount; ++voice) {
-        connect(VoiceTone(voice), &QComboBox::editTextChanged, this, schedule);
-        connect(VoiceTone(voice), &QComboBox::currentTextChanged, this, schedule);
-        connect(VoiceVolume(voice), &QLineEdit::textChanged, this, schedule);
-        connect(VoiceMemo(voice), &QPlainTextEdit::textChanged, this, schedule);
+        connect(m_pages->Tone(voice), &QComboBox::editTextChanged, this, schedule);
+        connect(m_pages->Tone(voice), &QComboBox::currentTextChanged, this, schedule);
+        connect(m_pages->Volume(voice), &QLineEdit::textChanged, this, schedule);
+        connect(m_pages->Memo(voice), &QPlainTextEdit::textChanged, this, schedule);
     }
 }
 
@@ -368,45 +340,9 @@ QString TFormMain::CurrentFileName() const
     return QFile::decodeName(QByteArray::fromStdString(m_document.CurrentFileName()));
 }
 
-QPlainTextEdit* TFormMain::VoiceMemo(int voice) const { return ControlsOf(voice).memo; }
-
-QComboBox* TFormMain::VoiceTone(int voice) const { return ControlsOf(voice).tone; }
-
-QLineEdit* TFormMain::VoiceVolume(int voice) const { return ControlsOf(voice).volume; }
-
-QWidget* TFormMain::VoicePage(int voice) const { return ControlsOf(voice).page; }
-
-QAction* TFormMain::VoicePlayItem(int voice) const { return ControlsOf(voice).playItem; }
-
-EditorTexts TFormMain::CollectSettingTexts() const
-{
-    EditorTexts texts;
-    texts.tempo = ToSjis(m_ui->ComboBoxTempo->currentText());
-    texts.title = ToSjis(m_ui->EditTitle->text());
-    for (int voice = 1; voice <= VoiceCount; ++voice) {
-        texts.tones[voice - 1] = ToSjis(VoiceTone(voice)->currentText());
-        texts.volumes[voice - 1] = ToSjis(VoiceVolume(voice)->text());
-    }
-    return texts;
-}
-
-EditorTexts TFormMain::CollectEditorTexts() const
-{
-    EditorTexts texts = CollectSettingTexts();
-    for (int voice = 1; voice <= VoiceCount; ++voice) {
-        std::optional<std::string>& kept = m_pageSjis[static_cast<size_t>(voice - 1)];
-        if (!kept) {
-            kept = ToSjis(ToCoreLineEnds(VoiceMemo(voice)->toPlainText()));
-            ++m_pageWork.conversions;
-        }
-        texts.scores[voice - 1] = *kept;
-    }
-    return texts;
-}
-
 void TFormMain::SetMemoText(int voice, const std::string& sjis, MemoUndo undo)
 {
-    QPlainTextEdit* memo = VoiceMemo(voice);
+    QPlainTextEdit* memo = m_pages->Memo(voice);
     const QString text = ToControlLineEnds(FromSjis(sjis));
     // Laying out a page's text is most of the time the analysis of a long
     // melody takes (its canonical text is one line of up to 100,000
@@ -435,8 +371,8 @@ void TFormMain::FillEditorFields(EditorFields fields)
     FillSequenceRows(std::move(fields.sequenceRows));
     m_ui->ComboBoxTempo->setEditText(FromSjis(fields.tempoText));
     for (int voice = 1; voice <= VoiceCount; ++voice) {
-        VoiceTone(voice)->setEditText(FromSjis(fields.toneTexts[voice - 1]));
-        VoiceVolume(voice)->setText(FromSjis(fields.volumeTexts[voice - 1]));
+        m_pages->Tone(voice)->setEditText(FromSjis(fields.toneTexts[voice - 1]));
+        m_pages->Volume(voice)->setText(FromSjis(fields.volumeTexts[voice - 1]));
         SetMemoText(voice, fields.scoreTexts[voice - 1]);
     }
 }

@@ -1,24 +1,25 @@
 // TFormMain: the program's one main window, a view over the document its
-// DocumentController keeps (EditState, CurrentFileName and the rules that
-// guard them). It holds the controls of the four voices, the tempo and the
-// title, and wires every menu command, dropped file and the command line to
-// the controller or the core unit. It is defined across files, one per concern:
+// DocumentController keeps (EditState, CurrentFileName, a melody of another
+// maker shown as it is, and the rules that guard them). It holds the controls
+// of the four voices (VoicePages), the tempo and the title, the crash journal
+// (DocumentJournal) and the play follow (PlayFollow), and wires every menu
+// command, dropped file and the command line to the controller or the core
+// unit. It is defined across files, one per concern:
 // TFormMain.cpp (construction and wiring), FileCommands.cpp, EditCommands.cpp,
 // ExportCommands.cpp, PlayCommands.cpp, RollCommands.cpp, KeyInput.cpp,
 // StartUp.cpp, DocumentReplace.cpp (check first, replace after),
 // ForeignMelodyView.cpp (a melody of another maker shown as it is) and
-// Journal.cpp (the crash journal).
+// Journal.cpp (what the crash journal, DocumentJournal, takes and gives back).
 //
 // Contract with other units: the voice controls are found by name followed by
 // the voice number 1 to 4 ("Memo", "ComboBoxTone", "EditVol", "TabSheet",
-// "mnPlay"); every text between a control and the core passes FromSjis/ToSjis.
+// "mnPlay"), once, by VoicePages; every text between a control and the core
+// passes FromSjis/ToSjis.
 #pragma once
 
-#include <QList>
 #include <QMainWindow>
 #include <QString>
 #include <QStringList>
-#include <QTextEdit>
 #include <array>
 #include <functional>
 #include <vector>
@@ -26,9 +27,11 @@
 #include <optional>
 #include <string>
 
+#include "UnitMain/DocumentJournal.h"
+#include "UnitMain/PlayFollow.h"
+#include "UnitMain/VoicePages.h"
 #include "UnitMain/WindowServices.h"
 #include "document/DocumentController.h"
-#include "UnitMfi/MfiMelody.h"
 #include "UnitMidi/MidiImport.h"
 #include "UnitMidi/MidiWriter.h"
 #include "UnitMld/MelodyFileInfo.h"
@@ -46,8 +49,6 @@ class QCloseEvent;
 class QDockWidget;
 class QLabel;
 class QTimer;
-class QComboBox;
-class QLineEdit;
 class QPlainTextEdit;
 
 namespace Ui {
@@ -55,8 +56,6 @@ class TFormMain;
 }
 
 namespace quaverly {
-
-struct JournalContent;
 
 class DiagnosticsView;
 class EditMenu;
@@ -81,9 +80,18 @@ public:
     // Whether the window has asked the application to end (after "/P").
     bool TerminateRequested() const { return m_terminateRequested; }
 
-    // Crash journal (Journal.cpp). The folder is the per-user data folder in
-    // the program and a temporary one in tests; empty means no journal.
-    void SetJournalFolder(const QString& folder) { m_journalFolder = folder; }
+    // The crash journal. Its folder is the per-user data folder in the
+    // program and a temporary one in tests; empty means no journal.
+    void SetJournalFolder(const QString& folder) { m_journal->SetFolder(folder); }
+    const DocumentJournal& Journal() const { return *m_journal; }
+    DocumentJournal& Journal() { return *m_journal; }
+    // The document the window shows: its state, bound file, file information
+    // and the melody of another maker shown as it is.
+    const DocumentController& Document() const { return m_document; }
+    // The four voices' controls and their texts as the core reads them.
+    const VoicePages& Pages() const { return *m_pages; }
+    // The playing note followed in the roll and the pages.
+    const PlayFollow& Follow() const { return *m_follow; }
 
 public slots:
     // File menu (FileCommands.cpp, ExportCommands.cpp, PlayCommands.cpp).
@@ -171,29 +179,6 @@ private:
     void SetProgramFolder(const QString& folder) { m_programFolder = folder; }
     QString HelpFileName() const;
 
-    // The voice controls of voice 1..4 ("Memo1", "ComboBoxTone1", "EditVol1",
-    // "TabSheet1", "mnPlay1" ...), found by name once when the window is made.
-    QPlainTextEdit* VoiceMemo(int voice) const;
-    QComboBox* VoiceTone(int voice) const;
-    QLineEdit* VoiceVolume(int voice) const;
-    QWidget* VoicePage(int voice) const;
-    QAction* VoicePlayItem(int voice) const;
-
-    // The editor's texts as the core reads them (Shift-JIS, CR LF line ends).
-    // A page's text is converted once after each of its changes: a key typed
-    // into one page of a long melody converts no other.
-    EditorTexts CollectEditorTexts() const;
-    // The same without the pages: the boxes alone.
-    EditorTexts CollectSettingTexts() const;
-    // The whole-page work done on the window's thread since it was made: each
-    // page text converted for the core, and each page's byte offsets
-    // measured. A key typed does neither.
-    struct PageWork {
-        int conversions = 0;
-        int measures = 0;
-    };
-    const PageWork& PageWorkDone() const { return m_pageWork; }
-
     // The two questions; each returns true when the command goes on.
     // Loss question: asked in Current, ScoreEdited and SettingsEdited. Its
     // third button 「保存」 saves first and goes on only when the document
@@ -228,15 +213,9 @@ private:
     // A melody file of another maker, read whole to be shown as it is
     // (ForeignMelodyView.cpp); a file that is no melody throws.
     std::optional<StagedMelody> StageOtherMakersMelody(const QString& path, std::string_view image);
-
-    // The melody of another maker the window shows as it is, or nothing when
-    // the window holds its own kind of melody (ForeignMelodyView.cpp). While
-    // one is shown the pages are empty and read-only, the roll shows every
-    // channel, play sounds every channel, and the commands of the four voices
-    // are disabled or explain themselves; the window is bound to no file.
-    const MfiMelody* ForeignMelody() const { return m_foreign ? &m_foreign->melody : nullptr; }
-    // The file it was read from (empty for a menu import).
-    QString ForeignFileName() const { return m_foreign ? m_foreign->path : QString(); }
+    // The shown melody of another maker folded into four voices through the
+    // MIDI read dialog's channel choice, checked; nothing on Cancel or refusal.
+    std::optional<StagedMelody> StageForeignForEditing();
     // Reads a melody text file (".tml") into the editor through the analysis,
     // listing where its pages are not taken as written. A drop asks the loss
     // question after the read (askLossQuestion); the menu has asked before.
@@ -252,17 +231,6 @@ private:
     std::optional<StagedMelody> StageOrRefuse(MelodyStore candidate);
     void AdoptStagedMelody(StagedMelody staged, const QString& boundFile, bool enableSave);
 
-    // Crash journal (Journal.cpp).
-    // This session's journal file; empty without a folder.
-    QString JournalFileName() const;
-    // The time from the last edit to the journal write (1 s).
-    void SetJournalDelay(int milliseconds);
-    // Writes or removes the journal as the document state asks, at once.
-    void UpdateJournal();
-    // At start: a journal of a session that no longer runs is offered for
-    // restoring ("Quaverly" question); a damaged one is reported and set aside.
-    void OfferJournalRestore();
-
     // The piano roll and the play position (RollCommands.cpp).
     TPianoRoll* PianoRoll() const { return m_roll; }
     // Shows in the roll what the pages would compile to now.
@@ -271,22 +239,10 @@ private:
     void ShowSequenceInRoll(const SequenceList& list);
     // The same, laid out for the roll before.
     void ShowRollModel(RollModel model);
-    // One step of following a play: the playhead and the note sounding in
-    // each page, from the player's current time.
-    void FollowPlay();
     // The voice 1..4 that plays alone, 0 for none; the voice switches stay.
     int SoloVoice() const { return m_soloVoice; }
     void SetSoloVoice(int voice);
     bool PreviewEnabled() const;
-    // A page's character positions and the byte offsets of its Shift-JIS text
-    // with CR LF line ends, which the entries' places count in.
-    int PageByteOfPosition(int voice, int position);
-    int PagePositionOfByte(int voice, int byteOffset);
-    // The background marks of the playing note in a page.
-    const QList<QTextEdit::ExtraSelection>& PlayHighlights(int voice) const
-    {
-        return m_playHighlights[static_cast<size_t>(voice - 1)];
-    }
 
     // Play and MIDI export share the checks and the writing (PlayCommands.cpp):
     // false after a refusal message, with nothing written.
@@ -326,10 +282,10 @@ private:
     bool HoldsUnsavedWork() const;
     void SetUpShortcuts();
 
-    // The journal's content from the editor, and back (Journal.cpp).
-    JournalContent CollectJournal() const;
+    // The crash journal given the editor's content, and a restored one
+    // filling the controls (Journal.cpp).
+    void SetUpJournal();
     void RestoreJournal(const JournalContent& content);
-    void RemoveJournal();
 
     // The analysis command's body: true when the pages compiled. Report shows
     // the report box and the sequence page; Quiet (before a save) neither.
@@ -375,26 +331,13 @@ private:
     // Save As after its question: the dialog, the ".mld" check, the save.
     void RunSaveAs();
 
-    // The melody of another maker (ForeignMelodyView.cpp).
-    struct ForeignView {
-        MfiMelody melody;
-        QString path;
-    };
-    void EnterForeignView(MfiMelody melody, const QString& path);
-    // Back to the own document's controls and commands; nothing when none is shown.
-    void LeaveForeignView();
-    // The pages, boxes and meter, then the commands, as the view asks.
+    // The controls as the document's kind asks (ForeignMelodyView.cpp):
+    // while a melody of another maker is shown the pages are empty and
+    // read-only, the roll shows every channel, the boxes are greyed with
+    // what the file holds, and the commands of the four voices are disabled
+    // or explain themselves (RefusedAsViewOnly).
     void UpdateControlsForView();
     void UpdateCommandsForView();
-    // True, after the explaining box, while a melody of another maker is shown.
-    bool RefusedInForeignView();
-    // The shown melody folded into four voices, checked; nothing on Cancel or refusal.
-    std::optional<StagedMelody> FoldForeignMelody();
-    // Save and Save As of a shown melody: the question, whose Yes folds it
-    // and asks a new name; the other maker's file is never written.
-    void SaveForeignMelody();
-    // The all-channel MIDI file of the shown melody at the tempo adjustment.
-    std::string ForeignMidiBytes();
     // The file the title bar names and the dialogs start from.
     QString DocumentFileName() const;
 
@@ -411,10 +354,6 @@ private:
     void RollDockResized();
     void PageCursorMoved(int voice);
     void RollNoteClicked(const SourceSpan& source);
-    // The page's own marks merged with those of other features, into the control.
-    void ApplyPageHighlights(int voice);
-    void StartFollow();
-    void EndFollow();
     void PreviewTypedNote(int voice);
     // The time of the note under the current page's cursor, or -1.
     int StartTimeAtCursor();
@@ -427,15 +366,7 @@ private:
 
     std::unique_ptr<Ui::TFormMain> m_ui;
     // The per-voice controls, gathered by their names after the form is set up.
-    struct VoiceControls {
-        QPlainTextEdit* memo = nullptr;
-        QComboBox* tone = nullptr;
-        QLineEdit* volume = nullptr;
-        QWidget* page = nullptr;
-        QAction* playItem = nullptr;
-    };
-    std::array<VoiceControls, VoiceCount> m_voiceControls{};
-    const VoiceControls& ControlsOf(int voice) const { return m_voiceControls[static_cast<size_t>(voice - 1)]; }
+    std::unique_ptr<VoicePages> m_pages;
     // Whether a play is under way: the play item says "停止(&P)" then.
     enum class PlayState { Stopped, Playing };
     PlayState m_playState = PlayState::Stopped;
@@ -447,7 +378,6 @@ private:
 
     // The document's state, bound file, file information and the rules that guard them.
     DocumentController m_document;
-    std::optional<ForeignView> m_foreign;
     bool m_extendedNotation = false;
     bool m_keyMappingOff = false;
     bool m_playAndExit = false;
@@ -459,26 +389,15 @@ private:
 
     TPianoRoll* m_roll = nullptr;          // owned by its dock
     QDockWidget* m_rollDock = nullptr;     // owned by the window
-    QTimer* m_followTimer = nullptr;       // reads the play position while playing
+    PlayFollow* m_follow = nullptr;        // owned by the window
     QTimer* m_rollHeightSave = nullptr;
     QAction* m_previewItem = nullptr;
     QActionGroup* m_soloItems = nullptr;
     int m_soloVoice = 0;
     int m_playStartTime = -1;              // where the current play began (-1: the start)
-    int m_followOffset = 0;                // the roll time of the player's time 0 (a loop section's start)
-    // Per page: the byte offset of each character position (empty: not yet
-    // measured since the last change).
-    std::array<std::vector<int>, VoiceCount> m_pageBytes;
-    // Per page: its text as the core reads it, kept until it changes.
-    mutable std::array<std::optional<std::string>, VoiceCount> m_pageSjis;
-    mutable PageWork m_pageWork;
     // Per page: the page has changed since the roll's notes were made (the
     // live check's result has not come yet).
     std::array<bool, VoiceCount> m_rollBehindPage{};
-    std::array<QList<QTextEdit::ExtraSelection>, VoiceCount> m_playHighlights;
-    std::array<SourceSpan, VoiceCount> m_playingSpans{};
-    // The voices the running play sounds (its voice switches, or the solo voice).
-    std::array<bool, VoiceCount> m_soundingVoices{true, true, true, true};
 
     QString m_programFolder;
     std::function<void()> m_terminateHandler;
@@ -504,11 +423,7 @@ private:
     RecentFiles* m_recentFiles = nullptr;
     EditMenu* m_editMenu = nullptr;
     QLabel* m_extendedSign = nullptr;
-
-    QString m_journalFolder;
-    QTimer* m_journalTimer = nullptr;  // single shot, restarted by every edit
-    // A restored journal kept because this session's copy could not be written.
-    QString m_restoredJournal;
+    DocumentJournal* m_journal = nullptr;  // owned by the window
 };
 
 }  // namespace quaverly

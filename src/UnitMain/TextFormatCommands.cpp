@@ -32,7 +32,7 @@ std::string BaseNameOf(const QString& path)
 
 std::optional<TextMelody> TFormMain::TextMelodyForExport()
 {
-    if (m_foreign) {
+    if (m_document.Foreign() != nullptr) {
         ShowNotSupported();
         return std::nullopt;
     }
@@ -68,7 +68,7 @@ void TFormMain::mnExportRtttlClick()
         }
         int voice = FirstVoiceWithNotes(*melody);
         for (int shown = 1; shown <= VoiceCount; ++shown) {
-            if (m_ui->PageControl1->currentWidget() == VoicePage(shown)) {
+            if (m_ui->PageControl1->currentWidget() == m_pages->Page(shown)) {
                 voice = shown - 1;
             }
         }

@@ -4,7 +4,13 @@
 
 #include "UnitText/TextMelodyImport.h"
 
+#include "UnitMfi/MfiImport.h"
+#include "UnitMfi/MfiMidi.h"
+#include "UnitMidi/MidiMelody.h"
 #include "UnitMld/FileKind.h"
+#include "base/Messages.h"
+#include "UnitMld/MelodyToScore.h"
+#include "base/Errors.h"
 
 namespace quaverly {
 
@@ -34,6 +40,9 @@ bool DocumentController::AsksLossQuestion() const
 
 bool DocumentController::HoldsUnsavedWork() const
 {
+    if (m_foreign) {
+        return false;  // no work of the person's
+    }
     return Edited() || (m_state == EditState::Current && m_currentFileName.empty());
 }
 
@@ -50,7 +59,54 @@ void DocumentController::Reset()
 {
     m_store.ClearMelody();
     m_currentFileName.clear();
+    m_foreign.reset();
     m_state = EditState::Empty;
+}
+
+void DocumentController::ShowForeign(MfiMelody melody, std::string path)
+{
+    m_foreign = ShownForeign{std::move(melody), std::move(path)};
+    m_currentFileName.clear();
+    m_state = EditState::Current;
+}
+
+bool DocumentController::LeaveForeign()
+{
+    const bool shown = m_foreign.has_value();
+    m_foreign.reset();
+    return shown;
+}
+
+MidiSurvey DocumentController::ForeignSurvey() const
+{
+    MidiSurvey survey = SurveyMfiMelody(m_foreign->melody);
+    survey.dialogTitle = std::string(Msg::MfiFoldTitle);
+    return survey;
+}
+
+ForeignFold DocumentController::FoldForeign(const std::vector<int>& channels) const
+{
+    const MfiMelody& melody = m_foreign->melody;
+    const ImportedMelody imported = ImportMfiMelody(melody, channels);
+    ForeignFold fold{CandidateStore(m_store), {}};
+    BuildImportedMelody(fold.candidate, imported);
+    // Headed as what it reports: a fold for editing, not a MIDI file read.
+    std::string report = MidiImportReportText(imported.report);
+    if (report.starts_with(Msg::MidiReportHead)) {
+        report.replace(0, Msg::MidiReportHead.size(), Msg::MfiFoldReportHead);
+    }
+    fold.report = std::string(Msg::MfiOpenedForEditing) +
+                  (melody.partial ? melody.partialMessage + "\r\n" : std::string()) + report;
+    return fold;
+}
+
+std::string DocumentController::ForeignMidiBytes(bool repeatedPlay) const
+{
+    const MfiMelody& melody = m_foreign->melody;
+    if (repeatedPlay && MfiHasLoop(melody)) {
+        return MfiMidiFileBytes(melody, {MfiMidiShape::Kind::Unrolled, 1});
+    }
+    return MfiMidiFileBytes(melody);
 }
 
 AnalysisResult DocumentController::Analyse(const EditorTexts& texts, bool extendedNotation)
@@ -66,6 +122,9 @@ SaveRoute DocumentController::RouteSave() const
 {
     // A dropped ".c99" enables Save with no file bound, and a dropped ".pmr"
     // binds a file whose header Save would drop: the user names a file.
+    if (m_foreign) {
+        return SaveRoute::FoldForeign;
+    }
     return IsMelodyFileName(m_currentFileName) ? SaveRoute::BoundFile : SaveRoute::AskName;
 }
 
@@ -182,6 +241,57 @@ MidiSettings DocumentController::PlayRequest(const SettingValues& values, const 
     // melody's own tempo, as a text that is no positive number does.
     settings.editTempo = m_adjustment.percent ? std::to_string(*m_adjustment.percent) : std::string();
     return settings;
+}
+
+JournalContent DocumentController::Journal(const EditorTexts& texts) const
+{
+    JournalContent content;
+    content.texts = texts;
+    content.info = m_info;
+    content.fff0DataSet = m_store.fff0DataSet;
+    content.fff0DataHex = m_store.fff0DataHex;
+    content.melodyImage = m_store.MelodyImage();
+    content.boundFile = m_currentFileName;
+    return content;
+}
+
+std::vector<SequenceRow> DocumentController::Restore(const JournalContent& content)
+{
+    m_info = content.info;
+    m_store.fff0DataSet = content.fff0DataSet;
+    m_store.fff0DataHex = content.fff0DataHex;
+    m_store.MelodyImage() = content.melodyImage;
+    // The sequence of the journaled image, read on a copy so that nothing of
+    // the restored pages and settings is overwritten.
+    std::vector<SequenceRow> rows;
+    MelodyStore listing = m_store;
+    MelodyFileInfo scratchInfo = content.info;
+    try {
+        if (std::optional<EditorFields> fields = LoadMelodyIntoEditor(listing, scratchInfo)) {
+            rows = std::move(fields->sequenceRows);
+            m_store.Sequence() = std::move(listing.Sequence());
+        }
+    } catch (const QuaverlyError&) {
+        // A melody too long for the view: the pages are restored all the same.
+    }
+    m_currentFileName = content.boundFile;
+    m_state = EditState::ScoreEdited;
+    return rows;
+}
+
+std::string DocumentController::MailText() const
+{
+    return MakeMailText(m_store.MelodyImage());
+}
+
+MailStaging DocumentController::StageMail(const std::optional<std::string>& text) const
+{
+    MailStaging mail{CandidateStore(m_store), {}};
+    if (text) {
+        mail.reading = ReadMail(*text);
+        mail.candidate.MelodyImage() = mail.reading.image;
+    }
+    return mail;
 }
 
 }  // namespace quaverly

@@ -258,5 +258,35 @@ TEST(DocumentController, PlayRequestSoundsTheSoloVoiceOnlyWhenPlaying)
     EXPECT_EQ(TypedTempoAdjustment(document.PlayRequest(values, voices, "T").editTempo), std::nullopt);
 }
 
+TEST(DocumentController, MailTextStagesBackToTheSameMelodyBesideTheDocument)
+{
+    MelodyStore store;
+    DocumentController document(store);
+    ASSERT_FALSE(document.Analyse(Boxes(), false).refusal);
+    const std::string image = store.MelodyImage();
+    const std::string text = document.MailText();
+    EXPECT_TRUE(text.starts_with("--B:M\r\n"));
+
+    // Quoted in a reply, with a character that is no Base64 in its block.
+    std::string quoted = "> " + text;
+    for (size_t line = quoted.find("\r\n"); line != std::string::npos; line = quoted.find("\r\n", line + 4)) {
+        if (line + 2 < quoted.size()) {
+            quoted.insert(line + 2, "> ");
+        }
+    }
+    const MailStaging mail = document.StageMail(quoted);
+    EXPECT_EQ(mail.candidate.MelodyImage(), image);
+    EXPECT_FALSE(mail.AsksNotBase64());
+    std::string damaged = text;
+    damaged[text.find("\r\n") + 3] = '!';
+    EXPECT_TRUE(document.StageMail(damaged).AsksNotBase64());
+
+    // Without text the candidate holds no melody; the document's stays.
+    const MailStaging empty = document.StageMail(std::nullopt);
+    EXPECT_FALSE(empty.candidate.IsMelodyImage());
+    EXPECT_FALSE(empty.AsksNotBase64());
+    EXPECT_EQ(store.MelodyImage(), image);
+}
+
 }  // namespace
 }  // namespace quaverly

@@ -42,7 +42,7 @@ private:
     {
         f->dialogs.mldSelectAnswer = f->WriteFile(QStringLiteral("song.mld"), CompiledMelody(QStringLiteral("ドレミファ"), QStringLiteral("Song")));
         f->window.mnOpen1Click();
-        QCOMPARE(WindowAccess::State(f->window), EditState::Current);
+        QCOMPARE(f->window.Document().State(), EditState::Current);
     }
 
 private slots:
@@ -151,8 +151,8 @@ private slots:
     void EditedPagesAreAnalysedFirst()
     {
         OpenMelody();
-        WindowAccess::VoiceMemo(f->window, 1)->setPlainText(QStringLiteral("ドレミファソ"));
-        QCOMPARE(WindowAccess::State(f->window), EditState::ScoreEdited);
+        f->window.Pages().Memo(1)->setPlainText(QStringLiteral("ドレミファソ"));
+        QCOMPARE(f->window.Document().State(), EditState::ScoreEdited);
         f->boxes.answers = {false};
         ExportItem(f->window)->trigger();
         QCOMPARE(f->boxes.Count(ScriptedMessageBoxes::Kind::Question), 1);

@@ -59,7 +59,7 @@ private slots:
         fixture.window.show();
         QCoreApplication::processEvents();
         fixture.window.FileDrop1FileDrop({QString::fromStdString(path.string())});
-        QVERIFY(WindowAccess::ForeignMelody(fixture.window) != nullptr);
+        QVERIFY(fixture.window.Document().Foreign() != nullptr);
         fixture.window.mnPlayClick();
         QCOMPARE(fixture.player.calls.last(), QStringLiteral("Play"));
         fixture.window.repaint();

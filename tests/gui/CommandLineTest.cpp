@@ -65,7 +65,7 @@ private slots:
     {
         WindowFixture fixture;
         fixture.window.StartUp({});
-        QCOMPARE(WindowAccess::State(fixture.window), EditState::Empty);
+        QCOMPARE(fixture.window.Document().State(), EditState::Empty);
         QVERIFY(!fixture.window.findChild<QAction*>("mnSave1")->isEnabled());
         QCOMPARE(WindowAccess::FileInfo(fixture.window).version, std::string("0100"));
         QVERIFY(!WindowAccess::ExtendedNotation(fixture.window));
@@ -92,10 +92,10 @@ private slots:
             fixture.clipboard.text = NumericText;
         }
         fixture.window.StartUp(arguments);
-        QCOMPARE(WindowAccess::State(fixture.window), EditState::Current);
-        QVERIFY(WindowAccess::CurrentFileName(fixture.window).isEmpty());
+        QCOMPARE(fixture.window.Document().State(), EditState::Current);
+        QVERIFY(fixture.window.Document().CurrentFileName().empty());
         QVERIFY(!fixture.window.findChild<QAction*>("mnSave1")->isEnabled());
-        QCOMPARE(WindowAccess::VoiceMemo(fixture.window, 1)->toPlainText().isEmpty(), !notes);
+        QCOMPARE(fixture.window.Pages().Memo(1)->toPlainText().isEmpty(), !notes);
         QVERIFY(fixture.boxes.records.isEmpty());
     }
 
@@ -104,7 +104,7 @@ private slots:
         WindowFixture fixture;
         fixture.clipboard.text = NumericText;
         fixture.window.StartUp({"/CIN", "/COUT"});
-        QCOMPARE(WindowAccess::State(fixture.window), EditState::Empty);
+        QCOMPARE(fixture.window.Document().State(), EditState::Empty);
         QCOMPARE(WindowAccess::CommandLineMode(fixture.window), QStringLiteral("/COUT"));
     }
 
@@ -113,8 +113,8 @@ private slots:
         WindowFixture fixture;
         fixture.window.StartUp({"/CIN", fixture.PathOf("missing.c99")});
         QCOMPARE(fixture.boxes.Count(ScriptedMessageBoxes::Kind::Error), 1);
-        QVERIFY(WindowAccess::CurrentFileName(fixture.window).isEmpty());
-        QCOMPARE(WindowAccess::State(fixture.window), EditState::Empty);
+        QVERIFY(fixture.window.Document().CurrentFileName().empty());
+        QCOMPARE(fixture.window.Document().State(), EditState::Empty);
     }
 
     void OpensLastFileArgument()
@@ -123,9 +123,9 @@ private slots:
         const QString first = fixture.WriteFile("first.mld", CompiledMelody("ド", "First"));
         const QString last = fixture.WriteFile("last.mld", CompiledMelody("レ", "Last"));
         fixture.window.StartUp({first, "/d", last});
-        QCOMPARE(WindowAccess::CurrentFileName(fixture.window), last);
+        QCOMPARE(QString::fromStdString(fixture.window.Document().CurrentFileName()), last);
         QCOMPARE(fixture.window.findChild<QLineEdit*>("EditTitle")->text(), QStringLiteral("Last"));
-        QCOMPARE(WindowAccess::State(fixture.window), EditState::Current);
+        QCOMPARE(fixture.window.Document().State(), EditState::Current);
         QVERIFY(fixture.window.findChild<QAction*>("mnSave1")->isEnabled());
         QVERIFY(WindowAccess::ExtendedNotation(fixture.window));
         QVERIFY(WindowAccess::KeyMappingOff(fixture.window));
@@ -136,7 +136,7 @@ private slots:
         WindowFixture fixture;
         fixture.window.StartUp({fixture.PathOf("none.mld")});
         QCOMPARE(fixture.boxes.Count(ScriptedMessageBoxes::Kind::Error), 1);
-        QCOMPARE(WindowAccess::State(fixture.window), EditState::Empty);
+        QCOMPARE(fixture.window.Document().State(), EditState::Empty);
         QVERIFY(!fixture.window.findChild<QAction*>("mnSave1")->isEnabled());
     }
 };

@@ -79,7 +79,7 @@ private slots:
         QCOMPARE(fixture.window.windowTitle(), QStringLiteral("kaeru.mld[*] - Quaverly"));
         QCOMPARE(fixture.window.windowFilePath(), fixture.PathOf("kaeru.mld"));
         QVERIFY(!fixture.window.isWindowModified());
-        WindowAccess::VoiceMemo(fixture.window, 1)->setPlainText("レ");
+        fixture.window.Pages().Memo(1)->setPlainText("レ");
         QVERIFY(fixture.window.isWindowModified());
         fixture.window.mnMakeMldClick();
         fixture.window.mnSave1Click();

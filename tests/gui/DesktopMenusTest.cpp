@@ -53,18 +53,18 @@ private slots:
     {
         WindowFixture fixture;
         ShowActive(fixture.window);
-        WindowAccess::VoiceMemo(fixture.window, 1)->setPlainText("ドレミ");
+        fixture.window.Pages().Memo(1)->setPlainText("ドレミ");
         const QString target = fixture.PathOf("new.mld");
         fixture.fileDialogs.saveAnswers.append(target);
         QTest::keySequence(&fixture.window, QKeySequence(Qt::CTRL | Qt::Key_S));
         QCOMPARE(fixture.fileDialogs.saveCalls.size(), 1);
         QVERIFY(QFile::exists(target));
-        QCOMPARE(WindowAccess::CurrentFileName(fixture.window), target);
+        QCOMPARE(QString::fromStdString(fixture.window.Document().CurrentFileName()), target);
         // Bound now: the same key saves over the file without a dialog.
-        WindowAccess::VoiceMemo(fixture.window, 1)->setPlainText("ドレミファ");
+        fixture.window.Pages().Memo(1)->setPlainText("ドレミファ");
         QTest::keySequence(&fixture.window, QKeySequence(Qt::CTRL | Qt::Key_S));
         QCOMPARE(fixture.fileDialogs.saveCalls.size(), 1);
-        QCOMPARE(WindowAccess::State(fixture.window), EditState::Saved);
+        QCOMPARE(fixture.window.Document().State(), EditState::Saved);
     }
 
     void OpenedAndSavedFilesAreListedNewestFirst()
@@ -95,9 +95,9 @@ private slots:
         QVERIFY(item != nullptr);
         QCOMPARE(item->text(), QStringLiteral("&1 kaeru.mld"));
         item->trigger();
-        QCOMPARE(WindowAccess::CurrentFileName(fixture.window), path);
+        QCOMPARE(QString::fromStdString(fixture.window.Document().CurrentFileName()), path);
         QCOMPARE(fixture.window.findChild<QLineEdit*>("EditTitle")->text(), QStringLiteral("Kaeru"));
-        QCOMPARE(WindowAccess::State(fixture.window), EditState::Current);
+        QCOMPARE(fixture.window.Document().State(), EditState::Current);
     }
 
     void MissingFilesArePruned()
@@ -115,7 +115,7 @@ private slots:
         QCOMPARE(fixture.boxes.Count(Kind::Warning), 1);
         QVERIFY(fixture.boxes.Texts(Kind::Warning).first().contains(gone));
         QCOMPARE(RecentList(fixture), QStringList{kept});
-        QVERIFY(WindowAccess::CurrentFileName(fixture.window).isEmpty());
+        QVERIFY(fixture.window.Document().CurrentFileName().empty());
         // Shown again: only what exists.
         emit menu->aboutToShow();
         QCOMPARE(Item(fixture.window, "mnRecentFile1")->text(), QStringLiteral("&1 kept.mld"));
@@ -129,7 +129,7 @@ private slots:
         fixture.dialogs.mldSelectAnswer = fixture.WriteFile("kaeru.mld", CompiledMelody("ド"));
         fixture.window.mnOpen1Click();
         QCOMPARE(fixture.boxes.Count(Kind::Error), 0);
-        QCOMPARE(WindowAccess::State(fixture.window), EditState::Current);
+        QCOMPARE(fixture.window.Document().State(), EditState::Current);
     }
 
     void EditItemsActOnThePageShown()
@@ -138,7 +138,7 @@ private slots:
         ShowActive(fixture.window);
         auto* pages = fixture.window.findChild<QTabWidget*>("PageControl1");
         pages->setCurrentIndex(1);
-        QPlainTextEdit* page = WindowAccess::VoiceMemo(fixture.window, 2);
+        QPlainTextEdit* page = fixture.window.Pages().Memo(2);
         page->setFocus();
         QTest::keyClicks(page, "c");  // ド
         QCOMPARE(page->toPlainText(), QStringLiteral("ド"));
@@ -154,17 +154,17 @@ private slots:
         Item(fixture.window, "mnPaste")->trigger();
         Item(fixture.window, "mnPaste")->trigger();
         QCOMPARE(page->toPlainText(), QStringLiteral("ドド"));
-        QVERIFY(WindowAccess::VoiceMemo(fixture.window, 1)->toPlainText().isEmpty());
+        QVERIFY(fixture.window.Pages().Memo(1)->toPlainText().isEmpty());
     }
 
     void EditItemsFollowWhatCanBeDone()
     {
         WindowFixture fixture;
         ShowActive(fixture.window);
-        WindowAccess::VoiceMemo(fixture.window, 1)->setFocus();
+        fixture.window.Pages().Memo(1)->setFocus();
         QVERIFY(!Item(fixture.window, "mnUndo")->isEnabled());
         QVERIFY(!Item(fixture.window, "mnCopy")->isEnabled());
-        QTest::keyClicks(WindowAccess::VoiceMemo(fixture.window, 1), "d");
+        QTest::keyClicks(fixture.window.Pages().Memo(1), "d");
         QVERIFY(Item(fixture.window, "mnUndo")->isEnabled());
         // The sequence page holds no text to edit.
         fixture.window.findChild<QTabWidget*>("PageControl1")->setCurrentIndex(4);
@@ -175,7 +175,7 @@ private slots:
     void FindAndReplaceInThePageShown()
     {
         WindowFixture fixture;
-        QPlainTextEdit* page = WindowAccess::VoiceMemo(fixture.window, 1);
+        QPlainTextEdit* page = fixture.window.Pages().Memo(1);
         page->setPlainText("ドレミ\nドレミ");
         auto* dialog = fixture.window.findChild<TFindReplaceDlg*>();
         QVERIFY(dialog != nullptr);
@@ -197,7 +197,7 @@ private slots:
     {
         WindowFixture fixture;
         ShowActive(fixture.window);
-        QPlainTextEdit* page = WindowAccess::VoiceMemo(fixture.window, 1);
+        QPlainTextEdit* page = fixture.window.Pages().Memo(1);
         page->setPlainText("ド");
         page->setFocus();
         QTest::keySequence(&fixture.window, Item(fixture.window, "mnMeloP")->shortcut());
@@ -230,7 +230,7 @@ private slots:
     {
         WindowFixture fixture;
         for (int voice = 1; voice <= 4; ++voice) {
-            const QString text = WindowAccess::VoicePlayItem(fixture.window, voice)->text();
+            const QString text = fixture.window.Pages().PlayItem(voice)->text();
             QVERIFY2(text.endsWith(QStringLiteral("(&%1)").arg(voice)), qPrintable(text));
         }
         QVERIFY(Item(fixture.window, "mnRepeatPlay")->text().startsWith(QStringLiteral("リピート再生(&")));
@@ -252,7 +252,7 @@ private slots:
     void PagesTellFullWidthFromHalfWidthDigits()
     {
         WindowFixture fixture;
-        const QFontMetrics metrics(WindowAccess::VoiceMemo(fixture.window, 1)->font());
+        const QFontMetrics metrics(fixture.window.Pages().Memo(1)->font());
         QCOMPARE(metrics.horizontalAdvance(QStringLiteral("４")), 2 * metrics.horizontalAdvance(QStringLiteral("4")));
         QCOMPARE(metrics.horizontalAdvance(QStringLiteral("ド")), 2 * metrics.horizontalAdvance(QStringLiteral("1")));
     }
@@ -261,8 +261,8 @@ private slots:
     void LegendButtonPlaysItsVoiceAlone()
     {
         WindowFixture fixture;
-        WindowAccess::VoiceMemo(fixture.window, 1)->setPlainText("ド");
-        WindowAccess::VoiceMemo(fixture.window, 2)->setPlainText("レ");
+        fixture.window.Pages().Memo(1)->setPlainText("ド");
+        fixture.window.Pages().Memo(2)->setPlainText("レ");
         fixture.window.mnMakeMldClick();
         fixture.player.calls.clear();
         auto* button = fixture.window.findChild<QToolButton*>("RollSolo2");
@@ -294,10 +294,10 @@ private slots:
     {
         WindowFixture fixture;
         ShowActive(fixture.window);
-        WindowAccess::VoiceMemo(fixture.window, 1)->setFocus();
+        fixture.window.Pages().Memo(1)->setFocus();
         QTest::keySequence(QApplication::focusWidget(), QKeySequence(Qt::CTRL | Qt::Key_Tab));
         QCOMPARE(fixture.window.findChild<QTabWidget*>("PageControl1")->currentIndex(), 1);
-        QCOMPARE(QApplication::focusWidget(), WindowAccess::VoiceMemo(fixture.window, 2));
+        QCOMPARE(QApplication::focusWidget(), fixture.window.Pages().Memo(2));
     }
 };
 

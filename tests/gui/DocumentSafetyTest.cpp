@@ -41,7 +41,7 @@ QString OpenAndEdit(WindowFixture& fixture)
     const QString path = fixture.WriteFile("song.mld", CompiledMelody("ドレミ", "Song"));
     fixture.dialogs.mldSelectAnswer = path;
     fixture.window.mnOpen1Click();
-    WindowAccess::VoiceMemo(fixture.window, 2)->setPlainText("ソ");
+    fixture.window.Pages().Memo(2)->setPlainText("ソ");
     return path;
 }
 
@@ -82,7 +82,7 @@ private slots:
         QCOMPARE(fixture.boxes.records.first().safe, SafeAnswer::Yes);
         QCOMPARE(NotesPerVoice(FileBytes(path)), (std::array<int, 4>{3, 1, 0, 0}));
         QVERIFY(FileBytes(path) != before);
-        QCOMPARE(WindowAccess::State(fixture.window), EditState::Saved);
+        QCOMPARE(fixture.window.Document().State(), EditState::Saved);
         // Nothing to lose any more: New asks nothing.
         fixture.boxes.Clear();
         fixture.window.mnNewClick();
@@ -97,8 +97,8 @@ private slots:
         fixture.boxes.answers = {false};
         fixture.window.mnSave1Click();
         QCOMPARE(FileBytes(path), before);
-        QCOMPARE(WindowAccess::State(fixture.window), EditState::ScoreEdited);
-        QCOMPARE(WindowAccess::VoiceMemo(fixture.window, 2)->toPlainText(), QStringLiteral("ソ"));
+        QCOMPARE(fixture.window.Document().State(), EditState::ScoreEdited);
+        QCOMPARE(fixture.window.Pages().Memo(2)->toPlainText(), QStringLiteral("ソ"));
     }
 
     // A new document's first save wrote a 0-byte file; MIDI export of an
@@ -120,7 +120,7 @@ private slots:
         QFETCH(QString, path);
         WindowFixture fixture;
         TFormMain& window = fixture.window;
-        WindowAccess::VoiceMemo(window, 1)->setPlainText("ドレミファソ");
+        window.Pages().Memo(1)->setPlainText("ドレミファソ");
         const QString target = fixture.PathOf(path == "midi" ? "song.mid" : "song.mld");
         fixture.fileDialogs.saveAnswers = {target};
         fixture.boxes.saveAnswers = {QuestionAnswer::Save};
@@ -172,14 +172,14 @@ private slots:
         QCOMPARE(fixture.boxes.Count(Kind::Warning), 1);
         QVERIFY(fixture.boxes.Texts(Kind::Warning).first().startsWith(FromSjis(Msg::TempoRefused).trimmed()));
         QCOMPARE(FileBytes(path), before);
-        QVERIFY(WindowAccess::State(fixture.window) != EditState::Saved);
+        QVERIFY(fixture.window.Document().State() != EditState::Saved);
 
         tempo->setEditText("125");
         fixture.boxes.Clear();
         fixture.window.mnSave1Click();
         QCOMPARE(fixture.boxes.Count(Kind::Warning), 0);
         QCOMPARE(NotesPerVoice(FileBytes(path)), (std::array<int, 4>{3, 1, 0, 0}));
-        QCOMPARE(WindowAccess::State(fixture.window), EditState::Saved);
+        QCOMPARE(fixture.window.Document().State(), EditState::Saved);
     }
 
     // The loss question's Yes discards the document: its default and Escape
@@ -206,7 +206,7 @@ private slots:
             WindowFixture fixture;
             QCOMPARE(fixture.window.windowTitle(), QStringLiteral("無題[*] - Quaverly"));
             QVERIFY(!fixture.window.isWindowModified());
-            WindowAccess::VoiceMemo(fixture.window, 1)->setPlainText("ド");
+            fixture.window.Pages().Memo(1)->setPlainText("ド");
             QVERIFY(fixture.window.isWindowModified());
             fixture.fileDialogs.saveAnswers = {fixture.PathOf("first.mld")};
             fixture.window.mnSaveAs1Click();
@@ -228,10 +228,10 @@ private slots:
         fixture.window.mnGetMailClick();
         QCOMPARE(fixture.boxes.Texts(Kind::Warning), QStringList{FromSjis(Msg::DataFormatAbnormal)});
         QCOMPARE(fixture.boxes.Count(Kind::Question), 0);
-        QCOMPARE(WindowAccess::VoiceMemo(fixture.window, 2)->toPlainText(), QStringLiteral("ソ"));
+        QCOMPARE(fixture.window.Pages().Memo(2)->toPlainText(), QStringLiteral("ソ"));
         QCOMPARE(Title(fixture.window), QStringLiteral("Song"));
-        QCOMPARE(WindowAccess::State(fixture.window), EditState::ScoreEdited);
-        QCOMPARE(WindowAccess::CurrentFileName(fixture.window), path);
+        QCOMPARE(fixture.window.Document().State(), EditState::ScoreEdited);
+        QCOMPARE(QString::fromStdString(fixture.window.Document().CurrentFileName()), path);
         QVERIFY(fixture.store.MelodyImage() == image);
     }
 
@@ -242,9 +242,9 @@ private slots:
         fixture.clipboard.text = "--B:M\r\n" + std::string("bWVsbwAAAAA=");  // "melo" + zero lengths
         fixture.window.mnGetMailClick();
         QCOMPARE(fixture.boxes.Texts(Kind::Question), QStringList{FromSjis(Msg::LossQuestion)});
-        QVERIFY(WindowAccess::VoiceMemo(fixture.window, 2)->toPlainText().isEmpty());
-        QVERIFY(WindowAccess::CurrentFileName(fixture.window).isEmpty());
-        QCOMPARE(WindowAccess::State(fixture.window), EditState::Current);
+        QVERIFY(fixture.window.Pages().Memo(2)->toPlainText().isEmpty());
+        QVERIFY(fixture.window.Document().CurrentFileName().empty());
+        QCOMPARE(fixture.window.Document().State(), EditState::Current);
     }
 
     // Opening a file that is not a melody (browser, drop, import, start-up
@@ -293,10 +293,10 @@ private slots:
         // The "未サポートです" notes of ".pmr" and ".c99" come before; the refusal last.
         QVERIFY(!fixture.boxes.records.isEmpty());
         QCOMPARE(int(fixture.boxes.records.last().kind), kind);
-        QCOMPARE(WindowAccess::VoiceMemo(fixture.window, 2)->toPlainText(), QStringLiteral("ソ"));
+        QCOMPARE(fixture.window.Pages().Memo(2)->toPlainText(), QStringLiteral("ソ"));
         QCOMPARE(Title(fixture.window), QStringLiteral("Song"));
-        QCOMPARE(WindowAccess::CurrentFileName(fixture.window), bound);
-        QCOMPARE(WindowAccess::State(fixture.window), EditState::ScoreEdited);
+        QCOMPARE(QString::fromStdString(fixture.window.Document().CurrentFileName()), bound);
+        QCOMPARE(fixture.window.Document().State(), EditState::ScoreEdited);
         QVERIFY(SaveEnabled(fixture.window));
         QVERIFY(fixture.store.MelodyImage() == image);
     }
@@ -306,9 +306,9 @@ private slots:
         WindowFixture fixture;
         fixture.window.StartUp({fixture.WriteFile("text.mld", "hello")});
         QCOMPARE(fixture.boxes.Texts(Kind::Warning), QStringList{FromSjis(Msg::DataFormatAbnormal)});
-        QVERIFY(WindowAccess::CurrentFileName(fixture.window).isEmpty());
+        QVERIFY(fixture.window.Document().CurrentFileName().empty());
         QVERIFY(!SaveEnabled(fixture.window));
-        QCOMPARE(WindowAccess::State(fixture.window), EditState::Empty);
+        QCOMPARE(fixture.window.Document().State(), EditState::Empty);
     }
 
     // A drop of a file that is not read asks nothing: the question comes only
@@ -330,7 +330,7 @@ private slots:
         fixture.dialogs.mldSelectAnswer = fixture.WriteFile("cut.mld", image);
         fixture.window.mnOpen1Click();
         QCOMPARE(Title(fixture.window), QStringLiteral("Cut"));
-        QCOMPARE(WindowAccess::State(fixture.window), EditState::Current);
+        QCOMPARE(fixture.window.Document().State(), EditState::Current);
         // Said whole over the pages, not cut off in the status bar beside the meter.
         auto* notice = fixture.window.findChild<QLabel*>("LabelNotice");
         QVERIFY(!fixture.window.findChild<QWidget*>("NoticeBar")->isHidden());
@@ -363,8 +363,8 @@ private slots:
         fixture.boxes.saveAnswers = {QuestionAnswer::Save};
         fixture.window.mnNewClick();
         QCOMPARE(FileBytes(path), analysed);
-        QVERIFY(WindowAccess::VoiceMemo(fixture.window, 2)->toPlainText().isEmpty());
-        QCOMPARE(WindowAccess::State(fixture.window), EditState::Empty);
+        QVERIFY(fixture.window.Pages().Memo(2)->toPlainText().isEmpty());
+        QCOMPARE(fixture.window.Document().State(), EditState::Empty);
     }
 
     // A save that did not keep everything (cancelled, refused, failed, or
@@ -389,7 +389,7 @@ private slots:
             OpenAndEdit(fixture);
             fixture.window.findChild<QComboBox*>("ComboBoxTempo")->setEditText("0");
         } else {
-            WindowAccess::VoiceMemo(fixture.window, 2)->setPlainText("ソ");
+            fixture.window.Pages().Memo(2)->setPlainText("ソ");
         }
         if (analysed) {
             fixture.window.mnMakeMldClick();
@@ -399,8 +399,8 @@ private slots:
         }
         fixture.boxes.saveAnswers = {QuestionAnswer::Save};
         fixture.window.mnNewClick();
-        QVERIFY(!WindowAccess::VoiceMemo(fixture.window, 2)->toPlainText().isEmpty());
-        QVERIFY(WindowAccess::State(fixture.window) != EditState::Empty);
+        QVERIFY(!fixture.window.Pages().Memo(2)->toPlainText().isEmpty());
+        QVERIFY(fixture.window.Document().State() != EditState::Empty);
     }
 };
 

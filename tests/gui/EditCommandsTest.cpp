@@ -36,11 +36,11 @@ private slots:
     {
         WindowFixture fixture;
         TFormMain& window = fixture.window;
-        WindowAccess::VoiceMemo(window, 1)->setPlainText(QStringLiteral("ド　レ\nミ"));
-        WindowAccess::VoiceMemo(window, 3)->setPlainText(QStringLiteral("●４"));
+        window.Pages().Memo(1)->setPlainText(QStringLiteral("ド　レ\nミ"));
+        window.Pages().Memo(3)->setPlainText(QStringLiteral("●４"));
         window.mnMakeMldClick();
 
-        QCOMPARE(WindowAccess::VoiceMemo(window, 1)->toPlainText(), QStringLiteral("ド４レ４ミ４"));
+        QCOMPARE(window.Pages().Memo(1)->toPlainText(), QStringLiteral("ド４レ４ミ４"));
         QCOMPARE(window.findChild<QTabWidget*>("PageControl1")->currentWidget()->objectName(),
                  QStringLiteral("TabSheet5"));
         QVERIFY(window.findChild<QAbstractItemView*>("ListViewSeq")->model()->rowCount() >= 3);
@@ -52,13 +52,13 @@ private slots:
         QVERIFY(reports[0].contains(QStringLiteral("　第1音の範囲：")));
         QVERIFY(!reports[0].contains(QStringLiteral("第3音")));  // rests only: no range line
         QVERIFY(fixture.store.IsMelodyImage());
-        QCOMPARE(WindowAccess::State(window), EditState::Current);
+        QCOMPARE(window.Document().State(), EditState::Current);
     }
 
     void AnalysisTwiceShowsRowsOnce()
     {
         WindowFixture fixture;
-        WindowAccess::VoiceMemo(fixture.window, 1)->setPlainText(QStringLiteral("ドレ"));
+        fixture.window.Pages().Memo(1)->setPlainText(QStringLiteral("ドレ"));
         fixture.window.mnMakeMldClick();
         const int rows = fixture.window.findChild<QAbstractItemView*>("ListViewSeq")->model()->rowCount();
         fixture.window.mnMakeMldClick();
@@ -97,8 +97,8 @@ private slots:
         WindowFixture fixture;
         TFormMain& window = fixture.window;
         auto* pages = window.findChild<QTabWidget*>("PageControl1");
-        pages->setCurrentWidget(WindowAccess::VoicePage(window, 1));
-        WindowAccess::VoiceMemo(window, 1)->setPlainText(QStringLiteral("ド　レ"));
+        pages->setCurrentWidget(window.Pages().Page(1));
+        window.Pages().Memo(1)->setPlainText(QStringLiteral("ド　レ"));
         if (auto* box = window.findChild<QComboBox*>(control)) {
             box->setEditText(text);
         } else {
@@ -109,13 +109,13 @@ private slots:
         // The box names the voice and what it allows, as the list under the pages does.
         QCOMPARE(fixture.boxes.Texts(Kind::Warning), QStringList{message + text + QLatin1Char('\n') + allowed});
         QVERIFY(fixture.boxes.Texts(Kind::Information).isEmpty());
-        QCOMPARE(WindowAccess::VoiceMemo(window, 1)->toPlainText(), QStringLiteral("ド　レ"));
+        QCOMPARE(window.Pages().Memo(1)->toPlainText(), QStringLiteral("ド　レ"));
         QCOMPARE(window.findChild<QAbstractItemView*>("ListViewSeq")->model()->rowCount(), 0);
         QVERIFY(fixture.store.MelodyImage().empty());
-        QCOMPARE(WindowAccess::State(window), EditState::ScoreEdited);
+        QCOMPARE(window.Document().State(), EditState::ScoreEdited);
 
         // The user is led to the box at fault, its text selected to be typed over.
-        QCOMPARE(pages->currentWidget(), WindowAccess::VoicePage(window, voicePage == 0 ? 1 : voicePage));
+        QCOMPARE(pages->currentWidget(), window.Pages().Page(voicePage == 0 ? 1 : voicePage));
         QWidget* field = window.findChild<QWidget*>(control);
         QWidget* focus = window.focusWidget();
         QVERIFY(focus != nullptr && (focus == field || focus->parentWidget() == field));
@@ -130,8 +130,8 @@ private slots:
     {
         WindowFixture fixture;
         TFormMain& window = fixture.window;
-        window.findChild<QTabWidget*>("PageControl1")->setCurrentWidget(WindowAccess::VoicePage(window, 2));
-        QPlainTextEdit* memo = WindowAccess::VoiceMemo(window, 2);
+        window.findChild<QTabWidget*>("PageControl1")->setCurrentWidget(window.Pages().Page(2));
+        QPlainTextEdit* memo = window.Pages().Memo(2);
         memo->setPlainText(QStringLiteral("ド　レ\nミ８"));
         QTextCursor cursor = memo->textCursor();
         cursor.setPosition(2);
@@ -156,17 +156,17 @@ private slots:
         WindowFixture fixture;
         TFormMain& window = fixture.window;
         const QString typed = QStringLiteral("ミXYZ４ファ（abc）ソ［］ラ（４\nド▲▲▲▲");
-        WindowAccess::VoiceMemo(window, 1)->setPlainText(QString());
-        QTest::keyClicks(WindowAccess::VoiceMemo(window, 1), QStringLiteral("ab"));
-        WindowAccess::VoiceMemo(window, 1)->selectAll();
-        WindowAccess::VoiceMemo(window, 1)->insertPlainText(typed);
-        WindowAccess::VoiceMemo(window, 2)->setPlainText(QStringLiteral("ド ド"));
+        window.Pages().Memo(1)->setPlainText(QString());
+        QTest::keyClicks(window.Pages().Memo(1), QStringLiteral("ab"));
+        window.Pages().Memo(1)->selectAll();
+        window.Pages().Memo(1)->insertPlainText(typed);
+        window.Pages().Memo(2)->setPlainText(QStringLiteral("ド ド"));
         window.mnMakeMldClick();
-        QCOMPARE(WindowAccess::VoiceMemo(window, 1)->toPlainText(), QStringLiteral("ミ４ファ４ソ４ラ４ド▲▲▲４"));
-        WindowAccess::VoiceMemo(window, 1)->undo();
-        QCOMPARE(WindowAccess::VoiceMemo(window, 1)->toPlainText(), typed);
-        WindowAccess::VoiceMemo(window, 2)->undo();
-        QCOMPARE(WindowAccess::VoiceMemo(window, 2)->toPlainText(), QStringLiteral("ド ド"));
+        QCOMPARE(window.Pages().Memo(1)->toPlainText(), QStringLiteral("ミ４ファ４ソ４ラ４ド▲▲▲４"));
+        window.Pages().Memo(1)->undo();
+        QCOMPARE(window.Pages().Memo(1)->toPlainText(), typed);
+        window.Pages().Memo(2)->undo();
+        QCOMPARE(window.Pages().Memo(2)->toPlainText(), QStringLiteral("ド ド"));
     }
 
     void FileInfoDialog()
@@ -175,7 +175,7 @@ private slots:
         WindowAccess::FileInfo(fixture.window).copyright = "c";
         WindowAccess::SetEditState(fixture.window, EditState::Saved);
         fixture.window.mnInfoClick();  // cancelled
-        QCOMPARE(WindowAccess::State(fixture.window), EditState::Saved);
+        QCOMPARE(fixture.window.Document().State(), EditState::Saved);
         QCOMPARE(fixture.dialogs.shownFileInfo.copyright, std::string("c"));
 
         fixture.dialogs.fileInfoAccept = true;
@@ -187,7 +187,7 @@ private slots:
         QCOMPARE(WindowAccess::FileInfo(fixture.window).copyright, std::string("(C) x"));
         QVERIFY(WindowAccess::FileInfo(fixture.window).sorc);
         QCOMPARE(WindowAccess::FileInfo(fixture.window).version, std::string("0100"));
-        QCOMPARE(WindowAccess::State(fixture.window), EditState::SettingsEdited);
+        QCOMPARE(fixture.window.Document().State(), EditState::SettingsEdited);
     }
 
     void F0DataDialog()
@@ -206,7 +206,7 @@ private slots:
         fixture.window.mnF0DataClick();
         QVERIFY(fixture.store.fff0DataSet);
         QCOMPARE(fixture.store.fff0DataHex, std::string("ABC"));
-        QCOMPARE(WindowAccess::State(fixture.window), EditState::SettingsEdited);
+        QCOMPARE(fixture.window.Document().State(), EditState::SettingsEdited);
     }
 
     void MailRoundTrip()
@@ -214,7 +214,7 @@ private slots:
         WindowFixture fixture;
         TFormMain& window = fixture.window;
         window.findChild<QLineEdit*>("EditTitle")->setText(QStringLiteral("メール"));
-        WindowAccess::VoiceMemo(window, 2)->setPlainText(QStringLiteral("ソ８ラ８"));
+        window.Pages().Memo(2)->setPlainText(QStringLiteral("ソ８ラ８"));
         window.mnMakeMldClick();
         const std::string image = fixture.store.MelodyImage();
         window.mnCreateMailClick();
@@ -224,15 +224,15 @@ private slots:
         QVERIFY(mail.starts_with("--B:M\r\n"));
         QCOMPARE(fixture.boxes.Texts(Kind::Information).last(),
                  QStringLiteral("メールサイズは %1 バイトです").arg(mail.size()));
-        QCOMPARE(WindowAccess::State(window), EditState::Current);
+        QCOMPARE(window.Document().State(), EditState::Current);
 
         window.mnNewClick();  // Current: asks, answered Yes
         window.mnGetMailClick();
         QCOMPARE(fixture.store.MelodyImage(), image);
         QCOMPARE(window.findChild<QLineEdit*>("EditTitle")->text(), QStringLiteral("メール"));
-        QVERIFY(WindowAccess::VoiceMemo(window, 2)->toPlainText().startsWith(QStringLiteral("ソ８ラ８")));
+        QVERIFY(window.Pages().Memo(2)->toPlainText().startsWith(QStringLiteral("ソ８ラ８")));
         QVERIFY(!window.findChild<QAction*>("mnSave1")->isEnabled());
-        QCOMPARE(WindowAccess::State(window), EditState::Current);
+        QCOMPARE(window.Document().State(), EditState::Current);
     }
 
     // A new document never analysed once gave the marker line alone: its
@@ -262,20 +262,20 @@ private slots:
         if (hasText) {
             fixture.clipboard.text = "aGVsbG8=";
         }
-        WindowAccess::VoiceMemo(fixture.window, 1)->setPlainText("ド");
+        fixture.window.Pages().Memo(1)->setPlainText("ド");
         WindowAccess::SetEditState(fixture.window, EditState::Saved);
         fixture.window.mnGetMailClick();
         QCOMPARE(fixture.boxes.Texts(Kind::Warning), QStringList{Msgs(Msg::DataFormatAbnormal)});
-        QCOMPARE(WindowAccess::VoiceMemo(fixture.window, 1)->toPlainText(), QStringLiteral("ド"));
-        QCOMPARE(WindowAccess::State(fixture.window), EditState::Saved);
+        QCOMPARE(fixture.window.Pages().Memo(1)->toPlainText(), QStringLiteral("ド"));
+        QCOMPARE(fixture.window.Document().State(), EditState::Saved);
     }
 
     void ExportWritesEditorTexts()
     {
         WindowFixture fixture;
         TFormMain& window = fixture.window;
-        WindowAccess::VoiceMemo(window, 1)->setPlainText(QStringLiteral("ドレミ\nファソ"));
-        WindowAccess::VoiceTone(window, 2)->setEditText("5");
+        window.Pages().Memo(1)->setPlainText(QStringLiteral("ドレミ\nファソ"));
+        window.Pages().Tone(2)->setEditText("5");
         WindowAccess::FileInfo(window).date = "20240101";
         WindowAccess::SetEditState(window, EditState::Saved);
         fixture.fileDialogs.saveAnswers = {fixture.PathOf("song.TML")};
@@ -284,11 +284,11 @@ private slots:
         QCOMPARE(fixture.fileDialogs.saveCalls.value(0).defaultSuffix, QStringLiteral("tml"));
         QVERIFY(fixture.fileDialogs.saveCalls.value(0).initialFile.isEmpty());
         const std::string written = FileBytes(fixture.PathOf("song.TML"));
-        QCOMPARE(written, MelodyTextBytes(WindowAccess::CollectEditorTexts(window), WindowAccess::FileInfo(window)));
+        QCOMPARE(written, MelodyTextBytes(window.Pages().CollectEditorTexts(), WindowAccess::FileInfo(window)));
         QVERIFY(written.find(Sjis(QStringLiteral("$1\r\n-1 - ピアノ\r\n-63\r\nドレミ\r\nファソ\r\n"))) !=
                 std::string::npos);
         QVERIFY(written.find("$2\r\n-5\r\n") != std::string::npos);
-        QCOMPARE(WindowAccess::State(window), EditState::Saved);
+        QCOMPARE(window.Document().State(), EditState::Saved);
     }
 
     // Regression: the export analysed first, so it rewrote the pages in their
@@ -298,20 +298,20 @@ private slots:
         WindowFixture fixture;
         TFormMain& window = fixture.window;
         const QString typed = QStringLiteral("ど れ　み４X");
-        WindowAccess::VoiceMemo(window, 1)->setPlainText(typed);
-        WindowAccess::VoiceVolume(window, 3)->setText(QStringLiteral("70"));  // refused by the analysis
+        window.Pages().Memo(1)->setPlainText(typed);
+        window.Pages().Volume(3)->setText(QStringLiteral("70"));  // refused by the analysis
         fixture.boxes.answers = {true};
         fixture.fileDialogs.saveAnswers = {fixture.PathOf("song.tml")};
         window.mnExportClick();
 
         QCOMPARE(fixture.boxes.Texts(Kind::Question), QStringList{Msgs(Msg::AnalysisQuestion)});
         QCOMPARE(fixture.boxes.Texts(Kind::Warning), QStringList{});
-        QCOMPARE(WindowAccess::VoiceMemo(window, 1)->toPlainText(), typed);
+        QCOMPARE(window.Pages().Memo(1)->toPlainText(), typed);
         const std::string written = FileBytes(fixture.PathOf("song.tml"));
         QVERIFY(written.find(Sjis(QStringLiteral("$1\r\n-1 - ピアノ\r\n-63\r\n") + typed + "\r\n")) != std::string::npos);
         QVERIFY(written.find("$3\r\n-1 - ") != std::string::npos);
         QVERIFY(written.find("\r\n-70\r\n") != std::string::npos);
-        QCOMPARE(WindowAccess::State(window), EditState::SettingsEdited);
+        QCOMPARE(window.Document().State(), EditState::SettingsEdited);
     }
 
     void ExportRefusesOtherExtension()
@@ -332,15 +332,15 @@ private slots:
         fixture.window.mnOptionClick();
         QCOMPARE(fixture.dialogs.aboutCalls, 1);
         QCOMPARE(fixture.dialogs.setupCalls, 1);
-        QCOMPARE(WindowAccess::State(fixture.window), EditState::Empty);
+        QCOMPARE(fixture.window.Document().State(), EditState::Empty);
     }
 
     void MenuItemsReachCommands()
     {
         WindowFixture fixture;
-        WindowAccess::VoiceMemo(fixture.window, 1)->setPlainText(QStringLiteral("ド"));
+        fixture.window.Pages().Memo(1)->setPlainText(QStringLiteral("ド"));
         fixture.window.findChild<QAction*>("mnMeloP")->trigger();
-        QCOMPARE(WindowAccess::VoiceMemo(fixture.window, 1)->toPlainText(), QStringLiteral("ド＃４"));
+        QCOMPARE(fixture.window.Pages().Memo(1)->toPlainText(), QStringLiteral("ド＃４"));
         fixture.window.findChild<QAction*>("mnContents")->trigger();
         QCOMPARE(fixture.boxes.Count(Kind::Warning), 0);
         QCOMPARE(fixture.help.shown.size(), 1);

@@ -53,9 +53,9 @@ private slots:
         TFormMain& window = fixture.window;
         window.findChild<QComboBox*>("ComboBoxTempo")->setEditText("200");
         window.findChild<QLineEdit*>("EditTitle")->setText("x");
-        WindowAccess::VoiceTone(window, 3)->setEditText("5");
-        WindowAccess::VoiceVolume(window, 2)->setText("1");
-        WindowAccess::VoiceMemo(window, 4)->setPlainText("ド");
+        window.Pages().Tone(3)->setEditText("5");
+        window.Pages().Volume(2)->setText("1");
+        window.Pages().Memo(4)->setPlainText("ド");
         window.findChild<QTabWidget*>("PageControl1")->setCurrentIndex(4);
         window.statusBar()->showMessage("x");
         WindowAccess::SetEditState(window, EditState::Saved);
@@ -66,16 +66,16 @@ private slots:
         QCOMPARE(tempo->itemText(0), QStringLiteral("35"));
         QCOMPARE(tempo->itemText(10), QStringLiteral("225"));
         QCOMPARE(tempo->currentText(), QStringLiteral("125"));
-        QCOMPARE(WindowAccess::VoiceTone(window, 3)->count(), 16);
-        QCOMPARE(WindowAccess::VoiceTone(window, 3)->itemText(15), QStringLiteral("108 - 琴"));
-        QCOMPARE(WindowAccess::VoiceTone(window, 3)->currentText(), QStringLiteral("1 - ピアノ"));
-        QCOMPARE(WindowAccess::VoiceVolume(window, 2)->text(), QStringLiteral("63"));
-        QVERIFY(WindowAccess::VoiceMemo(window, 4)->toPlainText().isEmpty());
+        QCOMPARE(window.Pages().Tone(3)->count(), 16);
+        QCOMPARE(window.Pages().Tone(3)->itemText(15), QStringLiteral("108 - 琴"));
+        QCOMPARE(window.Pages().Tone(3)->currentText(), QStringLiteral("1 - ピアノ"));
+        QCOMPARE(window.Pages().Volume(2)->text(), QStringLiteral("63"));
+        QVERIFY(window.Pages().Memo(4)->toPlainText().isEmpty());
         QVERIFY(Title(window).isEmpty());
         QCOMPARE(window.findChild<QTabWidget*>("PageControl1")->currentIndex(), 0);
         QVERIFY(window.statusBar()->currentMessage().isEmpty());
         QVERIFY(!SaveEnabled(window));
-        QCOMPARE(WindowAccess::State(window), EditState::Empty);
+        QCOMPARE(window.Document().State(), EditState::Empty);
         QVERIFY(fixture.boxes.records.isEmpty());
     }
 
@@ -85,26 +85,26 @@ private slots:
         const QString path = fixture.WriteFile("song.mld", CompiledMelody("ドレミ", "Song"));
         fixture.dialogs.mldSelectAnswer = path;
         fixture.window.mnOpen1Click();
-        QCOMPARE(WindowAccess::CurrentFileName(fixture.window), path);
+        QCOMPARE(QString::fromStdString(fixture.window.Document().CurrentFileName()), path);
         QCOMPARE(Title(fixture.window), QStringLiteral("Song"));
-        QVERIFY(!WindowAccess::VoiceMemo(fixture.window, 1)->toPlainText().isEmpty());
+        QVERIFY(!fixture.window.Pages().Memo(1)->toPlainText().isEmpty());
         QVERIFY(fixture.window.findChild<QAbstractItemView*>("ListViewSeq")->model()->rowCount() > 0);
         QVERIFY(SaveEnabled(fixture.window));
-        QCOMPARE(WindowAccess::State(fixture.window), EditState::Current);
+        QCOMPARE(fixture.window.Document().State(), EditState::Current);
     }
 
     // An Open whose file failed once reset the editor first: the work was gone.
     void OpenOfMissingFileKeepsDocument()
     {
         WindowFixture fixture;
-        WindowAccess::VoiceMemo(fixture.window, 1)->setPlainText("ド");
+        fixture.window.Pages().Memo(1)->setPlainText("ド");
         WindowAccess::SetEditState(fixture.window, EditState::Saved);
         fixture.dialogs.mldSelectAnswer = fixture.PathOf("gone.mld");
         fixture.window.mnOpen1Click();
         QCOMPARE(fixture.boxes.Count(Kind::Error), 1);
-        QCOMPARE(WindowAccess::VoiceMemo(fixture.window, 1)->toPlainText(), QStringLiteral("ド"));
-        QVERIFY(WindowAccess::CurrentFileName(fixture.window).isEmpty());
-        QCOMPARE(WindowAccess::State(fixture.window), EditState::Saved);
+        QCOMPARE(fixture.window.Pages().Memo(1)->toPlainText(), QStringLiteral("ド"));
+        QVERIFY(fixture.window.Document().CurrentFileName().empty());
+        QCOMPARE(fixture.window.Document().State(), EditState::Saved);
     }
 
     void OpenOfNonMelodyBindsNothing()
@@ -113,9 +113,9 @@ private slots:
         fixture.dialogs.mldSelectAnswer = fixture.WriteFile("text.mld", "hello");
         fixture.window.mnOpen1Click();
         QCOMPARE(fixture.boxes.Texts(Kind::Warning), QStringList{FromSjis(Msg::DataFormatAbnormal)});
-        QVERIFY(WindowAccess::CurrentFileName(fixture.window).isEmpty());
+        QVERIFY(fixture.window.Document().CurrentFileName().empty());
         QVERIFY(!SaveEnabled(fixture.window));
-        QCOMPARE(WindowAccess::State(fixture.window), EditState::Empty);
+        QCOMPARE(fixture.window.Document().State(), EditState::Empty);
     }
 
     void SaveWritesBoundFile()
@@ -128,7 +128,7 @@ private slots:
         fixture.WriteFile("song.mld", "old");
         fixture.window.mnSave1Click();
         QCOMPARE(FileBytes(path), image);
-        QCOMPARE(WindowAccess::State(fixture.window), EditState::Saved);
+        QCOMPARE(fixture.window.Document().State(), EditState::Saved);
         QVERIFY(SaveEnabled(fixture.window));
         QVERIFY(fixture.fileDialogs.saveCalls.isEmpty());
     }
@@ -140,8 +140,8 @@ private slots:
         fixture.fileDialogs.saveAnswers = {fixture.PathOf("no-such-folder/song.mld")};
         fixture.window.mnSaveAs1Click();
         QCOMPARE(fixture.boxes.Count(Kind::Error), 1);
-        QCOMPARE(WindowAccess::State(fixture.window), EditState::Current);
-        QVERIFY(WindowAccess::CurrentFileName(fixture.window).isEmpty());
+        QCOMPARE(fixture.window.Document().State(), EditState::Current);
+        QVERIFY(fixture.window.Document().CurrentFileName().empty());
     }
 
     // A dropped ".c99" enables Save with no bound file: Save asks for a name
@@ -152,17 +152,17 @@ private slots:
         const QString numeric = fixture.WriteFile("tune.c99", NumericText);
         fixture.window.FileDrop1FileDrop({numeric});
         QVERIFY(SaveEnabled(fixture.window));
-        QVERIFY(WindowAccess::CurrentFileName(fixture.window).isEmpty());
+        QVERIFY(fixture.window.Document().CurrentFileName().empty());
 
         fixture.window.mnSave1Click();
         QCOMPARE(fixture.fileDialogs.saveCalls.size(), 1);
-        QCOMPARE(WindowAccess::State(fixture.window), EditState::Current);
+        QCOMPARE(fixture.window.Document().State(), EditState::Current);
 
         fixture.fileDialogs.saveAnswers = {fixture.PathOf("named.mld")};
         fixture.window.mnSave1Click();
         QCOMPARE(FileBytes(fixture.PathOf("named.mld")), fixture.store.MelodyImage());
-        QCOMPARE(WindowAccess::CurrentFileName(fixture.window), fixture.PathOf("named.mld"));
-        QCOMPARE(WindowAccess::State(fixture.window), EditState::Saved);
+        QCOMPARE(QString::fromStdString(fixture.window.Document().CurrentFileName()), fixture.PathOf("named.mld"));
+        QCOMPARE(fixture.window.Document().State(), EditState::Saved);
     }
 
     // A dropped ".pmr" binds the pocket-melody file: Save must not replace
@@ -176,7 +176,7 @@ private slots:
         fixture.window.mnSave1Click();
         QCOMPARE(fixture.fileDialogs.saveCalls.value(0).initialFile, fixture.PathOf("tune.mld"));
         QCOMPARE(FileBytes(path), pocket);
-        QCOMPARE(WindowAccess::State(fixture.window), EditState::Current);
+        QCOMPARE(fixture.window.Document().State(), EditState::Current);
     }
 
     void SaveAsProposesNameAndBindsFile()
@@ -190,10 +190,10 @@ private slots:
         QCOMPARE(shown.initialFile, QStringLiteral("a_b!c_d(e)"));
         QCOMPARE(shown.defaultSuffix, QStringLiteral("mld"));
         QCOMPARE(shown.filter, QStringLiteral("iメロディファイル(*.mld)"));
-        QCOMPARE(WindowAccess::CurrentFileName(fixture.window), fixture.PathOf("song.MLD"));
+        QCOMPARE(QString::fromStdString(fixture.window.Document().CurrentFileName()), fixture.PathOf("song.MLD"));
         QVERIFY(QFile::exists(fixture.PathOf("song.MLD")));
         QVERIFY(SaveEnabled(fixture.window));
-        QCOMPARE(WindowAccess::State(fixture.window), EditState::Saved);
+        QCOMPARE(fixture.window.Document().State(), EditState::Saved);
 
         fixture.window.mnSaveAs1Click();
         QCOMPARE(fixture.fileDialogs.saveCalls.value(1).initialFile, fixture.PathOf("song.MLD"));
@@ -207,8 +207,8 @@ private slots:
         fixture.window.mnSaveAs1Click();
         QCOMPARE(fixture.boxes.Texts(Kind::Warning), QStringList{NotSupported()});
         QVERIFY(!QFile::exists(fixture.PathOf("song.txt")));
-        QVERIFY(WindowAccess::CurrentFileName(fixture.window).isEmpty());
-        QCOMPARE(WindowAccess::State(fixture.window), EditState::Current);
+        QVERIFY(fixture.window.Document().CurrentFileName().empty());
+        QCOMPARE(fixture.window.Document().State(), EditState::Current);
     }
 
     // A melody text file is compiled and adopted as an import, without the
@@ -227,9 +227,9 @@ private slots:
         WindowAccess::SetEditState(fixture.window, EditState::Saved);
         fixture.window.mnImportClick();
         QVERIFY(fixture.boxes.Texts(Kind::Warning).isEmpty());
-        QCOMPARE(WindowAccess::VoiceMemo(fixture.window, 1)->toPlainText(), QStringLiteral("ド４レ８"));
+        QCOMPARE(fixture.window.Pages().Memo(1)->toPlainText(), QStringLiteral("ド４レ８"));
         QCOMPARE(Title(fixture.window), QStringLiteral("Text"));
-        QCOMPARE(WindowAccess::State(fixture.window), EditState::Current);
+        QCOMPARE(fixture.window.Document().State(), EditState::Current);
         const size_t x = bytes.find('X');
         const int line = static_cast<int>(std::count(bytes.begin(), bytes.begin() + static_cast<long>(x), '\n')) + 1;
         QCOMPARE(fixture.boxes.Texts(Kind::Information),
@@ -254,15 +254,15 @@ private slots:
         const bool numeric = name.endsWith(".c99");
         const std::string bytes = numeric ? NumericText : std::string(192, '\0') + CompiledMelody("ミ", "Pocket");
         fixture.fileDialogs.openAnswers = {fixture.WriteFile(name, bytes)};
-        WindowAccess::VoiceMemo(fixture.window, 2)->setPlainText("ソ");
+        fixture.window.Pages().Memo(2)->setPlainText("ソ");
         WindowAccess::SetEditState(fixture.window, EditState::Saved);
         fixture.window.mnImportClick();
 
         QCOMPARE(fixture.boxes.Texts(Kind::Warning), QStringList{NotSupported()});
-        QCOMPARE(WindowAccess::State(fixture.window), loads ? EditState::Current : EditState::Saved);
-        QCOMPARE(WindowAccess::VoiceMemo(fixture.window, 2)->toPlainText().isEmpty(), loads);
-        QVERIFY(!WindowAccess::VoiceMemo(fixture.window, 1)->toPlainText().isEmpty() || !loads);
-        QVERIFY(WindowAccess::CurrentFileName(fixture.window).isEmpty());
+        QCOMPARE(fixture.window.Document().State(), loads ? EditState::Current : EditState::Saved);
+        QCOMPARE(fixture.window.Pages().Memo(2)->toPlainText().isEmpty(), loads);
+        QVERIFY(!fixture.window.Pages().Memo(1)->toPlainText().isEmpty() || !loads);
+        QVERIFY(fixture.window.Document().CurrentFileName().empty());
         QVERIFY(!SaveEnabled(fixture.window));
         if (loads && !numeric) {
             QCOMPARE(Title(fixture.window), QStringLiteral("Pocket"));
@@ -275,8 +275,8 @@ private slots:
         fixture.fileDialogs.openAnswers = {fixture.WriteFile("bad.c99", "72,x,0\r")};
         fixture.window.mnImportClick();
         QCOMPARE(fixture.boxes.Count(Kind::Error), 1);
-        QCOMPARE(WindowAccess::State(fixture.window), EditState::Empty);
-        QVERIFY(WindowAccess::VoiceMemo(fixture.window, 1)->toPlainText().isEmpty());
+        QCOMPARE(fixture.window.Document().State(), EditState::Empty);
+        QVERIFY(fixture.window.Pages().Memo(1)->toPlainText().isEmpty());
     }
 
     void DropByExtension_data()
@@ -306,9 +306,9 @@ private slots:
         fixture.window.FileDrop1FileDrop({path, fixture.WriteFile("second.mld", image)});
 
         QCOMPARE(fixture.boxes.Count(Kind::Warning), warnings);
-        QCOMPARE(WindowAccess::State(fixture.window), loads ? EditState::Current : EditState::Empty);
+        QCOMPARE(fixture.window.Document().State(), loads ? EditState::Current : EditState::Empty);
         QCOMPARE(SaveEnabled(fixture.window), loads);
-        QCOMPARE(WindowAccess::CurrentFileName(fixture.window), binds ? path : QString());
+        QCOMPARE(QString::fromStdString(fixture.window.Document().CurrentFileName()), binds ? path : QString());
     }
 
     // A dropped melody text file was answered "未サポートです": it is
@@ -323,16 +323,16 @@ private slots:
         texts.volumes = {"63", "63", "63", "63"};
         texts.scores = {Sjis(QStringLiteral("ド\r\nレ８")), "", "", ""};
         const QString path = fixture.WriteFile("song.TML", MelodyTextBytes(texts, MelodyFileInfo{}));
-        WindowAccess::VoiceMemo(fixture.window, 1)->setPlainText("ソ");
+        fixture.window.Pages().Memo(1)->setPlainText("ソ");
         WindowAccess::SetEditState(fixture.window, EditState::Current);
         fixture.window.FileDrop1FileDrop({path});
 
         QCOMPARE(fixture.boxes.Texts(Kind::Question), QStringList{FromSjis(Msg::LossQuestion)});
         QVERIFY(fixture.boxes.Texts(Kind::Warning).isEmpty());
-        QCOMPARE(WindowAccess::VoiceMemo(fixture.window, 1)->toPlainText(), QStringLiteral("ド４レ８"));
+        QCOMPARE(fixture.window.Pages().Memo(1)->toPlainText(), QStringLiteral("ド４レ８"));
         QCOMPARE(Title(fixture.window), QStringLiteral("Text"));
-        QCOMPARE(WindowAccess::State(fixture.window), EditState::Current);
-        QVERIFY(WindowAccess::CurrentFileName(fixture.window).isEmpty());
+        QCOMPARE(fixture.window.Document().State(), EditState::Current);
+        QVERIFY(fixture.window.Document().CurrentFileName().empty());
         QVERIFY(!SaveEnabled(fixture.window));
     }
 
@@ -358,7 +358,7 @@ private slots:
             fixture.dialogs.ringtoneBookAnswer =
                 std::vector<std::string>{Sjis(QStringLiteral("ドレミ")), Sjis(QStringLiteral("ソ\r\nラ"))};
         }
-        WindowAccess::VoiceMemo(fixture.window, 3)->setPlainText(QStringLiteral("シ"));
+        fixture.window.Pages().Memo(3)->setPlainText(QStringLiteral("シ"));
         WindowAccess::SetEditState(fixture.window, EditState::Saved);
         if (dropped) {
             fixture.window.FileDrop1FileDrop({path});
@@ -369,10 +369,10 @@ private slots:
 
         QCOMPARE(fixture.dialogs.ringtoneBookPaths, QStringList{path});
         QVERIFY(fixture.boxes.Texts(Kind::Warning).isEmpty());
-        QCOMPARE(WindowAccess::VoiceMemo(fixture.window, 1)->toPlainText(), cancelled ? QString() : QStringLiteral("ドレミ"));
-        QCOMPARE(WindowAccess::VoiceMemo(fixture.window, 2)->toPlainText(), cancelled ? QString() : QStringLiteral("ソ\nラ"));
-        QCOMPARE(WindowAccess::VoiceMemo(fixture.window, 3)->toPlainText(), QStringLiteral("シ"));
-        QCOMPARE(WindowAccess::State(fixture.window), cancelled ? EditState::Saved : EditState::ScoreEdited);
+        QCOMPARE(fixture.window.Pages().Memo(1)->toPlainText(), cancelled ? QString() : QStringLiteral("ドレミ"));
+        QCOMPARE(fixture.window.Pages().Memo(2)->toPlainText(), cancelled ? QString() : QStringLiteral("ソ\nラ"));
+        QCOMPARE(fixture.window.Pages().Memo(3)->toPlainText(), QStringLiteral("シ"));
+        QCOMPARE(fixture.window.Document().State(), cancelled ? EditState::Saved : EditState::ScoreEdited);
     }
 
     // Exit once ended the program at once, dropping unsaved work.

@@ -1,7 +1,8 @@
 // A melody of another maker with a loop in the window: play follows the
 // file's own tempo (the tempo adjustment is left at its 95 %); repeat play
 // plays the intro and the loop once, then the loop section again and again,
-// opened with the channels' state at the loop start; the roll marks the loop.
+// opened with the channels' state at the loop start (a counted loop: its
+// passes and the melody's end, again and again); the roll marks the loop.
 #include <QAction>
 #include <QStandardPaths>
 #include <QtTest>
@@ -19,8 +20,9 @@ using namespace quaverly::mfitest;
 
 namespace {
 
-// Notes every 12 ticks and a loop of slot 0 from tick 48 to 144, for ever.
-std::string LoopedFile()
+// Notes every 12 ticks and a loop of slot 0 from tick 48 to 144, for ever,
+// or counted (the times the section plays).
+std::string LoopedFile(int count = 0)
 {
     std::string notes = Tempo(0, 100) + VoiceControl(0, 0xE0, 0, 3);
     for (int i = 0; i < 16; ++i) {
@@ -29,7 +31,7 @@ std::string LoopedFile()
     return MfiWriter()
         .Info("titl", "looped")
         .Track(notes + End(12))
-        .Track(Control(48, 0xDD, 0x00) + Control(96, 0xDD, 0x01) + End())
+        .Track(Control(48, 0xDD, 0x00) + Control(96, 0xDD, 0x01 | count << 2) + End())
         .Bytes();
 }
 
@@ -79,6 +81,24 @@ private slots:
         fixture.window.mnPlayClick();
         fixture.player.Finish();
         QCOMPARE(fixture.player.calls.last(), QStringLiteral("Close"));
+    }
+
+    // A counted loop has played its passes and the melody's end: repeat
+    // plays that again from the start, not the loop section.
+    void RepeatOfACountedLoopPlaysTheWholeAgain()
+    {
+        WindowFixture fixture;
+        const std::string bytes = LoopedFile(2);
+        fixture.window.FileDrop1FileDrop({fixture.WriteFile(QStringLiteral("counted.mld"), bytes)});
+        const MfiMelody melody = ReadMfiMelody(bytes, "counted.mld");
+        Action(fixture.window, "mnRepeatPlay")->trigger();
+        fixture.window.mnPlayClick();
+        const std::string played = MfiMidiFileBytes(melody, {MfiMidiShape::Kind::Unrolled, 1});
+        QCOMPARE(fixture.player.midiBytes, played);
+        fixture.player.calls.clear();
+        fixture.player.Finish();
+        QCOMPARE(fixture.player.midiBytes, played);
+        QCOMPARE(fixture.player.calls, QStringList{QStringLiteral("Play")});
     }
 
     void TheRollMarksTheLoop()

@@ -63,9 +63,9 @@ private slots:
         next.boxes.answers = {true};
         next.window.StartUp({});
         QCOMPARE(next.boxes.Texts(Kind::Question), QStringList{FromSjis(Msg::JournalRestoreQuestion)});
-        QCOMPARE(WindowAccess::VoiceMemo(next.window, 1)->toPlainText(), FromSjis(content.texts.scores[0]));
+        QCOMPARE(next.window.Pages().Memo(1)->toPlainText(), FromSjis(content.texts.scores[0]));
         QVERIFY(next.store.MelodyImage() == content.melodyImage);
-        QCOMPARE(WindowAccess::State(next.window), EditState::ScoreEdited);
+        QCOMPARE(next.window.Document().State(), EditState::ScoreEdited);
         QVERIFY(!QFile::exists(journal));
     }
 };

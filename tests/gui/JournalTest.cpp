@@ -28,7 +28,7 @@ struct JournalFixture : WindowFixture {
     JournalFixture()
     {
         window.SetJournalFolder(PathOf("journal"));
-        WindowAccess::SetJournalDelay(window, 0);
+        window.Journal().SetDelay(0);
     }
     QString Folder() const { return PathOf("journal"); }
 };
@@ -76,11 +76,11 @@ private slots:
     void EditIsJournaledAfterAPause()
     {
         JournalFixture fixture;
-        WindowAccess::VoiceMemo(fixture.window, 3)->setPlainText("ラシド");
+        fixture.window.Pages().Memo(3)->setPlainText("ラシド");
         fixture.window.findChild<QLineEdit*>("EditTitle")->setText("Title");
-        QTRY_VERIFY(QFile::exists(WindowAccess::JournalFileName(fixture.window)));
+        QTRY_VERIFY(QFile::exists(fixture.window.Journal().FileName()));
         const JournalContent content =
-            ParseJournal(ReadWholeFile(WindowAccess::JournalFileName(fixture.window).toStdString()));
+            ParseJournal(ReadWholeFile(fixture.window.Journal().FileName().toStdString()));
         QCOMPARE(FromSjis(content.texts.scores[2]), QStringLiteral("ラシド"));
         QCOMPARE(FromSjis(content.texts.title), QStringLiteral("Title"));
         QCOMPARE(content.texts.tempo, std::string("125"));
@@ -97,21 +97,21 @@ private slots:
     {
         QFETCH(QString, ending);
         JournalFixture fixture;
-        WindowAccess::VoiceMemo(fixture.window, 1)->setPlainText("ド");
+        fixture.window.Pages().Memo(1)->setPlainText("ド");
         fixture.window.mnMakeMldClick();
-        WindowAccess::VoiceMemo(fixture.window, 1)->setPlainText("ドレ");
-        QTRY_VERIFY(QFile::exists(WindowAccess::JournalFileName(fixture.window)));
+        fixture.window.Pages().Memo(1)->setPlainText("ドレ");
+        QTRY_VERIFY(QFile::exists(fixture.window.Journal().FileName()));
         if (ending == "save") {
             fixture.window.mnMakeMldClick();
             fixture.fileDialogs.saveAnswers = {fixture.PathOf("song.mld")};
             fixture.window.mnSave1Click();
-            QVERIFY(!QFile::exists(WindowAccess::JournalFileName(fixture.window)));
+            QVERIFY(!QFile::exists(fixture.window.Journal().FileName()));
         } else if (ending == "new") {
             fixture.window.mnNewClick();
-            QTRY_VERIFY(!QFile::exists(WindowAccess::JournalFileName(fixture.window)));
+            QTRY_VERIFY(!QFile::exists(fixture.window.Journal().FileName()));
         } else {
             QVERIFY(fixture.window.close());
-            QVERIFY(!QFile::exists(WindowAccess::JournalFileName(fixture.window)));
+            QVERIFY(!QFile::exists(fixture.window.Journal().FileName()));
         }
     }
 
@@ -126,20 +126,20 @@ private slots:
         TFormMain& window = fixture.window;
         QCOMPARE(window.findChild<QComboBox*>("ComboBoxTempo")->currentText(), QStringLiteral("145"));
         QCOMPARE(window.findChild<QLineEdit*>("EditTitle")->text(), QStringLiteral("かえる"));
-        QCOMPARE(WindowAccess::VoiceTone(window, 1)->currentText(), QStringLiteral("25 - ギター"));
-        QCOMPARE(WindowAccess::VoiceVolume(window, 4)->text(), QStringLiteral("40"));
-        QCOMPARE(WindowAccess::VoiceMemo(window, 1)->toPlainText(), QStringLiteral("ドレミ\nファ"));
-        QCOMPARE(WindowAccess::VoiceMemo(window, 3)->toPlainText(), QStringLiteral("ソ"));
+        QCOMPARE(window.Pages().Tone(1)->currentText(), QStringLiteral("25 - ギター"));
+        QCOMPARE(window.Pages().Volume(4)->text(), QStringLiteral("40"));
+        QCOMPARE(window.Pages().Memo(1)->toPlainText(), QStringLiteral("ドレミ\nファ"));
+        QCOMPARE(window.Pages().Memo(3)->toPlainText(), QStringLiteral("ソ"));
         QCOMPARE(WindowAccess::FileInfo(window).copyright, content.info.copyright);
         QVERIFY(fixture.store.fff0DataSet);
         QCOMPARE(fixture.store.fff0DataHex, std::string("0102"));
         QVERIFY(fixture.store.MelodyImage() == content.melodyImage);
-        QCOMPARE(WindowAccess::CurrentFileName(window), QString::fromUtf8(content.boundFile));
+        QCOMPARE(QString::fromStdString(window.Document().CurrentFileName()), QString::fromUtf8(content.boundFile));
         QVERIFY(window.findChild<QAction*>("mnSave1")->isEnabled());
-        QCOMPARE(WindowAccess::State(window), EditState::ScoreEdited);
+        QCOMPARE(window.Document().State(), EditState::ScoreEdited);
         // This session holds the journal now, until the next save.
         QVERIFY(!QFile::exists(old));
-        QVERIFY(QFile::exists(WindowAccess::JournalFileName(window)));
+        QVERIFY(QFile::exists(window.Journal().FileName()));
     }
 
     void RestoreNoRemovesTheJournal()
@@ -150,8 +150,8 @@ private slots:
         fixture.window.StartUp({});
         QCOMPARE(fixture.boxes.Count(Kind::Question), 1);
         QVERIFY(!QFile::exists(old));
-        QCOMPARE(WindowAccess::State(fixture.window), EditState::Empty);
-        QVERIFY(WindowAccess::VoiceMemo(fixture.window, 1)->toPlainText().isEmpty());
+        QCOMPARE(fixture.window.Document().State(), EditState::Empty);
+        QVERIFY(fixture.window.Pages().Memo(1)->toPlainText().isEmpty());
     }
 
     // The taken journal was this session's own journal file: the journal's
@@ -188,7 +188,7 @@ private slots:
         const QStringList left = QDir(fixture.Folder()).entryList({"*.journal"}, QDir::Files);
         if (restore) {
             // Journaled under this session before the taken one was given up.
-            QCOMPARE(left, QStringList{QFileInfo(WindowAccess::JournalFileName(fixture.window)).fileName()});
+            QCOMPARE(left, QStringList{QFileInfo(fixture.window.Journal().FileName()).fileName()});
         } else {
             QVERIFY(left.isEmpty());
         }
@@ -205,7 +205,7 @@ private slots:
         fixture.boxes.answers = {true};
         fixture.window.StartUp({});
         QCOMPARE(fixture.boxes.Texts(Kind::Question), QStringList{FromSjis(Msg::JournalRestoreQuestion)});
-        QCOMPARE(WindowAccess::VoiceMemo(fixture.window, 3)->toPlainText(), QStringLiteral("ソ"));
+        QCOMPARE(fixture.window.Pages().Memo(3)->toPlainText(), QStringLiteral("ソ"));
         QVERIFY(!QFile::exists(taken));
     }
 
@@ -222,7 +222,7 @@ private slots:
         QVERIFY(!QFile::exists(old));
         const QStringList aside = QDir(fixture.Folder()).entryList({"*.damaged-*"});
         QCOMPARE(aside.size(), 1);
-        QCOMPARE(WindowAccess::State(fixture.window), EditState::Empty);
+        QCOMPARE(fixture.window.Document().State(), EditState::Empty);
     }
 
     void JournalOfARunningWindowIsNotClaimed()

@@ -36,16 +36,16 @@ private slots:
         QFETCH(QString, typed);
         QFETCH(QString, expected);
         WindowFixture fixture;
-        QPlainTextEdit* memo = WindowAccess::VoiceMemo(fixture.window, voice);
+        QPlainTextEdit* memo = fixture.window.Pages().Memo(voice);
         QTest::keyClicks(memo, typed);
         QCOMPARE(memo->toPlainText(), expected);
-        QCOMPARE(WindowAccess::State(fixture.window), EditState::ScoreEdited);
+        QCOMPARE(fixture.window.Document().State(), EditState::ScoreEdited);
     }
 
     void ReplacesSelection()
     {
         WindowFixture fixture;
-        QPlainTextEdit* memo = WindowAccess::VoiceMemo(fixture.window, 1);
+        QPlainTextEdit* memo = fixture.window.Pages().Memo(1);
         memo->setPlainText(QStringLiteral("ドレミ"));
         QTextCursor cursor = memo->textCursor();
         cursor.setPosition(1);
@@ -60,7 +60,7 @@ private slots:
     void CommandKeysAreNotMapped()
     {
         WindowFixture fixture;
-        QPlainTextEdit* memo = WindowAccess::VoiceMemo(fixture.window, 1);
+        QPlainTextEdit* memo = fixture.window.Pages().Memo(1);
         memo->setPlainText(QStringLiteral("ab"));
         QTest::keyClick(memo, Qt::Key_A, Qt::ControlModifier);  // select all
         QCOMPARE(memo->toPlainText(), QStringLiteral("ab"));
@@ -71,8 +71,8 @@ private slots:
     {
         WindowFixture fixture;
         fixture.window.StartUp({"/D"});
-        QTest::keyClicks(WindowAccess::VoiceMemo(fixture.window, 1), "c0aF");
-        QCOMPARE(WindowAccess::VoiceMemo(fixture.window, 1)->toPlainText(), QStringLiteral("c0aF"));
+        QTest::keyClicks(fixture.window.Pages().Memo(1), "c0aF");
+        QCOMPARE(fixture.window.Pages().Memo(1)->toPlainText(), QStringLiteral("c0aF"));
     }
 
     void OnlyVoicePagesAreMapped()

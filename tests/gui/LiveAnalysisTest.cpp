@@ -51,10 +51,10 @@ private slots:
         WindowAccess::Live(window).RunNow();
         QVERIFY(Rows(window).isEmpty());
         auto* pages = window.findChild<QTabWidget*>("PageControl1");
-        const QString secondTitle = pages->tabText(pages->indexOf(WindowAccess::VoicePage(window, 2)));
+        const QString secondTitle = pages->tabText(pages->indexOf(window.Pages().Page(2)));
 
-        WindowAccess::VoiceMemo(window, 2)->insertPlainText(QStringLiteral("ドX"));
-        WindowAccess::VoiceMemo(window, 2)->insertPlainText(QStringLiteral("\nｱﾚ（ａ）"));
+        window.Pages().Memo(2)->insertPlainText(QStringLiteral("ドX"));
+        window.Pages().Memo(2)->insertPlainText(QStringLiteral("\nｱﾚ（ａ）"));
         QVERIFY(WindowAccess::Live(window).Pending());
         QVERIFY(Rows(window).isEmpty());  // nothing before the pause
         QTRY_VERIFY_WITH_TIMEOUT(!WindowAccess::Live(window).Pending(), 2000);
@@ -62,27 +62,27 @@ private slots:
         QCOMPARE(Rows(window), (QStringList{QStringLiteral("第2音 1行2列: 「X」は意味のない文字なので飛ばしました"),
                                             QStringLiteral("第2音 2行1列: 「ｱ」は意味のない文字なので飛ばしました"),
                                             QStringLiteral("第2音 2行3列: 「（ａ）」は長さ・ゲートの指定として読めないので飛ばしました")}));
-        QCOMPARE(pages->tabText(pages->indexOf(WindowAccess::VoicePage(window, 2))),
+        QCOMPARE(pages->tabText(pages->indexOf(window.Pages().Page(2))),
                  secondTitle + QStringLiteral(" (3)"));
-        const QList<QTextEdit::ExtraSelection> marks = WindowAccess::VoiceMemo(window, 2)->extraSelections();
+        const QList<QTextEdit::ExtraSelection> marks = window.Pages().Memo(2)->extraSelections();
         QCOMPARE(marks.size(), 3);
         QCOMPARE(marks[2].cursor.selectedText(), QStringLiteral("（ａ）"));
         QCOMPARE(marks[2].format.underlineStyle(), QTextCharFormat::WaveUnderline);
         // QUAVERLY_SCREENSHOT=path keeps a picture of the window at this point (for the documents).
         if (const QByteArray path = qgetenv("QUAVERLY_SCREENSHOT"); !path.isEmpty()) {
-            pages->setCurrentWidget(WindowAccess::VoicePage(window, 2));
+            pages->setCurrentWidget(window.Pages().Page(2));
             window.resize(760, 560);
             window.grab().save(QString::fromLocal8Bit(path));
         }
         QVERIFY(marks[2].format.toolTip().contains(QStringLiteral("「（ａ）」")));
-        QVERIFY(WindowAccess::VoiceMemo(window, 1)->extraSelections().isEmpty());
+        QVERIFY(window.Pages().Memo(1)->extraSelections().isEmpty());
 
         // Mending the page clears its marks and its count.
-        WindowAccess::VoiceMemo(window, 2)->setPlainText(QStringLiteral("ド"));
+        window.Pages().Memo(2)->setPlainText(QStringLiteral("ド"));
         WindowAccess::Live(window).RunNow();
         QVERIFY(Rows(window).isEmpty());
-        QVERIFY(WindowAccess::VoiceMemo(window, 2)->extraSelections().isEmpty());
-        QCOMPARE(pages->tabText(pages->indexOf(WindowAccess::VoicePage(window, 2))), secondTitle);
+        QVERIFY(window.Pages().Memo(2)->extraSelections().isEmpty());
+        QCOMPARE(pages->tabText(pages->indexOf(window.Pages().Page(2))), secondTitle);
     }
 
     // A key typed into a long page converts and measures no page on the
@@ -96,30 +96,30 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         const QString line = QStringLiteral("ドレミファソラシ▲ド").repeated(40) + QLatin1Char('\n');
         for (int voice = 1; voice <= VoiceCount; ++voice) {
-            WindowAccess::VoiceMemo(window, voice)->setPlainText(line.repeated(50));
+            window.Pages().Memo(voice)->setPlainText(line.repeated(50));
         }
         WindowAccess::Live(window).SetPause(60000);  // no check until asked for
         WindowAccess::Live(window).RunNow();
-        QPlainTextEdit* memo = WindowAccess::VoiceMemo(window, 1);
+        QPlainTextEdit* memo = window.Pages().Memo(1);
         memo->setFocus();
         QTextCursor cursor = memo->textCursor();
         cursor.setPosition(static_cast<int>(line.size()) * 25);
         memo->setTextCursor(cursor);
         QApplication::processEvents();
         const int notes = static_cast<int>(WindowAccess::PianoRoll(window)->Model().Notes(0).size());
-        const auto before = WindowAccess::PageWorkDone(window);
+        const auto before = window.Pages().WorkDone();
 
         for (Qt::Key key : {Qt::Key_C, Qt::Key_D, Qt::Key_E, Qt::Key_Right, Qt::Key_G, Qt::Key_Backspace, Qt::Key_A}) {
             QTest::keyClick(memo, key);
             QApplication::processEvents();
-            QCOMPARE(WindowAccess::PageWorkDone(window).conversions, before.conversions);
-            QCOMPARE(WindowAccess::PageWorkDone(window).measures, before.measures);
+            QCOMPARE(window.Pages().WorkDone().conversions, before.conversions);
+            QCOMPARE(window.Pages().WorkDone().measures, before.measures);
         }
         QCOMPARE(memo->toPlainText().count(QStringLiteral("ド")), 2 * 40 * 50 + 1);
 
         WindowAccess::Live(window).RunNow();
-        QCOMPARE(WindowAccess::PageWorkDone(window).conversions, before.conversions + 1);
-        QCOMPARE(WindowAccess::PageWorkDone(window).measures, before.measures + 1);
+        QCOMPARE(window.Pages().WorkDone().conversions, before.conversions + 1);
+        QCOMPARE(window.Pages().WorkDone().measures, before.measures + 1);
         QCOMPARE(static_cast<int>(WindowAccess::PianoRoll(window)->Model().Notes(0).size()), notes + 4);
         QVERIFY(WindowAccess::PianoRoll(window)->CursorNote().IsSet());
     }
@@ -130,15 +130,15 @@ private slots:
     {
         WindowFixture fixture;
         TFormMain& window = fixture.window;
-        WindowAccess::VoiceMemo(window, 1)->setPlainText(QString::fromUtf8("€Xド\xF0\x9F\x8E\xB5Y"));
+        window.Pages().Memo(1)->setPlainText(QString::fromUtf8("€Xド\xF0\x9F\x8E\xB5Y"));
         WindowAccess::Live(window).RunNow();
-        const QList<QTextEdit::ExtraSelection> marks = WindowAccess::VoiceMemo(window, 1)->extraSelections();
+        const QList<QTextEdit::ExtraSelection> marks = window.Pages().Memo(1)->extraSelections();
         QCOMPARE(marks.size(), 2);
         QCOMPARE(marks[0].cursor.selectedText(), QStringLiteral("€X"));
         QCOMPARE(marks[1].cursor.selectedText(), QString::fromUtf8("\xF0\x9F\x8E\xB5Y"));
-        QCOMPARE(WindowAccess::PageByteOfPosition(window, 1, 2), 2);  // ド
-        QCOMPARE(WindowAccess::PageByteOfPosition(window, 1, 5), 5);  // Y
-        QCOMPARE(WindowAccess::PageByteOfPosition(window, 1, 6), 6);  // the end
+        QCOMPARE(window.Pages().ByteOfPosition(1, 2), 2);  // ド
+        QCOMPARE(window.Pages().ByteOfPosition(1, 5), 5);  // Y
+        QCOMPARE(window.Pages().ByteOfPosition(1, 6), 6);  // the end
     }
 
     void ChoosingARowSelectsItsCharacters()
@@ -146,9 +146,9 @@ private slots:
         WindowFixture fixture;
         TFormMain& window = fixture.window;
         auto* pages = window.findChild<QTabWidget*>("PageControl1");
-        WindowAccess::VoiceMemo(window, 3)->setPlainText(QStringLiteral("ド\n　ミ▲▲▲▲ Z"));
+        window.Pages().Memo(3)->setPlainText(QStringLiteral("ド\n　ミ▲▲▲▲ Z"));
         WindowAccess::Live(window).RunNow();
-        pages->setCurrentWidget(WindowAccess::VoicePage(window, 1));
+        pages->setCurrentWidget(window.Pages().Page(1));
         QCOMPARE(List(window)->count(), 2);
         struct Choice {
             int row;
@@ -156,8 +156,8 @@ private slots:
         };
         for (const Choice& choice : {Choice{0, QStringLiteral("ミ▲▲▲▲")}, Choice{1, QStringLiteral("Z")}}) {
             WindowAccess::Diagnostics(window).Choose(choice.row);
-            QCOMPARE(pages->currentWidget(), WindowAccess::VoicePage(window, 3));
-            QCOMPARE(WindowAccess::VoiceMemo(window, 3)->textCursor().selectedText(), choice.selected);
+            QCOMPARE(pages->currentWidget(), window.Pages().Page(3));
+            QCOMPARE(window.Pages().Memo(3)->textCursor().selectedText(), choice.selected);
         }
     }
 
@@ -166,8 +166,8 @@ private slots:
         WindowFixture fixture;
         TFormMain& window = fixture.window;
         auto* meter = window.findChild<QLabel*>("LabelMeter");
-        WindowAccess::VoiceMemo(window, 1)->setPlainText(QStringLiteral("ド４レ４ミ４ファ４"));  // four quarters
-        WindowAccess::VoiceMemo(window, 2)->setPlainText(QStringLiteral("ド２"));
+        window.Pages().Memo(1)->setPlainText(QStringLiteral("ド４レ４ミ４ファ４"));  // four quarters
+        window.Pages().Memo(2)->setPlainText(QStringLiteral("ド２"));
         window.findChild<QComboBox*>("ComboBoxTempo")->setEditText(QStringLiteral("60"));
         WindowAccess::Live(window).RunNow();
         const PageCheckResult& result = WindowAccess::Live(window).LastResult();
@@ -178,7 +178,7 @@ private slots:
         QCOMPARE(result.sequence.size(), 7u);  // five notes and two end events
         QVERIFY(!meter->text().contains(QStringLiteral("断られます")));
 
-        WindowAccess::VoiceVolume(window, 3)->setText(QStringLiteral("70"));
+        window.Pages().Volume(3)->setText(QStringLiteral("70"));
         WindowAccess::Live(window).RunNow();
         QVERIFY(meter->text().contains(QStringLiteral("断られます")));
         QCOMPARE(Rows(window).value(0), QStringLiteral("第3音: 音量は 0～63 で指定してください"));
@@ -192,7 +192,7 @@ private slots:
         WindowFixture fixture;
         TFormMain& window = fixture.window;
         auto* meter = window.findChild<QLabel*>("LabelMeter");
-        WindowAccess::VoiceMemo(window, 1)->setPlainText(QStringLiteral("ドレミ"));
+        window.Pages().Memo(1)->setPlainText(QStringLiteral("ドレミ"));
         WindowAccess::Live(window).RunNow();
         const int before = WindowAccess::Live(window).LastResult().imageBytes;
 
@@ -260,7 +260,7 @@ private slots:
         WindowFixture fixture;
         TFormMain& window = fixture.window;
         auto* meter = window.findChild<QLabel*>("LabelMeter");
-        WindowAccess::VoiceMemo(window, 1)->setPlainText(QStringLiteral("ド４").repeated(60));
+        window.Pages().Memo(1)->setPlainText(QStringLiteral("ド４").repeated(60));
         window.findChild<QComboBox*>("ComboBoxTempo")->setEditText(QStringLiteral("60"));
         fixture.dialogs.editTempo = QStringLiteral("95");
         WindowAccess::Live(window).RunNow();
@@ -297,7 +297,7 @@ private slots:
         QFETCH(QString, row);
         WindowFixture fixture;
         TFormMain& window = fixture.window;
-        WindowAccess::VoiceMemo(window, 1)->setPlainText(QStringLiteral("ドX"));
+        window.Pages().Memo(1)->setPlainText(QStringLiteral("ドX"));
         if (auto* box = window.findChild<QComboBox*>(control)) {
             box->setEditText(text);
         } else {
@@ -315,13 +315,13 @@ private slots:
     {
         WindowFixture fixture;
         TFormMain& window = fixture.window;
-        WindowAccess::VoiceMemo(window, 1)->setPlainText(QStringLiteral("Xド").repeated(1003));
+        window.Pages().Memo(1)->setPlainText(QStringLiteral("Xド").repeated(1003));
         WindowAccess::Live(window).RunNow();
         const QStringList rows = Rows(window);
         QCOMPARE(rows.size(), 1001);
         QCOMPARE(rows.last(), QStringLiteral("第1音 ほか 3 件"));
         auto* pages = window.findChild<QTabWidget*>("PageControl1");
-        QVERIFY(pages->tabText(pages->indexOf(WindowAccess::VoicePage(window, 1))).endsWith(QStringLiteral(" (1003)")));
+        QVERIFY(pages->tabText(pages->indexOf(window.Pages().Page(1))).endsWith(QStringLiteral(" (1003)")));
     }
 
     // A check that fails on the worker thread (memory running out, anything

@@ -67,7 +67,7 @@ private slots:
         const int column = 2 + 1 + static_cast<int>(index % 76);  // after the quoting mark
         fixture.clipboard.text = PastedMail(mail);
         fixture.boxes.answers = {answer};
-        WindowAccess::VoiceMemo(fixture.window, 1)->setPlainText(QStringLiteral("ソ"));
+        fixture.window.Pages().Memo(1)->setPlainText(QStringLiteral("ソ"));
         WindowAccess::SetEditState(fixture.window, EditState::Saved);
         fixture.window.mnGetMailClick();
 
@@ -82,8 +82,8 @@ private slots:
         if (answer) {
             QVERIFY(fixture.store.MelodyImage() == ReadMailText(mail));
         } else {
-            QCOMPARE(WindowAccess::VoiceMemo(fixture.window, 1)->toPlainText(), QStringLiteral("ソ"));
-            QCOMPARE(WindowAccess::State(fixture.window), EditState::Saved);
+            QCOMPARE(fixture.window.Pages().Memo(1)->toPlainText(), QStringLiteral("ソ"));
+            QCOMPARE(fixture.window.Document().State(), EditState::Saved);
         }
     }
 };

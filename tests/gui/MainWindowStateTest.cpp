@@ -76,10 +76,10 @@ std::optional<bool> WentOn(const WindowFixture& fixture, Command command, bool c
 {
     switch (command) {
         case Command::New:
-            return WindowAccess::VoiceMemo(fixture.window, 1)->toPlainText().isEmpty();
+            return fixture.window.Pages().Memo(1)->toPlainText().isEmpty();
         case Command::GetMail:
         case Command::Drop:
-            return WindowAccess::VoiceMemo(fixture.window, 1)->toPlainText() != QStringLiteral("ドレミ");
+            return fixture.window.Pages().Memo(1)->toPlainText() != QStringLiteral("ドレミ");
         case Command::Open:
             return fixture.dialogs.mldSelectCalls == 1;
         case Command::Import:
@@ -145,7 +145,7 @@ private slots:
         QFETCH(EditState, state);
         QFETCH(QString, question);
         WindowFixture fixture;
-        WindowAccess::VoiceMemo(fixture.window, 1)->setPlainText(QStringLiteral("ドレミ"));
+        fixture.window.Pages().Memo(1)->setPlainText(QStringLiteral("ドレミ"));
         WindowAccess::SetEditState(fixture.window, state);
         fixture.boxes.defaultAnswer = false;
 
@@ -159,7 +159,7 @@ private slots:
             QVERIFY(wentOn.value_or(true));
         } else {
             QCOMPARE(asked, QStringList{question});
-            QCOMPARE(WindowAccess::State(fixture.window), state);
+            QCOMPARE(fixture.window.Document().State(), state);
             QVERIFY(!wentOn.value_or(false));
         }
     }
@@ -185,7 +185,7 @@ private slots:
             QVERIFY(widget != nullptr);
             widget->setFocus();
             QTest::keyClicks(widget, QStringLiteral("1"));
-            QCOMPARE(WindowAccess::State(fixture.window), expected);
+            QCOMPARE(fixture.window.Document().State(), expected);
         }
     }
 
@@ -195,26 +195,26 @@ private slots:
         TFormMain& window = fixture.window;
         fixture.dialogs.mldSelectAnswer = fixture.WriteFile("a.mld", CompiledMelody("ドレミ", "A"));
         window.mnOpen1Click();
-        QCOMPARE(WindowAccess::State(window), EditState::Current);
-        WindowAccess::VoiceMemo(window, 2)->setPlainText(QStringLiteral("ソ"));
-        QCOMPARE(WindowAccess::State(window), EditState::ScoreEdited);
+        QCOMPARE(window.Document().State(), EditState::Current);
+        window.Pages().Memo(2)->setPlainText(QStringLiteral("ソ"));
+        QCOMPARE(window.Document().State(), EditState::ScoreEdited);
         window.mnMakeMldClick();
-        QCOMPARE(WindowAccess::State(window), EditState::Current);
+        QCOMPARE(window.Document().State(), EditState::Current);
         window.mnSave1Click();
-        QCOMPARE(WindowAccess::State(window), EditState::Saved);
+        QCOMPARE(window.Document().State(), EditState::Saved);
         fixture.dialogs.fileInfoAccept = true;
         window.mnInfoClick();
-        QCOMPARE(WindowAccess::State(window), EditState::SettingsEdited);
+        QCOMPARE(window.Document().State(), EditState::SettingsEdited);
         fixture.fileDialogs.saveAnswers = {fixture.PathOf("b.mld")};
         window.mnSaveAs1Click();
         // The save analysed first: the new file information is in the file.
-        QCOMPARE(WindowAccess::State(window), EditState::Saved);
+        QCOMPARE(window.Document().State(), EditState::Saved);
         QCOMPARE(ReadMelodyTitle(fixture.PathOf("b.mld").toStdString()), std::string("A"));
         fixture.dialogs.f0DataAccept = true;
         window.mnF0DataClick();
-        QCOMPARE(WindowAccess::State(window), EditState::SettingsEdited);
+        QCOMPARE(window.Document().State(), EditState::SettingsEdited);
         window.mnNewClick();
-        QCOMPARE(WindowAccess::State(window), EditState::Empty);
+        QCOMPARE(window.Document().State(), EditState::Empty);
         QCOMPARE(fixture.boxes.Count(Kind::Question), 2);  // Save As and New after the info edit
     }
 };

@@ -33,7 +33,7 @@ std::string TwoChannelFile()
 
 QString Memo(const TFormMain& window, int voice)
 {
-    return WindowAccess::VoiceMemo(window, voice)->toPlainText();
+    return window.Pages().Memo(voice)->toPlainText();
 }
 
 }  // namespace
@@ -59,8 +59,8 @@ private slots:
         QCOMPARE(Memo(window, 1), QStringLiteral("ミ４ソ４"));
         QCOMPARE(Memo(window, 2), QString());
         QCOMPARE(window.findChild<QLineEdit*>("EditTitle")->text(), QStringLiteral("Duo"));
-        QCOMPARE(WindowAccess::State(window), EditState::Current);
-        QCOMPARE(WindowAccess::CurrentFileName(window), QString());
+        QCOMPARE(window.Document().State(), EditState::Current);
+        QCOMPARE(QString::fromStdString(window.Document().CurrentFileName()), QString());
         const QStringList reports = fixture.boxes.Texts(Kind::Information);
         QCOMPARE(reports.size(), 1);
         QVERIFY(reports[0].startsWith(QStringLiteral("MIDI読み込み結果")));
@@ -76,7 +76,7 @@ private slots:
         QCOMPARE(Memo(fixture.window, 2), QStringLiteral("ミ４ソ４"));
         QCOMPARE(fixture.boxes.Count(Kind::Information), 1);
         QCOMPARE(fixture.boxes.Count(Kind::Warning), 0);
-        QCOMPARE(WindowAccess::State(fixture.window), EditState::Current);
+        QCOMPARE(fixture.window.Document().State(), EditState::Current);
     }
 
     void NothingChangesUntilTheFileIsReadAndChosen_data()
@@ -106,7 +106,7 @@ private slots:
         QFETCH(int, errors);
         WindowFixture fixture;
         TFormMain& window = fixture.window;
-        WindowAccess::VoiceMemo(window, 1)->setPlainText(QStringLiteral("ドレミ"));
+        window.Pages().Memo(1)->setPlainText(QStringLiteral("ドレミ"));
         window.findChild<QLineEdit*>("EditTitle")->setText(QStringLiteral("Mine"));
         fixture.store.MelodyImage() = "previous image";
         WindowAccess::SetEditState(window, EditState::ScoreEdited);
@@ -118,7 +118,7 @@ private slots:
         QCOMPARE(Memo(window, 1), QStringLiteral("ドレミ"));
         QCOMPARE(window.findChild<QLineEdit*>("EditTitle")->text(), QStringLiteral("Mine"));
         QCOMPARE(fixture.store.MelodyImage(), std::string("previous image"));
-        QCOMPARE(WindowAccess::State(window), EditState::ScoreEdited);
+        QCOMPARE(window.Document().State(), EditState::ScoreEdited);
         QCOMPARE(fixture.boxes.Count(Kind::Error), errors);
         if (errors > 0) {
             QVERIFY(fixture.boxes.Texts(Kind::Error)[0].startsWith(FromSjis(Msg::MidiFileMalformed)));

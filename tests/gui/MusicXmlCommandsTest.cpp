@@ -31,7 +31,7 @@ const std::string TwoParts = R"(<?xml version="1.0" encoding="UTF-8"?>
 <note><pitch><step>C</step><octave>3</octave></pitch><duration>2</duration></note></measure></part>
 </score-partwise>)";
 
-QString Memo(const TFormMain& window, int voice) { return WindowAccess::VoiceMemo(window, voice)->toPlainText(); }
+QString Memo(const TFormMain& window, int voice) { return window.Pages().Memo(voice)->toPlainText(); }
 
 QByteArray ReadAll(const QString& path)
 {
@@ -61,8 +61,8 @@ private slots:
         TFormMain& window = fixture.window;
         QVERIFY(window.findChild<QAction*>("mnExportMusicXml") != nullptr);
         window.findChild<QLineEdit*>("EditTitle")->setText(QStringLiteral("歌"));
-        WindowAccess::VoiceMemo(window, 1)->setPlainText(QStringLiteral("ド４ミ８．＊ソ（100）"));
-        WindowAccess::VoiceMemo(window, 3)->setPlainText(QStringLiteral("ラ▼２"));
+        window.Pages().Memo(1)->setPlainText(QStringLiteral("ド４ミ８．＊ソ（100）"));
+        window.Pages().Memo(3)->setPlainText(QStringLiteral("ラ▼２"));
         fixture.boxes.answers = {true};  // 音譜解析を行っていません。いいですか？
         const QString path = fixture.PathOf(name);
         fixture.fileDialogs.saveAnswers = {path};
@@ -97,8 +97,8 @@ private slots:
         QCOMPARE(Memo(window, 1), QStringLiteral("ド４レ４ミ２"));
         QCOMPARE(Memo(window, 2), QStringLiteral("ド▼▼２●２"));
         QCOMPARE(window.findChild<QLineEdit*>("EditTitle")->text(), QStringLiteral("二重奏"));
-        QCOMPARE(WindowAccess::State(window), EditState::Current);
-        QCOMPARE(WindowAccess::CurrentFileName(window), QString());
+        QCOMPARE(window.Document().State(), EditState::Current);
+        QCOMPARE(QString::fromStdString(window.Document().CurrentFileName()), QString());
         const QStringList reports = fixture.boxes.Texts(Kind::Information);
         QCOMPARE(reports.size(), 1);
         // Headed as what it reports, not as a MIDI file read.
@@ -111,7 +111,7 @@ private slots:
     {
         WindowFixture fixture;
         TFormMain& window = fixture.window;
-        WindowAccess::VoiceMemo(window, 1)->setPlainText(QStringLiteral("ドレミ"));
+        window.Pages().Memo(1)->setPlainText(QStringLiteral("ドレミ"));
         std::string broken = TwoParts;
         broken.replace(broken.find("<duration>4</duration>"), 22, "<duration>four</duration>");
         window.FileDrop1FileDrop({fixture.WriteFile("bad.mxl", broken)});

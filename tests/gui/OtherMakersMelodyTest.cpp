@@ -90,17 +90,17 @@ private slots:
         } else {
             fixture.window.StartUp({path});
         }
-        QVERIFY(WindowAccess::ForeignMelody(fixture.window) != nullptr);
-        QCOMPARE(WindowAccess::ForeignFileName(fixture.window), path);
+        QVERIFY(fixture.window.Document().Foreign() != nullptr);
+        QCOMPARE(QFile::decodeName(QByteArray::fromStdString(fixture.window.Document().ForeignPath())), path);
         // No channel choice and no report: nothing was folded.
         QCOMPARE(fixture.dialogs.shownMidiSurveys.size(), size_t{0});
         QCOMPARE(fixture.boxes.records.size(), 0);
         for (int voice = 1; voice <= VoiceCount; ++voice) {
-            QPlainTextEdit* memo = WindowAccess::VoiceMemo(fixture.window, voice);
+            QPlainTextEdit* memo = fixture.window.Pages().Memo(voice);
             QVERIFY(memo->toPlainText().isEmpty());
             QVERIFY(memo->isReadOnly());
             QCOMPARE(memo->placeholderText(), ForeignLine());
-            QVERIFY(!WindowAccess::VoiceTone(fixture.window, voice)->isEnabled());
+            QVERIFY(!fixture.window.Pages().Tone(voice)->isEnabled());
         }
         QCOMPARE(fixture.window.findChild<QLineEdit*>("EditTitle")->text(), QStringLiteral("Every"));
         // The meter of the pages would measure the empty pages, not this melody.
@@ -108,18 +108,18 @@ private slots:
         QVERIFY(fixture.window.windowTitle().startsWith(QStringLiteral("ring.mld")));
         QVERIFY(!fixture.window.isWindowModified());
         // Bound to no file: nothing can be saved to it by accident.
-        QCOMPARE(WindowAccess::CurrentFileName(fixture.window), QString());
-        QCOMPARE(WindowAccess::State(fixture.window), EditState::Current);
+        QCOMPARE(QString::fromStdString(fixture.window.Document().CurrentFileName()), QString());
+        QCOMPARE(fixture.window.Document().State(), EditState::Current);
     }
 
     void ReadOnlyPagesTakeNoTyping()
     {
         ShownForeign shown;
-        QPlainTextEdit* memo = WindowAccess::VoiceMemo(shown.fixture.window, 1);
+        QPlainTextEdit* memo = shown.fixture.window.Pages().Memo(1);
         memo->setFocus();
         QTest::keyClicks(memo, QStringLiteral("cde"));
         QVERIFY(memo->toPlainText().isEmpty());
-        QVERIFY(WindowAccess::ForeignMelody(shown.fixture.window) != nullptr);
+        QVERIFY(shown.fixture.window.Document().Foreign() != nullptr);
     }
 
     void RollShowsEveryChannelInItsColour()
@@ -243,7 +243,7 @@ private slots:
         // Reached some other way, the command says why and changes nothing.
         QMetaObject::invokeMethod(&shown.fixture.window, (item + QStringLiteral("Click")).toLatin1().constData());
         QCOMPARE(shown.fixture.boxes.Texts(Kind::Information), QStringList{FromSjis(Msg::MfiViewOnly)});
-        QVERIFY(WindowAccess::ForeignMelody(shown.fixture.window) != nullptr);
+        QVERIFY(shown.fixture.window.Document().Foreign() != nullptr);
         QCOMPARE(shown.fixture.clipboard.text, std::optional<std::string>());
         QCOMPARE(shown.fixture.fileDialogs.saveCalls.size(), 0);
     }
@@ -252,15 +252,15 @@ private slots:
     {
         ShownForeign shown;
         for (int voice = 1; voice <= VoiceCount; ++voice) {
-            QVERIFY(!WindowAccess::VoicePlayItem(shown.fixture.window, voice)->isEnabled());
+            QVERIFY(!shown.fixture.window.Pages().PlayItem(voice)->isEnabled());
         }
         QVERIFY(!shown.Item("mnPlayFromCursor")->isEnabled());
         QVERIFY(shown.Item("mnImportForEditing")->isEnabled());
         shown.fixture.window.mnNewClick();
         for (int voice = 1; voice <= VoiceCount; ++voice) {
-            QVERIFY(WindowAccess::VoicePlayItem(shown.fixture.window, voice)->isEnabled());
-            QVERIFY(!WindowAccess::VoiceMemo(shown.fixture.window, voice)->isReadOnly());
-            QVERIFY(WindowAccess::VoiceMemo(shown.fixture.window, voice)->placeholderText().isEmpty());
+            QVERIFY(shown.fixture.window.Pages().PlayItem(voice)->isEnabled());
+            QVERIFY(!shown.fixture.window.Pages().Memo(voice)->isReadOnly());
+            QVERIFY(shown.fixture.window.Pages().Memo(voice)->placeholderText().isEmpty());
         }
         QVERIFY(shown.Item("mnMakeMld")->isEnabled());
         QVERIFY(!shown.Item("mnImportForEditing")->isEnabled());
@@ -278,14 +278,14 @@ private slots:
         shown.Item("mnImportForEditing")->trigger();
 
         QCOMPARE(fixture.dialogs.shownMidiSurveys.size(), size_t{1});
-        QVERIFY(WindowAccess::ForeignMelody(fixture.window) == nullptr);
-        QVERIFY(!WindowAccess::VoiceMemo(fixture.window, 1)->toPlainText().isEmpty());
-        QVERIFY(!WindowAccess::VoiceMemo(fixture.window, 2)->toPlainText().isEmpty());
-        QVERIFY(!WindowAccess::VoiceMemo(fixture.window, 1)->isReadOnly());
+        QVERIFY(fixture.window.Document().Foreign() == nullptr);
+        QVERIFY(!fixture.window.Pages().Memo(1)->toPlainText().isEmpty());
+        QVERIFY(!fixture.window.Pages().Memo(2)->toPlainText().isEmpty());
+        QVERIFY(!fixture.window.Pages().Memo(1)->isReadOnly());
         QCOMPARE(fixture.window.findChild<QLineEdit*>("EditTitle")->text(), QStringLiteral("Every"));
         // Bound to no file: the next Save asks for a name.
-        QCOMPARE(WindowAccess::CurrentFileName(fixture.window), QString());
-        QCOMPARE(WindowAccess::State(fixture.window), EditState::Current);
+        QCOMPARE(QString::fromStdString(fixture.window.Document().CurrentFileName()), QString());
+        QCOMPARE(fixture.window.Document().State(), EditState::Current);
         QVERIFY(fixture.store.IsMelodyImage());
         QVERIFY(!IsForeignMelodyImage(fixture.store.MelodyImage()));
         const QStringList reports = fixture.boxes.Texts(Kind::Information);
@@ -305,7 +305,7 @@ private slots:
     {
         ShownForeign shown;
         TFormMain& window = shown.fixture.window;
-        const MfiMelody& melody = *WindowAccess::ForeignMelody(window);
+        const MfiMelody& melody = *window.Document().Foreign();
         QCOMPARE(window.findChild<QComboBox*>("ComboBoxTempo")->currentText(),
                  QString::number(melody.tempos.front().tempo));
         int lane = 0;
@@ -319,9 +319,9 @@ private slots:
                 break;
             }
         }
-        QCOMPARE(WindowAccess::VoiceTone(window, 1)->currentText(),
+        QCOMPARE(window.Pages().Tone(1)->currentText(),
                  QString::number(program + 1) + " - " + FromSjis(ToneName(program + 1)));
-        QVERIFY(WindowAccess::VoiceTone(window, 1)->toolTip().contains(QString::number(lane + 1)));
+        QVERIFY(window.Pages().Tone(1)->toolTip().contains(QString::number(lane + 1)));
         QVERIFY(window.findChild<QLineEdit*>("EditTitle")->isReadOnly());
         QVERIFY(!window.findChild<QLineEdit*>("EditTitle")->styleSheet().isEmpty());
 
@@ -331,7 +331,7 @@ private slots:
         QVERIFY2(report.contains(QStringLiteral("編集用に取り込んだ結果")) && !report.contains(QStringLiteral("MIDI読み込み結果")),
                  qPrintable(report));
         // Back to the own document: the boxes are the document's again.
-        QVERIFY(WindowAccess::VoiceTone(window, 1)->toolTip().isEmpty());
+        QVERIFY(window.Pages().Tone(1)->toolTip().isEmpty());
         QVERIFY(window.findChild<QLineEdit*>("EditTitle")->styleSheet().isEmpty());
     }
 
@@ -372,7 +372,7 @@ private slots:
         const int before = fixture.window.minimumSizeHint().width();
         fixture.window.FileDrop1FileDrop(
             {fixture.WriteFile(QStringLiteral("busy.mld"), mfitest::BusyFourTrackFile(true))});
-        QVERIFY(WindowAccess::ForeignMelody(fixture.window) != nullptr);
+        QVERIFY(fixture.window.Document().Foreign() != nullptr);
         QVERIFY(fixture.window.findChild<QToolButton*>("RollSolo16")->isVisibleTo(&fixture.window));
         QCOMPARE(fixture.window.minimumSizeHint().width(), before);
         fixture.window.mnNewClick();
@@ -384,8 +384,8 @@ private slots:
         ShownForeign shown;
         shown.fixture.dialogs.midiChannelsCancel = true;
         shown.Item("mnImportForEditing")->trigger();
-        QVERIFY(WindowAccess::ForeignMelody(shown.fixture.window) != nullptr);
-        QVERIFY(WindowAccess::VoiceMemo(shown.fixture.window, 1)->isReadOnly());
+        QVERIFY(shown.fixture.window.Document().Foreign() != nullptr);
+        QVERIFY(shown.fixture.window.Pages().Memo(1)->isReadOnly());
         QCOMPARE(shown.fixture.boxes.records.size(), 0);
     }
 
@@ -416,7 +416,7 @@ private slots:
         QCOMPARE(FileBytes(shown.path), shown.bytes);
         if (!answer) {
             QCOMPARE(fixture.fileDialogs.saveCalls.size(), 0);
-            QVERIFY(WindowAccess::ForeignMelody(fixture.window) != nullptr);
+            QVERIFY(fixture.window.Document().Foreign() != nullptr);
             QVERIFY(!QFile::exists(target));
             return;
         }
@@ -426,8 +426,8 @@ private slots:
         const std::string saved = FileBytes(target);
         QVERIFY(!saved.empty());
         QVERIFY(!IsForeignMelodyImage(saved));
-        QCOMPARE(WindowAccess::CurrentFileName(fixture.window), target);
-        QCOMPARE(WindowAccess::State(fixture.window), EditState::Saved);
+        QCOMPARE(QString::fromStdString(fixture.window.Document().CurrentFileName()), target);
+        QCOMPARE(fixture.window.Document().State(), EditState::Saved);
     }
 
     void LossQuestionComesBeforeReplacingUnsavedWork_data()
@@ -444,7 +444,7 @@ private slots:
         QFETCH(QString, how);
         QFETCH(bool, answer);
         WindowFixture fixture;
-        WindowAccess::VoiceMemo(fixture.window, 1)->setPlainText(QStringLiteral("ドレミ"));
+        fixture.window.Pages().Memo(1)->setPlainText(QStringLiteral("ドレミ"));
         WindowAccess::SetEditState(fixture.window, EditState::ScoreEdited);
         const QString path = fixture.WriteFile(QStringLiteral("ring.mld"), mfitest::EveryFeatureFile());
         fixture.boxes.answers = {answer};
@@ -455,9 +455,9 @@ private slots:
             fixture.window.mnOpen1Click();
         }
         QCOMPARE(fixture.boxes.Texts(Kind::Question), QStringList{FromSjis(Msg::LossQuestion)});
-        QCOMPARE(WindowAccess::ForeignMelody(fixture.window) != nullptr, answer);
-        QCOMPARE(WindowAccess::VoiceMemo(fixture.window, 1)->toPlainText(), answer ? QString() : QStringLiteral("ドレミ"));
-        QCOMPARE(WindowAccess::State(fixture.window), answer ? EditState::Current : EditState::ScoreEdited);
+        QCOMPARE(fixture.window.Document().Foreign() != nullptr, answer);
+        QCOMPARE(fixture.window.Pages().Memo(1)->toPlainText(), answer ? QString() : QStringLiteral("ドレミ"));
+        QCOMPARE(fixture.window.Document().State(), answer ? EditState::Current : EditState::ScoreEdited);
     }
 
     void CutShortFileIsShownAsFarAsItReads()
@@ -467,11 +467,11 @@ private slots:
         // Cut inside the first track: what comes before is shown, and a notice over the pages says where it stopped.
         const std::string cut = bytes.substr(0, bytes.find("trac") + 62);
         fixture.window.FileDrop1FileDrop({fixture.WriteFile(QStringLiteral("cut.mld"), cut)});
-        QVERIFY(WindowAccess::ForeignMelody(fixture.window) != nullptr);
-        QVERIFY(WindowAccess::ForeignMelody(fixture.window)->partial);
+        QVERIFY(fixture.window.Document().Foreign() != nullptr);
+        QVERIFY(fixture.window.Document().Foreign()->partial);
         QVERIFY(!WindowAccess::PianoRoll(fixture.window)->Model().Empty());
         QCOMPARE(fixture.window.findChild<QLabel*>("LabelNotice")->text(),
-                 FromSjis(WindowAccess::ForeignMelody(fixture.window)->partialMessage).replace("\r\n", "\n").trimmed());
+                 FromSjis(fixture.window.Document().Foreign()->partialMessage).replace("\r\n", "\n").trimmed());
     }
 
     void FileInformationShowsWhatTheFileIs()
@@ -481,7 +481,7 @@ private slots:
         QCOMPARE(shown.fixture.dialogs.foreignInfoCalls, 1);
         QCOMPARE(shown.fixture.dialogs.fileInfoCalls, 0);
         QCOMPARE(shown.fixture.dialogs.shownForeignInfo.title, std::string("Every"));
-        QCOMPARE(WindowAccess::State(shown.fixture.window), EditState::Current);
+        QCOMPARE(shown.fixture.window.Document().State(), EditState::Current);
 
         // The dialog itself: every field read-only, the facts below them.
         TFileInfoDlg dialog;

@@ -99,8 +99,8 @@ private slots:
         QFETCH(QString, volume3);
         QFETCH(QByteArray, message);
         f->window.findChild<QComboBox*>(QStringLiteral("ComboBoxTempo"))->setEditText(tempo);
-        WindowAccess::VoiceTone(f->window, 2)->setEditText(tone2);
-        WindowAccess::VoiceVolume(f->window, 3)->setText(volume3);
+        f->window.Pages().Tone(2)->setEditText(tone2);
+        f->window.Pages().Volume(3)->setText(volume3);
         WindowAccess::SetEditState(f->window, EditState::Current);
         ClickPlay();
         QCOMPARE(f->boxes.Texts(ScriptedMessageBoxes::Kind::Warning), QStringList{FromSjis(message.toStdString())});
@@ -153,7 +153,7 @@ private slots:
         QAction* voice3 = Action(f->window, "mnPlay3");
         voice3->setObjectName(QStringLiteral("voiceThree"));
         voice3->trigger();
-        QCOMPARE(pages->tabText(pages->indexOf(WindowAccess::VoicePage(f->window, 3))), QStringLiteral("第3音"));
+        QCOMPARE(pages->tabText(pages->indexOf(f->window.Pages().Page(3))), QStringLiteral("第3音"));
     }
 
     void NoticeWithRepeatPlaysAgainWithoutWriting()
@@ -252,12 +252,12 @@ private slots:
         QAction* voice2 = Action(f->window, "mnPlay2");
         voice2->trigger();
         QVERIFY(!voice2->isChecked());
-        QCOMPARE(pages->tabText(pages->indexOf(WindowAccess::VoicePage(f->window, 2))), QStringLiteral("第2音"));
-        QCOMPARE(pages->tabText(pages->indexOf(WindowAccess::VoicePage(f->window, 1))), QStringLiteral("♪第1音"));
+        QCOMPARE(pages->tabText(pages->indexOf(f->window.Pages().Page(2))), QStringLiteral("第2音"));
+        QCOMPARE(pages->tabText(pages->indexOf(f->window.Pages().Page(1))), QStringLiteral("♪第1音"));
         ClickPlay();
         QCOMPARE(TrackCount(f->player.midiBytes), 5);
         voice2->trigger();
-        QCOMPARE(pages->tabText(pages->indexOf(WindowAccess::VoicePage(f->window, 2))), QStringLiteral("♪第2音"));
+        QCOMPARE(pages->tabText(pages->indexOf(f->window.Pages().Page(2))), QStringLiteral("♪第2音"));
     }
 
     void MidiExportSuggestsTheTitleAndWritesTheChosenFile()

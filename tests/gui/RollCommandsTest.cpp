@@ -50,7 +50,7 @@ private:
     std::unique_ptr<WindowFixture> f;
 
     TPianoRoll* Roll() { return WindowAccess::PianoRoll(f->window); }
-    QPlainTextEdit* Memo(int voice) { return WindowAccess::VoiceMemo(f->window, voice); }
+    QPlainTextEdit* Memo(int voice) { return f->window.Pages().Memo(voice); }
     void FillPages()
     {
         for (int voice = 1; voice <= VoiceCount; ++voice) {
@@ -63,7 +63,7 @@ private:
     void PlaceCursor(int voice, const QString& text, int occurrence = 0, int shift = 0)
     {
         f->window.findChild<QTabWidget*>(QStringLiteral("PageControl1"))
-            ->setCurrentWidget(WindowAccess::VoicePage(f->window, voice));
+            ->setCurrentWidget(f->window.Pages().Page(voice));
         qsizetype at = -1;
         for (int i = 0; i <= occurrence; ++i) {
             at = Pages[voice - 1].indexOf(text, at + 1);
@@ -75,7 +75,7 @@ private:
     }
     QString Highlighted(int voice)
     {
-        const auto& marks = WindowAccess::PlayHighlights(f->window, voice);
+        const auto& marks = f->window.Follow().PlayHighlights(voice);
         return marks.isEmpty() ? QString() : marks.first().cursor.selectedText();
     }
 
@@ -104,11 +104,11 @@ private slots:
                 QTest::mouseClick(Roll()->Canvas(), Qt::LeftButton, {}, point);
                 QPlainTextEdit* memo = Memo(voice + 1);
                 QCOMPARE(f->window.findChild<QTabWidget*>(QStringLiteral("PageControl1"))->currentWidget(),
-                         WindowAccess::VoicePage(f->window, voice + 1));
+                         f->window.Pages().Page(voice + 1));
                 const QTextCursor cursor = memo->textCursor();
-                QCOMPARE(WindowAccess::PageByteOfPosition(f->window, voice + 1, cursor.selectionStart()),
+                QCOMPARE(f->window.Pages().ByteOfPosition(voice + 1, cursor.selectionStart()),
                          notes[i].source.offset);
-                QCOMPARE(WindowAccess::PageByteOfPosition(f->window, voice + 1, cursor.selectionEnd()),
+                QCOMPARE(f->window.Pages().ByteOfPosition(voice + 1, cursor.selectionEnd()),
                          notes[i].source.offset + notes[i].source.length);
                 // The clicked note is the one outlined, not the next one.
                 QCOMPARE(Roll()->CursorNote(), (RollNoteRef{voice, static_cast<int>(i)}));
@@ -194,7 +194,7 @@ private slots:
         Memo(1)->setPlainText(QStringLiteral("ド全"));
         Memo(2)->setPlainText(QStringLiteral("ド全"));
         WindowAccess::RefreshRollFromPages(f->window);
-        f->window.findChild<QTabWidget*>(QStringLiteral("PageControl1"))->setCurrentWidget(WindowAccess::VoicePage(f->window, 2));
+        f->window.findChild<QTabWidget*>(QStringLiteral("PageControl1"))->setCurrentWidget(f->window.Pages().Page(2));
         QTextCursor cursor = Memo(2)->textCursor();
         cursor.setPosition(1);  // on 「全」, the note's length
         Memo(2)->setTextCursor(cursor);
@@ -330,7 +330,7 @@ private slots:
     void SoloMutesTheOthersForThePlayOnly()
     {
         FillPages();
-        WindowAccess::VoicePlayItem(f->window, 3)->trigger();  // voice 3 switched off by the user
+        f->window.Pages().PlayItem(3)->trigger();  // voice 3 switched off by the user
         const QString caption3 = f->window.findChild<QTabWidget*>(QStringLiteral("PageControl1"))->tabText(2);
         f->window.findChild<QAction*>(QStringLiteral("mnSolo2"))->trigger();
         QCOMPARE(Roll()->Solo(), 1);
@@ -345,7 +345,7 @@ private slots:
         QCOMPARE(Highlighted(4), QString());
         f->player.Finish();
         for (int voice = 1; voice <= VoiceCount; ++voice) {
-            QCOMPARE(WindowAccess::VoicePlayItem(f->window, voice)->isChecked(), voice != 3);
+            QCOMPARE(f->window.Pages().PlayItem(voice)->isChecked(), voice != 3);
         }
         QCOMPARE(f->window.findChild<QTabWidget*>(QStringLiteral("PageControl1"))->tabText(2), caption3);
         // The MIDI export writes the switches, not the solo.
@@ -353,7 +353,7 @@ private slots:
         Action(f->window, QStringLiteral("mnPutMidi"))->trigger();
         QCOMPARE(TrackCount(FileBytes(f->PathOf("out.mid"))), 5);
         // The legend names tones as the tone boxes do.
-        WindowAccess::VoiceTone(f->window, 1)->setEditText(QStringLiteral("25 - ギター"));
+        f->window.Pages().Tone(1)->setEditText(QStringLiteral("25 - ギター"));
         WindowAccess::RefreshRollFromPages(f->window);
         QCOMPARE(f->window.findChild<QToolButton*>(QStringLiteral("RollSolo1"))->text(), QStringLiteral("■ 第1音 ギター"));
         QCOMPARE(f->window.findChild<QToolButton*>(QStringLiteral("RollSolo2"))->text(), QStringLiteral("■ 第2音 ピアノ"));
@@ -370,9 +370,9 @@ private slots:
     {
         f->window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&f->window));
-        WindowAccess::VoiceVolume(f->window, 2)->setText(QStringLiteral("63"));
+        f->window.Pages().Volume(2)->setText(QStringLiteral("63"));
         f->window.findChild<QTabWidget*>(QStringLiteral("PageControl1"))
-            ->setCurrentWidget(WindowAccess::VoicePage(f->window, 2));
+            ->setCurrentWidget(f->window.Pages().Page(2));
         Memo(2)->setFocus();
         QTest::keyClicks(Memo(2), QStringLiteral("c"));  // mapped to ド
         QTRY_COMPARE(f->player.previews, QStringList{QStringLiteral("1 0 72 100 200")});

@@ -72,7 +72,7 @@ private slots:
     void AnalysisShowsRowsInTheSequenceView()
     {
         WindowFixture fixture;
-        WindowAccess::VoiceMemo(fixture.window, 1)->setPlainText(QStringLiteral("ドレ"));
+        fixture.window.Pages().Memo(1)->setPlainText(QStringLiteral("ドレ"));
         fixture.window.mnMakeMldClick();
         auto* view = fixture.window.findChild<QTreeView*>("ListViewSeq");
         QVERIFY(view != nullptr);
@@ -96,7 +96,7 @@ private slots:
         };
         QCOMPARE(view->header()->count(), 4);
         narrowColumns();
-        WindowAccess::VoiceMemo(fixture.window, 1)->setPlainText(QStringLiteral("ドレ"));
+        fixture.window.Pages().Memo(1)->setPlainText(QStringLiteral("ドレ"));
         fixture.window.mnMakeMldClick();
         QVERIFY(view->model()->rowCount() > 0);
         narrowColumns();
@@ -108,19 +108,19 @@ private slots:
     {
         WindowFixture fixture;
         TFormMain& window = fixture.window;
-        WindowAccess::VoiceMemo(window, 1)->setPlainText(QStringLiteral("ド４レ４"));
-        QTextCursor cursor = WindowAccess::VoiceMemo(window, 1)->textCursor();
+        window.Pages().Memo(1)->setPlainText(QStringLiteral("ド４レ４"));
+        QTextCursor cursor = window.Pages().Memo(1)->textCursor();
         cursor.setPosition(3);
-        WindowAccess::VoiceMemo(window, 1)->setTextCursor(cursor);
-        WindowAccess::VoiceMemo(window, 2)->setPlainText(QStringLiteral("ミ\nファ"));
+        window.Pages().Memo(1)->setTextCursor(cursor);
+        window.Pages().Memo(2)->setPlainText(QStringLiteral("ミ\nファ"));
         window.mnMakeMldClick();
 
-        QCOMPARE(WindowAccess::VoiceMemo(window, 1)->toPlainText(), QStringLiteral("ド４レ４"));
-        QCOMPARE(WindowAccess::VoiceMemo(window, 1)->textCursor().position(), 3);
-        QCOMPARE(WindowAccess::VoiceMemo(window, 2)->toPlainText(), QStringLiteral("ミ４ファ４"));
-        QCOMPARE(WindowAccess::State(window), EditState::Current);
-        WindowAccess::VoiceMemo(window, 1)->insertPlainText(QStringLiteral("ミ"));
-        QCOMPARE(WindowAccess::State(window), EditState::ScoreEdited);
+        QCOMPARE(window.Pages().Memo(1)->toPlainText(), QStringLiteral("ド４レ４"));
+        QCOMPARE(window.Pages().Memo(1)->textCursor().position(), 3);
+        QCOMPARE(window.Pages().Memo(2)->toPlainText(), QStringLiteral("ミ４ファ４"));
+        QCOMPARE(window.Document().State(), EditState::Current);
+        window.Pages().Memo(1)->insertPlainText(QStringLiteral("ミ"));
+        QCOMPARE(window.Document().State(), EditState::ScoreEdited);
     }
 };
 

@@ -25,7 +25,7 @@ std::string FileText(const QString& path)
 
 QString Memo(const TFormMain& window, int voice)
 {
-    return WindowAccess::VoiceMemo(window, voice)->toPlainText();
+    return window.Pages().Memo(voice)->toPlainText();
 }
 
 }  // namespace
@@ -39,11 +39,11 @@ private slots:
         WindowFixture fixture;
         TFormMain& window = fixture.window;
         window.findChild<QLineEdit*>("EditTitle")->setText(QStringLiteral("Ｔｕｎｅ: 1"));
-        WindowAccess::VoiceMemo(window, 1)->setPlainText(QStringLiteral("ドドド"));
-        WindowAccess::VoiceMemo(window, 2)->setPlainText(QStringLiteral("レ８ミ８３ファ４"));
+        window.Pages().Memo(1)->setPlainText(QStringLiteral("ドドド"));
+        window.Pages().Memo(2)->setPlainText(QStringLiteral("レ８ミ８３ファ４"));
         window.mnMakeMldClick();
         fixture.boxes.records.clear();
-        window.findChild<QTabWidget*>("PageControl1")->setCurrentWidget(WindowAccess::VoicePage(window, 2));
+        window.findChild<QTabWidget*>("PageControl1")->setCurrentWidget(window.Pages().Page(2));
         const QString target = fixture.PathOf(QStringLiteral("out.rtttl"));
         fixture.fileDialogs.saveAnswers = {target};
         window.findChild<QAction*>("mnExportRtttl")->trigger();
@@ -63,8 +63,8 @@ private slots:
     {
         WindowFixture fixture;
         TFormMain& window = fixture.window;
-        WindowAccess::VoiceMemo(window, 1)->setPlainText(QStringLiteral("ドレ"));
-        WindowAccess::VoiceMemo(window, 3)->setPlainText(QStringLiteral("●４ミ▼"));
+        window.Pages().Memo(1)->setPlainText(QStringLiteral("ドレ"));
+        window.Pages().Memo(3)->setPlainText(QStringLiteral("●４ミ▼"));
         window.mnMakeMldClick();
         fixture.boxes.records.clear();
         const QString target = fixture.PathOf(QStringLiteral("out.mml"));
@@ -86,7 +86,7 @@ private slots:
         // The last note sounds whole: its length keeps the room of a normal gate after it.
         QCOMPARE(Memo(window, 1), QStringLiteral("ド８[24]ミ(50)"));
         QCOMPARE(window.findChild<QLineEdit*>("EditTitle")->text(), QStringLiteral("Tune"));
-        QCOMPARE(WindowAccess::CurrentFileName(window), QString());
+        QCOMPARE(QString::fromStdString(window.Document().CurrentFileName()), QString());
         const QStringList reports = fixture.boxes.Texts(Kind::Information);
         QCOMPARE(reports.size(), 1);
         QVERIFY2(reports[0].startsWith(QStringLiteral("tune.rtttl:1:22: 「x」は読めないので飛ばしました")), qPrintable(reports[0]));
@@ -100,14 +100,14 @@ private slots:
         QCOMPARE(Memo(fixture.window, 1), QStringLiteral("ド４[48]レ(50)"));
         // The melody ends after the first voice: the second voice's note is spelled to that end.
         QCOMPARE(Memo(fixture.window, 2), QStringLiteral("ミ▼２＊●(2)"));
-        QCOMPARE(WindowAccess::CurrentFileName(fixture.window), QString());
+        QCOMPARE(QString::fromStdString(fixture.window.Document().CurrentFileName()), QString());
         QCOMPARE(fixture.boxes.Count(Kind::Warning), 0);
     }
 
     void ATextFileThatIsNeitherIsRefusedAndChangesNothing()
     {
         WindowFixture fixture;
-        WindowAccess::VoiceMemo(fixture.window, 1)->setPlainText(QStringLiteral("ドレミ"));
+        fixture.window.Pages().Memo(1)->setPlainText(QStringLiteral("ドレミ"));
         fixture.window.FileDrop1FileDrop({fixture.WriteFile("letter.txt", "Dear friend: how are you: fine")});
         QCOMPARE(Memo(fixture.window, 1), QStringLiteral("ドレミ"));
         QCOMPARE(fixture.boxes.Count(Kind::Error), 1);

@@ -1,11 +1,8 @@
 // The one way tests reach into the main window beyond its commands (its
-// public slots), its controls and its services: TFormMain names this struct
-// its friend. What the program's other units do not use stays out of the
-// window's public interface; a test that needs it asks here.
-//
-// The voice controls are found by their object names ("Memo1",
-// "ComboBoxTone1", "EditVol1", "TabSheet1", "mnPlay1" ...), the names the
-// window promises; the rest is the window's own state.
+// public slots), its controls, its services and what it shows of itself in
+// public: the document (Document()), the crash journal (Journal()), the voice
+// pages (Pages()) and the play follow (Follow()). TFormMain names this struct
+// its friend; what is here is the window's own state that only it can show.
 #pragma once
 
 #include <QAction>
@@ -22,43 +19,15 @@
 namespace quaverly {
 
 struct WindowAccess {
-    // The controls of voice 1..4, by name.
-    static QPlainTextEdit* VoiceMemo(const TFormMain& window, int voice)
-    {
-        return Named<QPlainTextEdit>(window, QStringLiteral("Memo%1").arg(voice));
-    }
-    static QComboBox* VoiceTone(const TFormMain& window, int voice)
-    {
-        return Named<QComboBox>(window, QStringLiteral("ComboBoxTone%1").arg(voice));
-    }
-    static QLineEdit* VoiceVolume(const TFormMain& window, int voice)
-    {
-        return Named<QLineEdit>(window, QStringLiteral("EditVol%1").arg(voice));
-    }
-    static QWidget* VoicePage(const TFormMain& window, int voice)
-    {
-        return Named<QWidget>(window, QStringLiteral("TabSheet%1").arg(voice));
-    }
-    static QAction* VoicePlayItem(const TFormMain& window, int voice)
-    {
-        return Named<QAction>(window, QStringLiteral("mnPlay%1").arg(voice));
-    }
-
-    // The document state and what the commands read.
-    static EditState State(const TFormMain& window) { return window.State(); }
+    // The document set up as a command would leave it: the state (the title
+    // bar and the journal follow it) and the file information.
     static void SetEditState(TFormMain& window, EditState state) { window.SetEditState(state); }
-    static QString CurrentFileName(const TFormMain& window) { return window.CurrentFileName(); }
     static MelodyFileInfo& FileInfo(TFormMain& window) { return window.FileInfo(); }
+
+    // The command line as the start read it.
     static bool ExtendedNotation(const TFormMain& window) { return window.ExtendedNotation(); }
     static bool KeyMappingOff(const TFormMain& window) { return window.KeyMappingOff(); }
     static const QString& CommandLineMode(const TFormMain& window) { return window.CommandLineMode(); }
-    static EditorTexts CollectEditorTexts(const TFormMain& window) { return window.CollectEditorTexts(); }
-    static EditorTexts CollectSettingTexts(const TFormMain& window) { return window.CollectSettingTexts(); }
-    static const TFormMain::PageWork& PageWorkDone(const TFormMain& window) { return window.PageWorkDone(); }
-
-    // The melody of another maker shown as it is.
-    static const MfiMelody* ForeignMelody(const TFormMain& window) { return window.ForeignMelody(); }
-    static QString ForeignFileName(const TFormMain& window) { return window.ForeignFileName(); }
 
     // Where the program would look for its help, and how it ends.
     static void SetProgramFolder(TFormMain& window, const QString& folder) { window.SetProgramFolder(folder); }
@@ -67,31 +36,21 @@ struct WindowAccess {
         window.SetTerminateHandler(std::move(handler));
     }
 
-    // The crash journal.
-    static QString JournalFileName(const TFormMain& window) { return window.JournalFileName(); }
-    static void SetJournalDelay(TFormMain& window, int milliseconds) { window.SetJournalDelay(milliseconds); }
-
-    // The piano roll, the play follow and the live check.
+    // The piano roll, one step of the play follow, solo and the live check.
     static TPianoRoll* PianoRoll(const TFormMain& window) { return window.PianoRoll(); }
     static void RefreshRollFromPages(TFormMain& window) { window.RefreshRollFromPages(); }
-    static void FollowPlay(TFormMain& window) { window.FollowPlay(); }
+    static void FollowPlay(TFormMain& window) { window.m_follow->Step(); }
     static int SoloVoice(const TFormMain& window) { return window.SoloVoice(); }
-    static int PageByteOfPosition(TFormMain& window, int voice, int position)
-    {
-        return window.PageByteOfPosition(voice, position);
-    }
-    static const QList<QTextEdit::ExtraSelection>& PlayHighlights(const TFormMain& window, int voice)
-    {
-        return window.PlayHighlights(voice);
-    }
     static LiveAnalysis& Live(const TFormMain& window) { return window.Live(); }
     static DiagnosticsView& Diagnostics(const TFormMain& window) { return window.Diagnostics(); }
 
-private:
-    template <class Control>
-    static Control* Named(const TFormMain& window, const QString& name)
+    // The benchmarks' names for what the window shows in public.
+    static QPlainTextEdit* VoiceMemo(const TFormMain& window, int voice) { return window.Pages().Memo(voice); }
+    static EditState State(const TFormMain& window) { return window.Document().State(); }
+    static const MfiMelody* ForeignMelody(const TFormMain& window) { return window.Document().Foreign(); }
+    static int PageByteOfPosition(const TFormMain& window, int voice, int position)
     {
-        return window.findChild<Control*>(name);
+        return window.Pages().ByteOfPosition(voice, position);
     }
 };
 
