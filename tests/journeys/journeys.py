@@ -587,6 +587,45 @@ def foreign_melody(j):
     program.wait_exit()
 
 
+def counted_loop(j):
+    """A melody of another maker whose loop plays twice (by its file) is
+    exported as audio from the window: the sound holds the intro, both passes
+    and the rest of the melody, as long as quaverly-cli renders it and a loop
+    longer than the melody's own length."""
+    tempo = bytes([0, 0xFF, 0xC3, 120])  # 48 ticks a quarter, 120 a minute: 96 ticks a second
+    melody = b"".join(mfi_note(0 if i == 0 else 24, 0, 27 + i, 24) for i in range(8))
+    end = bytes([24, 0xFF, 0xDF, 0])
+    loop = bytes([48, 0xFF, 0xDD, 0x00, 96, 0xFF, 0xDD, 0x01 | 2 << 2, 0, 0xFF, 0xDF, 0])  # ticks 48 to 144, twice
+    source = j.path("counted.mld")
+    with open(source, "wb") as out:
+        out.write(mfi_file(b"Counted", [tempo + melody + end, loop]))
+    reference = j.path("reference.wav")
+    j.cli("wav", source, "-o", reference)
+    with wave.open(reference) as rendered:
+        wanted = rendered.getnframes() / rendered.getframerate()
+    own = float(j.info(source).get("Length", "0 s").split()[0])
+
+    program = j.start(source)
+    program.activate(program.main_window())
+    wait_for("the file's name in the title bar", lambda: "counted.mld" in program.title(), timeout=20)
+    program.key("alt+f")
+    program.key("u")  # 音声書き出し
+    target = j.path("counted.flac")
+    j.save_in_dialog(program, target)
+    options = program.dialog("音声書き出し", timeout=30)
+    program.activate(options)
+    program.key("Return")
+    j.wait_for_file(target, timeout=60)
+    box = program.dialog("Quaverly", timeout=120)
+    program.activate(box)
+    program.key("Return")
+    probe = run(["ffprobe", "-v", "error", "-show_entries", "format=duration", "-of", "csv=p=0", target],
+                dict(os.environ), timeout=60)
+    seconds = float(probe.stdout.decode("ascii", "replace").strip() or 0)
+    j.check(abs(seconds - wanted) < 0.3, f"the window's export lasts {seconds:.2f} s, quaverly-cli's {wanted:.2f} s")
+    j.check(seconds > own + 0.8, f"the export lasts {seconds:.2f} s: the second pass or the rest of the {own:.2f} s melody is missing")
+
+
 def screen_pixels(j):
     """The whole screen as (width, height, RGB bytes), from a PPM screenshot."""
     data = run(["import", "-window", "root", "-depth", "8", "ppm:-"], j.desktop.env()).stdout
@@ -811,6 +850,7 @@ JOURNEYS = {
     "text_import": text_import,
     "ringtone_text": ringtone_text,
     "foreign_melody": foreign_melody,
+    "counted_loop": counted_loop,
     "roll_click": roll_click,
     "play_and_help": play_and_help,
     "iphone_ringtone": iphone_ringtone,
