@@ -21,6 +21,13 @@ void Check(bool condition, const char* what)
     }
 }
 
+// A reading of more notes than this has its bounds checked but is not folded
+// and built again: a few bytes of nested repeats expand to a quarter of a
+// million notes, and folding and building those (which the MIDI and
+// round-trip targets drive on their own) would leave the reader's own
+// syntax a hundred inputs a second.
+constexpr size_t MostNotesBuilt = 4096;
+
 void ImportRead(std::string_view data, TextMelodyRead read)
 {
     // What the reading holds stays within 4 x the input + 16 MiB.
@@ -30,6 +37,9 @@ void ImportRead(std::string_view data, TextMelodyRead read)
     Check(read.notes > 0, "a read without notes was not refused");
     for (const TextProblem& problem : read.problems) {
         Check(problem.line >= 1 && problem.column >= 1 && !problem.message.empty(), "a problem without its place");
+    }
+    if (read.content.notes.size() > MostNotesBuilt) {
+        return;
     }
     const ImportedMelody melody = ImportTextMelody(read);
     MelodyStore store;
