@@ -192,21 +192,4 @@ std::string NotBase64Question(const MailReading& reading)
     return question;
 }
 
-size_t MailToClipboard(const MelodyStore& store, Clipboard& clipboard)
-{
-    const std::string text = MakeMailText(store.MelodyImage());
-    clipboard.SetText(text);
-    return text.size();
-}
-
-MailReading MailFromClipboard(MelodyStore& store, Clipboard& clipboard)
-{
-    MailReading reading;
-    if (std::optional<std::string> text = clipboard.Text()) {
-        reading = ReadMail(*text);
-        store.MelodyImage() = reading.image;
-    }
-    return reading;
-}
-
 }  // namespace quaverly

@@ -1,4 +1,4 @@
-// The clipboard steps of the mail attachment text: the marker line "--B:M",
+// The mail attachment text: the marker line "--B:M",
 // CR LF, then the MelodyImage in Base64 in 76-character lines ended by CR LF.
 //
 // A text taken back may be a whole mail as a person pastes it: headers and
@@ -18,8 +18,6 @@
 #include <string>
 #include <string_view>
 
-#include "Clipboard.h"
-#include "MelodyStore.h"
 
 namespace quaverly {
 
@@ -48,11 +46,5 @@ std::string ReadMailText(std::string_view text);
 // The question the window asks before it takes a reading with characters
 // that are not Base64 (Shift-JIS).
 std::string NotBase64Question(const MailReading& reading);
-
-// Puts the store's image on the clipboard as mail text; returns its length in bytes.
-size_t MailToClipboard(const MelodyStore& store, Clipboard& clipboard);
-// Replaces the image with the decoded clipboard text and returns the reading;
-// without text the image stays unchanged and the reading is empty.
-MailReading MailFromClipboard(MelodyStore& store, Clipboard& clipboard);
 
 }  // namespace quaverly

@@ -11,13 +11,6 @@ namespace {
 
 using namespace std::string_literals;
 
-class ScriptedClipboard : public Clipboard {
-public:
-    std::optional<std::string> text;
-    std::optional<std::string> Text() override { return text; }
-    void SetText(const std::string& newText) override { text = newText; }
-};
-
 // The 72-byte melody of one quarter-note ド titled "A".
 const std::string SmallMelody =
     "melo\x00\x00\x00\x40\x00\x1B\x01\x01\x01sorc\x00\x01\x00titl\x00\x01"
@@ -47,29 +40,17 @@ TEST(MailText, MarkerLineThenBodyInLinesOf76)
     EXPECT_EQ(MakeMailText(""), "--B:M\r\n");
 }
 
-TEST(MailText, MailToClipboardReturnsTheWholeLength)
+TEST(MailText, MailTextHasItsWholeLength)
 {
-    MelodyStore store;
-    ScriptedClipboard clipboard;
-    EXPECT_EQ(MailToClipboard(store, clipboard), 7u);
-    EXPECT_EQ(clipboard.text, "--B:M\r\n");
-
-    store.MelodyImage() = SmallMelody;
-    EXPECT_EQ(MailToClipboard(store, clipboard), 105u);
-    EXPECT_EQ(clipboard.text, MakeMailText(SmallMelody));
+    EXPECT_EQ(MakeMailText("").size(), 7u);
+    EXPECT_EQ(MakeMailText(SmallMelody).size(), 105u);
 }
 
 TEST(MailText, MarkerLineFromMailCreationIsSkipped)
 {
     for (size_t length : {0u, 1u, 2u, 56u, 57u, 58u, 72u, 114u, 1000u}) {
-        MelodyStore store;
-        store.MelodyImage() = length == 72 ? SmallMelody : SampleImage(length);
-        const std::string image = store.MelodyImage();
-        ScriptedClipboard clipboard;
-        MailToClipboard(store, clipboard);
-        store.MelodyImage() = "something else";
-        MailFromClipboard(store, clipboard);
-        EXPECT_EQ(store.MelodyImage(), image) << "length " << length;
+        const std::string image = length == 72 ? SmallMelody : SampleImage(length);
+        EXPECT_EQ(ReadMailText(MakeMailText(image)), image) << "length " << length;
     }
 }
 
@@ -85,17 +66,9 @@ TEST(MailText, MarkerLineWithAnyLineEndOrNoneAtAll)
     EXPECT_NE(ReadMailText("--B:M" + body), SmallMelody);
 }
 
-TEST(MailText, ClipboardWithoutTextLeavesTheImage)
+TEST(MailText, AnEmptyTextIsNoImage)
 {
-    MelodyStore store;
-    store.MelodyImage() = SmallMelody;
-    ScriptedClipboard clipboard;
-    MailFromClipboard(store, clipboard);
-    EXPECT_EQ(store.MelodyImage(), SmallMelody);
-
-    clipboard.text = "";
-    MailFromClipboard(store, clipboard);
-    EXPECT_EQ(store.MelodyImage(), "");
+    EXPECT_EQ(ReadMailText(""), "");
 }
 
 }  // namespace

@@ -41,6 +41,18 @@ QString NotSupported()
     return FromSjis(Msg::NotSupported);
 }
 
+// A melody text file (".tml") whose first page is the given text.
+std::string MelodyTextFile(const QString& firstPage)
+{
+    EditorTexts texts;
+    texts.tempo = "120";
+    texts.title = "Text";
+    texts.tones = {"1", "1", "1", "1"};
+    texts.volumes = {"63", "63", "63", "63"};
+    texts.scores = {Sjis(firstPage), "", "", ""};
+    return MelodyTextBytes(texts, MelodyFileInfo{});
+}
+
 }  // namespace
 
 class FileCommandsTest : public QObject {
@@ -216,13 +228,7 @@ private slots:
     void ImportReadsMelodyText()
     {
         WindowFixture fixture;
-        EditorTexts texts;
-        texts.tempo = "120";
-        texts.title = "Text";
-        texts.tones = {"1", "1", "1", "1"};
-        texts.volumes = {"63", "63", "63", "63"};
-        texts.scores = {Sjis(QStringLiteral("ドX\r\nレ８")), "", "", ""};
-        const std::string bytes = MelodyTextBytes(texts, MelodyFileInfo{});
+        const std::string bytes = MelodyTextFile(QStringLiteral("ドX\r\nレ８"));
         fixture.fileDialogs.openAnswers = {fixture.WriteFile("song.tml", bytes)};
         WindowAccess::SetEditState(fixture.window, EditState::Saved);
         fixture.window.mnImportClick();
@@ -316,13 +322,7 @@ private slots:
     void DroppedMelodyTextImportsAsTheMenuDoes()
     {
         WindowFixture fixture;
-        EditorTexts texts;
-        texts.tempo = "120";
-        texts.title = "Text";
-        texts.tones = {"1", "1", "1", "1"};
-        texts.volumes = {"63", "63", "63", "63"};
-        texts.scores = {Sjis(QStringLiteral("ド\r\nレ８")), "", "", ""};
-        const QString path = fixture.WriteFile("song.TML", MelodyTextBytes(texts, MelodyFileInfo{}));
+        const QString path = fixture.WriteFile("song.TML", MelodyTextFile(QStringLiteral("ド\r\nレ８")));
         fixture.window.Pages().Memo(1)->setPlainText("ソ");
         WindowAccess::SetEditState(fixture.window, EditState::Current);
         fixture.window.FileDrop1FileDrop({path});
